@@ -18,7 +18,7 @@ enum LayoutAreaSlot : int {
 };
 
 struct CFontOption {
-    CTextField<256> faceName;  // "" is the browser's default face
+    CTextField<256> faceName;    // "" is the browser's default face
     std::int32_t pointSize = 0;  // tenths of a point; kept by Reset
     std::int32_t bold = 0;
     std::int32_t italic = 0;

@@ -1,10 +1,16 @@
 #include "PageOption.h"
 
-void CPageGeneralOption::Reset() { *this = CPageGeneralOption{}; }
+void CPageGeneralOption::Reset() {
+    *this = CPageGeneralOption{};
+}
 
-void CPageBKGDOption::Reset() { *this = CPageBKGDOption{}; }
+void CPageBKGDOption::Reset() {
+    *this = CPageBKGDOption{};
+}
 
-void CPageMarginsOption::Reset() { *this = CPageMarginsOption{}; }
+void CPageMarginsOption::Reset() {
+    *this = CPageMarginsOption{};
+}
 
 CPageOption::CPageOption() {
     Reset(true);
@@ -53,10 +59,10 @@ CMetaVariable& CPageOption::AddMetaVariable(std::string_view name, std::string_v
 }
 
 bool CPageOption::operator==(const CPageOption& other) const {
-    if (!(general == other.general && background == other.background &&
-          margins == other.margins && loadEncoding == other.loadEncoding &&
-          saveEncoding == other.saveEncoding && header == other.header &&
-          footer == other.footer && metaVariables.size() == other.metaVariables.size()))
+    if (!(general == other.general && background == other.background && margins == other.margins &&
+          loadEncoding == other.loadEncoding && saveEncoding == other.saveEncoding &&
+          header == other.header && footer == other.footer &&
+          metaVariables.size() == other.metaVariables.size()))
         return false;
     for (std::size_t i = 0; i < metaVariables.size(); ++i)
         if (!(*metaVariables[i] == *other.metaVariables[i])) return false;

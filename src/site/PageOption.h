@@ -16,7 +16,7 @@ struct CPageGeneralOption {
     CTextField<255> location;  // folder the website is exported to
     CTextField<255> title;
     CTextField<255> soundLocation;
-    std::int32_t soundLoop = -1;  // -1 plays the background sound forever
+    std::int32_t soundLoop = -1;       // -1 plays the background sound forever
     std::int32_t copyLinkedFiles = 1;  // 1 "Automatic", 0 "Manual"
 
     void Reset();

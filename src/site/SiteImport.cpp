@@ -33,7 +33,8 @@ public:
 
     void Skip(const fs::path& path) {
         ++scan.skipped;
-        if (scan.skippedPaths.size() < kSkippedPathsKept) scan.skippedPaths.push_back(path.string());
+        if (scan.skippedPaths.size() < kSkippedPathsKept)
+            scan.skippedPaths.push_back(path.string());
     }
 
     bool Tick(const fs::path& path) {
@@ -94,8 +95,7 @@ private:
     std::size_t seen = 0;
 };
 
-void AddFolder(CSiteTree& tree, CSiteNode& node, CImportedFolder& imported,
-               CImportResult& result) {
+void AddFolder(CSiteTree& tree, CSiteNode& node, CImportedFolder& imported, CImportResult& result) {
     for (auto& file : imported.files) {
         node.Folder().AddItem(std::move(file));
         ++result.itemsAdded;
@@ -111,7 +111,9 @@ void AddFolder(CSiteTree& tree, CSiteNode& node, CImportedFolder& imported,
 
 }  // namespace
 
-std::string FileUrl(const fs::path& path) { return "file://" + path.string(); }
+std::string FileUrl(const fs::path& path) {
+    return "file://" + path.string();
+}
 
 CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progress) {
     CImportScan scan;

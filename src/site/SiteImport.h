@@ -19,10 +19,10 @@ struct CImportedFolder {
 };
 
 struct CImportScan {
-    bool found = false;  // the path existed
+    bool found = false;     // the path existed
     bool isFolder = false;  // the path was a folder: its contents become root's
     CImportedFolder root;
-    std::size_t skipped = 0;  // entries that could not be read, and links to folders
+    std::size_t skipped = 0;                // entries that could not be read, and links to folders
     std::vector<std::string> skippedPaths;  // the first few of them, for messages
     bool cancelled = false;
 };

@@ -45,7 +45,9 @@ int CSiteNode::Depth() const {
     return depth;
 }
 
-CSiteTree::CSiteTree() { NewProject(); }
+CSiteTree::CSiteTree() {
+    NewProject();
+}
 
 CSiteTree::~CSiteTree() = default;
 
@@ -266,11 +268,10 @@ namespace {
 
 // Case-insensitive order of labels, as a sorted tree shows them.
 bool LabelLess(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) <
-                   std::tolower(static_cast<unsigned char>(y));
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 }  // namespace

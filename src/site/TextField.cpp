@@ -11,7 +11,9 @@ std::size_t SequenceLength(unsigned char lead) {
     return 0;
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 

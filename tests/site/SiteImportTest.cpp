@@ -1,1 +1,138 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "SiteImport.h"
+#include "SiteTree.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SiteImportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("pagelorn-import-" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path Touch(const fs::path& relative) {
+        const fs::path path = dir / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << "content";
+        return path;
+    }
+
+    static std::vector<std::string> Captions(const CSiteNode& node) {
+        std::vector<std::string> captions;
+        for (const auto& item : node.Folder().items) captions.push_back(item->caption);
+        return captions;
+    }
+
+    fs::path dir;
+};
+
+}  // namespace
+
+TEST_F(SiteImportTest, AFolderBecomesSubSitesAndItemsAfterTheExistingOnes) {
+    Touch("photos/b.gif");
+    Touch("photos/a.jpg");
+    Touch("photos/trip/day1.jpg");
+    fs::create_directories(dir / "photos/empty");
+
+    CSiteTree tree;
+    CSiteNode& root = *tree.Root();
+    for (int i = 0; i < 3; ++i) tree.NewItem(root);
+    tree.SetModified(false);
+
+    const CImportResult result = ImportFolder(tree, root, dir / "photos");
+    EXPECT_EQ(result.itemsAdded, 3u);
+    EXPECT_EQ(result.foldersAdded, 2u);
+    EXPECT_EQ(result.skipped, 0u);
+    EXPECT_TRUE(tree.IsModified());
+
+    ASSERT_EQ(root.Folder().itemCount, 5);
+    EXPECT_EQ(root.Folder().items[3]->caption, "a.jpg");
+    EXPECT_EQ(root.Folder().items[3]->id, 3);
+    EXPECT_EQ(root.Folder().items[3]->url, "file://" + (dir / "photos/a.jpg").string());
+    EXPECT_EQ(root.Folder().items[4]->caption, "b.gif");
+    EXPECT_TRUE(root.Folder().items[4]->description.empty());
+
+    ASSERT_EQ(root.ChildCount(), 2u);
+    EXPECT_EQ(root.Child(0)->Label(), "empty");
+    EXPECT_EQ(root.Child(0)->Folder().itemCount, 0);
+    EXPECT_EQ(root.Child(1)->Label(), "trip");
+    EXPECT_EQ(Captions(*root.Child(1)), (std::vector<std::string>{"day1.jpg"}));
+    EXPECT_NE(root.Child(0)->Folder().id, root.Child(1)->Folder().id);
+
+    // Importing again adds a second copy; nothing is merged.
+    ImportFolder(tree, root, dir / "photos");
+    EXPECT_EQ(root.ChildCount(), 4u);
+    EXPECT_EQ(root.Folder().itemCount, 7);
+}
+
+TEST_F(SiteImportTest, AFilePathAddsOneItemAndMissingOrEmptyPathsAddNothing) {
+    const fs::path file = Touch("report.doc");
+    fs::create_directories(dir / "nothing");
+    CSiteTree tree;
+    CSiteNode& root = *tree.Root();
+
+    EXPECT_EQ(ImportFolder(tree, root, file).itemsAdded, 1u);
+    EXPECT_EQ(Captions(root), (std::vector<std::string>{"report.doc"}));
+
+    tree.SetModified(false);
+    EXPECT_EQ(ImportFolder(tree, root, dir / "missing").itemsAdded, 0u);
+    EXPECT_EQ(ImportFolder(tree, root, dir / "nothing").itemsAdded, 0u);
+    EXPECT_FALSE(tree.IsModified());
+}
+
+TEST_F(SiteImportTest, LinksToFoldersAreNotFollowedAndBrokenLinksAreCounted) {
+    Touch("site/page.htm");
+    const fs::path real = Touch("elsewhere/real.txt");
+    fs::create_directory_symlink(dir / "site", dir / "site/loop");
+    fs::create_symlink(dir / "gone.txt", dir / "site/broken.txt");
+    fs::create_symlink(real, dir / "site/linked.txt");
+
+    CSiteTree tree;
+    const CImportResult result = ImportFolder(tree, *tree.Root(), dir / "site");
+    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_EQ(result.skippedPaths.size(), 2u);
+    EXPECT_EQ(tree.Root()->ChildCount(), 0u);
+    EXPECT_EQ(Captions(*tree.Root()), (std::vector<std::string>{"linked.txt", "page.htm"}));
+}
+
+TEST_F(SiteImportTest, StoppingAScanKeepsWhatWasFound) {
+    for (int i = 0; i < 300; ++i) Touch("many/file" + std::to_string(1000 + i) + ".txt");
+    CSiteTree tree;
+    std::size_t calls = 0;
+    const CImportResult result =
+        ImportFolder(tree, *tree.Root(), dir / "many", [&](const ImportProgress& progress) {
+            ++calls;
+            return progress.entriesSeen < 100;
+        });
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_GT(calls, 1u);
+    EXPECT_GT(result.itemsAdded, 0u);
+    EXPECT_LT(result.itemsAdded, 300u);
+    EXPECT_EQ(tree.Root()->Folder().itemCount, static_cast<std::int32_t>(result.itemsAdded));
+}
+
+TEST_F(SiteImportTest, ImportFilesAddsTheListInOrderAndSkipsWhatIsNotAFile) {
+    const fs::path b = Touch("b.mp3");
+    const fs::path a = Touch("a.zip");
+    CSiteTree tree;
+    CSiteNode& sub = tree.NewFolder(*tree.Root());
+    const CImportResult result = ImportFiles(
+        tree, sub, {b.string(), "", a.string(), (dir / "missing.txt").string(), dir.string()});
+    EXPECT_EQ(Captions(sub), (std::vector<std::string>{"b.mp3", "a.zip"}));
+    EXPECT_EQ(sub.Folder().items[1]->id, 1);
+    EXPECT_EQ(result.skipped, 2u);
+}
