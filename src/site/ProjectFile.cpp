@@ -1,0 +1,512 @@
+#include "ProjectFile.h"
+
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "FileWrite.h"
+
+namespace fs = std::filesystem;
+using namespace ProjectFileLayout;
+
+namespace {
+
+// Integers are encoded byte by byte so that the file is the same on every host.
+class ByteWriter {
+public:
+    explicit ByteWriter(std::vector<unsigned char>& output) : out(output) {}
+
+    void U32(std::uint32_t value) {
+        const unsigned char bytes[4] = {static_cast<unsigned char>(value & 0xFF),
+                                        static_cast<unsigned char>((value >> 8) & 0xFF),
+                                        static_cast<unsigned char>((value >> 16) & 0xFF),
+                                        static_cast<unsigned char>((value >> 24) & 0xFF)};
+        out.insert(out.end(), bytes, bytes + 4);
+    }
+    void I32(std::int32_t value) { U32(static_cast<std::uint32_t>(value)); }
+    void Zeros(std::size_t count) { out.insert(out.end(), count, 0); }
+    template <std::size_t N>
+    void Field(const CTextField<N>& field) {
+        const auto& bytes = field.Bytes();
+        out.insert(out.end(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                   reinterpret_cast<const unsigned char*>(bytes.data()) + N);
+    }
+    void Counted(const std::string& text) {
+        if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+            throw std::length_error("a text is too long for a project file");
+        I32(static_cast<std::int32_t>(text.size()));
+        out.insert(out.end(), text.begin(), text.end());
+    }
+
+private:
+    std::vector<unsigned char>& out;
+};
+
+void WriteFont(ByteWriter& w, const CFontOption& font) {
+    w.I32(kFontTag);
+    w.Field(font.faceName);
+    w.I32(font.pointSize);
+    w.I32(font.bold);
+    w.I32(font.italic);
+    w.I32(font.underline);
+    w.I32(font.strikeOut);
+    w.U32(font.color);
+}
+
+void WriteArea(ByteWriter& w, const CLayoutAreaOption& area, std::int32_t tag) {
+    w.I32(tag);
+    w.Field(area.alignment);
+    w.Field(area.imagePath);
+    w.Zeros(2);
+    w.U32(area.bgColor);
+    WriteFont(w, area.font);
+}
+
+void WriteHeader(ByteWriter& w, const CPageOption& page, const CLayoutOption& layout) {
+    w.I32(kVersion);
+
+    const CPageBKGDOption& bg = page.background;
+    w.I32(kBackgroundTag);
+    w.I32(bg.specifyBackground);
+    w.I32(bg.useBackgroundImage);
+    w.I32(bg.watermark);
+    w.Field(bg.backgroundImage);
+    w.I32(bg.useDefaultColors);
+    w.U32(bg.bgColor);
+    w.U32(bg.textColor);
+    w.U32(bg.linkColor);
+    w.U32(bg.activeLinkColor);
+    w.U32(bg.visitedLinkColor);
+
+    const CPageGeneralOption& general = page.general;
+    w.I32(kGeneralTag);
+    w.Field(general.location);
+    w.Field(general.title);
+    w.Field(general.soundLocation);
+    w.Zeros(3);
+    w.I32(general.soundLoop);
+    w.I32(general.copyLinkedFiles);
+
+    w.Field(page.loadEncoding);
+    w.Field(page.saveEncoding);
+
+    const CPageMarginsOption& margins = page.margins;
+    w.I32(kMarginsTag);
+    w.I32(margins.specifyTopMargin);
+    w.I32(margins.specifyLeftMargin);
+    w.I32(margins.topMargin);
+    w.I32(margins.leftMargin);
+
+    w.Counted(page.header);
+    w.Counted(page.footer);
+
+    if (page.metaVariables.size() >
+        static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw std::length_error("too many meta variables for a project file");
+    w.I32(static_cast<std::int32_t>(page.metaVariables.size()));
+    for (const auto& meta : page.metaVariables) {
+        w.Field(meta->name);
+        w.Field(meta->value);
+        w.I32(meta->systemVariable);
+    }
+
+    w.I32(kLayoutTag);
+    w.I32(layout.layout);
+    for (const CLayoutAreaOption& area : layout.areas) WriteArea(w, area, kAreaTag);
+    const CLayoutTableOption& table = layout.table;
+    w.I32(kTableTag);
+    w.U32(table.borderColor);
+    w.I32(table.borderWidth);
+    w.U32(table.cellLineColor);
+    w.I32(table.cellLineWidth);
+    w.I32(table.cellPadding);
+    w.I32(table.cellSpacing);
+    w.Field(table.alignment);
+    const CLayoutMainOption& main = layout.mainCanvas;
+    WriteArea(w, main, kMainTag);
+    w.I32(main.columns);
+    w.I32(main.rows);
+    w.Field(main.cellAlignment);
+}
+
+std::size_t FolderRecordSize(const CSiteFolder& folder) {
+    std::size_t size = 16 + folder.caption.size() + folder.description.size();
+    for (const auto& item : folder.items)
+        size += 16 + item->caption.size() + item->description.size() + item->url.size();
+    return size;
+}
+
+void WriteFolder(ByteWriter& w, const CSiteFolder& folder, int depth) {
+    w.I32(depth);
+    if (folder.items.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw std::length_error("too many items in one folder for a project file");
+    w.I32(static_cast<std::int32_t>(folder.items.size()));
+    w.Counted(folder.caption);
+    w.Counted(folder.description);
+    // The stored id is the item's position, which a reader can rely on even if an item's id in
+    // memory had drifted.
+    std::int32_t position = 0;
+    for (const auto& item : folder.items) {
+        w.I32(position++);
+        w.Counted(item->caption);
+        w.Counted(item->description);
+        w.Counted(item->url);
+    }
+}
+
+// Reads from a file image held in memory; every read checks the bytes that are left first, so a
+// damaged count can never make the reader allocate or copy more than the file holds.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const unsigned char> data) : bytes(data) {}
+
+    std::size_t Remaining() const { return bytes.size() - position; }
+
+    const unsigned char* Take(std::size_t count) {
+        if (count > Remaining()) return nullptr;
+        const unsigned char* start = bytes.data() + position;
+        position += count;
+        return start;
+    }
+    bool Skip(std::size_t count) { return Take(count) != nullptr; }
+    bool U32(std::uint32_t& value) {
+        const unsigned char* p = Take(4);
+        if (!p) return false;
+        value = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        return true;
+    }
+    bool I32(std::int32_t& value) {
+        std::uint32_t raw = 0;
+        if (!U32(raw)) return false;
+        value = static_cast<std::int32_t>(raw);
+        return true;
+    }
+    template <std::size_t N>
+    bool Field(CTextField<N>& field) {
+        const unsigned char* p = Take(N);
+        if (!p) return false;
+        field.AssignRaw(p);
+        return true;
+    }
+    // A length L, then L bytes. A negative length, or one longer than what is left, fails
+    // before anything is allocated.
+    bool Counted(std::string& text) {
+        std::int32_t length = 0;
+        if (!I32(length) || length < 0) return false;
+        const unsigned char* p = Take(static_cast<std::size_t>(length));
+        if (!p) return false;
+        text.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
+        return true;
+    }
+    // Header and footer texts end at their first NUL byte, as the window shows them.
+    bool CountedText(std::string& text) {
+        if (!Counted(text)) return false;
+        if (auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+        return true;
+    }
+
+private:
+    std::span<const unsigned char> bytes;
+    std::size_t position = 0;
+};
+
+bool ReadFont(ByteReader& r, CFontOption& font) {
+    return r.Skip(4) && r.Field(font.faceName) && r.I32(font.pointSize) && r.I32(font.bold) &&
+           r.I32(font.italic) && r.I32(font.underline) && r.I32(font.strikeOut) &&
+           r.U32(font.color);
+}
+
+bool ReadArea(ByteReader& r, CLayoutAreaOption& area) {
+    return r.Skip(4) && r.Field(area.alignment) && r.Field(area.imagePath) && r.Skip(2) &&
+           r.U32(area.bgColor) && ReadFont(r, area.font);
+}
+
+bool ReadPageBlocks(ByteReader& r, CPageOption& page) {
+    CPageBKGDOption& bg = page.background;
+    CPageGeneralOption& general = page.general;
+    CPageMarginsOption& margins = page.margins;
+    if (!(r.Skip(4) && r.I32(bg.specifyBackground) && r.I32(bg.useBackgroundImage) &&
+          r.I32(bg.watermark) && r.Field(bg.backgroundImage) && r.I32(bg.useDefaultColors) &&
+          r.U32(bg.bgColor) && r.U32(bg.textColor) && r.U32(bg.linkColor) &&
+          r.U32(bg.activeLinkColor) && r.U32(bg.visitedLinkColor)))
+        return false;
+    if (!(r.Skip(4) && r.Field(general.location) && r.Field(general.title) &&
+          r.Field(general.soundLocation) && r.Skip(3) && r.I32(general.soundLoop) &&
+          r.I32(general.copyLinkedFiles)))
+        return false;
+    if (!(r.Field(page.loadEncoding) && r.Field(page.saveEncoding))) return false;
+    if (!(r.Skip(4) && r.I32(margins.specifyTopMargin) && r.I32(margins.specifyLeftMargin) &&
+          r.I32(margins.topMargin) && r.I32(margins.leftMargin)))
+        return false;
+    if (!(r.CountedText(page.header) && r.CountedText(page.footer))) return false;
+
+    std::int32_t metaCount = 0;
+    if (!r.I32(metaCount) || metaCount < 0) return false;
+    if (static_cast<std::uint64_t>(metaCount) * kMetaBlockSize > r.Remaining()) return false;
+    page.metaVariables.clear();
+    page.metaVariables.reserve(static_cast<std::size_t>(metaCount));
+    for (std::int32_t i = 0; i < metaCount; ++i) {
+        auto meta = std::make_unique<CMetaVariable>();
+        if (!(r.Field(meta->name) && r.Field(meta->value) && r.I32(meta->systemVariable)))
+            return false;
+        page.metaVariables.push_back(std::move(meta));
+    }
+    return true;
+}
+
+bool ReadLayoutBlock(ByteReader& r, CLayoutOption& layout) {
+    if (!(r.Skip(4) && r.I32(layout.layout))) return false;
+    for (CLayoutAreaOption& area : layout.areas)
+        if (!ReadArea(r, area)) return false;
+    CLayoutTableOption& table = layout.table;
+    if (!(r.Skip(4) && r.U32(table.borderColor) && r.I32(table.borderWidth) &&
+          r.U32(table.cellLineColor) && r.I32(table.cellLineWidth) && r.I32(table.cellPadding) &&
+          r.I32(table.cellSpacing) && r.Field(table.alignment)))
+        return false;
+    CLayoutMainOption& main = layout.mainCanvas;
+    return ReadArea(r, main) && r.I32(main.columns) && r.I32(main.rows) &&
+           r.Field(main.cellAlignment);
+}
+
+enum class HeaderOutcome { Read, WrongVersion, Damaged };
+
+HeaderOutcome ReadHeader(ByteReader& r, CPageOption& page, CLayoutOption& layout) {
+    page.Reset(false);
+    layout.Reset();
+    std::int32_t version = 0;
+    if (!r.I32(version)) return HeaderOutcome::Damaged;
+    if (version != kVersion) return HeaderOutcome::WrongVersion;
+    // The blocks are read into copies and taken over only when the whole header is good, so a
+    // damaged header cannot leave half of its values behind in the fields Reset keeps.
+    try {
+        CPageOption readPage(page);
+        CLayoutOption readLayout(layout);
+        if (!ReadPageBlocks(r, readPage) || !ReadLayoutBlock(r, readLayout))
+            return HeaderOutcome::Damaged;
+        page = std::move(readPage);
+        layout = readLayout;
+        return HeaderOutcome::Read;
+    } catch (const std::bad_alloc&) {
+        return HeaderOutcome::Damaged;
+    }
+}
+
+struct FolderRecord {
+    std::int32_t level = 0;
+    std::unique_ptr<CSiteFolder> folder;
+};
+
+constexpr std::size_t kFolderRecordMinSize = 16;  // level, count, two empty strings
+constexpr std::size_t kItemRecordMinSize = 16;    // id, three empty strings
+
+// One folder record with all its items, or nothing when the record is cut off or damaged.
+std::optional<FolderRecord> ReadFolder(ByteReader& r) {
+    FolderRecord record;
+    record.folder = std::make_unique<CSiteFolder>();
+    CSiteFolder& folder = *record.folder;
+    std::int32_t count = 0;
+    if (!(r.I32(record.level) && r.I32(count) && count >= 0 && r.Counted(folder.caption) &&
+          r.Counted(folder.description)))
+        return std::nullopt;
+    if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return std::nullopt;
+    folder.items.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto item = std::make_unique<CSiteItem>();
+        std::int32_t storedId = 0;
+        if (!(r.I32(storedId) && r.Counted(item->caption) && r.Counted(item->description) &&
+              r.Counted(item->url)))
+            return std::nullopt;
+        folder.items.push_back(std::move(item));
+    }
+    folder.RenumberItems();
+    return record;
+}
+
+void BuildDefaultTree(CSiteTree& tree) {
+    tree.Clear();
+    auto root = std::make_unique<CSiteFolder>();
+    root->caption = kRootCaption;
+    tree.SetRoot(std::move(root));
+}
+
+// Rebuilds the tree from the folder records; returns the number of folders taken and whether the
+// records ran to the end of the file.
+std::pair<std::size_t, bool> ReadTree(ByteReader& r, CSiteTree& tree) {
+    tree.Clear();
+    std::optional<FolderRecord> rootRecord;
+    try {
+        rootRecord = ReadFolder(r);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!rootRecord) {
+        BuildDefaultTree(tree);
+        return {0, false};
+    }
+    CSiteNode* const root = &tree.SetRoot(std::move(rootRecord->folder));
+    std::size_t foldersRead = 1;
+
+    // Levels are compared in 64 bits: a difference of two stored int32 values can overflow 32.
+    std::int64_t previousLevel = 0;
+    CSiteNode* parent = nullptr;
+    CSiteNode* last = root;
+    while (r.Remaining() > 0) {
+        std::optional<FolderRecord> record;
+        try {
+            record = ReadFolder(r);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!record) return {foldersRead, false};
+        const std::int64_t level = record->level;
+        if (level > previousLevel) {
+            parent = last;
+        } else if (level < previousLevel) {
+            // Climbing stops at the top, so a huge difference costs no more than the depth.
+            for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps)
+                parent = parent->Parent();
+        }
+        // There is only one top-level node: a record that would make another goes under the root.
+        CSiteNode& target = parent ? *parent : *root;
+        last = &tree.AppendChild(target, std::move(record->folder));
+        previousLevel = level;
+        ++foldersRead;
+    }
+    return {foldersRead, true};
+}
+
+std::string Quoted(const std::string& fileName) {
+    return "\"" + fileName + "\"";
+}
+
+LoadResult LoadBytes(std::span<const unsigned char> bytes, CPageOption& page, CLayoutOption& layout,
+                     CSiteTree& tree, const std::string& fileName) {
+    LoadResult result;
+    const std::string subject =
+        fileName.empty() ? std::string("The project file") : "The project file " + Quoted(fileName);
+    ByteReader reader(bytes);
+    switch (ReadHeader(reader, page, layout)) {
+        case HeaderOutcome::WrongVersion:
+            result.status = LoadStatus::WrongVersion;
+            result.message = kUnknownVersionMessage;
+            BuildDefaultTree(tree);
+            break;
+        case HeaderOutcome::Damaged:
+            page.Reset(true);
+            layout.Reset();
+            result.status = LoadStatus::HeaderDamaged;
+            result.message = subject + " is damaged: its properties could not be read.";
+            BuildDefaultTree(tree);
+            break;
+        case HeaderOutcome::Read: {
+            const auto [foldersRead, complete] = ReadTree(reader, tree);
+            result.foldersRead = foldersRead;
+            if (complete) {
+                result.status = LoadStatus::Complete;
+            } else {
+                result.status = LoadStatus::TreeDamaged;
+                result.message = subject + " is damaged: only " + std::to_string(foldersRead) +
+                                 (foldersRead == 1 ? " folder" : " folders") + " could be read.";
+            }
+            break;
+        }
+    }
+    tree.SetModified(false);
+    tree.Clipboard().Clear();
+    // Whatever was exported before belongs to another project.
+    tree.SetExportPending(true);
+    return result;
+}
+
+// The whole file in one read. Empty when it cannot be read; `reason` then says why.
+std::optional<std::vector<unsigned char>> ReadWholeFile(const fs::path& path, std::string& reason) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error) {
+        reason = error.message();
+        return std::nullopt;
+    }
+    if (size > std::numeric_limits<std::size_t>::max() / 2) {
+        reason = std::make_error_code(std::errc::file_too_large).message();
+        return std::nullopt;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) {
+        reason = std::error_code(errno, std::generic_category()).message();
+        return std::nullopt;
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    const std::size_t read =
+        bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (read != bytes.size()) {
+        reason = std::ferror(file.get()) ? std::error_code(errno, std::generic_category()).message()
+                                         : std::string("the file changed while it was read");
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLayoutOption& layout,
+                                             const CSiteTree& tree) {
+    std::size_t size = kHeaderTextOffset + 8 + page.header.size() + page.footer.size() +
+                       kMetaBlockSize * page.metaVariables.size() + kLayoutBlockSize;
+    tree.ForEachDepthFirst(
+        [&](const CSiteNode& node, int) { size += FolderRecordSize(node.Folder()); });
+
+    std::vector<unsigned char> bytes;
+    bytes.reserve(size);
+    ByteWriter writer(bytes);
+    WriteHeader(writer, page, layout);
+    tree.ForEachDepthFirst(
+        [&](const CSiteNode& node, int depth) { WriteFolder(writer, node.Folder(), depth); });
+    return bytes;
+}
+
+SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLayoutOption& layout,
+                       CSiteTree& tree) {
+    std::vector<unsigned char> bytes;
+    try {
+        bytes = WriteProjectBytes(page, layout, tree);
+    } catch (const std::length_error& error) {
+        return {false, "Cannot write " + Quoted(path.string()) + ": " + error.what() + "."};
+    } catch (const std::bad_alloc&) {
+        return {false, "Cannot write " + Quoted(path.string()) + ": not enough memory."};
+    }
+    FileWriteResult written = WriteFileAtomically(path, bytes);
+    if (!written) return {false, std::move(written.message)};
+    tree.SetModified(false);
+    return {true, {}};
+}
+
+LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& layout,
+                       CSiteTree& tree) {
+    std::string reason;
+    std::optional<std::vector<unsigned char>> bytes;
+    try {
+        bytes = ReadWholeFile(path, reason);
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory";
+    }
+    if (!bytes) {
+        BuildDefaultTree(tree);
+        tree.SetModified(false);
+        tree.SetExportPending(true);
+        LoadResult result;
+        result.status = LoadStatus::NotOpenable;
+        result.message = "Cannot open " + Quoted(path.string()) + ": " + reason + ".";
+        return result;
+    }
+    return LoadBytes(*bytes, page, layout, tree, path.string());
+}
+
+LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
+                                CLayoutOption& layout, CSiteTree& tree) {
+    return LoadBytes(bytes, page, layout, tree, {});
+}

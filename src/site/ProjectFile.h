@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "LayoutOption.h"
+#include "PageOption.h"
+#include "SiteTree.h"
+
+// A project file ("*.www") is a header holding the page and layout properties as fixed-size
+// blocks and counted strings, followed by the website tree as depth-tagged folder records, root
+// first. Every integer is a little-endian int32.
+namespace ProjectFileLayout {
+inline constexpr std::int32_t kVersion = 1;
+inline constexpr std::size_t kBackgroundBlockSize = 296;
+inline constexpr std::size_t kGeneralBlockSize = 780;
+inline constexpr std::size_t kEncodingBlockSize = 510;
+inline constexpr std::size_t kMarginsBlockSize = 20;
+inline constexpr std::size_t kMetaBlockSize = 772;
+inline constexpr std::size_t kLayoutBlockSize = 3988;
+inline constexpr std::size_t kAreaBlockSize = 560;
+inline constexpr std::size_t kFontBlockSize = 284;
+inline constexpr std::size_t kTableBlockSize = 40;
+inline constexpr std::size_t kMainBlockSize = 580;
+// Where the header's first counted string starts: version and the four fixed blocks.
+inline constexpr std::size_t kHeaderTextOffset = 1610;
+
+inline constexpr std::int32_t kBackgroundTag = 0x0044D8C0;
+inline constexpr std::int32_t kMarginsTag = 0x0044D8C4;
+inline constexpr std::int32_t kGeneralTag = 0x0044D8C8;
+inline constexpr std::int32_t kFontTag = 0x0044D8CC;
+inline constexpr std::int32_t kAreaTag = 0x0044D8D0;
+inline constexpr std::int32_t kMainTag = 0x0044D8D4;
+inline constexpr std::int32_t kTableTag = 0x0044D8D8;
+inline constexpr std::int32_t kLayoutTag = 0x0044D8DC;
+}  // namespace ProjectFileLayout
+
+// The bytes of a project file. Throws std::length_error when a text is too long for the file's
+// 32-bit lengths, std::bad_alloc when memory runs out.
+std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLayoutOption& layout,
+                                             const CSiteTree& tree);
+
+struct SaveResult {
+    bool ok = false;
+    std::string message;  // on failure: the file and the reason
+
+    explicit operator bool() const { return ok; }
+};
+
+// Writes the project atomically (the previous file stays whole if anything fails). On success
+// the project is no longer modified; on failure it stays modified. Folder ids do not change.
+SaveResult SaveProject(const std::filesystem::path& path, const CPageOption& page,
+                       const CLayoutOption& layout, CSiteTree& tree);
+
+enum class LoadStatus {
+    Complete,       // everything was read
+    TreeDamaged,    // the properties were read; the tree holds the folders read before the damage
+    HeaderDamaged,  // the properties are the defaults and the tree is the default project
+    WrongVersion,   // idem, with no meta variable at all
+    NotOpenable     // the file could not be read; the properties are as the caller left them
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::NotOpenable;
+    std::size_t foldersRead = 0;  // folder records taken from the file
+    std::string message;          // empty when Complete
+
+    // Whether the file's contents were read whole, so that saving over it loses nothing.
+    bool IsComplete() const { return status == LoadStatus::Complete; }
+};
+
+inline constexpr const char* kUnknownVersionMessage = "Unkown version!";
+
+// Replaces the project by the file's contents. The page properties are reset without the
+// GENERATOR entry first (the file brings its own meta variables). Folders get the ids 0, 1, 2 ...
+// in file order and items the ids of their positions, whatever the file stored. Afterwards the
+// project is not modified and nothing is cut or copied.
+LoadResult LoadProject(const std::filesystem::path& path, CPageOption& page, CLayoutOption& layout,
+                       CSiteTree& tree);
+LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
+                                CLayoutOption& layout, CSiteTree& tree);
