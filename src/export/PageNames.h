@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+// The longest file name the export writes; longer page names are shortened to fit.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// A caption as part of a page base name: "/ \ : * ? \" < > |" and control characters become "_",
+// so no caption can name a file outside the export folder.
+std::string SafePageNamePart(std::string_view caption);
+
+// The file of page pageIndex (from 0) of a folder: "Index.htm", "Index1.htm", "Index2.htm" ...
+std::string PageFileName(std::string_view baseName, std::size_t pageIndex);
+
+// The page base names of one export. Each folder claims the file names of all its pages at once;
+// a folder whose names would clash with names already taken (letter case does not count) gets
+// the first free base name of base~2, base~3 ..., and a base name too long for its file names is
+// shortened on a UTF-8 character boundary first.
+class CPageNameTable {
+public:
+    // Claims the file names of pageCount pages (at least one file is always written) and returns
+    // the base name they share.
+    std::string Claim(std::string_view wantedBase, std::size_t pageCount);
+
+private:
+    bool IsFree(std::string_view base, std::size_t fileCount) const;
+
+    std::unordered_set<std::string> takenFiles;               // lower case
+    std::unordered_map<std::string, std::size_t> nextSuffix;  // lower-case base -> next k to try
+};

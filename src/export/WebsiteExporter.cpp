@@ -1,0 +1,427 @@
+#include "WebsiteExporter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "HtmlWriter.h"
+#include "LinkedFiles.h"
+#include "PageComposer.h"
+#include "PageNames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Rows and columns beyond what the Layout Properties sheet allows come only from damaged files;
+// they would otherwise make pages of millions of empty rows.
+constexpr int kMaxCanvasCells = 100;
+
+CLayoutOption ClampedLayout(const CLayoutOption& layout) {
+    CLayoutOption clamped = layout;
+    clamped.mainCanvas.rows = std::clamp(clamped.mainCanvas.rows, 0, kMaxCanvasCells);
+    clamped.mainCanvas.columns = std::clamp(clamped.mainCanvas.columns, 0, kMaxCanvasCells);
+    return clamped;
+}
+
+fs::path SourceBase(const ExportParameters& parameters) {
+    if (parameters.projectFile.empty()) return {};
+    std::error_code error;
+    fs::path absolute = fs::absolute(parameters.projectFile, error);
+    return error ? parameters.projectFile.parent_path() : absolute.parent_path();
+}
+
+// The local files the pages of this export link to, each once: the items' files, the background
+// sound and image, and the background images of the bars that appear on some page.
+std::vector<std::string> LinkedSources(const ExportParameters& parameters,
+                                       const CLayoutOption& layout) {
+    std::vector<std::string> sources;
+    std::unordered_set<std::string> seen;
+    const auto add = [&](std::string_view path) {
+        if (!path.empty() && seen.emplace(path).second) sources.emplace_back(path);
+    };
+    const CPageOption& page = parameters.pageOption;
+    if (!parameters.tree.Root()) return sources;
+
+    add(page.general.soundLocation.View());
+    if (page.background.specifyBackground && page.background.useBackgroundImage)
+        add(page.background.backgroundImage.View());
+    add(layout.areas[kTopNavigatorBarSlot].imagePath.View());
+    add(layout.areas[kHistoryBarSlot].imagePath.View());
+
+    const bool cellsShown = layout.mainCanvas.rows > 0 && layout.mainCanvas.columns > 0;
+    bool anySubSite = false;
+    bool anyIndexBar = false;
+    bool anyCanvasCell = false;
+    parameters.tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
+        const CSiteFolder& folder = node.Folder();
+        anySubSite = anySubSite || node.ChildCount() > 0;
+        anyIndexBar = anyIndexBar || CanvasPageCount(folder.items.size(), layout.mainCanvas.rows,
+                                                     layout.mainCanvas.columns) > 1;
+        anyCanvasCell =
+            anyCanvasCell || !folder.description.empty() || (cellsShown && !folder.items.empty());
+        if (!cellsShown) return;
+        for (const auto& item : folder.items)
+            if (std::optional<std::string> path = LocalFilePath(item->url)) add(*path);
+    });
+    if (anySubSite) add(layout.areas[kNextNavigatorBarSlot].imagePath.View());
+    if (anyIndexBar) add(layout.areas[kIndexBarSlot].imagePath.View());
+    if (anyCanvasCell) add(layout.mainCanvas.imagePath.View());
+    return sources;
+}
+
+// True when path is folder or lies inside it; both are taken as they are on disk.
+bool IsInside(const fs::path& path, const fs::path& folder) {
+    auto pathPart = path.begin();
+    for (auto folderPart = folder.begin(); folderPart != folder.end(); ++folderPart, ++pathPart) {
+        if (folderPart->empty()) continue;  // a trailing separator
+        if (pathPart == path.end() || *pathPart != *folderPart) return false;
+    }
+    return true;
+}
+
+fs::path OnDisk(const fs::path& path) {
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(path, error);
+    if (error) resolved = fs::absolute(path, error).lexically_normal();
+    return resolved;
+}
+
+std::optional<fs::path> HomeFolder() {
+#ifdef _WIN32
+    const char* home = std::getenv("USERPROFILE");
+#else
+    const char* home = std::getenv("HOME");
+#endif
+    if (home == nullptr || *home == '\0') return std::nullopt;
+    return OnDisk(home);
+}
+
+// Why the folder must never be cleared, or "" when it may be.
+std::string RefusalReason(const ExportParameters& parameters, const fs::path& folder) {
+    const std::string shown = parameters.exportFolder.string();
+    if (folder == folder.root_path() || !folder.has_relative_path())
+        return "Refusing to clear " + shown + ": it is the root of the file system.";
+    if (const std::optional<fs::path> home = HomeFolder(); home && IsInside(*home, folder)) {
+        return *home == folder ? "Refusing to clear " + shown + ": it is your home folder."
+                               : "Refusing to clear " + shown + ": it holds your home folder " +
+                                     home->string() + ".";
+    }
+    if (!parameters.projectFile.empty() && IsInside(OnDisk(parameters.projectFile), folder))
+        return "Refusing to clear " + shown + ": it holds the project file " +
+               parameters.projectFile.string() + ".";
+
+    const CLinkedFiles resolver({}, false, SourceBase(parameters));
+    // Many linked files share a folder; resolving each folder once keeps this quick.
+    std::unordered_map<std::string, bool> folderInside;
+    for (const std::string& source :
+         LinkedSources(parameters, ClampedLayout(parameters.layoutOption))) {
+        const fs::path file = resolver.SourceFile(source);
+        const std::string parent = file.parent_path().string();
+        auto known = folderInside.find(parent);
+        if (known == folderInside.end())
+            known =
+                folderInside.emplace(parent, IsInside(OnDisk(file.parent_path()), folder)).first;
+        if (known->second || IsInside(OnDisk(file), folder))
+            return "Refusing to clear " + shown + ": it holds " + source +
+                   ", a file the website links to.";
+    }
+    return {};
+}
+
+std::string ErrnoText(int error) {
+    return std::generic_category().message(error);
+}
+
+// Writes the page whole, every line feed as CR LF.
+std::optional<std::string> WritePageFile(const fs::path& path, const std::string& text) {
+    std::string bytes;
+    bytes.reserve(text.size() +
+                  static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    errno = 0;
+#ifdef _WIN32
+    std::FILE* raw = _wfopen(path.c_str(), L"wb");
+#else
+    std::FILE* raw = std::fopen(path.c_str(), "wb");
+#endif
+    if (raw == nullptr) return "could not be created: " + ErrnoText(errno);
+    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), raw);
+    const int writeError = errno;
+    const bool closed = std::fclose(raw) == 0;
+    if (written != bytes.size()) return "could not be written: " + ErrnoText(writeError);
+    if (!closed) return "could not be written: " + ErrnoText(errno);
+    return std::nullopt;
+}
+
+struct FolderEntry {
+    const CSiteNode* node = nullptr;
+    std::size_t parent = 0;  // index of the parent's entry (the root's is its own)
+    std::string baseName;
+    std::size_t pageCount = 0;  // canvas pages; the folder writes at least one file
+};
+
+class CWebsiteExport {
+public:
+    CWebsiteExport(const ExportParameters& parameters, ExportResult& result)
+        : parameters(parameters),
+          result(result),
+          layout(ClampedLayout(parameters.layoutOption)),
+          linkedFiles(result.exportFolder, parameters.pageOption.general.copyLinkedFiles != 0,
+                      SourceBase(parameters)),
+          writer(parameters.pageOption, layout, linkedFiles),
+          composer(writer) {}
+
+    void Run() {
+        NameFolders();
+        if (parameters.pageOption.general.copyLinkedFiles != 0)
+            progress.filesTotal = LinkedSources(parameters, layout).size();
+        linkedFiles.SetCopiedCallback([this] {
+            ++progress.filesDone;
+            progress.filesTotal = std::max(progress.filesTotal, progress.filesDone);
+            return Report();
+        });
+
+        const std::string topNavigator = FolderLinks(0, true);
+        std::vector<std::string> histories(folders.size());
+        for (std::size_t i = 0; i < folders.size() && !stopped; ++i) {
+            const FolderEntry& entry = folders[i];
+            const CSiteFolder& folder = entry.node->Folder();
+            const std::string link =
+                CHtmlWriter::MakeLink(folder.caption, EncodeLinkName(entry.baseName), true);
+            histories[i] = i == 0 ? link : histories[entry.parent] + "->" + link;
+            WritePages(entry, topNavigator, histories[i]);
+        }
+
+        result.filesCopied = linkedFiles.FilesCopied();
+        const auto& copyFailures = linkedFiles.Failures();
+        result.failures.insert(result.failures.end(), copyFailures.begin(), copyFailures.end());
+        result.status = stopped ? ExportStatus::Stopped : ExportStatus::Completed;
+    }
+
+private:
+    // Base names are fixed for the whole tree before any page is written, because a folder's
+    // pages link to sub-sites whose names are only settled in export order.
+    void NameFolders() {
+        const int rows = layout.mainCanvas.rows;
+        const int columns = layout.mainCanvas.columns;
+        std::vector<std::pair<const CSiteNode*, std::size_t>> stack{{parameters.tree.Root(), 0}};
+        while (!stack.empty()) {
+            const auto [node, parent] = stack.back();
+            stack.pop_back();
+            const std::size_t index = folders.size();
+            // The root's pages are always Index.htm, Index1.htm ...: nothing is named before it.
+            const std::string wanted =
+                index == 0 ? std::string("Index")
+                           : folders[parent].baseName + "_" + SafePageNamePart(node->Label());
+            const std::size_t pageCount =
+                CanvasPageCount(node->Folder().items.size(), rows, columns);
+            folders.push_back({node, parent, names.Claim(wanted, pageCount), pageCount});
+            entryOf.emplace(node, index);
+            progress.pagesTotal += std::max<std::size_t>(pageCount, 1);
+            const auto& children = node->Children();
+            for (auto child = children.rbegin(); child != children.rend(); ++child)
+                stack.emplace_back(child->get(), index);
+        }
+    }
+
+    std::string FolderLinks(std::size_t index, bool compact) const;
+    void WritePages(const FolderEntry& entry, const std::string& topNavigator,
+                    const std::string& history);
+    void WritePage(const std::string& fileName, const PageTexts& texts);
+    bool Report() {
+        if (parameters.progress && !parameters.progress(progress)) stopped = true;
+        return !stopped;
+    }
+
+    const ExportParameters& parameters;
+    ExportResult& result;
+    CLayoutOption layout;
+    CLinkedFiles linkedFiles;
+    CHtmlWriter writer;
+    CPageComposer composer;
+    CPageNameTable names;
+    std::vector<FolderEntry> folders;  // export order
+    std::unordered_map<const CSiteNode*, std::size_t> entryOf;
+    ExportProgress progress;
+    bool stopped = false;
+};
+
+std::string CWebsiteExport::FolderLinks(std::size_t index, bool compact) const {
+    std::string links;
+    for (const auto& child : folders[index].node->Children()) {
+        const FolderEntry& entry = folders[entryOf.at(child.get())];
+        links += CHtmlWriter::MakeLink(child->Label(), EncodeLinkName(entry.baseName), true);
+        if (!compact) links += "<BR>\n\n";
+    }
+    return links;
+}
+
+void CWebsiteExport::WritePages(const FolderEntry& entry, const std::string& topNavigator,
+                                const std::string& history) {
+    const CSiteFolder& folder = entry.node->Folder();
+    PageTexts texts;
+    texts.caption = folder.caption;
+    texts.topNavigator = topNavigator;
+    texts.history = history;
+    texts.nextNavigator = FolderLinks(entryOf.at(entry.node), false);
+    texts.canvasHeading = folder.description;
+    const std::vector<std::string> pages =
+        composer.BuildCanvasPages(folder, layout.mainCanvas.rows, layout.mainCanvas.columns);
+    if (stopped) return;
+    if (pages.empty()) {
+        WritePage(PageFileName(entry.baseName, 0), texts);
+        return;
+    }
+
+    const std::string target = EncodeLinkName(entry.baseName);
+    const auto targetOf = [&](std::size_t j) {
+        return j > 0 ? target + std::to_string(j) : target;
+    };
+    for (std::size_t i = 0; i < pages.size() && !stopped; ++i) {
+        // The current number bare among up to nine numbered links each side; "Previous" and
+        // "Next" jump ten pages.
+        std::string index;
+        const std::size_t first = i >= 10 ? i - 10 : 0;
+        const std::size_t last = std::min(pages.size() - 1, i + 10);
+        for (std::size_t j = first; j <= last; ++j) {
+            if (j == i)
+                index += std::to_string(j + 1);
+            else if (j + 10 == i)
+                index += CHtmlWriter::MakeLink("Previous", targetOf(j), true);
+            else if (j == i + 10)
+                index += CHtmlWriter::MakeLink("Next", targetOf(j), true);
+            else
+                index += CHtmlWriter::MakeLink(std::to_string(j + 1), targetOf(j), true);
+        }
+        texts.itemRows = pages[i];
+        texts.indexText = std::move(index);
+        WritePage(PageFileName(entry.baseName, i), texts);
+    }
+}
+
+void CWebsiteExport::WritePage(const std::string& fileName, const PageTexts& texts) {
+    const fs::path path = result.exportFolder / PathFromBytes(fileName);
+    if (std::optional<std::string> failure = WritePageFile(path, composer.BuildPage(texts)))
+        result.failures.push_back({path.string(), *failure});
+    else
+        ++result.pagesWritten;
+    ++progress.pagesDone;
+    Report();
+}
+
+}  // namespace
+
+ExportFolderCheck CheckExportFolder(const ExportParameters& parameters) {
+    const fs::path& folder = parameters.exportFolder;
+    const std::string shown = folder.string();
+    if (folder.empty()) return {ExportFolderState::Unusable, "No export folder was given."};
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        return {ExportFolderState::Unusable, shown + " cannot be used: " + error.message()};
+    if (!fs::exists(status)) return {ExportFolderState::Missing, {}};
+    if (!fs::is_directory(status))
+        return {ExportFolderState::Unusable, shown + " exists and is not a folder."};
+    const bool empty = fs::is_empty(folder, error);
+    if (error) return {ExportFolderState::Unusable, shown + " cannot be read: " + error.message()};
+    if (empty) return {ExportFolderState::Empty, {}};
+    if (std::string reason = RefusalReason(parameters, OnDisk(folder)); !reason.empty())
+        return {ExportFolderState::Refused, std::move(reason)};
+    return {ExportFolderState::NotEmpty,
+            "Warning: All contents of  " + shown + " will be deleted!"};
+}
+
+std::vector<ExportFailure> ClearFolder(const fs::path& folder) {
+    std::vector<ExportFailure> failures;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    if (error) {
+        failures.push_back({folder.string(), "could not be read: " + error.message()});
+        return failures;
+    }
+    std::vector<fs::path> paths;
+    for (const fs::directory_entry& entry : entries) paths.push_back(entry.path());
+    for (const fs::path& path : paths) {
+        const fs::file_status status = fs::symlink_status(path, error);
+        if (!error && fs::is_directory(status)) {
+            fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, error);
+            std::vector<ExportFailure> inner = ClearFolder(path);
+            failures.insert(failures.end(), inner.begin(), inner.end());
+        }
+        if (fs::remove(path, error) || !error) continue;
+        // A read-only entry is made writable first, as the user's own delete would.
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
+        if (!fs::remove(path, error) && error)
+            failures.push_back({path.string(), "could not be deleted: " + error.message()});
+    }
+    return failures;
+}
+
+ExportResult ExportWebsite(const ExportParameters& parameters) {
+    ExportResult result;
+    result.exportFolder = parameters.exportFolder;
+    const std::string shown = parameters.exportFolder.string();
+    if (!parameters.tree.Root()) {
+        result.status = ExportStatus::NoRoot;
+        result.message = "The website has no root folder; nothing was exported.";
+        return result;
+    }
+
+    const ExportFolderCheck check = CheckExportFolder(parameters);
+    switch (check.state) {
+        case ExportFolderState::Refused:
+            result.status = ExportStatus::Refused;
+            result.message = check.message;
+            return result;
+        case ExportFolderState::Unusable:
+            result.status = ExportStatus::FolderNotMade;
+            result.message = check.message;
+            return result;
+        case ExportFolderState::NotEmpty:
+            if (!parameters.clearExistingFolder) {
+                result.status = ExportStatus::NotCleared;
+                result.message = shown + " is not empty and was left as it is.";
+                return result;
+            }
+            result.failures = ClearFolder(parameters.exportFolder);
+            break;
+        case ExportFolderState::Missing: {
+            std::error_code error;
+            fs::create_directories(parameters.exportFolder, error);
+            if (error) {
+                result.status = ExportStatus::FolderNotMade;
+                result.message = shown + " could not be made: " + error.message();
+                return result;
+            }
+            break;
+        }
+        case ExportFolderState::Empty:
+            break;
+    }
+
+    for (std::string_view name : kCategoryFolderNames) {
+        // A sub-folder that cannot be made shows up as failed copies into it.
+        std::error_code error;
+        fs::create_directory(parameters.exportFolder / PathFromBytes(name), error);
+    }
+    result.rootPage = parameters.exportFolder / kRootPageFileName;
+
+    CWebsiteExport(parameters, result).Run();
+    const std::string counts = std::to_string(result.pagesWritten) + " pages written, " +
+                               std::to_string(result.filesCopied) + " files copied, " +
+                               std::to_string(result.failures.size()) + " failures";
+    result.message = result.status == ExportStatus::Stopped
+                         ? "The export to " + shown + " was stopped: " + counts + "."
+                         : "Exported to " + shown + ": " + counts + ".";
+    return result;
+}
