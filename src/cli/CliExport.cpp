@@ -1,8 +1,172 @@
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "CliCommands.h"
+#include "LayoutOption.h"
+#include "PageOption.h"
+#include "ProjectFile.h"
+#include "SiteTree.h"
+#include "WebsiteExporter.h"
 
-int RunExportCommand(int, char**) {
-    std::fputs("pagelorn-cli: export is not available in this build\n", stderr);
-    return 2;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pagelorn-cli export PROJECT.www [--to DIR] [--yes]\n"
+    "  Writes the website of PROJECT.www into DIR, or else into the folder the project names\n"
+    "  as its location (a relative location is taken from the project's folder).\n"
+    "  --to DIR   export into DIR\n"
+    "  --yes      delete everything inside an existing export folder first\n";
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailures = 1;
+constexpr int kExitNothing = 2;
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "pagelorn-cli: %s\n", message.c_str());
+    return kExitNothing;
+}
+
+// One progress line, rewritten in place at most ten times a second.
+class CProgressLine {
+public:
+    bool Show(const ExportProgress& progress) {
+        const auto now = std::chrono::steady_clock::now();
+        const bool finished =
+            progress.pagesDone == progress.pagesTotal && progress.filesDone == progress.filesTotal;
+        if (!finished && shown && now - lastShown < std::chrono::milliseconds(100)) return true;
+        lastShown = now;
+        shown = true;
+        std::fprintf(stderr, "\rExporting: pages %zu of %zu, files %zu of %zu", progress.pagesDone,
+                     progress.pagesTotal, progress.filesDone, progress.filesTotal);
+        std::fflush(stderr);
+        return true;
+    }
+    void End() const {
+        if (shown) std::fputc('\n', stderr);
+    }
+
+private:
+    bool shown = false;
+    std::chrono::steady_clock::time_point lastShown;
+};
+
+}  // namespace
+
+int RunExportCommand(int argc, char** argv) {
+    std::string projectArgument;
+    std::string folderArgument;
+    bool haveFolder = false;
+    bool yes = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(kUsage, stdout);
+            return kExitDone;
+        }
+        if (argument == "--yes" || argument == "-y") {
+            yes = true;
+        } else if (argument == "--to") {
+            if (i + 1 >= argc) return Fail(std::string("--to needs a folder\n") + kUsage);
+            folderArgument = argv[++i];
+            haveFolder = true;
+        } else if (argument.starts_with("--to=")) {
+            folderArgument = std::string(argument.substr(5));
+            haveFolder = true;
+        } else if (argument.starts_with("-") && argument.size() > 1) {
+            return Fail("unknown option " + std::string(argument) + "\n" + kUsage);
+        } else if (projectArgument.empty()) {
+            projectArgument = std::string(argument);
+        } else {
+            return Fail("export takes one project file\n" + std::string(kUsage));
+        }
+    }
+    if (projectArgument.empty()) return Fail(std::string("no project file given\n") + kUsage);
+    if (haveFolder && folderArgument.empty()) return Fail("--to needs a folder");
+
+    const fs::path projectPath = projectArgument;
+    CPageOption page;
+    CLayoutOption layout;
+    CSiteTree tree;
+    const LoadResult load = LoadProject(projectPath, page, layout, tree);
+    switch (load.status) {
+        case LoadStatus::Complete:
+            break;
+        case LoadStatus::TreeDamaged:
+            std::fprintf(stderr,
+                         "pagelorn-cli: warning: the website tree in %s is damaged; exporting the "
+                         "%zu folders that could be read%s%s\n",
+                         projectArgument.c_str(), load.foldersRead,
+                         load.message.empty() ? "" : ": ", load.message.c_str());
+            break;
+        case LoadStatus::HeaderDamaged:
+        case LoadStatus::WrongVersion:
+        case LoadStatus::NotOpenable:
+            return Fail(
+                "cannot export " + projectArgument + ": " +
+                (load.message.empty() ? std::string("the project cannot be read") : load.message));
+    }
+
+    fs::path folder;
+    if (haveFolder) {
+        folder = folderArgument;
+    } else if (!page.general.location.Empty()) {
+        folder = page.general.location.Str();
+        if (folder.is_relative()) folder = projectPath.parent_path() / folder;
+    } else {
+        return Fail("nowhere to export " + projectArgument +
+                    ": the project names no location; give one with --to DIR");
+    }
+
+    CProgressLine progressLine;
+    const bool terminal = StderrIsTerminal();
+    ExportParameters parameters{.tree = tree,
+                                .pageOption = page,
+                                .layoutOption = layout,
+                                .exportFolder = folder,
+                                .projectFile = projectPath,
+                                .clearExistingFolder = yes,
+                                .progress = {}};
+    if (terminal)
+        parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
+
+    const ExportFolderCheck check = CheckExportFolder(parameters);
+    if (check.state == ExportFolderState::Refused || check.state == ExportFolderState::Unusable)
+        return Fail(check.message);
+    if (check.state == ExportFolderState::NotEmpty && !yes)
+        return Fail(folder.string() +
+                    " exists and is not empty; nothing was touched. Run again with --yes to "
+                    "delete everything inside it and export.");
+
+    const ExportResult result = ExportWebsite(parameters);
+    progressLine.End();
+    if (result.status != ExportStatus::Completed && result.status != ExportStatus::Stopped)
+        return Fail(result.message);
+
+    for (const ExportFailure& failure : result.failures)
+        std::fprintf(stderr, "pagelorn-cli: %s: %s\n", failure.path.c_str(),
+                     failure.reason.c_str());
+    std::printf("%s\n", result.message.c_str());
+    if (!result.failures.empty() || result.status == ExportStatus::Stopped ||
+        load.status == LoadStatus::TreeDamaged)
+        return kExitFailures;
+    return kExitDone;
 }
