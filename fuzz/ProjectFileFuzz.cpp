@@ -1,0 +1,66 @@
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <span>
+#include <vector>
+
+#include "LayoutOption.h"
+#include "PageOption.h"
+#include "ProjectFile.h"
+#include "SiteTree.h"
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+// What every load must leave behind, whatever the bytes were.
+void CheckTree(const CSiteTree& tree) {
+    Require(tree.Root() != nullptr);
+    Require(tree.Root()->Parent() == nullptr);
+    Require(!tree.IsModified());
+    Require(tree.Clipboard().IsEmpty());
+    std::set<std::int32_t> folderIds;
+    std::size_t folders = 0;
+    tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
+        const CSiteFolder& folder = node.Folder();
+        Require(folderIds.insert(folder.id).second);
+        Require(folder.itemCount == static_cast<std::int32_t>(folder.items.size()));
+        for (std::size_t i = 0; i < folder.items.size(); ++i)
+            Require(folder.items[i]->id == static_cast<std::int32_t>(i));
+        ++folders;
+    });
+    Require(*folderIds.begin() == 0);
+    Require(*folderIds.rbegin() == static_cast<std::int32_t>(folders) - 1);
+    Require(tree.NextFolderId() == static_cast<std::int32_t>(folders));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CPageOption page;
+    CLayoutOption layout;
+    CSiteTree tree;
+    const LoadResult result =
+        LoadProjectFromBytes(std::span<const unsigned char>(data, size), page, layout, tree);
+    CheckTree(tree);
+    if (result.status == LoadStatus::Complete) Require(result.foldersRead == tree.FolderCount());
+    if (result.status == LoadStatus::Complete || result.status == LoadStatus::TreeDamaged) {
+        // Whatever was read must survive a save and a load unchanged.
+        const std::vector<unsigned char> saved = WriteProjectBytes(page, layout, tree);
+        CPageOption page2;
+        CLayoutOption layout2;
+        CSiteTree tree2;
+        const LoadResult reloaded = LoadProjectFromBytes(saved, page2, layout2, tree2);
+        Require(reloaded.status == LoadStatus::Complete);
+        Require(reloaded.foldersRead == tree.FolderCount());
+        Require(page2 == page && layout2 == layout);
+        Require(WriteProjectBytes(page2, layout2, tree2) == saved);
+    } else {
+        Require(result.foldersRead == 0);
+        Require(tree.FolderCount() == 1 && tree.Root()->Folder().caption == kRootCaption);
+    }
+    return 0;
+}
