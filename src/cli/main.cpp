@@ -1,6 +1,49 @@
 #include <cstdio>
+#include <string_view>
 
-int main() {
-    std::puts("pagelorn-cli: no commands yet");
-    return 0;
+#include "CliCommands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pagelorn-cli COMMAND [ARGUMENTS]\n"
+    "Builds and inspects Pagelorn website projects (*.www) without a window.\n"
+    "\n"
+    "Commands:\n"
+    "  new PROJECT.www [--force]        write a new project with the root \"Index\"\n"
+    "  import PROJECT.www PATH...       add folders and files to the project's root\n"
+    "  show PROJECT.www                 print the project's folders and items\n"
+    "  export PROJECT.www [--to DIR] [--yes]\n"
+    "                                   write the website's pages\n"
+    "\n"
+    "\"pagelorn-cli COMMAND --help\" tells more about a command.\n";
+
+struct Command {
+    std::string_view name;
+    int (*run)(int argc, char** argv);
+};
+
+constexpr Command kCommands[] = {
+    {"new", RunNewCommand},
+    {"import", RunImportCommand},
+    {"show", RunShowCommand},
+    {"export", RunExportCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    for (const Command& command : kCommands)
+        if (command.name == name) return command.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "pagelorn-cli: unknown command \"%s\"\n\n%s", argv[1], kUsage);
+    return 2;
 }
