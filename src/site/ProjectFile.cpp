@@ -302,7 +302,6 @@ struct FolderRecord {
     std::unique_ptr<CSiteFolder> folder;
 };
 
-constexpr std::size_t kFolderRecordMinSize = 16;  // level, count, two empty strings
 constexpr std::size_t kItemRecordMinSize = 16;    // id, three empty strings
 
 // One folder record with all its items, or nothing when the record is cut off or damaged.
