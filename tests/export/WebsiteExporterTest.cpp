@@ -1,0 +1,445 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "ExportTestSupport.h"
+#include "LinkedFiles.h"
+#include "PageNames.h"
+#include "WebsiteExporter.h"
+
+namespace {
+
+using exporttest::PageLink;
+using exporttest::TempFolderTest;
+namespace fs = std::filesystem;
+
+std::string Lf(std::string text) {
+    std::string result;
+    for (char c : text)
+        if (c != '\r') result += c;
+    return result;
+}
+
+class ExportTest : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        out = dir / "out";
+        page.saveEncoding = "";
+    }
+
+    ExportParameters Parameters(bool clear = true) {
+        return {.tree = tree,
+                .pageOption = page,
+                .layoutOption = layout,
+                .exportFolder = out,
+                .projectFile = project,
+                .clearExistingFolder = clear,
+                .progress = progress};
+    }
+    ExportResult Export(bool clear = true) { return ExportWebsite(Parameters(clear)); }
+
+    CSiteNode& Add(CSiteNode& parent, const std::string& caption) {
+        auto folder = std::make_unique<CSiteFolder>();
+        folder->caption = caption;
+        return tree.AppendChild(parent, std::move(folder));
+    }
+
+    std::string Page(const std::string& name) { return Lf(Read(out / name)); }
+
+    std::vector<std::string> PageFiles() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    CSiteTree tree;
+    CPageOption page;
+    CLayoutOption layout;
+    fs::path out;
+    fs::path project;
+    ExportProgressFn progress;
+};
+
+TEST_F(ExportTest, PagesAreNamedAfterTheirPlaceInTheTree) {
+    tree.Root()->Folder().caption = "Home";
+    CSiteNode& photos = Add(*tree.Root(), "Photos");
+    Add(photos, "Summer");
+    Add(*tree.Root(), "About us");
+    const ExportResult result = Export();
+    ASSERT_TRUE(result.AllWritten()) << result.message;
+    EXPECT_EQ(result.pagesWritten, 4u);
+    EXPECT_EQ(PageFiles(),
+              (std::vector<std::string>{"Index.htm", "Index_About us.htm", "Index_Photos.htm",
+                                        "Index_Photos_Summer.htm"}));
+
+    const std::string home = Page("Index.htm");
+    EXPECT_NE(home.find("<TITLE>\nHome</TITLE>"), std::string::npos);
+    // The Top Navigator links to the root's sub-sites in a row, the Next Navigator one a line.
+    const std::string top =
+        PageLink("Photos", "Index_Photos") + PageLink("About us", "Index_About us");
+    EXPECT_NE(home.find("color=#000000>\n" + top + "\n</FONT>"), std::string::npos) << home;
+    EXPECT_NE(home.find("rowspan=5 border=0 bordercolor=#000000 bgcolor=#FFFFFF background=\"\" >\n"
+                        "<FONT face=\"\" size=1 color=#000000>\n" +
+                        PageLink("Photos", "Index_Photos") + "<BR>\n\n" +
+                        PageLink("About us", "Index_About us") + "<BR>\n\n\n</FONT>"),
+              std::string::npos)
+        << home;
+    EXPECT_NE(home.find(PageLink("Home", "Index") + "\n</FONT>"), std::string::npos);
+
+    const std::string summer = Page("Index_Photos_Summer.htm");
+    EXPECT_NE(summer.find(PageLink("Home", "Index") + "->" + PageLink("Photos", "Index_Photos") +
+                          "->" + PageLink("Summer", "Index_Photos_Summer") + "\n</FONT>"),
+              std::string::npos)
+        << summer;
+    EXPECT_NE(summer.find(top), std::string::npos);
+    // A folder without sub-sites has no Next Navigator cell and, with one page, no Index Bar.
+    EXPECT_EQ(summer.find("rowspan="), std::string::npos);
+    EXPECT_EQ(summer.find("width=\"80%\""), std::string::npos);
+}
+
+TEST_F(ExportTest, IndexBarsOfAFolderWithTwentyFivePages) {
+    CSiteNode& x = Add(*tree.Root(), "X");
+    for (int i = 1; i <= 25; ++i) x.Folder().AddItem("Item " + std::to_string(i));
+    layout.mainCanvas.rows = 1;
+    layout.mainCanvas.columns = 1;
+    ASSERT_TRUE(Export().AllWritten());
+    EXPECT_TRUE(fs::exists(out / "Index_X24.htm"));
+    EXPECT_FALSE(fs::exists(out / "Index_X25.htm"));
+
+    std::string first = "1";
+    for (int j = 2; j <= 10; ++j)
+        first += PageLink(std::to_string(j), "Index_X" + std::to_string(j - 1));
+    first += PageLink("Next", "Index_X10");
+    EXPECT_NE(Page("Index_X.htm").find("color=#000000>\n" + first + "\n</FONT>"),
+              std::string::npos);
+
+    std::string thirteenth = PageLink("Previous", "Index_X2");
+    for (int j = 4; j <= 12; ++j)
+        thirteenth += PageLink(std::to_string(j), "Index_X" + std::to_string(j - 1));
+    thirteenth += "13";
+    for (int j = 14; j <= 22; ++j)
+        thirteenth += PageLink(std::to_string(j), "Index_X" + std::to_string(j - 1));
+    thirteenth += PageLink("Next", "Index_X22");
+    EXPECT_NE(Page("Index_X12.htm").find("color=#000000>\n" + thirteenth + "\n</FONT>"),
+              std::string::npos)
+        << Page("Index_X12.htm");
+}
+
+TEST_F(ExportTest, ClashingPageNamesGetTheirOwnFiles) {
+    CSiteNode& firstNews = Add(*tree.Root(), "News");
+    Add(firstNews, "Old");
+    CSiteNode& secondNews = Add(*tree.Root(), "News");
+    Add(secondNews, "Old");
+    CSiteNode& a = Add(*tree.Root(), "A");
+    for (int i = 0; i < 20; ++i) a.Folder().AddItem("a" + std::to_string(i));  // three pages
+    Add(*tree.Root(), "A1");
+    Add(*tree.Root(), "NEWS");
+    const ExportResult result = Export();
+    ASSERT_TRUE(result.AllWritten()) << result.message;
+    EXPECT_EQ(result.pagesWritten, 10u);
+    EXPECT_EQ(PageFiles(), (std::vector<std::string>{
+                               "Index.htm", "Index_A.htm", "Index_A1.htm", "Index_A1~2.htm",
+                               "Index_A2.htm", "Index_NEWS~3.htm", "Index_News.htm",
+                               "Index_News_Old.htm", "Index_News~2.htm", "Index_News~2_Old.htm"}));
+    // Every file holds exactly one whole page.
+    for (const std::string& name : PageFiles()) {
+        const std::string text = Page(name);
+        EXPECT_EQ(text.find("<!DOCTYPE"), 0u) << name;
+        EXPECT_EQ(text.find("</HTML>"), text.size() - 8) << name;
+    }
+    const std::string root = Page("Index.htm");
+    EXPECT_NE(root.find(PageLink("News", "Index_News") + PageLink("News", "Index_News~2") +
+                        PageLink("A", "Index_A") + PageLink("A1", "Index_A1~2") +
+                        PageLink("NEWS", "Index_NEWS~3")),
+              std::string::npos);
+    EXPECT_NE(Page("Index_News~2_Old.htm")
+                  .find("->" + PageLink("News", "Index_News~2") + "->" +
+                        PageLink("Old", "Index_News~2_Old")),
+              std::string::npos);
+    EXPECT_NE(Page("Index_A.htm").find("1" + PageLink("2", "Index_A1") + PageLink("3", "Index_A2")),
+              std::string::npos);
+}
+
+TEST_F(ExportTest, HostileCaptionsStayInsideTheExportFolder) {
+    Add(*tree.Root(), "../x");
+    Add(*tree.Root(), "a/b\\c:d*e?f\"g<h>i|j\tk");
+    Add(*tree.Root(), std::string(300, 'L'));
+    // 2-byte characters around the cut.
+    std::string wide;
+    for (int i = 0; i < 150; ++i) wide += "\xC3\xA9";
+    CSiteNode& accented = Add(*tree.Root(), wide);
+    for (int i = 0; i < 12; ++i) accented.Folder().AddItem("p" + std::to_string(i));
+    Add(*tree.Root(), "100% #1");
+    const ExportResult result = Export();
+    ASSERT_TRUE(result.AllWritten()) << result.message;
+
+    EXPECT_TRUE(fs::exists(out / "Index_.._x.htm"));
+    EXPECT_FALSE(fs::exists(dir / "x.htm"));
+    EXPECT_TRUE(fs::exists(out / "Index_a_b_c_d_e_f_g_h_i_j_k.htm"));
+    const std::string longName = "Index_" + std::string(245, 'L') + ".htm";
+    EXPECT_EQ(longName.size(), kMaxFileNameBytes);
+    EXPECT_TRUE(fs::exists(out / longName));
+    // Two pages: the second's "1" must fit too, and no character is cut in half.
+    std::string cut = "Index_";
+    for (int i = 0; i < 122; ++i) cut += "\xC3\xA9";
+    EXPECT_EQ(cut.size() + 1 + 4, 255u);
+    EXPECT_TRUE(fs::exists(out / (cut + ".htm")));
+    EXPECT_TRUE(fs::exists(out / (cut + "1.htm")));
+
+    EXPECT_TRUE(fs::exists(out / "Index_100% #1.htm"));
+    EXPECT_NE(Page("Index.htm").find(PageLink("100% #1", "Index_100%25 %231")), std::string::npos);
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        EXPECT_EQ(entry.path().string().rfind(out.string(), 0), 0u) << entry.path();
+}
+
+TEST(PageNameTableTest, ClaimsAreCaseBlindAndShortened) {
+    CPageNameTable names;
+    EXPECT_EQ(names.Claim("Index", 1), "Index");
+    EXPECT_EQ(names.Claim("Index_A", 3), "Index_A");
+    EXPECT_EQ(names.Claim("Index_a2", 1), "Index_a2~2");
+    EXPECT_EQ(names.Claim("Index_A", 0), "Index_A~2");
+    EXPECT_EQ(names.Claim("Index_A", 1), "Index_A~3");
+    const std::string longBase(400, 'z');
+    const std::string first = names.Claim(longBase, 1);
+    EXPECT_EQ(first.size(), 251u);
+    const std::string second = names.Claim(longBase, 1);
+    EXPECT_EQ(second, std::string(249, 'z') + "~2");
+    EXPECT_EQ(SafePageNamePart(std::string("a\x7F\x01/b", 5)), "a___b");
+    EXPECT_EQ(PageFileName("Index", 0), "Index.htm");
+    EXPECT_EQ(PageFileName("Index", 12), "Index12.htm");
+}
+
+TEST_F(ExportTest, FolderWithoutItemsAndDegenerateCanvas) {
+    CSiteNode& empty = Add(*tree.Root(), "Empty");
+    empty.Folder().description = "nothing here";
+    CSiteNode& items = Add(*tree.Root(), "Items");
+    items.Folder().AddItem("one");
+    items.Folder().AddItem("two");
+    layout.mainCanvas.columns = 0;
+    layout.mainCanvas.rows = 1000000;  // only a damaged file holds this
+    ASSERT_TRUE(Export().AllWritten());
+    EXPECT_EQ(PageFiles(), (std::vector<std::string>{"Index.htm", "Index_Empty.htm",
+                                                     "Index_Items.htm", "Index_Items1.htm"}));
+    const std::string emptyPage = Page("Index_Empty.htm");
+    EXPECT_EQ(emptyPage.find("width=\"80%\""), std::string::npos);
+    EXPECT_NE(emptyPage.find("<TD colspan=0 "), std::string::npos);
+    // Rows beyond the sheet's limit of 100 are taken as 100.
+    const std::string itemsPage = Page("Index_Items.htm");
+    std::size_t emptyRows = 0;
+    for (std::size_t at = itemsPage.find("<TR>\n</TR>\n"); at != std::string::npos;
+         at = itemsPage.find("<TR>\n</TR>\n", at + 1))
+        ++emptyRows;
+    EXPECT_EQ(emptyRows, 101u);  // the canvas row and 100 item rows
+}
+
+TEST_F(ExportTest, LinkedFilesAreCopiedOnceAndFailuresListed) {
+    const fs::path logo = Write("src/logo.gif", exporttest::GifBytes(300, 150));
+    const fs::path other = Write("elsewhere/logo.gif", exporttest::GifBytes(20, 20));
+    const fs::path back = Write("src/back.jpg", exporttest::JpegBytes(4, 4));
+    page.background.specifyBackground = page.background.useBackgroundImage = 1;
+    page.background.backgroundImage = back.string();
+    CSiteNode& pics = Add(*tree.Root(), "Pics");
+    pics.Folder().AddItem("Logo", "file://" + logo.string());
+    pics.Folder().AddItem("Logo again", "file://" + logo.string());
+    pics.Folder().AddItem("Other", "file://" + other.string());
+    pics.Folder().AddItem("Gone", "file://" + (dir / "gone.doc").string());
+    pics.Folder().AddItem("Web", "http://Example.com/Page.gif");
+    const ExportResult result = Export();
+
+    EXPECT_EQ(result.status, ExportStatus::Completed);
+    EXPECT_FALSE(result.AllWritten());
+    EXPECT_EQ(result.pagesWritten, 2u);
+    EXPECT_EQ(result.filesCopied, 3u);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].path, (dir / "gone.doc").string());
+    EXPECT_NE(result.message.find("1 failures"), std::string::npos);
+
+    const std::string text = Page("Index_Pics.htm");
+    EXPECT_NE(text.find("<IMG src = \"./image/LOGO.GIF\" width = 100 height = 50></A>"),
+              std::string::npos);
+    EXPECT_NE(text.find("<IMG src = \"./image/LOGO~2.GIF\">\n</A>"), std::string::npos);
+    EXPECT_NE(text.find("<A href=\"./doc/GONE.DOC\">\nGone</A>"), std::string::npos);
+    EXPECT_NE(text.find("<A href=\"http://Example.com/Page.gif\"><IMG src = "
+                        "\"http://Example.com/Page.gif\" width = 100 height = 100></A>"),
+              std::string::npos);
+    EXPECT_NE(Page("Index.htm").find("background=\"./image/back.jpg\""), std::string::npos);
+    EXPECT_EQ(Read(out / "image" / "LOGO~2.GIF"), Read(other));
+
+    // "Manual": the same pages, nothing copied, nothing missing.
+    const std::string automaticPage = Read(out / "Index_Pics.htm");
+    page.general.copyLinkedFiles = 0;
+    const ExportResult manual = Export();
+    EXPECT_TRUE(manual.AllWritten());
+    EXPECT_EQ(manual.filesCopied, 0u);
+    EXPECT_EQ(Read(out / "Index_Pics.htm"), automaticPage);
+    EXPECT_TRUE(fs::is_empty(out / "image"));
+}
+
+TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
+    Add(*tree.Root(), "B");
+    Add(*tree.Root(), "C");
+    progress = [&](const ExportProgress& p) {
+        // Something takes the name of the next page while the export runs.
+        if (p.pagesDone == 1) fs::create_directory(out / "Index_B.htm");
+        return true;
+    };
+    const ExportResult result = Export();
+    EXPECT_EQ(result.status, ExportStatus::Completed);
+    EXPECT_EQ(result.pagesWritten, 2u);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].path, (out / "Index_B.htm").string());
+    EXPECT_NE(result.failures[0].reason.find("could not be created"), std::string::npos);
+    EXPECT_TRUE(fs::exists(out / "Index_C.htm"));
+}
+
+TEST_F(ExportTest, ProgressCountsPagesAndFilesAndCanStop) {
+    for (int i = 0; i < 3; ++i) {
+        CSiteNode& node = Add(*tree.Root(), "F" + std::to_string(i));
+        node.Folder().AddItem(
+            "f", "file://" + Write("src/f" + std::to_string(i) + ".doc", "d").string());
+    }
+    std::vector<ExportProgress> seen;
+    progress = [&](const ExportProgress& p) {
+        seen.push_back(p);
+        return true;
+    };
+    ExportResult result = Export();
+    ASSERT_TRUE(result.AllWritten());
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen.back().pagesDone, 4u);
+    EXPECT_EQ(seen.back().pagesTotal, 4u);
+    EXPECT_EQ(seen.back().filesDone, 3u);
+    EXPECT_EQ(seen.back().filesTotal, 3u);
+
+    std::size_t calls = 0;
+    progress = [&](const ExportProgress& p) { return ++calls < 2 && p.pagesDone < 2; };
+    result = Export();
+    EXPECT_EQ(result.status, ExportStatus::Stopped);
+    EXPECT_LT(result.pagesWritten, 4u);
+    EXPECT_NE(result.message.find("stopped"), std::string::npos);
+}
+
+TEST_F(ExportTest, MissingParentFoldersAreMade) {
+    out = dir / "a" / "b" / "c";
+    const ExportResult result = Export(false);
+    ASSERT_TRUE(result.AllWritten()) << result.message;
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+    for (std::string_view name : kCategoryFolderNames) EXPECT_TRUE(fs::is_directory(out / name));
+
+    Write("file", "x");
+    out = dir / "file";
+    EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::Unusable);
+    EXPECT_EQ(Export().status, ExportStatus::FolderNotMade);
+    out = dir / "file" / "below";
+    EXPECT_EQ(Export().status, ExportStatus::FolderNotMade);
+}
+
+TEST_F(ExportTest, AnExistingFolderIsClearedOnlyWhenAgreed) {
+    EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::Missing);
+    fs::create_directories(out);
+    EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::Empty);
+    ASSERT_TRUE(Export(false).AllWritten());
+
+    const ExportFolderCheck check = CheckExportFolder(Parameters());
+    EXPECT_EQ(check.state, ExportFolderState::NotEmpty);
+    EXPECT_EQ(check.message, "Warning: All contents of  " + out.string() + " will be deleted!");
+    Write("out/keep.txt", "mine");
+    const ExportResult declined = Export(false);
+    EXPECT_EQ(declined.status, ExportStatus::NotCleared);
+    EXPECT_EQ(Read(out / "keep.txt"), "mine");
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+
+    Write("out/deep/er/old.htm", "old");
+    Write("out/locked/inside.txt", "x");
+    fs::permissions(out / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::create_directory_symlink(dir / "src", out / "link");
+    Write("src/precious.txt", "precious");
+    const ExportResult cleared = Export(true);
+    ASSERT_TRUE(cleared.AllWritten()) << cleared.message;
+    EXPECT_FALSE(fs::exists(out / "keep.txt"));
+    EXPECT_FALSE(fs::exists(out / "deep"));
+    EXPECT_FALSE(fs::exists(out / "locked"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(out / "link")));
+    // A link is removed, never followed.
+    EXPECT_EQ(Read(dir / "src" / "precious.txt"), "precious");
+}
+
+class RefusalTest : public ExportTest {
+protected:
+    void SetUp() override {
+        ExportTest::SetUp();
+        if (const char* home = std::getenv("HOME")) savedHome = home;
+        setenv("HOME", (dir / "home").c_str(), 1);
+        fs::create_directories(dir / "home");
+    }
+    void TearDown() override {
+        setenv("HOME", savedHome.c_str(), 1);
+        ExportTest::TearDown();
+    }
+
+    void ExpectRefused(const std::string& why) {
+        const ExportFolderCheck check = CheckExportFolder(Parameters());
+        EXPECT_EQ(check.state, ExportFolderState::Refused);
+        EXPECT_NE(check.message.find(why), std::string::npos) << check.message;
+        const ExportResult result = Export(true);
+        EXPECT_EQ(result.status, ExportStatus::Refused);
+        EXPECT_EQ(result.message, check.message);
+        EXPECT_EQ(result.pagesWritten, 0u);
+    }
+
+    std::string savedHome;
+};
+
+TEST_F(RefusalTest, NeverClearsTheProjectsFolder) {
+    project = Write("work/site/project.www", "project");
+    out = dir / "work" / "site";
+    ExpectRefused("it holds the project file");
+    out = dir / "work";
+    ExpectRefused("it holds the project file");
+    EXPECT_EQ(Read(project), "project");
+}
+
+TEST_F(RefusalTest, NeverClearsAFolderHoldingALinkedFile) {
+    const fs::path photo = Write("out/pics/photo.gif", exporttest::GifBytes(1, 1));
+    tree.Root()->Folder().AddItem("Photo", "file://" + photo.string());
+    ExpectRefused("photo.gif, a file the website links to");
+    EXPECT_TRUE(fs::exists(photo));
+
+    // Through a relative path and a link to the folder, too.
+    tree.Root()->Folder().items.clear();
+    tree.Root()->Folder().RenumberItems();
+    layout.areas[kHistoryBarSlot].imagePath = "out/pics/photo.gif";
+    project = dir / "project.www";
+    fs::create_directory_symlink(out, dir / "alias");
+    out = dir / "alias";
+    ExpectRefused("a file the website links to");
+    EXPECT_TRUE(fs::exists(photo));
+}
+
+TEST_F(RefusalTest, NeverClearsHomeOrTheRoot) {
+    Write("home/documents/letter.txt", "dear");
+    out = dir / "home";
+    ExpectRefused("it is your home folder");
+    out = dir;
+    ExpectRefused("it holds your home folder");
+    EXPECT_EQ(Read(dir / "home" / "documents" / "letter.txt"), "dear");
+
+    out = fs::path("/");
+    const ExportFolderCheck root = CheckExportFolder(Parameters());
+    EXPECT_EQ(root.state, ExportFolderState::Refused);
+    EXPECT_NE(root.message.find("root of the file system"), std::string::npos);
+}
+
+TEST_F(RefusalTest, OtherFoldersBesideThemAreFine) {
+    project = Write("site/project.www", "project");
+    Write("out/old.htm", "old");
+    Write("outside/photo.gif", "x");
+    tree.Root()->Folder().AddItem("Photo", "file://" + (dir / "outside/photo.gif").string());
+    EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::NotEmpty);
+    EXPECT_TRUE(Export(true).AllWritten());
+}
+
+}  // namespace
