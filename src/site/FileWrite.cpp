@@ -60,9 +60,16 @@ fs::path TemporaryName(const fs::path& resolved, unsigned attempt) {
 #else
     const auto process = static_cast<unsigned long long>(::getpid());
 #endif
-    std::string name = "." + resolved.filename().string() + ".tmp-" + std::to_string(process) +
-                       "-" + std::to_string(counter++) + "-" + std::to_string(ticks % 1000000) +
-                       "-" + std::to_string(attempt);
+    std::string name(".");
+    name += resolved.filename().string();
+    name += ".tmp-";
+    name += std::to_string(process);
+    name += '-';
+    name += std::to_string(counter++);
+    name += '-';
+    name += std::to_string(ticks % 1000000);
+    name += '-';
+    name += std::to_string(attempt);
     return resolved.parent_path() / name;
 }
 
