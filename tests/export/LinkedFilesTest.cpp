@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 struct ClassifyCase {
     const char* text;
     FileCategory category;
+
+    friend void PrintTo(const ClassifyCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
 class ClassifyFileTest : public ::testing::TestWithParam<ClassifyCase> {};

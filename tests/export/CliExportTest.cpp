@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ExportTestSupport.h"
+#include "LayoutOption.h"
+#include "PageOption.h"
+#include "ProjectFile.h"
+#include "SiteTree.h"
+
+namespace {
+
+using exporttest::TempFolderTest;
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class CliExportTest : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        project = dir / "site.www";
+        out = dir / "web";
+        const fs::path doc = Write("files/report.doc", "report");
+        const fs::path gif = Write("files/logo.gif", exporttest::GifBytes(300, 150));
+        tree.Root()->Folder().AddItem("Report", "file://" + doc.string());
+        auto photos = std::make_unique<CSiteFolder>();
+        photos->caption = "Photos";
+        photos->AddItem("Logo", "file://" + gif.string());
+        tree.AppendChild(*tree.Root(), std::move(photos));
+    }
+
+    void Save() { ASSERT_TRUE(SaveProject(project, page, layout, tree)); }
+
+    CliRun Cli(std::vector<std::string> arguments) const {
+        std::string command = Quote(PAGELORN_CLI) + " export";
+        for (const std::string& argument : arguments) command += " " + Quote(argument);
+        const fs::path stdoutFile = dir / "stdout.txt";
+        const fs::path stderrFile = dir / "stderr.txt";
+        command +=
+            " >" + Quote(stdoutFile.string()) + " 2>" + Quote(stderrFile.string()) + " </dev/null";
+        const int status = std::system(command.c_str());
+        CliRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = Read(stdoutFile);
+        run.err = Read(stderrFile);
+        fs::remove(stdoutFile);
+        fs::remove(stderrFile);
+        return run;
+    }
+
+    CSiteTree tree;
+    CPageOption page;
+    CLayoutOption layout;
+    fs::path project;
+    fs::path out;
+};
+
+TEST_F(CliExportTest, ExportsIntoTheGivenFolderAndSumsUp) {
+    Save();
+    const CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "2 pages written, 2 files copied, 0 failures")) << run.out;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(Contains(Read(out / "Index.htm"), "<A href=\"./doc/REPORT.DOC\">\r\nReport</A>"));
+    EXPECT_TRUE(Contains(Read(out / "Index_Photos.htm"),
+                         "<IMG src = \"./image/LOGO.GIF\" width = 100 height = 50>"));
+    EXPECT_EQ(Read(out / "doc" / "REPORT.DOC"), "report");
+}
+
+TEST_F(CliExportTest, UsesTheProjectsLocationOrSaysThereIsNone) {
+    Save();
+    CliRun run = Cli({project.string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "--to")) << run.err;
+    EXPECT_FALSE(fs::exists(out));
+
+    page.general.location = "web";  // beside the project
+    Save();
+    run = Cli({project.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+}
+
+TEST_F(CliExportTest, ClearsAnExistingFolderOnlyWithYes) {
+    Save();
+    Write("web/mine.txt", "mine");
+    CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "--yes")) << run.err;
+    EXPECT_EQ(Read(out / "mine.txt"), "mine");
+    EXPECT_FALSE(fs::exists(out / "Index.htm"));
+
+    run = Cli({project.string(), "--yes", "--to=" + out.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(out / "mine.txt"));
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+}
+
+TEST_F(CliExportTest, RefusesToClearTheProjectsFolderEvenWithYes) {
+    Save();
+    const CliRun run = Cli({project.string(), "--to", dir.string(), "--yes"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "Refusing to clear")) << run.err;
+    EXPECT_TRUE(fs::exists(project));
+    EXPECT_EQ(Read(dir / "files" / "report.doc"), "report");
+}
+
+TEST_F(CliExportTest, FailuresAreListedAndExitWithOne) {
+    tree.Root()->Folder().AddItem("Gone", "file://" + (dir / "gone.pdf").string());
+    Save();
+    const CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, (dir / "gone.pdf").string() + ": the file does not exist"))
+        << run.err;
+    EXPECT_TRUE(Contains(run.out, "1 failures"));
+    EXPECT_TRUE(fs::exists(out / "Index_Photos.htm"));
+}
+
+TEST_F(CliExportTest, UnreadableProjectsAndBadArgumentsExportNothing) {
+    Write("broken.www", "not a project");
+    EXPECT_EQ(Cli({(dir / "broken.www").string(), "--to", out.string()}).exitCode, 2);
+    EXPECT_EQ(Cli({(dir / "missing.www").string(), "--to", out.string()}).exitCode, 2);
+    EXPECT_EQ(Cli({}).exitCode, 2);
+    EXPECT_EQ(Cli({project.string(), "--to"}).exitCode, 2);
+    EXPECT_EQ(Cli({project.string(), "--frobnicate"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(out));
+    const CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(Contains(help.out, "--yes"));
+}
+
+TEST_F(CliExportTest, ADamagedTreeIsExportedAsFarAsItWasReadWithAWarning) {
+    Save();
+    std::string bytes = Read(project);
+    bytes.resize(bytes.size() - 3);  // cut into the last folder's record
+    Write("site.www", bytes);
+    CPageOption checkPage;
+    CLayoutOption checkLayout;
+    CSiteTree checkTree;
+    ASSERT_EQ(LoadProject(project, checkPage, checkLayout, checkTree).status,
+              LoadStatus::TreeDamaged);
+
+    const CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "warning")) << run.err;
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+}
+
+}  // namespace
