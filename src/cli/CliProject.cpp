@@ -74,6 +74,13 @@ std::string Printable(std::string_view text) {
     return shown;
 }
 
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -99,7 +106,7 @@ int RunNewCommand(int argc, char** argv) {
     if (paths.size() != 1) return Usage(kNewUsage);
     const fs::path project = paths.front();
     if (!force && Exists(project))
-        return Fail("\"" + project.string() +
+        return Fail(Quoted(project.string()) +
                     "\" exists already; use --force to replace it with a new project.");
 
     CPageOption page;
@@ -135,7 +142,7 @@ int RunImportCommand(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         scans.push_back(ScanImportPath(argv[i]));
         if (!scans.back().found)
-            return Fail("\"" + std::string(argv[i]) + "\" does not exist; nothing was imported.");
+            return Fail(Quoted(argv[i]) + " does not exist; nothing was imported.");
     }
 
     CSiteNode& root = *tree.Root();
