@@ -85,6 +85,22 @@ void BM_LoadProject(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * project.bytes));
 }
 
+// The parsing and tree building part of a load alone, from bytes already in memory.
+void BM_LoadProjectFromMemory(benchmark::State& state) {
+    LargeProject& project = Project();
+    const std::vector<unsigned char> bytes =
+        WriteProjectBytes(project.page, project.layout, project.tree);
+    for (auto _ : state) {
+        CPageOption page;
+        CLayoutOption layout;
+        CSiteTree tree;
+        const LoadResult result = LoadProjectFromBytes(bytes, page, layout, tree);
+        if (result.status != LoadStatus::Complete) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(tree.Root());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
 void BM_ReadSameBytesWithOneStream(benchmark::State& state) {
     LargeProject& project = Project();
     std::vector<char> buffer(project.bytes);
@@ -128,6 +144,7 @@ void BM_WriteSameBytesWithOneStreamAndSync(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_LoadProjectFromMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_ReadSameBytesWithOneStream)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
