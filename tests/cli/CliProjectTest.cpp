@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -38,7 +39,7 @@ class CliProjectTest : public testing::Test {
 protected:
     void SetUp() override {
         folder = fs::path(testing::TempDir()) /
-                 ("pagelorn_cli_" +
+                 ("pagelorn_cli_" + std::to_string(::getpid()) + "_" +
                   std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);

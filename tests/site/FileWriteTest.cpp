@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -27,7 +28,7 @@ class FileWriteTest : public testing::Test {
 protected:
     void SetUp() override {
         folder = fs::path(testing::TempDir()) /
-                 ("pagelorn_filewrite_" +
+                 ("pagelorn_filewrite_" + std::to_string(::getpid()) + "_" +
                   std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);

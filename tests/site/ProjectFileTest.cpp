@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -365,7 +366,8 @@ TEST(ProjectFile, SaveLoadSaveOfEveryFieldGivesTheSameBytes) {
 }
 
 TEST(ProjectFile, SavingKeepsFolderIdsAndClearsTheModifiedFlag) {
-    const fs::path folder = fs::path(testing::TempDir()) / "pagelorn_project_save";
+    const fs::path folder =
+        fs::path(testing::TempDir()) / ("pagelorn_project_save_" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     RichProject project;
@@ -667,7 +669,8 @@ TEST(ProjectFile, VeryDeepTreesSaveAndLoadWithoutRecursion) {
 }
 
 TEST(ProjectFile, AFileThatCannotBeReadGivesTheDefaultTreeAndLeavesThePropertiesAlone) {
-    const fs::path folder = fs::path(testing::TempDir()) / "pagelorn_project_missing";
+    const fs::path folder =
+        fs::path(testing::TempDir()) / ("pagelorn_project_missing_" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     for (const fs::path& path : {folder / "missing.www", folder}) {
