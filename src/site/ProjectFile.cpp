@@ -1,6 +1,7 @@
 #include "ProjectFile.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <new>
@@ -302,7 +303,7 @@ struct FolderRecord {
     std::unique_ptr<CSiteFolder> folder;
 };
 
-constexpr std::size_t kItemRecordMinSize = 16;    // id, three empty strings
+constexpr std::size_t kItemRecordMinSize = 16;  // id, three empty strings
 
 // One folder record with all its items, or nothing when the record is cut off or damaged.
 std::optional<FolderRecord> ReadFolder(ByteReader& r) {
@@ -433,18 +434,19 @@ std::optional<std::vector<unsigned char>> ReadWholeFile(const fs::path& path, st
         reason = std::make_error_code(std::errc::file_too_large).message();
         return std::nullopt;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"),
-                                                         &std::fclose);
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
-        reason = std::error_code(errno, std::generic_category()).message();
+        reason = errno != 0 ? std::error_code(errno, std::generic_category()).message()
+                            : std::string("the file cannot be opened");
         return std::nullopt;
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    const std::size_t read =
-        bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (read != bytes.size()) {
-        reason = std::ferror(file.get()) ? std::error_code(errno, std::generic_category()).message()
-                                         : std::string("the file changed while it was read");
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (static_cast<std::size_t>(file.gcount()) != bytes.size()) {
+        reason = file.bad() && errno != 0
+                     ? std::error_code(errno, std::generic_category()).message()
+                     : std::string("the file changed while it was read");
         return std::nullopt;
     }
     return bytes;
