@@ -380,7 +380,8 @@ TEST(ProjectFile, SavingKeepsFolderIdsAndClearsTheModifiedFlag) {
     ASSERT_TRUE(saved.ok) << saved.message;
     EXPECT_FALSE(project.tree.IsModified());
     EXPECT_EQ(project.tree.Root()->FindChildByFolderId(lateId), &late);
-    EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "site.www");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_regular_file(folder / "site.www"));
 
     CPageOption page;
     CLayoutOption layout;
