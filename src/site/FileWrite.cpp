@@ -130,6 +130,9 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
         if (S_ISDIR(existing.st_mode))
             return Failure(target, std::make_error_code(std::errc::is_a_directory));
         keepMode = true;
+        // Renaming over a file needs no permission on the file itself; a file the user made
+        // read-only is refused as a plain write would be.
+        if (::access(resolved.c_str(), W_OK) != 0) return Failure(target, LastError());
     } else if (errno != ENOENT) {
         return Failure(target, LastError());
     }
@@ -148,8 +151,13 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
         ::unlink(temporary.c_str());
         return Failure(target, error);
     };
-    if (keepMode && ::fchmod(file.Get(), existing.st_mode & 07777) != 0)
-        return abandon(LastError());
+    if (keepMode) {
+        // Only root may hand a file to another owner; anyone else's new file stays theirs, as
+        // after any plain save. The owner goes first because a change of owner clears set-id bits.
+        if (::fchown(file.Get(), existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
+            return abandon(LastError());
+        if (::fchmod(file.Get(), existing.st_mode & 07777) != 0) return abandon(LastError());
+    }
     if (!WriteAll(file.Get(), data.data(), data.size())) return abandon(LastError());
     if (sync == FileSync::Sync && ::fsync(file.Get()) != 0) return abandon(LastError());
     if (!file.Close()) return abandon(LastError());

@@ -16,6 +16,8 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <csignal>
 #endif
@@ -106,6 +108,45 @@ TEST_F(FileWriteTest, KeepsThePermissionsOfTheFileItReplaces) {
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(Read(target), "new");
+}
+
+TEST_F(FileWriteTest, KeepsTheOwnerAndRefusesAReadOnlyFile) {
+    const fs::path target = folder / "site.www";
+    Write(target, "old");
+    fs::permissions(folder, fs::perms::all);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    constexpr uid_t kSomeoneElse = 65534;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(target.c_str(), kSomeoneElse, kSomeoneElse), 0);
+        // Root may write anything, so the refusal is checked as the file's owner.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(kSomeoneElse) != 0 || ::setuid(kSomeoneElse) != 0) ::_exit(3);
+            const FileWriteResult refused = WriteFileAtomically(target, "new");
+            ::_exit(refused.ok                                                       ? 1
+                    : refused.message.find("Permission denied") == std::string::npos ? 2
+                                                                                     : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(Read(target), "old");
+
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+        ASSERT_TRUE(WriteFileAtomically(target, "new"));
+        struct stat after {};
+        ASSERT_EQ(::stat(target.c_str(), &after), 0);
+        EXPECT_EQ(after.st_uid, kSomeoneElse);
+        EXPECT_EQ(after.st_gid, kSomeoneElse);
+        EXPECT_EQ(Read(target), "new");
+    } else {
+        const FileWriteResult refused = WriteFileAtomically(target, "new");
+        EXPECT_FALSE(refused.ok);
+        EXPECT_NE(refused.message.find("Permission denied"), std::string::npos) << refused.message;
+        EXPECT_EQ(Read(target), "old");
+    }
+    EXPECT_EQ(Entries(), std::vector<std::string>{"site.www"});
 }
 
 TEST_F(FileWriteTest, WritesThroughASymbolicLinkAndKeepsTheLink) {
