@@ -1,0 +1,36 @@
+#include "ColorButton.h"
+
+#include <QPainter>
+
+#include "DialogProvider.h"
+
+QColor ColorRefToQColor(COLORREF color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+COLORREF QColorToColorRef(const QColor& color) {
+    return static_cast<COLORREF>(color.red()) | (static_cast<COLORREF>(color.green()) << 8) |
+           (static_cast<COLORREF>(color.blue()) << 16);
+}
+
+CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) {
+    setMinimumSize(40, 20);
+}
+
+COLORREF CColorButton::PickColor() {
+    const QColor initial = color == kNoColor ? QColor(Qt::black) : ColorRefToQColor(color);
+    if (const auto chosen = CDialogProvider::Current().GetColor(this, initial)) {
+        color = QColorToColorRef(*chosen);
+        update();
+    }
+    return color;
+}
+
+void CColorButton::paintEvent(QPaintEvent* /*event*/) {
+    if (color == kNoColor) return;
+    const QRect swatch = rect().adjusted(2, 2, -2, -2);
+    if (swatch.isEmpty()) return;
+    QPainter painter(this);
+    painter.fillRect(swatch, ColorRefToQColor(color));
+}

@@ -1,0 +1,57 @@
+#include "FontButton.h"
+
+#include <cmath>
+
+#include "ColorButton.h"
+#include "ModelText.h"
+
+CFontButton::CFontButton(QWidget* parent) : QPushButton(QStringLiteral("..."), parent) {}
+
+bool CFontButton::PickFont(CFontOption& font) {
+    const auto choice = CDialogProvider::Current().GetFont(this, FontFromOption(font),
+                                                           ColorRefToQColor(font.color));
+    if (!choice) return false;
+    return ApplyFontChoice(font, *choice, logicalDpiY());
+}
+
+QFont FontFromOption(const CFontOption& font) {
+    QFont result;
+    result.setStyleHint(QFont::SansSerif);
+    if (!font.faceName.Empty()) result.setFamily(TextFromBytes(font.faceName.View()));
+    if (font.pointSize > 0) result.setPointSizeF(font.pointSize / 10.0);
+    result.setWeight(font.bold != 0 ? QFont::Bold : QFont::Normal);
+    result.setItalic(font.italic != 0);
+    result.setUnderline(font.underline != 0);
+    result.setStrikeOut(font.strikeOut != 0);
+    return result;
+}
+
+bool ApplyFontChoice(CFontOption& font, const CFontChoice& choice, int dotsPerInch) {
+    const QString family = choice.font.family();
+    if (family.isEmpty()) return false;
+    CFontOption chosen = font;
+    chosen.faceName = BytesFromText(family);
+    chosen.bold = choice.font.weight() == QFont::Bold ? 1 : 0;
+    chosen.italic = choice.font.italic() ? 1 : 0;
+    chosen.underline = choice.font.underline() ? 1 : 0;
+    chosen.strikeOut = choice.font.strikeOut() ? 1 : 0;
+    chosen.color = QColorToColorRef(choice.color);
+    if (choice.font.pointSizeF() > 0)
+        chosen.pointSize = static_cast<std::int32_t>(std::lround(choice.font.pointSizeF() * 10));
+    else if (choice.font.pixelSize() > 0 && dotsPerInch > 0)
+        chosen.pointSize =
+            static_cast<std::int32_t>(std::lround(choice.font.pixelSize() * 720.0 / dotsPerInch));
+    if (chosen == font) return false;
+    font = chosen;
+    return true;
+}
+
+QString DescribeFont(const CFontOption& font) {
+    QString text =
+        font.faceName.Empty() ? QStringLiteral("(Default)") : TextFromBytes(font.faceName.View());
+    if (font.bold != 0) text += QStringLiteral(" B");
+    if (font.italic != 0) text += QStringLiteral(" I");
+    if (font.underline != 0) text += QStringLiteral(" U");
+    if (font.strikeOut != 0) text += QStringLiteral(" S");
+    return text;
+}

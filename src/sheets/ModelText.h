@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+// The model keeps every text as the bytes a project file holds. Projects written by this program
+// hold UTF-8; projects made on Windows hold Windows-1252. Both are shown readably, and what the
+// user types is stored as UTF-8.
+
+// The bytes as UTF-8 when they are valid UTF-8, otherwise as Windows-1252.
+QString TextFromBytes(std::string_view bytes);
+
+// The UTF-8 bytes of typed text.
+std::string BytesFromText(const QString& text);

@@ -1,0 +1,49 @@
+#include "OptionPageSheet.h"
+
+#include <QDialogButtonBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "OptionPage.h"
+#include "OptionPageBKGDPage.h"
+#include "OptionPageCustomPage.h"
+#include "OptionPageGeneralPage.h"
+#include "OptionPageLanguagePage.h"
+#include "OptionPageMarginsPage.h"
+#include "OptionPageTextPage.h"
+
+COptionSheet::COptionSheet(const QString& caption, const QIcon& icon, QWidget* parent)
+    : QDialog(parent), tabs(new QTabWidget(this)) {
+    setWindowTitle(caption);
+    if (!icon.isNull()) setWindowIcon(icon);
+    tabs->setObjectName(QStringLiteral("tabs"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+}
+
+void COptionSheet::AddPage(COptionPage* page) {
+    tabs->addTab(page, page->Title());
+    pages.push_back(page);
+    connect(page, &COptionPage::changed, this, &COptionSheet::changed);
+}
+
+void COptionSheet::done(int result) {
+    // Every way of closing comes here; an edit that still has the focus has not stored its text.
+    for (auto* page : pages) page->CommitEdits();
+    QDialog::done(result);
+}
+
+COptionPageSheet::COptionPageSheet(CPageOption& option, const QIcon& icon, QWidget* parent)
+    : COptionSheet(QStringLiteral("Website Properties"), icon, parent) {
+    AddPage(new COptionPageGeneralPage(option, this));
+    AddPage(new COptionPageBKGDPage(option, this));
+    AddPage(new COptionPageMarginsPage(option, this));
+    AddPage(new COptionPageCustomPage(option, this));
+    AddPage(new COptionPageLanguagePage(option, this));
+    AddPage(new COptionPageHeaderPage(option, this));
+    AddPage(new COptionPageFooterPage(option, this));
+}

@@ -1,0 +1,38 @@
+#include "OptionPageTextPage.h"
+
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+COptionPageTextPage::COptionPageTextPage(const QString& title, std::string& text, QWidget* parent)
+    : COptionPage(title, parent), text(text), edit(new QPlainTextEdit(this)) {
+    edit->setObjectName(QStringLiteral("textEdit"));
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(edit);
+}
+
+void COptionPageTextPage::InitPage() {
+    crlfLineEnds = text.find("\r\n") != std::string::npos;
+    QString shown = TextFromBytes(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    edit->setPlainText(shown);
+    edit->document()->setModified(false);
+    edit->installEventFilter(this);
+    AddPendingEdit([this] { Commit(); });
+}
+
+bool COptionPageTextPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit && event->type() == QEvent::FocusOut) Commit();
+    return COptionPage::eventFilter(watched, event);
+}
+
+void COptionPageTextPage::Commit() {
+    if (!edit->document()->isModified()) return;
+    edit->document()->setModified(false);
+    QString typed = edit->toPlainText();
+    if (crlfLineEnds) typed.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    Store(text, BytesFromText(typed));
+}

@@ -1,0 +1,470 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "FakeDialogs.h"
+#include "OptionPageBKGDPage.h"
+#include "OptionPageGeneralPage.h"
+#include "OptionPageLanguagePage.h"
+#include "OptionPageMarginsPage.h"
+#include "OptionPageSheet.h"
+#include "OptionPageTextPage.h"
+#include "SheetTestUtil.h"
+
+namespace {
+
+enum PageIndex { kGeneral = 0, kBackground, kMargins, kCustom, kLanguage, kHeader, kFooter };
+
+// Types text into an edit that keeps the focus, so nothing has stored it yet.
+void TypeInto(QWidget* edit, const QString& text) {
+    edit->setFocus();
+    QTest::keyClicks(edit, text);
+}
+
+// Types text into an edit without the focus ever moving, so that only the sheet itself can
+// store it when it closes.
+void TypeWithoutLeaving(QWidget* edit, const QString& text) {
+    QTest::keyClicks(edit, text);
+}
+
+}  // namespace
+
+// The Website Properties sheet and its General, Background, Margins, Language, Header and
+// Footer pages.
+class PageSheetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void TabsInOrderAndPagesReadWhenOpened();
+    void GeneralPageDefaultsAndEdits();
+    void ForeverToggling();
+    void LoopSpinStaysInRange();
+    void BackgroundEnablingSequence();
+    void BackgroundChecksFollowModelWhenSpecified();
+    void MarginsEnabledByTheirBoxes();
+    void OutOfRangeValueKeptUntilEdited();
+    void TextCutToFieldCapacity();
+    void TypedTextCommittedOnClose_data();
+    void TypedTextCommittedOnClose();
+    void ChangesMarkedAndUntouchedBytesKept();
+    void LanguageCombos();
+    void LanguageUnlistedOrOtherCaseSelectsNothing();
+    void HeaderAndFooterAreUnbounded();
+};
+
+void PageSheetTest::TabsInOrderAndPagesReadWhenOpened() {
+    CPageOption option;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::blue);
+    COptionPageSheet sheet(option, QIcon(pixmap));
+    QCOMPARE(sheet.windowTitle(), QStringLiteral("Website Properties"));
+    QVERIFY(!sheet.windowIcon().isNull());
+    const QStringList expected = {QStringLiteral("General"),  QStringLiteral("Background"),
+                                  QStringLiteral("Margins "), QStringLiteral("Custom"),
+                                  QStringLiteral("Language"), QStringLiteral("Header"),
+                                  QStringLiteral("Footer")};
+    QCOMPARE(sheet.Tabs()->count(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) QCOMPARE(sheet.Tabs()->tabText(i), expected[i]);
+
+    // A page reads the model when its tab is first opened, not before.
+    option.footer = "late footer";
+    sheet.show();
+    QCOMPARE(sheet.Tabs()->currentIndex(), 0);
+    QVERIFY(!sheet.Page(kFooter)->IsInitialised());
+    auto* footer = OpenPage<COptionPageFooterPage>(sheet, kFooter);
+    QCOMPARE(footer->Edit()->toPlainText(), QStringLiteral("late footer"));
+}
+
+void PageSheetTest::GeneralPageDefaultsAndEdits() {
+    CFakeDialogs dialogs;
+    CScopedDialogProvider scope(dialogs);
+    CPageOption option;
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    QVERIFY(Find<QLineEdit>(page, "locationEdit")->text().isEmpty());
+    QVERIFY(Find<QLineEdit>(page, "titleEdit")->text().isEmpty());
+    QVERIFY(Find<QLineEdit>(page, "soundEdit")->text().isEmpty());
+    QVERIFY(Find<QCheckBox>(page, "foreverCheck")->isChecked());
+    QVERIFY(!Find<CSpinEdit>(page, "loopSpin")->isEnabled());
+    QCOMPARE(Find<CSpinEdit>(page, "loopSpin")->value(), 0);
+    QVERIFY(Find<QRadioButton>(page, "automaticRadio")->isChecked());
+
+    dialogs.folders = {QStringLiteral("/srv/www"), QString()};
+    Find<CBrowseButton>(page, "locationBrowse")->click();
+    QCOMPARE(option.general.location.Str(), std::string("/srv/www"));
+    QCOMPARE(Find<QLineEdit>(page, "locationEdit")->text(), QStringLiteral("/srv/www"));
+    Find<CBrowseButton>(page, "locationBrowse")->click();
+    QCOMPARE(option.general.location.Str(), std::string("/srv/www"));
+
+    dialogs.files = {QStringLiteral("/snd/theme.wav")};
+    Find<CBrowseButton>(page, "soundBrowse")->click();
+    QCOMPARE(option.general.soundLocation.Str(), std::string("/snd/theme.wav"));
+    QCOMPARE(dialogs.fileFilters.at(0).first(), QStringLiteral("Wave Sound (*.wav)"));
+
+    Find<QRadioButton>(page, "manualRadio")->click();
+    QCOMPARE(option.general.copyLinkedFiles, 0);
+    Find<QRadioButton>(page, "automaticRadio")->click();
+    QCOMPARE(option.general.copyLinkedFiles, 1);
+}
+
+void PageSheetTest::ForeverToggling() {
+    CPageOption option;
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    auto* foreverBox = Find<QCheckBox>(page, "foreverCheck");
+    auto* loop = Find<CSpinEdit>(page, "loopSpin");
+
+    foreverBox->click();
+    QCOMPARE(option.general.soundLoop, 0);
+    QVERIFY(loop->isEnabled());
+    loop->stepBy(3);
+    QCOMPARE(option.general.soundLoop, 3);
+
+    foreverBox->click();
+    QCOMPARE(option.general.soundLoop, -1);
+    QVERIFY(!loop->isEnabled());
+    QCOMPARE(loop->value(), 0);
+
+    // Unchecking again starts from 0, not from the earlier count.
+    foreverBox->click();
+    QCOMPARE(option.general.soundLoop, 0);
+    QCOMPARE(loop->value(), 0);
+}
+
+void PageSheetTest::LoopSpinStaysInRange() {
+    CPageOption option;
+    option.general.soundLoop = 9999;
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    auto* loop = Find<CSpinEdit>(page, "loopSpin");
+    QVERIFY(!Find<QCheckBox>(page, "foreverCheck")->isChecked());
+    QCOMPARE(loop->value(), 9999);
+    loop->stepBy(1);
+    QCOMPARE(option.general.soundLoop, 9999);
+    loop->ShowValue(0);
+    loop->stepBy(-1);
+    QCOMPARE(option.general.soundLoop, 0);
+}
+
+void PageSheetTest::BackgroundEnablingSequence() {
+    CFakeDialogs dialogs;
+    CScopedDialogProvider scope(dialogs);
+    CPageOption option;
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageBKGDPage>(sheet, kBackground);
+    auto* specify = Find<QCheckBox>(page, "specifyCheck");
+    auto* image = Find<QCheckBox>(page, "imageCheck");
+    auto* watermark = Find<QCheckBox>(page, "watermarkCheck");
+    auto* defaults = Find<QCheckBox>(page, "defaultColorsCheck");
+    const QList<CColorButton*> swatches = page->findChildren<CColorButton*>();
+    QCOMPARE(swatches.size(), 5);
+
+    // Defaults: everything but the first box is disabled and nothing is checked.
+    QVERIFY(specify->isEnabled());
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             image, watermark, defaults, Find<QLineEdit>(page, "imageEdit"),
+             Find<CBrowseButton>(page, "imageBrowse")})
+        QVERIFY(!control->isEnabled());
+    for (auto* swatch : swatches) QVERIFY(!swatch->isEnabled());
+    QVERIFY(!image->isChecked() && !watermark->isChecked() && !defaults->isChecked());
+
+    specify->click();
+    QCOMPARE(option.background.specifyBackground, 1);
+    QVERIFY(image->isEnabled());
+    QVERIFY(defaults->isEnabled());
+    QVERIFY(defaults->isChecked());
+    QVERIFY(!watermark->isEnabled());
+    for (auto* swatch : swatches) QVERIFY(!swatch->isEnabled());
+
+    defaults->click();
+    QCOMPARE(option.background.useDefaultColors, 0);
+    for (auto* swatch : swatches) QVERIFY(swatch->isEnabled());
+
+    image->click();
+    QCOMPARE(option.background.useBackgroundImage, 1);
+    QVERIFY(watermark->isEnabled());
+    watermark->click();
+    QCOMPARE(option.background.watermark, 1);
+
+    // Clearing the first box disables the rest but clears no mark and no flag.
+    specify->click();
+    QCOMPARE(option.background.specifyBackground, 0);
+    QVERIFY(!image->isEnabled() && !watermark->isEnabled() && !defaults->isEnabled());
+    for (auto* swatch : swatches) QVERIFY(!swatch->isEnabled());
+    QVERIFY(image->isChecked() && watermark->isChecked());
+    QCOMPARE(option.background.useBackgroundImage, 1);
+    QCOMPARE(option.background.watermark, 1);
+
+    specify->click();
+    QVERIFY(watermark->isEnabled());
+    for (auto* swatch : swatches) QVERIFY(swatch->isEnabled());
+
+    dialogs.colors = {QColor(0x11, 0x22, 0x33)};
+    page->findChild<CColorButton*>(QStringLiteral("linkColorSwatch"))->click();
+    QCOMPARE(option.background.linkColor, COLORREF{0x332211});
+    QCOMPARE(dialogs.colorInitials.at(0), QColor(0, 0, 0));
+}
+
+void PageSheetTest::BackgroundChecksFollowModelWhenSpecified() {
+    CPageOption option;
+    option.background.useBackgroundImage = 1;
+    option.background.watermark = 1;
+    option.background.useDefaultColors = 0;
+    {
+        COptionPageSheet sheet(option);
+        auto* page = OpenPage<COptionPageBKGDPage>(sheet, kBackground);
+        // Not specified: the marks stay clear whatever the model holds.
+        QVERIFY(!Find<QCheckBox>(page, "imageCheck")->isChecked());
+        QVERIFY(!Find<QCheckBox>(page, "watermarkCheck")->isChecked());
+        Find<QCheckBox>(page, "specifyCheck")->click();
+        QVERIFY(Find<QCheckBox>(page, "imageCheck")->isChecked());
+        QVERIFY(Find<QCheckBox>(page, "watermarkCheck")->isChecked());
+        QVERIFY(!Find<QCheckBox>(page, "defaultColorsCheck")->isChecked());
+        QVERIFY(Find<CColorButton>(page, "bgColorSwatch")->isEnabled());
+    }
+    COptionPageSheet reopened(option);
+    auto* page = OpenPage<COptionPageBKGDPage>(reopened, kBackground);
+    QVERIFY(Find<QCheckBox>(page, "specifyCheck")->isChecked());
+    QVERIFY(Find<QCheckBox>(page, "imageCheck")->isChecked());
+    QVERIFY(Find<QLineEdit>(page, "imageEdit")->isEnabled());
+    QVERIFY(Find<CColorButton>(page, "textColorSwatch")->isEnabled());
+}
+
+void PageSheetTest::MarginsEnabledByTheirBoxes() {
+    CPageOption option;
+    option.margins.topMargin = 10;
+    option.margins.specifyLeftMargin = 1;
+    option.margins.leftMargin = 7;
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
+    auto* top = Find<CSpinEdit>(page, "topSpin");
+    auto* left = Find<CSpinEdit>(page, "leftSpin");
+    QVERIFY(!top->isEnabled());
+    QCOMPARE(top->value(), 0);
+    QVERIFY(left->isEnabled());
+    QCOMPARE(left->value(), 7);
+    QVERIFY(Find<QCheckBox>(page, "leftCheck")->isChecked());
+
+    Find<QCheckBox>(page, "topCheck")->click();
+    QCOMPARE(option.margins.specifyTopMargin, 1);
+    QVERIFY(top->isEnabled());
+    QCOMPARE(top->value(), 0);
+    QCOMPARE(option.margins.topMargin, 10);
+    top->stepBy(1);
+    QCOMPARE(option.margins.topMargin, 1);
+
+    Find<QCheckBox>(page, "leftCheck")->click();
+    QCOMPARE(option.margins.specifyLeftMargin, 0);
+    QVERIFY(!left->isEnabled());
+    QVERIFY(top->isEnabled());
+    QCOMPARE(option.margins.leftMargin, 7);
+}
+
+void PageSheetTest::OutOfRangeValueKeptUntilEdited() {
+    CPageOption option;
+    option.margins.specifyTopMargin = 1;
+    option.margins.topMargin = 5000;
+    option.general.soundLoop = 20000;
+    COptionPageSheet sheet(option);
+    auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    QCOMPARE(Find<CSpinEdit>(general, "loopSpin")->value(), 9999);
+    auto* margins = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
+    auto* top = Find<CSpinEdit>(margins, "topSpin");
+    QCOMPARE(top->value(), 1024);
+    sheet.accept();
+    QCOMPARE(option.margins.topMargin, 5000);
+    QCOMPARE(option.general.soundLoop, 20000);
+
+    sheet.show();
+    top->selectAll();
+    TypeInto(top, QStringLiteral("99999"));
+    sheet.reject();
+    QVERIFY(option.margins.topMargin >= 0 && option.margins.topMargin <= 1024);
+    QCOMPARE(option.margins.topMargin, top->value());
+}
+
+void PageSheetTest::TextCutToFieldCapacity() {
+    CPageOption option;
+    option.general.soundLocation = "keep.wav";
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    auto* title = Find<QLineEdit>(page, "titleEdit");
+    const QString longTitle(300, QLatin1Char('t'));
+    TypeInto(title, longTitle);
+    Find<QLineEdit>(page, "soundEdit")->setFocus();
+    QCOMPARE(option.general.title.Str(), std::string(254, 't'));
+    QCOMPARE(title->text(), longTitle);
+    QCOMPARE(option.general.soundLocation.Str(), std::string("keep.wav"));
+
+    // Cutting never splits a character: 200 two-byte characters keep 127 of them.
+    title->selectAll();
+    title->insert(QString(200, QChar(0x00E9)));
+    sheet.accept();
+    QCOMPARE(option.general.title.View().size(), std::size_t{254});
+    QVERIFY(!TextFromBytes(option.general.title.View()).contains(QChar(0xFFFD)));
+}
+
+void PageSheetTest::TypedTextCommittedOnClose_data() {
+    QTest::addColumn<int>("how");
+    QTest::newRow("OK") << 0;
+    QTest::newRow("Enter") << 1;
+    QTest::newRow("Cancel") << 2;
+    QTest::newRow("Escape") << 3;
+    QTest::newRow("close box") << 4;
+}
+
+void PageSheetTest::TypedTextCommittedOnClose() {
+    QFETCH(int, how);
+    CPageOption option;
+    COptionPageSheet sheet(option);
+    auto* header = OpenPage<COptionPageHeaderPage>(sheet, kHeader);
+    TypeWithoutLeaving(header->Edit(), QStringLiteral("<b>Hello</b>"));
+    auto* margins = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
+    Find<QCheckBox>(margins, "leftCheck")->click();
+    auto* left = Find<CSpinEdit>(margins, "leftSpin");
+    left->selectAll();
+    TypeWithoutLeaving(left, QStringLiteral("25"));
+    auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    auto* title = Find<QLineEdit>(general, "titleEdit");
+    TypeWithoutLeaving(title, QStringLiteral("My site"));
+    QVERIFY(option.header.empty());
+    QCOMPARE(option.margins.leftMargin, 0);
+    QVERIFY(option.general.title.Empty());
+
+    switch (how) {
+        case 0:
+            sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            break;
+        case 1:
+            QTest::keyClick(title, Qt::Key_Return);
+            break;
+        case 2:
+            sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+            break;
+        case 3:
+            QTest::keyClick(title, Qt::Key_Escape);
+            break;
+        default:
+            sheet.close();
+            break;
+    }
+    QVERIFY(!sheet.isVisible());
+    QCOMPARE(option.general.title.Str(), std::string("My site"));
+    QCOMPARE(option.header, std::string("<b>Hello</b>"));
+    QCOMPARE(option.margins.leftMargin, 25);
+}
+
+void PageSheetTest::ChangesMarkedAndUntouchedBytesKept() {
+    CPageOption option;
+    option.general.title = "Caf\xE9";  // Windows-1252 from an old project
+    option.header = "line1\r\nline2";
+    option.general.soundLoop = 5;
+    const CPageOption before = option;
+    {
+        COptionPageSheet sheet(option);
+        QSignalSpy changed(&sheet, &COptionSheet::changed);
+        for (int i = 0; i < sheet.PageCount(); ++i) OpenPage<COptionPage>(sheet, i);
+        auto* general = qobject_cast<COptionPageGeneralPage*>(sheet.Page(kGeneral));
+        QCOMPARE(Find<QLineEdit>(general, "titleEdit")->text(), QStringLiteral("Caf\u00E9"));
+        // Focus passing through edits without typing stores nothing.
+        Find<QLineEdit>(general, "titleEdit")->setFocus();
+        Find<QLineEdit>(general, "locationEdit")->setFocus();
+        sheet.reject();
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(option == before);
+    }
+
+    COptionPageSheet sheet(option);
+    QSignalSpy changed(&sheet, &COptionSheet::changed);
+    auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
+    Find<QCheckBox>(general, "foreverCheck")->click();
+    QCOMPARE(changed.count(), 1);
+    Find<QRadioButton>(general, "automaticRadio")->click();  // already automatic
+    QCOMPARE(changed.count(), 1);
+    auto* title = Find<QLineEdit>(general, "titleEdit");
+    TypeInto(title, QStringLiteral("!"));
+    auto* header = OpenPage<COptionPageHeaderPage>(sheet, kHeader);
+    TypeInto(header->Edit(), QStringLiteral("x"));
+    sheet.accept();
+    QCOMPARE(changed.count(), 3);
+    QCOMPARE(option.general.title.Str(), std::string("Caf\xC3\xA9!"));
+    QCOMPARE(option.header, std::string("xline1\r\nline2"));
+}
+
+void PageSheetTest::LanguageCombos() {
+    CPageOption option;
+    option.saveEncoding = "UTF-8";
+    option.loadEncoding = "koi8-r";
+    COptionPageSheet sheet(option);
+    QSignalSpy changed(&sheet, &COptionSheet::changed);
+    auto* page = OpenPage<COptionPageLanguagePage>(sheet, kLanguage);
+    auto* save = Find<QComboBox>(page, "saveCombo");
+    auto* load = Find<QComboBox>(page, "loadCombo");
+    for (auto* combo : {save, load}) {
+        QCOMPARE(combo->count(), 19);
+        QCOMPARE(combo->itemText(0), QStringLiteral("<None>"));
+        QCOMPARE(combo->itemText(18), QStringLiteral("Universal Alphabet (Big-Endian)"));
+        QCOMPARE(combo->findText(QStringLiteral("Western Alphabet (ISO)")), -1);
+        QCOMPARE(combo->findText(QStringLiteral("Universal Alphabet (UTF-7)")), -1);
+    }
+    QCOMPARE(save->currentText(), QStringLiteral("Universal (UTF-8)"));
+    QCOMPARE(load->currentText(), QStringLiteral("Cyrillic (KOI8-R)"));
+    QCOMPARE(changed.count(), 0);
+
+    save->setCurrentIndex(save->findText(QStringLiteral("US/Western European")));
+    QCOMPARE(option.saveEncoding.Str(), std::string("iso-8859-1"));
+    QCOMPARE(option.loadEncoding.Str(), std::string("koi8-r"));
+    load->setCurrentIndex(0);
+    QCOMPARE(option.loadEncoding.Str(), std::string());
+    QCOMPARE(option.saveEncoding.Str(), std::string("iso-8859-1"));
+    save->setCurrentIndex(0);
+    QCOMPARE(option.saveEncoding.Str(), std::string());
+    QCOMPARE(changed.count(), 3);
+}
+
+void PageSheetTest::LanguageUnlistedOrOtherCaseSelectsNothing() {
+    CPageOption option;
+    option.saveEncoding = "utf-7";
+    option.loadEncoding = "utf-8";
+    COptionPageSheet sheet(option);
+    auto* page = OpenPage<COptionPageLanguagePage>(sheet, kLanguage);
+    QCOMPARE(Find<QComboBox>(page, "saveCombo")->currentIndex(), -1);
+    QCOMPARE(Find<QComboBox>(page, "loadCombo")->currentIndex(), -1);
+    sheet.accept();
+    QCOMPARE(option.saveEncoding.Str(), std::string("utf-7"));
+    QCOMPARE(option.loadEncoding.Str(), std::string("utf-8"));
+}
+
+void PageSheetTest::HeaderAndFooterAreUnbounded() {
+    CPageOption option;
+    COptionPageSheet sheet(option);
+    auto* footer = OpenPage<COptionPageFooterPage>(sheet, kFooter);
+    const QString longText =
+        QString(3000, QLatin1Char('f')) + QStringLiteral("\n") + QString(3000, QLatin1Char('g'));
+    footer->Edit()->setFocus();
+    footer->Edit()->setPlainText(longText);
+    footer->Edit()->document()->setModified(true);
+    OpenPage<COptionPageHeaderPage>(sheet, kHeader)->Edit()->setFocus();
+    QCOMPARE(option.footer, longText.toStdString());
+    QVERIFY(option.header.empty());
+    TypeInto(qobject_cast<COptionPageHeaderPage*>(sheet.Page(kHeader))->Edit(),
+             QStringLiteral("a"));
+    QTest::keyClick(qobject_cast<COptionPageHeaderPage*>(sheet.Page(kHeader))->Edit(),
+                    Qt::Key_Return);
+    QVERIFY(sheet.isVisible());
+    QTest::keyClicks(qobject_cast<COptionPageHeaderPage*>(sheet.Page(kHeader))->Edit(),
+                     QStringLiteral("b"));
+    sheet.accept();
+    QCOMPARE(option.header, std::string("a\nb"));
+}
+
+int RunPageSheetTest(int argc, char** argv) {
+    PageSheetTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PageSheetTest.moc"
