@@ -3,7 +3,9 @@
 #include "DialogProvider.h"
 
 CBrowseButton::CBrowseButton(BrowseKind kind, QWidget* parent)
-    : QPushButton(QStringLiteral("..."), parent), browseKind(kind) {}
+    : QPushButton(QStringLiteral("..."), parent), browseKind(kind) {
+    setMaximumWidth(fontMetrics().horizontalAdvance(text()) + 24);
+}
 
 QString CBrowseButton::Browse() {
     auto& dialogs = CDialogProvider::Current();

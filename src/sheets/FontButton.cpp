@@ -5,7 +5,9 @@
 #include "ColorButton.h"
 #include "ModelText.h"
 
-CFontButton::CFontButton(QWidget* parent) : QPushButton(QStringLiteral("..."), parent) {}
+CFontButton::CFontButton(QWidget* parent) : QPushButton(QStringLiteral("..."), parent) {
+    setMaximumWidth(fontMetrics().horizontalAdvance(text()) + 24);
+}
 
 bool CFontButton::PickFont(CFontOption& font) {
     const auto choice = CDialogProvider::Current().GetFont(this, FontFromOption(font),

@@ -17,6 +17,8 @@ COptionSheet::COptionSheet(const QString& caption, const QIcon& icon, QWidget* p
     setWindowTitle(caption);
     if (!icon.isNull()) setWindowIcon(icon);
     tabs->setObjectName(QStringLiteral("tabs"));
+    // Every tab title stays in sight, as on a property sheet.
+    tabs->setUsesScrollButtons(false);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
