@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LayoutOption.h"
-#include "OptionPageSheet.h"
+#include "OptionSheet.h"
 
 // "Layout Properties": the table, the six bars and the main canvas of the page frame.
 //

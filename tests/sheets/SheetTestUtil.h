@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "OptionPage.h"
-#include "OptionPageSheet.h"
+#include "OptionSheet.h"
 
 // Shows the sheet with the tab at `index` open, which makes that page read the model.
 template <typename Page>
