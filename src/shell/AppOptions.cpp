@@ -1,0 +1,4 @@
+#include "AppOptions.h"
+
+CPageOption thePageOption;
+CLayoutOption theLayoutOption;

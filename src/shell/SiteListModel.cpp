@@ -1,0 +1,108 @@
+#include "SiteListModel.h"
+
+#include "TextCodec.h"
+
+CSiteListModel::CSiteListModel(CSiteTree& siteTree, QObject* parent)
+    : QAbstractTableModel(parent),
+      tree(siteTree),
+      folderIcon(QStringLiteral(":/icons/subsite.svg")),
+      itemIcon(QStringLiteral(":/icons/item.svg")) {}
+
+void CSiteListModel::ShowNode(CSiteNode* node) {
+    beginResetModel();
+    shown = node;
+    endResetModel();
+}
+
+void CSiteListModel::Reload() {
+    beginResetModel();
+    endResetModel();
+}
+
+void CSiteListModel::TextsChanged() {
+    const int rows = rowCount({});
+    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, kColumnCount - 1));
+}
+
+int CSiteListModel::FolderRowCount() const {
+    return shown ? static_cast<int>(shown->ChildCount()) : 0;
+}
+
+CSiteNodeRef CSiteListModel::RowRef(int row) const {
+    if (!shown || row < 0) return {};
+    const int folders = FolderRowCount();
+    if (row < folders) return {CSiteNodeRef::Folder, shown->Child(static_cast<std::size_t>(row))};
+    const auto itemIndex = static_cast<std::size_t>(row - folders);
+    const auto& items = shown->Folder().items;
+    if (itemIndex >= items.size()) return {};
+    return {CSiteNodeRef::Item, nullptr, items[itemIndex].get()};
+}
+
+int CSiteListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !shown) return 0;
+    return FolderRowCount() + static_cast<int>(shown->Folder().items.size());
+}
+
+int CSiteListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CSiteListModel::data(const QModelIndex& index, int role) const {
+    const CSiteNodeRef ref = RowRef(index.row());
+    if (!ref) return {};
+    if (role == Qt::DecorationRole && index.column() == kCaptionColumn)
+        return ref.kind == CSiteNodeRef::Folder ? folderIcon : itemIcon;
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    if (ref.kind == CSiteNodeRef::Folder)
+        return index.column() == kCaptionColumn ? FromBytes(ref.node->Label()) : QString();
+    switch (index.column()) {
+        case kCaptionColumn:
+            return FromBytes(ref.item->caption);
+        case kIdColumn:
+            return QString::number(ref.item->id);
+        case kUrlColumn:
+            return FromBytes(ref.item->url);
+        default:
+            return {};
+    }
+}
+
+QVariant CSiteListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole) return {};
+    switch (section) {
+        case kCaptionColumn:
+            return QStringLiteral("Caption");
+        case kIdColumn:
+            return QStringLiteral("ID");
+        case kUrlColumn:
+            return QStringLiteral("Url");
+        default:
+            return {};
+    }
+}
+
+bool CSiteListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    const CSiteNodeRef ref = RowRef(index.row());
+    if (!ref || role != Qt::EditRole || index.column() != kCaptionColumn) return false;
+    const QString text = value.toString();
+    if (ref.kind == CSiteNodeRef::Folder) {
+        std::string caption = ref.node->Folder().caption;
+        if (!AssignEdited(caption, text)) return true;
+        tree.RenameFolder(*ref.node, std::move(caption));
+    } else {
+        if (!AssignEdited(ref.item->caption, text)) return true;
+        tree.SetModified(true);
+    }
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    emit Renamed(ref);
+    return true;
+}
+
+Qt::ItemFlags CSiteListModel::flags(const QModelIndex& index) const {
+    if (!RowRef(index.row())) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (index.column() == kCaptionColumn) flags |= Qt::ItemIsEditable;
+    return flags;
+}

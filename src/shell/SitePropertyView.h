@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QRect>
+#include <QScrollArea>
+
+#include "SiteFolder.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class CColorLabel;
+class CPictureCtrl;
+class CSiteListView;
+
+// The lower right pane: a form for the one sub-site or item that is selected. Every keystroke
+// goes straight into the record; an item whose URL names a local GIF or JPEG file shows a
+// preview of it.
+class CSitePropertyView : public QScrollArea {
+    Q_OBJECT
+public:
+    enum class Mode { None = 0, Folder = 1, Item = 2 };
+
+    // Places of the controls in the form, in pixels.
+    static constexpr QRect kCaptionLabelRect{QPoint(150, 10), QPoint(249, 29)};
+    static constexpr QRect kSecondLabelRect{QPoint(150, 35), QPoint(249, 54)};
+    static constexpr QRect kThirdLabelRect{QPoint(150, 60), QPoint(249, 79)};
+    static constexpr QRect kCaptionEditRect{QPoint(260, 10), QPoint(499, 29)};
+    static constexpr QRect kUrlEditRect{QPoint(260, 35), QPoint(499, 54)};
+    static constexpr QRect kItemDescriptionRect{QPoint(260, 60), QPoint(499, 159)};
+    static constexpr QRect kBrowseButtonRect{QPoint(505, 35), QPoint(524, 54)};
+    static constexpr QRect kFolderDescriptionRect{QPoint(260, 35), QPoint(499, 134)};
+    static constexpr QRect kPreviewRect{QPoint(10, 10), QPoint(144, 144)};
+    static constexpr int kPreviewSide = 135;
+
+    explicit CSitePropertyView(QWidget* parent = nullptr);
+    ~CSitePropertyView() override;
+
+    void SetListView(CSiteListView* view) { listView = view; }
+
+    void DisplayFolder(CSiteFolder* folder);
+    void DisplayItem(CSiteItem* item);
+    // Hides every control; the record stays the one edited.
+    void HideAll();
+    // Nothing shown and no record.
+    void ClearForm();
+
+    Mode CurrentMode() const { return mode; }
+    const CSiteFolder* ShownFolder() const { return folder; }
+    const CSiteItem* ShownItem() const { return item; }
+
+    QLineEdit* CaptionEdit() const { return captionEdit; }
+    QPlainTextEdit* DescriptionEdit() const { return descriptionEdit; }
+    QLineEdit* UrlEdit() const { return urlEdit; }
+    QPushButton* BrowseButton() const { return browseButton; }
+    CPictureCtrl* Preview() const { return preview; }
+
+private:
+    void Refresh();
+    void Layout();
+    void ShowPreview();
+    void OnCaptionEdited(const QString& text);
+    void OnDescriptionChanged();
+    void OnUrlEdited(const QString& text);
+    void OnBrowse();
+    void RecordTextChanged();
+
+    Mode mode = Mode::None;
+    bool layoutPending = false;
+    bool filling = false;  // the form is being filled from a record, not typed into
+    CSiteItem* item = nullptr;
+    CSiteFolder* folder = nullptr;
+
+    QWidget* form;
+    CColorLabel* captionLabel;
+    CColorLabel* descriptionLabel;
+    CColorLabel* urlLabel;
+    CPictureCtrl* preview;
+    QLineEdit* captionEdit;
+    QPlainTextEdit* descriptionEdit;
+    QLineEdit* urlEdit;
+    QPushButton* browseButton;
+    CSiteListView* listView = nullptr;
+};
+
+// Whether a path names a picture the preview shows: a GIF or JPEG file by its extension.
+bool IsPreviewablePicture(const QString& path);

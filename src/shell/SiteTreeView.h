@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QTreeView>
+#include <cstdint>
+#include <functional>
+
+#include "SiteTree.h"
+#include "SiteTreeModel.h"
+
+class CSiteListView;
+class CSitePropertyView;
+
+// The left pane: the website tree. It shows the CSiteTree of the open project, turns the user's
+// commands into the tree's operations, and fills the list and the property form with the
+// selected node's contents.
+class CSiteTreeView : public QTreeView {
+    Q_OBJECT
+public:
+    CSiteTreeView(CSiteTree& tree, QWidget* parent = nullptr);
+
+    CSiteTree& Tree() { return tree; }
+    CSiteTreeModel& Model() { return treeModel; }
+
+    // Connects the panes once: the list learns this tree, and both learn the property form.
+    void SetListView(CSiteListView* list);
+    void SetPropertyView(CSitePropertyView* form);
+
+    CSiteNode* SelectedNode() const;
+    // Makes the node the selected one (its ancestors open) and shows its contents.
+    void SelectNode(CSiteNode* node);
+
+    bool IsModified() const { return tree.IsModified(); }
+    void SetModified(bool flag);
+
+    // A fresh project: the root "Index", nothing modified, nothing cut or copied.
+    void NewProject();
+    // Runs something that replaces the whole project (a load), then shows the root.
+    void ReplaceProject(const std::function<void()>& load);
+    // Fills the list with the node's sub-sites and items and shows its folder in the form.
+    void ShowFolder(CSiteNode* node);
+
+    // Commands on the selected node.
+    void NewFolder();
+    void NewItem();
+    // Asks, then deletes the selected node with its sub-sites; never the root.
+    void DeleteSelected();
+    void Copy();
+    void Cut();
+    // Pastes what was cut or copied into the selected node; a refused paste changes nothing.
+    void Paste();
+    void MoveUp();
+    void MoveDown();
+
+    // For the list: the selected rows deleted after the question, the child of the selected node
+    // made the selected node, labels refreshed, a sub-site row moved among its siblings.
+    void DeleteListSelection();
+    void SelectChildFolder(CSiteNode* child);
+    void RefreshSelectedLabel();
+    void RefreshChildLabel(CSiteNode* child);
+    bool MoveChildFolder(bool down, std::int32_t folderId);
+
+signals:
+    // The selection, the project's state or the cut/copy state changed: commands may change
+    // their enabling.
+    void StateChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    // Runs a change of the tree's shape. The panes let go of every record first; afterwards
+    // the open nodes stay open, `change`'s result (or the node selected before, or the root)
+    // becomes the selected node and is shown.
+    void Restructure(const std::function<CSiteNode*()>& change);
+    void OnCurrentChanged(const QModelIndex& current);
+    void ExpandTo(const QModelIndex& index);
+
+    CSiteTree& tree;
+    CSiteTreeModel treeModel;
+    CSiteListView* listView = nullptr;
+    CSitePropertyView* propertyView = nullptr;
+    bool restructuring = false;
+};

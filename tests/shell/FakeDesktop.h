@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <memory>
+
+#include "Desktop.h"
+
+// A desktop whose dialogs answer from a script and which records what the window asked of it.
+// A question nobody scripted an answer for is answered No and counted, so a test never waits.
+class CFakeDesktop final : public CDesktop {
+public:
+    std::deque<Answer> answers;
+    std::deque<QString> fileNames;
+    QStringList questions;
+    QStringList messages;
+    QList<QUrl> openedUrls;
+    bool openSucceeds = true;
+    int beeps = 0;
+    int unexpected = 0;
+
+    Answer Ask(QWidget*, const QString& text, bool) override {
+        questions << text;
+        if (answers.empty()) {
+            ++unexpected;
+            return Answer::No;
+        }
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    bool Confirm(QWidget*, const QString& text) override {
+        return Ask(nullptr, text, false) == Answer::Yes;
+    }
+    void Tell(QWidget*, const QString& text, Severity) override { messages << text; }
+    QString OpenFileName(QWidget*, const QString&) override { return NextFileName(); }
+    QStringList OpenFileNames(QWidget*, const QString&) override {
+        const QString name = NextFileName();
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&) override {
+        return NextFileName();
+    }
+    QString ExistingFolder(QWidget*, const QString&) override { return NextFileName(); }
+    bool OpenUrl(const QUrl& url) override {
+        openedUrls << url;
+        return openSucceeds;
+    }
+    void Beep() override { ++beeps; }
+
+private:
+    QString NextFileName() {
+        if (fileNames.empty()) {
+            ++unexpected;
+            return {};
+        }
+        QString name = fileNames.front();
+        fileNames.pop_front();
+        return name;
+    }
+};
+
+// Installs a fake desktop for the lifetime of the scope and puts the previous one back.
+class CFakeDesktopScope {
+public:
+    CFakeDesktopScope() {
+        auto fake = std::make_unique<CFakeDesktop>();
+        desktop = fake.get();
+        previous = InstallDesktop(std::move(fake));
+    }
+    ~CFakeDesktopScope() { InstallDesktop(std::move(previous)); }
+    CFakeDesktopScope(const CFakeDesktopScope&) = delete;
+    CFakeDesktopScope& operator=(const CFakeDesktopScope&) = delete;
+
+    CFakeDesktop* operator->() const { return desktop; }
+    CFakeDesktop& operator*() const { return *desktop; }
+
+private:
+    CFakeDesktop* desktop;
+    std::unique_ptr<CDesktop> previous;
+};

@@ -1,0 +1,201 @@
+// The main window as a whole: its menus, toolbar and panes, and what it shows at start.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <filesystem>
+
+#include "AppOptions.h"
+#include "CommandIds.h"
+#include "ProjectFile.h"
+#include "ShellTestUtil.h"
+
+using namespace CommandId;
+using namespace Qt::StringLiterals;
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void MenusInOrder() {
+        CFrameFixture f;
+        QStringList titles;
+        for (const QAction* menu : f.frame.menuBar()->actions()) titles << menu->text();
+        QCOMPARE(titles, (QStringList{u"&File"_s, u"&Edit"_s, u"Site"_s, u"&View"_s, u"Options"_s,
+                                      u"&Help"_s}));
+        auto menu = [&](int index) { return f.frame.menuBar()->actions().at(index)->menu(); };
+        QCOMPARE(MenuTexts(*menu(0)),
+                 (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
+                              u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, u"E&xit"_s}));
+        QCOMPARE(MenuTexts(*menu(1)),
+                 (QStringList{u"New &Folder\tCtrl+F"_s, u"New &Item\tCtrl+I"_s, u"-"_s,
+                              u"Cu&t\tCtrl+Shift+X"_s, u"&Copy\tCtrl+Shift+C"_s,
+                              u"&Paste\tCtrl+Shift+V"_s, u"&Delete\tDel"_s, u"-"_s,
+                              u"Move &Up\tCtrl+Up Arrow"_s, u"Move Dow&n\tCtrl+Down Arrow"_s}));
+        QCOMPARE(MenuTexts(*menu(2)), (QStringList{u"&Preview"_s, u"-"_s, u"Import F&older"_s,
+                                                   u"Import &Files"_s, u"&Export"_s}));
+        QCOMPARE(MenuTexts(*menu(3)), (QStringList{u"&Toolbar"_s, u"&Status Bar"_s}));
+        QCOMPARE(MenuTexts(*menu(4)),
+                 (QStringList{u"Website Properties"_s, u"Layout Properties"_s}));
+        QCOMPARE(MenuTexts(*menu(5)),
+                 (QStringList{u"&Contents"_s, u"-"_s, u"&About  ! Pagelorn..."_s}));
+    }
+
+    void ToolbarInOrderWithTexts() {
+        CFrameFixture f;
+        QList<int> ids;
+        for (const QAction* action : f.frame.ToolBar()->actions())
+            ids << (action->isSeparator() ? 0 : action->data().toInt());
+        QCOMPARE(
+            ids,
+            (QList<int>{
+                kFileNew,     kFileOpen,  kFileSave, 0, kNewFolder,   kNewItem,  0, kEditCut,
+                kEditCopy,    kEditPaste, kDelete,   0, kMoveUp,      kMoveDown, 0, kImportFolder,
+                kImportFiles, kExport,    kPreview,  0, kHelpContents}));
+        for (const QAction* action : f.frame.ToolBar()->actions()) {
+            if (action->isSeparator()) continue;
+            QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
+            QVERIFY(!action->icon().pixmap(16, 16).isNull());
+            QVERIFY(!action->toolTip().isEmpty());
+            QVERIFY(!action->statusTip().isEmpty());
+        }
+        QCOMPARE(f.frame.Action(kDelete)->statusTip(), u"Delete folers or items"_s);
+        QCOMPARE(f.frame.Action(kDelete)->toolTip(), u"Delete"_s);
+        QCOMPARE(f.frame.Action(kHelpContents)->toolTip(), u"Contents of help "_s);
+        QCOMPARE(f.frame.Action(kFileNew)->statusTip(), u"Create a new document"_s);
+    }
+
+    void Shortcuts() {
+        CFrameFixture f;
+        const std::pair<int, QKeySequence> bound[] = {{kFileNew, QKeySequence(u"Ctrl+N"_s)},
+                                                      {kFileOpen, QKeySequence(u"Ctrl+O"_s)},
+                                                      {kFileSave, QKeySequence(u"Ctrl+S"_s)},
+                                                      {kNewFolder, QKeySequence(u"Ctrl+F"_s)},
+                                                      {kNewItem, QKeySequence(u"Ctrl+I"_s)},
+                                                      {kEditCut, QKeySequence(u"Ctrl+Shift+X"_s)},
+                                                      {kEditCopy, QKeySequence(u"Ctrl+Shift+C"_s)},
+                                                      {kEditPaste, QKeySequence(u"Ctrl+Shift+V"_s)},
+                                                      {kMoveUp, QKeySequence(u"Ctrl+Up"_s)},
+                                                      {kMoveDown, QKeySequence(u"Ctrl+Down"_s)},
+                                                      {kNextPane, QKeySequence(u"F6"_s)},
+                                                      {kPreviousPane, QKeySequence(u"Shift+F6"_s)}};
+        for (const auto& [id, keys] : bound) QCOMPARE(f.frame.Action(id)->shortcut(), keys);
+        // Delete reaches the tree and the list as a key; the edit boxes keep theirs.
+        QVERIFY(f.frame.Action(kDelete)->shortcut().isEmpty());
+
+        QTest::keyClick(&f.Tree(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(&f.Tree(), Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(f.Root().ChildCount(), 1u);
+        QCOMPARE(f.Root().Child(0)->Folder().items.size(), 1u);
+
+        QTest::keyClick(&f.Tree(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), &f.List());
+        QTest::keyClick(&f.List(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), f.Form().CaptionEdit());
+        QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), &f.Tree());
+        QTest::keyClick(&f.Tree(), Qt::Key_F6, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), f.Form().CaptionEdit());
+    }
+
+    void StartsWithAnEmptyProject() {
+        CFrameFixture f;
+        QCOMPARE(f.frame.windowTitle(), u"! Pagelorn"_s);
+        QCOMPARE(f.frame.statusBar()->currentMessage(), u"Ready"_s);
+        QCOMPARE(QApplication::focusWidget(), &f.Tree());
+        QVERIFY(f.frame.PathName().isEmpty());
+        QVERIFY(!f.Tree().IsModified());
+        QCOMPARE(f.Tree().Model().rowCount({}), 1);
+        QCOMPARE(f.TreeLabel(&f.Root()), u"Index"_s);
+        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+        QCOMPARE(f.ListRows(), 0);
+        QCOMPARE(f.List().model()->headerData(0, Qt::Horizontal).toString(), u"Caption"_s);
+        QCOMPARE(f.List().model()->headerData(1, Qt::Horizontal).toString(), u"ID"_s);
+        QCOMPARE(f.List().model()->headerData(2, Qt::Horizontal).toString(), u"Url"_s);
+        QCOMPARE(f.List().columnWidth(0), 100);
+        QCOMPARE(f.List().columnWidth(1), 100);
+        QCOMPARE(f.List().columnWidth(2), 300);
+        QCOMPARE(f.Form().CurrentMode(), CSitePropertyView::Mode::Folder);
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"Index"_s);
+        QVERIFY(!f.Form().UrlEdit()->isVisible());
+
+        // A status text that ends leaves "Ready" behind.
+        f.frame.statusBar()->showMessage(u"Create a new document"_s);
+        QStatusTipEvent leave{QString()};
+        QApplication::sendEvent(&f.frame, &leave);
+        QCOMPARE(f.frame.statusBar()->currentMessage(), u"Ready"_s);
+
+        for (int id : {kWebsiteProperties, kLayoutProperties})
+            QVERIFY(!f.frame.Action(id)->isEnabled());
+    }
+
+    void PanesDivideTheWindow() {
+        CFrameFixture f;
+        const auto* main = qobject_cast<QSplitter*>(f.frame.centralWidget());
+        QVERIFY(main);
+        QCOMPARE(main->widget(0), &f.Tree());
+        const auto* right = qobject_cast<QSplitter*>(main->widget(1));
+        QVERIFY(right);
+        QCOMPARE(right->widget(0), &f.List());
+        QCOMPARE(right->widget(1), &f.Form());
+        const int total = main->sizes().at(0) + main->sizes().at(1);
+        QVERIFY(qAbs(main->sizes().at(0) - total / 3) <= 4);
+        const int height = right->sizes().at(0) + right->sizes().at(1);
+        QVERIFY(qAbs(right->sizes().at(0) - height / 2) <= 4);
+    }
+
+    void ViewMenuHidesTheBars() {
+        CFrameFixture f;
+        QVERIFY(f.frame.ToolBar()->isVisible());
+        f.frame.Action(kViewToolbar)->trigger();
+        QVERIFY(!f.frame.ToolBar()->isVisible());
+        f.frame.Action(kViewStatusBar)->trigger();
+        QVERIFY(!f.frame.statusBar()->isVisible());
+        f.frame.Action(kViewToolbar)->trigger();
+        QVERIFY(f.frame.ToolBar()->isVisible());
+    }
+
+    void OpensAProjectFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"site.www"_s);
+        {
+            CSiteTree saved;
+            CSiteNode& photos = saved.NewFolder(*saved.Root());
+            saved.RenameFolder(photos, "Photos");
+            saved.NewItem(photos);
+            CPageOption page;
+            page.general.title = "Holiday";
+            QVERIFY(
+                SaveProject(std::filesystem::path(path.toStdString()), page, CLayoutOption(), saved)
+                    .ok);
+        }
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(path));
+        QCOMPARE(f.frame.PathName(), path);
+        QCOMPARE(thePageOption.general.title.Str(), std::string("Holiday"));
+        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+        QCOMPARE(f.ListRows(), 1);
+        QCOMPARE(f.ListText(0, 0), u"Photos"_s);
+        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(f.desktop->messages.isEmpty());
+
+        QVERIFY(!f.frame.OpenProject(dir.filePath(u"gone.www"_s)));
+        QVERIFY(f.frame.PathName().isEmpty());
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY(f.desktop->messages.front().contains(u"gone.www"_s));
+        thePageOption.Reset(true);
+    }
+};
+
+int RunMainFrameTest(int argc, char** argv) {
+    MainFrameTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFrameTest.moc"

@@ -1,0 +1,211 @@
+// The property form: typing into the record, the tree and list following, "...", and the
+// picture preview.
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "CommandIds.h"
+#include "PictureCtrl.h"
+#include "ShellTestUtil.h"
+
+using namespace CommandId;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An item of the root whose URL names the file, selected in the list.
+CSiteItem& ShowItemWithUrl(CFrameFixture& f, const QString& url) {
+    f.ClickNode(&f.Root());
+    f.Trigger(kNewItem);
+    CSiteItem& item = *f.Root().Folder().items.back();
+    item.url = url.toStdString();
+    f.Focus(&f.List());
+    f.SelectRows({});
+    f.SelectRows({f.List().Model().RowOfItem(item.id)});
+    return item;
+}
+
+QString Picture(const QTemporaryDir& dir, const QString& name, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString path = dir.filePath(name);
+    image.save(path, "JPEG");
+    return path;
+}
+
+}  // namespace
+
+class PropertyViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void FolderAndItemForms() {
+        CFrameFixture f;
+        CSitePropertyView& form = f.Form();
+        QCOMPARE(form.CaptionEdit()->geometry(), CSitePropertyView::kCaptionEditRect);
+        QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kFolderDescriptionRect);
+        QVERIFY(!form.UrlEdit()->isVisible());
+        QVERIFY(!form.BrowseButton()->isVisible());
+
+        ShowItemWithUrl(f, u"https://example.org/"_s);
+        QCOMPARE(form.CurrentMode(), CSitePropertyView::Mode::Item);
+        QVERIFY(form.UrlEdit()->isVisible());
+        QVERIFY(form.BrowseButton()->isVisible());
+        QCOMPARE(form.UrlEdit()->text(), u"https://example.org/"_s);
+        QCOMPARE(form.UrlEdit()->geometry(), CSitePropertyView::kUrlEditRect);
+        QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kItemDescriptionRect);
+        QCOMPARE(form.BrowseButton()->geometry(), CSitePropertyView::kBrowseButtonRect);
+
+        f.ClickNode(&f.Root());
+        QCOMPARE(form.CurrentMode(), CSitePropertyView::Mode::Folder);
+        QVERIFY(!form.UrlEdit()->isVisible());
+        QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kFolderDescriptionRect);
+    }
+
+    void TypingGoesIntoTheRecordAndTheLabelsFollow() {
+        CFrameFixture f;
+        f.Trigger(kNewFolder);
+        CSiteNode* sub = f.Tree().SelectedNode();
+        f.ClickNode(&f.Root());
+        f.Tree().SetModified(false);
+
+        // The selected node's own caption: the tree label follows each keystroke.
+        QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
+        QTest::keyClicks(f.Form().CaptionEdit(), u"!"_s);
+        QCOMPARE(f.Root().Folder().caption, std::string("Index!"));
+        QCOMPARE(f.TreeLabel(&f.Root()), u"Index!"_s);
+        QVERIFY(f.Tree().IsModified());
+
+        // A sub-site row: its node in the tree and its row follow.
+        f.Focus(&f.List());
+        f.SelectRows({0});
+        f.Form().CaptionEdit()->selectAll();
+        TypeText(f.Form().CaptionEdit(), u"Fot\u00f6s"_s);
+        QCOMPARE(sub->Folder().caption, std::string("Fot\xc3\xb6s"));
+        QCOMPARE(f.TreeLabel(sub), u"Fot\u00f6s"_s);
+        QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
+
+        // The description only marks the project modified.
+        f.Tree().SetModified(false);
+        QTest::keyClicks(f.Form().DescriptionEdit(), u"Summer"_s);
+        QCOMPARE(sub->Folder().description, std::string("Summer"));
+        QVERIFY(f.Tree().IsModified());
+        QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
+
+        // An item's caption and URL follow into its row.
+        CSiteItem& item = ShowItemWithUrl(f, QString());
+        const int row = f.List().Model().RowOfItem(item.id);
+        f.Form().CaptionEdit()->selectAll();
+        QTest::keyClicks(f.Form().CaptionEdit(), u"Beach"_s);
+        QTest::keyClicks(f.Form().UrlEdit(), u"beach.htm"_s);
+        QCOMPARE(item.caption, std::string("Beach"));
+        QCOMPARE(item.url, std::string("beach.htm"));
+        QCOMPARE(f.ListText(row, 0), u"Beach"_s);
+        QCOMPARE(f.ListText(row, 2), u"beach.htm"_s);
+    }
+
+    void UntouchedFieldsKeepTheirBytes() {
+        CFrameFixture f;
+        f.Root().Folder().caption = "Caf\xe9";
+        f.Root().Folder().description = "Cr\xe8me";
+        f.Tree().ShowFolder(&f.Root());
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"Caf\u00e9"_s);
+        QCOMPARE(f.Form().DescriptionEdit()->toPlainText(), u"Cr\u00e8me"_s);
+        QVERIFY(!f.Tree().IsModified());
+
+        QTest::keyClicks(f.Form().DescriptionEdit(), u"!"_s);
+        QCOMPARE(f.Root().Folder().caption, std::string("Caf\xe9"));
+        QCOMPARE(f.Root().Folder().description, std::string("!Cr\xc3\xa8me"));
+    }
+
+    void BrowseWritesAFileUrl() {
+        CFrameFixture f;
+        CSiteItem& item = ShowItemWithUrl(f, QString());
+        const int row = f.List().Model().RowOfItem(item.id);
+        f.Tree().SetModified(false);
+
+        f.desktop->fileNames = {QString()};  // cancelled
+        QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
+        QCOMPARE(item.url, std::string());
+        QVERIFY(!f.Tree().IsModified());
+
+        f.desktop->fileNames = {u"/home/ann/My Pictures/sea.jpg"_s};
+        QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
+        QCOMPARE(item.url, std::string("file:///home/ann/My Pictures/sea.jpg"));
+        QCOMPARE(f.Form().UrlEdit()->text(), u"file:///home/ann/My Pictures/sea.jpg"_s);
+        QCOMPARE(f.ListText(row, 2), u"file:///home/ann/My Pictures/sea.jpg"_s);
+        QVERIFY(f.Tree().IsModified());
+        QCOMPARE(f.desktop->unexpected, 0);
+    }
+
+    void PreviewFitsThePicture_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("400 x 200") << QSize(400, 200) << QSize(135, 67);
+        QTest::newRow("100 x 80") << QSize(100, 80) << QSize(100, 80);
+        QTest::newRow("300 x 300") << QSize(300, 300) << QSize(135, 135);
+    }
+
+    void PreviewFitsThePicture() {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, shown);
+        QTemporaryDir dir;
+        const QString path = Picture(dir, u"Holiday Photo.JPG"_s, picture);
+        CFrameFixture f;
+        ShowItemWithUrl(f, u"file://"_s + path);
+        CPictureCtrl* preview = f.Form().Preview();
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->geometry(), QRect(QPoint(10, 10), shown));
+    }
+
+    void NoPreview() {
+        QTemporaryDir dir;
+        const QString jpeg = Picture(dir, u"a.jpg"_s, {50, 40});
+        QFile png(dir.filePath(u"b.png"_s));
+        QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png.fileName()));
+        QFile text(dir.filePath(u"c.gif"_s));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+
+        CFrameFixture f;
+        CPictureCtrl* preview = f.Form().Preview();
+        ShowItemWithUrl(f, u"http://example.org/logo.gif"_s);
+        QVERIFY(!preview->isVisible());
+        ShowItemWithUrl(f, u"file://"_s + png.fileName());
+        QVERIFY(!preview->isVisible());
+        ShowItemWithUrl(f, u"file://"_s + dir.filePath(u"missing.jpg"_s));
+        QVERIFY(!preview->isVisible());
+
+        // A picture file that holds no picture: an empty preview where the form puts it.
+        ShowItemWithUrl(f, u"file://"_s + text.fileName());
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->geometry(), CSitePropertyView::kPreviewRect);
+        QSize size;
+        QVERIFY(!preview->GetImageSize(size));
+
+        // Editing the URL by hand does not load it; showing the item again does.
+        CSiteItem& item = ShowItemWithUrl(f, QString());
+        QTest::keyClicks(f.Form().UrlEdit(), u"file://"_s + jpeg);
+        QVERIFY(!preview->isVisible());
+        QCOMPARE(item.url, (u"file://"_s + jpeg).toStdString());
+        f.SelectRows({0});
+        f.SelectRows({f.List().Model().RowOfItem(item.id)});
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->size(), QSize(50, 40));
+
+        // A sub-site shows no preview.
+        f.ClickNode(&f.Root());
+        QVERIFY(!preview->isVisible());
+    }
+};
+
+int RunPropertyViewTest(int argc, char** argv) {
+    PropertyViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PropertyViewTest.moc"

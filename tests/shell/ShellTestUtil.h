@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "FakeDesktop.h"
+#include "MainFrame.h"
+#include "SiteListView.h"
+#include "SitePropertyView.h"
+#include "SiteTreeView.h"
+
+class QMenu;
+
+// Each test class runs from ShellTestMain.cpp.
+int RunControlsTest(int argc, char** argv);
+int RunMainFrameTest(int argc, char** argv);
+int RunSiteViewsTest(int argc, char** argv);
+int RunPropertyViewTest(int argc, char** argv);
+
+// The real main window, shown and active, with the focus in the tree and a fake desktop.
+struct CFrameFixture {
+    CFakeDesktopScope desktop;
+    CMainFrame frame;
+
+    CFrameFixture();
+    CSiteTreeView& Tree() const { return *frame.GetTreeView(); }
+    CSiteListView& List() const { return *frame.GetListView(); }
+    CSitePropertyView& Form() const { return *frame.GetPropertyView(); }
+    CSiteTree& Model() { return frame.Tree(); }
+    CSiteNode& Root() { return *frame.Tree().Root(); }
+
+    // Runs a command as the menu would, after the window has settled its enabling.
+    bool Trigger(int commandId);
+    // Gives the keyboard focus to a pane and lets the window react.
+    void Focus(QWidget* widget);
+    // Makes the node the selected one by clicking it in the tree.
+    void ClickNode(const CSiteNode* node);
+    // Selects exactly these list rows, as Ctrl+clicks do.
+    void SelectRows(std::initializer_list<int> rows);
+    QString ListText(int row, int column) const;
+    int ListRows() const;
+    QString TreeLabel(const CSiteNode* node) const;
+};
+
+// Types the text into the widget key by key, as a keyboard would, whatever its characters.
+void TypeText(QWidget* widget, const QString& text);
+// Renames the index in place: starts the editor, types the text, presses Enter.
+void RenameInPlace(QAbstractItemView& view, const QModelIndex& index, const QString& text);
+// The texts of a menu's entries, "-" for a separator.
+QStringList MenuTexts(const QMenu& menu);

@@ -1,0 +1,345 @@
+// The site tree and the site list driven through the real window: building, renaming, deleting,
+// moving, cut and paste of rows, and what the panes show meanwhile.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include "CommandIds.h"
+#include "ShellTestUtil.h"
+
+using namespace CommandId;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The root with sub-sites "A" and "B" and items "one", "two", "three", built with the commands.
+void BuildFiveRows(CFrameFixture& f) {
+    f.Trigger(kNewFolder);
+    f.ClickNode(&f.Root());
+    f.Trigger(kNewFolder);
+    f.ClickNode(&f.Root());
+    f.Root().Child(0)->Folder().caption = "A";
+    f.Root().Child(1)->Folder().caption = "B";
+    for (const char* caption : {"one", "two", "three"}) {
+        f.Trigger(kNewItem);
+        f.Root().Folder().items.back()->caption = caption;
+        f.Root().Folder().items.back()->url = std::string("file:///srv/") + caption + ".htm";
+    }
+    f.Tree().ShowFolder(&f.Root());
+}
+
+QStringList Captions(const CSiteFolder& folder) {
+    QStringList captions;
+    for (const auto& item : folder.items)
+        captions << QString::fromStdString(item->caption) + u':' + QString::number(item->id);
+    return captions;
+}
+
+}  // namespace
+
+class SiteViewsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void NewFoldersAndItems() {
+        CFrameFixture f;
+        QVERIFY(f.Trigger(kNewFolder));
+        CSiteNode* first = f.Tree().SelectedNode();
+        QVERIFY(first && first->Parent() == &f.Root());
+        QCOMPARE(f.TreeLabel(first), u"New SubSite"_s);
+        QVERIFY(f.Tree().IsModified());
+        f.ClickNode(&f.Root());
+        QVERIFY(f.Trigger(kNewFolder));
+        QCOMPARE(f.Root().ChildCount(), 2u);
+        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(1));
+        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"New SubSite"_s);
+        QVERIFY(f.Root().Child(0)->Folder().id != f.Root().Child(1)->Folder().id);
+
+        // Items go into the selected node, the new one selected alone in the list.
+        for (int i = 0; i < 4; ++i) QVERIFY(f.Trigger(kNewItem));
+        const CSiteFolder& folder = f.Root().Child(1)->Folder();
+        QCOMPARE(folder.items.size(), 4u);
+        QCOMPARE(folder.items[3]->id, 3);
+        QCOMPARE(folder.items[3]->caption, std::string("New Item"));
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
+        QCOMPARE(f.ListText(3, 0), u"New Item"_s);
+        QCOMPARE(f.ListText(3, 1), u"3"_s);
+        QCOMPARE(f.Form().CurrentMode(), CSitePropertyView::Mode::Item);
+        QCOMPARE(f.Form().ShownItem(), folder.items[3].get());
+
+        // New item stays available with the list focused; New folder does not.
+        f.Focus(&f.List());
+        f.frame.UpdateActions();
+        QVERIFY(!f.frame.Action(kNewFolder)->isEnabled());
+        QVERIFY(f.Trigger(kNewItem));
+        QCOMPARE(folder.items.size(), 5u);
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{4});
+
+        // With the focus in the form neither is.
+        f.Focus(f.Form().CaptionEdit());
+        f.frame.UpdateActions();
+        QVERIFY(!f.frame.Action(kNewFolder)->isEnabled());
+        QVERIFY(!f.frame.Action(kNewItem)->isEnabled());
+        QVERIFY(!f.frame.Action(kDelete)->isEnabled());
+    }
+
+    void FiveRowsInOrder() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        QCOMPARE(f.ListRows(), 5);
+        const QStringList captions{u"A"_s, u"B"_s, u"one"_s, u"two"_s, u"three"_s};
+        const QStringList ids{QString(), QString(), u"0"_s, u"1"_s, u"2"_s};
+        for (int row = 0; row < 5; ++row) {
+            QCOMPARE(f.ListText(row, 0), captions[row]);
+            QCOMPARE(f.ListText(row, 1), ids[row]);
+        }
+        QCOMPARE(f.ListText(0, 2), QString());
+        QCOMPARE(f.ListText(3, 2), u"file:///srv/two.htm"_s);
+
+        // Two rows selected hide the form; one again shows it.
+        f.Focus(&f.List());
+        f.SelectRows({1, 3});
+        QVERIFY(!f.Form().CaptionEdit()->isVisible());
+        QCOMPARE(f.List().GetSelectionPosition(), 3);
+        QVERIFY(!f.List().IsFolderRowSelected());
+        f.SelectRows({3});
+        QVERIFY(f.Form().CaptionEdit()->isVisible());
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"two"_s);
+        QCOMPARE(f.List().GetSelectionPosition(), 2);
+        f.SelectRows({0});
+        QCOMPARE(f.List().GetSelectionPosition(), 1);
+        QVERIFY(f.List().IsFolderRowSelected());
+        QCOMPARE(f.Form().CurrentMode(), CSitePropertyView::Mode::Folder);
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"A"_s);
+        f.SelectRows({4});
+        QCOMPARE(f.List().GetSelectionPosition(), 0);
+    }
+
+    void RenamingInTreeAndListMarksModified() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        f.Tree().SetModified(false);
+
+        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(&f.Root()), u"Home"_s);
+        QCOMPARE(f.Root().Folder().caption, std::string("Home"));
+        QCOMPARE(f.TreeLabel(&f.Root()), u"Home"_s);
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"Home"_s);
+        QVERIFY(f.Tree().IsModified());
+
+        // A rename that changes nothing leaves the bytes and the project alone.
+        f.Tree().SetModified(false);
+        f.Root().Child(0)->Folder().caption = "Caf\xe9";
+        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(f.Root().Child(0)), u"Caf\u00e9"_s);
+        QCOMPARE(f.Root().Child(0)->Folder().caption, std::string("Caf\xe9"));
+        QVERIFY(!f.Tree().IsModified());
+
+        f.ClickNode(&f.Root());
+        RenameInPlace(f.List(), f.List().model()->index(1, 0), u"Beta"_s);
+        QCOMPARE(f.Root().Child(1)->Folder().caption, std::string("Beta"));
+        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"Beta"_s);
+        QVERIFY(f.Tree().IsModified());
+
+        f.Tree().SetModified(false);
+        RenameInPlace(f.List(), f.List().model()->index(3, 0), u"Second"_s);
+        QCOMPARE(f.Root().Folder().items[1]->caption, std::string("Second"));
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"Second"_s);
+        QVERIFY(f.Tree().IsModified());
+    }
+
+    void DeletingTreeNodes() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        CSiteNode* a = f.Root().Child(0);
+        f.ClickNode(a);
+        f.Trigger(kNewFolder);  // a child of A goes with it
+        f.ClickNode(a);
+        f.Tree().SetModified(false);
+
+        // The root is never deleted, and nobody is asked.
+        f.ClickNode(&f.Root());
+        f.Focus(&f.Tree());
+        QTest::keyClick(&f.Tree(), Qt::Key_Delete);
+        QVERIFY(f.desktop->questions.isEmpty());
+        QVERIFY(!f.Trigger(kDelete));
+
+        f.ClickNode(a);
+        f.desktop->answers = {CDesktop::Answer::No};
+        QTest::keyClick(&f.Tree(), Qt::Key_Delete);
+        QCOMPARE(f.desktop->questions, QStringList{u"Do you really want to delete this item?"_s});
+        QCOMPARE(f.Root().ChildCount(), 2u);
+        QVERIFY(!f.Tree().IsModified());
+
+        f.desktop->answers = {CDesktop::Answer::Yes};
+        QVERIFY(f.Trigger(kDelete));
+        QCOMPARE(f.Root().ChildCount(), 1u);
+        QCOMPARE(f.Root().Child(0)->Folder().caption, std::string("B"));
+        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(0));
+        QCOMPARE(f.Model().FolderCount(), 2u);
+        QVERIFY(f.Tree().IsModified());
+        QCOMPARE(f.desktop->unexpected, 0);
+    }
+
+    void DeletingListRows() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        f.Trigger(kNewItem);
+        f.Trigger(kNewItem);  // items 0..4: one two three New New
+        f.Tree().ShowFolder(&f.Root());
+        f.Tree().SetModified(false);
+        f.Focus(&f.List());
+
+        // Items 1 and 2 of five: three left, renumbered, in their old order.
+        f.SelectRows({3, 4});
+        f.desktop->answers = {CDesktop::Answer::Yes};
+        QTest::keyClick(&f.List(), Qt::Key_Delete);
+        QCOMPARE(f.desktop->questions.back(), u"Do you really want to delete these items?"_s);
+        QCOMPARE(Captions(f.Root().Folder()),
+                 (QStringList{u"one:0"_s, u"New Item:1"_s, u"New Item:2"_s}));
+        QCOMPARE(f.ListText(3, 1), u"1"_s);
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
+        QVERIFY(f.Tree().IsModified());
+
+        // The last row deleted: the new last row is selected.
+        f.SelectRows({4});
+        f.desktop->answers = {CDesktop::Answer::Yes};
+        QVERIFY(f.Trigger(kDelete));
+        QCOMPARE(f.desktop->questions.back(), u"Do you really want to delete this item?"_s);
+        QCOMPARE(f.ListRows(), 4);
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
+
+        // A sub-site row goes with its node.
+        f.SelectRows({0});
+        f.desktop->answers = {CDesktop::Answer::No};
+        QTest::keyClick(&f.List(), Qt::Key_Delete);
+        QCOMPARE(f.Root().ChildCount(), 2u);
+        f.desktop->answers = {CDesktop::Answer::Yes};
+        QTest::keyClick(&f.List(), Qt::Key_Delete);
+        QCOMPARE(f.Root().ChildCount(), 1u);
+        QCOMPARE(f.TreeLabel(f.Root().Child(0)), u"B"_s);
+
+        // Everything deleted: the form is hidden.
+        f.SelectRows({0, 1, 2});
+        f.desktop->answers = {CDesktop::Answer::Yes};
+        QTest::keyClick(&f.List(), Qt::Key_Delete);
+        QCOMPARE(f.ListRows(), 0);
+        QCOMPARE(f.Root().ChildCount(), 0u);
+        QVERIFY(!f.Form().CaptionEdit()->isVisible());
+        QCOMPARE(f.desktop->unexpected, 0);
+    }
+
+    void DoubleClickingRows() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        f.Root().Folder().items[0]->url = "  file:///srv/my notes#1.txt ";
+        f.Root().Folder().items[1]->url = "   ";
+        f.Focus(&f.List());
+        auto doubleClick = [&](int row) {
+            const QModelIndex index = f.List().model()->index(row, 0);
+            const QPoint at = f.List().visualRect(index).center();
+            // The window system delivers a click before the double-click.
+            QTest::mousePress(f.List().viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(f.List().viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(f.List().viewport(), Qt::LeftButton, {}, at);
+        };
+        doubleClick(3);  // a blank URL opens nothing
+        QVERIFY(f.desktop->openedUrls.isEmpty());
+        doubleClick(2);
+        QCOMPARE(f.desktop->openedUrls.size(), 1);
+        QCOMPARE(f.desktop->openedUrls.front().toLocalFile(), u"/srv/my notes#1.txt"_s);
+
+        doubleClick(1);
+        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(1));
+        QCOMPARE(f.ListRows(), 0);
+    }
+
+    void MovingRows() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        f.Focus(&f.List());
+        f.Tree().SetModified(false);
+
+        f.SelectRows({2});
+        f.List().MoveSelectedRow(false);  // the first item does not go up
+        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
+        QVERIFY(!f.Tree().IsModified());
+        f.SelectRows({4});
+        f.List().MoveSelectedRow(true);  // nor the last down
+        QVERIFY(!f.Tree().IsModified());
+
+        f.SelectRows({2});
+        f.List().MoveSelectedRow(true);
+        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"two:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
+        QCOMPARE(f.ListText(3, 0), u"one"_s);
+        QCOMPARE(f.ListText(3, 1), u"1"_s);
+        QVERIFY(f.Tree().IsModified());
+        f.List().MoveSelectedRow(false);
+        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{2});
+
+        // A sub-site row moves its node among its siblings.
+        f.SelectRows({0});
+        f.List().MoveSelectedRow(true);
+        QCOMPARE(f.TreeLabel(f.Root().Child(0)), u"B"_s);
+        QCOMPARE(f.ListText(0, 0), u"B"_s);
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{1});
+        f.List().MoveSelectedRow(true);  // no sub-site below: nothing
+        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"A"_s);
+        QCOMPARE(f.List().SelectedRows(), std::vector<int>{1});
+    }
+
+    void CutRowsPastedIntoASubSite() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        CSiteNode* b = f.Root().Child(1);
+        f.ClickNode(b);
+        f.Trigger(kNewItem);  // B holds item 0
+        f.ClickNode(&f.Root());
+        f.Focus(&f.List());
+
+        f.SelectRows({2, 4});
+        f.List().CopyRows(true);
+        f.SelectRows({1});
+        f.List().PasteIntoSelectedFolder();
+        QCOMPARE(f.Tree().SelectedNode(), b);
+        QCOMPARE(Captions(b->Folder()), (QStringList{u"New Item:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(Captions(f.Root().Folder()), QStringList{u"two:0"_s});
+        QVERIFY(f.Model().Clipboard().IsEmpty());
+        QCOMPARE(f.ListRows(), 3);
+        QCOMPARE(f.ListText(2, 1), u"2"_s);
+    }
+
+    void PasteNeedsASubSiteRow() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        const std::int32_t idOfB = f.Root().Child(1)->Folder().id;
+        while (f.Root().Folder().items.size() <= static_cast<std::size_t>(idOfB))
+            QVERIFY(f.Trigger(kNewItem));
+        f.Focus(&f.List());
+        f.SelectRows({0});
+        f.List().CopyRows(false);
+        f.SelectRows({2 + idOfB});  // the item whose id is B's folder id
+        f.List().PasteIntoSelectedFolder();
+        QCOMPARE(f.Root().Child(1)->ChildCount(), 0u);
+        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+    }
+
+    void TenThousandItemsAreShown() {
+        CFrameFixture f;
+        f.Trigger(kNewFolder);
+        CSiteNode& big = *f.Tree().SelectedNode();
+        f.ClickNode(&f.Root());
+        for (int i = 0; i < 10000; ++i) big.Folder().AddItem("photo " + std::to_string(i));
+        f.ClickNode(&big);
+        QCOMPARE(f.ListRows(), 10000);
+        QCOMPARE(f.ListText(9999, 1), u"9999"_s);
+    }
+};
+
+int RunSiteViewsTest(int argc, char** argv) {
+    SiteViewsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SiteViewsTest.moc"
