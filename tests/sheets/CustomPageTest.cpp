@@ -20,13 +20,14 @@ CMetaVariableText Text(const char* name, const char* value) {
     return {QString::fromUtf8(name), QString::fromUtf8(value)};
 }
 
-// Names of the model's records with a mark for system ones, in order.
+// The model's records in order as "name=value", with "*" after the name of a system one.
 QStringList Records(const CPageOption& option) {
-    QStringList names;
+    QStringList records;
     for (const auto& record : option.metaVariables)
-        names << QString::fromStdString(record->name.Str()) +
-                     (record->systemVariable == 1 ? QStringLiteral("*") : QString());
-    return names;
+        records << QString::fromStdString(record->name.Str()) +
+                       (record->systemVariable == 1 ? QStringLiteral("*=") : QStringLiteral("=")) +
+                       QString::fromStdString(record->value.Str());
+    return records;
 }
 
 QStringList Rows(const QTreeWidget* list) {
@@ -36,66 +37,54 @@ QStringList Rows(const QTreeWidget* list) {
     return rows;
 }
 
+void Click(QWidget* page, const char* button) {
+    Find<QPushButton>(page, button)->click();
+}
+
 }  // namespace
 
 // The "Custom" page and its meta variable dialog.
 class CustomPageTest : public QObject {
     Q_OBJECT
 private slots:
-    void ListsShowTheirKind();
-    void AddAppendsAndSelects();
+    void AddAppendsToItsListAndTheModel();
     void ModifyKeepsPlace();
-    void RemoveLeavesOtherRows();
-    void NothingSelectedDoesNothing();
-    void CancelOnSheetKeepsAdditions();
+    void RemoveTakesOnlyTheSelectedRecord();
     void DialogRefusesOnlyEmptyName();
 };
 
-void CustomPageTest::ListsShowTheirKind() {
-    CPageOption option;
-    option.AddMetaVariable("Refresh", "30", true);
-    option.AddMetaVariable("author", "me", false);
-    COptionPageSheet sheet(option);
-    auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
-    QCOMPARE(Rows(page->UserList()),
-             (QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0"), QStringLiteral("author=me")}));
-    QCOMPARE(Rows(page->SystemList()), QStringList{QStringLiteral("Refresh=30")});
-    QCOMPARE(page->UserList()->headerItem()->text(0), QStringLiteral("Name"));
-    QCOMPARE(page->UserList()->headerItem()->text(1), QStringLiteral("Value"));
-}
-
-void CustomPageTest::AddAppendsAndSelects() {
+void CustomPageTest::AddAppendsToItsListAndTheModel() {
     CFakeDialogs dialogs;
     CScopedDialogProvider scope(dialogs);
     CPageOption option;
     COptionPageSheet sheet(option);
     QSignalSpy changed(&sheet, &COptionSheet::changed);
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
+    QCOMPARE(Rows(page->UserList()), QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0")});
+    QCOMPARE(page->SystemList()->topLevelItemCount(), 0);
 
-    dialogs.metaVariables = {Text("Content-Language", "de"), Text("keywords", "a,b"),
-                             Text("keywords", "c")};
-    Find<QPushButton>(page, "systemAdd")->click();
-    Find<QPushButton>(page, "userAdd")->click();
-    Find<QPushButton>(page, "userAdd")->click();
-    QCOMPARE(dialogs.metaCaptions, (QStringList{kSystemCaption, kUserCaption, kUserCaption}));
-    QVERIFY(dialogs.metaInitials.at(0).name.isEmpty() &&
-            dialogs.metaInitials.at(0).value.isEmpty());
-
-    QCOMPARE(Records(option),
-             (QStringList{QStringLiteral("GENERATOR"), QStringLiteral("Content-Language*"),
-                          QStringLiteral("keywords"), QStringLiteral("keywords")}));
-    QCOMPARE(option.metaVariables[1]->value.Str(), std::string("de"));
+    dialogs.metaVariables = {Text("Content-Language", "de"), Text("keywords", "a"),
+                             Text("keywords", "b"), std::nullopt};
+    Click(page, "systemAdd");
+    Click(page, "userAdd");
+    Click(page, "userAdd");
+    Click(page, "userAdd");
+    QCOMPARE(dialogs.metaCaptions,
+             (QStringList{kSystemCaption, kUserCaption, kUserCaption, kUserCaption}));
+    QVERIFY(dialogs.metaInitials.at(1).name.isEmpty() &&
+            dialogs.metaInitials.at(1).value.isEmpty());
     QCOMPARE(Rows(page->SystemList()), QStringList{QStringLiteral("Content-Language=de")});
     QCOMPARE(page->SystemList()->currentItem(), page->SystemList()->topLevelItem(0));
-    QCOMPARE(page->UserList()->selectedItems().size(), 1);
-    QCOMPARE(page->UserList()->selectedItems().front(), page->UserList()->topLevelItem(2));
+    QCOMPARE(page->UserList()->topLevelItemCount(), 3);
+    QCOMPARE(page->UserList()->selectedItems(), QList{page->UserList()->topLevelItem(2)});
     QCOMPARE(changed.count(), 3);
 
-    dialogs.metaVariables = {std::nullopt};
-    Find<QPushButton>(page, "userAdd")->click();
-    QCOMPARE(option.metaVariables.size(), std::size_t{4});
-    QCOMPARE(page->UserList()->topLevelItemCount(), 3);
-    QCOMPARE(changed.count(), 3);
+    // Cancel keeps what was added; duplicate names are kept.
+    sheet.reject();
+    QCOMPARE(Records(option),
+             (QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0"),
+                          QStringLiteral("Content-Language*=de"), QStringLiteral("keywords=a"),
+                          QStringLiteral("keywords=b")}));
 }
 
 void CustomPageTest::ModifyKeepsPlace() {
@@ -109,84 +98,55 @@ void CustomPageTest::ModifyKeepsPlace() {
 
     page->UserList()->setCurrentItem(page->UserList()->topLevelItem(0));
     dialogs.metaVariables = {Text("generator", "hand made")};
-    Find<QPushButton>(page, "userModify")->click();
+    Click(page, "userModify");
     QCOMPARE(dialogs.metaCaptions, QStringList{kUserCaption});
     QCOMPARE(dialogs.metaInitials.at(0).name, QStringLiteral("GENERATOR"));
     QCOMPARE(dialogs.metaInitials.at(0).value, QStringLiteral("Pagelorn 1.0"));
-    QCOMPARE(Records(option), (QStringList{QStringLiteral("generator"), QStringLiteral("Expires*"),
-                                           QStringLiteral("author")}));
-    QCOMPARE(option.metaVariables[0]->value.Str(), std::string("hand made"));
+    QCOMPARE(Records(option),
+             (QStringList{QStringLiteral("generator=hand made"), QStringLiteral("Expires*=0"),
+                          QStringLiteral("author=me")}));
     QCOMPARE(Rows(page->UserList()),
              (QStringList{QStringLiteral("generator=hand made"), QStringLiteral("author=me")}));
 
     // A value longer than the record holds is cut in the record and in the row alike.
     page->SystemList()->setCurrentItem(page->SystemList()->topLevelItem(0));
     dialogs.metaVariables = {
-        CMetaVariableText{QStringLiteral("Expires"), QString(600, QLatin1Char('v'))}};
-    Find<QPushButton>(page, "systemModify")->click();
+        CMetaVariableText{QStringLiteral("Expires"), QString(600, QLatin1Char('v'))}, std::nullopt};
+    Click(page, "systemModify");
     QCOMPARE(option.metaVariables[1]->value.View().size(), std::size_t{512});
     QCOMPARE(page->SystemList()->topLevelItem(0)->text(1).size(), 512);
     QCOMPARE(option.metaVariables[1]->systemVariable, 1);
-
-    dialogs.metaVariables = {std::nullopt};
-    Find<QPushButton>(page, "systemModify")->click();
+    Click(page, "systemModify");
     QCOMPARE(option.metaVariables[1]->name.Str(), std::string("Expires"));
+    QCOMPARE(option.metaVariables[1]->value.View().size(), std::size_t{512});
 }
 
-void CustomPageTest::RemoveLeavesOtherRows() {
+void CustomPageTest::RemoveTakesOnlyTheSelectedRecord() {
+    CFakeDialogs dialogs;
+    CScopedDialogProvider scope(dialogs);
     CPageOption option;
     option.AddMetaVariable("Refresh", "5", true);
     option.AddMetaVariable("author", "me", false);
     option.AddMetaVariable("author", "you", false);
     COptionPageSheet sheet(option);
-    QSignalSpy changed(&sheet, &COptionSheet::changed);
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
+
+    // Without a selection Modify and Remove do nothing.
+    page->UserList()->clearSelection();
+    Click(page, "userModify");
+    Click(page, "userRemove");
+    QVERIFY(dialogs.metaCaptions.isEmpty());
+    QCOMPARE(option.metaVariables.size(), std::size_t{4});
 
     page->SystemList()->setCurrentItem(page->SystemList()->topLevelItem(0));
-    Find<QPushButton>(page, "systemRemove")->click();
+    Click(page, "systemRemove");
     QCOMPARE(page->SystemList()->topLevelItemCount(), 0);
-    QCOMPARE(Records(option), (QStringList{QStringLiteral("GENERATOR"), QStringLiteral("author"),
-                                           QStringLiteral("author")}));
-    QCOMPARE(Rows(page->UserList()),
-             (QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0"), QStringLiteral("author=me"),
-                          QStringLiteral("author=you")}));
-
-    // Of two records with the same name, the selected one goes.
     page->UserList()->setCurrentItem(page->UserList()->topLevelItem(1));
-    Find<QPushButton>(page, "userRemove")->click();
-    QCOMPARE(option.metaVariables.size(), std::size_t{2});
-    QCOMPARE(option.metaVariables[1]->value.Str(), std::string("you"));
+    Click(page, "userRemove");
+    QCOMPARE(Records(option),
+             (QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0"), QStringLiteral("author=you")}));
     QCOMPARE(Rows(page->UserList()),
              (QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0"), QStringLiteral("author=you")}));
-    QCOMPARE(changed.count(), 2);
-}
-
-void CustomPageTest::NothingSelectedDoesNothing() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
-    CPageOption option;
-    COptionPageSheet sheet(option);
-    auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
-    page->UserList()->clearSelection();
-    Find<QPushButton>(page, "userModify")->click();
-    Find<QPushButton>(page, "userRemove")->click();
-    Find<QPushButton>(page, "systemRemove")->click();
-    QCOMPARE(dialogs.metaCaptions.size(), 0);
-    QCOMPARE(option.metaVariables.size(), std::size_t{1});
-}
-
-void CustomPageTest::CancelOnSheetKeepsAdditions() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
-    CPageOption option;
-    {
-        COptionPageSheet sheet(option);
-        auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
-        dialogs.metaVariables = {Text("robots", "noindex")};
-        Find<QPushButton>(page, "userAdd")->click();
-        sheet.reject();
-    }
-    QCOMPARE(Records(option), (QStringList{QStringLiteral("GENERATOR"), QStringLiteral("robots")}));
 }
 
 void CustomPageTest::DialogRefusesOnlyEmptyName() {
@@ -197,12 +157,10 @@ void CustomPageTest::DialogRefusesOnlyEmptyName() {
     dialog.show();
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("nameEdit"));
     auto* value = dialog.findChild<QLineEdit*>(QStringLiteral("valueEdit"));
-    QCOMPARE(value->text(), QStringLiteral("v"));
 
     dialog.accept();
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please input name of the variable.")});
     QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
     name->setText(QStringLiteral("  "));
     value->clear();
@@ -213,10 +171,8 @@ void CustomPageTest::DialogRefusesOnlyEmptyName() {
     QCOMPARE(dialog.Value(), QString());
     QCOMPARE(dialogs.messages.size(), 1);
 
-    CMetaVariableDlg limited(kSystemCaption, QString(300, QLatin1Char('n')),
-                             QString(600, QLatin1Char('v')));
+    CMetaVariableDlg limited(kSystemCaption, QString(300, QLatin1Char('n')), QString());
     QCOMPARE(limited.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text().size(), 254);
-    QCOMPARE(limited.findChild<QLineEdit*>(QStringLiteral("valueEdit"))->text().size(), 512);
 }
 
 int RunCustomPageTest(int argc, char** argv) {

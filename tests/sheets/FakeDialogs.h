@@ -37,11 +37,11 @@ public:
     }
     QString GetOpenFileName(QWidget*, const QString&, const QStringList& filters) override {
         fileFilters.push_back(filters);
-        return Next(files).value_or(QString());
+        return Next(files);
     }
     QString GetExistingDirectory(QWidget*, const QString& title) override {
         folderTitles.push_back(title);
-        return Next(folders).value_or(QString());
+        return Next(folders);
     }
     std::optional<CMetaVariableText> EditMetaVariable(QWidget*, const QString& caption,
                                                       const CMetaVariableText& initial) override {
@@ -52,22 +52,13 @@ public:
     void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
 
 private:
-    template <typename T>
-    std::optional<T> Next(std::deque<std::optional<T>>& queue) {
+    template <typename Queue>
+    typename Queue::value_type Next(Queue& queue) {
         if (queue.empty()) {
             ++unexpected;
-            return std::nullopt;
+            return {};
         }
         auto answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
-    std::optional<QString> Next(std::deque<QString>& queue) {
-        if (queue.empty()) {
-            ++unexpected;
-            return std::nullopt;
-        }
-        QString answer = queue.front();
         queue.pop_front();
         return answer;
     }
