@@ -3,7 +3,8 @@
 #include "LayoutOption.h"
 #include "OptionSheet.h"
 
-// "Layout Properties": the table, the six bars and the main canvas of the page frame.
+// "Layout Properties": the table, the six bars and the main canvas of the page frame. The
+// option object must outlive the sheet.
 //
 //     COptionLayoutSheet sheet(theLayoutOption, windowIcon(), this);
 //     connect(&sheet, &COptionSheet::changed, ...);

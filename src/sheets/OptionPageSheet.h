@@ -4,7 +4,7 @@
 #include "PageOption.h"
 
 // "Website Properties": General, Background, Margins, Custom, Language, Header and Footer of
-// the page properties.
+// the page properties. The option object must outlive the sheet.
 //
 //     COptionPageSheet sheet(thePageOption, windowIcon(), this);
 //     connect(&sheet, &COptionSheet::changed, ...);
