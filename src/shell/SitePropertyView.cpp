@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <limits>
 
 #include "ColorLabel.h"
 #include "Desktop.h"
@@ -50,6 +51,10 @@ CSitePropertyView::CSitePropertyView(QWidget* parent)
 
     const QColor window = QApplication::palette().color(QPalette::Base);
     for (CColorLabel* label : {captionLabel, descriptionLabel, urlLabel}) label->SetBkColor(window);
+    // A line edit keeps 32767 characters unless told otherwise; a longer caption or URL from a
+    // file would be cut at the first keystroke.
+    captionEdit->setMaxLength(std::numeric_limits<int>::max());
+    urlEdit->setMaxLength(std::numeric_limits<int>::max());
     descriptionEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     descriptionEdit->setTabChangesFocus(true);
 

@@ -119,6 +119,13 @@ private slots:
         QTest::keyClicks(f.Form().DescriptionEdit(), u"!"_s);
         QCOMPARE(f.Root().Folder().caption, std::string("Caf\xe9"));
         QCOMPARE(f.Root().Folder().description, std::string("!Cr\xc3\xa8me"));
+
+        // A caption longer than a line edit usually holds survives a keystroke.
+        f.Root().Folder().caption = std::string(40000, 'x');
+        f.Tree().ShowFolder(&f.Root());
+        QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
+        QTest::keyClicks(f.Form().CaptionEdit(), u"y"_s);
+        QCOMPARE(f.Root().Folder().caption, std::string(40000, 'x') + 'y');
     }
 
     void BrowseWritesAFileUrl() {
