@@ -325,6 +325,44 @@ private slots:
         QCOMPARE(f.Tree().SelectedNode(), &f.Root());
     }
 
+    void TreeCopyPasteAndMoves() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        CSiteNode* a = f.Root().Child(0);
+        CSiteNode* b = f.Root().Child(1);
+        f.ClickNode(a);
+        f.Tree().Copy();
+        f.ClickNode(b);
+        f.Tree().Paste();
+        f.Tree().Paste();  // a copy pastes again and again
+        QCOMPARE(b->ChildCount(), 2u);
+        QCOMPARE(f.TreeLabel(b->Child(0)), u"A"_s);
+        QVERIFY(b->Child(0)->Folder().id != a->Folder().id);
+        QCOMPARE(f.Tree().SelectedNode(), b);
+        QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(b)));
+        QCOMPARE(f.ListRows(), 2);
+
+        // Into itself or below itself: nothing.
+        f.ClickNode(b);
+        f.Tree().Cut();
+        f.ClickNode(b->Child(0));
+        f.Tree().Paste();
+        QCOMPARE(f.Root().ChildCount(), 2u);
+        QCOMPARE(b->ChildCount(), 2u);
+
+        // The selected node moves and stays selected; open nodes stay open.
+        f.ClickNode(b);
+        f.Tree().MoveUp();
+        QCOMPARE(f.Root().Child(0), b);
+        QCOMPARE(f.Tree().SelectedNode(), b);
+        QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(b)));
+        f.Tree().MoveUp();
+        QCOMPARE(f.Root().Child(0), b);
+        f.Tree().MoveDown();
+        QCOMPARE(f.Root().Child(1), b);
+        QCOMPARE(f.ListRows(), 2);
+    }
+
     void TenThousandItemsAreShown() {
         CFrameFixture f;
         f.Trigger(kNewFolder);
