@@ -225,6 +225,9 @@ private slots:
         QCOMPARE(f.ListRows(), 0);
         QCOMPARE(f.Root().ChildCount(), 0u);
         QVERIFY(!f.Form().CaptionEdit()->isVisible());
+        // The hidden form holds no deleted record.
+        QCOMPARE(f.Form().ShownItem(), nullptr);
+        QCOMPARE(f.Form().ShownFolder(), &f.Root().Folder());
         QCOMPARE(f.desktop->unexpected, 0);
     }
 
