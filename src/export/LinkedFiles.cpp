@@ -139,16 +139,19 @@ std::string CLinkedFiles::ClaimName(std::size_t folderIndex, std::string_view na
 void CLinkedFiles::Copy(const std::string& source, const fs::path& destination) {
     std::error_code error;
     const fs::path from = SourceFile(source);
-    const fs::file_status status = fs::status(from, error);
-    if (error || !fs::exists(status)) {
-        failures.push_back({source, "the file does not exist"});
-    } else if (!fs::is_regular_file(status)) {
-        failures.push_back({source, "not a file"});
-    } else if (fs::copy_file(from, destination, fs::copy_options::overwrite_existing, error)) {
+    if (fs::copy_file(from, destination, fs::copy_options::overwrite_existing, error)) {
         ++filesCopied;
     } else {
-        failures.push_back(
-            {source, "could not be copied to " + destination.string() + ": " + error.message()});
+        // Only a failed copy asks the file system why, keeping the usual path at one copy call.
+        std::error_code statusError;
+        const fs::file_status status = fs::status(from, statusError);
+        if (!fs::exists(status))
+            failures.push_back({source, "the file does not exist"});
+        else if (!fs::is_regular_file(status))
+            failures.push_back({source, "not a file"});
+        else
+            failures.push_back({source, "could not be copied to " + destination.string() + ": " +
+                                            error.message()});
     }
     if (copied && !copied()) stopRequested = true;
 }

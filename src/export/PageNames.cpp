@@ -61,13 +61,15 @@ std::string CPageNameTable::Claim(std::string_view wantedBase, std::size_t pageC
         // can never be free again; skipping those keeps many equal captions (or names cut to the
         // same length) from being tried from ~2 each time.
         std::size_t& firstCandidate = nextSuffix.try_emplace(AsciiLower(base), 2).first->second;
-        const auto firstFileTaken = [&](std::size_t k) {
-            return takenFiles.contains(
-                AsciiLower(PageFileName(fitted("~" + std::to_string(k)), 0)));
+        const auto withSuffix = [&](std::size_t k) {
+            std::string suffix(1, '~');
+            suffix += std::to_string(k);
+            return fitted(suffix);
         };
-        while (firstFileTaken(firstCandidate)) ++firstCandidate;
+        while (takenFiles.contains(AsciiLower(PageFileName(withSuffix(firstCandidate), 0))))
+            ++firstCandidate;
         for (std::size_t k = firstCandidate;; ++k) {
-            base = fitted("~" + std::to_string(k));
+            base = withSuffix(k);
             if (IsFree(base, fileCount)) break;
         }
     }

@@ -24,6 +24,8 @@
 //      clearExistingFolder is set, and it re-checks the refusals itself before deleting
 //      anything. It may run on a worker thread as long as nobody changes the tree or the options
 //      while it runs; progress reports arrive on that thread.
+//   3. After a completed export the caller clears the tree's export-pending flag (the export
+//      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor
 // changed. Choosing a folder for an empty `location` (beside the program, or the documents
 // folder) is the caller's business.

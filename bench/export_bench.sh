@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# Times `pagelorn-cli export` of a synthetic website against `cp -r` of the same files, and the
+# export's page rate with linked-file copying set to "Manual". See README.md.
+#
+#   bench/export_bench.sh [ROUNDS]      (default 3 rounds)
+#
+# Environment: BENCH_DIR (working folder, default a new temporary folder, removed at the end
+# unless KEEP=1), BUILD_DIR (default build/export-bench; a Release build of pagelorn-cli is made
+# there).
+set -euo pipefail
+
+rounds=${1:-3}
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$repo/build/export-bench}
+work=${BENCH_DIR:-$(mktemp -d /tmp/pagelorn-export-bench.XXXXXX)}
+folders=1000
+files_per_folder=20
+file_size=20480
+
+cleanup() { if [ "${KEEP:-0}" != 1 ] && [ -z "${BENCH_DIR:-}" ]; then rm -rf "$work"; fi; }
+trap cleanup EXIT
+
+echo "== building pagelorn-cli (Release) in $build"
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
+    -DPAGELORN_BENCH=OFF >/dev/null
+cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
+cli=$build/src/cli/pagelorn-cli
+
+echo "== making $folders folders x $files_per_folder files of $file_size bytes in $work/src"
+mkdir -p "$work"
+if [ -f "$work/src.done" ]; then
+    echo "   (kept from an earlier run)"
+else
+rm -rf "$work/src"
+python3 - "$work/src" "$folders" "$files_per_folder" "$file_size" <<'PY'
+import os, struct, sys
+
+root, folders, per_folder, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+
+def segment(marker, payload):
+    return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+def jpeg(width, height, total):
+    # A baseline greyscale JPEG of flat 8x8 blocks: one-code Huffman tables make every block
+    # "DC difference 0, end of block", two bits.
+    blocks = ((width + 7) // 8) * ((height + 7) // 8)
+    bits = "00" * blocks
+    bits += "1" * (-len(bits) % 8)
+    scan = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+    head = b"\xFF\xD8" + segment(0xE0, b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00")
+    body = segment(0xDB, b"\x00" + b"\x01" * 64)
+    body += segment(0xC0, struct.pack(">BHHB", 8, height, width, 1) + b"\x01\x11\x00")
+    table = bytes([1] + [0] * 15) + b"\x00"
+    body += segment(0xC4, b"\x00" + table) + segment(0xC4, b"\x10" + table)
+    body += segment(0xDA, b"\x01\x01\x00\x00\x3F\x00") + scan + b"\xFF\xD9"
+    filler = total - len(head) - len(body) - 4
+    return head + segment(0xFE, b"x" * max(filler, 0)) + body
+
+def gif(width, height, total):
+    # 256 colours, every pixel a literal 9-bit LZW code, a clear code every 250 codes so the
+    # code width never grows.
+    palette = bytes(v for i in range(256) for v in (i, 255 - i, (i * 7) & 255))
+    codes = []
+    for i in range(width * height):
+        if i % 250 == 0:
+            codes.append(256)
+        codes.append((i * 31 + i // width) & 255)
+    codes.append(257)
+    acc = nbits = 0
+    data = bytearray()
+    for code in codes:
+        acc |= code << nbits
+        nbits += 9
+        while nbits >= 8:
+            data.append(acc & 255)
+            acc >>= 8
+            nbits -= 8
+    if nbits:
+        data.append(acc & 255)
+    blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
+                      for i in range(0, len(data), 255)) + b"\x00"
+    head = b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF7, 0, 0) + palette
+    image = b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0) + b"\x08" + blocks + b"\x3B"
+    filler = total - len(head) - len(image) - 3
+    comment = b"\x21\xFE"
+    while filler > 0:
+        n = min(255, filler)
+        comment += bytes([n]) + b"c" * n
+        filler -= n + 1
+    return head + comment + b"\x00" + image
+
+picture = {"jpg": jpeg(640, 480, size), "gif": gif(128, 96, size)}
+others = ["doc", "pdf", "txt", "zip", "mp3", "avi", "bin", "xls", "html"]
+# Ten sub-sites of the root, each holding files and the folders below it: every page's Top
+# Navigator links to the root's sub-sites, and a thousand of them would make every page 60 KB.
+groups = 10
+n = 0
+for f in range(folders):
+    group = f * groups // folders
+    first_of_group = group * folders // groups
+    folder = os.path.join(root, "group%02d" % group)
+    if f != first_of_group:
+        folder = os.path.join(folder, "folder%04d" % f)
+    os.makedirs(folder, exist_ok=True)
+    for i in range(per_folder):
+        if n % 10 == 0:
+            ext = "jpg" if (n // 10) % 2 == 0 else "gif"
+            data = picture[ext]
+        else:
+            ext = others[n % len(others)]
+            data = os.urandom(size)
+        with open(os.path.join(folder, "file%05d.%s" % (n, ext)), "wb") as out:
+            out.write(data)
+        n += 1
+PY
+touch "$work/src.done"
+fi
+
+echo "== making the project with pagelorn-cli"
+project=$work/site.www
+rm -f "$project" "$work/manual.www"
+"$cli" new "$project" >/dev/null
+"$cli" import "$project" "$work/src" >/dev/null
+
+# "Manual" copying and a 1 x 1 canvas (one page per item) for the page rate. A new project's
+# header is 2394 bytes before the layout block; copyLinkedFiles is at 300 + 776, the canvas's
+# columns and rows at 2394 + 3408 + 560 and + 564.
+python3 - "$project" "$work/manual.www" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+layout, canvas = 2394, 2394 + 3408
+assert struct.unpack_from("<i", data, 300)[0] == 0x0044D8C8, "general block not where expected"
+assert struct.unpack_from("<i", data, layout)[0] == 0x0044D8DC, "layout block not where expected"
+assert struct.unpack_from("<i", data, canvas)[0] == 0x0044D8D4, "canvas block not where expected"
+struct.pack_into("<i", data, 300 + 776, 0)
+struct.pack_into("<ii", data, canvas + 560, 1, 1)
+open(sys.argv[2], "wb").write(data)
+PY
+
+seconds() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$@"; }
+now() { date +%s.%N; }
+
+echo "== warming the page cache"
+cp -r "$work/src" "$work/warm" && rm -rf "$work/warm"
+
+printf "%-6s %10s %12s %8s\n" round "cp -r (s)" "export (s)" ratio
+for round in $(seq 1 "$rounds"); do
+    rm -rf "$work/copy" "$work/out"
+    sync
+    t0=$(now)
+    cp -r "$work/src" "$work/copy"
+    sync
+    t1=$(now)
+    "$cli" export "$project" --to "$work/out" --yes >"$work/export.log"
+    sync
+    t2=$(now)
+    cp_time=$(seconds "$t0" "$t1")
+    export_time=$(seconds "$t1" "$t2")
+    ratio=$(python3 -c 'import sys; print("%.2f" % (float(sys.argv[2]) / float(sys.argv[1])))' \
+        "$cp_time" "$export_time")
+    printf "%-6s %10s %12s %8s\n" "$round" "$cp_time" "$export_time" "$ratio"
+done
+echo "   $(cat "$work/export.log")"
+
+# The page rate, on the work folder's disk and on a memory file system when there is one. As a
+# yardstick, `cp -r` of the written pages shows what creating that many files costs there.
+page_rate() {
+    local out=$1
+    printf "%-6s %8s %12s %10s %16s\n" round pages "export (s)" "pages/s" "cp -r pages/s"
+    for round in $(seq 1 "$rounds"); do
+        rm -rf "$out" "$out.copy"
+        # Deleting the last round's files leaves the disk busy for a while; let it settle.
+        sync
+        t0=$(now)
+        "$cli" export "$work/manual.www" --to "$out" --yes >"$work/export.log"
+        t1=$(now)
+        sync
+        t2=$(now)
+        cp -r "$out" "$out.copy"
+        t3=$(now)
+        pages=$(sed -n 's/.*: \([0-9]*\) pages written.*/\1/p' "$work/export.log")
+        rates=$(python3 -c 'import sys; p, a, b, c, d = int(sys.argv[1]), *map(float, sys.argv[2:])
+print("%.3f %.0f %.0f" % (b - a, p / (b - a), p / (d - c)))' "$pages" "$t0" "$t1" "$t2" "$t3")
+        read -r export_time rate copy_rate <<<"$rates"
+        printf "%-6s %8s %12s %10s %16s\n" "$round" "$pages" "$export_time" "$rate" "$copy_rate"
+    done
+    rm -rf "$out" "$out.copy"
+}
+
+echo "== copying Manual, 1 x 1 canvas, into $work"
+page_rate "$work/out"
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    echo "== copying Manual, 1 x 1 canvas, into /dev/shm (memory)"
+    page_rate "/dev/shm/pagelorn-export-bench.$$"
+fi
