@@ -2,8 +2,11 @@
 // thePageOption and theLayoutOption in place.
 #include <QAction>
 
+#include "AppOptions.h"
 #include "CommandIds.h"
 #include "MainFrame.h"
+#include "OptionLayoutSheet.h"
+#include "OptionPageSheet.h"
 
 void CMainFrame::ConnectPropertyCommands() {
     using namespace CommandId;
@@ -12,14 +15,24 @@ void CMainFrame::ConnectPropertyCommands() {
     connect(Action(kLayoutProperties), &QAction::triggered, this, &CMainFrame::OnLayoutProperties);
 }
 
-// The sheets are not part of the window yet: both commands stay disabled, and their handlers
-// have nothing to show.
 void CMainFrame::UpdatePropertyActions() {
     using namespace CommandId;
-    Action(kWebsiteProperties)->setEnabled(false);
-    Action(kLayoutProperties)->setEnabled(false);
+    Action(kWebsiteProperties)->setEnabled(true);
+    Action(kLayoutProperties)->setEnabled(true);
 }
 
-void CMainFrame::OnWebsiteProperties() {}
+// A property change is a change of the project: closing must offer to save it and Preview must
+// export again.
+void CMainFrame::OnWebsiteProperties() {
+    COptionPageSheet sheet(thePageOption, windowIcon(), this);
+    connect(&sheet, &COptionSheet::changed, this, [this] { tree->SetModified(true); });
+    sheet.exec();
+    UpdateActions();
+}
 
-void CMainFrame::OnLayoutProperties() {}
+void CMainFrame::OnLayoutProperties() {
+    COptionLayoutSheet sheet(theLayoutOption, windowIcon(), this);
+    connect(&sheet, &COptionSheet::changed, this, [this] { tree->SetModified(true); });
+    sheet.exec();
+    UpdateActions();
+}

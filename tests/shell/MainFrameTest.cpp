@@ -8,11 +8,13 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 
 #include "AppOptions.h"
 #include "CommandIds.h"
+#include "OptionSheet.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
 
@@ -132,7 +134,29 @@ private slots:
         QCOMPARE(f.frame.statusBar()->currentMessage(), u"Ready"_s);
 
         for (int id : {kWebsiteProperties, kLayoutProperties})
-            QVERIFY(!f.frame.Action(id)->isEnabled());
+            QVERIFY(f.frame.Action(id)->isEnabled());
+    }
+
+    // A change made in either property sheet is a change of the project: closing must offer
+    // to save it, and Preview must export again.
+    void PropertySheetChangesMarkTheProjectModified() {
+        for (int id : {kWebsiteProperties, kLayoutProperties}) {
+            CFrameFixture f;
+            f.frame.Tree().SetExportPending(false);
+            QVERIFY(!f.frame.Tree().IsModified());
+            bool sheetSeen = false;
+            QTimer::singleShot(0, &f.frame, [&] {
+                auto* sheet = qobject_cast<COptionSheet*>(QApplication::activeModalWidget());
+                sheetSeen = sheet != nullptr;
+                if (!sheet) return;
+                emit sheet->changed();
+                sheet->reject();
+            });
+            f.frame.Action(id)->trigger();
+            QVERIFY(sheetSeen);
+            QVERIFY(f.frame.Tree().IsModified());
+            QVERIFY(f.frame.Tree().IsExportPending());
+        }
     }
 
     void PanesDivideTheWindow() {
