@@ -2,8 +2,11 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
+#include "ExportRunner.h"
+#include "RecentFileList.h"
 #include "SiteTree.h"
 
 class QAction;
@@ -14,6 +17,7 @@ class QToolBar;
 class CSiteTreeView;
 class CSiteListView;
 class CSitePropertyView;
+struct CImportResult;
 
 // The main window: the site tree on the left, the list over the property form on the right,
 // with the menus, the toolbar and the status bar. It owns the open project's tree and carries
@@ -45,8 +49,12 @@ public:
     // Decides which commands are enabled, from the focus, the selections and the project.
     void UpdateActions();
 
+    const CRecentFileList& RecentFiles() const { return recentFiles; }
+    CExportRunner& ExportRunner() { return exportRunner; }
+
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* AddAction(int commandId, const QString& text, const QString& statusText,
@@ -64,6 +72,20 @@ private:
     // MainFrameFileCommands.cpp
     void ConnectFileCommands();
     void UpdateFileActions();
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSaveAs();
+    void OnOpenRecentFile(int slot);
+    void OnExport();
+    void OnPreview();
+    void OnHelpContents();
+    // Offers to save a modified project; false when the command that asked must not go on.
+    bool SaveChangesFirst();
+    bool SaveOrSaveAs();
+    bool SaveTo(const QString& path);
+    void ShowRecentFiles();
+    // Exports the website; true when every folder was written.
+    bool ExportSite();
 
     // MainFrameEditCommands.cpp
     void ConnectEditCommands();
@@ -71,6 +93,17 @@ private:
     void OnNewFolder();
     void OnNewItem();
     void OnDelete();
+    void OnCutCopy(bool cut);
+    void OnPaste();
+    void OnMove(bool down);
+
+    // MainFrameImportCommands.cpp
+    void ConnectImportCommands();
+    void UpdateImportActions();
+    void OnImportFolder();
+    void OnImportFiles();
+    // Tells the user what an import left out.
+    void ReportImport(const CImportResult& result);
 
     // MainFramePropertyCommands.cpp: the two property sheets.
     void ConnectPropertyCommands();
@@ -80,6 +113,14 @@ private:
 
     std::unique_ptr<CSiteTree> tree;
     QString pathName;
+    CRecentFileList recentFiles;
+    // The separator and the entries of the recent files, hidden while their slot is empty.
+    QAction* recentSeparator = nullptr;
+    std::array<QAction*, CRecentFileList::kSlotCount> recentFileActions{};
+    CExportRunner exportRunner;
+    bool exporting = false;
+    // The first page of the last completed export, which Preview opens.
+    QString lastRootPage;
 
     QHash<int, QAction*> actions;
     QMenu* fileMenu = nullptr;

@@ -1,44 +1,349 @@
-// The project commands of the main window: opening and saving project files, export and
-// preview, help, and closing the window.
+// The project commands of the main window: opening and saving project files, the recent files,
+// export and preview, help, and closing the window.
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPointer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
 #include <filesystem>
 
 #include "AppOptions.h"
 #include "CommandIds.h"
 #include "Desktop.h"
+#include "LinkedFiles.h"
 #include "MainFrame.h"
+#include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "SiteTreeView.h"
 #include "TextCodec.h"
 
-void CMainFrame::ConnectFileCommands() {
-    connect(Action(CommandId::kAppExit), &QAction::triggered, this, &QWidget::close);
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("WWW files (*.www);;All Files (*)");
+const QString kProjectSuffix = QStringLiteral("www");
+// An export with more failures than this lists the first ones and counts the rest.
+constexpr std::size_t kFailuresListed = 10;
+
+QSettings RecentFileSettings() {
+    return QSettings(QStringLiteral("Pagelorn"), QStringLiteral("Pagelorn"));
 }
 
-// Commands whose handlers are not part of the window yet stay disabled.
+fs::path PathOf(const QString& path) {
+    return fs::path(path.toStdU16String());
+}
+
+QString ShownPath(const fs::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.wstring());
+#else
+    return FromBytes(path.string());
+#endif
+}
+
+// A menu entry shows the path as it is: an "&" would otherwise mark a mnemonic.
+QString MenuText(const QString& path) {
+    QString text = path;
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+QString ExportFailureReport(const ExportResult& result) {
+    QString text = FromBytes(result.message);
+    if (result.failures.empty()) return text;
+    text += QStringLiteral("\n\nNot everything could be written:");
+    const std::size_t listed = std::min(result.failures.size(), kFailuresListed);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const ExportFailure& failure = result.failures[i];
+        text += QStringLiteral("\n%1: %2").arg(FromBytes(failure.path), FromBytes(failure.reason));
+    }
+    if (result.failures.size() > listed)
+        text += QStringLiteral("\n... and %1 more.").arg(result.failures.size() - listed);
+    return text;
+}
+
+}  // namespace
+
+void CMainFrame::ConnectFileCommands() {
+    using namespace CommandId;
+    connect(Action(kFileNew), &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(Action(kFileOpen), &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(Action(kFileClose), &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(Action(kFileSave), &QAction::triggered, this, &CMainFrame::SaveOrSaveAs);
+    connect(Action(kFileSaveAs), &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+    connect(Action(kAppExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(kExport), &QAction::triggered, this, &CMainFrame::OnExport);
+    connect(Action(kPreview), &QAction::triggered, this, &CMainFrame::OnPreview);
+    connect(Action(kHelpContents), &QAction::triggered, this, &CMainFrame::OnHelpContents);
+
+    // The recent files stand between "Save As..." and the separator above "Exit", behind a
+    // separator of their own.
+    recentSeparator = new QAction(this);
+    recentSeparator->setSeparator(true);
+    fileMenu->insertAction(exitSeparator, recentSeparator);
+    for (int slot = 1; slot <= CRecentFileList::kSlotCount; ++slot) {
+        auto* action = new QAction(this);
+        connect(action, &QAction::triggered, this, [this, slot] { OnOpenRecentFile(slot); });
+        fileMenu->insertAction(exitSeparator, action);
+        recentFileActions[static_cast<std::size_t>(slot - 1)] = action;
+    }
+    QSettings settings = RecentFileSettings();
+    recentFiles.LoadRecentFiles(settings);
+    ShowRecentFiles();
+}
+
 void CMainFrame::UpdateFileActions() {
     using namespace CommandId;
     for (int id : {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, kPreview, kExport,
-                   kImportFolder, kImportFiles, kHelpContents})
-        Action(id)->setEnabled(false);
+                   kHelpContents})
+        Action(id)->setEnabled(true);
+}
+
+void CMainFrame::ShowRecentFiles() {
+    recentSeparator->setVisible(!recentFiles.IsEmpty());
+    for (int slot = 1; slot <= CRecentFileList::kSlotCount; ++slot) {
+        QAction* action = recentFileActions[static_cast<std::size_t>(slot - 1)];
+        const QString path = recentFiles.File(slot);
+        action->setText(MenuText(path));
+        action->setStatusTip(path);
+        action->setVisible(!path.isEmpty());
+    }
+}
+
+bool CMainFrame::SaveChangesFirst() {
+    if (!treeView->IsModified()) return true;
+    const auto answer = TheDesktop().Ask(
+        this, QStringLiteral("Do you want to save changes to this document?"), true);
+    switch (answer) {
+        case CDesktop::Answer::Yes:
+            return SaveOrSaveAs();
+        case CDesktop::Answer::No:
+            return true;
+        case CDesktop::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+bool CMainFrame::SaveOrSaveAs() {
+    return pathName.isEmpty() ? OnFileSaveAs() : SaveTo(pathName);
+}
+
+// A file that could not be written neither becomes the project's file nor a recent file.
+bool CMainFrame::OnFileSaveAs() {
+    const QString path = TheDesktop().SaveFileName(this, kProjectFilter, kProjectSuffix);
+    if (path.isEmpty() || !SaveTo(path)) return false;
+    pathName = path;
+    if (recentFiles.AddRecentFile(pathName)) ShowRecentFiles();
+    return true;
+}
+
+bool CMainFrame::SaveTo(const QString& path) {
+    const SaveResult result = SaveProject(PathOf(path), thePageOption, theLayoutOption, *tree);
+    // The save changed the modified flag behind the tree view's back.
+    treeView->SetModified(tree->IsModified());
+    if (result) return true;
+    TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
+    return false;
+}
+
+void CMainFrame::OnFileNew() {
+    if (!SaveChangesFirst()) return;
+    treeView->NewProject();
+    pathName.clear();
+    thePageOption.Reset(true);
+    theLayoutOption.Reset();
+    // Pages exported from the project that was open belong to another website.
+    tree->SetExportPending(true);
+    lastRootPage.clear();
+    UpdateActions();
+}
+
+void CMainFrame::OnFileOpen() {
+    if (!SaveChangesFirst()) return;
+    const QString path = TheDesktop().OpenFileName(this, kProjectFilter);
+    if (path.isEmpty()) return;
+    if (OpenProject(path) && recentFiles.AddRecentFile(path)) ShowRecentFiles();
+}
+
+void CMainFrame::OnOpenRecentFile(int slot) {
+    // Taken before the save prompt: a Save As there moves the entries to other slots.
+    const QString path = recentFiles.File(slot);
+    if (path.isEmpty() || !SaveChangesFirst()) return;
+    if (OpenProject(path)) {
+        if (recentFiles.AddRecentFile(path)) ShowRecentFiles();
+        return;
+    }
+    // A file that cannot be read whole leaves the list.
+    recentFiles.RemoveRecentFile(recentFiles.SlotOf(path));
+    ShowRecentFiles();
 }
 
 bool CMainFrame::OpenProject(const QString& path) {
+    const fs::path file = PathOf(path);
+    // The file is tried on copies first, so that a file of which nothing can be used does not
+    // cost the user the project that is open.
+    {
+        CPageOption page;
+        CLayoutOption layout;
+        CSiteTree trial;
+        const LoadResult tried = LoadProject(file, page, layout, trial);
+        if (!tried.IsComplete() && tried.status != LoadStatus::TreeDamaged) {
+            TheDesktop().Tell(this, FromBytes(tried.message),
+                              tried.status == LoadStatus::WrongVersion
+                                  ? CDesktop::Severity::Warning
+                                  : CDesktop::Severity::Critical);
+            return false;
+        }
+    }
+
     thePageOption.Reset(true);
     theLayoutOption.Reset();
-    pathName = path;
     LoadResult result;
-    treeView->ReplaceProject([&] {
-        result = LoadProject(std::filesystem::path(path.toStdU16String()), thePageOption,
-                             theLayoutOption, *tree);
-    });
-    if (result.IsComplete()) return true;
+    treeView->ReplaceProject(
+        [&] { result = LoadProject(file, thePageOption, theLayoutOption, *tree); });
+    lastRootPage.clear();
+    if (result.IsComplete()) {
+        pathName = path;
+        UpdateActions();
+        return true;
+    }
 
-    // Saving over a file that was not read whole would lose what could not be read, so the
-    // project goes on untitled.
+    // Saving over a file that was not read whole would lose what could not be read: the project
+    // goes on untitled, and as a change not yet saved anywhere.
     pathName.clear();
-    const auto severity = result.status == LoadStatus::TreeDamaged ? CDesktop::Severity::Warning
-                                                                   : CDesktop::Severity::Critical;
-    TheDesktop().Tell(this, FromBytes(result.message), severity);
+    QString message = FromBytes(result.message);
+    if (result.status == LoadStatus::TreeDamaged) {
+        treeView->SetModified(true);
+        message += QStringLiteral(
+            "\n\nWhat could be read is shown. Save it under a new name to keep it; the file "
+            "itself is left as it is.");
+    }
+    TheDesktop().Tell(this, message, CDesktop::Severity::Warning);
+    UpdateActions();
     return false;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The export reads the tree on another thread until it is over.
+    if (exporting || !SaveChangesFirst()) {
+        event->ignore();
+        return;
+    }
+    QSettings settings = RecentFileSettings();
+    recentFiles.SaveRecentFiles(settings);
+    event->accept();
+}
+
+bool CMainFrame::ExportSite() {
+    if (exporting) return false;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const std::string location = thePageOption.general.location.Str();
+    fs::path folder;
+    if (location.empty()) {
+        folder = PathOf(DefaultExportFolder(QCoreApplication::applicationDirPath(), documents));
+    } else {
+        // A relative location belongs to the project's folder, never to wherever the program
+        // happened to be started.
+        folder = PathFromBytes(location);
+        if (folder.is_relative())
+            folder =
+                (pathName.isEmpty() ? PathOf(documents) : PathOf(pathName).parent_path()) / folder;
+    }
+
+    ExportParameters parameters{.tree = *tree,
+                                .pageOption = thePageOption,
+                                .layoutOption = theLayoutOption,
+                                .exportFolder = folder,
+                                .projectFile = pathName.isEmpty() ? fs::path() : PathOf(pathName),
+                                .clearExistingFolder = false,
+                                .progress = {}};
+    const ExportFolderCheck check = CheckExportFolder(parameters);
+    switch (check.state) {
+        case ExportFolderState::Refused:
+        case ExportFolderState::Unusable:
+            TheDesktop().Tell(this, FromBytes(check.message), CDesktop::Severity::Critical);
+            return false;
+        case ExportFolderState::NotEmpty:
+            if (!TheDesktop().Confirm(this, QStringLiteral("Warning: All contents of  %1 will be "
+                                                           "deleted!")
+                                                .arg(ShownPath(folder))))
+                return false;
+            parameters.clearExistingFolder = true;
+            break;
+        case ExportFolderState::Missing:
+        case ExportFolderState::Empty:
+            break;
+    }
+
+    // An edit box left open would write into the tree when the progress dialog takes the focus.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    if (focused) focused->clearFocus();
+    exporting = true;
+    const ExportResult result = exportRunner.Run(this, parameters);
+    exporting = false;
+    if (focused) focused->setFocus(Qt::OtherFocusReason);
+
+    switch (result.status) {
+        case ExportStatus::Completed:
+            tree->SetExportPending(false);
+            lastRootPage = ShownPath(result.rootPage);
+            statusBar()->showMessage(FromBytes(result.message), 10000);
+            if (!result.failures.empty())
+                TheDesktop().Tell(this, ExportFailureReport(result), CDesktop::Severity::Warning);
+            UpdateActions();
+            return true;
+        case ExportStatus::Stopped:
+            TheDesktop().Tell(this,
+                              ExportFailureReport(result) +
+                                  QStringLiteral("\n\nThe pages written so far stay in the folder; "
+                                                 "export again to write the whole website."),
+                              CDesktop::Severity::Information);
+            return false;
+        case ExportStatus::Refused:
+        case ExportStatus::NotCleared:
+        case ExportStatus::NoRoot:
+        case ExportStatus::FolderNotMade:
+            break;
+    }
+    TheDesktop().Tell(this, ExportFailureReport(result), CDesktop::Severity::Critical);
+    return false;
+}
+
+void CMainFrame::OnExport() {
+    ExportSite();
+}
+
+void CMainFrame::OnPreview() {
+    const bool upToDate = !tree->IsExportPending() && !lastRootPage.isEmpty();
+    // Pages deleted since the last export are written again before the browser looks for them.
+    if ((!upToDate || !QFileInfo::exists(lastRootPage)) && !ExportSite()) return;
+    if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(lastRootPage)))
+        TheDesktop().Tell(this,
+                          QStringLiteral("The website was exported, but %1 could not be opened in "
+                                         "the browser.")
+                              .arg(lastRootPage),
+                          CDesktop::Severity::Warning);
+}
+
+void CMainFrame::OnHelpContents() {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString guide = FindUserGuide(programFolder);
+    if (guide.isEmpty()) {
+        TheDesktop().Tell(this,
+                          QStringLiteral("The user guide is missing: it belongs in %1/help/"
+                                         "index.html.")
+                              .arg(programFolder),
+                          CDesktop::Severity::Warning);
+        return;
+    }
+    if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(guide)))
+        TheDesktop().Tell(
+            this,
+            QStringLiteral("The user guide %1 could not be opened in the browser.").arg(guide),
+            CDesktop::Severity::Warning);
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "WebsiteExporter.h"
+
+class QWidget;
+
+// Runs an export on a worker thread so that the window goes on painting. While it runs the
+// window takes no input; when it takes longer than a moment a modal progress dialog appears
+// whose Cancel stops the export after the page being written.
+class CExportRunner {
+public:
+    using ExportFunction = std::function<ExportResult(const ExportParameters&)>;
+
+    // Returns when the export is over. The tree and the options in the parameters must not change
+    // until then; the runner itself keeps the user's hands off them.
+    ExportResult Run(QWidget* parent, ExportParameters parameters) const;
+
+    // How long an export runs before the progress dialog shows.
+    void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay = delay; }
+    // What does the export; tests put a slower or gated one here.
+    void SetExportFunction(ExportFunction function) { exportFunction = std::move(function); }
+
+private:
+    std::chrono::milliseconds progressDelay{500};
+    ExportFunction exportFunction = [](const ExportParameters& p) { return ExportWebsite(p); };
+};
