@@ -53,6 +53,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tree(std::make_un
 
     ConnectFileCommands();
     ConnectEditCommands();
+    ConnectImportCommands();
     ConnectPropertyCommands();
     connect(treeView, &CSiteTreeView::StateChanged, this, &CMainFrame::UpdateActions);
     connect(listView, &CSiteListView::SelectionChanged, this, &CMainFrame::UpdateActions);
@@ -263,6 +264,7 @@ CMainFrame::FocusedPane CMainFrame::Focused() const {
 void CMainFrame::UpdateActions() {
     UpdateFileActions();
     UpdateEditActions();
+    UpdateImportActions();
     UpdatePropertyActions();
 }
 

@@ -76,5 +76,5 @@ bool CSiteTreeModel::setData(const QModelIndex& index, const QVariant& value, in
 
 Qt::ItemFlags CSiteTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
 }

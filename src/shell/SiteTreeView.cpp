@@ -1,6 +1,10 @@
 #include "SiteTreeView.h"
 
+#include <QDrag>
+#include <QFile>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
 #include <algorithm>
 #include <unordered_set>
 #include <vector>
@@ -24,7 +28,10 @@ CSiteTreeView::CSiteTreeView(CSiteTree& siteTree, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setIconSize(QSize(16, 16));
-    setDragEnabled(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    viewport()->setAcceptDrops(true);
+    // The drop target is highlighted as a whole node instead.
+    setDropIndicatorShown(false);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
@@ -271,4 +278,148 @@ void CSiteTreeView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
     if (CSiteNode* node = SelectedNode(); node && propertyView)
         propertyView->DisplayFolder(&node->Folder());
+}
+
+void CSiteTreeView::ShowImportTarget(CSiteNode* node) {
+    if (!node) return;
+    expand(treeModel.IndexOf(node));
+    setFocus(Qt::OtherFocusReason);
+    SelectNode(node);
+}
+
+CImportResult CSiteTreeView::AddImport(CImportScan scan) {
+    CImportResult result;
+    CSiteNode* node = SelectedNode();
+    if (!node) return result;
+    Restructure([&] {
+        result = AddImportedScan(tree, *node, std::move(scan));
+        return node;
+    });
+    ShowImportTarget(node);
+    return result;
+}
+
+CImportResult CSiteTreeView::ImportFiles(const QStringList& paths) {
+    CImportResult result;
+    CSiteNode* node = SelectedNode();
+    if (!node) return result;
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths) names.push_back(QFile::encodeName(path).toStdString());
+    Restructure([&] {
+        result = ::ImportFiles(tree, *node, names);
+        return node;
+    });
+    ShowImportTarget(node);
+    return result;
+}
+
+void CSiteTreeView::BeginNodeDrag(CSiteNode* source) {
+    dragging = source != nullptr;
+    dragSource = source;
+    SetDropTarget(nullptr);
+}
+
+void CSiteTreeView::EndNodeDrag() {
+    dragging = false;
+    dragSource = nullptr;
+    SetDropTarget(nullptr);
+}
+
+void CSiteTreeView::SetDropTarget(CSiteNode* node) {
+    if (node == dropTarget) return;
+    dropTarget = node;
+    viewport()->update();
+}
+
+bool CSiteTreeView::DropNode(CSiteNode* source, CSiteNode* target, bool copy) {
+    if (!CSiteTree::IsValidDrop(source, target)) {
+        TheDesktop().Beep();
+        return false;
+    }
+    CSiteNode* selected = SelectedNode();
+    Restructure([&] {
+        if (copy)
+            tree.CopySubtree(*source, *target);
+        else
+            tree.MoveSubtree(*source, *target);
+        tree.SetModified(true);
+        return selected;
+    });
+    return true;
+}
+
+void CSiteTreeView::startDrag(Qt::DropActions) {
+    // The press that began the drag made its node the current one.
+    CSiteNode* source = SelectedNode();
+    if (!source) return;
+    const QRect rect = visualRect(treeModel.IndexOf(source));
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(QString::fromUtf8(kNodeMimeType), QByteArray::number(source->Folder().id));
+    drag->setMimeData(data);
+    drag->setPixmap(viewport()->grab(rect));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
+    BeginNodeDrag(source);
+    // Escape, or a release outside the tree, ends the drag without a drop.
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    EndNodeDrag();
+}
+
+bool CSiteTreeView::TrackDrag(QDropEvent* event) {
+    if (CSiteNode* node = CSiteTreeModel::NodeOf(indexAt(event->position().toPoint())))
+        SetDropTarget(node);
+    // Only Ctrl alone copies; any other key held with it moves.
+    const bool copy = event->modifiers() == Qt::ControlModifier;
+    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+    // Even a drop that will be refused is taken, so that it can beep.
+    event->accept();
+    return copy;
+}
+
+void CSiteTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!dragging || !event->mimeData()->hasFormat(QString::fromUtf8(kNodeMimeType))) {
+        event->ignore();
+        return;
+    }
+    TrackDrag(event);
+}
+
+void CSiteTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!dragging) {
+        event->ignore();
+        return;
+    }
+    // The base class scrolls the tree when the pointer nears an edge.
+    QTreeView::dragMoveEvent(event);
+    TrackDrag(event);
+}
+
+void CSiteTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
+    QTreeView::dragLeaveEvent(event);
+    SetDropTarget(nullptr);
+}
+
+void CSiteTreeView::dropEvent(QDropEvent* event) {
+    if (!dragging) {
+        event->ignore();
+        return;
+    }
+    const bool copy = TrackDrag(event);
+    CSiteNode* source = dragSource;
+    CSiteNode* target = dropTarget;
+    EndNodeDrag();
+    DropNode(source, target, copy);
+}
+
+void CSiteTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    if (!dropTarget || CSiteTreeModel::NodeOf(index) != dropTarget) {
+        QTreeView::drawRow(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem highlighted = option;
+    highlighted.palette.setBrush(QPalette::Text, option.palette.brush(QPalette::HighlightedText));
+    painter->fillRect(visualRect(index), option.palette.brush(QPalette::Highlight));
+    QTreeView::drawRow(painter, highlighted, index);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "SiteImport.h"
 #include "SiteTree.h"
 #include "SiteTreeModel.h"
 
@@ -59,6 +60,25 @@ public:
     void RefreshChildLabel(CSiteNode* child);
     bool MoveChildFolder(bool down, std::int32_t folderId);
 
+    // Imports: what a scan found, or the files of the list (full paths, in order), goes into the
+    // selected node, which is then opened, focused, selected and shown.
+    CImportResult AddImport(CImportScan scan);
+    CImportResult ImportFiles(const QStringList& paths);
+
+    // Drag and drop of sub-sites. A drag runs from BeginNodeDrag to EndNodeDrag; the node last
+    // under the pointer is the drop target and is highlighted.
+    void BeginNodeDrag(CSiteNode* source);
+    void EndNodeDrag();
+    bool IsDragging() const { return dragging; }
+    CSiteNode* DropTarget() const { return dropTarget; }
+    // Drops source on target: a copy goes to its sorted place among target's children, a move
+    // to their end. A drop on the node itself, below it or on its own parent beeps and changes
+    // nothing (false).
+    bool DropNode(CSiteNode* source, CSiteNode* target, bool copy);
+
+    // The format of the data a node drag carries.
+    static constexpr const char* kNodeMimeType = "application/x-pagelorn-site-node";
+
 signals:
     // The selection, the project's state or the cut/copy state changed: commands may change
     // their enabling.
@@ -67,6 +87,13 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     // Runs a change of the tree's shape. The panes let go of every record first; afterwards
@@ -75,10 +102,18 @@ private:
     void Restructure(const std::function<CSiteNode*()>& change);
     void OnCurrentChanged(const QModelIndex& current);
     void ExpandTo(const QModelIndex& index);
+    // After a restructure of an import: the node opened, focused, selected and shown.
+    void ShowImportTarget(CSiteNode* node);
+    // Takes the node under the pointer as the drop target and says whether the drop would copy.
+    bool TrackDrag(QDropEvent* event);
+    void SetDropTarget(CSiteNode* node);
 
     CSiteTree& tree;
     CSiteTreeModel treeModel;
     CSiteListView* listView = nullptr;
     CSitePropertyView* propertyView = nullptr;
     bool restructuring = false;
+    bool dragging = false;
+    CSiteNode* dragSource = nullptr;
+    CSiteNode* dropTarget = nullptr;
 };

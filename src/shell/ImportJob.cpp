@@ -1,0 +1,140 @@
+#include "ImportJob.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QProgressDialog>
+#include <exception>
+#include <utility>
+
+#include "Desktop.h"
+
+namespace {
+
+constexpr int kPathWidth = 420;
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+CImportJob::CImportJob(QWidget* parentWindow) : QObject(parentWindow), window(parentWindow) {}
+
+CImportJob::~CImportJob() {
+    Stop();
+}
+
+void CImportJob::Stop() {
+    {
+        std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    cancelled = true;
+    taken.notify_all();
+    if (worker.joinable()) worker.join();
+}
+
+CImportScan CImportJob::Run(const std::filesystem::path& path) {
+    CImportScan scan;
+    if (worker.joinable()) return scan;
+
+    // Made here rather than with the job: the dialog counts its delay from its construction.
+    auto* progress = new QProgressDialog(window);
+    dialog = progress;
+    progress->setWindowTitle(QString::fromUtf8(kAppTitle));
+    progress->setLabelText(QStringLiteral("Importing..."));
+    progress->setRange(0, 0);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(kDialogDelayMs);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    connect(progress, &QProgressDialog::canceled, this, [this] { cancelled = true; });
+
+    QEventLoop loop;
+    connect(this, &CImportJob::Finished, &loop, &QEventLoop::quit);
+    // Until the dialog shows (and makes the window modal) nothing may reach the window either.
+    qApp->installEventFilter(this);
+    worker = std::thread([this, path, &scan] {
+        try {
+            scan = ScanImportPath(path,
+                                  [this](const ImportProgress& report) { return Report(report); });
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        emit Finished();
+    });
+    loop.exec();
+    worker.join();
+    qApp->removeEventFilter(this);
+    dialog = nullptr;
+    delete progress;
+    return scan;
+}
+
+bool CImportJob::Report(const ImportProgress& progress) {
+    std::unique_lock lock(mutex);
+    if (stopping) return false;
+    pending = progress;
+    reportPending = true;
+    QMetaObject::invokeMethod(this, &CImportJob::TakeReport, Qt::QueuedConnection);
+    taken.wait(lock, [this] { return !reportPending || stopping; });
+    return !cancelled && !stopping;
+}
+
+void CImportJob::TakeReport() {
+    ImportProgress report;
+    {
+        std::lock_guard lock(mutex);
+        if (!reportPending) return;
+        report = pending;
+    }
+    const QString path = QFile::decodeName(QByteArray::fromStdString(report.currentPath));
+    if (dialog) {
+        const QFontMetrics metrics(dialog->font());
+        dialog->setLabelText(QStringLiteral("Importing... %1 files and folders\n%2")
+                                 .arg(report.entriesSeen)
+                                 .arg(metrics.elidedText(path, Qt::ElideMiddle, kPathWidth)));
+    }
+    emit Progressed(report.entriesSeen, path);
+    {
+        std::lock_guard lock(mutex);
+        reportPending = false;
+    }
+    taken.notify_all();
+}
+
+bool CImportJob::eventFilter(QObject* watched, QEvent* event) {
+    if (!IsUserInput(event->type())) return false;
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    if (!widget || widget->window() != window) return false;
+    // A refused close keeps the window; an accepted shortcut override keeps the key from
+    // running a command.
+    if (event->type() == QEvent::Close)
+        event->ignore();
+    else
+        event->accept();
+    return true;
+}

@@ -1,0 +1,74 @@
+// The import commands of the main window: a folder tree or chosen files become sub-sites and
+// items of the node selected in the tree.
+#include <QAction>
+#include <QFile>
+#include <filesystem>
+
+#include "CommandIds.h"
+#include "Desktop.h"
+#include "ImportJob.h"
+#include "MainFrame.h"
+#include "SiteTreeView.h"
+
+namespace {
+
+const QString kImportFolderTitle = QStringLiteral("Please select import folder");
+
+// "All Files" matches every name: "*.*" would leave out names without a dot.
+const QString kImportFilesFilter = QStringLiteral(
+    "All Files (*);;Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;"
+    "JPEG Files (*.jpg);;MP3 Files (*.mp3);;Zip files (*.zip)");
+
+constexpr std::size_t kSkippedPathsShown = 10;
+
+}  // namespace
+
+void CMainFrame::ConnectImportCommands() {
+    using namespace CommandId;
+    connect(Action(kImportFolder), &QAction::triggered, this, &CMainFrame::OnImportFolder);
+    connect(Action(kImportFiles), &QAction::triggered, this, &CMainFrame::OnImportFiles);
+}
+
+void CMainFrame::UpdateImportActions() {
+    using namespace CommandId;
+    const bool target = treeView->SelectedNode() != nullptr;
+    Action(kImportFolder)->setEnabled(target);
+    Action(kImportFiles)->setEnabled(target);
+}
+
+void CMainFrame::OnImportFolder() {
+    if (!treeView->SelectedNode()) return;
+    const QString folder = TheDesktop().ExistingFolder(this, kImportFolderTitle);
+    if (folder.isEmpty()) return;
+    CImportJob job(this);
+    CImportScan scan = job.Run(std::filesystem::path(QFile::encodeName(folder).toStdString()));
+    if (!job.Failure().empty()) {
+        TheDesktop().Tell(this,
+                          QStringLiteral("The import stopped early: %1")
+                              .arg(QString::fromLocal8Bit(job.Failure().c_str())),
+                          CDesktop::Severity::Warning);
+    }
+    ReportImport(treeView->AddImport(std::move(scan)));
+}
+
+void CMainFrame::OnImportFiles() {
+    if (!treeView->SelectedNode()) return;
+    const QStringList files = TheDesktop().OpenFileNames(this, kImportFilesFilter);
+    if (files.isEmpty()) return;
+    ReportImport(treeView->ImportFiles(files));
+}
+
+void CMainFrame::ReportImport(const CImportResult& result) {
+    if (result.skipped == 0) return;
+    QString text = result.skipped == 1
+                       ? QStringLiteral("1 entry was not imported")
+                       : QStringLiteral("%1 entries were not imported").arg(result.skipped);
+    text += QStringLiteral(
+        ": links to folders are not followed, and entries that cannot be read "
+        "or no longer exist are left out.\n");
+    const std::size_t shown = std::min(result.skippedPaths.size(), kSkippedPathsShown);
+    for (std::size_t i = 0; i < shown; ++i)
+        text += u'\n' + QFile::decodeName(QByteArray::fromStdString(result.skippedPaths[i]));
+    if (result.skipped > shown) text += QStringLiteral("\n...");
+    TheDesktop().Tell(this, text, CDesktop::Severity::Warning);
+}
