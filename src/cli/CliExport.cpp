@@ -129,7 +129,17 @@ int RunExportCommand(int argc, char** argv) {
     if (haveFolder) {
         folder = folderArgument;
     } else if (!page.general.location.Empty()) {
-        folder = page.general.location.Str();
+        const std::string location = page.general.location.Str();
+#ifndef _WIN32
+        // "C:\Web" from a project made on Windows would become a folder of that name here.
+        const bool windowsPath = (location.size() >= 3 && location[1] == ':' &&
+                                  (location[2] == '\\' || location[2] == '/')) ||
+                                 location.starts_with("\\\\");
+        if (windowsPath)
+            return Fail("the project's location " + location +
+                        " is a Windows path; give the export folder with --to DIR");
+#endif
+        folder = location;
         if (folder.is_relative()) folder = projectPath.parent_path() / folder;
     } else {
         return Fail("nowhere to export " + projectArgument +

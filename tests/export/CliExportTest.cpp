@@ -92,6 +92,12 @@ TEST_F(CliExportTest, UsesTheProjectsLocationOrSaysThereIsNone) {
     EXPECT_TRUE(Contains(run.err, "--to")) << run.err;
     EXPECT_FALSE(fs::exists(out));
 
+    page.general.location = "C:\\Web";
+    Save();
+    run = Cli({project.string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "Windows path")) << run.err;
+
     page.general.location = "web";  // beside the project
     Save();
     run = Cli({project.string()});
