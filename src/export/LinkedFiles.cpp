@@ -163,8 +163,11 @@ std::string CLinkedFiles::CopyLinkedFile(std::string_view path, bool upperCaseNa
 
     const std::string_view rawName = FileNameOfPath(path);
     if (rawName.empty() || rawName == "." || rawName == "..") {
-        failures.push_back({source, "the path does not name a file"});
         links.emplace(source, std::string());
+        if (copyFiles) {
+            failures.push_back({source, "the path does not name a file"});
+            if (copied && !copied()) stopRequested = true;
+        }
         return {};
     }
     const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
