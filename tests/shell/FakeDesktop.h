@@ -12,6 +12,10 @@ class CFakeDesktop final : public CDesktop {
 public:
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
+    // Answers to the multiple-file dialog; while none is left, it answers from fileNames.
+    std::deque<QStringList> fileLists;
+    QString lastFilter;  // of the last multiple-file dialog
+    QString lastTitle;   // of the last folder dialog
     QStringList questions;
     QStringList messages;
     QList<QUrl> openedUrls;
@@ -34,14 +38,23 @@ public:
     }
     void Tell(QWidget*, const QString& text, Severity) override { messages << text; }
     QString OpenFileName(QWidget*, const QString&) override { return NextFileName(); }
-    QStringList OpenFileNames(QWidget*, const QString&) override {
+    QStringList OpenFileNames(QWidget*, const QString& filter) override {
+        lastFilter = filter;
+        if (!fileLists.empty()) {
+            QStringList names = fileLists.front();
+            fileLists.pop_front();
+            return names;
+        }
         const QString name = NextFileName();
         return name.isEmpty() ? QStringList() : QStringList{name};
     }
     QString SaveFileName(QWidget*, const QString&, const QString&) override {
         return NextFileName();
     }
-    QString ExistingFolder(QWidget*, const QString&) override { return NextFileName(); }
+    QString ExistingFolder(QWidget*, const QString& title) override {
+        lastTitle = title;
+        return NextFileName();
+    }
     bool OpenUrl(const QUrl& url) override {
         openedUrls << url;
         return openSucceeds;
