@@ -192,14 +192,21 @@ public:
         });
 
         const std::string topNavigator = FolderLinks(0, true);
-        std::vector<std::string> histories(folders.size());
+        // A folder's history is its parent's followed by its own link, so the histories along
+        // the path from the root are prefixes of one text: keeping their lengths is enough.
+        std::string history;
+        std::vector<std::pair<std::size_t, std::size_t>> path;  // entry, length of its history
         for (std::size_t i = 0; i < folders.size() && !stopped; ++i) {
             const FolderEntry& entry = folders[i];
-            const CSiteFolder& folder = entry.node->Folder();
-            const std::string link =
-                CHtmlWriter::MakeLink(folder.caption, EncodeLinkName(entry.baseName), true);
-            histories[i] = i == 0 ? link : histories[entry.parent] + "->" + link;
-            WritePages(entry, topNavigator, histories[i]);
+            if (i > 0) {
+                while (path.back().first != entry.parent) path.pop_back();
+                history.resize(path.back().second);
+                history += "->";
+            }
+            history += CHtmlWriter::MakeLink(entry.node->Folder().caption,
+                                             EncodeLinkName(entry.baseName), true);
+            path.emplace_back(i, history.size());
+            WritePages(entry, topNavigator, history);
         }
 
         result.filesCopied = linkedFiles.FilesCopied();

@@ -95,6 +95,10 @@ TEST_F(ExportTest, PagesAreNamedAfterTheirPlaceInTheTree) {
               std::string::npos)
         << summer;
     EXPECT_NE(summer.find(top), std::string::npos);
+    EXPECT_NE(Page("Index_About us.htm")
+                  .find("color=#000000>\n" + PageLink("Home", "Index") + "->" +
+                        PageLink("About us", "Index_About us") + "\n</FONT>"),
+              std::string::npos);
     // A folder without sub-sites has no Next Navigator cell and, with one page, no Index Bar.
     EXPECT_EQ(summer.find("rowspan="), std::string::npos);
     EXPECT_EQ(summer.find("width=\"80%\""), std::string::npos);
