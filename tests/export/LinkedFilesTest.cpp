@@ -83,14 +83,6 @@ TEST_F(CopyTest, ItemFilesAreCopiedUnderUpperCaseNamesAndLinkedWithSlashes) {
     EXPECT_TRUE(files.Failures().empty());
 }
 
-TEST_F(CopyTest, OtherFilesKeepTheCaseOfTheirName) {
-    const fs::path back = Write("src/Back.gif", exporttest::GifBytes(5, 5));
-    CLinkedFiles files(out, true);
-    EXPECT_EQ(files.CopyLinkedFile(back.string()), "./image/Back.gif");
-    EXPECT_TRUE(fs::exists(out / "image" / "Back.gif"));
-    EXPECT_EQ(files.CopyLinkedFile(""), "");
-}
-
 TEST_F(CopyTest, WebAddressesAreLinkedAsTypedAndNeverCopied) {
     CLinkedFiles files(out, true);
     const ItemTarget web = files.ResolveItemUrl("http://Example.com/Page.gif");
