@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +22,9 @@ protected:
         std::string name = std::string(info->test_suite_name()) + "-" + info->name();
         for (char& c : name)
             if (c == '/') c = '_';
-        dir = fs::temp_directory_path() / ("pagelorn-export-" + name);
+        // The process id keeps runs from two build folders at the same time apart.
+        dir = fs::temp_directory_path() /
+              ("pagelorn-export-" + std::to_string(getpid()) + "-" + name);
         RemoveAll(dir);
         fs::create_directories(dir);
     }
