@@ -82,9 +82,9 @@ struct ExportResult {
     ExportStatus status = ExportStatus::Completed;
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
-    // Pages that could not be written, linked files that could not be copied (missing sources
-    // among them) and things that could not be deleted while clearing, in the order they
-    // happened.
+    // What could not be deleted while clearing, then pages that could not be written, then
+    // linked files that could not be copied (missing sources among them), each group in the
+    // order it happened.
     std::vector<ExportFailure> failures;
     std::string message;  // one sentence for the user
     std::filesystem::path exportFolder;
