@@ -11,7 +11,9 @@ int main(int argc, char** argv) {
         {"ControlsTest", RunControlsTest},
         {"MainFrameTest", RunMainFrameTest},
         {"SiteViewsTest", RunSiteViewsTest},
-        {"PropertyViewTest", RunPropertyViewTest}};
+        {"PropertyViewTest", RunPropertyViewTest},
+        {"EditCommandsTest", RunEditCommandsTest},
+        {"ImportCommandsTest", RunImportCommandsTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {

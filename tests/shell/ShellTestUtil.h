@@ -18,6 +18,8 @@ int RunControlsTest(int argc, char** argv);
 int RunMainFrameTest(int argc, char** argv);
 int RunSiteViewsTest(int argc, char** argv);
 int RunPropertyViewTest(int argc, char** argv);
+int RunEditCommandsTest(int argc, char** argv);
+int RunImportCommandsTest(int argc, char** argv);
 
 // The real main window, shown and active, with the focus in the tree and a fake desktop.
 struct CFrameFixture {
