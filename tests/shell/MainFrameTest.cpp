@@ -209,8 +209,10 @@ private slots:
         QVERIFY(!f.Tree().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
 
+        // A file that cannot be read leaves the open project as it was.
         QVERIFY(!f.frame.OpenProject(dir.filePath(u"gone.www"_s)));
-        QVERIFY(f.frame.PathName().isEmpty());
+        QCOMPARE(f.frame.PathName(), path);
+        QCOMPARE(f.ListText(0, 0), u"Photos"_s);
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY(f.desktop->messages.front().contains(u"gone.www"_s));
         thePageOption.Reset(true);

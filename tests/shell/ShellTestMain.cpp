@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstring>
 
 #include "ShellTestUtil.h"
@@ -7,13 +10,20 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("PagelornTest"));
+    // The window keeps its recent files in the user's settings: the tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settingsDir;
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settingsDir.path());
     const std::pair<const char*, int (*)(int, char**)> classes[] = {
         {"ControlsTest", RunControlsTest},
         {"MainFrameTest", RunMainFrameTest},
         {"SiteViewsTest", RunSiteViewsTest},
         {"PropertyViewTest", RunPropertyViewTest},
         {"EditCommandsTest", RunEditCommandsTest},
-        {"ImportCommandsTest", RunImportCommandsTest}};
+        {"ImportCommandsTest", RunImportCommandsTest},
+        {"FileCommandsTest", RunFileCommandsTest},
+        {"ExportCommandsTest", RunExportCommandsTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {

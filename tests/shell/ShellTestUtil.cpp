@@ -94,7 +94,9 @@ void RenameInPlace(QAbstractItemView& view, const QModelIndex& index, const QStr
 
 QStringList MenuTexts(const QMenu& menu) {
     QStringList texts;
-    for (const QAction* action : menu.actions())
+    for (const QAction* action : menu.actions()) {
+        if (!action->isVisible()) continue;
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
     return texts;
 }

@@ -20,6 +20,8 @@ int RunSiteViewsTest(int argc, char** argv);
 int RunPropertyViewTest(int argc, char** argv);
 int RunEditCommandsTest(int argc, char** argv);
 int RunImportCommandsTest(int argc, char** argv);
+int RunFileCommandsTest(int argc, char** argv);
+int RunExportCommandsTest(int argc, char** argv);
 
 // The real main window, shown and active, with the focus in the tree and a fake desktop.
 struct CFrameFixture {
@@ -50,5 +52,5 @@ struct CFrameFixture {
 void TypeText(QWidget* widget, const QString& text);
 // Renames the index in place: starts the editor, types the text, presses Enter.
 void RenameInPlace(QAbstractItemView& view, const QModelIndex& index, const QString& text);
-// The texts of a menu's entries, "-" for a separator.
+// The texts of a menu's visible entries, "-" for a separator.
 QStringList MenuTexts(const QMenu& menu);

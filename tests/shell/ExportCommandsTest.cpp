@@ -1,0 +1,254 @@
+// Export website, Preview and Help from the window: the deletion warning, the browser call, the
+// progress dialog's Cancel, the reports, and where the files are found and put.
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "AppOptions.h"
+#include "CommandIds.h"
+#include "ProgramPaths.h"
+#include "ProjectFile.h"
+#include "ShellTestUtil.h"
+#include "WebsiteExporter.h"
+
+using namespace CommandId;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using Answer = CDesktop::Answer;
+
+namespace {
+
+std::filesystem::path FsPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
+
+// A project file: the root with the given items' URLs, and sub-sites "A", "B" and "C" with one
+// item each.
+QString WriteSite(const QTemporaryDir& dir, const QString& location, const QStringList& urls = {}) {
+    CSiteTree tree;
+    for (const QString& url : urls) tree.Root()->Folder().AddItem("Item", url.toStdString());
+    for (const char* caption : {"A", "B", "C"}) {
+        CSiteNode& node = tree.NewFolder(*tree.Root());
+        tree.RenameFolder(node, caption);
+        tree.NewItem(node);
+    }
+    CPageOption page;
+    page.general.location = location.toStdString();
+    const QString path = dir.filePath(u"site.www"_s);
+    if (!SaveProject(FsPath(path), page, CLayoutOption(), tree).ok) qWarning("could not save");
+    return path;
+}
+
+QString Warning(const QString& folder) {
+    return u"Warning: All contents of  %1 will be deleted!"_s.arg(folder);
+}
+
+void Touch(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qWarning("could not write %s", qPrintable(path));
+}
+
+}  // namespace
+
+class ExportCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        thePageOption.Reset(true);
+        theLayoutOption.Reset();
+    }
+
+    void ExportAndPreviewWithTheWarningAnsweredBothWays() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out"_s);
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, out)));
+
+        QVERIFY(f.Trigger(kExport));
+        QVERIFY(f.desktop->questions.isEmpty());
+        QVERIFY(f.desktop->messages.isEmpty());
+        for (const char* page : {"Index.htm", "Index_A.htm", "Index_C.htm"})
+            QVERIFY2(QFile::exists(out + u'/' + QString::fromUtf8(page)), page);
+        QVERIFY(!f.Model().IsExportPending());
+
+        // Nothing changed: Preview opens the root page without exporting.
+        const QUrl rootPage = QUrl::fromLocalFile(out + u"/Index.htm"_s);
+        QVERIFY(f.Trigger(kPreview));
+        QCOMPARE(f.desktop->openedUrls, QList<QUrl>{rootPage});
+        QVERIFY(f.desktop->questions.isEmpty());
+
+        // After a change Preview exports first, and asks before clearing the folder.
+        Touch(out + u"/mine.txt"_s);
+        f.Tree().SetModified(true);
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kPreview);
+        QCOMPARE(f.desktop->questions, QStringList{Warning(out)});
+        QCOMPARE(f.desktop->openedUrls.size(), 1);
+        QVERIFY(QFile::exists(out + u"/mine.txt"_s));
+        QVERIFY(f.Model().IsExportPending());
+
+        f.desktop->answers = {Answer::Yes};
+        f.Trigger(kPreview);
+        QVERIFY(!QFile::exists(out + u"/mine.txt"_s));
+        QVERIFY(QFile::exists(out + u"/Index.htm"_s));
+        QCOMPARE(f.desktop->openedUrls, (QList<QUrl>{rootPage, rootPage}));
+        QVERIFY(!f.Model().IsExportPending());
+
+        // Export always writes; Cancel on the warning leaves the last export alone.
+        Touch(out + u"/mine.txt"_s);
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kExport);
+        QCOMPARE(f.desktop->questions.size(), 3);
+        QVERIFY(QFile::exists(out + u"/mine.txt"_s));
+        QCOMPARE(f.desktop->unexpected, 0);
+        QVERIFY(f.desktop->messages.isEmpty());
+    }
+
+    void PreviewOfAnUntitledProjectAndAFailingBrowser() {
+        QTemporaryDir dir;
+        CFrameFixture f;
+        thePageOption.general.location = dir.filePath(u"web"_s).toStdString();
+        f.desktop->openSucceeds = false;
+        f.Trigger(kPreview);
+        QCOMPARE(f.desktop->openedUrls,
+                 QList<QUrl>{QUrl::fromLocalFile(dir.filePath(u"web/Index.htm"_s))});
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY(f.desktop->messages.front().contains(u"Index.htm"_s));
+    }
+
+    void RefusalsAndFailuresAreShown() {
+        QTemporaryDir dir;
+        CFrameFixture f;
+        // The root of the file system is never cleared, and nobody is asked about it.
+        thePageOption.general.location = "/";
+        f.Trigger(kExport);
+        QVERIFY(f.desktop->questions.isEmpty());
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY(f.Model().IsExportPending());
+
+        // Missing linked files: the export completes and lists the first ten of twelve.
+        QStringList urls;
+        for (int i = 0; i < 12; ++i) urls << u"file://%1/missing%2.txt"_s.arg(dir.path()).arg(i);
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, dir.filePath(u"out"_s), urls)));
+        f.desktop->messages.clear();
+        f.Trigger(kExport);
+        QVERIFY(!f.Model().IsExportPending());
+        QCOMPARE(f.desktop->messages.size(), 1);
+        const QString report = f.desktop->messages.front();
+        QVERIFY2(report.contains(u"missing9.txt"_s), qPrintable(report));
+        QVERIFY(!report.contains(u"missing11.txt"_s));
+        QVERIFY(report.contains(u"and 2 more"_s));
+    }
+
+    void RelativeLocationBelongsToTheProjectFolder() {
+        QTemporaryDir dir;
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, u"site-out"_s)));
+        f.Trigger(kExport);
+        QVERIFY(QFile::exists(dir.filePath(u"site-out/Index.htm"_s)));
+    }
+
+    void CancelInTheProgressDialogStopsTheExport() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out"_s);
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, out)));
+        f.frame.ExportRunner().SetProgressDelay(0ms);
+        // Holds the export after its first page until the dialog's Cancel reaches it.
+        f.frame.ExportRunner().SetExportFunction([](const ExportParameters& parameters) {
+            ExportParameters gated = parameters;
+            gated.progress = [&parameters](const ExportProgress& progress) {
+                const QDeadlineTimer deadline(10s);
+                while (parameters.progress(progress)) {
+                    if (deadline.hasExpired()) return true;
+                    std::this_thread::sleep_for(1ms);
+                }
+                return false;
+            };
+            return ExportWebsite(gated);
+        });
+
+        bool cancelled = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &f.frame, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->objectName() != u"exportProgress"_s || !window->isVisible()) continue;
+                QVERIFY(window->isModal());
+                auto* cancel = window->findChild<QPushButton*>(u"cancelButton"_s);
+                if (!cancel || !cancel->isEnabled()) continue;
+                cancel->click();
+                cancelled = true;
+                poll.stop();
+            }
+        });
+        poll.start(10);
+        f.Trigger(kExport);
+        poll.stop();
+
+        QVERIFY(cancelled);
+        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(QFile::exists(out + u"/Index.htm"_s));
+        QVERIFY(!QFile::exists(out + u"/Index_C.htm"_s));
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY2(f.desktop->messages.front().contains(u"stopped"_s),
+                 qPrintable(f.desktop->messages.front()));
+        // The window is usable again and the next export runs whole.
+        f.frame.ExportRunner().SetExportFunction(
+            [](const ExportParameters& parameters) { return ExportWebsite(parameters); });
+        f.desktop->answers = {Answer::Yes};
+        f.Trigger(kExport);
+        QVERIFY(QFile::exists(out + u"/Index_C.htm"_s));
+        QVERIFY(!f.Model().IsExportPending());
+    }
+
+    void DefaultExportFolder() {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(u"bin"_s);
+        const QString documents = dir.filePath(u"documents"_s);
+        QVERIFY(QDir().mkpath(program));
+        QCOMPARE(::DefaultExportFolder(program, documents), program + u"/Export"_s);
+        QVERIFY(QFileInfo(program + u"/Export"_s).isDir());
+
+        // Something else in the way, or no program folder to write into: the documents folder.
+        const QString blocked = dir.filePath(u"blocked"_s);
+        QVERIFY(QDir().mkpath(blocked));
+        Touch(blocked + u"/Export"_s);
+        QCOMPARE(::DefaultExportFolder(blocked, documents), documents + u"/Pagelorn Export"_s);
+        QCOMPARE(::DefaultExportFolder(dir.filePath(u"gone"_s), documents),
+                 documents + u"/Pagelorn Export"_s);
+    }
+
+    void HelpOpensTheUserGuide() {
+        QTemporaryDir dir;
+        QCOMPARE(FindUserGuide(dir.path()), QString());
+        QVERIFY(QDir(dir.path()).mkdir(u"help"_s));
+        Touch(dir.filePath(u"help/index.html"_s));
+        QCOMPARE(FindUserGuide(dir.path()), dir.filePath(u"help/index.html"_s));
+
+        // The tests run beside no guide of their own.
+        const QString beside = QCoreApplication::applicationDirPath() + u"/help/index.html"_s;
+        if (QFile::exists(beside)) QSKIP("a user guide lies beside the test program");
+        CFrameFixture f;
+        QVERIFY(f.Trigger(kHelpContents));
+        QVERIFY(f.desktop->openedUrls.isEmpty());
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY(f.desktop->messages.front().contains(u"help/index.html"_s));
+    }
+};
+
+int RunExportCommandsTest(int argc, char** argv) {
+    ExportCommandsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ExportCommandsTest.moc"

@@ -1,0 +1,369 @@
+// The project commands of the window: New, Open, Save, Save As, close, the save prompt and the
+// recent-file list, driven through the real frame with the desktop's dialogs answered by a script.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "AppOptions.h"
+#include "CommandIds.h"
+#include "ProjectFile.h"
+#include "RecentFileList.h"
+#include "ShellTestUtil.h"
+
+using namespace CommandId;
+using namespace Qt::StringLiterals;
+using Answer = CDesktop::Answer;
+
+namespace {
+
+std::filesystem::path FsPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
+
+// A project file whose root holds sub-sites with these captions.
+void WriteProject(const QString& path, const QStringList& captions) {
+    CSiteTree tree;
+    for (const QString& caption : captions)
+        tree.RenameFolder(tree.NewFolder(*tree.Root()), caption.toStdString());
+    QVERIFY(SaveProject(FsPath(path), CPageOption(), CLayoutOption(), tree).ok);
+}
+
+QStringList SubSites(CFrameFixture& f) {
+    QStringList captions;
+    for (const auto& child : f.Root().Children())
+        captions << QString::fromStdString(child->Label());
+    return captions;
+}
+
+QStringList Slots(const CRecentFileList& list) {
+    QStringList files;
+    for (int slot = 1; slot <= CRecentFileList::kSlotCount; ++slot) files << list.File(slot);
+    return files;
+}
+
+QSettings RecentSettings() {
+    return QSettings(u"Pagelorn"_s, u"Pagelorn"_s);
+}
+
+void StoreRecentFiles(const QStringList& files) {
+    QSettings settings = RecentSettings();
+    settings.remove(u"RecentFileList"_s);
+    for (int i = 0; i < files.size(); ++i)
+        settings.setValue(u"RecentFileList/RecentFile%1"_s.arg(i + 1), files.at(i));
+}
+
+QStringList StoredRecentFiles() {
+    QSettings settings = RecentSettings();
+    QStringList files;
+    for (int slot = 1; slot <= 4; ++slot)
+        files << settings.value(u"RecentFileList/RecentFile%1"_s.arg(slot)).toString();
+    return files;
+}
+
+// The File menu's recent-file entries, as shown.
+QList<QAction*> RecentEntries(CMainFrame& frame) {
+    QList<QAction*> entries;
+    bool inside = false;
+    for (QAction* action : frame.FileMenu()->actions()) {
+        if (action == frame.Action(kFileSaveAs)) {
+            inside = true;
+            continue;
+        }
+        if (inside && action->isVisible() && !action->isSeparator()) entries << action;
+    }
+    entries.removeAll(frame.Action(kAppExit));
+    return entries;
+}
+
+QStringList RecentTexts(CMainFrame& frame) {
+    QStringList texts;
+    for (const QAction* action : RecentEntries(frame)) texts << action->text();
+    return texts;
+}
+
+// A change of the project, as the user makes it.
+void Change(CFrameFixture& f, const char* caption) {
+    f.Tree().SelectNode(&f.Root());
+    f.Focus(&f.Tree());
+    f.Trigger(kNewFolder);
+    f.Model().RenameFolder(*f.Tree().SelectedNode(), caption);
+    f.Tree().SetModified(true);
+}
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { StoreRecentFiles({}); }
+    void cleanup() {
+        thePageOption.Reset(true);
+        theLayoutOption.Reset();
+    }
+
+    void RecentFileListKeepsTheDescribedOrder() {
+        CRecentFileList list;
+        QVERIFY(list.IsEmpty());
+        for (const char* path : {"/p/a.www", "/p/b.www", "/p/c.www", "/p/d.www"})
+            QVERIFY(list.AddRecentFile(QString::fromUtf8(path)));
+        QCOMPARE(Slots(list),
+                 (QStringList{u"/p/d.www"_s, u"/p/c.www"_s, u"/p/b.www"_s, u"/p/a.www"_s}));
+
+        QVERIFY(!list.AddRecentFile(u"/p/d.www"_s));
+        QVERIFY(list.AddRecentFile(u"/p/c.www"_s));  // slot 2 changes place with slot 1
+        QCOMPARE(Slots(list),
+                 (QStringList{u"/p/c.www"_s, u"/p/d.www"_s, u"/p/b.www"_s, u"/p/a.www"_s}));
+        QVERIFY(list.AddRecentFile(u"/p/a.www"_s));  // slot 4 to the top, the rest one down
+        QCOMPARE(Slots(list),
+                 (QStringList{u"/p/a.www"_s, u"/p/c.www"_s, u"/p/d.www"_s, u"/p/b.www"_s}));
+        QVERIFY(list.AddRecentFile(u"/p/A.www"_s));  // letter case counts: a new path
+        QCOMPARE(Slots(list),
+                 (QStringList{u"/p/A.www"_s, u"/p/a.www"_s, u"/p/c.www"_s, u"/p/d.www"_s}));
+        QCOMPARE(list.SlotOf(u"/p/b.www"_s), 0);
+
+        list.RemoveRecentFile(2);
+        QCOMPARE(Slots(list),
+                 (QStringList{u"/p/A.www"_s, u"/p/c.www"_s, u"/p/d.www"_s, QString()}));
+        list.RemoveRecentFile(1);
+        QCOMPARE(Slots(list), (QStringList{u"/p/c.www"_s, u"/p/d.www"_s, QString(), QString()}));
+        list.RemoveRecentFile(2);
+        list.RemoveRecentFile(1);
+        QVERIFY(list.IsEmpty());
+    }
+
+    void RecentFilesRoundTripThroughSettings() {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(u"recent.ini"_s), QSettings::IniFormat);
+        CRecentFileList list;
+        const QString longPath = u"/"_s + QString(300, u'x') + u".www"_s;
+        list.AddRecentFile(u"/p/first.www"_s);
+        list.AddRecentFile(longPath);
+        list.SaveRecentFiles(settings);
+        QCOMPARE(settings.value(u"RecentFileList/RecentFile1"_s).toString(), longPath);
+        QCOMPARE(settings.value(u"RecentFileList/RecentFile2"_s).toString(), u"/p/first.www"_s);
+        QVERIFY(settings.contains(u"RecentFileList/RecentFile4"_s));
+        QCOMPARE(settings.value(u"RecentFileList/RecentFile4"_s).toString(), QString());
+
+        CRecentFileList read;
+        read.LoadRecentFiles(settings);
+        QCOMPARE(Slots(read), Slots(list));
+    }
+
+    void SaveAsSaveAndOpen() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"site.www"_s);
+        {
+            CFrameFixture f;
+            Change(f, "Photos");
+            f.desktop->fileNames = {path};
+            QVERIFY(f.Trigger(kFileSaveAs));
+            QVERIFY(QFile::exists(path));
+            QCOMPARE(f.frame.PathName(), path);
+            QVERIFY(!f.Tree().IsModified());
+            QCOMPARE(Slots(f.frame.RecentFiles()).front(), path);
+            QCOMPARE(MenuTexts(*f.frame.FileMenu()),
+                     (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
+                                  u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, path, u"-"_s,
+                                  u"E&xit"_s}));
+
+            // Save writes to the project's file without asking.
+            Change(f, "Music");
+            QVERIFY(f.Trigger(kFileSave));
+            QVERIFY(!f.Tree().IsModified());
+            QCOMPARE(f.desktop->unexpected, 0);
+
+            QVERIFY(f.Trigger(kFileNew));
+            QVERIFY(f.frame.PathName().isEmpty());
+            QVERIFY(SubSites(f).isEmpty());
+            QVERIFY(f.desktop->questions.isEmpty());
+
+            f.desktop->fileNames = {path};
+            QVERIFY(f.Trigger(kFileOpen));
+            QCOMPARE(f.frame.PathName(), path);
+            QCOMPARE(SubSites(f), (QStringList{u"Photos"_s, u"Music"_s}));
+            QVERIFY(f.desktop->messages.isEmpty());
+            QVERIFY(f.frame.close());
+        }
+        QCOMPARE(StoredRecentFiles(), (QStringList{path, QString(), QString(), QString()}));
+    }
+
+    void SavePromptAnswers() {
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(u"kept.www"_s);
+        CFrameFixture f;
+
+        // Cancel stops New; nothing is asked of the file dialogs.
+        Change(f, "Work");
+        f.desktop->answers = {Answer::Cancel};
+        f.Trigger(kFileNew);
+        QCOMPARE(f.desktop->questions,
+                 QStringList{u"Do you want to save changes to this document?"_s});
+        QCOMPARE(SubSites(f), QStringList{u"Work"_s});
+        QVERIFY(f.Tree().IsModified());
+
+        // Yes on an untitled project asks for a name; cancelling that stops Close as well.
+        f.desktop->answers = {Answer::Yes};
+        f.desktop->fileNames = {QString()};
+        f.Trigger(kFileClose);
+        QCOMPARE(SubSites(f), QStringList{u"Work"_s});
+        QCOMPARE(f.desktop->unexpected, 0);
+
+        // Yes with a name saves, then the new project comes.
+        f.desktop->answers = {Answer::Yes};
+        f.desktop->fileNames = {saved};
+        f.Trigger(kFileNew);
+        QVERIFY(QFile::exists(saved));
+        QVERIFY(SubSites(f).isEmpty());
+
+        // No drops the changes.
+        Change(f, "Draft");
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kFileNew);
+        QVERIFY(SubSites(f).isEmpty());
+        QVERIFY(!f.Tree().IsModified());
+
+        // Open: Cancel keeps the project and shows no file dialog.
+        Change(f, "Draft");
+        f.desktop->answers = {Answer::Cancel};
+        f.Trigger(kFileOpen);
+        QCOMPARE(SubSites(f), QStringList{u"Draft"_s});
+        QCOMPARE(f.desktop->unexpected, 0);
+
+        // Closing the window: Cancel keeps it open, No lets it go.
+        f.desktop->answers = {Answer::Cancel};
+        QVERIFY(!f.frame.close());
+        QVERIFY(f.frame.isVisible());
+        f.desktop->answers = {Answer::Yes};
+        f.desktop->fileNames = {QString()};
+        QVERIFY(!f.frame.close());
+        f.desktop->answers = {Answer::No};
+        QVERIFY(f.frame.close());
+        QCOMPARE(f.desktop->unexpected, 0);
+    }
+
+    void FailedSaveKeepsTheProjectModified() {
+        QTemporaryDir dir;
+        const QString nowhere = dir.filePath(u"missing/folder/site.www"_s);
+        CFrameFixture f;
+        Change(f, "Work");
+        f.desktop->fileNames = {nowhere};
+        f.Trigger(kFileSaveAs);
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY2(f.desktop->messages.front().contains(u"site.www"_s),
+                 qPrintable(f.desktop->messages.front()));
+        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.frame.PathName().isEmpty());
+        QVERIFY(f.frame.RecentFiles().IsEmpty());
+
+        // The prompt's Yes with a failing save stops the close: nothing is lost.
+        f.desktop->answers = {Answer::Yes};
+        f.desktop->fileNames = {nowhere};
+        QVERIFY(!f.frame.close());
+        QCOMPARE(SubSites(f), QStringList{u"Work"_s});
+    }
+
+    void LoadProblemsAreReported() {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(u"good.www"_s);
+        WriteProject(good, {u"Kept"_s});
+        const QString damaged = dir.filePath(u"damaged.www"_s);
+        WriteProject(damaged, {u"One"_s, u"Two"_s, u"Three"_s});
+        const auto size = std::filesystem::file_size(FsPath(damaged));
+        std::filesystem::resize_file(FsPath(damaged), size - 6);
+        const QString newer = dir.filePath(u"newer.www"_s);
+        {
+            std::ofstream out(FsPath(newer), std::ios::binary);
+            const char version2[] = {2, 0, 0, 0, 1, 2, 3};
+            out.write(version2, sizeof version2);
+        }
+
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(good));
+
+        // Nothing of these files can be used: the open project stays as it was.
+        QVERIFY(!f.frame.OpenProject(newer));
+        QCOMPARE(f.desktop->messages, QStringList{u"Unkown version!"_s});
+        QVERIFY(!f.frame.OpenProject(dir.filePath(u"gone.www"_s)));
+        QCOMPARE(f.desktop->messages.size(), 2);
+        QVERIFY(f.desktop->messages.back().contains(u"gone.www"_s));
+        QCOMPARE(f.frame.PathName(), good);
+        QCOMPARE(SubSites(f), QStringList{u"Kept"_s});
+
+        // A damaged tree: what was read is shown, untitled, and counts as unsaved.
+        QVERIFY(!f.frame.OpenProject(damaged));
+        QCOMPARE(f.desktop->messages.size(), 3);
+        QVERIFY2(f.desktop->messages.back().contains(u"damaged.www"_s),
+                 qPrintable(f.desktop->messages.back()));
+        QCOMPARE(SubSites(f), (QStringList{u"One"_s, u"Two"_s}));
+        QVERIFY(f.frame.PathName().isEmpty());
+        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.frame.RecentFiles().IsEmpty());
+    }
+
+    void RecentFileCommands() {
+        QTemporaryDir dir;
+        QStringList files;
+        for (const char* name : {"a.www", "b.www", "c.www", "d.www"}) {
+            files << dir.filePath(QString::fromUtf8(name));
+            WriteProject(files.back(), {QString::fromUtf8(name)});
+        }
+        StoreRecentFiles(files);
+        CFrameFixture f;
+        QCOMPARE(RecentTexts(f.frame), files);
+
+        // Slot 1: it opens and nothing moves.
+        RecentEntries(f.frame).at(0)->trigger();
+        QCOMPARE(f.frame.PathName(), files[0]);
+        QCOMPARE(RecentTexts(f.frame), files);
+
+        // Slot 4 goes to the top; the other three move down.
+        RecentEntries(f.frame).at(3)->trigger();
+        QCOMPARE(SubSites(f), QStringList{u"d.www"_s});
+        const QStringList moved{files[3], files[0], files[1], files[2]};
+        QCOMPARE(RecentTexts(f.frame), moved);
+
+        // A file that has gone: a message, and its entry leaves the list; the project stays.
+        QVERIFY(QFile::remove(files[1]));
+        RecentEntries(f.frame).at(2)->trigger();
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QCOMPARE(RecentTexts(f.frame), (QStringList{files[3], files[0], files[2]}));
+        QCOMPARE(f.frame.PathName(), files[3]);
+
+        QVERIFY(f.frame.close());
+        QCOMPARE(StoredRecentFiles(), (QStringList{files[3], files[0], files[2], QString()}));
+    }
+
+    // The entry chosen is the file opened, even when the save prompt's Save As moved the list.
+    void RecentOpenAfterSaveAsOpensTheChosenFile() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(u"a.www"_s);
+        const QString b = dir.filePath(u"b.www"_s);
+        WriteProject(a, {u"A"_s});
+        WriteProject(b, {u"B"_s});
+        StoreRecentFiles({a, b});
+        CFrameFixture f;
+        Change(f, "Unsaved");
+        const QString saved = dir.filePath(u"new & saved.www"_s);
+        f.desktop->answers = {Answer::Yes};
+        f.desktop->fileNames = {saved};
+        RecentEntries(f.frame).at(1)->trigger();
+        QCOMPARE(f.frame.PathName(), b);
+        QCOMPARE(SubSites(f), QStringList{u"B"_s});
+        QCOMPARE(Slots(f.frame.RecentFiles()), (QStringList{b, saved, a, QString()}));
+        // The entry shows the path exactly; "&" is no mnemonic.
+        QCOMPARE(RecentEntries(f.frame).at(1)->text().replace(u"&&"_s, u"&"_s), saved);
+    }
+};
+
+int RunFileCommandsTest(int argc, char** argv) {
+    FileCommandsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "FileCommandsTest.moc"
