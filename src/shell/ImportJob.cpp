@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kPathWidth = 420;
+constexpr int kLabelIntervalMs = 100;
 
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
@@ -61,16 +62,20 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
     CImportScan scan;
     if (worker.joinable()) return scan;
 
-    // Made here rather than with the job: the dialog counts its delay from its construction.
     auto* progress = new QProgressDialog(window);
     dialog = progress;
     progress->setWindowTitle(QString::fromUtf8(kAppTitle));
     progress->setLabelText(QStringLiteral("Importing..."));
     progress->setRange(0, 0);
+    // Wide enough for the elided paths, so that the dialog does not change size as they go by.
+    progress->setMinimumWidth(kPathWidth + 8 * progress->fontMetrics().averageCharWidth());
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(kDialogDelayMs);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
+    // Starts the delay; the value is never set again, since setting it on a shown modal dialog
+    // would run the event loop from inside this one.
+    progress->setValue(0);
     connect(progress, &QProgressDialog::canceled, this, [this] { cancelled = true; });
 
     QEventLoop loop;
@@ -112,7 +117,10 @@ void CImportJob::TakeReport() {
         report = pending;
     }
     const QString path = QFile::decodeName(QByteArray::fromStdString(report.currentPath));
-    if (dialog) {
+    // The worker waits for every report, so the label, whose layout is slow, changes only now
+    // and then.
+    if (dialog && (!labelShown.isValid() || labelShown.elapsed() >= kLabelIntervalMs)) {
+        labelShown.start();
         const QFontMetrics metrics(dialog->font());
         dialog->setLabelText(QStringLiteral("Importing... %1 files and folders\n%2")
                                  .arg(report.entriesSeen)

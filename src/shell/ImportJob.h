@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
@@ -57,6 +58,7 @@ private:
 
     QWidget* window;
     QProgressDialog* dialog = nullptr;  // lives while Run runs
+    QElapsedTimer labelShown;
     std::thread worker;
     std::atomic<bool> cancelled{false};
     std::string failure;  // written by the worker, read after it is joined
