@@ -77,6 +77,8 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
     // would run the event loop from inside this one.
     progress->setValue(0);
     connect(progress, &QProgressDialog::canceled, this, [this] { cancelled = true; });
+    // Escape closes the dialog without its Cancel button; the scan must not go on unseen.
+    connect(progress, &QDialog::rejected, this, [this] { cancelled = true; });
 
     QEventLoop loop;
     connect(this, &CImportJob::Finished, &loop, &QEventLoop::quit);

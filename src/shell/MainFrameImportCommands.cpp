@@ -2,6 +2,8 @@
 // items of the node selected in the tree.
 #include <QAction>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <filesystem>
 
 #include "CommandIds.h"
@@ -55,7 +57,13 @@ void CMainFrame::OnImportFiles() {
     if (!treeView->SelectedNode()) return;
     const QStringList files = TheDesktop().OpenFileNames(this, kImportFilesFilter);
     if (files.isEmpty()) return;
-    ReportImport(treeView->ImportFiles(files));
+    CImportResult result;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        result = treeView->ImportFiles(files);
+    }
+    ReportImport(result);
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {

@@ -97,6 +97,12 @@ void DragTo(CFrameFixture& f, const CSiteNode* node, Qt::KeyboardModifiers modif
     QApplication::sendEvent(tree.viewport(), &enter);
     QDragMoveEvent move(at, actions, &data, Qt::LeftButton, modifiers);
     QApplication::sendEvent(tree.viewport(), &move);
+    if (tree.IsDragging()) {
+        // The pointer shows what a drop would do.
+        QVERIFY(move.isAccepted());
+        QCOMPARE(move.dropAction(),
+                 modifiers == Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction);
+    }
     if (drop) {
         QDropEvent dropEvent(QPointF(at), actions, &data, Qt::NoButton, modifiers);
         QApplication::sendEvent(tree.viewport(), &dropEvent);
