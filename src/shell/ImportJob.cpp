@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "Desktop.h"
@@ -62,8 +63,8 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
     CImportScan scan;
     if (worker.joinable()) return scan;
 
-    auto* progress = new QProgressDialog(window);
-    dialog = progress;
+    const auto progress = std::make_unique<QProgressDialog>(window);
+    dialog = progress.get();
     progress->setWindowTitle(QString::fromUtf8(kAppTitle));
     progress->setLabelText(QStringLiteral("Importing..."));
     progress->setRange(0, 0);
@@ -76,14 +77,12 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
     // Starts the delay; the value is never set again, since setting it on a shown modal dialog
     // would run the event loop from inside this one.
     progress->setValue(0);
-    connect(progress, &QProgressDialog::canceled, this, [this] { cancelled = true; });
+    connect(dialog, &QProgressDialog::canceled, this, [this] { cancelled = true; });
     // Escape closes the dialog without its Cancel button; the scan must not go on unseen.
-    connect(progress, &QDialog::rejected, this, [this] { cancelled = true; });
+    connect(dialog, &QDialog::rejected, this, [this] { cancelled = true; });
 
     QEventLoop loop;
     connect(this, &CImportJob::Finished, &loop, &QEventLoop::quit);
-    // Until the dialog shows (and makes the window modal) nothing may reach the window either.
-    qApp->installEventFilter(this);
     worker = std::thread([this, path, &scan] {
         try {
             scan = ScanImportPath(path,
@@ -93,11 +92,12 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
         }
         emit Finished();
     });
+    // Until the dialog shows (and makes the window modal) nothing may reach the window either.
+    qApp->installEventFilter(this);
     loop.exec();
     worker.join();
     qApp->removeEventFilter(this);
     dialog = nullptr;
-    delete progress;
     return scan;
 }
 
