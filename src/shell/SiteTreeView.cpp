@@ -409,6 +409,9 @@ void CSiteTreeView::dropEvent(QDropEvent* event) {
     CSiteNode* source = dragSource;
     CSiteNode* target = dropTarget;
     EndNodeDrag();
+    // As the base class does after a drop: no more scrolling at the edges.
+    stopAutoScroll();
+    setState(NoState);
     DropNode(source, target, copy);
 }
 
