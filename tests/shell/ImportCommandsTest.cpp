@@ -1,7 +1,5 @@
 // "Import a folder" and "Import files" through the real window, and the worker that scans a
 // folder while the window waits.
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -15,6 +13,10 @@
 #include "CommandIds.h"
 #include "ImportJob.h"
 #include "ShellTestUtil.h"
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using namespace CommandId;
 using namespace Qt::StringLiterals;
@@ -129,9 +131,11 @@ private slots:
         QTemporaryDir dir;
         Touch(dir, u"site/page.htm"_s);
         const fs::path site = QFile::encodeName(dir.filePath(u"site"_s)).toStdString();
-        fs::create_directory_symlink(site, site / "loop");
-        fs::create_symlink(site / "page.htm", site / "page-link.htm");
-        fs::create_symlink(site / "nowhere", site / "broken");
+        std::error_code error;
+        fs::create_directory_symlink(site, site / "loop", error);
+        if (!error) fs::create_symlink(site / "page.htm", site / "page-link.htm", error);
+        if (!error) fs::create_symlink(site / "nowhere", site / "broken", error);
+        if (error) QSKIP("this system does not let the test make symbolic links");
 
         CFrameFixture f;
         f.desktop->fileNames = {dir.filePath(u"site"_s)};
@@ -141,10 +145,15 @@ private slots:
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY2(f.desktop->messages[0].startsWith(u"2 entries were not imported"_s),
                  qPrintable(f.desktop->messages[0]));
-        QVERIFY(f.desktop->messages[0].contains(QFile::decodeName((site / "loop").c_str())));
+        QVERIFY(f.desktop->messages[0].contains(
+            QFile::decodeName(QByteArray::fromStdString((site / "loop").string()))));
 
         // A folder that cannot be read becomes an empty sub-site and is counted.
+#ifdef Q_OS_UNIX
         if (::geteuid() == 0) QSKIP("permissions do not keep the superuser out");
+#else
+        QSKIP("folders are closed to their owner only on Unix");
+#endif
         QDir().mkpath(dir.filePath(u"closed/locked"_s));
         Touch(dir, u"closed/locked/secret.txt"_s);
         QFile::setPermissions(dir.filePath(u"closed/locked"_s), QFileDevice::Permissions());
