@@ -125,8 +125,8 @@ void CImportJob::TakeReport() {
         labelShown.start();
         const QFontMetrics metrics(dialog->font());
         dialog->setLabelText(QStringLiteral("Importing... %1 files and folders\n%2")
-                                 .arg(report.entriesSeen)
-                                 .arg(metrics.elidedText(path, Qt::ElideMiddle, kPathWidth)));
+                                 .arg(QString::number(report.entriesSeen),
+                                      metrics.elidedText(path, Qt::ElideMiddle, kPathWidth)));
     }
     emit Progressed(report.entriesSeen, path);
     {
