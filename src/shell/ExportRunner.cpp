@@ -28,7 +28,7 @@ public:
         setObjectName(QStringLiteral("exportProgress"));
         setWindowTitle(QString::fromUtf8(kAppTitle));
         setWindowModality(Qt::ApplicationModal);
-        label = new QLabel(QStringLiteral("Exporting the website..."), this);
+        label = new QLabel(QStringLiteral("Exporting the website...\n"), this);
         bar = new QProgressBar(this);
         bar->setRange(0, 0);
         cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -40,7 +40,7 @@ public:
         layout->addWidget(label);
         layout->addWidget(bar);
         layout->addLayout(buttons);
-        setMinimumWidth(360);
+        setMinimumWidth(420);
         connect(cancelButton, &QPushButton::clicked, this, &CExportProgressDlg::reject);
     }
 
@@ -53,11 +53,13 @@ public:
             bar->setRange(0, 1000);
             bar->setValue(static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total));
         }
-        label->setText(QStringLiteral("Exporting the website: %1 of %2 pages, %3 of %4 files")
-                           .arg(progress.pagesDone)
-                           .arg(progress.pagesTotal)
-                           .arg(progress.filesDone)
-                           .arg(progress.filesTotal));
+        // Two short lines: the dialog keeps the width it was shown with.
+        label->setText(
+            QStringLiteral("Exporting the website...\nPages: %1 of %2    Files: %3 of %4")
+                .arg(progress.pagesDone)
+                .arg(progress.pagesTotal)
+                .arg(progress.filesDone)
+                .arg(progress.filesTotal));
     }
 
     void reject() override {

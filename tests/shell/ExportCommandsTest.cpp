@@ -179,11 +179,14 @@ private slots:
         });
 
         bool cancelled = false;
+        bool closeRefused = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, &f.frame, [&] {
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (window->objectName() != u"exportProgress"_s || !window->isVisible()) continue;
                 QVERIFY(window->isModal());
+                // The export reads the project until it is over: the window stays.
+                closeRefused = !f.frame.close();
                 auto* cancel = window->findChild<QPushButton*>(u"cancelButton"_s);
                 if (!cancel || !cancel->isEnabled()) continue;
                 cancel->click();
@@ -196,6 +199,8 @@ private slots:
         poll.stop();
 
         QVERIFY(cancelled);
+        QVERIFY(closeRefused);
+        QVERIFY(f.frame.isVisible());
         QVERIFY(f.Model().IsExportPending());
         QVERIFY(QFile::exists(out + u"/Index.htm"_s));
         QVERIFY(!QFile::exists(out + u"/Index_C.htm"_s));
