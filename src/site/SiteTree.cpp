@@ -128,6 +128,11 @@ void CSiteTree::ForgetSubtree(const CSiteNode& node) {
         clipboard.Clear();
 }
 
+void CSiteTree::ForgetItemRowsOf(const CSiteNode& node) {
+    if (clipboard.holdsRows && clipboard.sourceNode == &node && !clipboard.itemIds.empty())
+        clipboard.Clear();
+}
+
 bool CSiteTree::DeleteNode(CSiteNode* node) {
     if (!node || node == root.get() || !node->parent) return false;
     ForgetSubtree(*node);
@@ -137,6 +142,7 @@ bool CSiteTree::DeleteNode(CSiteNode* node) {
 }
 
 void CSiteTree::RemoveItem(CSiteNode& node, std::int32_t itemId) {
+    ForgetItemRowsOf(node);
     node.Folder().RemoveItem(itemId);
     SetModified(true);
 }
@@ -144,6 +150,7 @@ void CSiteTree::RemoveItem(CSiteNode& node, std::int32_t itemId) {
 void CSiteTree::DeleteRows(CSiteNode& node, const std::vector<std::int32_t>& folderIds,
                            const std::vector<std::int32_t>& itemIds) {
     for (std::int32_t id : folderIds) DeleteChildFolder(node, id);
+    if (!itemIds.empty()) ForgetItemRowsOf(node);
     // Ids shift as items go, so the items are found before any is removed.
     CSiteFolder& folder = node.Folder();
     std::vector<const CSiteItem*> doomed;
@@ -333,6 +340,7 @@ bool CSiteTree::MoveItem(CSiteNode& node, std::int32_t itemId, bool down) {
     if (itemId < 0 || itemId >= count) return false;
     const std::int32_t other = down ? itemId + 1 : itemId - 1;
     if (other < 0 || other >= count) return false;
+    ForgetItemRowsOf(node);
     std::swap(folder.items[static_cast<std::size_t>(itemId)],
               folder.items[static_cast<std::size_t>(other)]);
     folder.RenumberItems();

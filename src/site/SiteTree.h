@@ -166,6 +166,9 @@ private:
     std::unique_ptr<CSiteNode> Detach(CSiteNode& node);
     // Forgets cut/copy references into a subtree that is about to go.
     void ForgetSubtree(const CSiteNode& node);
+    // Item rows are held by id, which is a position: once the source folder's items are removed
+    // or reordered the ids name other items, so the rows are forgotten.
+    void ForgetItemRowsOf(const CSiteNode& node);
     std::int32_t TakeFolderId() { return nextFolderId++; }
 
     std::unique_ptr<CSiteNode> root;

@@ -160,6 +160,29 @@ TEST(SiteTree, CutRowsArePastedWithTheNextIdsAndBothFoldersRenumbered) {
     ExpectInvariants(tree);
 }
 
+TEST(SiteTree, CopiedItemRowsAreForgottenWhenTheirFolderIsReordered) {
+    CSiteTree tree;
+    CSiteNode& root = *tree.Root();
+    CSiteNode& target = AddFolder(tree, root, "Target");
+    for (const char* caption : {"a", "b", "c"}) root.Folder().AddItem(caption);
+
+    // Ids are positions: after a move or a removal id 0 would name another item.
+    tree.CopyRows(root, false, {}, {0});
+    tree.MoveItem(root, 0, true);
+    EXPECT_FALSE(tree.CanPaste(target));
+    tree.CopyRows(root, false, {}, {0});
+    tree.DeleteRows(root, {}, {2});
+    EXPECT_FALSE(tree.Paste(target));
+    EXPECT_EQ(target.Folder().itemCount, 0);
+
+    // Changes elsewhere, and sub-site rows alone, keep the state.
+    tree.CopyRows(root, false, {}, {1});
+    tree.NewItem(target);
+    tree.MoveItem(target, 0, true);
+    ASSERT_TRUE(tree.Paste(target));
+    EXPECT_EQ(target.Folder().items.back()->caption, "a");
+}
+
 TEST(SiteTree, CopiedRowsPastedIntoTheirOwnFolderAreAppendedOnce) {
     CSiteTree tree;
     CSiteNode& root = *tree.Root();
