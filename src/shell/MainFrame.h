@@ -45,6 +45,8 @@ public:
     // Reads a project file into the window, as File > Open does once the file is chosen. Tells
     // the user what went wrong; false when the file could not be read whole.
     bool OpenProject(const QString& path);
+    // Opens as the Open command does: a file read whole becomes the most recent file.
+    void OpenAndRemember(const QString& path);
 
     // Decides which commands are enabled, from the focus, the selections and the project.
     void UpdateActions();

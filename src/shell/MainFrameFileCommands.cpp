@@ -143,6 +143,12 @@ bool CMainFrame::OnFileSaveAs() {
 }
 
 bool CMainFrame::SaveTo(const QString& path) {
+    // A caption still being typed in place belongs in the file; the toolbar takes no focus, so
+    // the editor would otherwise stay open past the save.
+    if (const QPointer<QWidget> focused = QApplication::focusWidget()) {
+        focused->clearFocus();
+        if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
+    }
     const SaveResult result = SaveProject(PathOf(path), thePageOption, theLayoutOption, *tree);
     // The save changed the modified flag behind the tree view's back.
     treeView->SetModified(tree->IsModified());
@@ -167,6 +173,10 @@ void CMainFrame::OnFileOpen() {
     if (!SaveChangesFirst()) return;
     const QString path = TheDesktop().OpenFileName(this, kProjectFilter);
     if (path.isEmpty()) return;
+    OpenAndRemember(path);
+}
+
+void CMainFrame::OpenAndRemember(const QString& path) {
     if (OpenProject(path) && recentFiles.AddRecentFile(path)) ShowRecentFiles();
 }
 

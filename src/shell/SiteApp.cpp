@@ -19,6 +19,6 @@ bool CSiteApp::InitInstance() {
     const QStringList arguments = QApplication::arguments();
     mainFrame->show();
     mainFrame->activateWindow();
-    if (arguments.size() >= 2) mainFrame->OpenProject(arguments.at(1));
+    if (arguments.size() >= 2) mainFrame->OpenAndRemember(arguments.at(1));
     return true;
 }

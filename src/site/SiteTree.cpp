@@ -61,6 +61,8 @@ CSiteNode& CSiteTree::NewProject() {
     folder->caption = kRootCaption;
     CSiteNode& node = SetRoot(std::move(folder));
     SetModified(false);
+    // Pages exported before belong to another website.
+    exportPending = true;
     return node;
 }
 

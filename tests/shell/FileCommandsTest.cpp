@@ -1,7 +1,9 @@
 // The project commands of the window: New, Open, Save, Save As, close, the save prompt and the
 // recent-file list, driven through the real frame with the desktop's dialogs answered by a script.
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 #include "ProjectFile.h"
 #include "RecentFileList.h"
 #include "ShellTestUtil.h"
+#include "SiteTreeView.h"
 
 using namespace CommandId;
 using namespace Qt::StringLiterals;
@@ -186,6 +189,35 @@ private slots:
             QVERIFY(f.frame.close());
         }
         QCOMPARE(StoredRecentFiles(), (QStringList{path, QString(), QString(), QString()}));
+    }
+
+    // The toolbar takes no focus, so a caption still being typed in the tree must be taken
+    // into the file by Save itself.
+    void SaveTakesACaptionStillBeingTyped() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"typed.www"_s);
+        CFrameFixture f;
+        f.desktop->fileNames = {path};
+        QVERIFY(f.Trigger(kFileSaveAs));
+
+        CSiteTreeView& view = f.Tree();
+        view.setFocus();
+        const QModelIndex root = view.Model().IndexOf(f.frame.Tree().Root());
+        view.setCurrentIndex(root);
+        view.edit(root);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        TypeText(editor, u"Home"_s);
+        QVERIFY(f.Trigger(kFileSave));
+
+        CPageOption page;
+        CLayoutOption layout;
+        CSiteTree saved;
+        QVERIFY(LoadProject(std::filesystem::path(path.toStdString()), page, layout, saved)
+                    .IsComplete());
+        QCOMPARE(saved.Root()->Label(), std::string("Home"));
+        QVERIFY(!f.frame.Tree().IsModified());
     }
 
     void SavePromptAnswers() {
