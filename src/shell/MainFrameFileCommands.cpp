@@ -194,28 +194,24 @@ void CMainFrame::OnOpenRecentFile(int slot) {
 }
 
 bool CMainFrame::OpenProject(const QString& path) {
-    const fs::path file = PathOf(path);
-    // The file is tried on copies first, so that a file of which nothing can be used does not
-    // cost the user the project that is open.
-    {
-        CPageOption page;
-        CLayoutOption layout;
-        CSiteTree trial;
-        const LoadResult tried = LoadProject(file, page, layout, trial);
-        if (!tried.IsComplete() && tried.status != LoadStatus::TreeDamaged) {
-            TheDesktop().Tell(this, FromBytes(tried.message),
-                              tried.status == LoadStatus::WrongVersion
-                                  ? CDesktop::Severity::Warning
-                                  : CDesktop::Severity::Critical);
-            return false;
-        }
+    // The file is read into a project of its own first, so that a file of which nothing can be
+    // used does not cost the user the project that is open.
+    CPageOption page;
+    CLayoutOption layout;
+    CSiteTree loaded;
+    const LoadResult result = LoadProject(PathOf(path), page, layout, loaded);
+    if (!result.IsComplete() && result.status != LoadStatus::TreeDamaged) {
+        TheDesktop().Tell(this, FromBytes(result.message),
+                          result.status == LoadStatus::WrongVersion ? CDesktop::Severity::Warning
+                                                                    : CDesktop::Severity::Critical);
+        return false;
     }
 
-    thePageOption.Reset(true);
-    theLayoutOption.Reset();
-    LoadResult result;
-    treeView->ReplaceProject(
-        [&] { result = LoadProject(file, thePageOption, theLayoutOption, *tree); });
+    treeView->ReplaceProject([&] {
+        thePageOption = std::move(page);
+        theLayoutOption = layout;
+        tree->Swap(loaded);
+    });
     lastRootPage.clear();
     if (result.IsComplete()) {
         pathName = path;

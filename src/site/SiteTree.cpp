@@ -72,6 +72,14 @@ void CSiteTree::Clear() {
     nextFolderId = 0;
 }
 
+void CSiteTree::Swap(CSiteTree& other) noexcept {
+    std::swap(root, other.root);
+    std::swap(nextFolderId, other.nextFolderId);
+    std::swap(modified, other.modified);
+    std::swap(exportPending, other.exportPending);
+    std::swap(clipboard, other.clipboard);
+}
+
 CSiteNode& CSiteTree::SetRoot(std::unique_ptr<CSiteFolder> folder) {
     clipboard.Clear();
     folder->id = TakeFolderId();

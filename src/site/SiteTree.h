@@ -87,6 +87,9 @@ public:
     CSiteNode& NewProject();
     // Drops every node and starts the folder counter at 0 again (a load renumbers the folders).
     void Clear();
+    // Exchanges the whole project with another tree: nodes, folder counter, flags and the
+    // cut/copy state (which only ever refers to its own tree's nodes).
+    void Swap(CSiteTree& other) noexcept;
     // Makes the folder the root (any old tree is dropped); it gets the next folder id.
     CSiteNode& SetRoot(std::unique_ptr<CSiteFolder> folder);
     // Appends the folder as the last child of parent; it gets the next folder id.

@@ -307,6 +307,23 @@ TEST(SiteTree, MovingFoldersAndItemsAmongTheirSiblings) {
     ExpectInvariants(tree);
 }
 
+TEST(SiteTree, SwappingProjectsTakesTheCutCopyStateAndFlagsAlong) {
+    CSiteTree open;
+    CSiteNode& copied = AddFolder(open, *open.Root(), "Copied");
+    open.Copy(copied);
+    CSiteTree loaded;
+    loaded.Clear();
+    loaded.SetRoot(std::make_unique<CSiteFolder>());
+
+    open.Swap(loaded);
+    EXPECT_FALSE(open.IsModified());
+    EXPECT_TRUE(open.Clipboard().IsEmpty());
+    EXPECT_EQ(open.NextFolderId(), 1);
+    EXPECT_TRUE(loaded.IsModified());
+    EXPECT_EQ(loaded.Clipboard().folderNode, &copied);
+    EXPECT_TRUE(loaded.Paste(*loaded.Root()));
+}
+
 TEST(SiteTree, AVeryDeepTreeIsWalkedAndDestroyedWithoutRecursion) {
     auto tree = std::make_unique<CSiteTree>();
     CSiteNode* node = tree->Root();
