@@ -15,6 +15,7 @@
 #include "PageOption.h"
 #include "ProjectFile.h"
 #include "SiteTree.h"
+#include "TreeInvariants.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
@@ -102,14 +103,7 @@ void ExpectInvariants(const CSiteTree& tree) {
     EXPECT_EQ(tree.Root()->Parent(), nullptr);
     EXPECT_FALSE(tree.IsModified());
     EXPECT_TRUE(tree.Clipboard().IsEmpty());
-    std::set<std::int32_t> ids;
-    tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
-        const CSiteFolder& folder = node.Folder();
-        EXPECT_TRUE(ids.insert(folder.id).second) << "duplicate folder id " << folder.id;
-        ASSERT_EQ(folder.itemCount, static_cast<std::int32_t>(folder.items.size()));
-        for (std::size_t i = 0; i < folder.items.size(); ++i)
-            EXPECT_EQ(folder.items[i]->id, static_cast<std::int32_t>(i));
-    });
+    const std::set<std::int32_t> ids = ExpectRecordInvariants(tree);
     ASSERT_FALSE(ids.empty());
     EXPECT_EQ(*ids.begin(), 0);
     EXPECT_EQ(*ids.rbegin(), static_cast<std::int32_t>(ids.size()) - 1);

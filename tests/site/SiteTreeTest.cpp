@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
 #include "SiteTree.h"
+#include "TreeInvariants.h"
 
 namespace {
 
@@ -22,18 +22,6 @@ std::vector<std::string> ItemCaptions(const CSiteNode& node) {
     std::vector<std::string> captions;
     for (const auto& item : node.Folder().items) captions.push_back(item->caption);
     return captions;
-}
-
-// Every folder's items are numbered by position and every folder id is distinct.
-void ExpectInvariants(const CSiteTree& tree) {
-    std::set<std::int32_t> ids;
-    tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
-        const CSiteFolder& folder = node.Folder();
-        EXPECT_TRUE(ids.insert(folder.id).second) << "duplicate folder id " << folder.id;
-        ASSERT_EQ(folder.itemCount, static_cast<std::int32_t>(folder.items.size()));
-        for (std::size_t i = 0; i < folder.items.size(); ++i)
-            EXPECT_EQ(folder.items[i]->id, static_cast<std::int32_t>(i));
-    });
 }
 
 }  // namespace
@@ -90,7 +78,7 @@ TEST(SiteTree, DeletingNodesAndRows) {
     tree.DeleteRows(root, {a.Folder().id}, {1, 2});
     EXPECT_EQ(Labels(tree, root), (std::vector<std::string>{"B"}));
     EXPECT_EQ(ItemCaptions(root), (std::vector<std::string>{"0", "3", "4"}));
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 
     EXPECT_TRUE(tree.DeleteChildFolder(root, b.Folder().id));
     EXPECT_EQ(root.ChildCount(), 0u);
@@ -114,7 +102,7 @@ TEST(SiteTree, CopiedFolderPastesAgainAndAgainAndCutPastesOnce) {
     EXPECT_EQ(ItemCaptions(*target.Child(0)->Child(0)), (std::vector<std::string>{"beach.jpg"}));
     EXPECT_NE(target.Child(0)->Folder().id, photos.Folder().id);
     EXPECT_EQ(root.Child(0), &photos);
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 
     tree.Cut(photos);
     ASSERT_TRUE(tree.Paste(target));
@@ -157,7 +145,7 @@ TEST(SiteTree, CutRowsArePastedWithTheNextIdsAndBothFoldersRenumbered) {
     EXPECT_EQ(Labels(tree, root), (std::vector<std::string>{"Sub"}));
     EXPECT_EQ(Labels(tree, sub), (std::vector<std::string>{"Moved"}));
     EXPECT_TRUE(tree.Clipboard().IsEmpty());
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 }
 
 TEST(SiteTree, CopiedItemRowsAreForgottenWhenTheirFolderIsReordered) {
@@ -190,7 +178,7 @@ TEST(SiteTree, CopiedRowsPastedIntoTheirOwnFolderAreAppendedOnce) {
     tree.CopyRows(root, false, {}, {0, 1});
     ASSERT_TRUE(tree.Paste(root));
     EXPECT_EQ(ItemCaptions(root), (std::vector<std::string>{"a", "b", "a", "b"}));
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 }
 
 TEST(SiteTree, CopiesGoToTheirSortedPlaceAndKeepTheOrderOfTheirDescendants) {
@@ -215,7 +203,7 @@ TEST(SiteTree, CopiesGoToTheirSortedPlaceAndKeepTheOrderOfTheirDescendants) {
     tree.MoveSubtree(b, target);
     EXPECT_EQ(Labels(tree, target), (std::vector<std::string>{"A", "b", "D", longCaption, "b"}));
     EXPECT_EQ(target.Child(4), &b);
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 }
 
 TEST(SiteTree, ACopyStillPastesAfterAnotherFolderWasDragged) {
@@ -304,7 +292,7 @@ TEST(SiteTree, MovingFoldersAndItemsAmongTheirSiblings) {
     EXPECT_FALSE(tree.MoveItem(root, 2, true));
     ASSERT_TRUE(tree.MoveItem(root, 0, true));
     EXPECT_EQ(ItemCaptions(root), (std::vector<std::string>{"b", "a", "c"}));
-    ExpectInvariants(tree);
+    ExpectRecordInvariants(tree);
 }
 
 TEST(SiteTree, SwappingProjectsTakesTheCutCopyStateAndFlagsAlong) {
