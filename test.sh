@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
+source scripts/install-test-deps.sh
 
 build=build/test
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DPAGELORN_SANITIZE=ON -DPAGELORN_WERROR=ON \

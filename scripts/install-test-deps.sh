@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what only the tests need, beyond scripts/install-deps.sh: Chromium, Node.js and the
+# browser driver (puppeteer-core, from the npm registry, at the version in
+# tests/browser/package-lock.json; it never downloads a browser of its own). Sourced by test.sh.
+pagelorn_test_packages=(chromium nodejs npm)
+pagelorn_test_missing=()
+for pkg in "${pagelorn_test_packages[@]}"; do
+    # A Node.js from elsewhere on the PATH will do as well as Debian's.
+    if [ "$pkg" != chromium ] && command -v node >/dev/null && command -v npm >/dev/null; then
+        continue
+    fi
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        pagelorn_test_missing+=("$pkg")
+    fi
+done
+if ((${#pagelorn_test_missing[@]})); then
+    echo "Installing: ${pagelorn_test_missing[*]}"
+    SUDO=""
+    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+        "${pagelorn_test_missing[@]}"
+fi
+pagelorn_browser_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tests/browser"
+if ! cmp -s "$pagelorn_browser_dir/package-lock.json" \
+        "$pagelorn_browser_dir/node_modules/.pagelorn-installed" 2>/dev/null; then
+    (cd "$pagelorn_browser_dir" && npm ci --no-audit --no-fund --loglevel=error &&
+        cp package-lock.json node_modules/.pagelorn-installed)
+fi
