@@ -1,0 +1,204 @@
+#include "WebsiteSettings.h"
+
+#include <algorithm>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+#include "FileWrite.h"
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+struct CWebsiteSettings::Document {
+    Json json = Json::object();
+};
+
+namespace {
+
+constexpr int kFormatVersion = 1;
+
+// The line of a byte offset, counted from 1.
+std::size_t LineAt(const std::string& text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+// The line where a key of the "pictures" section is written, for messages about its value.
+std::size_t LineOfPictureKey(const std::string& text, const std::string& key) {
+    std::size_t from = text.find("\"pictures\"");
+    if (from == std::string::npos) from = 0;
+    const std::size_t at = text.find('"' + key + '"', from);
+    return at == std::string::npos ? LineAt(text, from) : LineAt(text, at);
+}
+
+struct Problem {
+    std::size_t line = 0;
+    std::string reason;
+};
+
+std::optional<Problem> ReadFlag(const Json& section, const char* key, bool& value,
+                                const std::string& text) {
+    const auto it = section.find(key);
+    if (it == section.end()) return std::nullopt;
+    if (!it->is_boolean())
+        return Problem{LineOfPictureKey(text, key),
+                       std::string("\"") + key + "\" must be true or false"};
+    value = it->get<bool>();
+    return std::nullopt;
+}
+
+std::optional<Problem> ReadNumber(const Json& section, const char* key, int low, int high,
+                                  int& value, const std::string& text) {
+    const auto it = section.find(key);
+    if (it == section.end()) return std::nullopt;
+    if (!it->is_number_integer() || it->get<long long>() < low || it->get<long long>() > high)
+        return Problem{LineOfPictureKey(text, key),
+                       std::string("\"") + key + "\" must be a whole number from " +
+                           std::to_string(low) + " to " + std::to_string(high)};
+    value = static_cast<int>(it->get<long long>());
+    return std::nullopt;
+}
+
+std::optional<Problem> ReadPictures(const Json& root, const std::string& text,
+                                    CPictureSettings& pictures) {
+    const auto it = root.find("pictures");
+    if (it == root.end()) return std::nullopt;
+    if (!it->is_object())
+        return Problem{LineAt(text, text.find("\"pictures\"")), "\"pictures\" must be an object"};
+    const Json& section = *it;
+    if (auto p = ReadFlag(section, "thumbnails", pictures.thumbnails, text)) return p;
+    if (auto p = ReadNumber(section, "box", kMinThumbnailBox, kMaxThumbnailBox, pictures.box, text))
+        return p;
+    if (auto p = ReadNumber(section, "density", kMinDensity, kMaxDensity, pictures.density, text))
+        return p;
+    if (auto p = ReadNumber(section, "quality", kMinQuality, kMaxQuality, pictures.quality, text))
+        return p;
+    if (auto p = ReadFlag(section, "modernTypes", pictures.modernTypes, text)) return p;
+    return std::nullopt;
+}
+
+SettingsLoadResult Damaged(const std::string& shownName, std::size_t line,
+                           const std::string& reason) {
+    std::string message = "The website settings file \"" + shownName + "\"";
+    if (line > 0) message += ", line " + std::to_string(line) + ",";
+    message += " cannot be used: " + reason + ". Every setting it holds is off.";
+    return {SettingsLoadStatus::Damaged, std::move(message)};
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    const fs::path ca = fs::weakly_canonical(a, error);
+    if (error) return a == b;
+    const fs::path cb = fs::weakly_canonical(b, error);
+    if (error) return a == b;
+    return ca == cb;
+}
+
+}  // namespace
+
+CWebsiteSettings::CWebsiteSettings() : document(std::make_unique<Document>()) {}
+CWebsiteSettings::CWebsiteSettings(const CWebsiteSettings& other)
+    : pictures(other.pictures),
+      document(std::make_unique<Document>(*other.document)),
+      damagedFile(other.damagedFile) {}
+CWebsiteSettings& CWebsiteSettings::operator=(const CWebsiteSettings& other) {
+    if (this != &other) {
+        CWebsiteSettings copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+CWebsiteSettings::CWebsiteSettings(CWebsiteSettings&&) noexcept = default;
+CWebsiteSettings& CWebsiteSettings::operator=(CWebsiteSettings&&) noexcept = default;
+CWebsiteSettings::~CWebsiteSettings() = default;
+
+CWebsiteSettings CWebsiteSettings::ForNewProject() {
+    CWebsiteSettings settings;
+    settings.pictures.thumbnails = true;
+    settings.pictures.modernTypes = true;
+    return settings;
+}
+
+std::string CWebsiteSettings::ToJson() const {
+    Json json = document ? document->json : Json::object();
+    json["pagelorn"] = kFormatVersion;
+    Json& section = json["pictures"];
+    if (!section.is_object()) section = Json::object();
+    section["thumbnails"] = pictures.thumbnails;
+    section["box"] = pictures.box;
+    section["density"] = pictures.density;
+    section["quality"] = pictures.quality;
+    section["modernTypes"] = pictures.modernTypes;
+    return json.dump(2) + "\n";
+}
+
+fs::path WebsiteSettingsPath(const fs::path& projectFile) {
+    fs::path path = projectFile;
+    path += ".json";
+    return path;
+}
+
+SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::string& shownName,
+                                        CWebsiteSettings& settings) {
+    settings = CWebsiteSettings();
+    Json json;
+    try {
+        json = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        // The library's message starts with its own error code; the reason after it is enough.
+        std::string reason = error.what();
+        if (const std::size_t colon = reason.find(": "); colon != std::string::npos)
+            reason = reason.substr(colon + 2);
+        return Damaged(shownName, LineAt(text, error.byte > 0 ? error.byte - 1 : 0), reason);
+    }
+    if (!json.is_object()) return Damaged(shownName, 1, "it does not hold a JSON object");
+    if (const auto version = json.find("pagelorn");
+        version != json.end() && !version->is_number_integer())
+        return Damaged(shownName, LineAt(text, text.find("\"pagelorn\"")),
+                       "\"pagelorn\" must be a whole number");
+    CPictureSettings pictures;
+    if (std::optional<Problem> problem = ReadPictures(json, text, pictures))
+        return Damaged(shownName, problem->line, problem->reason);
+    settings.pictures = pictures;
+    settings.document->json = std::move(json);
+    return {SettingsLoadStatus::Read, {}};
+}
+
+SettingsLoadResult LoadWebsiteSettings(const fs::path& projectFile, CWebsiteSettings& settings) {
+    const fs::path path = WebsiteSettingsPath(projectFile);
+    settings = CWebsiteSettings();
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return {SettingsLoadStatus::Missing, {}};
+    SettingsLoadResult result;
+    if (!fs::is_regular_file(status)) {
+        result = Damaged(path.string(), 0, "it is not a file");
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        if (!file)
+            result = Damaged(path.string(), 0, "it cannot be read");
+        else
+            result = ParseWebsiteSettings(text.str(), path.string(), settings);
+    }
+    if (result.status == SettingsLoadStatus::Damaged) settings.damagedFile = path;
+    return result;
+}
+
+SettingsSaveResult SaveWebsiteSettings(const fs::path& projectFile, CWebsiteSettings& settings,
+                                       SettingsSave damaged) {
+    const fs::path path = WebsiteSettingsPath(projectFile);
+    if (!settings.damagedFile.empty() && damaged == SettingsSave::KeepDamaged &&
+        SameFile(settings.damagedFile, path))
+        return {false, true,
+                "The damaged website settings file \"" + path.string() + "\" was left as it is."};
+    const FileWriteResult written = WriteFileAtomically(path, settings.ToJson());
+    if (!written) return {false, false, written.message};
+    if (!settings.damagedFile.empty() && SameFile(settings.damagedFile, path))
+        settings.damagedFile.clear();
+    return {true, false, {}};
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+// How the export treats pictures.
+struct CPictureSettings {
+    bool thumbnails = false;   // make thumbnail files for the pages
+    int box = 100;             // longest side of a thumbnail on the page, in page pixels
+    int density = 2;           // pixels in the thumbnail file per page pixel
+    int quality = 85;          // JPEG quality of thumbnail files
+    bool modernTypes = false;  // PNG and WebP are pictures too, shown in the box
+
+    bool operator==(const CPictureSettings&) const = default;
+};
+
+// The ranges the settings file and the Pictures page accept.
+inline constexpr int kMinThumbnailBox = 16;
+inline constexpr int kMaxThumbnailBox = 1000;
+inline constexpr int kMinDensity = 1;
+inline constexpr int kMaxDensity = 4;
+inline constexpr int kMinQuality = 1;
+inline constexpr int kMaxQuality = 100;
+
+enum class SettingsLoadStatus {
+    Missing,  // no settings file: every setting off
+    Read,
+    Damaged  // the file is there but cannot be used: every setting off, message says why
+};
+
+struct SettingsLoadResult {
+    SettingsLoadStatus status = SettingsLoadStatus::Missing;
+    std::string message;  // Damaged: the file, the line where known, and the reason
+};
+
+enum class SettingsSave {
+    KeepDamaged,      // a damaged file that was read is left alone (the save fails)
+    OverwriteDamaged  // the user agreed to replace it
+};
+
+struct SettingsSaveResult {
+    bool ok = false;
+    bool refusedDamaged = false;  // nothing written: the file on disk is damaged and was kept
+    std::string message;
+
+    explicit operator bool() const { return ok; }
+};
+
+// The website's settings that the project file has no room for. They live beside the project,
+// in NAME.www.json. A project without that file behaves as every project always has: every
+// setting off. Keys this program does not know are kept when it rewrites the file, so a newer
+// program's settings survive an older one.
+class CWebsiteSettings {
+public:
+    CPictureSettings pictures;
+
+    CWebsiteSettings();
+    CWebsiteSettings(const CWebsiteSettings& other);
+    CWebsiteSettings& operator=(const CWebsiteSettings& other);
+    CWebsiteSettings(CWebsiteSettings&&) noexcept;
+    CWebsiteSettings& operator=(CWebsiteSettings&&) noexcept;
+    ~CWebsiteSettings();
+
+    // What a new project starts with: thumbnails on, PNG and WebP shown as pictures.
+    static CWebsiteSettings ForNewProject();
+
+    // The settings file that was found damaged when these settings were read (empty when none
+    // was): saving over it needs the user's agreement (SettingsSave::OverwriteDamaged).
+    const std::filesystem::path& DamagedFile() const { return damagedFile; }
+
+    // The file's text with the known settings written into it and every other key kept.
+    std::string ToJson() const;
+
+    bool operator==(const CWebsiteSettings& other) const { return pictures == other.pictures; }
+
+private:
+    friend SettingsLoadResult ParseWebsiteSettings(const std::string&, const std::string&,
+                                                   CWebsiteSettings&);
+    friend SettingsLoadResult LoadWebsiteSettings(const std::filesystem::path&, CWebsiteSettings&);
+    friend SettingsSaveResult SaveWebsiteSettings(const std::filesystem::path&, CWebsiteSettings&,
+                                                  SettingsSave);
+    struct Document;
+    std::unique_ptr<Document> document;  // the whole file as read, unknown keys included
+    std::filesystem::path damagedFile;
+};
+
+// NAME.www.json beside NAME.www.
+std::filesystem::path WebsiteSettingsPath(const std::filesystem::path& projectFile);
+
+// Reads the settings of the project file's website into `settings` (every setting off when there
+// is no file or it cannot be used).
+SettingsLoadResult LoadWebsiteSettings(const std::filesystem::path& projectFile,
+                                       CWebsiteSettings& settings);
+// The same for a file's text; `shownName` names the file in messages.
+SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::string& shownName,
+                                        CWebsiteSettings& settings);
+
+// Writes NAME.www.json atomically beside the project file. Once the damaged file the settings
+// were read from is replaced, the settings no longer count as coming from it.
+SettingsSaveResult SaveWebsiteSettings(const std::filesystem::path& projectFile,
+                                       CWebsiteSettings& settings,
+                                       SettingsSave damaged = SettingsSave::KeepDamaged);

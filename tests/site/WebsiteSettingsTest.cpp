@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "WebsiteSettings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class WebsiteSettingsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::path(testing::TempDir()) /
+                 ("pagelorn_settings_" + std::to_string(::getpid()) + "_" +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        project = folder / "site.www";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    static std::string Read(const fs::path& path) {
+        std::ifstream stream(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(stream),
+                           std::istreambuf_iterator<char>());
+    }
+    void WriteSettings(const std::string& text) const {
+        std::ofstream(WebsiteSettingsPath(project), std::ios::binary) << text;
+    }
+
+    fs::path folder;
+    fs::path project;
+};
+
+TEST_F(WebsiteSettingsTest, MissingFileMeansEveryKeyOffAndRewritingKeepsUnknownKeys) {
+    CWebsiteSettings settings = CWebsiteSettings::ForNewProject();
+    EXPECT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Missing);
+    EXPECT_FALSE(settings.pictures.thumbnails);
+    EXPECT_FALSE(settings.pictures.modernTypes);
+    EXPECT_TRUE(CWebsiteSettings::ForNewProject().pictures.thumbnails);
+
+    WriteSettings(R"({ "pagelorn": 1, "later": {"keep": [1, 2]},
+                       "pictures": { "box": 120, "thumbnails": true, "sharpen": 0.5 } })");
+    ASSERT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Read);
+    EXPECT_TRUE(settings.pictures.thumbnails);
+    EXPECT_EQ(settings.pictures.box, 120);
+    EXPECT_EQ(settings.pictures.density, 2);  // absent keys keep their defaults
+    settings.pictures.quality = 70;
+    ASSERT_TRUE(SaveWebsiteSettings(project, settings));
+
+    const std::string written = Read(WebsiteSettingsPath(project));
+    EXPECT_NE(written.find("\"later\""), std::string::npos) << written;
+    EXPECT_NE(written.find("\"sharpen\": 0.5"), std::string::npos) << written;
+    CWebsiteSettings reread;
+    ASSERT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(reread, settings);
+    EXPECT_EQ(reread.pictures.quality, 70);
+}
+
+TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserAgrees) {
+    struct Case {
+        const char* text;
+        std::size_t line;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"{\n  \"pictures\": {\n    \"box\": 100,\n  }\n}\n", 4, "syntax error"},
+        {"{\n  \"pictures\": {\n    \"quality\": 300\n  }\n}\n", 3, "\"quality\" must be"},
+        {"{\n  \"pictures\": {\n    \"thumbnails\": \"yes\"\n  }\n}\n", 3, "true or false"},
+        {"[1, 2]", 1, "JSON object"},
+    };
+    for (const Case& c : cases) {
+        WriteSettings(c.text);
+        CWebsiteSettings settings = CWebsiteSettings::ForNewProject();
+        const SettingsLoadResult result = LoadWebsiteSettings(project, settings);
+        ASSERT_EQ(result.status, SettingsLoadStatus::Damaged) << c.text;
+        EXPECT_NE(result.message.find(WebsiteSettingsPath(project).string()), std::string::npos);
+        EXPECT_NE(result.message.find("line " + std::to_string(c.line) + ","), std::string::npos)
+            << result.message;
+        EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
+        EXPECT_EQ(settings.pictures, CPictureSettings{});
+
+        // Saving over the damaged file needs the user's agreement; another name does not.
+        const SettingsSaveResult kept = SaveWebsiteSettings(project, settings);
+        EXPECT_FALSE(kept.ok);
+        EXPECT_TRUE(kept.refusedDamaged);
+        EXPECT_EQ(Read(WebsiteSettingsPath(project)), c.text);
+        const fs::path other = folder / "copy.www";
+        EXPECT_TRUE(SaveWebsiteSettings(other, settings));
+        EXPECT_TRUE(fs::exists(WebsiteSettingsPath(other)));
+        ASSERT_TRUE(SaveWebsiteSettings(project, settings, SettingsSave::OverwriteDamaged));
+        EXPECT_TRUE(settings.DamagedFile().empty());
+        EXPECT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Read);
+    }
+}
+
+}  // namespace
