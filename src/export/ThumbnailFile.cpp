@@ -1,0 +1,150 @@
+#include "ThumbnailFile.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <string_view>
+#include <system_error>
+#include <vips/vips8>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The loaders a website's pictures may go through.
+constexpr std::array<std::string_view, 4> kPictureLoaders = {"jpegload", "gifload", "pngload",
+                                                             "webpload"};
+
+bool StartVips() {
+    static const bool started = [] {
+        if (VIPS_INIT("pagelorn") != 0) return false;
+        // Every picture is read once per export: caching decoded pictures would only grow memory.
+        vips_cache_set_max(0);
+        // Loaders that hand the file to other programs or parse documents are not for pictures.
+        vips_block_untrusted_set(TRUE);
+        // A damaged picture is reported as a failure of its own; the library's warnings about
+        // it would only clutter the terminal.
+        g_log_set_handler(
+            "VIPS", G_LOG_LEVEL_WARNING,
+            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        return true;
+    }();
+    return started;
+}
+
+std::string VipsReason() {
+    std::string reason = vips_error_buffer();
+    vips_error_clear();
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+    if (const std::size_t newline = reason.rfind('\n'); newline != std::string::npos)
+        reason = reason.substr(newline + 1);
+    return reason.empty() ? std::string("the picture cannot be read") : reason;
+}
+
+// vips_foreign_find_load names the loader's class; its nickname ("jpegload") is what is stable.
+bool IsPictureLoader(const char* loaderClass) {
+    if (loaderClass == nullptr) return false;
+    const char* nickname = vips_nickname_find(g_type_from_name(loaderClass));
+    return nickname != nullptr && std::find(kPictureLoaders.begin(), kPictureLoaders.end(),
+                                            std::string_view(nickname)) != kPictureLoaders.end();
+}
+
+// libvips picks its loader by the file's bytes, not its name: a file named .jpg that holds a PDF
+// is turned away here.
+const char* PictureLoader(const fs::path& path) {
+    const char* loader = vips_foreign_find_load(path.c_str());
+    if (!IsPictureLoader(loader)) {
+        vips_error_clear();
+        return nullptr;
+    }
+    return loader;
+}
+
+fs::path TemporaryBeside(const fs::path& target) {
+    static std::atomic<unsigned long> counter{0};
+    std::string name(".");
+    name += target.filename().string();
+    name += ".tmp-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter++);
+    return target.parent_path() / name;
+}
+
+}  // namespace
+
+std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
+    if (!StartVips() || PictureLoader(path) == nullptr) return std::nullopt;
+    VipsImage* raw =
+        vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    if (raw == nullptr) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+    const vips::VImage image(raw);
+    PictureHeader header;
+    header.width = image.width();
+    header.height = image.height();
+    header.orientation = std::clamp(vips_image_get_orientation(raw), 1, 8);
+    header.hasAlpha = image.has_alpha();
+    if (vips_image_get_orientation_swap(raw)) std::swap(header.width, header.height);
+    if (header.width <= 0 || header.height <= 0) return std::nullopt;
+    return header;
+}
+
+ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& target, int maxSide,
+                                   ThumbnailFormat format, int quality) {
+    ThumbnailOutcome outcome;
+    if (!StartVips()) {
+        outcome.reason = "the picture library could not be started";
+        return outcome;
+    }
+    if (PictureLoader(source) == nullptr) {
+        outcome.reason = "not a JPEG, GIF, PNG or WebP picture";
+        return outcome;
+    }
+    const fs::path temporary = TemporaryBeside(target);
+    try {
+        vips::VImage thumbnail = vips::VImage::thumbnail(
+            source.c_str(), maxSide,
+            vips::VImage::option()
+                ->set("height", maxSide)
+                ->set("size", VIPS_SIZE_DOWN)
+                // A picture cut short is damaged: it is reported, not shown half grey.
+                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+        // Pages are shown in sRGB; 16-bit and grey pictures become plain 8-bit colour here.
+        if (thumbnail.interpretation() != VIPS_INTERPRETATION_sRGB &&
+            thumbnail.interpretation() != VIPS_INTERPRETATION_B_W)
+            thumbnail = thumbnail.colourspace(VIPS_INTERPRETATION_sRGB);
+        if (thumbnail.format() != VIPS_FORMAT_UCHAR) thumbnail = thumbnail.cast(VIPS_FORMAT_UCHAR);
+        if (format == ThumbnailFormat::Jpeg) {
+            if (thumbnail.has_alpha())
+                thumbnail = thumbnail.flatten(
+                    vips::VImage::option()->set("background", std::vector<double>{255.0}));
+            thumbnail.jpegsave(temporary.c_str(), vips::VImage::option()
+                                                      ->set("Q", std::clamp(quality, 1, 100))
+                                                      ->set("strip", true)
+                                                      ->set("optimize_coding", true));
+        } else {
+            thumbnail.pngsave(temporary.c_str(), vips::VImage::option()->set("strip", true));
+        }
+        outcome.width = thumbnail.width();
+        outcome.height = thumbnail.height();
+    } catch (const vips::VError&) {
+        outcome.reason = VipsReason();
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return outcome;
+    }
+    std::error_code error;
+    fs::rename(temporary, target, error);
+    if (error) {
+        outcome.reason = "could not be written: " + error.message();
+        fs::remove(temporary, error);
+        return outcome;
+    }
+    outcome.ok = true;
+    return outcome;
+}
