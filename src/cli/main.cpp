@@ -2,9 +2,13 @@
 #include <string_view>
 
 #include "CliCommands.h"
+#include "ProgramInfo.h"
 
 namespace {
 
+// The manual page resources/man/pagelorn-cli.1.scd describes every command, option and exit
+// status; a command, option or exit status added here or in a command's own help goes there too
+// (tests/cli/manual-test.sh compares them).
 constexpr const char* kUsage =
     "usage: pagelorn-cli COMMAND [ARGUMENTS]\n"
     "Builds and inspects Pagelorn website projects (*.www) without a window.\n"
@@ -15,6 +19,16 @@ constexpr const char* kUsage =
     "  show PROJECT.www                 print the project's folders and items\n"
     "  export PROJECT.www [--to DIR] [--yes]\n"
     "                                   write the website's pages\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  finished, but something failed or the project is damaged\n"
+    "  2  nothing done: a mistake on the command line, or a file that could not be read or\n"
+    "     written\n"
     "\n"
     "\"pagelorn-cli COMMAND --help\" tells more about a command.\n";
 
@@ -40,6 +54,10 @@ int main(int argc, char** argv) {
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("pagelorn-cli %s\n", kProgramVersion);
         return 0;
     }
     for (const Command& command : kCommands)

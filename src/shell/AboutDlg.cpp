@@ -6,11 +6,14 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "ProgramInfo.h"
+
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About  ! Pagelorn"));
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/icons/pagelorn.svg")).pixmap(32, 32));
-    auto* name = new QLabel(QStringLiteral("! Pagelorn Version 1.0"), this);
+    auto* name = new QLabel(
+        QStringLiteral("! Pagelorn Version %1").arg(QString::fromUtf8(kProgramVersion)), this);
     name->setTextFormat(Qt::PlainText);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

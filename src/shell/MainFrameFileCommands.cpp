@@ -251,7 +251,7 @@ bool CMainFrame::ExportSite() {
     const std::string location = thePageOption.general.location.Str();
     fs::path folder;
     if (location.empty()) {
-        folder = PathOf(DefaultExportFolder(QCoreApplication::applicationDirPath(), documents));
+        folder = PathOf(DefaultExportFolder(documents));
     } else {
         // A relative location belongs to the project's folder, never to wherever the program
         // happened to be started.
@@ -341,9 +341,8 @@ void CMainFrame::OnHelpContents() {
     const QString guide = FindUserGuide(programFolder);
     if (guide.isEmpty()) {
         TheDesktop().Tell(this,
-                          QStringLiteral("The user guide is missing: it belongs in %1/help/"
-                                         "index.html.")
-                              .arg(programFolder),
+                          QStringLiteral("The user guide is missing: it belongs in %1.")
+                              .arg(UserGuidePath(programFolder)),
                           CDesktop::Severity::Warning);
         return;
     }

@@ -3,16 +3,19 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString DefaultExportFolder(const QString& programFolder, const QString& documentsFolder) {
-    const QString besideProgram = QDir(programFolder).filePath(QStringLiteral("Export"));
-    const QFileInfo info(besideProgram);
-    const bool usable = info.exists() ? info.isDir() && info.isWritable()
-                                      : QDir(programFolder).mkdir(QStringLiteral("Export"));
-    if (usable) return besideProgram;
+#include "ProgramInfo.h"
+
+QString DefaultExportFolder(const QString& documentsFolder) {
     return QDir(documentsFolder).filePath(QStringLiteral("Pagelorn Export"));
 }
 
+QString UserGuidePath(const QString& programFolder) {
+    return QDir::cleanPath(QDir(programFolder)
+                               .filePath(QString::fromUtf8(kDataFolderFromProgram) +
+                                         QStringLiteral("/help/index.html")));
+}
+
 QString FindUserGuide(const QString& programFolder) {
-    const QString guide = QDir(programFolder).filePath(QStringLiteral("help/index.html"));
+    const QString guide = UserGuidePath(programFolder);
     return QFileInfo(guide).isFile() ? guide : QString();
 }

@@ -2,13 +2,16 @@
 
 #include <QString>
 
-// Where the program finds and puts the files that lie beside it.
+// Where the program finds its own files and puts what it makes by default. Nothing is looked up
+// or written beside the program itself: installed, it lives in a bin folder.
 
-// The folder an export goes to when the project names no location: "Export" beside the program
-// when it is a folder that can be written to or can be made there, else "Pagelorn Export" in the
-// user's documents folder (a program installed in a system folder cannot write beside itself).
-QString DefaultExportFolder(const QString& programFolder, const QString& documentsFolder);
+// The folder an export goes to when the project names no location: "Pagelorn Export" in the
+// user's documents folder.
+QString DefaultExportFolder(const QString& documentsFolder);
 
-// The user guide, installed as help/index.html beside the program (the build puts it beside the
-// built program too); empty when it is not there.
+// Where the user guide belongs: help/index.html in the program's data folder, which lies at the
+// same place relative to the program's folder in an installed copy and in the build tree.
+QString UserGuidePath(const QString& programFolder);
+
+// The user guide of the program running from programFolder; empty when it is not there.
 QString FindUserGuide(const QString& programFolder);

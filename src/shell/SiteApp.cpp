@@ -3,22 +3,23 @@
 #include <QIcon>
 
 #include "MainFrame.h"
+#include "ProgramInfo.h"
 
 CSiteApp::CSiteApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Pagelorn"));
     setApplicationName(QStringLiteral("Pagelorn"));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QString::fromUtf8(kProgramVersion));
+    // Lets the desktop match the window with the menu entry and its icon.
+    setDesktopFileName(QString::fromUtf8(kDesktopId));
 }
 
 CSiteApp::~CSiteApp() = default;
 
-bool CSiteApp::InitInstance() {
+bool CSiteApp::InitInstance(const QString& project) {
     mainFrame = std::make_unique<CMainFrame>();
     setWindowIcon(mainFrame->windowIcon());
-    // The desktop opens a project by naming it as the one argument; nothing else is read.
-    const QStringList arguments = QApplication::arguments();
     mainFrame->show();
     mainFrame->activateWindow();
-    if (arguments.size() >= 2) mainFrame->OpenAndRemember(arguments.at(1));
+    if (!project.isEmpty()) mainFrame->OpenAndRemember(project);
     return true;
 }

@@ -1,7 +1,36 @@
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "CommandLine.h"
+#include "ProgramInfo.h"
 #include "SiteApp.h"
 
 int main(int argc, char** argv) {
+    // --help and --version need no window system, so they are answered without a display too.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const CCommandLine early = ReadCommandLine(arguments);
+    if (early.request == CCommandLine::Request::Version) {
+        std::printf("pagelorn %s\n", kProgramVersion);
+        return 0;
+    }
+    if (early.request == CCommandLine::Request::Help) {
+        const QCoreApplication app(argc, argv);
+        std::fputs(
+            CommandLineUsage(QCoreApplication::applicationDirPath()).toLocal8Bit().constData(),
+            stdout);
+        return 0;
+    }
+
     CSiteApp app(argc, argv);
-    if (!app.InitInstance()) return 1;
+    // The application object has taken out the toolkit's options by now.
+    const CCommandLine line = ReadCommandLine(QCoreApplication::arguments().mid(1));
+    if (line.request == CCommandLine::Request::Mistake) {
+        std::fprintf(
+            stderr, "pagelorn: %s\n\n%s", line.mistake.toLocal8Bit().constData(),
+            CommandLineUsage(QCoreApplication::applicationDirPath()).toLocal8Bit().constData());
+        return 2;
+    }
+    if (!app.InitInstance(line.project)) return 1;
     return CSiteApp::exec();
 }
