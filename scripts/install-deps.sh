@@ -7,6 +7,7 @@ pagelorn_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev nlohmann-json3-dev libvips-dev
     clang libclang-rt-14-dev
     xdg-utils
+    scdoc librsvg2-bin
 )
 pagelorn_missing=()
 for pkg in "${pagelorn_packages[@]}"; do

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Installs what only the tests need, beyond scripts/install-deps.sh: Chromium, Node.js and the
-# browser driver (puppeteer-core, from the npm registry, at the version in
-# tests/browser/package-lock.json; it never downloads a browser of its own). Sourced by test.sh.
-pagelorn_test_packages=(chromium nodejs npm)
+# Installs what only the tests need, beyond scripts/install-deps.sh: the desktop's validators,
+# Chromium, Node.js and the browser driver (puppeteer-core, from the npm registry, at the version
+# in tests/browser/package-lock.json; it never downloads a browser of its own). Sourced by test.sh.
+pagelorn_test_packages=(
+    chromium nodejs npm
+    # tests/install: the validators of the menu entry, metainfo, file type and manual pages
+    desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
+)
 pagelorn_test_missing=()
 for pkg in "${pagelorn_test_packages[@]}"; do
     # A Node.js from elsewhere on the PATH will do as well as Debian's.
-    if [ "$pkg" != chromium ] && command -v node >/dev/null && command -v npm >/dev/null; then
+    if [[ "$pkg" == nodejs || "$pkg" == npm ]] && command -v node >/dev/null &&
+        command -v npm >/dev/null; then
         continue
     fi
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
