@@ -10,8 +10,8 @@ build=build/release
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_TESTS=OFF -DPAGELORN_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
-cli="$build/src/cli/pagelorn-cli"
-gui="$build/src/shell/pagelorn"
+cli="$build/bin/pagelorn-cli"
+gui="$build/bin/pagelorn"
 example="$PWD/example.www"
 
 if [ ! -f "$example" ]; then

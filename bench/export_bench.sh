@@ -24,7 +24,7 @@ echo "== building pagelorn-cli (Release) in $build"
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
     -DPAGELORN_BENCH=OFF >/dev/null
 cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
-cli=$build/src/cli/pagelorn-cli
+cli=$build/bin/pagelorn-cli
 
 echo "== making $folders folders x $files_per_folder files of $file_size bytes in $work/src"
 mkdir -p "$work"

@@ -18,8 +18,10 @@ The package holds the window (pagelorn) and the command-line tool
 projects without a display.")
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The libraries the programs link decide the dependencies.
+# The libraries the programs link decide the dependencies, and the window's icons need Qt's SVG
+# plugins, which no library links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # Help > Contents and Preview open the browser through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_STRIP_FILES ON)
