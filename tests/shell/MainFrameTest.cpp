@@ -1,6 +1,7 @@
 // The main window as a whole: its menus, toolbar and panes, and what it shows at start.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSplitter>
@@ -12,9 +13,11 @@
 #include <QToolBar>
 #include <filesystem>
 
+#include "AboutDlg.h"
 #include "AppOptions.h"
 #include "CommandIds.h"
 #include "OptionSheet.h"
+#include "ProgramInfo.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
 
@@ -71,6 +74,15 @@ private slots:
         QCOMPARE(f.frame.Action(kDelete)->toolTip(), u"Delete"_s);
         QCOMPARE(f.frame.Action(kHelpContents)->toolTip(), u"Contents of help "_s);
         QCOMPARE(f.frame.Action(kFileNew)->statusTip(), u"Create a new document"_s);
+    }
+
+    void AboutBoxShowsTheVersion() {
+        const CAboutDlg about;
+        QCOMPARE(about.windowTitle(), u"About  ! Pagelorn"_s);
+        QStringList texts;
+        for (const QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+        QVERIFY2(texts.contains(u"! Pagelorn Version "_s + QString::fromUtf8(kProgramVersion)),
+                 qPrintable(texts.join(u'|')));
     }
 
     void Shortcuts() {
