@@ -27,8 +27,7 @@
 //   3. After a completed export the caller clears the tree's export-pending flag (the export
 //      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor
-// changed. Choosing a folder for an empty `location` (beside the program, or the documents
-// folder) is the caller's business.
+// changed. Choosing a folder for an empty `location` is the caller's business.
 
 struct ExportProgress {
     std::size_t pagesDone = 0;
