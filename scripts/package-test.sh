@@ -11,7 +11,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 apt_get() { $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 "$@"; }
 # apt's output without its progress counters.
-quiet() { sed -E -e 's/\(Reading database \.\.\. [0-9]+%//g' -e '/^debconf:/d'; }
+quiet() { sed -E -e 's/\(Reading database \.\.\. ([0-9]+%)?//g' -e '/^debconf:/d'; }
 # dpkg-shlibdeps (dpkg-dev) and file work out the package's dependencies.
 for pkg in dpkg-dev file; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
