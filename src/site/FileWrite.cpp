@@ -1,10 +1,10 @@
 #include "FileWrite.h"
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #if defined(_WIN32)
 #include <fstream>
@@ -19,11 +19,15 @@ namespace fs = std::filesystem;
 namespace {
 
 FileWriteResult Failure(const fs::path& target, const std::string& reason) {
-    return {false, "Cannot write \"" + target.string() + "\": " + reason + "."};
+    return {false, "Cannot write \"" + target.string() + "\": " + reason + ".", reason};
 }
 
 FileWriteResult Failure(const fs::path& target, std::error_code error) {
     return Failure(target, error.message());
+}
+
+std::string NotRegularReason(fs::file_type type) {
+    return "it is " + std::string(FileTypeDescription(type)) + ", not a regular file";
 }
 
 // The path the data really goes to: a symbolic link is followed to the file it names, so that
@@ -60,8 +64,11 @@ fs::path TemporaryName(const fs::path& resolved, unsigned attempt) {
 #else
     const auto process = static_cast<unsigned long long>(::getpid());
 #endif
+    // A part of the target's name tells whose file it is; all of it would not fit beside the
+    // suffix when the target's name is as long as a name may be.
+    constexpr std::size_t kNameBytesKept = 64;
     std::string name(".");
-    name += resolved.filename().string();
+    name += resolved.filename().string().substr(0, kNameBytesKept);
     name += ".tmp-";
     name += std::to_string(process);
     name += '-';
@@ -79,15 +86,30 @@ std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
 }
 
+fs::file_type TypeOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return fs::file_type::regular;
+    if (S_ISDIR(mode)) return fs::file_type::directory;
+    if (S_ISFIFO(mode)) return fs::file_type::fifo;
+    if (S_ISSOCK(mode)) return fs::file_type::socket;
+    if (S_ISCHR(mode)) return fs::file_type::character;
+    if (S_ISBLK(mode)) return fs::file_type::block;
+    if (S_ISLNK(mode)) return fs::file_type::symlink;
+    return fs::file_type::unknown;
+}
+
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    explicit FileDescriptor(int descriptor = -1) : fd(descriptor) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() {
         if (fd >= 0) ::close(fd);
     }
     int Get() const { return fd; }
+    void Reset(int descriptor) {
+        if (fd >= 0) ::close(fd);
+        fd = descriptor;
+    }
     // Closes now so that a failing close (delayed write errors on some file systems) is seen.
     bool Close() {
         const int result = ::close(fd);
@@ -97,6 +119,48 @@ public:
 
 private:
     int fd;
+};
+
+// A file under a temporary name beside its final one. It takes the final name only through
+// Commit; in every other case it is removed when it goes out of scope, so that a failure at any
+// step leaves nothing behind.
+class CTemporaryFile {
+public:
+    explicit CTemporaryFile(fs::path finalPath) : finalPath(std::move(finalPath)) {}
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+    ~CTemporaryFile() {
+        file.Reset(-1);
+        if (!path.empty() && !committed) ::unlink(path.c_str());
+    }
+
+    // Sets errno on failure.
+    bool Create(mode_t mode) {
+        for (unsigned attempt = 0; attempt < 100; ++attempt) {
+            fs::path candidate = TemporaryName(finalPath, attempt);
+            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                file.Reset(fd);
+                path = std::move(candidate);
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+    int Fd() const { return file.Get(); }
+    bool Close() { return file.Close(); }
+    bool Commit() {
+        if (::rename(path.c_str(), finalPath.c_str()) != 0) return false;
+        committed = true;
+        return true;
+    }
+
+private:
+    fs::path finalPath;
+    fs::path path;
+    FileDescriptor file;
+    bool committed = false;
 };
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
@@ -129,6 +193,9 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
     if (::stat(resolved.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode))
             return Failure(target, std::make_error_code(std::errc::is_a_directory));
+        // Renaming over a device or a FIFO would put a plain file in its place.
+        if (!S_ISREG(existing.st_mode))
+            return Failure(target, NotRegularReason(TypeOfMode(existing.st_mode)));
         keepMode = true;
         // Renaming over a file needs no permission on the file itself; a file the user made
         // read-only is refused as a plain write would be.
@@ -137,33 +204,62 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
         return Failure(target, LastError());
     }
 
-    fs::path temporary;
-    int descriptor = -1;
-    for (unsigned attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
-        temporary = TemporaryName(resolved, attempt);
-        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0 && errno != EEXIST) return Failure(target, LastError());
-    }
-    if (descriptor < 0) return Failure(target, LastError());
-    FileDescriptor file(descriptor);
-
-    auto abandon = [&](std::error_code error) {
-        ::unlink(temporary.c_str());
-        return Failure(target, error);
-    };
+    CTemporaryFile temporary(resolved);
+    if (!temporary.Create(0666)) return Failure(target, LastError());
     if (keepMode) {
         // Only root may hand a file to another owner; anyone else's new file stays theirs, as
         // after any plain save. The owner goes first because a change of owner clears set-id bits.
-        if (::fchown(file.Get(), existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
-            return abandon(LastError());
-        if (::fchmod(file.Get(), existing.st_mode & 07777) != 0) return abandon(LastError());
+        if (::fchown(temporary.Fd(), existing.st_uid, existing.st_gid) != 0 && errno != EPERM)
+            return Failure(target, LastError());
+        if (::fchmod(temporary.Fd(), existing.st_mode & 07777) != 0)
+            return Failure(target, LastError());
     }
-    if (!WriteAll(file.Get(), data.data(), data.size())) return abandon(LastError());
-    if (sync == FileSync::Sync && ::fsync(file.Get()) != 0) return abandon(LastError());
-    if (!file.Close()) return abandon(LastError());
-    if (::rename(temporary.c_str(), resolved.c_str()) != 0) return abandon(LastError());
+    if (!WriteAll(temporary.Fd(), data.data(), data.size())) return Failure(target, LastError());
+    if (sync == FileSync::Sync && ::fsync(temporary.Fd()) != 0) return Failure(target, LastError());
+    if (!temporary.Close() || !temporary.Commit()) return Failure(target, LastError());
     if (sync == FileSync::Sync) SyncFolder(resolved.parent_path());
-    return {true, {}};
+    return {true, {}, {}};
+}
+
+enum class CopyOutcome { Done, ReadFailed, WriteFailed, Cancelled };
+
+// Copies what is left of `from` into `to`, stopping between blocks when asked to; errno tells
+// why it failed.
+CopyOutcome CopyData(int from, int to, const std::atomic<bool>* cancel) {
+    constexpr std::size_t kBlock = 1 << 20;
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+#if defined(__linux__)
+    // The kernel copies without the data passing through this process (and shares the blocks on
+    // file systems that can); where it cannot, reading and writing takes over.
+    bool copiedAny = false;
+    for (;;) {
+        if (cancelled()) return CopyOutcome::Cancelled;
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kBlock, 0);
+        if (copied == 0) return CopyOutcome::Done;
+        if (copied > 0) {
+            copiedAny = true;
+            continue;
+        }
+        if (errno == EINTR) continue;
+        const bool unsupported = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                 errno == EOPNOTSUPP || errno == EBADF;
+        if (copiedAny || !unsupported)
+            return errno == EIO ? CopyOutcome::ReadFailed : CopyOutcome::WriteFailed;
+        break;
+    }
+#endif
+    std::vector<unsigned char> buffer(kBlock);
+    for (;;) {
+        if (cancelled()) return CopyOutcome::Cancelled;
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got == 0) return CopyOutcome::Done;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return CopyOutcome::ReadFailed;
+        }
+        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(got)))
+            return CopyOutcome::WriteFailed;
+    }
 }
 
 #else
@@ -171,10 +267,13 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
 FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
                               std::span<const unsigned char> data, FileSync) {
     std::error_code error;
-    if (fs::is_directory(resolved, error))
+    const fs::file_status status = fs::status(resolved, error);
+    if (fs::is_directory(status))
         return Failure(target, std::make_error_code(std::errc::is_a_directory));
-    const bool keepMode = fs::exists(resolved, error);
-    const fs::perms mode = keepMode ? fs::status(resolved, error).permissions() : fs::perms::none;
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return Failure(target, NotRegularReason(status.type()));
+    const bool keepMode = fs::exists(status);
+    const fs::perms mode = keepMode ? status.permissions() : fs::perms::none;
 
     fs::path temporary;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -197,12 +296,37 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
     if (keepMode) fs::permissions(temporary, mode, error);
     fs::rename(temporary, resolved, error);
     if (error) return abandon(error.message());
-    return {true, {}};
+    return {true, {}, {}};
 }
 
 #endif
 
 }  // namespace
+
+std::string_view FileTypeDescription(fs::file_type type) {
+    switch (type) {
+        case fs::file_type::regular:
+            return "a regular file";
+        case fs::file_type::directory:
+            return "a folder";
+        case fs::file_type::symlink:
+            return "a symbolic link";
+        case fs::file_type::block:
+            return "a block device";
+        case fs::file_type::character:
+            return "a character device";
+        case fs::file_type::fifo:
+            return "a FIFO";
+        case fs::file_type::socket:
+            return "a socket";
+        case fs::file_type::none:
+        case fs::file_type::not_found:
+            return "missing";
+        default:
+            break;
+    }
+    return "a special file";
+}
 
 FileWriteResult WriteFileAtomically(const fs::path& target, std::span<const unsigned char> data,
                                     FileSync sync) {
@@ -221,3 +345,96 @@ FileWriteResult WriteFileAtomically(const fs::path& target, std::string_view dat
                                        data.size()),
         sync);
 }
+
+#if !defined(_WIN32)
+
+FileWriteResult ReplaceFile(const fs::path& target, std::string_view data) {
+    CTemporaryFile temporary(target);
+    if (!temporary.Create(0666)) return Failure(target, LastError());
+    if (!WriteAll(temporary.Fd(), reinterpret_cast<const unsigned char*>(data.data()),
+                  data.size()) ||
+        !temporary.Close() || !temporary.Commit())
+        return Failure(target, LastError());
+    return {true, {}, {}};
+}
+
+FileWriteResult ReplaceFileWithCopy(const fs::path& source, const fs::path& target,
+                                    const std::atomic<bool>* cancel) {
+    const auto sourceFailure = [&](const std::string& reason) {
+        return FileWriteResult{false, "Cannot read \"" + source.string() + "\": " + reason + ".",
+                               reason, true};
+    };
+    // The type is looked at before opening, and again on what was opened: a FIFO put in the
+    // file's place between the two opens without a writer and is then refused all the same.
+    struct stat status {};
+    if (::stat(source.c_str(), &status) != 0) return sourceFailure(LastError().message());
+    if (!S_ISREG(status.st_mode))
+        return sourceFailure(NotRegularReason(TypeOfMode(status.st_mode)));
+    FileDescriptor input(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (input.Get() < 0) return sourceFailure(LastError().message());
+    if (::fstat(input.Get(), &status) != 0) return sourceFailure(LastError().message());
+    if (!S_ISREG(status.st_mode))
+        return sourceFailure(NotRegularReason(TypeOfMode(status.st_mode)));
+
+    CTemporaryFile temporary(target);
+    if (!temporary.Create(0666)) return Failure(target, LastError());
+    // The copy keeps the source's permission bits, as the file manager's copy does.
+    if (::fchmod(temporary.Fd(), status.st_mode & 0777) != 0) return Failure(target, LastError());
+    switch (CopyData(input.Get(), temporary.Fd(), cancel)) {
+        case CopyOutcome::Done:
+            break;
+        case CopyOutcome::ReadFailed:
+            return sourceFailure(LastError().message());
+        case CopyOutcome::WriteFailed:
+            return Failure(target, LastError());
+        case CopyOutcome::Cancelled:
+            return Failure(target, kInterruptedReason);
+    }
+    if (!temporary.Close() || !temporary.Commit()) return Failure(target, LastError());
+    return {true, {}, {}};
+}
+
+std::string NewFileProblem(const fs::path& folder) {
+    CTemporaryFile probe(folder / "probe");
+    return probe.Create(0600) ? std::string() : LastError().message();
+}
+
+#else
+
+std::string NewFileProblem(const fs::path& folder) {
+    const fs::path probe = TemporaryName(folder / "probe", 0);
+    std::error_code error;
+    {
+        std::ofstream stream(probe, std::ios::binary);
+        if (!stream) return "a new file cannot be made there";
+    }
+    fs::remove(probe, error);
+    return {};
+}
+
+FileWriteResult ReplaceFile(const fs::path& target, std::string_view data) {
+    return WriteFileAtomically(target, data, FileSync::NoSync);
+}
+
+FileWriteResult ReplaceFileWithCopy(const fs::path& source, const fs::path& target,
+                                    const std::atomic<bool>*) {
+    std::error_code error;
+    const fs::file_status status = fs::status(source, error);
+    if (error)
+        return {false, "Cannot read \"" + source.string() + "\": " + error.message() + ".",
+                error.message(), true};
+    if (!fs::is_regular_file(status)) {
+        const std::string reason = NotRegularReason(status.type());
+        return {false, "Cannot read \"" + source.string() + "\": " + reason + ".", reason, true};
+    }
+    const fs::path temporary = TemporaryName(target, 0);
+    if (!fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error) ||
+        (fs::rename(temporary, target, error), error)) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return Failure(target, error);
+    }
+    return {true, {}, {}};
+}
+
+#endif

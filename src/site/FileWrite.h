@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -7,7 +8,9 @@
 
 struct FileWriteResult {
     bool ok = false;
-    std::string message;  // empty on success; otherwise names the file and the reason
+    std::string message;      // empty on success; otherwise names the file and the reason
+    std::string reason;       // the reason alone ("No space left on device"); empty on success
+    bool readFailed = false;  // copies: the source could not be read (or is no regular file)
 
     explicit operator bool() const { return ok; }
 };
@@ -21,9 +24,33 @@ enum class FileSync {
 // new one, never a mix or a truncated file: the data goes to a temporary file in the same folder,
 // which is then renamed over the target. On failure the previous file is untouched and no
 // temporary file is left behind. An existing target keeps its permission bits; when the target
-// is a symbolic link, the file it points to is replaced and the link stays.
+// is a symbolic link, the file it points to is replaced and the link stays. A target that is not
+// a regular file (a device such as /dev/null, a FIFO, a socket) is refused and left as it is.
 FileWriteResult WriteFileAtomically(const std::filesystem::path& target,
                                     std::span<const unsigned char> data,
                                     FileSync sync = FileSync::Sync);
 FileWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view data,
                                     FileSync sync = FileSync::Sync);
+
+// Output of the export, which owns its folder: the file of that name, whatever it was (a link
+// included, which is replaced and never followed), gives way to the new one only once the new
+// one is whole. Nothing is synced. On failure nothing is left under either name.
+FileWriteResult ReplaceFile(const std::filesystem::path& target, std::string_view data);
+
+// The same for a copy of `source`, which must be a regular file (a link to one is fine): a FIFO
+// or a device is refused without being opened for long, so the copy can never hang on it. When
+// `cancel` becomes true the copy stops between two blocks, leaves nothing behind and fails with
+// the reason kInterruptedReason.
+FileWriteResult ReplaceFileWithCopy(const std::filesystem::path& source,
+                                    const std::filesystem::path& target,
+                                    const std::atomic<bool>* cancel = nullptr);
+
+inline constexpr const char* kInterruptedReason = "interrupted";
+
+// Why no new file can be made in the folder ("Permission denied", "Read-only file system"), or ""
+// when one can. Tries it with a temporary file, which is removed again.
+std::string NewFileProblem(const std::filesystem::path& folder);
+
+// "a FIFO", "a socket", "a character device", "a block device", "a folder", ... for messages
+// about files that are not regular files.
+std::string_view FileTypeDescription(std::filesystem::file_type type);

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,7 +17,10 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -166,6 +170,33 @@ TEST_F(FileWriteTest, WritesThroughASymbolicLinkAndKeepsTheLink) {
     const FileWriteResult loop = WriteFileAtomically(folder / "loop1", "x");
     EXPECT_FALSE(loop.ok);
     EXPECT_NE(loop.message.find("loop1"), std::string::npos) << loop.message;
+}
+
+// Renaming over a device, a FIFO or a socket would put a plain file in its place.
+TEST_F(FileWriteTest, RefusesToReplaceWhatIsNotARegularFile) {
+    ASSERT_EQ(::mkfifo((folder / "pipe.www").c_str(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, (folder / "socket.www").c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::pair<std::string, std::string>> cases{{"pipe.www", "a FIFO"},
+                                                           {"socket.www", "a socket"}};
+    // A null device of its own, where the system lets this test make one.
+    if (::mknod((folder / "null.www").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        cases.emplace_back("null.www", "a character device");
+
+    for (const auto& [name, kind] : cases) {
+        const fs::path target = folder / name;
+        const fs::file_type type = fs::symlink_status(target).type();
+        const FileWriteResult result = WriteFileAtomically(target, "data");
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_EQ(result.message, "Cannot write \"" + target.string() + "\": it is " + kind +
+                                      ", not a regular file.");
+        EXPECT_EQ(fs::symlink_status(target).type(), type) << name;
+    }
+    ::close(sock);
+    EXPECT_EQ(Entries().size(), cases.size());
 }
 
 TEST_F(FileWriteTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
