@@ -155,11 +155,12 @@ int RunImportCommand(int argc, char** argv) {
         if (result.skipped > 0)
             std::printf(", %s skipped", Plural(result.skipped, "entry", "entries").c_str());
         std::printf("\n");
-        for (const std::string& skipped : result.skippedPaths)
-            std::fprintf(stderr, "pagelorn-cli: skipped \"%s\"\n", skipped.c_str());
-        if (result.skipped > result.skippedPaths.size())
+        for (const ImportSkip& skipped : result.skippedEntries)
+            std::fprintf(stderr, "pagelorn-cli: skipped \"%s\": %s\n", skipped.path.c_str(),
+                         skipped.reason.c_str());
+        if (result.skipped > result.skippedEntries.size())
             std::fprintf(stderr, "pagelorn-cli: ... and %zu more skipped\n",
-                         result.skipped - result.skippedPaths.size());
+                         result.skipped - result.skippedEntries.size());
     }
 
     const SaveResult saved = SaveProject(project, page, layout, tree);

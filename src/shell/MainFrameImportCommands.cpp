@@ -72,11 +72,14 @@ void CMainFrame::ReportImport(const CImportResult& result) {
                        ? QStringLiteral("1 entry was not imported")
                        : QStringLiteral("%1 entries were not imported").arg(result.skipped);
     text += QStringLiteral(
-        ": links to folders are not followed, and entries that cannot be read "
-        "or no longer exist are left out.\n");
-    const std::size_t shown = std::min(result.skippedPaths.size(), kSkippedPathsShown);
-    for (std::size_t i = 0; i < shown; ++i)
-        text += u'\n' + QFile::decodeName(QByteArray::fromStdString(result.skippedPaths[i]));
+        ": only regular files are imported; links to folders are not followed, and entries "
+        "that cannot be read or no longer exist are left out.\n");
+    const std::size_t shown = std::min(result.skippedEntries.size(), kSkippedPathsShown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const ImportSkip& skip = result.skippedEntries[i];
+        text += u'\n' + QFile::decodeName(QByteArray::fromStdString(skip.path)) +
+                QStringLiteral(": ") + QString::fromUtf8(skip.reason);
+    }
     if (result.skipped > shown) text += QStringLiteral("\n...");
     TheDesktop().Tell(this, text, CDesktop::Severity::Warning);
 }

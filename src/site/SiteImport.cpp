@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "FileWrite.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,6 +22,16 @@ fs::path FullPath(const fs::path& path) {
     return full;
 }
 
+void AddSkip(CImportScan& scan, const fs::path& path, std::string reason) {
+    ++scan.skipped;
+    if (scan.skippedEntries.size() < kSkippedPathsKept)
+        scan.skippedEntries.push_back({path.string(), std::move(reason)});
+}
+
+std::string NotAFile(fs::file_type type) {
+    return std::string(FileTypeDescription(type)) + ", not a regular file";
+}
+
 std::unique_ptr<CSiteItem> MakeFileItem(const fs::path& path) {
     auto item = std::make_unique<CSiteItem>();
     item->caption = path.filename().string();
@@ -31,11 +43,7 @@ class Scanner {
 public:
     Scanner(CImportScan& scan, const ImportProgressFn& progress) : scan(scan), progress(progress) {}
 
-    void Skip(const fs::path& path) {
-        ++scan.skipped;
-        if (scan.skippedPaths.size() < kSkippedPathsKept)
-            scan.skippedPaths.push_back(path.string());
-    }
+    void Skip(const fs::path& path, std::string reason) { AddSkip(scan, path, std::move(reason)); }
 
     bool Tick(const fs::path& path) {
         ++seen;
@@ -50,7 +58,7 @@ public:
         std::error_code error;
         fs::directory_iterator it(path, error);
         if (error) {
-            Skip(path);
+            Skip(path, "could not be read: " + error.message());
             return;
         }
         std::vector<fs::directory_entry> entries;
@@ -58,7 +66,7 @@ public:
             if (error) break;
             entries.push_back(*it);
         }
-        if (error) Skip(path);
+        if (error) Skip(path, "could not be read whole: " + error.message());
         std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
             return a.path().filename().native() < b.path().filename().native();
         });
@@ -67,24 +75,29 @@ public:
             std::error_code statusError;
             const fs::file_status linkStatus = entry.symlink_status(statusError);
             if (statusError) {
-                Skip(entry.path());
+                Skip(entry.path(), "could not be read: " + statusError.message());
                 continue;
             }
             if (fs::is_symlink(linkStatus)) {
                 const fs::file_status target = entry.status(statusError);
                 // Links to folders are not followed; broken links lead nowhere.
-                if (statusError || !fs::exists(target) || fs::is_directory(target)) {
-                    Skip(entry.path());
-                    continue;
-                }
-                folder.files.push_back(MakeFileItem(entry.path()));
+                if (statusError || !fs::exists(target))
+                    Skip(entry.path(), "a broken link");
+                else if (fs::is_directory(target))
+                    Skip(entry.path(), "a link to a folder, which is not followed");
+                else if (!fs::is_regular_file(target))
+                    Skip(entry.path(), "a link to " + NotAFile(target.type()));
+                else
+                    folder.files.push_back(MakeFileItem(entry.path()));
             } else if (fs::is_directory(linkStatus)) {
                 CImportedFolder& child = folder.folders.emplace_back();
                 child.name = entry.path().filename().string();
                 ScanDirectory(entry.path(), child);
                 if (scan.cancelled) return;
-            } else {
+            } else if (fs::is_regular_file(linkStatus)) {
                 folder.files.push_back(MakeFileItem(entry.path()));
+            } else {
+                Skip(entry.path(), NotAFile(linkStatus.type()));
             }
         }
     }
@@ -127,8 +140,10 @@ CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progres
     if (fs::is_directory(status)) {
         scan.isFolder = true;
         scanner.ScanDirectory(full, scan.root);
-    } else {
+    } else if (fs::is_regular_file(status)) {
         scan.root.files.push_back(MakeFileItem(full));
+    } else {
+        scanner.Skip(full, NotAFile(status.type()));
     }
     return scan;
 }
@@ -136,7 +151,7 @@ CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progres
 CImportResult AddImportedScan(CSiteTree& tree, CSiteNode& node, CImportScan scan) {
     CImportResult result;
     result.skipped = scan.skipped;
-    result.skippedPaths = std::move(scan.skippedPaths);
+    result.skippedEntries = std::move(scan.skippedEntries);
     result.cancelled = scan.cancelled;
     AddFolder(tree, node, scan.root, result);
     if (result.foldersAdded + result.itemsAdded > 0) tree.SetModified(true);
@@ -155,12 +170,14 @@ CImportResult ImportFiles(CSiteTree& tree, CSiteNode& node, const std::vector<st
         const fs::path full = FullPath(text);
         std::error_code error;
         const fs::file_status status = fs::status(full, error);
-        if (error || !fs::exists(status) || fs::is_directory(status)) {
-            ++scan.skipped;
-            if (scan.skippedPaths.size() < kSkippedPathsKept) scan.skippedPaths.push_back(text);
-            continue;
-        }
-        scan.root.files.push_back(MakeFileItem(full));
+        if (error && error != std::errc::no_such_file_or_directory)
+            AddSkip(scan, text, "could not be read: " + error.message());
+        else if (!fs::exists(status))
+            AddSkip(scan, text, "does not exist");
+        else if (!fs::is_regular_file(status))
+            AddSkip(scan, text, NotAFile(status.type()));
+        else
+            scan.root.files.push_back(MakeFileItem(full));
     }
     return AddImportedScan(tree, node, std::move(scan));
 }

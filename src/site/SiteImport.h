@@ -18,12 +18,20 @@ struct CImportedFolder {
     std::vector<std::unique_ptr<CSiteItem>> files;  // caption and url set, ids not yet
 };
 
+// An entry an import left out, and why ("a FIFO, not a regular file").
+struct ImportSkip {
+    std::string path;
+    std::string reason;
+};
+
 struct CImportScan {
     bool found = false;     // the path existed
     bool isFolder = false;  // the path was a folder: its contents become root's
     CImportedFolder root;
-    std::size_t skipped = 0;                // entries that could not be read, and links to folders
-    std::vector<std::string> skippedPaths;  // the first few of them, for messages
+    // Entries left out: what cannot be read, links to folders, and anything that is no regular
+    // file (FIFOs, devices, sockets), which a website cannot copy.
+    std::size_t skipped = 0;
+    std::vector<ImportSkip> skippedEntries;  // the first few of them, for messages
     bool cancelled = false;
 };
 
@@ -38,7 +46,7 @@ struct CImportResult {
     std::size_t foldersAdded = 0;
     std::size_t itemsAdded = 0;
     std::size_t skipped = 0;
-    std::vector<std::string> skippedPaths;
+    std::vector<ImportSkip> skippedEntries;
     bool cancelled = false;
 };
 
@@ -58,6 +66,7 @@ CImportResult AddImportedScan(CSiteTree& tree, CSiteNode& node, CImportScan scan
 CImportResult ImportFolder(CSiteTree& tree, CSiteNode& node, const std::filesystem::path& path,
                            const ImportProgressFn& progress = {});
 
-// Import files: each existing file of the list becomes an item of node, in list order; empty
-// strings are skipped, and so are paths that are missing or are folders (counted as skipped).
+// Import files: each regular file of the list (or link to one) becomes an item of node, in list
+// order; empty strings are skipped, and so are paths that are missing, folders or other kinds of
+// file (counted as skipped).
 CImportResult ImportFiles(CSiteTree& tree, CSiteNode& node, const std::vector<std::string>& paths);

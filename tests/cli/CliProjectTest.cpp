@@ -102,7 +102,8 @@ TEST_F(CliProjectTest, NewWritesTheDefaultProjectAndDoesNotReplaceOneUnasked) {
                   WriteProjectBytes(page, layout, tree));
     }
 
-    ASSERT_EQ(Cli({"import", Project(), "/dev/null"}).exitCode, 0);
+    std::ofstream(folder / "notes.txt") << "n";
+    ASSERT_EQ(Cli({"import", Project(), (folder / "notes.txt").string()}).exitCode, 0);
     const std::string imported = ReadFile(Project());
     const CliRun again = Cli({"new", Project()});
     EXPECT_EQ(again.exitCode, 2);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -104,9 +105,31 @@ TEST_F(SiteImportTest, LinksToFoldersAreNotFollowedAndBrokenLinksAreCounted) {
     CSiteTree tree;
     const CImportResult result = ImportFolder(tree, *tree.Root(), dir / "site");
     EXPECT_EQ(result.skipped, 2u);
-    EXPECT_EQ(result.skippedPaths.size(), 2u);
+    EXPECT_EQ(result.skippedEntries.size(), 2u);
     EXPECT_EQ(tree.Root()->ChildCount(), 0u);
     EXPECT_EQ(Captions(*tree.Root()), (std::vector<std::string>{"linked.txt", "page.htm"}));
+}
+
+TEST_F(SiteImportTest, OnlyRegularFilesAreImportedAndTheRestIsSkippedWithTheReason) {
+    Touch("odd/page.htm");
+    ASSERT_EQ(::mkfifo((dir / "odd/pipe.jpg").c_str(), 0644), 0);
+    fs::create_symlink(dir / "odd/pipe.jpg", dir / "odd/to-pipe.jpg");
+    fs::create_symlink("/dev/null", dir / "odd/null.txt");
+
+    CSiteTree tree;
+    const CImportResult result = ImportFolder(tree, *tree.Root(), dir / "odd");
+    EXPECT_EQ(Captions(*tree.Root()), (std::vector<std::string>{"page.htm"}));
+    ASSERT_EQ(result.skippedEntries.size(), 3u);
+    EXPECT_EQ(result.skippedEntries[0].reason, "a link to a character device, not a regular file");
+    EXPECT_EQ(result.skippedEntries[1].path, (dir / "odd/pipe.jpg").string());
+    EXPECT_EQ(result.skippedEntries[1].reason, "a FIFO, not a regular file");
+    EXPECT_EQ(result.skippedEntries[2].reason, "a link to a FIFO, not a regular file");
+
+    const CImportResult files =
+        ImportFiles(tree, *tree.Root(), {(dir / "odd/pipe.jpg").string(), "/dev/null"});
+    EXPECT_EQ(files.itemsAdded, 0u);
+    EXPECT_EQ(files.skipped, 2u);
+    EXPECT_EQ(ImportFolder(tree, *tree.Root(), dir / "odd/pipe.jpg").itemsAdded, 0u);
 }
 
 TEST_F(SiteImportTest, StoppingAScanKeepsWhatWasFound) {
