@@ -4,6 +4,10 @@
 #include <system_error>
 #include <utility>
 
+#include "FileWrite.h"
+#include "PageNames.h"
+#include "TextField.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -124,34 +128,50 @@ fs::path CLinkedFiles::SourceFile(std::string_view path) const {
 
 std::string CLinkedFiles::ClaimName(std::size_t folderIndex, std::string_view name) {
     auto& taken = takenNames[folderIndex];
-    if (taken.insert(AsciiLower(name)).second) return std::string(name);
-    // NAME.EXT becomes NAME~2.EXT, keeping the extension that decides the category.
+    // NAME.EXT becomes NAME~2.EXT, keeping the extension that decides the category; an extension
+    // with no room beside a number is no extension worth keeping.
     const std::size_t dot = name.rfind('.');
-    const std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
-    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
+    const bool keepExtension =
+        dot != std::string_view::npos && name.size() - dot <= kMaxFileNameBytes / 2;
+    const std::string_view stem = keepExtension ? name.substr(0, dot) : name;
+    const std::string_view extension = keepExtension ? name.substr(dot) : "";
+    const auto fitted = [&](const std::string& suffix) {
+        const std::size_t room = kMaxFileNameBytes - extension.size() - suffix.size();
+        return std::string(stem.substr(0, Utf8SafePrefixLength(stem, room))) + suffix +
+               std::string(extension);
+    };
+    std::string candidate = fitted("");
+    if (taken.insert(AsciiLower(candidate)).second) return candidate;
     for (std::size_t k = 2;; ++k) {
-        std::string candidate =
-            std::string(stem) + "~" + std::to_string(k) + std::string(extension);
+        std::string suffix(1, '~');
+        suffix += std::to_string(k);
+        candidate = fitted(suffix);
         if (taken.insert(AsciiLower(candidate)).second) return candidate;
     }
 }
 
 void CLinkedFiles::Copy(const std::string& source, const fs::path& destination) {
-    std::error_code error;
     const fs::path from = SourceFile(source);
-    if (fs::copy_file(from, destination, fs::copy_options::overwrite_existing, error)) {
+    const FileWriteResult copiedFile = ReplaceFileWithCopy(from, destination, cancel);
+    if (copiedFile) {
         ++filesCopied;
-    } else {
+    } else if (copiedFile.reason == kInterruptedReason) {
+        stopRequested = true;
+        return;
+    } else if (copiedFile.readFailed) {
         // Only a failed copy asks the file system why, keeping the usual path at one copy call.
         std::error_code statusError;
         const fs::file_status status = fs::status(from, statusError);
         if (!fs::exists(status))
             failures.push_back({source, "the file does not exist"});
         else if (!fs::is_regular_file(status))
-            failures.push_back({source, "not a file"});
+            failures.push_back({source, "not a regular file but " +
+                                            std::string(FileTypeDescription(status.type()))});
         else
-            failures.push_back({source, "could not be copied to " + destination.string() + ": " +
-                                            error.message()});
+            failures.push_back({source, "could not be read: " + copiedFile.reason});
+    } else {
+        failures.push_back(
+            {source, "could not be copied to " + destination.string() + ": " + copiedFile.reason});
     }
     if (copied && !copied()) stopRequested = true;
 }
@@ -176,7 +196,8 @@ std::string CLinkedFiles::CopyLinkedFile(std::string_view path, bool upperCaseNa
     const std::string copyName = ClaimName(folderIndex, fileName);
     std::string link = "./" + std::string(folder) + "/" + EncodeLinkName(copyName);
     links.emplace(source, link);
-    if (copyFiles) Copy(source, targetFolder / PathFromBytes(folder) / PathFromBytes(copyName));
+    if (copyFiles && !(cancel != nullptr && cancel->load()))
+        Copy(source, targetFolder / PathFromBytes(folder) / PathFromBytes(copyName));
     return link;
 }
 

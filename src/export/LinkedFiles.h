@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -67,7 +68,10 @@ struct ItemTarget {
 // Every source is copied at most once per export however often pages link to it; two different
 // sources with the same name get their own copies, the second as NAME~2.EXT (then ~3 ...), and
 // names that differ only in letter case count as the same name so that the website also works
-// on file systems that do not tell case apart.
+// on file systems that do not tell case apart. A name is shortened (on a UTF-8 character
+// boundary, keeping its extension) where the number would make it longer than a file name may
+// be. Only regular files are copied, each to a temporary name first, so a copy under its real
+// name is always whole.
 class CLinkedFiles {
 public:
     // Told each time a file has been copied (or has failed to copy); returning false asks the
@@ -95,6 +99,8 @@ public:
     std::filesystem::path SourceFile(std::string_view path) const;
 
     void SetCopiedCallback(CopiedFn callback) { copied = std::move(callback); }
+    // Once the flag is true nothing more is copied, and a copy under way stops between blocks.
+    void SetCancelFlag(const std::atomic<bool>* flag) { cancel = flag; }
     bool StopRequested() const { return stopRequested; }
     std::size_t FilesCopied() const { return filesCopied; }
     std::size_t FilesLinked() const { return links.size(); }
@@ -112,5 +118,6 @@ private:
     std::vector<ExportFailure> failures;
     std::size_t filesCopied = 0;
     CopiedFn copied;
+    const std::atomic<bool>* cancel = nullptr;
     bool stopRequested = false;
 };

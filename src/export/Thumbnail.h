@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 
 struct PictureSize {
     int width = 0;
@@ -9,10 +10,17 @@ struct PictureSize {
     bool operator==(const PictureSize&) const = default;
 };
 
-// The size in pixels of a picture file (GIF, JPEG, PNG, BMP and the other formats stb_image
-// knows), read from the file's header alone however large the file is; nothing when the file
-// cannot be opened or is not a picture.
+// The largest side a picture may have; GIF and JPEG headers hold sizes in 16 bits, so anything
+// larger comes from a damaged or hostile file.
+inline constexpr int kMaxPictureSide = 65535;
+
+// The size in pixels of a GIF or JPEG picture, read from the file's header alone however large
+// the file is; nothing when the file cannot be opened, is not a regular file (a FIFO named
+// "x.jpg" is never waited on), is no GIF or JPEG picture, or gives a size of 0 or one larger than
+// kMaxPictureSide.
 std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path);
+// The same for the bytes of a file.
+std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes);
 
 // The size an item's thumbnail is shown at, fitting a 100 x 100 box with the picture's
 // proportions: 0 x 0 (natural size, no size attributes) when the picture is at most 100 pixels

@@ -1,8 +1,6 @@
 #include "WebsiteExporter.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -10,6 +8,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#if !defined(_WIN32)
+#include <pwd.h>
+#endif
+
+#include "FileWrite.h"
 #include "HtmlWriter.h"
 #include "LinkedFiles.h"
 #include "PageComposer.h"
@@ -37,9 +40,10 @@ fs::path SourceBase(const ExportParameters& parameters) {
     return error ? parameters.projectFile.parent_path() : absolute.parent_path();
 }
 
-// The local files the pages of this export link to, each once: the items' files, the background
-// sound and image, and the background images of the bars that appear on some page.
-std::vector<std::string> LinkedSources(const ExportParameters& parameters,
+// The local files the pages of this export link to and copy, each once: the items' files, the
+// background sound and image, and the background images of the bars that appear on some page.
+// Only the progress counts come from here; what must never be deleted is ProjectLinkedFiles.
+std::vector<std::string> CopiedSources(const ExportParameters& parameters,
                                        const CLayoutOption& layout) {
     std::vector<std::string> sources;
     std::unordered_set<std::string> seen;
@@ -86,61 +90,76 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
     return true;
 }
 
+// The path as the file system sees it: absolute, with links and ".." resolved as far as it exists.
 fs::path OnDisk(const fs::path& path) {
     std::error_code error;
-    fs::path resolved = fs::weakly_canonical(path, error);
-    if (error) resolved = fs::absolute(path, error).lexically_normal();
+    fs::path absolute = fs::absolute(path, error);
+    if (error) absolute = path;
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    if (error) resolved = absolute.lexically_normal();
     return resolved;
 }
 
-std::optional<fs::path> HomeFolder() {
-#ifdef _WIN32
-    const char* home = std::getenv("USERPROFILE");
-#else
-    const char* home = std::getenv("HOME");
+// The folder an export really writes: absolute, with links and ".." resolved, so that the
+// checks look at what will be cleared and written ("EXISTING/missing/.." is EXISTING).
+fs::path ResolvedFolder(const fs::path& folder) {
+    fs::path resolved = OnDisk(folder);
+    if (!resolved.has_filename() && resolved.has_relative_path()) resolved = resolved.parent_path();
+    return resolved;
+}
+
+int TreeDepth(const CSiteTree& tree) {
+    int deepest = 0;
+    tree.ForEachDepthFirst(
+        [&](const CSiteNode&, int depth) { deepest = std::max(deepest, depth); });
+    return deepest;
+}
+
+// The system's own folders, as named and as they resolve (/bin may be a link to /usr/bin).
+std::vector<fs::path> SystemFolders() {
+    std::vector<fs::path> folders;
+#if !defined(_WIN32)
+    for (const char* name :
+         {"/bin", "/boot", "/dev", "/etc", "/lib", "/lib32", "/lib64", "/libx32", "/opt", "/proc",
+          "/root", "/run", "/sbin", "/srv", "/sys", "/tmp", "/usr", "/var"})
+        folders.emplace_back(name);
+    std::error_code error;
+    for (fs::directory_iterator it("/", error), end; !error && it != end; it.increment(error))
+        if (it->path().filename().string().starts_with("lib")) folders.push_back(it->path());
+    const std::size_t named = folders.size();
+    for (std::size_t i = 0; i < named; ++i) {
+        fs::path resolved = OnDisk(folders[i]);
+        if (resolved != folders[i]) folders.push_back(std::move(resolved));
+    }
 #endif
-    if (home == nullptr || *home == '\0') return std::nullopt;
-    return OnDisk(home);
+    return folders;
 }
 
-// Why the folder must never be cleared, or "" when it may be.
-std::string RefusalReason(const ExportParameters& parameters, const fs::path& folder) {
-    const std::string shown = parameters.exportFolder.string();
-    if (folder == folder.root_path() || !folder.has_relative_path())
-        return "Refusing to clear " + shown + ": it is the root of the file system.";
-    if (const std::optional<fs::path> home = HomeFolder(); home && IsInside(*home, folder)) {
-        return *home == folder ? "Refusing to clear " + shown + ": it is your home folder."
-                               : "Refusing to clear " + shown + ": it holds your home folder " +
-                                     home->string() + ".";
-    }
-    if (!parameters.projectFile.empty() && IsInside(OnDisk(parameters.projectFile), folder))
-        return "Refusing to clear " + shown + ": it holds the project file " +
-               parameters.projectFile.string() + ".";
+struct AccountHome {
+    std::string account;  // empty for the home folder the environment names
+    fs::path home;
+};
 
-    const CLinkedFiles resolver({}, false, SourceBase(parameters));
-    // Many linked files share a folder; resolving each folder once keeps this quick.
-    std::unordered_map<std::string, bool> folderInside;
-    for (const std::string& source :
-         LinkedSources(parameters, ClampedLayout(parameters.layoutOption))) {
-        const fs::path file = resolver.SourceFile(source);
-        const std::string parent = file.parent_path().string();
-        auto known = folderInside.find(parent);
-        if (known == folderInside.end())
-            known =
-                folderInside.emplace(parent, IsInside(OnDisk(file.parent_path()), folder)).first;
-        if (known->second || IsInside(OnDisk(file), folder))
-            return "Refusing to clear " + shown + ": it holds " + source +
-                   ", a file the website links to.";
-    }
-    return {};
+// The home folder of every account in the account database, and the one the environment names
+// (which may be missing from the database, or be wrong).
+std::vector<AccountHome> AccountHomes() {
+    std::vector<AccountHome> homes;
+#if !defined(_WIN32)
+    ::setpwent();
+    while (const passwd* entry = ::getpwent())
+        if (entry->pw_dir != nullptr && entry->pw_dir[0] == '/')
+            homes.push_back({entry->pw_name != nullptr ? entry->pw_name : "", entry->pw_dir});
+    ::endpwent();
+    const char* home = std::getenv("HOME");
+#else
+    const char* home = std::getenv("USERPROFILE");
+#endif
+    if (home != nullptr && *home != '\0') homes.push_back({{}, home});
+    return homes;
 }
 
-std::string ErrnoText(int error) {
-    return std::generic_category().message(error);
-}
-
-// Writes the page whole, every line feed as CR LF.
-std::optional<std::string> WritePageFile(const fs::path& path, const std::string& text) {
+// Lines joined with CR LF, as pages are written.
+std::string WithCrLf(const std::string& text) {
     std::string bytes;
     bytes.reserve(text.size() +
                   static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
@@ -148,19 +167,7 @@ std::optional<std::string> WritePageFile(const fs::path& path, const std::string
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    errno = 0;
-#ifdef _WIN32
-    std::FILE* raw = _wfopen(path.c_str(), L"wb");
-#else
-    std::FILE* raw = std::fopen(path.c_str(), "wb");
-#endif
-    if (raw == nullptr) return "could not be created: " + ErrnoText(errno);
-    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), raw);
-    const int writeError = errno;
-    const bool closed = std::fclose(raw) == 0;
-    if (written != bytes.size()) return "could not be written: " + ErrnoText(writeError);
-    if (!closed) return "could not be written: " + ErrnoText(errno);
-    return std::nullopt;
+    return bytes;
 }
 
 struct FolderEntry {
@@ -179,12 +186,14 @@ public:
           linkedFiles(result.exportFolder, parameters.pageOption.general.copyLinkedFiles != 0,
                       SourceBase(parameters)),
           writer(parameters.pageOption, layout, linkedFiles),
-          composer(writer) {}
+          composer(writer) {
+        linkedFiles.SetCancelFlag(parameters.cancel);
+    }
 
     void Run() {
         NameFolders();
         if (parameters.pageOption.general.copyLinkedFiles != 0)
-            progress.filesTotal = LinkedSources(parameters, layout).size();
+            progress.filesTotal = CopiedSources(parameters, layout).size();
         linkedFiles.SetCopiedCallback([this] {
             ++progress.filesDone;
             progress.filesTotal = std::max(progress.filesTotal, progress.filesDone);
@@ -196,7 +205,7 @@ public:
         // the path from the root are prefixes of one text: keeping their lengths is enough.
         std::string history;
         std::vector<std::pair<std::size_t, std::size_t>> path;  // entry, length of its history
-        for (std::size_t i = 0; i < folders.size() && !stopped; ++i) {
+        for (std::size_t i = 0; i < folders.size() && !Stopped(); ++i) {
             const FolderEntry& entry = folders[i];
             if (i > 0) {
                 while (path.back().first != entry.parent) path.pop_back();
@@ -212,7 +221,7 @@ public:
         result.filesCopied = linkedFiles.FilesCopied();
         const auto& copyFailures = linkedFiles.Failures();
         result.failures.insert(result.failures.end(), copyFailures.begin(), copyFailures.end());
-        result.status = stopped ? ExportStatus::Stopped : ExportStatus::Completed;
+        result.status = Stopped() ? ExportStatus::Stopped : ExportStatus::Completed;
     }
 
 private:
@@ -247,7 +256,11 @@ private:
     void WritePage(const std::string& fileName, const PageTexts& texts);
     bool Report() {
         if (parameters.progress && !parameters.progress(progress)) stopped = true;
-        return !stopped;
+        return !Stopped();
+    }
+    bool Stopped() {
+        if (parameters.cancel != nullptr && parameters.cancel->load()) stopped = true;
+        return stopped;
     }
 
     const ExportParameters& parameters;
@@ -284,7 +297,7 @@ void CWebsiteExport::WritePages(const FolderEntry& entry, const std::string& top
     texts.canvasHeading = folder.description;
     const std::vector<std::string> pages =
         composer.BuildCanvasPages(folder, layout.mainCanvas.rows, layout.mainCanvas.columns);
-    if (stopped) return;
+    if (Stopped()) return;
     if (pages.empty()) {
         WritePage(PageFileName(entry.baseName, 0), texts);
         return;
@@ -294,7 +307,7 @@ void CWebsiteExport::WritePages(const FolderEntry& entry, const std::string& top
     const auto targetOf = [&](std::size_t j) {
         return j > 0 ? target + std::to_string(j) : target;
     };
-    for (std::size_t i = 0; i < pages.size() && !stopped; ++i) {
+    for (std::size_t i = 0; i < pages.size() && !Stopped(); ++i) {
         // The current number bare among up to nine numbered links each side; "Previous" and
         // "Next" jump ten pages.
         std::string index;
@@ -318,34 +331,100 @@ void CWebsiteExport::WritePages(const FolderEntry& entry, const std::string& top
 
 void CWebsiteExport::WritePage(const std::string& fileName, const PageTexts& texts) {
     const fs::path path = result.exportFolder / PathFromBytes(fileName);
-    if (std::optional<std::string> failure = WritePageFile(path, composer.BuildPage(texts)))
-        result.failures.push_back({path.string(), *failure});
-    else
+    if (const FileWriteResult written = ReplaceFile(path, WithCrLf(composer.BuildPage(texts))))
         ++result.pagesWritten;
+    else
+        result.failures.push_back({path.string(), "could not be written: " + written.reason});
     ++progress.pagesDone;
     Report();
 }
 
 }  // namespace
 
+std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
+                                            const CLayoutOption& layoutOption) {
+    std::vector<std::string> sources;
+    std::unordered_set<std::string> seen;
+    const auto add = [&](std::string_view path) {
+        if (!path.empty() && seen.emplace(path).second) sources.emplace_back(path);
+    };
+    add(pageOption.general.soundLocation.View());
+    add(pageOption.background.backgroundImage.View());
+    for (const CLayoutAreaOption& area : layoutOption.areas) add(area.imagePath.View());
+    add(layoutOption.mainCanvas.imagePath.View());
+    tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
+        for (const auto& item : node.Folder().items)
+            if (std::optional<std::string> path = LocalFilePath(item->url)) add(*path);
+    });
+    return sources;
+}
+
+std::string ClearingRefusal(const fs::path& folder, const ExportParameters& parameters) {
+    const std::string refusing = "Refusing to clear " + folder.string() + ": ";
+    if (folder == folder.root_path() || !folder.has_relative_path())
+        return refusing + "it is the root of the file system.";
+    for (const fs::path& system : SystemFolders()) {
+        if (!IsInside(system, folder)) continue;
+        return system == folder ? refusing + "it is a folder of the system."
+                                : refusing + "it holds the system folder " + system.string() + ".";
+    }
+    for (const AccountHome& account : AccountHomes()) {
+        const fs::path home = OnDisk(account.home);
+        if (!IsInside(home, folder)) continue;
+        if (account.account.empty())
+            return home == folder ? refusing + "it is your home folder."
+                                  : refusing + "it holds your home folder " + home.string() + ".";
+        return home == folder
+                   ? refusing + "it is the home folder of the account " + account.account + "."
+                   : refusing + "it holds " + home.string() + ", the home folder of the account " +
+                         account.account + ".";
+    }
+    if (!parameters.projectFile.empty() && IsInside(OnDisk(parameters.projectFile), folder))
+        return refusing + "it holds the project file " + parameters.projectFile.string() + ".";
+
+    const CLinkedFiles resolver({}, false, SourceBase(parameters));
+    // Many linked files share a folder; resolving each folder once keeps this quick.
+    std::unordered_map<std::string, bool> folderInside;
+    for (const std::string& source :
+         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption)) {
+        const fs::path file = resolver.SourceFile(source);
+        const std::string parent = file.parent_path().string();
+        auto known = folderInside.find(parent);
+        if (known == folderInside.end())
+            known =
+                folderInside.emplace(parent, IsInside(OnDisk(file.parent_path()), folder)).first;
+        if (known->second || IsInside(OnDisk(file), folder))
+            return refusing + "it holds " + source + ", a file the website links to.";
+    }
+    return {};
+}
+
 ExportFolderCheck CheckExportFolder(const ExportParameters& parameters) {
-    const fs::path& folder = parameters.exportFolder;
+    if (parameters.exportFolder.empty())
+        return {ExportFolderState::Unusable, "No export folder was given.", {}};
+    const fs::path folder = ResolvedFolder(parameters.exportFolder);
     const std::string shown = folder.string();
-    if (folder.empty()) return {ExportFolderState::Unusable, "No export folder was given."};
+    if (const int depth = TreeDepth(parameters.tree); depth > kMaxExportDepth)
+        return {ExportFolderState::Refused,
+                "Refusing to export: the website tree is " + std::to_string(depth) +
+                    " levels deep, and pages are written for at most " +
+                    std::to_string(kMaxExportDepth) + " levels. Nothing was written.",
+                folder};
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
     if (error && error != std::errc::no_such_file_or_directory)
-        return {ExportFolderState::Unusable, shown + " cannot be used: " + error.message()};
-    if (!fs::exists(status)) return {ExportFolderState::Missing, {}};
+        return {ExportFolderState::Unusable, shown + " cannot be used: " + error.message(), folder};
+    if (!fs::exists(status)) return {ExportFolderState::Missing, {}, folder};
     if (!fs::is_directory(status))
-        return {ExportFolderState::Unusable, shown + " exists and is not a folder."};
+        return {ExportFolderState::Unusable, shown + " exists and is not a folder.", folder};
     const bool empty = fs::is_empty(folder, error);
-    if (error) return {ExportFolderState::Unusable, shown + " cannot be read: " + error.message()};
-    if (empty) return {ExportFolderState::Empty, {}};
-    if (std::string reason = RefusalReason(parameters, OnDisk(folder)); !reason.empty())
-        return {ExportFolderState::Refused, std::move(reason)};
-    return {ExportFolderState::NotEmpty,
-            "Warning: All contents of  " + shown + " will be deleted!"};
+    if (error)
+        return {ExportFolderState::Unusable, shown + " cannot be read: " + error.message(), folder};
+    if (empty) return {ExportFolderState::Empty, {}, folder};
+    if (std::string reason = ClearingRefusal(folder, parameters); !reason.empty())
+        return {ExportFolderState::Refused, std::move(reason), folder};
+    return {ExportFolderState::NotEmpty, "Warning: All contents of  " + shown + " will be deleted!",
+            folder};
 }
 
 std::vector<ExportFailure> ClearFolder(const fs::path& folder) {
@@ -377,7 +456,6 @@ std::vector<ExportFailure> ClearFolder(const fs::path& folder) {
 ExportResult ExportWebsite(const ExportParameters& parameters) {
     ExportResult result;
     result.exportFolder = parameters.exportFolder;
-    const std::string shown = parameters.exportFolder.string();
     if (!parameters.tree.Root()) {
         result.status = ExportStatus::NoRoot;
         result.message = "The website has no root folder; nothing was exported.";
@@ -385,6 +463,9 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     }
 
     const ExportFolderCheck check = CheckExportFolder(parameters);
+    if (!check.folder.empty()) result.exportFolder = check.folder;
+    const fs::path& folder = result.exportFolder;
+    const std::string shown = folder.string();
     switch (check.state) {
         case ExportFolderState::Refused:
             result.status = ExportStatus::Refused;
@@ -400,11 +481,10 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
                 result.message = shown + " is not empty and was left as it is.";
                 return result;
             }
-            result.failures = ClearFolder(parameters.exportFolder);
             break;
         case ExportFolderState::Missing: {
             std::error_code error;
-            fs::create_directories(parameters.exportFolder, error);
+            fs::create_directories(folder, error);
             if (error) {
                 result.status = ExportStatus::FolderNotMade;
                 result.message = shown + " could not be made: " + error.message();
@@ -415,13 +495,20 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
         case ExportFolderState::Empty:
             break;
     }
+    // Found out before anything is deleted, instead of as one failure per page.
+    if (const std::string problem = NewFileProblem(folder); !problem.empty()) {
+        result.status = ExportStatus::FolderNotMade;
+        result.message = shown + " cannot be written: " + problem + "; nothing was exported.";
+        return result;
+    }
+    if (check.state == ExportFolderState::NotEmpty) result.failures = ClearFolder(folder);
 
     for (std::string_view name : kCategoryFolderNames) {
         // A sub-folder that cannot be made shows up as failed copies into it.
         std::error_code error;
-        fs::create_directory(parameters.exportFolder / PathFromBytes(name), error);
+        fs::create_directory(folder / PathFromBytes(name), error);
     }
-    result.rootPage = parameters.exportFolder / kRootPageFileName;
+    result.rootPage = folder / kRootPageFileName;
 
     CWebsiteExport(parameters, result).Run();
     const std::string counts = std::to_string(result.pagesWritten) + " pages written, " +

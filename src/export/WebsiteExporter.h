@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -16,10 +17,10 @@
 // of every linked local file in the sub-folders image, doc, audio, video, zip and others.
 //
 // The same calls serve the window, pagelorn-cli and the tests:
-//   1. CheckExportFolder says whether the folder is missing, empty, holds files (the caller asks
-//      "Warning: All contents of  %s will be deleted!" before going on) or must never be
-//      cleared (the root of the file system, a folder holding the home folder, the project file
-//      or a file the website links to), with the reason in words.
+//   1. CheckExportFolder resolves the export folder (links and "..", so that the folder checked
+//      is the folder written) and says whether it is missing, empty, holds files (the caller
+//      asks "Warning: All contents of  %s will be deleted!" before going on) or must never be
+//      cleared, with the reason in words. It also refuses a tree too deep to export.
 //   2. ExportWebsite does the export. It clears a folder that holds files only when
 //      clearExistingFolder is set, and it re-checks the refusals itself before deleting
 //      anything. It may run on a worker thread as long as nobody changes the tree or the options
@@ -27,7 +28,9 @@
 //   3. After a completed export the caller clears the tree's export-pending flag (the export
 //      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor
-// changed. Choosing a folder for an empty `location` is the caller's business.
+// changed. Choosing a folder for an empty `location` is the caller's business. Pages and copies
+// are written under a temporary name and renamed into place once whole, so a full disk or an
+// interruption never leaves a truncated file under a real name.
 
 struct ExportProgress {
     std::size_t pagesDone = 0;
@@ -51,19 +54,41 @@ struct ExportParameters {
     // The user agreed to delete everything inside an existing export folder.
     bool clearExistingFolder = false;
     ExportProgressFn progress;
+    // Stops the export as soon as it becomes true, also in the middle of copying a large file;
+    // may be set from another thread or a signal handler.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+// The deepest tree the export writes (the root is at depth 0). Every page carries its folder's
+// whole history, so the pages of a deeper tree (only a hostile file holds one) would take
+// gigabytes.
+inline constexpr int kMaxExportDepth = 1000;
+
+// Every local file the project names, each once and whether or not a page shows it: the items'
+// files, the background sound and image and the images of every bar and of the canvas. The
+// export folder must never be a folder holding one of them.
+std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
+                                            const CLayoutOption& layoutOption);
+
+// Why clearing `folder` (resolved: absolute, links followed) would delete what is not the
+// export's, or "" when it may be cleared: the root of the file system, a folder of the system
+// (/bin, /etc, /usr ...) or one holding it, the home folder of any account or a folder holding
+// it, a folder holding the project file or any file the project links to.
+std::string ClearingRefusal(const std::filesystem::path& folder,
+                            const ExportParameters& parameters);
 
 enum class ExportFolderState {
     Missing,  // will be made, with any missing parent folders
     Empty,
     NotEmpty,  // clearing it deletes what it holds: ask first
-    Refused,   // must never be cleared; message says why
+    Refused,   // must never be cleared, or the tree is too deep to export; message says why
     Unusable   // not a folder, or cannot be read; message says why
 };
 
 struct ExportFolderCheck {
     ExportFolderState state = ExportFolderState::Missing;
     std::string message;
+    std::filesystem::path folder;  // the folder that is checked and written: absolute, resolved
 };
 
 ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
@@ -74,7 +99,7 @@ enum class ExportStatus {
     Refused,       // the folder must never be cleared; nothing was touched
     NotCleared,    // the folder holds files and clearing was not agreed; nothing was touched
     NoRoot,        // the tree has no root; nothing was touched
-    FolderNotMade  // the export folder could not be made or used
+    FolderNotMade  // the export folder could not be made, used or written; nothing was exported
 };
 
 struct ExportResult {
@@ -85,8 +110,8 @@ struct ExportResult {
     // linked files that could not be copied (missing sources among them), each group in the
     // order it happened.
     std::vector<ExportFailure> failures;
-    std::string message;  // one sentence for the user
-    std::filesystem::path exportFolder;
+    std::string message;                 // one sentence for the user
+    std::filesystem::path exportFolder;  // the folder written, resolved
     // The website's first page, for Preview (only meaningful after a completed export).
     std::filesystem::path rootPage;
 

@@ -98,6 +98,8 @@ ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) co
         }
         return !cancel.load();
     };
+    // Also stops a long copy half-way.
+    parameters.cancel = &cancel;
 
     QEventLoop loop;
     ExportResult result;

@@ -269,6 +269,8 @@ bool CMainFrame::ExportSite() {
                                 .clearExistingFolder = false,
                                 .progress = {}};
     const ExportFolderCheck check = CheckExportFolder(parameters);
+    // What was checked is what is written, even if a link changes meanwhile.
+    if (!check.folder.empty()) parameters.exportFolder = check.folder;
     switch (check.state) {
         case ExportFolderState::Refused:
         case ExportFolderState::Unusable:
@@ -277,7 +279,7 @@ bool CMainFrame::ExportSite() {
         case ExportFolderState::NotEmpty:
             if (!TheDesktop().Confirm(this, QStringLiteral("Warning: All contents of  %1 will be "
                                                            "deleted!")
-                                                .arg(ShownPath(folder))))
+                                                .arg(ShownPath(check.folder))))
                 return false;
             parameters.clearExistingFolder = true;
             break;

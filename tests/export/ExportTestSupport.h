@@ -1,9 +1,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,6 +55,29 @@ protected:
     }
 
     fs::path dir;
+};
+
+// A small file system of its own on `path` (mounting needs root), unmounted when it goes; tests
+// skip where the system does not allow it.
+class ScopedTmpfs {
+public:
+    ScopedTmpfs(const fs::path& path, unsigned long flags, const char* options) : path(path) {
+        fs::create_directories(path);
+        mounted = ::mount("tmpfs", path.c_str(), "tmpfs", flags, options) == 0;
+        if (!mounted) error = std::strerror(errno);
+    }
+    ScopedTmpfs(const ScopedTmpfs&) = delete;
+    ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
+    ~ScopedTmpfs() {
+        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted; }
+    const std::string& Error() const { return error; }
+
+private:
+    fs::path path;
+    bool mounted = false;
+    std::string error;
 };
 
 inline void PutLe16(std::string& bytes, int value) {

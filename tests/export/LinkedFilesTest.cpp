@@ -125,6 +125,26 @@ TEST_F(CopyTest, SourcesWithTheSameNameGetCopiesOfTheirOwn) {
     EXPECT_EQ(files.CopyLinkedFile(plainB.string()), "./others/README~2");
 }
 
+TEST_F(CopyTest, NumberedCopyNamesAreShortenedToFitOnACharacterBoundary) {
+    // Two names of 255 bytes, the longest a name may be, that differ only in letter case.
+    std::string stem;
+    for (int i = 0; i < 125; ++i) stem += "\xC3\xA9";
+    const fs::path first = Write("a/" + stem + "x.txt", "first");
+    const fs::path second = Write("b/" + stem + "X.txt", "second");
+    ASSERT_EQ(first.filename().string().size(), 255u);
+    CLinkedFiles files(out, true);
+    files.ResolveItemUrl("file://" + first.string());
+    const std::string link = files.ResolveItemUrl("file://" + second.string()).link;
+    EXPECT_TRUE(files.Failures().empty()) << files.Failures().front().reason;
+    EXPECT_EQ(files.FilesCopied(), 2u);
+
+    // 124 whole characters: the 125th would not leave room for "~2.TXT".
+    const std::string shortened = stem.substr(0, 248) + "~2.TXT";
+    EXPECT_EQ(link, "./doc/" + shortened);
+    EXPECT_EQ(Read(out / "doc" / shortened), "second");
+    EXPECT_EQ(Read(out / "doc" / (stem + "X.TXT")), "first");
+}
+
 TEST_F(CopyTest, TheSameSourceIsCopiedOncePerExport) {
     const fs::path back = Write("src/back.gif", "bg");
     CLinkedFiles files(out, true);
@@ -172,7 +192,7 @@ TEST_F(CopyTest, MissingAndUnnamedSourcesAreReported) {
     ASSERT_EQ(files.Failures().size(), 3u);
     EXPECT_EQ(files.Failures()[0].path, missing);
     EXPECT_EQ(files.Failures()[0].reason, "the file does not exist");
-    EXPECT_EQ(files.Failures()[2].reason, "not a file");
+    EXPECT_EQ(files.Failures()[2].reason, "not a regular file but a folder");
     EXPECT_EQ(files.FilesCopied(), 0u);
     // A failed source is reported once, however many pages link to it.
     files.ResolveItemUrl("file://" + missing);
@@ -206,7 +226,9 @@ TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
         {exporttest::GifBytes(50, 40), {0, 0}},
         {exporttest::GifBytes(100, 100), {0, 0}},
         {exporttest::JpegBytes(640, 480), {100, 75}},
-        {exporttest::PngBytes(200, 400), {50, 100}},
+        // Only GIF and JPEG files are shown as pictures, so only they are measured.
+        {exporttest::PngBytes(200, 400), {100, 100}},
+        {"P6\n99999999999999999999 7\n255\n", {100, 100}},
         // Large photos are measured like any other picture, without decoding them.
         {exporttest::JpegBytes(3000, 2000, 6 * 1024 * 1024), {100, 66}},
         {"not a picture at all", {100, 100}},

@@ -1,6 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "ExportTestSupport.h"
 #include "LinkedFiles.h"
@@ -295,7 +301,7 @@ TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
     EXPECT_EQ(result.pagesWritten, 2u);
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_EQ(result.failures[0].path, (out / "Index_B.htm").string());
-    EXPECT_NE(result.failures[0].reason.find("could not be created"), std::string::npos);
+    EXPECT_NE(result.failures[0].reason.find("could not be written"), std::string::npos);
     EXPECT_TRUE(fs::exists(out / "Index_C.htm"));
 }
 
@@ -339,6 +345,79 @@ TEST_F(ExportTest, MissingParentFoldersAreMade) {
     EXPECT_EQ(Export().status, ExportStatus::FolderNotMade);
     out = dir / "file" / "below";
     EXPECT_EQ(Export().status, ExportStatus::FolderNotMade);
+}
+
+TEST_F(ExportTest, OddFilesAreListedAsFailuresAndNeverWaitedOn) {
+    // Reading a FIFO waits for a writer that never comes: the alarm ends such a test.
+    ::alarm(60);
+    const fs::path fifo = dir / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const fs::path socketFile = dir / "socket.doc";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketFile.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    tree.Root()->Folder().AddItem("Pipe", "file://" + fifo.string());
+    tree.Root()->Folder().AddItem("Socket", "file://" + socketFile.string());
+    const ExportResult result = Export();
+    ::alarm(0);
+    ::close(sock);
+
+    EXPECT_EQ(result.status, ExportStatus::Completed);
+    EXPECT_EQ(result.pagesWritten, 1u);
+    ASSERT_EQ(result.failures.size(), 2u);
+    EXPECT_EQ(result.failures[0], (ExportFailure{fifo.string(), "not a regular file but a FIFO"}));
+    EXPECT_EQ(result.failures[1],
+              (ExportFailure{socketFile.string(), "not a regular file but a socket"}));
+    EXPECT_NE(Page("Index.htm").find("<IMG src = \"./image/PIPE.JPG\" width = 100 height = 100>"),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_empty(out / "image"));
+    EXPECT_TRUE(fs::is_empty(out / "doc"));
+}
+
+TEST_F(ExportTest, AFullDiskLeavesNothingHalfWrittenUnderARealName) {
+    const fs::path disk = dir / "disk";
+    const exporttest::ScopedTmpfs tmpfs(disk, 0, "size=256k");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << "no file system of its own here: " << tmpfs.Error();
+    out = disk / "out";
+    const fs::path report = Write("src/report.doc", std::string(100 * 1024, 'r'));
+    tree.Root()->Folder().AddItem("Report", "file://" + report.string());
+    {
+        const int filler = ::open((disk / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
+        const std::string block(4096, 'f');
+        while (::write(filler, block.data(), block.size()) > 0) {
+        }
+        ::close(filler);
+    }
+
+    const ExportResult result = Export();
+    EXPECT_EQ(result.status, ExportStatus::Completed) << result.message;
+    EXPECT_EQ(result.pagesWritten, 0u);
+    EXPECT_EQ(result.filesCopied, 0u);
+    ASSERT_EQ(result.failures.size(), 2u);
+    for (const ExportFailure& failure : result.failures)
+        EXPECT_NE(failure.reason.find("No space left on device"), std::string::npos)
+            << failure.path << ": " << failure.reason;
+    // No empty or cut-off page or copy, and no temporary file either.
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+        EXPECT_TRUE(entry.is_directory()) << entry.path();
+}
+
+TEST_F(ExportTest, ATreeTooDeepIsRefusedBeforeAnythingIsTouched) {
+    CSiteNode* node = tree.Root();
+    for (int depth = 1; depth <= kMaxExportDepth; ++depth) node = &Add(*node, "d");
+    Write("out/mine.txt", "mine");
+    EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::NotEmpty);
+
+    Add(*node, "one too many");
+    const ExportFolderCheck check = CheckExportFolder(Parameters());
+    EXPECT_EQ(check.state, ExportFolderState::Refused);
+    EXPECT_NE(check.message.find("1001 levels deep"), std::string::npos) << check.message;
+    const ExportResult result = Export(true);
+    EXPECT_EQ(result.status, ExportStatus::Refused);
+    EXPECT_EQ(result.message, check.message);
+    EXPECT_EQ(PageFiles(), std::vector<std::string>{"mine.txt"});
 }
 
 TEST_F(ExportTest, AnExistingFolderIsClearedOnlyWhenAgreed) {
@@ -421,6 +500,70 @@ TEST_F(RefusalTest, NeverClearsAFolderHoldingALinkedFile) {
     out = dir / "alias";
     ExpectRefused("a file the website links to");
     EXPECT_TRUE(fs::exists(photo));
+}
+
+TEST_F(RefusalTest, EveryFileTheProjectNamesCountsWhetherOrNotAPageShowsIt) {
+    const fs::path photo = Write("out/pics/photo.gif", exporttest::GifBytes(1, 1));
+    const std::string path = photo.string();
+    // The ways a project names a file, each in a layout where no page shows it.
+    const std::function<void()> ways[] = {
+        [&] {
+            layout.mainCanvas.rows = 0;
+            tree.Root()->Folder().AddItem("Photo", "file://" + path);
+        },
+        [&] { page.background.backgroundImage = path; },  // no background is specified
+        [&] { layout.areas[kHeaderBarSlot].imagePath = path; },
+        [&] { layout.areas[kIndexBarSlot].imagePath = path; },  // one page: no Index Bar
+        [&] { layout.mainCanvas.imagePath = path; },            // no cells, no description
+    };
+    for (std::size_t i = 0; i < std::size(ways); ++i) {
+        SCOPED_TRACE(i);
+        page = CPageOption();
+        layout = CLayoutOption();
+        tree.Root()->Folder().items.clear();
+        tree.Root()->Folder().RenumberItems();
+        ways[i]();
+        ExpectRefused("photo.gif, a file the website links to");
+        EXPECT_TRUE(fs::exists(photo));
+    }
+}
+
+// These folders are only checked, never exported into: a program without the rules would clear
+// them.
+TEST_F(RefusalTest, NeverClearsTheSystemsFoldersOrTheHomeOfAnyAccount) {
+    ::unsetenv("HOME");
+    const auto expectRefused = [&](const fs::path& folder, const std::string& why) {
+        out = folder;
+        const ExportFolderCheck check = CheckExportFolder(Parameters());
+        EXPECT_EQ(check.state, ExportFolderState::Refused) << folder;
+        EXPECT_NE(check.message.find(why), std::string::npos) << check.message;
+    };
+    for (const char* system : {"/usr", "/etc", "/var", "/tmp"})
+        expectRefused(system, "it is a folder of the system");
+    expectRefused("/usr/..", "it is the root of the file system");
+
+    std::vector<fs::path> homes;
+    ::setpwent();
+    while (const passwd* entry = ::getpwent()) homes.emplace_back(entry->pw_dir);
+    ::endpwent();
+    std::size_t checked = 0;
+    for (const fs::path& account : homes) {
+        std::error_code error;
+        const fs::path home = fs::weakly_canonical(account, error);
+        if (error || !fs::is_directory(home) || fs::is_empty(home, error)) continue;
+        for (const fs::path& folder : {home, home.parent_path()}) {
+            out = folder;
+            const ExportFolderCheck check = CheckExportFolder(Parameters());
+            EXPECT_EQ(check.state, ExportFolderState::Refused) << folder;
+            if (check.message.find("the system") == std::string::npos &&
+                check.message.find("root of the file system") == std::string::npos) {
+                EXPECT_NE(check.message.find("the home folder of the account"), std::string::npos)
+                    << check.message;
+                ++checked;
+            }
+        }
+    }
+    if (checked == 0) GTEST_SKIP() << "no account here has a home folder with files of its own";
 }
 
 TEST_F(RefusalTest, NeverClearsHomeOrTheRoot) {
