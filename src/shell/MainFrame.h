@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ExportRunner.h"
+#include "ProjectLock.h"
 #include "RecentFileList.h"
 #include "SiteTree.h"
 
@@ -115,6 +116,8 @@ private:
 
     std::unique_ptr<CSiteTree> tree;
     QString pathName;
+    // The project file as this window last read or wrote it; Save warns when it has changed.
+    FileStamp savedStamp;
     CRecentFileList recentFiles;
     // The separator and the entries of the recent files, hidden while their slot is empty.
     QAction* recentSeparator = nullptr;

@@ -18,6 +18,7 @@
 #include "MainFrame.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
+#include "ProjectLock.h"
 #include "SiteTreeView.h"
 #include "TextCodec.h"
 
@@ -149,10 +150,26 @@ bool CMainFrame::SaveTo(const QString& path) {
         focused->clearFocus();
         if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
     }
-    const SaveResult result = SaveProject(PathOf(path), thePageOption, theLayoutOption, *tree);
+    // Another program (a second window, pagelorn-cli import) may have saved over the file since
+    // it was read here; saving now would drop what it wrote without anyone seeing it.
+    if (path == pathName) {
+        const FileStamp onDisk = ReadFileStamp(PathOf(path));
+        if (onDisk.exists && onDisk != savedStamp &&
+            !TheDesktop().Confirm(
+                this, QStringLiteral("%1 was changed by another program since it was opened or "
+                                     "last saved.\n\nOverwrite it with this project? Cancel keeps "
+                                     "the file as the other program left it.")
+                          .arg(path)))
+            return false;
+    }
+    const fs::path file = PathOf(path);
+    const SaveResult result = SaveProject(file, thePageOption, theLayoutOption, *tree);
     // The save changed the modified flag behind the tree view's back.
     treeView->SetModified(tree->IsModified());
-    if (result) return true;
+    if (result) {
+        savedStamp = ReadFileStamp(file);
+        return true;
+    }
     TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
     return false;
 }
@@ -161,6 +178,7 @@ void CMainFrame::OnFileNew() {
     if (!SaveChangesFirst()) return;
     treeView->NewProject();
     pathName.clear();
+    savedStamp = {};
     thePageOption.Reset(true);
     theLayoutOption.Reset();
     // Pages exported from the project that was open belong to another website.
@@ -199,6 +217,7 @@ bool CMainFrame::OpenProject(const QString& path) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree loaded;
+    const FileStamp stamp = ReadFileStamp(PathOf(path));
     const LoadResult result = LoadProject(PathOf(path), page, layout, loaded);
     if (!result.IsComplete() && result.status != LoadStatus::TreeDamaged) {
         TheDesktop().Tell(this, FromBytes(result.message),
@@ -215,6 +234,7 @@ bool CMainFrame::OpenProject(const QString& path) {
     lastRootPage.clear();
     if (result.IsComplete()) {
         pathName = path;
+        savedStamp = stamp;
         UpdateActions();
         return true;
     }
@@ -222,6 +242,7 @@ bool CMainFrame::OpenProject(const QString& path) {
     // Saving over a file that was not read whole would lose what could not be read: the project
     // goes on untitled, and as a change not yet saved anywhere.
     pathName.clear();
+    savedStamp = {};
     QString message = FromBytes(result.message);
     if (result.status == LoadStatus::TreeDamaged) {
         treeView->SetModified(true);

@@ -220,6 +220,46 @@ private slots:
         QVERIFY(!f.frame.Tree().IsModified());
     }
 
+    // Another program (pagelorn-cli import, a second window) saved over the file meanwhile.
+    void SaveWarnsWhenTheFileWasChangedByAnotherProgram() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"shared.www"_s);
+        CFrameFixture f;
+        Change(f, "Mine");
+        f.desktop->fileNames = {path};
+        QVERIFY(f.Trigger(kFileSaveAs));
+        WriteProject(path, {u"Theirs"_s});
+        const auto onDisk = [&] {
+            CPageOption page;
+            CLayoutOption layout;
+            CSiteTree tree;
+            LoadProject(FsPath(path), page, layout, tree);
+            QStringList captions;
+            for (const auto& child : tree.Root()->Children())
+                captions << QString::fromStdString(child->Label());
+            return captions;
+        };
+
+        Change(f, "More");
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kFileSave);
+        QCOMPARE(f.desktop->questions.size(), 1);
+        QVERIFY2(f.desktop->questions.front().contains(u"changed by another program"_s),
+                 qPrintable(f.desktop->questions.front()));
+        QCOMPARE(onDisk(), QStringList{u"Theirs"_s});
+        QVERIFY(f.Tree().IsModified());
+
+        f.desktop->answers = {Answer::Yes};
+        f.Trigger(kFileSave);
+        QCOMPARE(onDisk(), (QStringList{u"Mine"_s, u"More"_s}));
+        QVERIFY(!f.Tree().IsModified());
+        // The file is as this window left it: the next save asks nothing.
+        Change(f, "Again");
+        f.Trigger(kFileSave);
+        QCOMPARE(f.desktop->questions.size(), 2);
+        QCOMPARE(f.desktop->unexpected, 0);
+    }
+
     void SavePromptAnswers() {
         QTemporaryDir dir;
         const QString saved = dir.filePath(u"kept.www"_s);
