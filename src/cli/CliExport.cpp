@@ -11,6 +11,7 @@
 #endif
 
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
@@ -26,11 +27,11 @@ constexpr const char* kUsage =
     "  Writes the website of PROJECT.www into DIR, or else into the folder the project names\n"
     "  as its location (a relative location is taken from the project's folder).\n"
     "  --to DIR   export into DIR\n"
-    "  --yes      delete everything inside an existing export folder first\n";
-
-constexpr int kExitDone = 0;
-constexpr int kExitFailures = 1;
-constexpr int kExitNothing = 2;
+    "  --yes      delete everything inside an existing export folder first\n"
+    "  A folder that holds the project, a file it links to, a home folder or a folder of the\n"
+    "  system is never cleared.\n"
+    "  Exit status: 0 exported, 1 exported with failures (listed), 2 nothing exported,\n"
+    "  130 interrupted (the pages and copies written so far stay, all of them whole).\n";
 
 bool StderrIsTerminal() {
 #ifdef _WIN32
@@ -38,11 +39,6 @@ bool StderrIsTerminal() {
 #else
     return isatty(fileno(stderr)) != 0;
 #endif
-}
-
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "pagelorn-cli: %s\n", message.c_str());
-    return kExitNothing;
 }
 
 // One progress line, rewritten in place at most ten times a second.
@@ -80,28 +76,29 @@ int RunExportCommand(int argc, char** argv) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             std::fputs(kUsage, stdout);
-            return kExitDone;
+            return kExitOk;
         }
         if (argument == "--yes" || argument == "-y") {
             yes = true;
         } else if (argument == "--to") {
-            if (i + 1 >= argc) return Fail(std::string("--to needs a folder\n") + kUsage);
+            if (i + 1 >= argc) return FailWithUsage("--to needs a folder", kUsage);
             folderArgument = argv[++i];
             haveFolder = true;
         } else if (argument.starts_with("--to=")) {
             folderArgument = std::string(argument.substr(5));
             haveFolder = true;
         } else if (argument.starts_with("-") && argument.size() > 1) {
-            return Fail("unknown option " + std::string(argument) + "\n" + kUsage);
+            return FailWithUsage("unknown option " + std::string(argument), kUsage);
         } else if (projectArgument.empty()) {
             projectArgument = std::string(argument);
         } else {
-            return Fail("export takes one project file\n" + std::string(kUsage));
+            return FailWithUsage("export takes one project file", kUsage);
         }
     }
-    if (projectArgument.empty()) return Fail(std::string("no project file given\n") + kUsage);
+    if (projectArgument.empty()) return FailWithUsage("no project file given", kUsage);
     if (haveFolder && folderArgument.empty()) return Fail("--to needs a folder");
 
+    CatchInterruptions();
     const fs::path projectPath = projectArgument;
     CPageOption page;
     CLayoutOption layout;
@@ -111,11 +108,16 @@ int RunExportCommand(int argc, char** argv) {
         case LoadStatus::Complete:
             break;
         case LoadStatus::TreeDamaged:
+            // Without its root record the tree read is the default one, not the project's.
+            if (load.foldersRead == 0)
+                return Fail("cannot export " + projectArgument +
+                            ": the website tree is damaged from its root folder on; nothing was "
+                            "exported.");
             std::fprintf(stderr,
                          "pagelorn-cli: warning: the website tree in %s is damaged; exporting the "
                          "%zu folders that could be read%s%s\n",
-                         projectArgument.c_str(), load.foldersRead,
-                         load.message.empty() ? "" : ": ", load.message.c_str());
+                         Printable(projectArgument).c_str(), load.foldersRead,
+                         load.message.empty() ? "" : ": ", Printable(load.message).c_str());
             break;
         case LoadStatus::HeaderDamaged:
         case LoadStatus::WrongVersion:
@@ -154,7 +156,8 @@ int RunExportCommand(int argc, char** argv) {
                                 .exportFolder = folder,
                                 .projectFile = projectPath,
                                 .clearExistingFolder = yes,
-                                .progress = {}};
+                                .progress = {},
+                                .cancel = &InterruptFlag()};
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
@@ -162,21 +165,22 @@ int RunExportCommand(int argc, char** argv) {
     if (check.state == ExportFolderState::Refused || check.state == ExportFolderState::Unusable)
         return Fail(check.message);
     if (check.state == ExportFolderState::NotEmpty && !yes)
-        return Fail(folder.string() +
+        return Fail(check.folder.string() +
                     " exists and is not empty; nothing was touched. Run again with --yes to "
                     "delete everything inside it and export.");
 
     const ExportResult result = ExportWebsite(parameters);
     progressLine.End();
-    if (result.status != ExportStatus::Completed && result.status != ExportStatus::Stopped)
+    if (result.status != ExportStatus::Completed && result.status != ExportStatus::Stopped) {
+        if (Interrupted()) return ReportInterruption(result.message);
         return Fail(result.message);
+    }
 
     for (const ExportFailure& failure : result.failures)
-        std::fprintf(stderr, "pagelorn-cli: %s: %s\n", failure.path.c_str(),
-                     failure.reason.c_str());
-    std::printf("%s\n", result.message.c_str());
-    if (!result.failures.empty() || result.status == ExportStatus::Stopped ||
-        load.status == LoadStatus::TreeDamaged)
-        return kExitFailures;
-    return kExitDone;
+        PrintMessage(failure.path + ": " + failure.reason);
+    if (result.status == ExportStatus::Stopped || Interrupted())
+        return ReportInterruption(result.message);
+    std::printf("%s\n", Printable(result.message).c_str());
+    if (!result.failures.empty() || load.status == LoadStatus::TreeDamaged) return kExitPartly;
+    return kExitOk;
 }

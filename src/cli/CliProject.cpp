@@ -6,42 +6,34 @@
 #include <vector>
 
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
+#include "ProjectLock.h"
 #include "SiteImport.h"
 #include "SiteTree.h"
+#include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitTreeDamaged = 1;
-constexpr int kExitFailed = 2;
-
 constexpr const char* kNewUsage =
     "usage: pagelorn-cli new PROJECT.www [--force]\n"
     "  Writes a new project: the root \"Index\" and the default properties.\n"
-    "  --force   replace PROJECT.www if it exists already\n";
+    "  --force   replace PROJECT.www if it exists already\n"
+    "  Exit status: 0 written, 2 nothing written, 130 interrupted (nothing written).\n";
 constexpr const char* kImportUsage =
     "usage: pagelorn-cli import PROJECT.www PATH...\n"
     "  Adds each PATH to the project's root: a folder's contents as sub-sites and items, a file\n"
-    "  as one item. A project that does not exist yet is created.\n";
+    "  as one item. Only regular files are imported. A project that does not exist yet is\n"
+    "  created. While another pagelorn-cli changes the same project, waits a few seconds for it.\n"
+    "  Exit status: 0 imported, 2 nothing imported, 130 interrupted.\n";
 constexpr const char* kShowUsage =
     "usage: pagelorn-cli show PROJECT.www\n"
     "  Prints the project's folders, indented by depth, with their items.\n"
     "  Exit status: 0 complete, 1 the tree part is damaged, 2 the file could not be read.\n";
-
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "pagelorn-cli: %s\n", message.c_str());
-    return kExitFailed;
-}
-
-int Usage(const char* usage) {
-    std::fputs(usage, stderr);
-    return kExitFailed;
-}
 
 bool WantsHelp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
@@ -56,24 +48,6 @@ bool Exists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
-// Texts come from project files made anywhere; control bytes would break the one-line-per-entry
-// listing, so they are shown escaped.
-std::string Printable(std::string_view text) {
-    std::string shown;
-    shown.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '"');
     quoted += text;
@@ -83,6 +57,29 @@ std::string Quoted(std::string_view text) {
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Locks the project for a command that rewrites it; kExitOk when locked, else the exit code, the
+// message printed. `nothingDone` finishes the message ("Nothing was imported.").
+int LockProject(CProjectLock& lock, const fs::path& project, const char* nothingDone) {
+    CProjectLock::Options options;
+    options.cancel = &InterruptFlag();
+    options.waiting = [&] {
+        std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
+                     Printable(Quoted(project.string())).c_str());
+    };
+    switch (lock.Acquire(project, options)) {
+        case CProjectLock::Status::Locked:
+            return kExitOk;
+        case CProjectLock::Status::Cancelled:
+            return ReportInterruption(std::string(nothingDone) + " " + Quoted(project.string()) +
+                                      " is as it was.");
+        case CProjectLock::Status::Unlocked:
+        case CProjectLock::Status::Busy:
+        case CProjectLock::Status::Failed:
+            break;
+    }
+    return Fail(lock.Message(), nothingDone);
 }
 
 }  // namespace
@@ -99,22 +96,37 @@ int RunNewCommand(int argc, char** argv) {
         if (argument == "--force")
             force = true;
         else if (argument.starts_with("--"))
-            return Usage(kNewUsage);
+            return FailWithUsage("unknown option " + std::string(argument), kNewUsage);
         else
             paths.emplace_back(argument);
     }
-    if (paths.size() != 1) return Usage(kNewUsage);
+    if (paths.size() != 1) return FailWithUsage("new takes one project file", kNewUsage);
     const fs::path project = paths.front();
-    if (!force && Exists(project))
-        return Fail(Quoted(project.string()) +
-                    "\" exists already; use --force to replace it with a new project.");
+    const std::string exists =
+        Quoted(project.string()) + " exists already; use --force to replace it with a new project.";
+    if (!force && Exists(project)) return Fail(exists);
+
+    CatchInterruptions();
+    CProjectLock lock;
+    if (const int locked = LockProject(lock, project, "No project was written."); locked != kExitOk)
+        return locked;
+    // Another program may have made the file while this one waited.
+    if (!force && !lock.CreatedFile()) return Fail(exists);
+    if (Interrupted()) {
+        lock.RemoveUnusedFile();
+        return ReportInterruption("no project was written.");
+    }
 
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
     const SaveResult saved = SaveProject(project, page, layout, tree);
-    if (!saved) return Fail(saved.message);
-    std::printf("Wrote the new project \"%s\".\n", project.string().c_str());
+    if (!saved) {
+        lock.RemoveUnusedFile();
+        return Fail(saved.message);
+    }
+    std::printf("Wrote the new project %s.\n", Printable(Quoted(project.string())).c_str());
+    if (Interrupted()) return ReportInterruption("the new project had been written already.");
     return kExitOk;
 }
 
@@ -123,48 +135,75 @@ int RunImportCommand(int argc, char** argv) {
         std::fputs(kImportUsage, stdout);
         return kExitOk;
     }
-    if (argc < 2) return Usage(kImportUsage);
+    if (argc < 2) return FailWithUsage("import needs a project and a path", kImportUsage);
     const fs::path project = argv[0];
+    constexpr const char* kNothingImported = "Nothing was imported.";
+
+    CatchInterruptions();
+    // Held from reading the project to the end of the save, so that a second import at the same
+    // time waits for this one and then adds to what it saved.
+    CProjectLock lock;
+    if (const int locked = LockProject(lock, project, kNothingImported); locked != kExitOk)
+        return locked;
 
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    if (Exists(project)) {
+    if (!lock.CreatedFile()) {
         const LoadResult loaded = LoadProject(project, page, layout, tree);
         if (!loaded.IsComplete())
-            return Fail(loaded.message +
-                        "\nNothing was imported: the project file is left as it is, " +
-                        "so that nothing more of it is lost.");
+            return Fail(loaded.message,
+                        "Nothing was imported: the project file is left as it is, so that "
+                        "nothing more of it is lost.");
     }
+    const auto interrupted = [&] {
+        lock.RemoveUnusedFile();
+        return ReportInterruption("nothing was imported; " + Quoted(project.string()) +
+                                  " is as it was.");
+    };
 
     // Every path is scanned before the project changes, so a mistyped path imports nothing.
     std::vector<CImportScan> scans;
+    const ImportProgressFn keepGoing = [](const ImportProgress&) { return !Interrupted(); };
     for (int i = 1; i < argc; ++i) {
-        scans.push_back(ScanImportPath(argv[i]));
-        if (!scans.back().found)
+        scans.push_back(ScanImportPath(argv[i], keepGoing));
+        if (Interrupted()) return interrupted();
+        if (!scans.back().found) {
+            lock.RemoveUnusedFile();
             return Fail(Quoted(argv[i]) + " does not exist; nothing was imported.");
+        }
     }
 
+    // What was added is told only once it is saved.
+    std::string summary;
+    std::vector<std::string> skippedLines;
     CSiteNode& root = *tree.Root();
     for (std::size_t i = 0; i < scans.size(); ++i) {
         const char* path = argv[i + 1];
         const CImportResult result = AddImportedScan(tree, root, std::move(scans[i]));
-        std::printf("%s: %s and %s added", path,
-                    Plural(result.foldersAdded, "sub-site", "sub-sites").c_str(),
-                    Plural(result.itemsAdded, "item", "items").c_str());
+        summary += Printable(path) + ": " + Plural(result.foldersAdded, "sub-site", "sub-sites") +
+                   " and " + Plural(result.itemsAdded, "item", "items") + " added";
         if (result.skipped > 0)
-            std::printf(", %s skipped", Plural(result.skipped, "entry", "entries").c_str());
-        std::printf("\n");
+            summary += ", " + Plural(result.skipped, "entry", "entries") + " skipped";
+        summary += '\n';
         for (const ImportSkip& skipped : result.skippedEntries)
-            std::fprintf(stderr, "pagelorn-cli: skipped \"%s\": %s\n", skipped.path.c_str(),
-                         skipped.reason.c_str());
+            skippedLines.push_back("skipped " + Quoted(skipped.path) + ": " + skipped.reason);
         if (result.skipped > result.skippedEntries.size())
-            std::fprintf(stderr, "pagelorn-cli: ... and %zu more skipped\n",
-                         result.skipped - result.skippedEntries.size());
+            skippedLines.push_back("... and " +
+                                   std::to_string(result.skipped - result.skippedEntries.size()) +
+                                   " more skipped");
     }
+    if (Interrupted()) return interrupted();
 
     const SaveResult saved = SaveProject(project, page, layout, tree);
-    if (!saved) return Fail(saved.message + "\nNothing was imported.");
+    if (!saved) {
+        lock.RemoveUnusedFile();
+        return Fail(saved.message, kNothingImported);
+    }
+    lock.Release();
+    std::fputs(summary.c_str(), stdout);
+    for (const std::string& line : skippedLines) PrintMessage(line);
+    if (Interrupted()) return ReportInterruption("the import had been saved already.");
     return kExitOk;
 }
 
@@ -173,7 +212,7 @@ int RunShowCommand(int argc, char** argv) {
         std::fputs(kShowUsage, stdout);
         return kExitOk;
     }
-    if (argc != 1) return Usage(kShowUsage);
+    if (argc != 1) return FailWithUsage("show takes one project file", kShowUsage);
     const fs::path project = argv[0];
 
     CPageOption page;
@@ -186,9 +225,16 @@ int RunShowCommand(int argc, char** argv) {
         return Fail(project.string() + ": " + loaded.message);
 
     std::size_t items = 0;
+    std::size_t hidden = 0;
     tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
-        const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
         const CSiteFolder& folder = node.Folder();
+        // Only a hostile file holds a tree this deep; its indentation alone would be gigabytes.
+        if (depth > kMaxExportDepth) {
+            ++hidden;
+            items += folder.items.size();
+            return;
+        }
+        const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
         std::printf("%s%s (folder %d)\n", indent.c_str(), Printable(folder.caption).c_str(),
                     folder.id);
         for (const auto& item : folder.items) {
@@ -197,11 +243,14 @@ int RunShowCommand(int argc, char** argv) {
             ++items;
         }
     });
+    if (hidden > 0)
+        std::printf("not shown: %s deeper than %d levels\n",
+                    Plural(hidden, "folder", "folders").c_str(), kMaxExportDepth);
     if (loaded.status == LoadStatus::TreeDamaged) {
         std::printf("incomplete: only %s could be read\n",
                     Plural(loaded.foldersRead, "folder", "folders").c_str());
-        std::fprintf(stderr, "pagelorn-cli: %s\n", loaded.message.c_str());
-        return kExitTreeDamaged;
+        PrintMessage(loaded.message);
+        return kExitPartly;
     }
     std::printf("complete: %s, %s\n", Plural(tree.FolderCount(), "folder", "folders").c_str(),
                 Plural(items, "item", "items").c_str());

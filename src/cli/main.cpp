@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "ProgramInfo.h"
 
 namespace {
@@ -28,7 +29,9 @@ constexpr const char* kUsage =
     "  0  done\n"
     "  1  finished, but something failed or the project is damaged\n"
     "  2  nothing done: a mistake on the command line, or a file that could not be read or\n"
-    "     written\n"
+    "     written; also when standard output could not be written\n"
+    "  130  stopped by Ctrl+C (SIGINT) or SIGTERM: temporary files are removed, and the\n"
+    "       last line says what was done\n"
     "\n"
     "\"pagelorn-cli COMMAND --help\" tells more about a command.\n";
 
@@ -44,9 +47,7 @@ constexpr Command kCommands[] = {
     {"export", RunExportCommand},
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunCli(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -62,6 +63,13 @@ int main(int argc, char** argv) {
     }
     for (const Command& command : kCommands)
         if (command.name == name) return command.run(argc - 2, argv + 2);
-    std::fprintf(stderr, "pagelorn-cli: unknown command \"%s\"\n\n%s", argv[1], kUsage);
+    std::fprintf(stderr, "pagelorn-cli: unknown command \"%s\"\n\n%s", Printable(name).c_str(),
+                 kUsage);
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return FinishOutput(RunCli(argc, argv));
 }

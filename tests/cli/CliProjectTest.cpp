@@ -1,7 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "CliProcess.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
 #include "SiteTree.h"
+#include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
 
@@ -46,11 +52,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    CliRun Cli(const std::vector<std::string>& arguments) const {
-        std::string command = Quote(PAGELORN_CLI);
+    // shellPrefix runs first in the same shell (limits); stdoutTarget replaces the output file.
+    CliRun Cli(const std::vector<std::string>& arguments, const std::string& shellPrefix = "",
+               const std::string& stdoutTarget = "") const {
+        std::string command = shellPrefix + Quote(PAGELORN_CLI);
         for (const std::string& argument : arguments) command += " " + Quote(argument);
-        command += " >" + Quote((folder / "out.txt").string()) + " 2>" +
-                   Quote((folder / "err.txt").string()) + " </dev/null";
+        command += " >" +
+                   (stdoutTarget.empty() ? Quote((folder / "out.txt").string()) : stdoutTarget) +
+                   " 2>" + Quote((folder / "err.txt").string()) + " </dev/null";
         const int status = std::system(command.c_str());
         CliRun result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -107,7 +116,8 @@ TEST_F(CliProjectTest, NewWritesTheDefaultProjectAndDoesNotReplaceOneUnasked) {
     const std::string imported = ReadFile(Project());
     const CliRun again = Cli({"new", Project()});
     EXPECT_EQ(again.exitCode, 2);
-    EXPECT_TRUE(Contains(again.err, "--force")) << again.err;
+    EXPECT_TRUE(Contains(again.err, "\"" + Project() + "\" exists already; use --force"))
+        << again.err;
     EXPECT_EQ(ReadFile(Project()), imported);
 
     EXPECT_EQ(Cli({"new", Project(), "--force"}).exitCode, 0);
@@ -186,4 +196,116 @@ TEST_F(CliProjectTest, ShowAndImportTellDamagedFilesApartAndNeverWriteOverThem) 
         EXPECT_TRUE(Contains(import.err, "Nothing was imported")) << import.err;
         EXPECT_EQ(ReadFile(Project(name)), before);
     }
+}
+
+TEST_F(CliProjectTest, OddFilesAreNeitherImportedNorWrittenOver) {
+    const std::string fifo = Project("pipe.www");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const CliRun replaced = Cli({"new", fifo, "--force"});
+    EXPECT_EQ(replaced.exitCode, 2);
+    EXPECT_TRUE(Contains(replaced.err, "\"" + fifo + "\": it is a FIFO, not a regular file"))
+        << replaced.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    const CliRun imported = Cli({"import", Project(), fifo, "/dev/null"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_TRUE(Contains(imported.err, "skipped \"" + fifo + "\": a FIFO, not a regular file"))
+        << imported.err;
+    EXPECT_TRUE(
+        Contains(imported.err, "skipped \"/dev/null\": a character device, not a regular file"));
+    EXPECT_TRUE(Contains(Cli({"show", Project()}).out, "complete: 1 folder, 0 items"));
+}
+
+TEST_F(CliProjectTest, ImportsIntoOneProjectTakeTurns) {
+    ASSERT_EQ(Cli({"new", Project()}).exitCode, 0);
+    const std::string a = (folder / "a.txt").string();
+    std::ofstream(a) << "a";
+    const auto items = [&] {
+        CPageOption page;
+        CLayoutOption layout;
+        CSiteTree tree;
+        LoadProject(Project(), page, layout, tree);
+        std::vector<std::string> captions;
+        for (const auto& item : tree.Root()->Folder().items) captions.push_back(item->caption);
+        return captions;
+    };
+    // Another program holds the project for longer than an import waits.
+    int held = ::open(Project().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const CliRun busy = Cli({"import", Project(), a});
+    EXPECT_EQ(busy.exitCode, 2);
+    EXPECT_TRUE(Contains(busy.err, "waiting for another program to finish with")) << busy.err;
+    EXPECT_TRUE(Contains(busy.err, "is being changed by another program")) << busy.err;
+    EXPECT_TRUE(busy.out.empty());
+    EXPECT_TRUE(items().empty());
+
+    // An import that waits while the other program saves adds to what that one saved.
+    const fs::path out = folder / "bg-out.txt";
+    const fs::path err = folder / "bg-err.txt";
+    {
+        clitest::CliProcess waiting({"import", Project(), a}, out, err);
+        ASSERT_TRUE(clitest::WaitFor([&] { return Contains(ReadFile(err), "waiting"); }));
+        CPageOption page;
+        CLayoutOption layout;
+        CSiteTree tree;
+        tree.Root()->Folder().AddItem("theirs");
+        ASSERT_TRUE(SaveProject(Project(), page, layout, tree));
+        ::close(held);
+        EXPECT_EQ(waiting.Finish(), 0) << ReadFile(err);
+    }
+    EXPECT_EQ(items(), (std::vector<std::string>{"theirs", "a.txt"}));
+
+    // Interrupted while it waits, it imports nothing and says so.
+    held = ::open(Project().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    clitest::CliProcess interrupted({"import", Project(), a}, out, err);
+    ASSERT_TRUE(clitest::WaitFor([&] { return Contains(ReadFile(err), "waiting"); }));
+    interrupted.Signal(SIGTERM);
+    EXPECT_EQ(interrupted.Finish(), 130);
+    EXPECT_TRUE(Contains(ReadFile(err), "pagelorn-cli: interrupted: Nothing was imported."))
+        << ReadFile(err);
+    ::close(held);
+    EXPECT_EQ(items().size(), 2u);
+}
+
+TEST_F(CliProjectTest, OutputAndSavesThatFailAreReportedAsFailures) {
+    ASSERT_EQ(Cli({"new", Project()}).exitCode, 0);
+    const fs::path files = folder / "files";
+    fs::create_directories(files);
+    for (int i = 0; i < 60; ++i)
+        std::ofstream(files / ("a rather long file name number " + std::to_string(i) + ".txt"));
+
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--help"},
+             {"new", Project("other.www")},
+             {"import", Project(), files.string()},
+             {"show", Project()},
+             {"export", Project(), "--to", (folder / "web").string()}}) {
+        SCOPED_TRACE(arguments.front());
+        const CliRun run = Cli(arguments, "", "/dev/full");
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(Contains(run.err, "cannot write to standard output: No space left on device"))
+            << run.err;
+    }
+
+    // A save cut short by the file size limit: nothing is said to be added.
+    const std::string before = ReadFile(Project());
+    const CliRun cut = Cli({"import", Project(), files.string()}, "trap '' XFSZ; ulimit -f 16; ");
+    EXPECT_EQ(cut.exitCode, 2);
+    EXPECT_EQ(cut.out, "");
+    EXPECT_TRUE(Contains(cut.err, "File too large")) << cut.err;
+    EXPECT_TRUE(Contains(cut.err, "Nothing was imported.")) << cut.err;
+    EXPECT_EQ(ReadFile(Project()), before);
+
+    // show stops printing where the export stops writing.
+    CPageOption page;
+    CLayoutOption layout;
+    CSiteTree tree;
+    CSiteNode* node = tree.Root();
+    for (int depth = 1; depth <= kMaxExportDepth + 1; ++depth) node = &tree.NewFolder(*node);
+    ASSERT_TRUE(SaveProject(Project("deep.www"), page, layout, tree));
+    const CliRun deep = Cli({"show", Project("deep.www")});
+    EXPECT_EQ(deep.exitCode, 0);
+    EXPECT_TRUE(Contains(deep.out, "not shown: 1 folder deeper than 1000 levels\n")) << deep.err;
+    EXPECT_FALSE(Contains(deep.out, std::string(2 * (kMaxExportDepth + 1), ' ')));
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "CliProcess.h"
 #include "ExportTestSupport.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
@@ -168,6 +171,79 @@ TEST_F(CliExportTest, ADamagedTreeIsExportedAsFarAsItWasReadWithAWarning) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(Contains(run.err, "warning")) << run.err;
     EXPECT_TRUE(fs::exists(out / "Index.htm"));
+}
+
+TEST_F(CliExportTest, TheFolderCheckedIsTheFolderWritten) {
+    Save();
+    Write("web/Index.htm", "mine");
+    // "web/missing/.." is web itself, which is not empty.
+    const CliRun run = Cli({project.string(), "--to", (out / "missing" / "..").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, out.string() + " exists and is not empty")) << run.err;
+    EXPECT_EQ(Read(out / "Index.htm"), "mine");
+    EXPECT_FALSE(fs::exists(out / "missing"));
+}
+
+TEST_F(CliExportTest, AnInterruptedExportStopsWithWholeFilesAndSaysWhatItDid) {
+    // One page per item, so that the export is still writing pages when the signal comes.
+    layout.mainCanvas.rows = layout.mainCanvas.columns = 1;
+    const fs::path doc = dir / "files" / "report.doc";
+    for (int i = 0; i < 5000; ++i) tree.Root()->Folder().AddItem("r", "file://" + doc.string());
+    Save();
+    clitest::CliProcess cli({"export", project.string(), "--to", out.string()}, dir / "out.txt",
+                            dir / "err.txt");
+    ASSERT_TRUE(cli.Started());
+    ASSERT_TRUE(clitest::WaitFor([&] { return fs::exists(out / "Index1.htm"); }));
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Finish(), 130);
+    const std::string err = Read(dir / "err.txt");
+    EXPECT_TRUE(Contains(
+        err, "pagelorn-cli: interrupted: The export to " + out.string() + " was stopped: "))
+        << err;
+    std::size_t pages = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(name.find(".tmp-"), std::string::npos) << name;
+        if (name.ends_with(".htm")) {
+            ++pages;
+            EXPECT_TRUE(Read(entry.path()).ends_with("</HTML>\r\n")) << name;
+        }
+    }
+    EXPECT_GT(pages, 0u);
+    EXPECT_LT(pages, 5000u);
+    EXPECT_TRUE(Contains(err, std::to_string(pages) + " pages written")) << err;
+}
+
+TEST_F(CliExportTest, MessagesTellWhatReallyHappened) {
+    // A linked file whose name holds control characters is listed escaped.
+    tree.Root()->Folder().AddItem("Gone", "file://" + (dir / "gone\x1B[31m.doc").string());
+    Save();
+    CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "gone\\x1B[31m.doc: the file does not exist")) << run.err;
+    EXPECT_FALSE(Contains(run.err, "\x1B"));
+
+    // A folder that cannot be written is named, and nothing is exported.
+    const fs::path readOnly = dir / "read-only";
+    const exporttest::ScopedTmpfs tmpfs(readOnly, MS_RDONLY, "size=64k");
+    if (tmpfs.Mounted()) {
+        run = Cli({project.string(), "--to", readOnly.string()});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(Contains(run.err, readOnly.string() + " cannot be written: Read-only file "
+                                                          "system; nothing was exported"))
+            << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+
+    // Without its root record the tree is not the project's: nothing is exported.
+    const std::string bytes = Read(project);
+    const std::size_t header = 6382;  // the header of a project with the default properties
+    Write("site.www", bytes.substr(0, header + 6));
+    run = Cli({project.string(), "--to", (dir / "cut").string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "damaged from its root folder on; nothing was exported"))
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "cut"));
 }
 
 }  // namespace
