@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <chrono>
 #include <filesystem>
 
 #include "AppOptions.h"
@@ -150,10 +151,21 @@ bool CMainFrame::SaveTo(const QString& path) {
         focused->clearFocus();
         if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
     }
+    const fs::path file = PathOf(path);
+    // pagelorn-cli import holds this lock from reading the file to saving it; saving in between
+    // would be lost under its save. A lock that cannot be taken at all (no such folder) leaves
+    // the reason to the save.
+    CProjectLock lock;
+    CProjectLock::Options waitBriefly;
+    waitBriefly.wait = std::chrono::milliseconds(1000);
+    if (lock.Acquire(file, waitBriefly) == CProjectLock::Status::Busy) {
+        TheDesktop().Tell(this, FromBytes(lock.Message()), CDesktop::Severity::Warning);
+        return false;
+    }
     // Another program (a second window, pagelorn-cli import) may have saved over the file since
     // it was read here; saving now would drop what it wrote without anyone seeing it.
-    if (path == pathName) {
-        const FileStamp onDisk = ReadFileStamp(PathOf(path));
+    if (path == pathName && !lock.CreatedFile()) {
+        const FileStamp onDisk = ReadFileStamp(file);
         if (onDisk.exists && onDisk != savedStamp &&
             !TheDesktop().Confirm(
                 this, QStringLiteral("%1 was changed by another program since it was opened or "
@@ -162,7 +174,6 @@ bool CMainFrame::SaveTo(const QString& path) {
                           .arg(path)))
             return false;
     }
-    const fs::path file = PathOf(path);
     const SaveResult result = SaveProject(file, thePageOption, theLayoutOption, *tree);
     // The save changed the modified flag behind the tree view's back.
     treeView->SetModified(tree->IsModified());
@@ -170,6 +181,7 @@ bool CMainFrame::SaveTo(const QString& path) {
         savedStamp = ReadFileStamp(file);
         return true;
     }
+    lock.RemoveUnusedFile();
     TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
     return false;
 }

@@ -1,5 +1,9 @@
 // The project commands of the window: New, Open, Save, Save As, close, the save prompt and the
 // recent-file list, driven through the real frame with the desktop's dialogs answered by a script.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -258,6 +262,18 @@ private slots:
         f.Trigger(kFileSave);
         QCOMPARE(f.desktop->questions.size(), 2);
         QCOMPARE(f.desktop->unexpected, 0);
+
+        // While pagelorn-cli import holds the file, Save waits a moment, then says so.
+        const int held = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        QCOMPARE(::flock(held, LOCK_EX), 0);
+        Change(f, "Later");
+        f.Trigger(kFileSave);
+        ::close(held);
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY2(f.desktop->messages.front().contains(u"being changed by another program"_s),
+                 qPrintable(f.desktop->messages.front()));
+        QVERIFY(f.Tree().IsModified());
+        QCOMPARE(onDisk(), (QStringList{u"Mine"_s, u"More"_s, u"Again"_s}));
     }
 
     void SavePromptAnswers() {
