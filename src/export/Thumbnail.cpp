@@ -65,7 +65,68 @@ int MemoryEof(void* user) {
     return reader.position >= reader.bytes.size() ? 1 : 0;
 }
 
-std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, void* user) {
+void MemoryRewind(void* user) {
+    static_cast<MemoryReader*>(user)->position = 0;
+}
+
+void FileRewind(void* user) {
+    std::rewind(static_cast<std::FILE*>(user));
+}
+
+// stb_image 2.27 (the one Debian 12 ships) builds a JPEG Huffman table of more than 256 codes
+// without complaint, writing past the table's arrays. The segments in front of the frame header
+// are walked here as stb walks them, and a file holding such a table is taken for no picture.
+bool HuffmanTablesFit(const stbi_io_callbacks& io, void* user) {
+    // Past the end stb reads zeros, and so does this walk.
+    bool atEnd = false;
+    const auto get8 = [&]() -> int {
+        unsigned char byte = 0;
+        if (io.read(user, reinterpret_cast<char*>(&byte), 1) != 1) atEnd = true;
+        return byte;
+    };
+    const auto get16 = [&]() -> int {
+        const int high = get8();
+        return (high << 8) | get8();
+    };
+    // A marker is 0xFF, any number of 0xFF fill bytes and the marker's code; -1 for no marker.
+    const auto getMarker = [&]() -> int {
+        int byte = get8();
+        if (byte != 0xFF) return -1;
+        while (byte == 0xFF) byte = get8();
+        return byte;
+    };
+    if (getMarker() != 0xD8) return true;  // no JPEG
+    for (;;) {
+        // Stray bytes between segments are passed over.
+        const int marker = getMarker();
+        if (atEnd) return true;
+        if (marker < 0) continue;
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
+            return true;  // stb reads nothing past the frame header
+        if (marker == 0xC4) {
+            for (int left = get16() - 2; left > 0;) {
+                get8();  // class and number of the table
+                int codes = 0;
+                for (int length = 0; length < 16; ++length) codes += get8();
+                if (codes > 256) return false;
+                io.skip(user, codes);
+                left -= 17 + codes;
+            }
+        } else if (marker == 0xDB || marker == 0xDD || marker == 0xFE ||
+                   (marker >= 0xE0 && marker <= 0xEF)) {
+            const int length = get16();
+            if (length < 2) return true;
+            io.skip(user, length - 2);
+        } else {
+            return true;  // stb refuses any other marker here
+        }
+    }
+}
+
+std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, void* user,
+                                          void (*rewind)(void*)) {
+    if (!HuffmanTablesFit(callbacks, user)) return std::nullopt;
+    rewind(user);
     int width = 0;
     int height = 0;
     int components = 0;
@@ -102,13 +163,13 @@ std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path) {
     std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
     if (!file) return std::nullopt;
     const stbi_io_callbacks callbacks{ReadCallback, SkipCallback, EofCallback};
-    return SizeFromHeader(callbacks, file.get());
+    return SizeFromHeader(callbacks, file.get(), FileRewind);
 }
 
 std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes) {
     MemoryReader reader{bytes};
     const stbi_io_callbacks callbacks{MemoryRead, MemorySkip, MemoryEof};
-    return SizeFromHeader(callbacks, &reader);
+    return SizeFromHeader(callbacks, &reader, MemoryRewind);
 }
 
 PictureSize ThumbnailSizeFor(PictureSize natural) {

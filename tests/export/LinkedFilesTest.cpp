@@ -229,6 +229,8 @@ TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
         // Only GIF and JPEG files are shown as pictures, so only they are measured.
         {exporttest::PngBytes(200, 400), {100, 100}},
         {"P6\n99999999999999999999 7\n255\n", {100, 100}},
+        // A Huffman table of 16 x 255 codes, where a JPEG has room for 256.
+        {std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\xFF'), {100, 100}},
         // Large photos are measured like any other picture, without decoding them.
         {exporttest::JpegBytes(3000, 2000, 6 * 1024 * 1024), {100, 66}},
         {"not a picture at all", {100, 100}},
