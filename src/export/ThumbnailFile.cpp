@@ -1,10 +1,13 @@
 #include "ThumbnailFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <string_view>
 #include <system_error>
 #include <vips/vips8>
@@ -14,8 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The loaders a website's pictures may go through.
-constexpr std::array<std::string_view, 4> kPictureLoaders = {"jpegload", "gifload", "pngload",
-                                                             "webpload"};
+constexpr std::array<std::string_view, 4> kPictureLoaders = {"jpegload_source", "gifload_source",
+                                                             "pngload_source", "webpload_source"};
 
 bool StartVips() {
     static const bool started = [] {
@@ -51,16 +54,45 @@ bool IsPictureLoader(const char* loaderClass) {
                                             std::string_view(nickname)) != kPictureLoaders.end();
 }
 
-// libvips picks its loader by the file's bytes, not its name: a file named .jpg that holds a PDF
-// is turned away here.
-const char* PictureLoader(const fs::path& path) {
-    const char* loader = vips_foreign_find_load(path.c_str());
-    if (!IsPictureLoader(loader)) {
-        vips_error_clear();
-        return nullptr;
+// A picture file opened for libvips. Only a regular file is opened for long (a FIFO named
+// "x.jpg" is never waited on), and libvips picks its loader by the file's bytes, not its name:
+// a file named .jpg that holds a PDF is turned away.
+class PictureSource {
+public:
+    explicit PictureSource(const fs::path& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            problem = std::generic_category().message(errno);
+            return;
+        }
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            ::close(fd);
+            problem = "not a regular file";
+            return;
+        }
+        // The source reads from a duplicate of the descriptor.
+        source = vips_source_new_from_descriptor(fd);
+        ::close(fd);
+        if (source == nullptr || !IsPictureLoader(vips_foreign_find_load_source(source))) {
+            vips_error_clear();
+            problem = "not a JPEG, GIF, PNG or WebP picture";
+        }
     }
-    return loader;
-}
+    PictureSource(const PictureSource&) = delete;
+    PictureSource& operator=(const PictureSource&) = delete;
+    ~PictureSource() {
+        if (source != nullptr) g_object_unref(source);
+    }
+
+    bool Usable() const { return problem.empty(); }
+    const std::string& Problem() const { return problem; }
+    VipsSource* Get() const { return source; }
+
+private:
+    VipsSource* source = nullptr;
+    std::string problem;
+};
 
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned long> counter{0};
@@ -76,9 +108,11 @@ fs::path TemporaryBeside(const fs::path& target) {
 }  // namespace
 
 std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
-    if (!StartVips() || PictureLoader(path) == nullptr) return std::nullopt;
+    if (!StartVips()) return std::nullopt;
+    const PictureSource source(path);
+    if (!source.Usable()) return std::nullopt;
     VipsImage* raw =
-        vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+        vips_image_new_from_source(source.Get(), "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     if (raw == nullptr) {
         vips_error_clear();
         return std::nullopt;
@@ -101,19 +135,22 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
         outcome.reason = "the picture library could not be started";
         return outcome;
     }
-    if (PictureLoader(source) == nullptr) {
-        outcome.reason = "not a JPEG, GIF, PNG or WebP picture";
+    const PictureSource picture(source);
+    if (!picture.Usable()) {
+        outcome.reason = picture.Problem();
         return outcome;
     }
     const fs::path temporary = TemporaryBeside(target);
     try {
-        vips::VImage thumbnail = vips::VImage::thumbnail(
-            source.c_str(), maxSide,
+        vips::VImage thumbnail = vips::VImage::thumbnail_source(
+            vips::VSource(picture.Get(), vips::NOSTEAL), maxSide,
             vips::VImage::option()
                 ->set("height", maxSide)
                 ->set("size", VIPS_SIZE_DOWN)
-                // A picture cut short is damaged: it is reported, not shown half grey.
-                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+                // A picture cut short is damaged: it is reported, not shown half grey. Reading
+                // from a source, the loader takes the setting from the option string.
+                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
+                ->set("option_string", "fail_on=truncated"));
         // Pages are shown in sRGB; 16-bit and grey pictures become plain 8-bit colour here.
         if (thumbnail.interpretation() != VIPS_INTERPRETATION_sRGB &&
             thumbnail.interpretation() != VIPS_INTERPRETATION_B_W)

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -94,11 +95,15 @@ TEST_F(ThumbnailFileTest, DamagedAndForeignFilesFailWithoutLeavingFiles) {
     std::ofstream(folder / "cut.jpg", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
     std::ofstream(folder / "paper.jpg", std::ios::binary) << "%PDF-1.4\n1 0 obj\n<<>>\nendobj\n";
 
+    // A FIFO named like a picture must never be waited on.
+    ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
+
     EXPECT_FALSE(ReadPictureHeader(folder / "paper.jpg"));
     EXPECT_FALSE(ReadPictureHeader(folder / "missing.jpg"));
+    EXPECT_FALSE(ReadPictureHeader(folder / "pipe.jpg"));
     const fs::path out = folder / "out";
     fs::create_directories(out);
-    for (const char* name : {"cut.jpg", "paper.jpg", "missing.jpg"}) {
+    for (const char* name : {"cut.jpg", "paper.jpg", "missing.jpg", "pipe.jpg"}) {
         const ThumbnailOutcome outcome =
             MakeThumbnailFile(folder / name, out / name, 200, ThumbnailFormat::Jpeg, 80);
         EXPECT_FALSE(outcome.ok) << name;
