@@ -1,6 +1,7 @@
 #include "ProjectFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -17,35 +18,39 @@ using namespace ProjectFileLayout;
 
 namespace {
 
-// Integers are encoded byte by byte so that the file is the same on every host.
+// Stores straight into a buffer sized beforehand (ProjectSize). Integers are encoded byte by
+// byte so that the file is the same on every host.
 class ByteWriter {
 public:
-    explicit ByteWriter(std::vector<unsigned char>& output) : out(output) {}
+    explicit ByteWriter(unsigned char* output) : out(output) {}
 
+    unsigned char* Position() const { return out; }
     void U32(std::uint32_t value) {
-        const unsigned char bytes[4] = {static_cast<unsigned char>(value & 0xFF),
-                                        static_cast<unsigned char>((value >> 8) & 0xFF),
-                                        static_cast<unsigned char>((value >> 16) & 0xFF),
-                                        static_cast<unsigned char>((value >> 24) & 0xFF)};
-        out.insert(out.end(), bytes, bytes + 4);
+        out[0] = static_cast<unsigned char>(value & 0xFF);
+        out[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
+        out[2] = static_cast<unsigned char>((value >> 16) & 0xFF);
+        out[3] = static_cast<unsigned char>((value >> 24) & 0xFF);
+        out += 4;
     }
     void I32(std::int32_t value) { U32(static_cast<std::uint32_t>(value)); }
-    void Zeros(std::size_t count) { out.insert(out.end(), count, 0); }
+    void Zeros(std::size_t count) {
+        std::memset(out, 0, count);
+        out += count;
+    }
     template <std::size_t N>
     void Field(const CTextField<N>& field) {
-        const auto& bytes = field.Bytes();
-        out.insert(out.end(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                   reinterpret_cast<const unsigned char*>(bytes.data()) + N);
+        std::memcpy(out, field.Bytes().data(), N);
+        out += N;
     }
-    void Counted(const std::string& text) {
-        if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-            throw std::length_error("a text is too long for a project file");
+    // Lengths were checked by ProjectSize.
+    void Counted(std::string_view text) {
         I32(static_cast<std::int32_t>(text.size()));
-        out.insert(out.end(), text.begin(), text.end());
+        if (!text.empty()) std::memcpy(out, text.data(), text.size());
+        out += text.size();
     }
 
 private:
-    std::vector<unsigned char>& out;
+    unsigned char* out;
 };
 
 void WriteFont(ByteWriter& w, const CFontOption& font) {
@@ -106,9 +111,6 @@ void WriteHeader(ByteWriter& w, const CPageOption& page, const CLayoutOption& la
     w.Counted(page.header);
     w.Counted(page.footer);
 
-    if (page.metaVariables.size() >
-        static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw std::length_error("too many meta variables for a project file");
     w.I32(static_cast<std::int32_t>(page.metaVariables.size()));
     for (const auto& meta : page.metaVariables) {
         w.Field(meta->name);
@@ -135,29 +137,54 @@ void WriteHeader(ByteWriter& w, const CPageOption& page, const CLayoutOption& la
     w.Field(main.cellAlignment);
 }
 
-std::size_t FolderRecordSize(const CSiteFolder& folder) {
-    std::size_t size = 16 + folder.caption.size() + folder.description.size();
-    for (const auto& item : folder.items)
-        size += 16 + item->caption.size() + item->description.size() + item->url.size();
+constexpr auto kMaxCount = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+
+std::size_t CountedSize(std::string_view text) {
+    if (text.size() > kMaxCount) throw std::length_error("a text is too long for a project file");
+    return 4 + text.size();
+}
+
+// The exact size of the file; throws std::length_error when something does not fit its 32-bit
+// counts and lengths.
+std::size_t ProjectSize(const CPageOption& page, const CSiteTree& tree) {
+    if (page.metaVariables.size() > kMaxCount)
+        throw std::length_error("too many meta variables for a project file");
+    std::size_t size = kHeaderTextOffset + CountedSize(page.header) + CountedSize(page.footer) + 4 +
+                       kMetaBlockSize * page.metaVariables.size() + kLayoutBlockSize;
+    tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
+        const CSiteFolder& folder = node.Folder();
+        if (folder.items.size() > kMaxCount)
+            throw std::length_error("too many items in one folder for a project file");
+        size += 8 + CountedSize(folder.caption) + CountedSize(folder.description);
+        for (const CSiteItem& item : folder.items)
+            size += 4 + CountedSize(item.caption) + CountedSize(item.description) +
+                    CountedSize(item.url);
+    });
     return size;
 }
 
 void WriteFolder(ByteWriter& w, const CSiteFolder& folder, int depth) {
     w.I32(depth);
-    if (folder.items.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw std::length_error("too many items in one folder for a project file");
     w.I32(static_cast<std::int32_t>(folder.items.size()));
     w.Counted(folder.caption);
     w.Counted(folder.description);
-    // The stored id is the item's position, which a reader can rely on even if an item's id in
-    // memory had drifted.
+    // The stored id is the item's position, which a reader can rely on.
     std::int32_t position = 0;
-    for (const auto& item : folder.items) {
+    for (const CSiteItem& item : folder.items) {
         w.I32(position++);
-        w.Counted(item->caption);
-        w.Counted(item->description);
-        w.Counted(item->url);
+        w.Counted(item.caption);
+        w.Counted(item.description);
+        w.Counted(item.url);
     }
+}
+
+// Writes exactly ProjectSize bytes to out.
+void WriteProject(unsigned char* out, const CPageOption& page, const CLayoutOption& layout,
+                  const CSiteTree& tree) {
+    ByteWriter writer(out);
+    WriteHeader(writer, page, layout);
+    tree.ForEachDepthFirst(
+        [&](const CSiteNode& node, int depth) { WriteFolder(writer, node.Folder(), depth); });
 }
 
 // Reads from a file image held in memory; every read checks the bytes that are left first, so a
@@ -205,6 +232,17 @@ public:
         text.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
         return true;
     }
+    // A length L, then L bytes that the text borrows from the image.
+    bool Borrowed(CSiteText& text) {
+        std::int32_t length = 0;
+        if (!I32(length) || length < 0) return false;
+        const unsigned char* p = Take(static_cast<std::size_t>(length));
+        if (!p) return false;
+        text = CSiteText::Borrow(
+            std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length)));
+        return true;
+    }
+    std::size_t Position() const { return position; }
     // Header and footer texts end at their first NUL byte, as the window shows them.
     bool CountedText(std::string& text) {
         if (!Counted(text)) return false;
@@ -300,110 +338,136 @@ HeaderOutcome ReadHeader(ByteReader& r, CPageOption& page, CLayoutOption& layout
 
 struct FolderRecord {
     std::int32_t level = 0;
-    std::unique_ptr<CSiteFolder> folder;
+    CSiteFolder folder;
 };
 
 constexpr std::size_t kItemRecordMinSize = 16;  // id, three empty strings
 
-// One folder record with all its items, or nothing when the record is cut off or damaged.
+// One folder record with all its items, or nothing when the record is cut off or damaged. The
+// texts borrow from the image the reader reads.
 std::optional<FolderRecord> ReadFolder(ByteReader& r) {
     FolderRecord record;
-    record.folder = std::make_unique<CSiteFolder>();
-    CSiteFolder& folder = *record.folder;
+    CSiteFolder& folder = record.folder;
     std::int32_t count = 0;
-    if (!(r.I32(record.level) && r.I32(count) && count >= 0 && r.Counted(folder.caption) &&
-          r.Counted(folder.description)))
+    if (!(r.I32(record.level) && r.I32(count) && count >= 0 && r.Borrowed(folder.caption) &&
+          r.Borrowed(folder.description)))
         return std::nullopt;
     if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return std::nullopt;
-    folder.items.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        auto item = std::make_unique<CSiteItem>();
+    folder.items.resize(static_cast<std::size_t>(count));
+    for (CSiteItem& item : folder.items) {
         std::int32_t storedId = 0;
-        if (!(r.I32(storedId) && r.Counted(item->caption) && r.Counted(item->description) &&
-              r.Counted(item->url)))
+        if (!(r.I32(storedId) && r.Borrowed(item.caption) && r.Borrowed(item.description) &&
+              r.Borrowed(item.url)))
             return std::nullopt;
-        folder.items.push_back(std::move(item));
     }
-    folder.RenumberItems();
     return record;
 }
 
-void BuildDefaultTree(CSiteTree& tree) {
-    tree.Clear();
-    auto root = std::make_unique<CSiteFolder>();
-    root->caption = kRootCaption;
-    tree.SetRoot(std::move(root));
+// The file's image, kept by the project whose texts borrow from it.
+struct FileImage {
+    std::shared_ptr<const unsigned char[]> bytes;
+    std::size_t size = 0;
+    std::size_t start = 0;  // where the part of interest begins
+
+    std::span<const unsigned char> Span() const { return {bytes.get() + start, size - start}; }
+};
+
+// The part of the image from `offset` on, in storage of its own when the part before it (the
+// header's texts, which the page properties copy) is the larger one, so that a project never
+// keeps much more than its tree's bytes.
+FileImage TreePart(const FileImage& image, std::size_t offset) {
+    if (offset <= image.size / 2) return {image.bytes, image.size, offset};
+    const std::size_t size = image.size - offset;
+    std::shared_ptr<unsigned char[]> copy = std::make_shared_for_overwrite<unsigned char[]>(size);
+    if (size > 0) std::memcpy(copy.get(), image.bytes.get() + offset, size);
+    return {std::move(copy), size, 0};
 }
 
-// Rebuilds the tree from the folder records; returns the number of folders taken and whether the
-// records ran to the end of the file.
-std::pair<std::size_t, bool> ReadTree(ByteReader& r, CSiteTree& tree) {
-    tree.Clear();
+// Builds the tree from the folder records of the image; returns it with the number of folders
+// taken and whether the records ran to the end of the file.
+std::pair<std::size_t, bool> ReadTree(const FileImage& image, CSiteTree& tree) {
+    ByteReader r(image.Span());
     std::optional<FolderRecord> rootRecord;
     try {
         rootRecord = ReadFolder(r);
     } catch (const std::bad_alloc&) {
     }
     if (!rootRecord) {
-        BuildDefaultTree(tree);
+        CSiteTree fresh;
+        tree.Swap(fresh);
         return {0, false};
     }
-    CSiteNode* const root = &tree.SetRoot(std::move(rootRecord->folder));
+    CSiteTree loaded(std::move(rootRecord->folder));
+    loaded.KeepTexts(image.bytes);
+    const CFolderKey root = loaded.RootKey();
     std::size_t foldersRead = 1;
+    bool complete = true;
 
     // Levels are compared in 64 bits: a difference of two stored int32 values can overflow 32.
     std::int64_t previousLevel = 0;
-    CSiteNode* parent = nullptr;
-    CSiteNode* last = root;
+    CFolderKey parent;
+    CFolderKey last = root;
     while (r.Remaining() > 0) {
         std::optional<FolderRecord> record;
         try {
             record = ReadFolder(r);
+            if (!record) {
+                complete = false;
+                break;
+            }
+            const std::int64_t level = record->level;
+            if (level > previousLevel) {
+                parent = last;
+            } else if (level < previousLevel) {
+                // Climbing stops at the top, so a huge difference costs no more than the depth.
+                for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps) {
+                    const CSiteNode* up = loaded.Find(parent)->Parent();
+                    parent = up ? up->Key() : CFolderKey{};
+                }
+            }
+            // There is only one top-level node: a record that would make another goes under the
+            // root.
+            last = loaded.AddFolder(parent ? parent : root, std::move(record->folder)).key;
+            previousLevel = level;
+            ++foldersRead;
         } catch (const std::bad_alloc&) {
+            complete = false;
+            break;
         }
-        if (!record) return {foldersRead, false};
-        const std::int64_t level = record->level;
-        if (level > previousLevel) {
-            parent = last;
-        } else if (level < previousLevel) {
-            // Climbing stops at the top, so a huge difference costs no more than the depth.
-            for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps)
-                parent = parent->Parent();
-        }
-        // There is only one top-level node: a record that would make another goes under the root.
-        CSiteNode& target = parent ? *parent : *root;
-        last = &tree.AppendChild(target, std::move(record->folder));
-        previousLevel = level;
-        ++foldersRead;
     }
-    return {foldersRead, true};
+    tree.Swap(loaded);
+    return {foldersRead, complete};
 }
 
 std::string Quoted(const std::string& fileName) {
     return "\"" + fileName + "\"";
 }
 
-LoadResult LoadBytes(std::span<const unsigned char> bytes, CPageOption& page, CLayoutOption& layout,
+LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& layout,
                      CSiteTree& tree, const std::string& fileName) {
     LoadResult result;
     const std::string subject =
         fileName.empty() ? std::string("The project file") : "The project file " + Quoted(fileName);
-    ByteReader reader(bytes);
+    ByteReader reader(image.Span());
     switch (ReadHeader(reader, page, layout)) {
-        case HeaderOutcome::WrongVersion:
+        case HeaderOutcome::WrongVersion: {
             result.status = LoadStatus::WrongVersion;
             result.message = kUnknownVersionMessage;
-            BuildDefaultTree(tree);
+            CSiteTree fresh;
+            tree.Swap(fresh);
             break;
-        case HeaderOutcome::Damaged:
+        }
+        case HeaderOutcome::Damaged: {
             page.Reset(true);
             layout.Reset();
             result.status = LoadStatus::HeaderDamaged;
             result.message = subject + " is damaged: its properties could not be read.";
-            BuildDefaultTree(tree);
+            CSiteTree fresh;
+            tree.Swap(fresh);
             break;
+        }
         case HeaderOutcome::Read: {
-            const auto [foldersRead, complete] = ReadTree(reader, tree);
+            const auto [foldersRead, complete] = ReadTree(TreePart(image, reader.Position()), tree);
             result.foldersRead = foldersRead;
             if (complete) {
                 result.status = LoadStatus::Complete;
@@ -416,14 +480,15 @@ LoadResult LoadBytes(std::span<const unsigned char> bytes, CPageOption& page, CL
         }
     }
     tree.SetModified(false);
-    tree.Clipboard().Clear();
+    tree.ClearClipboard();
     // Whatever was exported before belongs to another project.
     tree.SetExportPending(true);
     return result;
 }
 
-// The whole file in one read. Empty when it cannot be read; `reason` then says why.
-std::optional<std::vector<unsigned char>> ReadWholeFile(const fs::path& path, std::string& reason) {
+// The whole file in one read, into storage that is not cleared first. Empty when it cannot be
+// read; `reason` then says why.
+std::optional<FileImage> ReadWholeFile(const fs::path& path, std::string& reason) {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(path, error);
     if (error) {
@@ -441,46 +506,46 @@ std::optional<std::vector<unsigned char>> ReadWholeFile(const fs::path& path, st
                             : std::string("the file cannot be opened");
         return std::nullopt;
     }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::size_t>(file.gcount()) != bytes.size()) {
+    FileImage image;
+    image.size = static_cast<std::size_t>(size);
+    std::shared_ptr<unsigned char[]> bytes =
+        std::make_shared_for_overwrite<unsigned char[]>(image.size);
+    // A read this large goes straight from the file into the buffer, past the stream's own.
+    file.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(image.size));
+    if (static_cast<std::size_t>(file.gcount()) != image.size) {
         reason = file.bad() && errno != 0
                      ? std::error_code(errno, std::generic_category()).message()
                      : std::string("the file changed while it was read");
         return std::nullopt;
     }
-    return bytes;
+    image.bytes = std::move(bytes);
+    return image;
 }
 
 }  // namespace
 
 std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLayoutOption& layout,
                                              const CSiteTree& tree) {
-    std::size_t size = kHeaderTextOffset + 8 + page.header.size() + page.footer.size() +
-                       kMetaBlockSize * page.metaVariables.size() + kLayoutBlockSize;
-    tree.ForEachDepthFirst(
-        [&](const CSiteNode& node, int) { size += FolderRecordSize(node.Folder()); });
-
-    std::vector<unsigned char> bytes;
-    bytes.reserve(size);
-    ByteWriter writer(bytes);
-    WriteHeader(writer, page, layout);
-    tree.ForEachDepthFirst(
-        [&](const CSiteNode& node, int depth) { WriteFolder(writer, node.Folder(), depth); });
+    std::vector<unsigned char> bytes(ProjectSize(page, tree));
+    WriteProject(bytes.data(), page, layout, tree);
     return bytes;
 }
 
 SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLayoutOption& layout,
                        CSiteTree& tree) {
-    std::vector<unsigned char> bytes;
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t size = 0;
     try {
-        bytes = WriteProjectBytes(page, layout, tree);
+        size = ProjectSize(page, tree);
+        bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
     } catch (const std::length_error& error) {
         return {false, "Cannot write " + Quoted(path.string()) + ": " + error.what() + "."};
     } catch (const std::bad_alloc&) {
         return {false, "Cannot write " + Quoted(path.string()) + ": not enough memory."};
     }
-    FileWriteResult written = WriteFileAtomically(path, bytes);
+    WriteProject(bytes.get(), page, layout, tree);
+    FileWriteResult written =
+        WriteFileAtomically(path, std::span<const unsigned char>(bytes.get(), size));
     if (!written) return {false, std::move(written.message)};
     tree.SetModified(false);
     return {true, {}};
@@ -489,14 +554,15 @@ SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLay
 LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& layout,
                        CSiteTree& tree) {
     std::string reason;
-    std::optional<std::vector<unsigned char>> bytes;
+    std::optional<FileImage> image;
     try {
-        bytes = ReadWholeFile(path, reason);
+        image = ReadWholeFile(path, reason);
     } catch (const std::bad_alloc&) {
         reason = "not enough memory";
     }
-    if (!bytes) {
-        BuildDefaultTree(tree);
+    if (!image) {
+        CSiteTree fresh;
+        tree.Swap(fresh);
         tree.SetModified(false);
         tree.SetExportPending(true);
         LoadResult result;
@@ -504,10 +570,14 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
         result.message = "Cannot open " + Quoted(path.string()) + ": " + reason + ".";
         return result;
     }
-    return LoadBytes(*bytes, page, layout, tree, path.string());
+    return LoadImage(*image, page, layout, tree, path.string());
 }
 
 LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
                                 CLayoutOption& layout, CSiteTree& tree) {
-    return LoadBytes(bytes, page, layout, tree, {});
+    // The project keeps a copy: its texts borrow from it.
+    std::shared_ptr<unsigned char[]> copy =
+        std::make_shared_for_overwrite<unsigned char[]>(bytes.size());
+    if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return LoadImage(FileImage{std::move(copy), bytes.size(), 0}, page, layout, tree, {});
 }

@@ -1,15 +1,35 @@
 #include "SiteImport.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "FileWrite.h"
+
+#if !defined(_WIN32)
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t kSkippedPathsKept = 20;
+constexpr std::string_view kFileScheme = "file://";
+
+std::string NotAFile(fs::file_type type) {
+    return std::string(FileTypeDescription(type)) + ", not a regular file";
+}
+
+std::string Unreadable(const std::error_code& error) {
+    return "could not be read: " + error.message();
+}
 
 fs::path FullPath(const fs::path& path) {
     std::error_code error;
@@ -22,110 +42,325 @@ fs::path FullPath(const fs::path& path) {
     return full;
 }
 
-void AddSkip(CImportScan& scan, const fs::path& path, std::string reason) {
-    ++scan.skipped;
-    if (scan.skippedEntries.size() < kSkippedPathsKept)
-        scan.skippedEntries.push_back({path.string(), std::move(reason)});
+std::size_t NameLength(const fs::path& path) {
+    return path.filename().string().size();
 }
 
-std::string NotAFile(fs::file_type type) {
-    return std::string(FileTypeDescription(type)) + ", not a regular file";
-}
+// What a folder entry is, as far as the import cares.
+enum class EntryKind { File, Folder, Link, Unknown, Other };
 
-std::unique_ptr<CSiteItem> MakeFileItem(const fs::path& path) {
-    auto item = std::make_unique<CSiteItem>();
-    item->caption = path.filename().string();
-    item->url = FileUrl(path);
-    return item;
-}
+struct Entry {
+    std::size_t name = 0;  // offset into the listing's names; NUL-terminated
+    std::size_t length = 0;
+    EntryKind kind = EntryKind::Unknown;
+    fs::file_type type = fs::file_type::unknown;  // what an Other is
+};
+
+struct Listing {
+    std::string names;
+    std::vector<Entry> entries;
+
+    std::string_view Name(const Entry& entry) const {
+        return {names.data() + entry.name, entry.length};
+    }
+    const char* CName(const Entry& entry) const { return names.data() + entry.name; }
+    void Add(std::string_view name, EntryKind kind, fs::file_type type = fs::file_type::unknown) {
+        if (name == "." || name == "..") return;
+        entries.push_back({names.size(), name.size(), kind, type});
+        names.append(name);
+        names.push_back('\0');
+    }
+    void Sort() {
+        std::sort(entries.begin(), entries.end(),
+                  [&](const Entry& a, const Entry& b) { return Name(a) < Name(b); });
+    }
+};
 
 class Scanner {
 public:
-    Scanner(CImportScan& scan, const ImportProgressFn& progress) : scan(scan), progress(progress) {}
+#if defined(_WIN32)
+    static constexpr char kSeparator = '\\';
+#else
+    static constexpr char kSeparator = '/';
+#endif
 
-    void Skip(const fs::path& path, std::string reason) { AddSkip(scan, path, std::move(reason)); }
+    Scanner(CImportScan& scan, const ImportProgressFn& progress, std::string rootPath)
+        : scan(scan), progress(progress), rootPath(std::move(rootPath)) {}
 
-    bool Tick(const fs::path& path) {
+    // The contents of the folder at the root path go into CImportScan::kTop.
+    void Run();
+
+private:
+    bool Tick(std::size_t folder) {
         ++seen;
         if (progress && (seen % 64 == 0 || seen == 1)) {
-            if (!progress(ImportProgress{seen, path.string()})) scan.cancelled = true;
+            if (!progress(ImportProgress{seen, FolderPath(folder)})) scan.cancelled = true;
         }
         return !scan.cancelled;
     }
 
-    // Fills folder with the contents of the folder at path.
-    void ScanDirectory(const fs::path& path, CImportedFolder& folder) {
-        std::error_code error;
-        fs::directory_iterator it(path, error);
-        if (error) {
-            Skip(path, "could not be read: " + error.message());
-            return;
+    // The full path of a scanned folder, built from the names above it.
+    std::string FolderPath(std::size_t folder) const {
+        std::vector<std::string_view> names;
+        for (std::size_t at = folder; at != CImportScan::kTop; at = scan.ParentOf(at))
+            names.push_back(scan.FolderName(at));
+        std::string path = rootPath;
+        for (auto it = names.rbegin(); it != names.rend(); ++it) {
+            if (path.empty() || path.back() != kSeparator) path += kSeparator;
+            path += *it;
         }
-        std::vector<fs::directory_entry> entries;
-        for (; it != fs::directory_iterator(); it.increment(error)) {
-            if (error) break;
-            entries.push_back(*it);
-        }
-        if (error) Skip(path, "could not be read whole: " + error.message());
-        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-            return a.path().filename().native() < b.path().filename().native();
-        });
-        for (const fs::directory_entry& entry : entries) {
-            if (!Tick(entry.path())) return;
-            std::error_code statusError;
-            const fs::file_status linkStatus = entry.symlink_status(statusError);
-            if (statusError) {
-                Skip(entry.path(), "could not be read: " + statusError.message());
+        return path;
+    }
+
+    // Adds the entries of one folder's listing (sorted) to the scan; returns the sub-folders.
+    // The folder's path is only built when a file needs it for its URL, so that a chain of
+    // nested folders does not cost the length of every path on the way down.
+    std::vector<std::size_t> TakeListing(std::size_t folder, const Listing& listing) {
+        std::vector<std::size_t> subFolders;
+        std::string filePath;
+        std::size_t base = 0;
+        for (const Entry& entry : listing.entries) {
+            if (!Tick(folder)) break;
+            const std::string_view name = listing.Name(entry);
+            if (entry.kind == EntryKind::Folder) {
+                subFolders.push_back(scan.AddFolder(folder, name));
                 continue;
             }
-            if (fs::is_symlink(linkStatus)) {
-                const fs::file_status target = entry.status(statusError);
-                // Links to folders are not followed; broken links lead nowhere.
-                if (statusError || !fs::exists(target))
-                    Skip(entry.path(), "a broken link");
-                else if (fs::is_directory(target))
-                    Skip(entry.path(), "a link to a folder, which is not followed");
-                else if (!fs::is_regular_file(target))
-                    Skip(entry.path(), "a link to " + NotAFile(target.type()));
-                else
-                    folder.files.push_back(MakeFileItem(entry.path()));
-            } else if (fs::is_directory(linkStatus)) {
-                CImportedFolder& child = folder.folders.emplace_back();
-                child.name = entry.path().filename().string();
-                ScanDirectory(entry.path(), child);
-                if (scan.cancelled) return;
-            } else if (fs::is_regular_file(linkStatus)) {
-                folder.files.push_back(MakeFileItem(entry.path()));
-            } else {
-                Skip(entry.path(), NotAFile(linkStatus.type()));
+            if (base == 0) {
+                filePath = FolderPath(folder);
+                if (filePath.empty() || filePath.back() != kSeparator) filePath += kSeparator;
+                base = filePath.size();
+            }
+            filePath.resize(base);
+            filePath += name;
+            switch (entry.kind == EntryKind::File ? EntryKind::File : Resolve(filePath, entry)) {
+                case EntryKind::File:
+                    scan.AddFile(folder, filePath, name.size());
+                    break;
+                case EntryKind::Folder:
+                    subFolders.push_back(scan.AddFolder(folder, name));
+                    break;
+                default:
+                    break;
             }
         }
+        return subFolders;
     }
 
-private:
+    // The kind of an entry that is not a plain file or folder in the listing (a link, another
+    // kind of file, or an entry whose type the listing did not give). Only what leads to a
+    // regular file is taken; everything else is skipped with its reason.
+    EntryKind Resolve(const std::string& path, const Entry& entry) {
+        if (entry.kind == EntryKind::Other && entry.type != fs::file_type::unknown) {
+            scan.Skip(path, NotAFile(entry.type));
+            return EntryKind::Other;
+        }
+        std::error_code error;
+        const fs::file_status own = fs::symlink_status(path, error);
+        if (error) {
+            scan.Skip(path, Unreadable(error));
+            return EntryKind::Other;
+        }
+        if (fs::is_directory(own)) return EntryKind::Folder;
+        if (fs::is_regular_file(own)) return EntryKind::File;
+        if (!fs::is_symlink(own)) {
+            scan.Skip(path, NotAFile(own.type()));
+            return EntryKind::Other;
+        }
+        const fs::file_status target = fs::status(path, error);
+        if (error || !fs::exists(target))
+            scan.Skip(path, "a broken link");
+        else if (fs::is_directory(target))
+            scan.Skip(path, "a link to a folder, which is not followed");
+        else if (!fs::is_regular_file(target))
+            scan.Skip(path, "a link to " + NotAFile(target.type()));
+        else
+            return EntryKind::File;
+        return EntryKind::Other;
+    }
+
     CImportScan& scan;
     const ImportProgressFn& progress;
+    std::string rootPath;
     std::size_t seen = 0;
+    long handlesKept = 0;
 };
 
-void AddFolder(CSiteTree& tree, CSiteNode& node, CImportedFolder& imported, CImportResult& result) {
-    for (auto& file : imported.files) {
-        node.Folder().AddItem(std::move(file));
-        ++result.itemsAdded;
+#if defined(_WIN32)
+
+// The listing of a folder by its path; Windows gives each entry's attributes with it.
+bool ListFolder(const std::string& path, Listing& listing, std::error_code& error) {
+    fs::directory_iterator it(fs::path(path), error);
+    if (error) return false;
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) return false;
+        std::error_code typeError;
+        const fs::file_type type = it->symlink_status(typeError).type();
+        EntryKind kind = EntryKind::Unknown;
+        if (typeError)
+            kind = EntryKind::Unknown;
+        else if (type == fs::file_type::symlink)
+            kind = EntryKind::Link;
+        else if (type == fs::file_type::directory)
+            kind = EntryKind::Folder;
+        else if (type == fs::file_type::regular)
+            kind = EntryKind::File;
+        else
+            kind = EntryKind::Other;
+        listing.Add(it->path().filename().string(), kind, type);
     }
-    for (auto& child : imported.folders) {
-        auto folder = std::make_unique<CSiteFolder>();
-        folder->caption = child.name;
-        CSiteNode& childNode = tree.AppendChild(node, std::move(folder));
-        ++result.foldersAdded;
-        AddFolder(tree, childNode, child, result);
+    return true;
+}
+
+void Scanner::Run() {
+    std::vector<std::size_t> pending{CImportScan::kTop};
+    while (!pending.empty() && !scan.cancelled) {
+        const std::size_t folder = pending.back();
+        pending.pop_back();
+        const std::string path = FolderPath(folder);
+        Listing listing;
+        std::error_code error;
+        if (!ListFolder(path, listing, error)) {
+            if (listing.entries.empty()) {
+                scan.Skip(path, Unreadable(error));
+                continue;
+            }
+            scan.Skip(path, "could not be read whole: " + error.message());
+        }
+        listing.Sort();
+        std::vector<std::size_t> subFolders = TakeListing(folder, listing);
+        pending.insert(pending.end(), subFolders.rbegin(), subFolders.rend());
     }
 }
 
+#else
+
+EntryKind KindOf(unsigned char type) {
+    switch (type) {
+        case DT_REG:
+            return EntryKind::File;
+        case DT_DIR:
+            return EntryKind::Folder;
+        case DT_LNK:
+            return EntryKind::Link;
+        case DT_UNKNOWN:
+            return EntryKind::Unknown;
+        default:
+            return EntryKind::Other;
+    }
+}
+
+fs::file_type TypeOf(unsigned char type) {
+    switch (type) {
+        case DT_FIFO:
+            return fs::file_type::fifo;
+        case DT_CHR:
+            return fs::file_type::character;
+        case DT_BLK:
+            return fs::file_type::block;
+        case DT_SOCK:
+            return fs::file_type::socket;
+        default:
+            return fs::file_type::unknown;
+    }
+}
+
+// Folders are opened relative to their parent's open handle, which costs the same at any depth
+// and works past the longest path the system takes. A parent stays open only while sub-folders
+// of it wait to be scanned, and no more than this many at once; beyond that (a deep tree with
+// sub-folders at every level) the rest are opened by their full path.
+constexpr long kHandlesKept = 64;
+
+struct DirCloser {
+    long* kept = nullptr;
+    void operator()(DIR* dir) const {
+        ::closedir(dir);
+        if (kept) --*kept;
+    }
+};
+using DirHandle = std::shared_ptr<DIR>;
+
+struct Pending {
+    std::size_t folder = CImportScan::kTop;
+    DirHandle parent;
+};
+
+void Scanner::Run() {
+    std::vector<Pending> pending{{CImportScan::kTop, nullptr}};
+    while (!pending.empty() && !scan.cancelled) {
+        Pending next = std::move(pending.back());
+        pending.pop_back();
+        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+        const int fd = next.parent
+                           ? ::openat(::dirfd(next.parent.get()),
+                                      scan.FolderName(next.folder).data(), flags | O_NOFOLLOW)
+                           : ::open(FolderPath(next.folder).c_str(), flags);
+        next.parent.reset();
+        DIR* opened = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (!opened) {
+            const int reason = errno;
+            if (fd >= 0) ::close(fd);
+            scan.Skip(FolderPath(next.folder),
+                      Unreadable(std::error_code(reason, std::generic_category())));
+            continue;
+        }
+        const bool keep = handlesKept < kHandlesKept;
+        if (keep) ++handlesKept;
+        DirHandle dir(opened, DirCloser{keep ? &handlesKept : nullptr});
+        Listing listing;
+        errno = 0;
+        while (const dirent* entry = ::readdir(dir.get()))
+            listing.Add(entry->d_name, KindOf(entry->d_type), TypeOf(entry->d_type));
+        if (errno != 0)
+            scan.Skip(FolderPath(next.folder),
+                      "could not be read whole: " +
+                          std::error_code(errno, std::generic_category()).message());
+        listing.Sort();
+        const std::vector<std::size_t> subFolders = TakeListing(next.folder, listing);
+        for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
+            pending.push_back({*it, keep ? dir : nullptr});
+    }
+}
+
+#endif
+
 }  // namespace
 
+std::size_t CImportScan::AddFolder(std::size_t parent, std::string_view name) {
+    folders.push_back({parent, texts.size(), name.size()});
+    texts.append(name);
+    texts.push_back('\0');
+    return folders.size() - 1;
+}
+
+void CImportScan::AddFile(std::size_t folder, std::string_view path, std::size_t nameLength) {
+    files.push_back({folder, texts.size(), kFileScheme.size() + path.size(),
+                     std::min(nameLength, path.size())});
+    texts.append(kFileScheme);
+    texts.append(path);
+}
+
+void CImportScan::Skip(std::string_view path, std::string_view reason) {
+    ++skipped;
+    if (skippedEntries.size() < kSkippedPathsKept)
+        skippedEntries.push_back({std::string(path), std::string(reason)});
+}
+
+std::string_view CImportScan::FolderName(std::size_t folder) const {
+    return {texts.data() + folders[folder].name, folders[folder].nameLength};
+}
+
+std::string_view CImportScan::FileUrl(std::size_t file) const {
+    return {texts.data() + files[file].url, files[file].urlLength};
+}
+
+std::string_view CImportScan::FileName(std::size_t file) const {
+    const std::string_view url = FileUrl(file);
+    return url.substr(url.size() - files[file].nameLength);
+}
+
 std::string FileUrl(const fs::path& path) {
-    return "file://" + path.string();
+    return std::string(kFileScheme) + path.string();
 }
 
 CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progress) {
@@ -135,35 +370,83 @@ CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progres
     const fs::file_status status = fs::status(full, error);
     if (error || !fs::exists(status)) return scan;
     scan.found = true;
-    scan.root.name = full.filename().string();
-    Scanner scanner(scan, progress);
     if (fs::is_directory(status)) {
         scan.isFolder = true;
-        scanner.ScanDirectory(full, scan.root);
+        Scanner(scan, progress, full.string()).Run();
     } else if (fs::is_regular_file(status)) {
-        scan.root.files.push_back(MakeFileItem(full));
+        scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
     } else {
-        scanner.Skip(full, NotAFile(status.type()));
+        scan.Skip(full.string(), NotAFile(status.type()));
     }
     return scan;
 }
 
-CImportResult AddImportedScan(CSiteTree& tree, CSiteNode& node, CImportScan scan) {
-    CImportResult result;
-    result.skipped = scan.skipped;
-    result.skippedEntries = std::move(scan.skippedEntries);
-    result.cancelled = scan.cancelled;
-    AddFolder(tree, node, scan.root, result);
-    if (result.foldersAdded + result.itemsAdded > 0) tree.SetModified(true);
-    return result;
+// Turns a scan into records; a friend of CImportScan.
+struct CImportAdder {
+    static CImportResult Add(CSiteTree& tree, CFolderKey target, CImportScan scan) {
+        CImportResult result;
+        result.skipped = scan.skipped;
+        result.skippedEntries = std::move(scan.skippedEntries);
+        result.cancelled = scan.cancelled;
+        if (!tree.Find(target)) {
+            result.status = CSiteStatus::NoSuchFolder;
+            return result;
+        }
+        if (scan.folders.empty() && scan.files.empty()) return result;
+
+        // The project keeps the names and URLs; the items borrow them.
+        auto storage = std::make_shared<const std::string>(std::move(scan.texts));
+        const char* texts = storage->data();
+        tree.KeepTexts(storage);
+
+        // Folder f's items and children at f + 1, the target's at 0.
+        const std::size_t slots = scan.folders.size() + 1;
+        std::vector<std::vector<CSiteItem>> items(slots);
+        for (const CImportScan::File& file : scan.files) {
+            CSiteItem item;
+            item.url = CSiteText::Borrow({texts + file.url, file.urlLength});
+            item.caption = CSiteText::Borrow(
+                {texts + file.url + file.urlLength - file.nameLength, file.nameLength});
+            items[file.folder + 1].push_back(std::move(item));
+        }
+        std::vector<std::vector<std::size_t>> children(slots);
+        for (std::size_t f = 0; f < scan.folders.size(); ++f)
+            children[scan.folders[f].parent + 1].push_back(f);
+
+        result.itemsAdded += items[0].size();
+        tree.AddItems(target, std::move(items[0]));
+        // Depth first, so that folder ids go out as a recursive import hands them out.
+        std::vector<std::pair<std::size_t, CFolderKey>> pending;
+        for (auto it = children[0].rbegin(); it != children[0].rend(); ++it)
+            pending.emplace_back(*it, target);
+        while (!pending.empty()) {
+            const auto [f, parent] = pending.back();
+            pending.pop_back();
+            const CImportScan::Folder& folder = scan.folders[f];
+            const CFolderKey key =
+                tree.AddFolder(parent, CSiteText::Borrow({texts + folder.name, folder.nameLength}))
+                    .key;
+            ++result.foldersAdded;
+            result.itemsAdded += items[f + 1].size();
+            tree.AddItems(key, std::move(items[f + 1]));
+            for (auto it = children[f + 1].rbegin(); it != children[f + 1].rend(); ++it)
+                pending.emplace_back(*it, key);
+        }
+        return result;
+    }
+};
+
+CImportResult AddImportedScan(CSiteTree& tree, CFolderKey folder, CImportScan scan) {
+    return CImportAdder::Add(tree, folder, std::move(scan));
 }
 
-CImportResult ImportFolder(CSiteTree& tree, CSiteNode& node, const fs::path& path,
+CImportResult ImportFolder(CSiteTree& tree, CFolderKey folder, const fs::path& path,
                            const ImportProgressFn& progress) {
-    return AddImportedScan(tree, node, ScanImportPath(path, progress));
+    return AddImportedScan(tree, folder, ScanImportPath(path, progress));
 }
 
-CImportResult ImportFiles(CSiteTree& tree, CSiteNode& node, const std::vector<std::string>& paths) {
+CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
+                          const std::vector<std::string>& paths) {
     CImportScan scan;
     for (const std::string& text : paths) {
         if (text.empty()) continue;
@@ -171,13 +454,13 @@ CImportResult ImportFiles(CSiteTree& tree, CSiteNode& node, const std::vector<st
         std::error_code error;
         const fs::file_status status = fs::status(full, error);
         if (error && error != std::errc::no_such_file_or_directory)
-            AddSkip(scan, text, "could not be read: " + error.message());
+            scan.Skip(text, Unreadable(error));
         else if (!fs::exists(status))
-            AddSkip(scan, text, "does not exist");
+            scan.Skip(text, "does not exist");
         else if (!fs::is_regular_file(status))
-            AddSkip(scan, text, NotAFile(status.type()));
+            scan.Skip(text, NotAFile(status.type()));
         else
-            scan.root.files.push_back(MakeFileItem(full));
+            scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
     }
-    return AddImportedScan(tree, node, std::move(scan));
+    return AddImportedScan(tree, folder, std::move(scan));
 }

@@ -3,20 +3,12 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "SiteFolder.h"
+#include "SiteKey.h"
 #include "SiteTree.h"
-
-// What an import found on disk, gathered without touching the tree so that the scan can run on
-// a worker thread while the window stays responsive; CSiteTree never sees it until it is added.
-struct CImportedFolder {
-    std::string name;  // last component of the folder's path
-    std::vector<CImportedFolder> folders;
-    std::vector<std::unique_ptr<CSiteItem>> files;  // caption and url set, ids not yet
-};
 
 // An entry an import left out, and why ("a FIFO, not a regular file").
 struct ImportSkip {
@@ -24,15 +16,58 @@ struct ImportSkip {
     std::string reason;
 };
 
-struct CImportScan {
+// What an import found on disk, gathered without touching the tree so that the scan can run on
+// a worker thread while the window stays responsive; CSiteTree never sees it until it is added.
+// Folders and files are kept flat, each naming the folder it belongs to (kTop: the folder the
+// import goes into), and every name and URL lies in one block of text that the project keeps
+// after the import, so that adding 100,000 files costs no allocation per file.
+class CImportScan {
+public:
+    static constexpr std::size_t kTop = static_cast<std::size_t>(-1);
+
     bool found = false;     // the path existed
-    bool isFolder = false;  // the path was a folder: its contents become root's
-    CImportedFolder root;
+    bool isFolder = false;  // the path was a folder: its contents go into the target folder
+    bool cancelled = false;
     // Entries left out: what cannot be read, links to folders, and anything that is no regular
     // file (FIFOs, devices, sockets), which a website cannot copy.
     std::size_t skipped = 0;
     std::vector<ImportSkip> skippedEntries;  // the first few of them, for messages
-    bool cancelled = false;
+
+    // A sub-folder (a new sub-site) of `parent`; returns its number for AddFolder and AddFile.
+    // Sub-folders of one parent keep the order in which they are added.
+    std::size_t AddFolder(std::size_t parent, std::string_view name);
+    // A file of `folder`, given by its full path, whose last `nameLength` bytes are its name.
+    // It becomes an item captioned with the name, with the URL "file://" and the path.
+    void AddFile(std::size_t folder, std::string_view path, std::size_t nameLength);
+    // Counts an entry that was not imported, with the path and the reason for the messages.
+    void Skip(std::string_view path, std::string_view reason);
+
+    std::size_t FolderCount() const { return folders.size(); }
+    std::size_t FileCount() const { return files.size(); }
+    std::string_view FolderName(std::size_t folder) const;
+    std::size_t ParentOf(std::size_t folder) const { return folders[folder].parent; }
+    // The caption and URL the file's item gets.
+    std::string_view FileName(std::size_t file) const;
+    std::string_view FileUrl(std::size_t file) const;
+
+private:
+    friend struct CImportAdder;
+
+    struct Folder {
+        std::size_t parent = kTop;
+        std::size_t name = 0;  // offset into texts; the name is followed by a NUL byte
+        std::size_t nameLength = 0;
+    };
+    struct File {
+        std::size_t folder = kTop;
+        std::size_t url = 0;  // offset into texts
+        std::size_t urlLength = 0;
+        std::size_t nameLength = 0;  // the name is the end of the URL
+    };
+
+    std::string texts;
+    std::vector<Folder> folders;
+    std::vector<File> files;
 };
 
 struct ImportProgress {
@@ -43,6 +78,7 @@ struct ImportProgress {
 using ImportProgressFn = std::function<bool(const ImportProgress&)>;
 
 struct CImportResult {
+    CSiteStatus status = CSiteStatus::Done;  // NoSuchFolder when the target folder is gone
     std::size_t foldersAdded = 0;
     std::size_t itemsAdded = 0;
     std::size_t skipped = 0;
@@ -54,19 +90,25 @@ struct CImportResult {
 std::string FileUrl(const std::filesystem::path& path);
 
 // Scans a folder (its contents, depth first, entries in byte order of their names) or a single
-// file. Symbolic links to folders are never followed, so a link loop cannot recurse forever.
+// file. Only regular files, links to regular files and folders are imported; everything else
+// (links to folders, broken links, devices, pipes, sockets, what cannot be read) is skipped and
+// counted with its reason, so a link loop cannot recurse forever. The type of each entry comes
+// from the folder listing where the file system gives it, and each folder is opened relative
+// to its parent, so a chain of nested folders costs time in proportion to its length.
 CImportScan ScanImportPath(const std::filesystem::path& path,
                            const ImportProgressFn& progress = {});
 
-// Adds what a scan found to the node: sub-folders as new sub-sites (new folder ids), files as
-// items after the node's existing items. Marks the project modified when anything was added.
-CImportResult AddImportedScan(CSiteTree& tree, CSiteNode& node, CImportScan scan);
+// Adds what a scan found to the folder: sub-folders as new sub-sites (new folder ids, given
+// depth first), files as items after the folder's existing items. Marks the project modified
+// when anything was added.
+CImportResult AddImportedScan(CSiteTree& tree, CFolderKey folder, CImportScan scan);
 
-// Import a folder: the folder's contents (or the single file) go into node.
-CImportResult ImportFolder(CSiteTree& tree, CSiteNode& node, const std::filesystem::path& path,
+// Import a folder: the folder's contents (or the single file) go into the folder.
+CImportResult ImportFolder(CSiteTree& tree, CFolderKey folder, const std::filesystem::path& path,
                            const ImportProgressFn& progress = {});
 
-// Import files: each regular file of the list (or link to one) becomes an item of node, in list
-// order; empty strings are skipped, and so are paths that are missing, folders or other kinds of
-// file (counted as skipped).
-CImportResult ImportFiles(CSiteTree& tree, CSiteNode& node, const std::vector<std::string>& paths);
+// Import files: each existing regular file of the list becomes an item of the folder, in list
+// order; empty strings are left out, and paths that are missing or are not regular files are
+// counted as skipped.
+CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
+                          const std::vector<std::string>& paths);

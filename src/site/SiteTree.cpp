@@ -1,7 +1,114 @@
 #include "SiteTree.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
+#include <unordered_set>
+
+struct CSiteEditRecord::Step {
+    enum class Kind { Folder, Items, FolderMove, ItemMove, Text };
+
+    Kind kind = Kind::Folder;
+    // Folder, Items: whether the edit put the records into the tree (else it took them out).
+    bool inserted = false;
+    CFolderKey folder;  // the folder concerned; for items and texts of items, their folder
+    CFolderKey parent;
+    std::size_t position = 0;  // in parent (folders) or in folder (items); where a move starts
+    CFolderKey toParent;
+    std::size_t toPosition = 0;
+    std::size_t count = 0;
+    std::unique_ptr<CSiteNode> subtree;  // the folder while it is out of the tree
+    std::vector<CSiteItem> items;        // the items while they are out of the tree
+    CItemKey item;
+    CSiteField field = CSiteField::Caption;
+    CSiteText text;  // the text the record does not hold at the moment
+};
+
+CSiteEditRecord::CSiteEditRecord() = default;
+CSiteEditRecord::CSiteEditRecord(CSiteEditRecord&&) noexcept = default;
+CSiteEditRecord& CSiteEditRecord::operator=(CSiteEditRecord&&) noexcept = default;
+CSiteEditRecord::~CSiteEditRecord() = default;
+
+std::string_view Describe(CSiteStatus status) {
+    switch (status) {
+        case CSiteStatus::Done:
+            return "done";
+        case CSiteStatus::NoSuchFolder:
+            return "no such folder";
+        case CSiteStatus::NoSuchItem:
+            return "no such item";
+        case CSiteStatus::RootRefused:
+            return "the root cannot be deleted, moved, cut or copied";
+        case CSiteStatus::IntoItself:
+            return "a folder cannot go into itself or below itself";
+        case CSiteStatus::OutOfRange:
+            return "the position is out of range";
+        case CSiteStatus::NoSibling:
+            return "nothing to move past";
+        case CSiteStatus::NotARow:
+            return "not a sub-site or item of that folder";
+        case CSiteStatus::NothingToPaste:
+            return "nothing to paste";
+        case CSiteStatus::InvalidDrop:
+            return "not a place to drop that folder";
+        case CSiteStatus::NoSuchField:
+            return "a folder has no url";
+        case CSiteStatus::WrongProject:
+            return "the edit does not belong to this state of the project";
+    }
+    return "unknown";
+}
+
+namespace {
+
+std::uint64_t NewProjectSerial() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+// Case-insensitive order of labels, as a sorted tree shows them.
+bool LabelLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+CSiteText* FieldOf(CSiteFolder& folder, CSiteField field) {
+    switch (field) {
+        case CSiteField::Caption:
+            return &folder.caption;
+        case CSiteField::Description:
+            return &folder.description;
+        case CSiteField::Url:
+            break;
+    }
+    return nullptr;
+}
+
+CSiteText* FieldOf(CSiteItem& item, CSiteField field) {
+    switch (field) {
+        case CSiteField::Caption:
+            return &item.caption;
+        case CSiteField::Description:
+            return &item.description;
+        case CSiteField::Url:
+            return &item.url;
+    }
+    return nullptr;
+}
+
+template <typename Key>
+bool Contains(const std::vector<Key>& keys, Key key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+}  // namespace
+
+// --- CSiteNode ---------------------------------------------------------------------------------
 
 CSiteNode::~CSiteNode() {
     std::vector<std::unique_ptr<CSiteNode>> pending = std::move(children);
@@ -13,30 +120,13 @@ CSiteNode::~CSiteNode() {
     }
 }
 
-std::size_t CSiteNode::IndexInParent() const {
-    if (!parent) return 0;
-    const auto& siblings = parent->children;
-    for (std::size_t i = 0; i < siblings.size(); ++i)
-        if (siblings[i].get() == this) return i;
-    return 0;
+const CSiteNode* CSiteNode::PreviousSibling() const {
+    return parent && position > 0 ? parent->children[position - 1].get() : nullptr;
 }
 
-CSiteNode* CSiteNode::PreviousSibling() const {
-    if (!parent) return nullptr;
-    const std::size_t index = IndexInParent();
-    return index > 0 ? parent->children[index - 1].get() : nullptr;
-}
-
-CSiteNode* CSiteNode::NextSibling() const {
-    if (!parent) return nullptr;
-    const std::size_t index = IndexInParent();
-    return index + 1 < parent->children.size() ? parent->children[index + 1].get() : nullptr;
-}
-
-CSiteNode* CSiteNode::FindChildByFolderId(std::int32_t folderId) const {
-    for (const auto& child : children)
-        if (child->folder->id == folderId) return child.get();
-    return nullptr;
+const CSiteNode* CSiteNode::NextSibling() const {
+    return parent && position + 1 < parent->children.size() ? parent->children[position + 1].get()
+                                                            : nullptr;
 }
 
 int CSiteNode::Depth() const {
@@ -45,327 +135,1010 @@ int CSiteNode::Depth() const {
     return depth;
 }
 
+// --- construction and project state -----------------------------------------------------------
+
 CSiteTree::CSiteTree() {
-    NewProject();
+    CSiteFolder rootFolder;
+    rootFolder.caption = kRootCaption;
+    StartProject(std::move(rootFolder));
+}
+
+CSiteTree::CSiteTree(CSiteFolder rootFolder) {
+    StartProject(std::move(rootFolder));
+}
+
+CSiteTree::CSiteTree(const CSiteTree& other)
+    : folderSlots(other.folderSlots.size(), nullptr),
+      itemSlots(other.itemSlots),
+      textStorage(other.textStorage),
+      project(other.project),
+      nextFolderId(other.nextFolderId),
+      modified(other.modified),
+      exportPending(other.exportPending),
+      clipboardStale(other.clipboardStale),
+      clipboard(other.clipboard) {
+    // Same keys and ids: the copy names its records as the original does.
+    auto copyNode = [](const CSiteNode& source) {
+        auto node = std::make_unique<CSiteNode>(CSiteNode::Token{});
+        node->key = source.key;
+        node->folder = source.folder;
+        node->position = source.position;
+        return node;
+    };
+    root = copyNode(*other.root);
+    std::vector<std::pair<const CSiteNode*, CSiteNode*>> pending{{other.root.get(), root.get()}};
+    while (!pending.empty()) {
+        auto [source, copy] = pending.back();
+        pending.pop_back();
+        copy->children.reserve(source->children.size());
+        for (const auto& child : source->children) {
+            copy->children.push_back(copyNode(*child));
+            copy->children.back()->parent = copy;
+            pending.emplace_back(child.get(), copy->children.back().get());
+        }
+    }
+    Register(*root);
 }
 
 CSiteTree::~CSiteTree() = default;
+
+void CSiteTree::StartProject(CSiteFolder rootFolder) {
+    recording = nullptr;
+    std::unique_ptr<CSiteNode> old = std::move(root);
+    folderSlots.assign(1, nullptr);
+    itemSlots.assign(1, ItemSlot{});
+    folderCount = 0;
+    itemCount = 0;
+    project = NewProjectSerial();
+    clipboard.Clear();
+    clipboardStale = false;
+    root = MakeNode(std::move(rootFolder));
+    Register(*root);
+    // The old records may borrow from the old storage: they go first.
+    old.reset();
+    textStorage.clear();
+}
+
+void CSiteTree::AddObserver(CSiteTreeObserver* observer) {
+    if (observer && !Contains(observers, observer)) observers.push_back(observer);
+}
+
+void CSiteTree::RemoveObserver(CSiteTreeObserver* observer) {
+    std::erase(observers, observer);
+}
+
+void CSiteTree::Notify(bool ended, const CSiteChange& change) {
+    // By index: an observer may remove itself while it is told.
+    for (std::size_t i = 0; i < observers.size(); ++i) {
+        if (ended)
+            observers[i]->ChangeEnded(change);
+        else
+            observers[i]->ChangeBegins(change);
+    }
+}
 
 void CSiteTree::SetModified(bool flag) {
     modified = flag;
     if (flag) exportPending = true;
 }
 
-CSiteNode& CSiteTree::NewProject() {
-    auto folder = std::make_unique<CSiteFolder>();
-    folder->caption = kRootCaption;
-    CSiteNode& node = SetRoot(std::move(folder));
-    SetModified(false);
-    // Pages exported before belong to another website.
-    exportPending = true;
-    return node;
+void CSiteTree::Changed() {
+    SetModified(true);
+    PruneClipboard();
 }
 
-void CSiteTree::Clear() {
-    clipboard.Clear();
-    root.reset();
-    nextFolderId = 0;
+void CSiteTree::NewProject() {
+    const CSiteChange change{.kind = CSiteChange::Kind::Reset};
+    Notify(false, change);
+    CSiteFolder rootFolder;
+    rootFolder.caption = kRootCaption;
+    StartProject(std::move(rootFolder));
+    modified = false;
+    // Pages exported before belong to another website.
+    exportPending = true;
+    Notify(true, change);
 }
 
 void CSiteTree::Swap(CSiteTree& other) noexcept {
+    const CSiteChange change{.kind = CSiteChange::Kind::Reset};
+    Notify(false, change);
+    other.Notify(false, change);
     std::swap(root, other.root);
+    std::swap(folderSlots, other.folderSlots);
+    std::swap(itemSlots, other.itemSlots);
+    std::swap(textStorage, other.textStorage);
+    std::swap(folderCount, other.folderCount);
+    std::swap(itemCount, other.itemCount);
+    std::swap(project, other.project);
     std::swap(nextFolderId, other.nextFolderId);
     std::swap(modified, other.modified);
     std::swap(exportPending, other.exportPending);
+    std::swap(clipboardStale, other.clipboardStale);
     std::swap(clipboard, other.clipboard);
+    recording = nullptr;
+    other.recording = nullptr;
+    Notify(true, change);
+    other.Notify(true, change);
 }
 
-CSiteNode& CSiteTree::SetRoot(std::unique_ptr<CSiteFolder> folder) {
-    clipboard.Clear();
-    folder->id = TakeFolderId();
-    root.reset(new CSiteNode(std::move(folder)));
-    return *root;
+void CSiteTree::KeepTexts(std::shared_ptr<const void> storage) {
+    if (storage) textStorage.push_back(std::move(storage));
 }
 
-CSiteNode& CSiteTree::InsertChild(CSiteNode& parent, std::size_t index,
-                                  std::unique_ptr<CSiteNode> node) {
-    node->parent = &parent;
-    index = std::min(index, parent.children.size());
-    auto it = parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index),
-                                     std::move(node));
-    return **it;
+// --- keys and lookups ---------------------------------------------------------------------------
+
+CFolderKey CSiteTree::TakeFolderKey() {
+    if (folderSlots.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many folders for one project");
+    folderSlots.push_back(nullptr);
+    return CFolderKey{static_cast<std::uint32_t>(folderSlots.size() - 1)};
 }
 
-CSiteNode& CSiteTree::AppendChild(CSiteNode& parent, std::unique_ptr<CSiteFolder> folder) {
-    folder->id = TakeFolderId();
-    return InsertChild(parent, parent.children.size(),
-                       std::unique_ptr<CSiteNode>(new CSiteNode(std::move(folder))));
+CItemKey CSiteTree::TakeItemKey() {
+    if (itemSlots.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many items for one project");
+    itemSlots.push_back(ItemSlot{});
+    return CItemKey{static_cast<std::uint32_t>(itemSlots.size() - 1)};
 }
 
-std::unique_ptr<CSiteNode> CSiteTree::Detach(CSiteNode& node) {
-    CSiteNode* parent = node.parent;
-    auto& siblings = parent->children;
-    auto it = std::find_if(siblings.begin(), siblings.end(),
-                           [&](const auto& child) { return child.get() == &node; });
-    std::unique_ptr<CSiteNode> owned = std::move(*it);
-    siblings.erase(it);
-    owned->parent = nullptr;
-    return owned;
+CSiteNode* CSiteTree::Node(CFolderKey key) const {
+    return key.value < folderSlots.size() ? folderSlots[key.value] : nullptr;
 }
 
-CSiteNode& CSiteTree::NewFolder(CSiteNode& parent) {
-    auto folder = std::make_unique<CSiteFolder>();
-    folder->caption = kNewFolderCaption;
-    CSiteNode& node = AppendChild(parent, std::move(folder));
-    SetModified(true);
-    return node;
+CSiteNode* CSiteTree::ItemNode(CItemKey key, std::size_t& position) const {
+    if (key.value == 0 || key.value >= itemSlots.size()) return nullptr;
+    const ItemSlot slot = itemSlots[key.value];
+    if (slot.folder == 0) return nullptr;
+    position = slot.position;
+    return folderSlots[slot.folder];
 }
 
-CSiteItem& CSiteTree::NewItem(CSiteNode& node) {
-    CSiteItem& item = node.Folder().AddItem(kNewItemCaption);
-    SetModified(true);
-    return item;
+const CSiteNode* CSiteTree::Find(CFolderKey key) const {
+    return Node(key);
 }
 
-void CSiteTree::RenameFolder(CSiteNode& node, std::string caption) {
-    node.Folder().caption = std::move(caption);
-    SetModified(true);
+const CSiteItem* CSiteTree::Find(CItemKey key) const {
+    std::size_t position = 0;
+    const CSiteNode* node = ItemNode(key, position);
+    return node ? &node->folder.items[position] : nullptr;
 }
 
-void CSiteTree::ForgetSubtree(const CSiteNode& node) {
-    if ((clipboard.folderNode && IsWithin(clipboard.folderNode, &node)) ||
-        (clipboard.sourceNode && IsWithin(clipboard.sourceNode, &node)))
-        clipboard.Clear();
-}
-
-void CSiteTree::ForgetItemRowsOf(const CSiteNode& node) {
-    if (clipboard.holdsRows && clipboard.sourceNode == &node && !clipboard.itemIds.empty())
-        clipboard.Clear();
-}
-
-bool CSiteTree::DeleteNode(CSiteNode* node) {
-    if (!node || node == root.get() || !node->parent) return false;
-    ForgetSubtree(*node);
-    Detach(*node);
-    SetModified(true);
-    return true;
-}
-
-void CSiteTree::RemoveItem(CSiteNode& node, std::int32_t itemId) {
-    ForgetItemRowsOf(node);
-    node.Folder().RemoveItem(itemId);
-    SetModified(true);
-}
-
-void CSiteTree::DeleteRows(CSiteNode& node, const std::vector<std::int32_t>& folderIds,
-                           const std::vector<std::int32_t>& itemIds) {
-    for (std::int32_t id : folderIds) DeleteChildFolder(node, id);
-    if (!itemIds.empty()) ForgetItemRowsOf(node);
-    // Ids shift as items go, so the items are found before any is removed.
-    CSiteFolder& folder = node.Folder();
-    std::vector<const CSiteItem*> doomed;
-    for (std::int32_t id : itemIds)
-        if (const CSiteItem* item = folder.FindItem(id)) doomed.push_back(item);
-    std::erase_if(folder.items, [&](const std::unique_ptr<CSiteItem>& item) {
-        return std::find(doomed.begin(), doomed.end(), item.get()) != doomed.end();
-    });
-    folder.RenumberItems();
-    SetModified(true);
-}
-
-bool CSiteTree::DeleteChildFolder(CSiteNode& parent, std::int32_t folderId) {
-    return DeleteNode(parent.FindChildByFolderId(folderId));
-}
-
-std::vector<std::string> CSiteTree::GetChildLabels(const CSiteNode& node) const {
-    std::vector<std::string> labels;
-    labels.reserve(node.children.size());
-    for (const auto& child : node.children) labels.push_back(child->Label());
-    return labels;
-}
-
-void CSiteTree::Copy(CSiteNode& node) {
-    if (&node == root.get()) return;
-    clipboard.Clear();
-    clipboard.folderNode = &node;
-}
-
-void CSiteTree::Cut(CSiteNode& node) {
-    if (&node == root.get()) return;
-    clipboard.Clear();
-    clipboard.cut = true;
-    clipboard.folderNode = &node;
-}
-
-void CSiteTree::CopyRows(CSiteNode& source, bool cut, std::vector<std::int32_t> folderIds,
-                         std::vector<std::int32_t> itemIds) {
-    clipboard.Clear();
-    clipboard.cut = cut;
-    clipboard.holdsRows = true;
-    clipboard.sourceNode = &source;
-    clipboard.folderIds = std::move(folderIds);
-    clipboard.itemIds = std::move(itemIds);
-}
-
-bool CSiteTree::CanPaste(const CSiteNode& target) const {
-    if (clipboard.folderNode) return clipboard.folderNode != &target;
-    return clipboard.holdsRows && clipboard.sourceNode;
-}
-
-bool CSiteTree::IsWithin(const CSiteNode* a, const CSiteNode* b) {
-    for (const CSiteNode* node = a; node; node = node->parent)
-        if (node == b) return true;
-    return false;
-}
-
-bool CSiteTree::IsValidDrop(const CSiteNode* source, const CSiteNode* target) {
-    return source && target && source != target && !IsWithin(target, source) &&
-           source->parent != target;
-}
-
-bool CSiteTree::PasteFolder(CSiteNode& target, const CSiteNode& node) {
-    if (IsWithin(&target, &node)) return false;
-    CopySubtree(node, target);
-    return true;
-}
-
-bool CSiteTree::Paste(CSiteNode& target) {
-    if (CSiteNode* source = clipboard.folderNode) {
-        if (!PasteFolder(target, *source)) return false;
-        if (clipboard.cut) {
-            clipboard.Clear();
-            DeleteNode(source);
-        }
-    } else if (clipboard.holdsRows && clipboard.sourceNode) {
-        CSiteNode& source = *clipboard.sourceNode;
-        const auto& ids = clipboard.folderIds;
-        std::vector<CSiteNode*> pastedChildren;
-        std::size_t found = 0;
-        // Pasting into the source itself adds children while they are walked.
-        std::vector<CSiteNode*> sourceChildren;
-        for (const auto& child : source.children) sourceChildren.push_back(child.get());
-        for (std::size_t i = 0; i < sourceChildren.size() && found < ids.size(); ++i) {
-            CSiteNode* child = sourceChildren[i];
-            if (std::find(ids.begin(), ids.end(), child->folder->id) == ids.end()) continue;
-            ++found;
-            if (PasteFolder(target, *child) && clipboard.cut) pastedChildren.push_back(child);
-        }
-
-        CSiteFolder& destination = target.Folder();
-        CSiteFolder& origin = source.Folder();
-        std::vector<const CSiteItem*> taken;
-        // Copies are made from a snapshot, so pasting a folder's rows into itself appends each
-        // item once.
-        std::vector<const CSiteItem*> originItems;
-        for (const auto& item : origin.items) originItems.push_back(item.get());
-        for (const CSiteItem* item : originItems) {
-            if (std::find(clipboard.itemIds.begin(), clipboard.itemIds.end(), item->id) ==
-                clipboard.itemIds.end())
-                continue;
-            destination.AddItem(std::make_unique<CSiteItem>(*item));
-            if (clipboard.cut) taken.push_back(item);
-        }
-        destination.RenumberItems();
-        std::erase_if(origin.items, [&](const std::unique_ptr<CSiteItem>& item) {
-            return std::find(taken.begin(), taken.end(), item.get()) != taken.end();
-        });
-        origin.RenumberItems();
-
-        const bool wasCut = clipboard.cut;
-        if (wasCut) clipboard.Clear();
-        for (CSiteNode* child : pastedChildren) DeleteNode(child);
-    } else {
-        return false;
-    }
-    SetModified(true);
-    return true;
+CFolderKey CSiteTree::FolderOf(CItemKey key) const {
+    std::size_t position = 0;
+    const CSiteNode* node = ItemNode(key, position);
+    return node ? node->key : CFolderKey{};
 }
 
 namespace {
 
-// Case-insensitive order of labels, as a sorted tree shows them.
-bool LabelLess(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) <
-               std::tolower(static_cast<unsigned char>(y));
-    });
+bool NodeWithin(const CSiteNode* a, const CSiteNode* b) {
+    for (const CSiteNode* node = a; node; node = node->Parent())
+        if (node == b) return true;
+    return false;
 }
 
 }  // namespace
 
-CSiteNode& CSiteTree::CopySubtree(const CSiteNode& node, CSiteNode& target) {
-    // Snapshot the source first: copying a node into its own parent must not copy the copy.
-    std::vector<std::pair<const CSiteNode*, CSiteNode*>> work;
-    const std::string& label = node.Label();
+bool CSiteTree::IsWithin(CFolderKey a, CFolderKey b) const {
+    const CSiteNode* nodeA = Node(a);
+    const CSiteNode* nodeB = Node(b);
+    return nodeA && nodeB && NodeWithin(nodeA, nodeB);
+}
+
+bool CSiteTree::IsValidDrop(CFolderKey source, CFolderKey target) const {
+    const CSiteNode* from = Node(source);
+    const CSiteNode* onto = Node(target);
+    return from && onto && from != onto && !NodeWithin(onto, from) && from->parent != onto;
+}
+
+std::vector<std::string> CSiteTree::GetChildLabels(CFolderKey key) const {
+    std::vector<std::string> labels;
+    if (const CSiteNode* node = Node(key)) {
+        labels.reserve(node->children.size());
+        for (const auto& child : node->children) labels.emplace_back(child->Label());
+    }
+    return labels;
+}
+
+// --- the primitive changes ----------------------------------------------------------------------
+
+std::unique_ptr<CSiteNode> CSiteTree::MakeNode(CSiteFolder folder) {
+    auto node = std::make_unique<CSiteNode>(CSiteNode::Token{});
+    node->key = TakeFolderKey();
+    folder.id = nextFolderId++;
+    for (std::size_t i = 0; i < folder.items.size(); ++i) {
+        folder.items[i].key = TakeItemKey();
+        folder.items[i].id = static_cast<std::int32_t>(i);
+    }
+    folder.itemCount = static_cast<std::int32_t>(folder.items.size());
+    node->folder = std::move(folder);
+    return node;
+}
+
+std::unique_ptr<CSiteNode> CSiteTree::CopyBranch(const CSiteNode& source) {
+    // Folder ids go out depth first, each folder before its children.
+    std::unique_ptr<CSiteNode> top = MakeNode(source.folder);
+    std::vector<std::pair<const CSiteNode*, CSiteNode*>> pending;
+    for (auto it = source.children.rbegin(); it != source.children.rend(); ++it)
+        pending.emplace_back(it->get(), top.get());
+    while (!pending.empty()) {
+        auto [from, parent] = pending.back();
+        pending.pop_back();
+        std::unique_ptr<CSiteNode> made = MakeNode(from->folder);
+        CSiteNode* node = made.get();
+        node->parent = parent;
+        node->position = parent->children.size();
+        parent->children.push_back(std::move(made));
+        for (auto it = from->children.rbegin(); it != from->children.rend(); ++it)
+            pending.emplace_back(it->get(), node);
+    }
+    return top;
+}
+
+void CSiteTree::Register(CSiteNode& top) {
+    std::vector<CSiteNode*> pending{&top};
+    while (!pending.empty()) {
+        CSiteNode* node = pending.back();
+        pending.pop_back();
+        folderSlots[node->key.value] = node;
+        ++folderCount;
+        const auto& items = node->folder.items;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            itemSlots[items[i].key.value] = {node->key.value, static_cast<std::uint32_t>(i)};
+        itemCount += items.size();
+        for (auto& child : node->children) pending.push_back(child.get());
+    }
+}
+
+void CSiteTree::Unregister(CSiteNode& top) {
+    std::vector<CSiteNode*> pending{&top};
+    while (!pending.empty()) {
+        CSiteNode* node = pending.back();
+        pending.pop_back();
+        folderSlots[node->key.value] = nullptr;
+        --folderCount;
+        for (const CSiteItem& item : node->folder.items) itemSlots[item.key.value].folder = 0;
+        itemCount -= node->folder.items.size();
+        for (auto& child : node->children) pending.push_back(child.get());
+    }
+    clipboardStale = true;
+}
+
+void CSiteTree::RenumberChildren(CSiteNode& node, std::size_t from) {
+    for (std::size_t i = from; i < node.children.size(); ++i) node.children[i]->position = i;
+}
+
+void CSiteTree::RenumberItems(CSiteNode& node, std::size_t from) {
+    auto& items = node.folder.items;
+    for (std::size_t i = from; i < items.size(); ++i) {
+        items[i].id = static_cast<std::int32_t>(i);
+        itemSlots[items[i].key.value] = {node.key.value, static_cast<std::uint32_t>(i)};
+    }
+    node.folder.itemCount = static_cast<std::int32_t>(items.size());
+}
+
+void CSiteTree::AttachNode(CSiteNode& parent, std::size_t position,
+                           std::unique_ptr<CSiteNode> node) {
+    const CSiteChange change{.kind = CSiteChange::Kind::FolderInserted,
+                             .folder = node->key,
+                             .parent = parent.key,
+                             .position = position};
+    Notify(false, change);
+    CSiteNode& attached = *node;
+    node->parent = &parent;
+    parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(position),
+                           std::move(node));
+    RenumberChildren(parent, position);
+    Register(attached);
+    Notify(true, change);
+}
+
+std::unique_ptr<CSiteNode> CSiteTree::DetachNode(CSiteNode& node) {
+    CSiteNode& parent = *node.parent;
+    const std::size_t position = node.position;
+    const CSiteChange change{.kind = CSiteChange::Kind::FolderRemoved,
+                             .folder = node.key,
+                             .parent = parent.key,
+                             .position = position};
+    Notify(false, change);
+    std::unique_ptr<CSiteNode> owned = std::move(parent.children[position]);
+    parent.children.erase(parent.children.begin() + static_cast<std::ptrdiff_t>(position));
+    RenumberChildren(parent, position);
+    owned->parent = nullptr;
+    Unregister(*owned);
+    Notify(true, change);
+    return owned;
+}
+
+void CSiteTree::RelocateNode(CSiteNode& node, CSiteNode& parent, std::size_t position) {
+    CSiteNode& oldParent = *node.parent;
+    const std::size_t from = node.position;
+    const CSiteChange change{.kind = CSiteChange::Kind::FolderMoved,
+                             .folder = node.key,
+                             .parent = oldParent.key,
+                             .position = from,
+                             .toParent = parent.key,
+                             .toPosition = position};
+    Notify(false, change);
+    std::unique_ptr<CSiteNode> owned = std::move(oldParent.children[from]);
+    oldParent.children.erase(oldParent.children.begin() + static_cast<std::ptrdiff_t>(from));
+    RenumberChildren(oldParent, from);
+    owned->parent = &parent;
+    parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(position),
+                           std::move(owned));
+    RenumberChildren(parent, position);
+    Notify(true, change);
+}
+
+void CSiteTree::AttachItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items) {
+    if (items.empty()) return;
+    const CSiteChange change{.kind = CSiteChange::Kind::ItemsInserted,
+                             .folder = node.key,
+                             .position = position,
+                             .count = items.size()};
+    Notify(false, change);
+    auto& list = node.folder.items;
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(position),
+                std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    RenumberItems(node, position);
+    itemCount += items.size();
+    Notify(true, change);
+}
+
+std::vector<CSiteItem> CSiteTree::DetachItems(CSiteNode& node, std::size_t first,
+                                              std::size_t count) {
+    const CSiteChange change{.kind = CSiteChange::Kind::ItemsRemoved,
+                             .folder = node.key,
+                             .position = first,
+                             .count = count};
+    Notify(false, change);
+    auto& list = node.folder.items;
+    const auto begin = list.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto end = begin + static_cast<std::ptrdiff_t>(count);
+    std::vector<CSiteItem> taken(std::make_move_iterator(begin), std::make_move_iterator(end));
+    list.erase(begin, end);
+    for (const CSiteItem& item : taken) itemSlots[item.key.value].folder = 0;
+    RenumberItems(node, first);
+    itemCount -= count;
+    clipboardStale = true;
+    Notify(true, change);
+    return taken;
+}
+
+void CSiteTree::RelocateItem(CSiteNode& node, std::size_t from, std::size_t to) {
+    const CSiteChange change{.kind = CSiteChange::Kind::ItemMoved,
+                             .folder = node.key,
+                             .position = from,
+                             .toPosition = to};
+    Notify(false, change);
+    auto& list = node.folder.items;
+    const auto at = [&](std::size_t i) { return list.begin() + static_cast<std::ptrdiff_t>(i); };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
+    RenumberItems(node, std::min(from, to));
+    Notify(true, change);
+}
+
+void CSiteTree::SwapText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text) {
+    const CSiteChange change{
+        .kind = CSiteChange::Kind::TextChanged, .folder = node.key, .item = item, .field = field};
+    Notify(false, change);
+    std::size_t position = 0;
+    CSiteText* target = item && ItemNode(item, position)
+                            ? FieldOf(node.folder.items[position], field)
+                            : FieldOf(node.folder, field);
+    std::swap(*target, text);
+    Notify(true, change);
+}
+
+// The same changes, written into the record being made.
+
+void CSiteTree::InsertNode(CSiteNode& parent, std::size_t position,
+                           std::unique_ptr<CSiteNode> node) {
+    const CFolderKey key = node->key;
+    AttachNode(parent, position, std::move(node));
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::Folder;
+    step.inserted = true;
+    step.folder = key;
+    step.parent = parent.key;
+    step.position = position;
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::RemoveNode(CSiteNode& node) {
+    const CFolderKey key = node.key;
+    const CFolderKey parent = node.parent->key;
+    const std::size_t position = node.position;
+    std::unique_ptr<CSiteNode> subtree = DetachNode(node);
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::Folder;
+    step.folder = key;
+    step.parent = parent;
+    step.position = position;
+    step.subtree = std::move(subtree);
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::MoveNode(CSiteNode& node, CSiteNode& parent, std::size_t position) {
+    const CFolderKey oldParent = node.parent->key;
+    const std::size_t from = node.position;
+    RelocateNode(node, parent, position);
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::FolderMove;
+    step.folder = node.key;
+    step.parent = oldParent;
+    step.position = from;
+    step.toParent = parent.key;
+    step.toPosition = position;
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::InsertItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items) {
+    const std::size_t count = items.size();
+    if (count == 0) return;
+    AttachItems(node, position, std::move(items));
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::Items;
+    step.inserted = true;
+    step.folder = node.key;
+    step.position = position;
+    step.count = count;
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::RemoveItems(CSiteNode& node, std::size_t first, std::size_t count) {
+    std::vector<CSiteItem> taken = DetachItems(node, first, count);
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::Items;
+    step.folder = node.key;
+    step.position = first;
+    step.count = count;
+    step.items = std::move(taken);
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::MoveItemWithin(CSiteNode& node, std::size_t from, std::size_t to) {
+    RelocateItem(node, from, to);
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::ItemMove;
+    step.folder = node.key;
+    step.position = from;
+    step.toPosition = to;
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::ExchangeText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text) {
+    SwapText(node, item, field, text);
+    if (!recording) return;
+    CSiteEditRecord::Step step;
+    step.kind = CSiteEditRecord::Step::Kind::Text;
+    step.folder = node.key;
+    step.item = item;
+    step.field = field;
+    step.text = std::move(text);
+    recording->steps.push_back(std::move(step));
+}
+
+void CSiteTree::RemoveItemKeys(CSiteNode& node, std::vector<CItemKey> keys) {
+    std::vector<std::size_t> positions;
+    positions.reserve(keys.size());
+    for (CItemKey key : keys) {
+        std::size_t position = 0;
+        if (ItemNode(key, position) == &node) positions.push_back(position);
+    }
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    // From the back, one run of neighbours at a time, so that the positions ahead stay right.
+    while (!positions.empty()) {
+        std::size_t first = positions.back();
+        positions.pop_back();
+        std::size_t count = 1;
+        while (!positions.empty() && positions.back() + 1 == first) {
+            first = positions.back();
+            positions.pop_back();
+            ++count;
+        }
+        RemoveItems(node, first, count);
+    }
+}
+
+void CSiteTree::PruneClipboard() {
+    if (!clipboardStale) return;
+    clipboardStale = false;
+    if (clipboard.folderNode) {
+        if (!Node(clipboard.folderNode)) clipboard.Clear();
+        return;
+    }
+    if (!clipboard.holdsRows) return;
+    std::erase_if(clipboard.folderKeys, [&](CFolderKey key) { return !Node(key); });
+    std::erase_if(clipboard.itemKeys, [&](CItemKey key) { return !Find(key); });
+    if (clipboard.folderKeys.empty() && clipboard.itemKeys.empty()) clipboard.Clear();
+}
+
+// --- building and commands ----------------------------------------------------------------------
+
+CSiteFolderResult CSiteTree::AddFolder(CFolderKey parent, CSiteFolder folder) {
+    CSiteNode* node = Node(parent);
+    if (!node) return {CSiteStatus::NoSuchFolder, {}};
+    std::unique_ptr<CSiteNode> made = MakeNode(std::move(folder));
+    const CFolderKey key = made->key;
+    InsertNode(*node, node->children.size(), std::move(made));
+    Changed();
+    return {CSiteStatus::Done, key};
+}
+
+CSiteFolderResult CSiteTree::AddFolder(CFolderKey parent, CSiteText caption,
+                                       CSiteText description) {
+    CSiteFolder folder;
+    folder.caption = std::move(caption);
+    folder.description = std::move(description);
+    return AddFolder(parent, std::move(folder));
+}
+
+CSiteItemResult CSiteTree::AddItem(CFolderKey folder, CSiteText caption, CSiteText url,
+                                   CSiteText description) {
+    CSiteNode* node = Node(folder);
+    if (!node) return {CSiteStatus::NoSuchFolder, {}};
+    std::vector<CSiteItem> items(1);
+    items[0].key = TakeItemKey();
+    items[0].caption = std::move(caption);
+    items[0].url = std::move(url);
+    items[0].description = std::move(description);
+    const CItemKey key = items[0].key;
+    InsertItems(*node, node->folder.items.size(), std::move(items));
+    Changed();
+    return {CSiteStatus::Done, key};
+}
+
+CSiteStatus CSiteTree::AddItems(CFolderKey folder, std::vector<CSiteItem> items) {
+    CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (items.empty()) return CSiteStatus::Done;
+    for (CSiteItem& item : items) item.key = TakeItemKey();
+    InsertItems(*node, node->folder.items.size(), std::move(items));
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteFolderResult CSiteTree::NewFolder(CFolderKey parent) {
+    return AddFolder(parent, kNewFolderCaption);
+}
+
+CSiteItemResult CSiteTree::NewItem(CFolderKey folder) {
+    return AddItem(folder, kNewItemCaption);
+}
+
+CSiteStatus CSiteTree::SetText(CFolderKey folder, CSiteField field, CSiteText text) {
+    CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    const CSiteText* current = FieldOf(node->folder, field);
+    if (!current) return CSiteStatus::NoSuchField;
+    if (*current == text) return CSiteStatus::Done;
+    ExchangeText(*node, {}, field, text);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::SetText(CItemKey item, CSiteField field, CSiteText text) {
+    std::size_t position = 0;
+    CSiteNode* node = ItemNode(item, position);
+    if (!node) return CSiteStatus::NoSuchItem;
+    if (*FieldOf(node->folder.items[position], field) == text) return CSiteStatus::Done;
+    ExchangeText(*node, item, field, text);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::DeleteFolder(CFolderKey folder) {
+    CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (node == root.get()) return CSiteStatus::RootRefused;
+    RemoveNode(*node);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::DeleteItem(CItemKey item) {
+    std::size_t position = 0;
+    CSiteNode* node = ItemNode(item, position);
+    if (!node) return CSiteStatus::NoSuchItem;
+    RemoveItems(*node, position, 1);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::DeleteRows(CFolderKey folder, const std::vector<CFolderKey>& folders,
+                                  const std::vector<CItemKey>& items) {
+    CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    for (CFolderKey key : folders) {
+        const CSiteNode* child = Node(key);
+        if (!child || child->parent != node) return CSiteStatus::NotARow;
+    }
+    for (CItemKey key : items) {
+        std::size_t position = 0;
+        if (ItemNode(key, position) != node) return CSiteStatus::NotARow;
+    }
+    if (folders.empty() && items.empty()) return CSiteStatus::Done;
+    // A key given twice is found only the first time.
+    for (CFolderKey key : folders)
+        if (CSiteNode* child = Node(key)) RemoveNode(*child);
+    RemoveItemKeys(*node, items);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+// --- cut, copy, paste ---------------------------------------------------------------------------
+
+CSiteStatus CSiteTree::Copy(CFolderKey folder) {
+    const CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (node == root.get()) return CSiteStatus::RootRefused;
+    clipboard.Clear();
+    clipboard.folderNode = folder;
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::Cut(CFolderKey folder) {
+    const CSiteStatus status = Copy(folder);
+    if (status == CSiteStatus::Done) clipboard.cut = true;
+    return status;
+}
+
+CSiteStatus CSiteTree::CopyRows(CFolderKey source, bool cut, std::vector<CFolderKey> folders,
+                                std::vector<CItemKey> items) {
+    const CSiteNode* node = Node(source);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    for (CFolderKey key : folders) {
+        const CSiteNode* child = Node(key);
+        if (!child || child->parent != node) return CSiteStatus::NotARow;
+    }
+    for (CItemKey key : items) {
+        std::size_t position = 0;
+        if (ItemNode(key, position) != node) return CSiteStatus::NotARow;
+    }
+    clipboard.Clear();
+    if (folders.empty() && items.empty()) return CSiteStatus::Done;
+    clipboard.cut = cut;
+    clipboard.holdsRows = true;
+    clipboard.folderKeys = std::move(folders);
+    clipboard.itemKeys = std::move(items);
+    return CSiteStatus::Done;
+}
+
+bool CSiteTree::CanPaste(CFolderKey target) const {
+    const CSiteNode* node = Node(target);
+    if (!node) return false;
+    if (clipboard.folderNode) {
+        const CSiteNode* source = Node(clipboard.folderNode);
+        return source && !NodeWithin(node, source);
+    }
+    if (!clipboard.holdsRows) return false;
+    for (CItemKey key : clipboard.itemKeys)
+        if (Find(key)) return true;
+    for (CFolderKey key : clipboard.folderKeys) {
+        const CSiteNode* source = Node(key);
+        if (source && !NodeWithin(node, source)) return true;
+    }
+    return false;
+}
+
+CFolderKey CSiteTree::InsertCopy(const CSiteNode& source, CSiteNode& target) {
+    const std::string_view label = source.Label();
     std::size_t index = 0;
     while (index < target.children.size() && !LabelLess(label, target.children[index]->Label()))
         ++index;
-    auto folder = std::make_unique<CSiteFolder>(*node.folder);
-    folder->id = TakeFolderId();
-    CSiteNode& copy =
-        InsertChild(target, index, std::unique_ptr<CSiteNode>(new CSiteNode(std::move(folder))));
-    for (const auto& child : node.children) work.emplace_back(child.get(), &copy);
-    for (std::size_t i = 0; i < work.size(); ++i) {
-        auto [source, parent] = work[i];
-        if (source == &copy) continue;
-        auto childFolder = std::make_unique<CSiteFolder>(*source->folder);
-        CSiteNode& made = AppendChild(*parent, std::move(childFolder));
-        for (const auto& child : source->children) work.emplace_back(child.get(), &made);
+    std::unique_ptr<CSiteNode> copy = CopyBranch(source);
+    const CFolderKey key = copy->key;
+    InsertNode(target, index, std::move(copy));
+    return key;
+}
+
+CSiteStatus CSiteTree::Paste(CFolderKey target) {
+    CSiteNode* node = Node(target);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (clipboard.folderNode) {
+        CSiteNode* source = Node(clipboard.folderNode);
+        if (!source) return CSiteStatus::NothingToPaste;
+        if (NodeWithin(node, source)) return CSiteStatus::IntoItself;
+        InsertCopy(*source, *node);
+        if (clipboard.cut) {
+            clipboard.Clear();
+            RemoveNode(*source);
+        }
+        Changed();
+        return CSiteStatus::Done;
     }
-    return copy;
+    if (!clipboard.holdsRows) return CSiteStatus::NothingToPaste;
+
+    std::vector<CFolderKey> folders;
+    bool leftOut = false;
+    for (CFolderKey key : clipboard.folderKeys) {
+        const CSiteNode* source = Node(key);
+        if (!source) continue;
+        if (NodeWithin(node, source)) {
+            leftOut = true;
+            continue;
+        }
+        folders.push_back(key);
+    }
+    // The items are copied before any is added, so rows pasted into their own folder come once.
+    std::vector<CSiteItem> copies;
+    std::vector<CItemKey> taken;
+    for (CItemKey key : clipboard.itemKeys) {
+        const CSiteItem* item = Find(key);
+        if (!item) continue;
+        copies.push_back(*item);
+        taken.push_back(key);
+    }
+    if (folders.empty() && copies.empty())
+        return leftOut ? CSiteStatus::IntoItself : CSiteStatus::NothingToPaste;
+
+    for (CFolderKey key : folders) InsertCopy(*Node(key), *node);
+    for (CSiteItem& copy : copies) copy.key = TakeItemKey();
+    InsertItems(*node, node->folder.items.size(), std::move(copies));
+    if (clipboard.cut) {
+        clipboard.Clear();
+        // By key: a folder of the rows may have been moved below another one since.
+        for (CFolderKey key : folders)
+            if (CSiteNode* source = Node(key)) RemoveNode(*source);
+        while (!taken.empty()) {
+            std::size_t position = 0;
+            CSiteNode* holder = ItemNode(taken.front(), position);
+            if (!holder) {
+                taken.erase(taken.begin());
+                continue;
+            }
+            std::vector<CItemKey> ofHolder;
+            std::erase_if(taken, [&](CItemKey key) {
+                std::size_t at = 0;
+                if (ItemNode(key, at) != holder) return false;
+                ofHolder.push_back(key);
+                return true;
+            });
+            RemoveItemKeys(*holder, std::move(ofHolder));
+        }
+    }
+    Changed();
+    return CSiteStatus::Done;
 }
 
-CSiteNode& CSiteTree::MoveSubtree(CSiteNode& node, CSiteNode& target) {
-    std::unique_ptr<CSiteNode> owned = Detach(node);
-    return InsertChild(target, target.children.size(), std::move(owned));
+CSiteFolderResult CSiteTree::CopySubtree(CFolderKey source, CFolderKey target) {
+    const CSiteNode* from = Node(source);
+    CSiteNode* onto = Node(target);
+    if (!from || !onto) return {CSiteStatus::NoSuchFolder, {}};
+    if (NodeWithin(onto, from)) return {CSiteStatus::IntoItself, {}};
+    const CFolderKey key = InsertCopy(*from, *onto);
+    Changed();
+    return {CSiteStatus::Done, key};
 }
 
-bool CSiteTree::MoveUp(CSiteNode& node) {
-    CSiteNode* previous = node.PreviousSibling();
-    if (!previous) return false;
-    const std::size_t index = node.IndexInParent();
-    std::swap(node.parent->children[index], node.parent->children[index - 1]);
-    SetModified(true);
+CSiteStatus CSiteTree::MoveSubtree(CFolderKey source, CFolderKey target) {
+    const CSiteNode* from = Node(source);
+    const CSiteNode* onto = Node(target);
+    if (!from || !onto) return CSiteStatus::NoSuchFolder;
+    const std::size_t end = onto->children.size() - (from->parent == onto ? 1 : 0);
+    return MoveFolder(source, target, end);
+}
+
+CSiteStatus CSiteTree::MoveFolder(CFolderKey folder, CFolderKey parent, std::size_t position) {
+    CSiteNode* node = Node(folder);
+    CSiteNode* onto = Node(parent);
+    if (!node || !onto) return CSiteStatus::NoSuchFolder;
+    if (node == root.get()) return CSiteStatus::RootRefused;
+    if (NodeWithin(onto, node)) return CSiteStatus::IntoItself;
+    const std::size_t limit = onto->children.size() - (node->parent == onto ? 1 : 0);
+    if (position > limit) return CSiteStatus::OutOfRange;
+    if (node->parent == onto && node->position == position) return CSiteStatus::Done;
+    MoveNode(*node, *onto, position);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+CSiteStatus CSiteTree::Drop(CFolderKey source, CFolderKey target, bool copy) {
+    if (!Node(source) || !Node(target)) return CSiteStatus::NoSuchFolder;
+    if (!IsValidDrop(source, target)) return CSiteStatus::InvalidDrop;
+    return copy ? CopySubtree(source, target).status : MoveSubtree(source, target);
+}
+
+// --- reordering ---------------------------------------------------------------------------------
+
+CSiteStatus CSiteTree::MoveUp(CFolderKey folder) {
+    const CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (node == root.get()) return CSiteStatus::RootRefused;
+    if (node->position == 0) return CSiteStatus::NoSibling;
+    return MoveFolder(folder, node->parent->key, node->position - 1);
+}
+
+CSiteStatus CSiteTree::MoveDown(CFolderKey folder) {
+    const CSiteNode* node = Node(folder);
+    if (!node) return CSiteStatus::NoSuchFolder;
+    if (node == root.get()) return CSiteStatus::RootRefused;
+    if (node->position + 1 >= node->parent->children.size()) return CSiteStatus::NoSibling;
+    return MoveFolder(folder, node->parent->key, node->position + 1);
+}
+
+CSiteStatus CSiteTree::MoveItem(CItemKey item, bool down) {
+    std::size_t position = 0;
+    const CSiteNode* node = ItemNode(item, position);
+    if (!node) return CSiteStatus::NoSuchItem;
+    if (down ? position + 1 >= node->folder.items.size() : position == 0)
+        return CSiteStatus::NoSibling;
+    return MoveItemTo(item, down ? position + 1 : position - 1);
+}
+
+CSiteStatus CSiteTree::MoveItemTo(CItemKey item, std::size_t position) {
+    std::size_t from = 0;
+    CSiteNode* node = ItemNode(item, from);
+    if (!node) return CSiteStatus::NoSuchItem;
+    if (position >= node->folder.items.size()) return CSiteStatus::OutOfRange;
+    if (position == from) return CSiteStatus::Done;
+    MoveItemWithin(*node, from, position);
+    Changed();
+    return CSiteStatus::Done;
+}
+
+// --- undo ---------------------------------------------------------------------------------------
+
+void CSiteTree::RecordInto(CSiteEditRecord* record) {
+    recording = record;
+    if (record && record->steps.empty()) {
+        record->project = project;
+        record->undone = false;
+    }
+}
+
+CSiteStatus CSiteTree::Undo(CSiteEditRecord& record) {
+    if (recording || record.project != project || record.undone) return CSiteStatus::WrongProject;
+    const bool replayed = Replay(record, false);
+    record.undone = true;
+    Changed();
+    return replayed ? CSiteStatus::Done : CSiteStatus::WrongProject;
+}
+
+CSiteStatus CSiteTree::Redo(CSiteEditRecord& record) {
+    if (recording || record.project != project || !record.undone) return CSiteStatus::WrongProject;
+    const bool replayed = Replay(record, true);
+    record.undone = false;
+    Changed();
+    return replayed ? CSiteStatus::Done : CSiteStatus::WrongProject;
+}
+
+bool CSiteTree::Replay(CSiteEditRecord& record, bool forward) {
+    using Kind = CSiteEditRecord::Step::Kind;
+    const std::size_t count = record.steps.size();
+    for (std::size_t n = 0; n < count; ++n) {
+        CSiteEditRecord::Step& step = record.steps[forward ? n : count - 1 - n];
+        switch (step.kind) {
+            case Kind::Folder: {
+                CSiteNode* parent = Node(step.parent);
+                if (!parent) return false;
+                if (step.inserted == forward) {
+                    if (!step.subtree || step.position > parent->children.size()) return false;
+                    AttachNode(*parent, step.position, std::move(step.subtree));
+                } else {
+                    CSiteNode* node = Node(step.folder);
+                    if (!node || node->parent != parent || node->position != step.position)
+                        return false;
+                    step.subtree = DetachNode(*node);
+                }
+                break;
+            }
+            case Kind::Items: {
+                CSiteNode* node = Node(step.folder);
+                if (!node) return false;
+                const std::size_t size = node->folder.items.size();
+                if (step.inserted == forward) {
+                    if (step.position > size || step.items.size() != step.count) return false;
+                    AttachItems(*node, step.position, std::move(step.items));
+                    step.items.clear();
+                } else {
+                    if (step.position + step.count > size) return false;
+                    step.items = DetachItems(*node, step.position, step.count);
+                }
+                break;
+            }
+            case Kind::FolderMove: {
+                CSiteNode* node = Node(step.folder);
+                CSiteNode* from = Node(forward ? step.parent : step.toParent);
+                CSiteNode* onto = Node(forward ? step.toParent : step.parent);
+                const std::size_t at = forward ? step.position : step.toPosition;
+                const std::size_t to = forward ? step.toPosition : step.position;
+                if (!node || !from || !onto || node->parent != from || node->position != at ||
+                    NodeWithin(onto, node) || to > onto->children.size() - (from == onto ? 1 : 0))
+                    return false;
+                RelocateNode(*node, *onto, to);
+                break;
+            }
+            case Kind::ItemMove: {
+                CSiteNode* node = Node(step.folder);
+                const std::size_t at = forward ? step.position : step.toPosition;
+                const std::size_t to = forward ? step.toPosition : step.position;
+                if (!node || at >= node->folder.items.size() || to >= node->folder.items.size())
+                    return false;
+                RelocateItem(*node, at, to);
+                break;
+            }
+            case Kind::Text: {
+                std::size_t position = 0;
+                CSiteNode* node = step.item ? ItemNode(step.item, position) : Node(step.folder);
+                if (!node || node->key != step.folder) return false;
+                SwapText(*node, step.item, step.field, step.text);
+                break;
+            }
+        }
+    }
     return true;
 }
 
-bool CSiteTree::MoveDown(CSiteNode& node) {
-    CSiteNode* next = node.NextSibling();
-    if (!next) return false;
-    const std::size_t index = node.IndexInParent();
-    std::swap(node.parent->children[index], node.parent->children[index + 1]);
-    SetModified(true);
-    return true;
-}
+// --- checks -------------------------------------------------------------------------------------
 
-bool CSiteTree::MoveChildFolder(CSiteNode& parent, bool down, std::int32_t folderId) {
-    CSiteNode* child = parent.FindChildByFolderId(folderId);
-    if (!child) return false;
-    return down ? MoveDown(*child) : MoveUp(*child);
-}
-
-bool CSiteTree::MoveItem(CSiteNode& node, std::int32_t itemId, bool down) {
-    CSiteFolder& folder = node.Folder();
-    const auto count = static_cast<std::int32_t>(folder.items.size());
-    if (itemId < 0 || itemId >= count) return false;
-    const std::int32_t other = down ? itemId + 1 : itemId - 1;
-    if (other < 0 || other >= count) return false;
-    ForgetItemRowsOf(node);
-    std::swap(folder.items[static_cast<std::size_t>(itemId)],
-              folder.items[static_cast<std::size_t>(other)]);
-    folder.RenumberItems();
-    SetModified(true);
-    return true;
-}
-
-std::size_t CSiteTree::FolderCount() const {
-    std::size_t count = 0;
-    ForEachDepthFirst([&](const CSiteNode&, int) { ++count; });
-    return count;
-}
-
-std::size_t CSiteTree::ItemCount() const {
-    std::size_t count = 0;
-    ForEachDepthFirst([&](const CSiteNode& node, int) { count += node.Folder().items.size(); });
-    return count;
+std::string CSiteTree::CheckInvariants() const {
+    if (!root) return "no root";
+    if (root->parent || root->position != 0) return "the root has a parent";
+    std::unordered_set<std::int32_t> ids;
+    std::size_t folders = 0;
+    std::size_t items = 0;
+    std::vector<const CSiteNode*> pending{root.get()};
+    while (!pending.empty()) {
+        const CSiteNode* node = pending.back();
+        pending.pop_back();
+        if (++folders > folderSlots.size()) return "more folders than keys";
+        const std::string name = "folder " + std::to_string(node->key.value);
+        if (Node(node->key) != node) return name + ": its key does not find it";
+        const CSiteFolder& folder = node->folder;
+        if (folder.id < 0 || folder.id >= nextFolderId)
+            return name + ": id " + std::to_string(folder.id) + " was never handed out";
+        if (!ids.insert(folder.id).second)
+            return name + ": id " + std::to_string(folder.id) + " twice";
+        if (folder.itemCount != static_cast<std::int32_t>(folder.items.size()))
+            return name + ": itemCount is not the number of items";
+        for (std::size_t i = 0; i < folder.items.size(); ++i) {
+            const CSiteItem& item = folder.items[i];
+            if (item.id != static_cast<std::int32_t>(i))
+                return name + ": item " + std::to_string(i) + " has id " + std::to_string(item.id);
+            if (Find(item.key) != &item)
+                return name + ": item " + std::to_string(i) + " is not found by its key";
+        }
+        items += folder.items.size();
+        for (std::size_t i = 0; i < node->children.size(); ++i) {
+            const CSiteNode* child = node->children[i].get();
+            if (child->parent != node || child->position != i)
+                return name + ": child " + std::to_string(i) + " does not know its place";
+            pending.push_back(child);
+        }
+    }
+    if (folders != folderCount || items != itemCount) return "the counts are wrong";
+    const auto liveFolders =
+        std::count_if(folderSlots.begin(), folderSlots.end(), [](const CSiteNode* n) { return n; });
+    const auto liveItems = std::count_if(itemSlots.begin(), itemSlots.end(),
+                                         [](const ItemSlot& slot) { return slot.folder != 0; });
+    if (static_cast<std::size_t>(liveFolders) != folders ||
+        static_cast<std::size_t>(liveItems) != items)
+        return "keys name records that are not in the tree";
+    if (clipboard.folderNode) {
+        if (clipboard.holdsRows || Node(clipboard.folderNode) == nullptr ||
+            clipboard.folderNode == root->key)
+            return "the cut/copy state names a folder that cannot be pasted";
+    } else if (clipboard.holdsRows) {
+        if (clipboard.folderKeys.empty() && clipboard.itemKeys.empty())
+            return "the cut/copy state holds no rows";
+        for (CFolderKey key : clipboard.folderKeys)
+            if (!Node(key)) return "the cut/copy state names a deleted folder";
+        for (CItemKey key : clipboard.itemKeys)
+            if (!Find(key)) return "the cut/copy state names a deleted item";
+    } else if (clipboard.cut || !clipboard.folderKeys.empty() || !clipboard.itemKeys.empty()) {
+        return "the cut/copy state is half empty";
+    }
+    return {};
 }

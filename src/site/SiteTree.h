@@ -4,154 +4,146 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "SiteChange.h"
 #include "SiteFolder.h"
+#include "SiteKey.h"
 
-class CSiteTree;
-
-// One node of the website tree: the root or a sub-site. It owns its folder and its child nodes.
-// A node's label in the tree is always its folder's caption.
+// One node of the website tree: the root or a sub-site, owning its folder record and its child
+// nodes. Callers see nodes only as const and only between two edits: every change goes through
+// CSiteTree, and a node may be gone after any change. Keep a CFolderKey instead of a pointer.
 class CSiteNode {
+    struct Token {
+        explicit Token() = default;
+    };
+
 public:
+    explicit CSiteNode(Token) {}  // only the tree makes nodes
     CSiteNode(const CSiteNode&) = delete;
     CSiteNode& operator=(const CSiteNode&) = delete;
     // Tears the subtree down without recursion, so a hostile file with a very deep tree cannot
     // exhaust the stack.
     ~CSiteNode();
 
-    CSiteFolder& Folder() { return *folder; }
-    const CSiteFolder& Folder() const { return *folder; }
-    const std::string& Label() const { return folder->caption; }
-    CSiteNode* Parent() const { return parent; }
+    CFolderKey Key() const { return key; }
+    const CSiteFolder& Folder() const { return folder; }
+    // A node's label in the tree is always its folder's caption.
+    std::string_view Label() const { return folder.caption; }
+    const CSiteNode* Parent() const { return parent; }
     std::size_t ChildCount() const { return children.size(); }
-    CSiteNode* Child(std::size_t index) const { return children[index].get(); }
+    const CSiteNode* Child(std::size_t index) const { return children[index].get(); }
     const std::vector<std::unique_ptr<CSiteNode>>& Children() const { return children; }
     // Position among the parent's children (0 for the root).
-    std::size_t IndexInParent() const;
-    CSiteNode* PreviousSibling() const;
-    CSiteNode* NextSibling() const;
-    // The first child whose folder has that id, or null.
-    CSiteNode* FindChildByFolderId(std::int32_t folderId) const;
+    std::size_t IndexInParent() const { return position; }
+    const CSiteNode* PreviousSibling() const;
+    const CSiteNode* NextSibling() const;
     // Number of nodes above this one (0 for the root).
     int Depth() const;
 
 private:
     friend class CSiteTree;
-    explicit CSiteNode(std::unique_ptr<CSiteFolder> ownedFolder) : folder(std::move(ownedFolder)) {}
 
-    std::unique_ptr<CSiteFolder> folder;
+    CFolderKey key;
+    CSiteFolder folder;
     CSiteNode* parent = nullptr;
+    std::size_t position = 0;
     std::vector<std::unique_ptr<CSiteNode>> children;
 };
 
-// The cut/copy state: either one node cut or copied in the tree (folderNode), or rows cut or
-// copied in the list (sub-site rows by folder id, item rows by item id, taken from sourceNode).
+// The cut/copy state, by identity: one folder cut or copied in the tree (folderNode), or rows of
+// a folder's list (sub-sites and items, in row order). It stays valid through every edit that
+// leaves what it names in the tree. Records of it that are deleted are forgotten; once nothing
+// is left, the state is empty.
 struct CSiteClipboard {
     bool cut = false;
     bool holdsRows = false;
-    CSiteNode* folderNode = nullptr;
-    CSiteNode* sourceNode = nullptr;
-    std::vector<std::int32_t> folderIds;
-    std::vector<std::int32_t> itemIds;
+    CFolderKey folderNode;
+    std::vector<CFolderKey> folderKeys;
+    std::vector<CItemKey> itemKeys;
 
     void Clear() { *this = CSiteClipboard{}; }
-    bool IsEmpty() const { return folderNode == nullptr && !holdsRows; }
+    bool IsEmpty() const { return !folderNode && !holdsRows; }
 };
 
-// The website tree and every structural operation on it. The tree views of the window only call
-// these; they hold no data of their own.
+struct CSiteFolderResult {
+    CSiteStatus status = CSiteStatus::Done;
+    CFolderKey key;  // the new folder when Done
+
+    explicit operator bool() const { return status == CSiteStatus::Done; }
+};
+
+struct CSiteItemResult {
+    CSiteStatus status = CSiteStatus::Done;
+    CItemKey key;  // the new item when Done
+
+    explicit operator bool() const { return status == CSiteStatus::Done; }
+};
+
+// What edits did, step by step, with the records they took out of the tree, so that CSiteTree
+// can take them back (Undo) and do them again (Redo) exactly: every record returns with its
+// key, ids and texts to its place. Filled while the tree records into it (RecordInto); a record
+// belongs to the project it was made in. Undo and Redo must alternate, and a record can only be
+// replayed while the tree is in the state the record left it in (as an undo stack ensures).
+class CSiteEditRecord {
+public:
+    CSiteEditRecord();
+    CSiteEditRecord(CSiteEditRecord&&) noexcept;
+    CSiteEditRecord& operator=(CSiteEditRecord&&) noexcept;
+    ~CSiteEditRecord();
+
+    bool Empty() const { return steps.empty(); }
+
+private:
+    friend class CSiteTree;
+    struct Step;
+
+    std::vector<Step> steps;
+    std::uint64_t project = 0;
+    bool undone = false;
+};
+
+// The website tree of one project and every operation on it. It keeps every rule of the tree
+// itself: one root, no cycles, every folder id distinct, every folder's items numbered 0, 1,
+// 2 ... with itemCount matching. Each operation checks its own preconditions and returns what
+// it refused (CSiteStatus); an operation that changes the tree marks the project modified (and
+// so export-pending) and tells the observers. Records are read through const nodes and looked
+// up by key in constant time.
 class CSiteTree {
 public:
-    CSiteTree();  // the default project: a root "Index"
-    CSiteTree(const CSiteTree&) = delete;
+    CSiteTree();  // the default project: a root "Index" with folder id 0
+    // A project whose root is that record (with its items); its folder id becomes 0.
+    explicit CSiteTree(CSiteFolder root);
+    // A copy of the whole project (records, keys, folder ids, flags, cut/copy state) that
+    // shares nothing that can change with this one, so that it can be read on another thread
+    // while this one is edited. Observers are not copied.
+    CSiteTree(const CSiteTree& other);
     CSiteTree& operator=(const CSiteTree&) = delete;
     ~CSiteTree();
 
-    CSiteNode* Root() const { return root.get(); }
+    void AddObserver(CSiteTreeObserver* observer);
+    void RemoveObserver(CSiteTreeObserver* observer);
 
-    // --- project state -------------------------------------------------------------------
-    bool IsModified() const { return modified; }
-    // A set flag also makes the next Preview export again.
-    void SetModified(bool flag);
-    bool IsExportPending() const { return exportPending; }
-    void SetExportPending(bool flag) { exportPending = flag; }
-    std::int32_t NextFolderId() const { return nextFolderId; }
-    CSiteClipboard& Clipboard() { return clipboard; }
-    const CSiteClipboard& Clipboard() const { return clipboard; }
-
-    // --- building ------------------------------------------------------------------------
-    // Replaces the tree by a root "Index" (the folder counter goes on counting), clears the
-    // cut/copy state and the modified flag.
-    CSiteNode& NewProject();
-    // Drops every node and starts the folder counter at 0 again (a load renumbers the folders).
-    void Clear();
-    // Exchanges the whole project with another tree: nodes, folder counter, flags and the
-    // cut/copy state (which only ever refers to its own tree's nodes).
-    void Swap(CSiteTree& other) noexcept;
-    // Makes the folder the root (any old tree is dropped); it gets the next folder id.
-    CSiteNode& SetRoot(std::unique_ptr<CSiteFolder> folder);
-    // Appends the folder as the last child of parent; it gets the next folder id.
-    CSiteNode& AppendChild(CSiteNode& parent, std::unique_ptr<CSiteFolder> folder);
-
-    // --- commands --------------------------------------------------------------------------
-    // A new sub-site "New SubSite" as the last child of parent.
-    CSiteNode& NewFolder(CSiteNode& parent);
-    // A new item "New Item" at the end of the node's folder.
-    CSiteItem& NewItem(CSiteNode& node);
-    void RenameFolder(CSiteNode& node, std::string caption);
-    // Deletes a node with all its descendants; the root is never deleted (false).
-    bool DeleteNode(CSiteNode* node);
-    // Removes one item; the ids above it shift down.
-    void RemoveItem(CSiteNode& node, std::int32_t itemId);
-    // Deletes list rows of the node's folder: sub-site rows by folder id, item rows by item id.
-    void DeleteRows(CSiteNode& node, const std::vector<std::int32_t>& folderIds,
-                    const std::vector<std::int32_t>& itemIds);
-    bool DeleteChildFolder(CSiteNode& parent, std::int32_t folderId);
-    std::vector<std::string> GetChildLabels(const CSiteNode& node) const;
-
-    // --- cut, copy, paste ------------------------------------------------------------------
-    void Copy(CSiteNode& node);  // ignored for the root
-    void Cut(CSiteNode& node);   // ignored for the root
-    // Rows of the source node's list: sub-sites by folder id, items by item id.
-    void CopyRows(CSiteNode& source, bool cut, std::vector<std::int32_t> folderIds,
-                  std::vector<std::int32_t> itemIds);
-    // Whether Paste onto target would do something.
-    bool CanPaste(const CSiteNode& target) const;
-    // Pastes the cut/copy state into target. False when there was nothing to paste or the
-    // folder paste was refused (target is the node itself or lies below it); then nothing
-    // changed. A pasted cut clears the state; a copy can be pasted again and again.
-    bool Paste(CSiteNode& target);
-    // Copies node below target unless target is node or lies below it.
-    bool PasteFolder(CSiteNode& target, const CSiteNode& node);
-    // A copy of node and its descendants under target, with new folder ids. The copy goes to
-    // its alphabetical place among target's children; its descendants keep their order.
-    CSiteNode& CopySubtree(const CSiteNode& node, CSiteNode& target);
-    // Moves node with its descendants to the end of target's children; records and ids stay.
-    CSiteNode& MoveSubtree(CSiteNode& node, CSiteNode& target);
-
-    // --- reordering and drag and drop ------------------------------------------------------
-    // True when a is b or lies below b.
-    static bool IsWithin(const CSiteNode* a, const CSiteNode* b);
+    // --- reading ---------------------------------------------------------------------------
+    const CSiteNode* Root() const { return root.get(); }  // never null
+    CFolderKey RootKey() const { return root->key; }
+    // The folder or item with that key, or null when the tree holds none.
+    const CSiteNode* Find(CFolderKey key) const;
+    const CSiteItem* Find(CItemKey key) const;
+    // The folder that holds the item (none when there is no such item).
+    CFolderKey FolderOf(CItemKey key) const;
+    // True when a is b or lies below b (false when either is unknown).
+    bool IsWithin(CFolderKey a, CFolderKey b) const;
     // A drop of source on target is valid when both exist and differ, target is not below
     // source, and target is not already source's parent.
-    static bool IsValidDrop(const CSiteNode* source, const CSiteNode* target);
-    // Swaps the node with its previous / next sibling; false when there is none.
-    bool MoveUp(CSiteNode& node);
-    bool MoveDown(CSiteNode& node);
-    // Moves the child of parent with that folder id; false when there is no such child or no
-    // sibling in that direction.
-    bool MoveChildFolder(CSiteNode& parent, bool down, std::int32_t folderId);
-    // Swaps an item with its neighbour (and their ids); false at either end.
-    bool MoveItem(CSiteNode& node, std::int32_t itemId, bool down);
-
-    // --- traversal -------------------------------------------------------------------------
+    bool IsValidDrop(CFolderKey source, CFolderKey target) const;
+    std::vector<std::string> GetChildLabels(CFolderKey key) const;
     // Visits every node depth first (each node before its children, children in order) with
     // its depth, without recursion.
     template <typename Visitor>
     void ForEachDepthFirst(Visitor&& visit) const {
-        if (!root) return;
         std::vector<std::pair<const CSiteNode*, int>> stack{{root.get(), 0}};
         while (!stack.empty()) {
             auto [node, depth] = stack.back();
@@ -161,24 +153,165 @@ public:
                 stack.emplace_back(it->get(), depth + 1);
         }
     }
-    std::size_t FolderCount() const;
-    std::size_t ItemCount() const;
+    std::size_t FolderCount() const { return folderCount; }
+    std::size_t ItemCount() const { return itemCount; }
+
+    // --- project state ---------------------------------------------------------------------
+    bool IsModified() const { return modified; }
+    // A set flag also makes the next Preview export again.
+    void SetModified(bool flag);
+    bool IsExportPending() const { return exportPending; }
+    void SetExportPending(bool flag) { exportPending = flag; }
+    std::int32_t NextFolderId() const { return nextFolderId; }
+    const CSiteClipboard& Clipboard() const { return clipboard; }
+    void ClearClipboard() { clipboard.Clear(); }
+
+    // Replaces the tree by a root "Index" (the folder counter goes on counting), clears the
+    // cut/copy state and the modified flag and makes the project export-pending.
+    void NewProject();
+    // Exchanges the whole project with another tree; the observers of both stay with their
+    // trees and are told of a Reset.
+    void Swap(CSiteTree& other) noexcept;
+    // Keeps storage alive that texts of this project borrow from (CSiteText::Borrow), until
+    // the project is replaced; copies of the tree share it.
+    void KeepTexts(std::shared_ptr<const void> storage);
+
+    // --- building --------------------------------------------------------------------------
+    // Appends a folder record with its items as the last child of parent. The folder gets the
+    // next folder id, the items new keys and the ids of their positions.
+    CSiteFolderResult AddFolder(CFolderKey parent, CSiteFolder folder);
+    // Appends a folder with that caption and description.
+    CSiteFolderResult AddFolder(CFolderKey parent, CSiteText caption, CSiteText description = {});
+    // Appends an item to the folder.
+    CSiteItemResult AddItem(CFolderKey folder, CSiteText caption, CSiteText url = {},
+                            CSiteText description = {});
+    // Appends items to the folder (their keys and ids are given here).
+    CSiteStatus AddItems(CFolderKey folder, std::vector<CSiteItem> items);
+
+    // --- commands --------------------------------------------------------------------------
+    // A new sub-site "New SubSite" as the last child of parent.
+    CSiteFolderResult NewFolder(CFolderKey parent);
+    // A new item "New Item" at the end of the folder.
+    CSiteItemResult NewItem(CFolderKey folder);
+    // Sets a text of a folder (caption or description) or of an item. Setting the text a
+    // record already has changes nothing.
+    CSiteStatus SetText(CFolderKey folder, CSiteField field, CSiteText text);
+    CSiteStatus SetText(CItemKey item, CSiteField field, CSiteText text);
+    CSiteStatus RenameFolder(CFolderKey folder, CSiteText caption) {
+        return SetText(folder, CSiteField::Caption, std::move(caption));
+    }
+    // Deletes a folder with all its descendants; never the root.
+    CSiteStatus DeleteFolder(CFolderKey folder);
+    // Deletes an item; the ids of the items behind it go down by one.
+    CSiteStatus DeleteItem(CItemKey item);
+    // Deletes rows of a folder's list: sub-sites of that folder and items of it. Refused whole
+    // (NotARow) when any key is not a row of the folder.
+    CSiteStatus DeleteRows(CFolderKey folder, const std::vector<CFolderKey>& folders,
+                           const std::vector<CItemKey>& items);
+
+    // --- cut, copy, paste ------------------------------------------------------------------
+    CSiteStatus Copy(CFolderKey folder);  // not the root
+    CSiteStatus Cut(CFolderKey folder);   // not the root
+    // Rows of the source folder's list: sub-sites of it and items of it, in row order.
+    CSiteStatus CopyRows(CFolderKey source, bool cut, std::vector<CFolderKey> folders,
+                         std::vector<CItemKey> items);
+    // Whether Paste into target would paste something.
+    bool CanPaste(CFolderKey target) const;
+    // Pastes the cut/copy state into target: folders as copies (new keys and folder ids) at
+    // their alphabetical places, items as copies appended in row order. A folder is never
+    // pasted into itself or below itself (those are left out; IntoItself when nothing else is
+    // left). A pasted cut deletes what it pasted from and clears the state; a copy can be
+    // pasted again and again.
+    CSiteStatus Paste(CFolderKey target);
+    // A copy of source and its descendants under target, with new keys and folder ids, at its
+    // alphabetical place among target's children; its descendants keep their order.
+    CSiteFolderResult CopySubtree(CFolderKey source, CFolderKey target);
+    // Moves source with its descendants to the end of target's children; records, keys and
+    // ids stay.
+    CSiteStatus MoveSubtree(CFolderKey source, CFolderKey target);
+    // Moves a folder to a position among parent's children (counted without the folder).
+    CSiteStatus MoveFolder(CFolderKey folder, CFolderKey parent, std::size_t position);
+    // A drop of source on target (IsValidDrop): a copy or a move.
+    CSiteStatus Drop(CFolderKey source, CFolderKey target, bool copy);
+
+    // --- reordering ------------------------------------------------------------------------
+    // Swaps the folder with its previous / next sibling.
+    CSiteStatus MoveUp(CFolderKey folder);
+    CSiteStatus MoveDown(CFolderKey folder);
+    // Swaps an item with its neighbour (and their ids).
+    CSiteStatus MoveItem(CItemKey item, bool down);
+    // Moves an item to another position of its folder.
+    CSiteStatus MoveItemTo(CItemKey item, std::size_t position);
+
+    // --- undo ------------------------------------------------------------------------------
+    // While a record is set, every change is also written into it (null stops recording).
+    void RecordInto(CSiteEditRecord* record);
+    // Takes back, or does again, what a record holds; the project becomes modified.
+    CSiteStatus Undo(CSiteEditRecord& record);
+    CSiteStatus Redo(CSiteEditRecord& record);
+
+    // The first broken rule of the tree, or "" when every rule holds. For tests and checks.
+    std::string CheckInvariants() const;
 
 private:
-    CSiteNode& InsertChild(CSiteNode& parent, std::size_t index, std::unique_ptr<CSiteNode> node);
-    std::unique_ptr<CSiteNode> Detach(CSiteNode& node);
-    // Forgets cut/copy references into a subtree that is about to go.
-    void ForgetSubtree(const CSiteNode& node);
-    // Item rows are held by id, which is a position: once the source folder's items are removed
-    // or reordered the ids name other items, so the rows are forgotten.
-    void ForgetItemRowsOf(const CSiteNode& node);
-    std::int32_t TakeFolderId() { return nextFolderId++; }
+    struct ItemSlot {
+        std::uint32_t folder = 0;  // key of the holding folder; 0 when the item is not in the tree
+        std::uint32_t position = 0;
+    };
+
+    void StartProject(CSiteFolder rootFolder);
+    CSiteNode* Node(CFolderKey key) const;
+    CSiteNode* ItemNode(CItemKey key, std::size_t& position) const;
+    CFolderKey TakeFolderKey();
+    CItemKey TakeItemKey();
+    std::unique_ptr<CSiteNode> MakeNode(CSiteFolder folder);
+    std::unique_ptr<CSiteNode> CopyBranch(const CSiteNode& source);
+    // Inserts a copy of source at its alphabetical place among target's children.
+    CFolderKey InsertCopy(const CSiteNode& source, CSiteNode& target);
+    void Notify(bool ended, const CSiteChange& change);
+    void Changed();
+
+    // The primitive changes: each tells the observers, keeps keys and positions right and
+    // writes a step into the record being made, if any.
+    void InsertNode(CSiteNode& parent, std::size_t position, std::unique_ptr<CSiteNode> node);
+    void RemoveNode(CSiteNode& node);
+    void MoveNode(CSiteNode& node, CSiteNode& parent, std::size_t position);
+    void InsertItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items);
+    void RemoveItems(CSiteNode& node, std::size_t first, std::size_t count);
+    void MoveItemWithin(CSiteNode& node, std::size_t from, std::size_t to);
+    void ExchangeText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text);
+    // The same without recording, for replaying records.
+    void AttachNode(CSiteNode& parent, std::size_t position, std::unique_ptr<CSiteNode> node);
+    std::unique_ptr<CSiteNode> DetachNode(CSiteNode& node);
+    void RelocateNode(CSiteNode& node, CSiteNode& parent, std::size_t position);
+    void AttachItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items);
+    std::vector<CSiteItem> DetachItems(CSiteNode& node, std::size_t first, std::size_t count);
+    void RelocateItem(CSiteNode& node, std::size_t from, std::size_t to);
+    void SwapText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text);
+
+    void Register(CSiteNode& top);
+    void Unregister(CSiteNode& top);
+    void RenumberItems(CSiteNode& node, std::size_t from);
+    void RenumberChildren(CSiteNode& node, std::size_t from);
+    void RemoveItemKeys(CSiteNode& node, std::vector<CItemKey> keys);
+    // Forgets what the cut/copy state names that is no longer in the tree.
+    void PruneClipboard();
+    bool Replay(CSiteEditRecord& record, bool forward);
 
     std::unique_ptr<CSiteNode> root;
+    std::vector<CSiteNode*> folderSlots;  // by key value; null: not in the tree
+    std::vector<ItemSlot> itemSlots;      // by key value
+    std::vector<std::shared_ptr<const void>> textStorage;
+    std::size_t folderCount = 0;
+    std::size_t itemCount = 0;
+    std::uint64_t project = 0;
     std::int32_t nextFolderId = 0;
     bool modified = false;
     bool exportPending = true;
+    bool clipboardStale = false;
     CSiteClipboard clipboard;
+    CSiteEditRecord* recording = nullptr;
+    std::vector<CSiteTreeObserver*> observers;
 };
 
 inline constexpr const char* kRootCaption = "Index";

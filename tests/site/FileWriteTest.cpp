@@ -237,7 +237,7 @@ TEST_F(FileWriteTest, AFailedProjectSaveKeepsTheOldFileAndTheProjectModified) {
     ASSERT_TRUE(SaveProject(target, page, layout, tree).ok);
     const std::string saved = Read(target);
 
-    tree.NewFolder(*tree.Root()).Folder().AddItem("photo", "file:///p.jpg");
+    tree.AddItem(tree.NewFolder(tree.RootKey()).key, "photo", "file:///p.jpg");
     page.header = std::string(2000, 'h');
     ASSERT_TRUE(tree.IsModified());
 #if !defined(_WIN32)

@@ -4,7 +4,6 @@
 
 #include "LayoutOption.h"
 #include "PageOption.h"
-#include "SiteFolder.h"
 
 TEST(PageOption, ResetWithAndWithoutTheGeneratorEntry) {
     CPageOption option;
@@ -93,43 +92,4 @@ TEST(LayoutOption, DefaultsAndWhatResetLeavesAlone) {
     EXPECT_EQ(layout.areas[kHistoryBarSlot].font.bold, 0);
     EXPECT_EQ(layout.mainCanvas.font.pointSize, 90);
     EXPECT_EQ(layout.mainCanvas.rows, 3);
-}
-
-TEST(SiteFolder, CopyKeepsItemsWithTheirIdsAndRenumberRestoresOrder) {
-    CSiteFolder folder;
-    folder.id = 7;
-    folder.caption = "Photos";
-    folder.description = "Summer";
-    folder.AddItem("a", "file:///a.gif");
-    folder.AddItem("b");
-    folder.AddItem("c");
-
-    CSiteFolder copy(folder);
-    EXPECT_EQ(copy.id, 7);
-    EXPECT_EQ(copy.caption, "Photos");
-    EXPECT_EQ(copy.description, "Summer");
-    ASSERT_EQ(copy.itemCount, 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(copy.items[i]->id, i);
-    EXPECT_NE(copy.items[0].get(), folder.items[0].get());
-    EXPECT_EQ(copy.items[0]->url, "file:///a.gif");
-
-    std::swap(copy.items[0], copy.items[2]);
-    copy.items.pop_back();
-    copy.RenumberItems();
-    EXPECT_EQ(copy.itemCount, 2);
-    EXPECT_EQ(copy.items[0]->caption, "c");
-    EXPECT_EQ(copy.items[0]->id, 0);
-    EXPECT_EQ(copy.items[1]->id, 1);
-}
-
-TEST(SiteFolder, RemovingItemsShiftsTheIdsAboveDown) {
-    CSiteFolder folder;
-    for (const char* caption : {"0", "1", "2", "3", "4"}) folder.AddItem(caption);
-    folder.RemoveItem(1);
-    folder.RemoveItem(1);  // the item that was id 2
-    ASSERT_EQ(folder.itemCount, 3);
-    EXPECT_EQ(folder.items[0]->caption, "0");
-    EXPECT_EQ(folder.items[1]->caption, "3");
-    EXPECT_EQ(folder.items[2]->caption, "4");
-    EXPECT_EQ(folder.items[2]->id, 2);
 }

@@ -58,10 +58,8 @@ std::string CountedAt(const Bytes& bytes, std::size_t offset) {
                        bytes.begin() + static_cast<std::ptrdiff_t>(offset + 4 + length));
 }
 
-CSiteNode& AddFolder(CSiteTree& tree, CSiteNode& parent, const std::string& caption) {
-    CSiteNode& node = tree.NewFolder(parent);
-    tree.RenameFolder(node, caption);
-    return node;
+CFolderKey AddFolder(CSiteTree& tree, CFolderKey parent, const std::string& caption) {
+    return tree.AddFolder(parent, caption).key;
 }
 
 // Walks the folder records that start at `offset` and returns where each one ends, read straight
@@ -114,12 +112,12 @@ void ExpectInvariants(const CSiteTree& tree) {
 std::string Outline(const CSiteTree& tree) {
     std::string text;
     tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
-        text += std::string(static_cast<std::size_t>(depth) * 2, ' ') + node.Label() + " [" +
-                node.Folder().description + "]\n";
+        text += std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(node.Label()) +
+                " [" + node.Folder().description.Str() + "]\n";
         for (const auto& item : node.Folder().items)
             text += std::string(static_cast<std::size_t>(depth) * 2 + 1, ' ') +
-                    std::to_string(item->id) + " " + item->caption + " | " + item->description +
-                    " | " + item->url + "\n";
+                    std::to_string(item.id) + " " + item.caption.Str() + " | " +
+                    item.description.Str() + " | " + item.url.Str() + "\n";
     });
     return text;
 }
@@ -184,18 +182,18 @@ struct RichProject {
         main.rows = 2;
         main.cellAlignment = "Center";
 
-        CSiteNode& root = *tree.Root();
-        root.Folder().description = "Start page";
-        root.Folder().AddItem("Welcome", "file:///pages/welcome.htm", "");
-        CSiteNode& photos = AddFolder(tree, root, "Photos");
-        photos.Folder().description = "Summer 2026";
-        photos.Folder().AddItem("Beach", "file:///pictures/beach.jpg", "Sand and sea");
-        photos.Folder().AddItem("Hill", "file:///pictures/hill.jpg", "");
-        CSiteNode& older = AddFolder(tree, photos, "Older");
-        older.Folder().AddItem("Song", "file:///music/song.mp3", "Old tune");
+        const CFolderKey root = tree.RootKey();
+        tree.SetText(root, CSiteField::Description, "Start page");
+        tree.AddItem(root, "Welcome", "file:///pages/welcome.htm", "");
+        const CFolderKey photos = AddFolder(tree, root, "Photos");
+        tree.SetText(photos, CSiteField::Description, "Summer 2026");
+        tree.AddItem(photos, "Beach", "file:///pictures/beach.jpg", "Sand and sea");
+        tree.AddItem(photos, "Hill", "file:///pictures/hill.jpg", "");
+        const CFolderKey older = AddFolder(tree, photos, "Older");
+        tree.AddItem(older, "Song", "file:///music/song.mp3", "Old tune");
         AddFolder(tree, older, "Empty");
-        CSiteNode& links = AddFolder(tree, root, "Links");
-        links.Folder().AddItem("Home", "http://example.org/", "");
+        const CFolderKey links = AddFolder(tree, root, "Links");
+        tree.AddItem(links, "Home", "http://example.org/", "");
         tree.SetModified(true);
     }
 };
@@ -318,10 +316,10 @@ TEST(ProjectFile, LevelsFollowDepthAndAFolderAfterADeepBranchGoesBackUnderTheRoo
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    CSiteNode& s1 = AddFolder(tree, *tree.Root(), "S1");
-    CSiteNode& s2 = AddFolder(tree, s1, "S2");
+    const CFolderKey s1 = AddFolder(tree, tree.RootKey(), "S1");
+    const CFolderKey s2 = AddFolder(tree, s1, "S2");
     AddFolder(tree, s2, "S3");
-    AddFolder(tree, *tree.Root(), "S4");
+    AddFolder(tree, tree.RootKey(), "S4");
     const Bytes bytes = WriteProjectBytes(page, layout, tree);
     EXPECT_EQ(FolderLevels(bytes, kNewProjectHeaderSize),
               (std::vector<std::int32_t>{0, 1, 2, 3, 1}));
@@ -334,7 +332,7 @@ TEST(ProjectFile, LevelsFollowDepthAndAFolderAfterADeepBranchGoesBackUnderTheRoo
     EXPECT_EQ(result.foldersRead, 5u);
     EXPECT_TRUE(result.message.empty());
     EXPECT_EQ(Outline(loaded), Outline(tree));
-    EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()), (std::vector<std::string>{"S1", "S4"}));
+    EXPECT_EQ(loaded.GetChildLabels(loaded.RootKey()), (std::vector<std::string>{"S1", "S4"}));
     EXPECT_EQ(loaded.Root()->Child(1)->Folder().id, 4);
     ExpectInvariants(loaded);
 }
@@ -346,8 +344,7 @@ TEST(ProjectFile, SaveLoadSaveOfEveryFieldGivesTheSameBytes) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    tree.NewFolder(*tree.Root());
-    tree.Copy(*tree.Root()->Child(0));
+    tree.Copy(tree.NewFolder(tree.RootKey()).key);
     const LoadResult result = LoadProjectFromBytes(first, page, layout, tree);
     ASSERT_EQ(result.status, LoadStatus::Complete);
     EXPECT_EQ(result.foldersRead, 5u);
@@ -365,15 +362,15 @@ TEST(ProjectFile, SavingKeepsFolderIdsAndClearsTheModifiedFlag) {
     fs::remove_all(folder);
     fs::create_directories(folder);
     RichProject project;
-    project.tree.DeleteNode(project.tree.Root()->Child(0));
-    CSiteNode& late = AddFolder(project.tree, *project.tree.Root(), "Late");
-    const std::int32_t lateId = late.Folder().id;
+    project.tree.DeleteFolder(project.tree.Root()->Child(0)->Key());
+    const CFolderKey late = AddFolder(project.tree, project.tree.RootKey(), "Late");
+    const std::int32_t lateId = project.tree.Find(late)->Folder().id;
 
     const SaveResult saved =
         SaveProject(folder / "site.www", project.page, project.layout, project.tree);
     ASSERT_TRUE(saved.ok) << saved.message;
     EXPECT_FALSE(project.tree.IsModified());
-    EXPECT_EQ(project.tree.Root()->FindChildByFolderId(lateId), &late);
+    EXPECT_EQ(project.tree.Find(late)->Folder().id, lateId);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     EXPECT_TRUE(fs::is_regular_file(folder / "site.www"));
 
@@ -398,7 +395,7 @@ TEST(ProjectFile, WrongVersionResetsWithoutGeneratorAndGivesTheDefaultTree) {
     CLayoutOption layout;
     layout.mainCanvas.rows = 9;
     CSiteTree tree;
-    AddFolder(tree, *tree.Root(), "Old");
+    AddFolder(tree, tree.RootKey(), "Old");
     const LoadResult result = LoadProjectFromBytes(bytes, page, layout, tree);
 
     EXPECT_EQ(result.status, LoadStatus::WrongVersion);
@@ -483,7 +480,7 @@ TEST(ProjectFile, DamagedTreeKeepsTheFoldersReadBeforeTheDamage) {
         EXPECT_NE(result.message.find("2 folders"), std::string::npos) << result.message;
         EXPECT_TRUE(page == project.page);
         EXPECT_EQ(tree.FolderCount(), 2u);
-        EXPECT_EQ(tree.GetChildLabels(*tree.Root()), std::vector<std::string>{"Photos"});
+        EXPECT_EQ(tree.GetChildLabels(tree.RootKey()), std::vector<std::string>{"Photos"});
         EXPECT_EQ(tree.Root()->Child(0)->Folder().items.size(), 2u);
         ExpectInvariants(tree);
     }
@@ -532,10 +529,10 @@ TEST(ProjectFile, LoadedRecordsAreRenumberedAndKeepOneRoot) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    CSiteNode& a = AddFolder(tree, *tree.Root(), "A");
-    a.Folder().AddItem("first");
-    a.Folder().AddItem("second");
-    CSiteNode& b = AddFolder(tree, a, "B");
+    const CFolderKey a = AddFolder(tree, tree.RootKey(), "A");
+    tree.AddItem(a, "first");
+    tree.AddItem(a, "second");
+    const CFolderKey b = AddFolder(tree, a, "B");
     AddFolder(tree, b, "C");
     Bytes bytes = WriteProjectBytes(page, layout, tree);
     const std::vector<std::size_t> ends = FolderRecordEnds(bytes, kNewProjectHeaderSize);
@@ -551,7 +548,7 @@ TEST(ProjectFile, LoadedRecordsAreRenumberedAndKeepOneRoot) {
         ASSERT_EQ(LoadProjectFromBytes(patched, page, layout, loaded).status, LoadStatus::Complete);
         const CSiteFolder& folder = loaded.Root()->Child(0)->Folder();
         ASSERT_EQ(folder.items.size(), 2u);
-        EXPECT_EQ(folder.items[0]->caption, "first");
+        EXPECT_EQ(folder.items[0].caption, "first");
         ExpectInvariants(loaded);
     }
     {
@@ -560,8 +557,9 @@ TEST(ProjectFile, LoadedRecordsAreRenumberedAndKeepOneRoot) {
         PutI32(patched, aAt, 0);
         CSiteTree loaded;
         ASSERT_EQ(LoadProjectFromBytes(patched, page, layout, loaded).status, LoadStatus::Complete);
-        EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()), std::vector<std::string>{"A"});
-        EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()->Child(0)), std::vector<std::string>{"B"});
+        EXPECT_EQ(loaded.GetChildLabels(loaded.RootKey()), std::vector<std::string>{"A"});
+        EXPECT_EQ(loaded.GetChildLabels(loaded.Root()->Child(0)->Key()),
+                  std::vector<std::string>{"B"});
         ExpectInvariants(loaded);
     }
     {
@@ -572,9 +570,10 @@ TEST(ProjectFile, LoadedRecordsAreRenumberedAndKeepOneRoot) {
         PutI32(patched, cAt, -1);
         CSiteTree loaded;
         ASSERT_EQ(LoadProjectFromBytes(patched, page, layout, loaded).status, LoadStatus::Complete);
-        EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()), (std::vector<std::string>{"A", "B"}));
+        EXPECT_EQ(loaded.GetChildLabels(loaded.RootKey()), (std::vector<std::string>{"A", "B"}));
         // Levels only count relative to each other: C is one deeper than B.
-        EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()->Child(1)), std::vector<std::string>{"C"});
+        EXPECT_EQ(loaded.GetChildLabels(loaded.Root()->Child(1)->Key()),
+                  std::vector<std::string>{"C"});
         ExpectInvariants(loaded);
     }
     {
@@ -584,10 +583,10 @@ TEST(ProjectFile, LoadedRecordsAreRenumberedAndKeepOneRoot) {
         PutI32(patched, cAt, 5);
         CSiteTree loaded;
         ASSERT_EQ(LoadProjectFromBytes(patched, page, layout, loaded).status, LoadStatus::Complete);
-        const CSiteNode& loadedA = *loaded.Root()->Child(0);
-        EXPECT_EQ(loaded.GetChildLabels(loadedA), (std::vector<std::string>{"B"}));
+        EXPECT_EQ(loaded.GetChildLabels(loaded.Root()->Child(0)->Key()),
+                  (std::vector<std::string>{"B"}));
         // Climbing four levels from B's parent A ends at the top: C goes under the root.
-        EXPECT_EQ(loaded.GetChildLabels(*loaded.Root()), (std::vector<std::string>{"A", "C"}));
+        EXPECT_EQ(loaded.GetChildLabels(loaded.RootKey()), (std::vector<std::string>{"A", "C"}));
     }
 }
 
@@ -652,8 +651,8 @@ TEST(ProjectFile, VeryDeepTreesSaveAndLoadWithoutRecursion) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    CSiteNode* node = tree.Root();
-    for (int depth = 0; depth < 100000; ++depth) node = &tree.NewFolder(*node);
+    CFolderKey node = tree.RootKey();
+    for (int depth = 0; depth < 100000; ++depth) node = tree.NewFolder(node).key;
     const Bytes bytes = WriteProjectBytes(page, layout, tree);
 
     CSiteTree loaded;
@@ -674,7 +673,7 @@ TEST(ProjectFile, AFileThatCannotBeReadGivesTheDefaultTreeAndLeavesTheProperties
         page.general.title = "kept";
         CLayoutOption layout;
         CSiteTree tree;
-        AddFolder(tree, *tree.Root(), "Old");
+        AddFolder(tree, tree.RootKey(), "Old");
         const LoadResult result = LoadProject(path, page, layout, tree);
         EXPECT_EQ(result.status, LoadStatus::NotOpenable);
         EXPECT_NE(result.message.find(path.string()), std::string::npos) << result.message;
