@@ -177,7 +177,7 @@ int RunImportCommand(int argc, char** argv) {
     // What was added is told only once it is saved.
     std::string summary;
     std::vector<std::string> skippedLines;
-    CSiteNode& root = *tree.Root();
+    const CFolderKey root = tree.RootKey();
     for (std::size_t i = 0; i < scans.size(); ++i) {
         const char* path = argv[i + 1];
         const CImportResult result = AddImportedScan(tree, root, std::move(scans[i]));
@@ -237,9 +237,9 @@ int RunShowCommand(int argc, char** argv) {
         const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
         std::printf("%s%s (folder %d)\n", indent.c_str(), Printable(folder.caption).c_str(),
                     folder.id);
-        for (const auto& item : folder.items) {
-            std::printf("%s  item %d: %s -> %s\n", indent.c_str(), item->id,
-                        Printable(item->caption).c_str(), Printable(item->url).c_str());
+        for (const CSiteItem& item : folder.items) {
+            std::printf("%s  item %d: %s -> %s\n", indent.c_str(), item.id,
+                        Printable(item.caption).c_str(), Printable(item.url).c_str());
             ++items;
         }
     });

@@ -145,7 +145,7 @@ std::vector<std::string> CPageComposer::BuildCanvasPages(const CSiteFolder& fold
             std::string cells;
             for (int column = 0; column < columns; ++column) {
                 std::string cell =
-                    next < itemCount ? MakeItemContent(*folder.items[next++]) : "&nbsp";
+                    next < itemCount ? MakeItemContent(folder.items[next++]) : "&nbsp";
                 MakeItemCell(cell);
                 cells += cell;
             }

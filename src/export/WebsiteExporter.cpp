@@ -72,7 +72,7 @@ std::vector<std::string> CopiedSources(const ExportParameters& parameters,
             anyCanvasCell || !folder.description.empty() || (cellsShown && !folder.items.empty());
         if (!cellsShown) return;
         for (const auto& item : folder.items)
-            if (std::optional<std::string> path = LocalFilePath(item->url)) add(*path);
+            if (std::optional<std::string> path = LocalFilePath(item.url)) add(*path);
     });
     if (anySubSite) add(layout.areas[kNextNavigatorBarSlot].imagePath.View());
     if (anyIndexBar) add(layout.areas[kIndexBarSlot].imagePath.View());
@@ -290,11 +290,11 @@ void CWebsiteExport::WritePages(const FolderEntry& entry, const std::string& top
                                 const std::string& history) {
     const CSiteFolder& folder = entry.node->Folder();
     PageTexts texts;
-    texts.caption = folder.caption;
+    texts.caption = folder.caption.Str();
     texts.topNavigator = topNavigator;
     texts.history = history;
     texts.nextNavigator = FolderLinks(entryOf.at(entry.node), false);
-    texts.canvasHeading = folder.description;
+    texts.canvasHeading = folder.description.Str();
     const std::vector<std::string> pages =
         composer.BuildCanvasPages(folder, layout.mainCanvas.rows, layout.mainCanvas.columns);
     if (Stopped()) return;

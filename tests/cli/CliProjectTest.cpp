@@ -166,8 +166,8 @@ TEST_F(CliProjectTest, ShowAndImportTellDamagedFilesApartAndNeverWriteOverThem) 
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    tree.NewFolder(*tree.Root());
-    tree.NewFolder(*tree.Root());
+    tree.NewFolder(tree.RootKey());
+    tree.NewFolder(tree.RootKey());
     const std::vector<unsigned char> bytes = WriteProjectBytes(page, layout, tree);
     std::ofstream(Project("cut.www"), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),

@@ -43,11 +43,9 @@ protected:
         out = dir / "web";
         const fs::path doc = Write("files/report.doc", "report");
         const fs::path gif = Write("files/logo.gif", exporttest::GifBytes(300, 150));
-        tree.Root()->Folder().AddItem("Report", "file://" + doc.string());
-        auto photos = std::make_unique<CSiteFolder>();
-        photos->caption = "Photos";
-        photos->AddItem("Logo", "file://" + gif.string());
-        tree.AppendChild(*tree.Root(), std::move(photos));
+        tree.AddItem(tree.RootKey(), "Report", "file://" + doc.string());
+        tree.AddItem(tree.AddFolder(tree.RootKey(), "Photos").key, "Logo",
+                     "file://" + gif.string());
     }
 
     void Save() { ASSERT_TRUE(SaveProject(project, page, layout, tree)); }
@@ -133,7 +131,7 @@ TEST_F(CliExportTest, RefusesToClearTheProjectsFolderEvenWithYes) {
 }
 
 TEST_F(CliExportTest, FailuresAreListedAndExitWithOne) {
-    tree.Root()->Folder().AddItem("Gone", "file://" + (dir / "gone.pdf").string());
+    tree.AddItem(tree.RootKey(), "Gone", "file://" + (dir / "gone.pdf").string());
     Save();
     const CliRun run = Cli({project.string(), "--to", out.string()});
     EXPECT_EQ(run.exitCode, 1);

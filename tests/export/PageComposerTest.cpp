@@ -26,9 +26,8 @@ protected:
         page.saveEncoding = "";
         const fs::path report = Write("Docs/report.doc", "report");
         const fs::path logo = Write("Pics/logo.gif", exporttest::GifBytes(50, 40));
-        CSiteFolder& root = tree.Root()->Folder();
-        root.AddItem("Report", "file://" + report.string());
-        root.AddItem("Logo", "file://" + logo.string(), "Our logo");
+        tree.AddItem(tree.RootKey(), "Report", "file://" + report.string());
+        tree.AddItem(tree.RootKey(), "Logo", "file://" + logo.string(), "Our logo");
     }
 
     ExportResult Export() {
@@ -143,9 +142,9 @@ TEST_F(GoldenPageTest, OneByOneCanvasGivesTwoPagesWithIndexBars) {
 }
 
 TEST_F(GoldenPageTest, TenItemsOnThreeByThree) {
-    CSiteFolder& root = tree.Root()->Folder();
     for (int i = 3; i <= 10; ++i)
-        root.AddItem("Item " + std::to_string(i), "http://example.com/" + std::to_string(i));
+        tree.AddItem(tree.RootKey(), "Item " + std::to_string(i),
+                     "http://example.com/" + std::to_string(i));
     ASSERT_TRUE(Export().AllWritten());
     const std::string first = Read(dir / "out" / "Index.htm");
     const std::string second = Read(dir / "out" / "Index1.htm");
@@ -190,7 +189,7 @@ TEST_F(GoldenPageTest, HeaderFooterMarginsBackgroundMetaAndFonts) {
     layout.table.cellLineColor = 0xFF0000;
     layout.mainCanvas.cellAlignment = "Right";
     layout.mainCanvas.bgColor = 0xEEEEEE;
-    tree.Root()->Folder().description = "All about us";
+    tree.SetText(tree.RootKey(), CSiteField::Description, "All about us");
     const ExportResult result = Export();
     ASSERT_TRUE(result.AllWritten()) << result.message;
     // The background serves the body and the History Bar and is copied once.
@@ -258,13 +257,15 @@ TEST_F(ComposerTest, CanvasPagesCutItemsIntoRowsAndColumns) {
     CLinkedFiles files(dir, false);
     CHtmlWriter writer(page, layout, files);
     CPageComposer composer(writer);
-    CSiteFolder folder;
-    EXPECT_TRUE(composer.BuildCanvasPages(folder, 3, 3).empty());
+    CSiteTree tree;
+    const CFolderKey root = tree.RootKey();
+    EXPECT_TRUE(composer.BuildCanvasPages(tree.Root()->Folder(), 3, 3).empty());
 
-    folder.AddItem("Bare");      // no URL: the bare caption
-    folder.AddItem("", "", "");  // nothing to show: no cell at all
-    folder.AddItem("Pic", "http://example.com/a.GIF", "described");
-    folder.AddItem("Last", "file:///x/y.png");
+    tree.AddItem(root, "Bare");      // no URL: the bare caption
+    tree.AddItem(root, "", "", "");  // nothing to show: no cell at all
+    tree.AddItem(root, "Pic", "http://example.com/a.GIF", "described");
+    tree.AddItem(root, "Last", "file:///x/y.png");
+    const CSiteFolder& folder = tree.Root()->Folder();
     std::vector<std::string> pages = composer.BuildCanvasPages(folder, 1, 3);
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(Count(pages[0], "<TD "), 2u);

@@ -45,10 +45,8 @@ protected:
     }
     ExportResult Export(bool clear = true) { return ExportWebsite(Parameters(clear)); }
 
-    CSiteNode& Add(CSiteNode& parent, const std::string& caption) {
-        auto folder = std::make_unique<CSiteFolder>();
-        folder->caption = caption;
-        return tree.AppendChild(parent, std::move(folder));
+    CFolderKey Add(CFolderKey parent, const std::string& caption) {
+        return tree.AddFolder(parent, caption).key;
     }
 
     std::string Page(const std::string& name) { return Lf(Read(out / name)); }
@@ -70,10 +68,10 @@ protected:
 };
 
 TEST_F(ExportTest, PagesAreNamedAfterTheirPlaceInTheTree) {
-    tree.Root()->Folder().caption = "Home";
-    CSiteNode& photos = Add(*tree.Root(), "Photos");
+    tree.RenameFolder(tree.RootKey(), "Home");
+    const CFolderKey photos = Add(tree.RootKey(), "Photos");
     Add(photos, "Summer");
-    Add(*tree.Root(), "About us");
+    Add(tree.RootKey(), "About us");
     const ExportResult result = Export();
     ASSERT_TRUE(result.AllWritten()) << result.message;
     EXPECT_EQ(result.pagesWritten, 4u);
@@ -111,8 +109,8 @@ TEST_F(ExportTest, PagesAreNamedAfterTheirPlaceInTheTree) {
 }
 
 TEST_F(ExportTest, IndexBarsOfAFolderWithTwentyFivePages) {
-    CSiteNode& x = Add(*tree.Root(), "X");
-    for (int i = 1; i <= 25; ++i) x.Folder().AddItem("Item " + std::to_string(i));
+    const CFolderKey x = Add(tree.RootKey(), "X");
+    for (int i = 1; i <= 25; ++i) tree.AddItem(x, "Item " + std::to_string(i));
     layout.mainCanvas.rows = 1;
     layout.mainCanvas.columns = 1;
     ASSERT_TRUE(Export().AllWritten());
@@ -139,14 +137,14 @@ TEST_F(ExportTest, IndexBarsOfAFolderWithTwentyFivePages) {
 }
 
 TEST_F(ExportTest, ClashingPageNamesGetTheirOwnFiles) {
-    CSiteNode& firstNews = Add(*tree.Root(), "News");
+    const CFolderKey firstNews = Add(tree.RootKey(), "News");
     Add(firstNews, "Old");
-    CSiteNode& secondNews = Add(*tree.Root(), "News");
+    const CFolderKey secondNews = Add(tree.RootKey(), "News");
     Add(secondNews, "Old");
-    CSiteNode& a = Add(*tree.Root(), "A");
-    for (int i = 0; i < 20; ++i) a.Folder().AddItem("a" + std::to_string(i));  // three pages
-    Add(*tree.Root(), "A1");
-    Add(*tree.Root(), "NEWS");
+    const CFolderKey a = Add(tree.RootKey(), "A");
+    for (int i = 0; i < 20; ++i) tree.AddItem(a, "a" + std::to_string(i));  // three pages
+    Add(tree.RootKey(), "A1");
+    Add(tree.RootKey(), "NEWS");
     const ExportResult result = Export();
     ASSERT_TRUE(result.AllWritten()) << result.message;
     EXPECT_EQ(result.pagesWritten, 10u);
@@ -174,15 +172,15 @@ TEST_F(ExportTest, ClashingPageNamesGetTheirOwnFiles) {
 }
 
 TEST_F(ExportTest, HostileCaptionsStayInsideTheExportFolder) {
-    Add(*tree.Root(), "../x");
-    Add(*tree.Root(), "a/b\\c:d*e?f\"g<h>i|j\tk");
-    Add(*tree.Root(), std::string(300, 'L'));
+    Add(tree.RootKey(), "../x");
+    Add(tree.RootKey(), "a/b\\c:d*e?f\"g<h>i|j\tk");
+    Add(tree.RootKey(), std::string(300, 'L'));
     // 2-byte characters around the cut.
     std::string wide;
     for (int i = 0; i < 150; ++i) wide += "\xC3\xA9";
-    CSiteNode& accented = Add(*tree.Root(), wide);
-    for (int i = 0; i < 12; ++i) accented.Folder().AddItem("p" + std::to_string(i));
-    Add(*tree.Root(), "100% #1");
+    const CFolderKey accented = Add(tree.RootKey(), wide);
+    for (int i = 0; i < 12; ++i) tree.AddItem(accented, "p" + std::to_string(i));
+    Add(tree.RootKey(), "100% #1");
     const ExportResult result = Export();
     ASSERT_TRUE(result.AllWritten()) << result.message;
 
@@ -223,11 +221,11 @@ TEST(PageNameTableTest, ClaimsAreCaseBlindAndShortened) {
 }
 
 TEST_F(ExportTest, FolderWithoutItemsAndDegenerateCanvas) {
-    CSiteNode& empty = Add(*tree.Root(), "Empty");
-    empty.Folder().description = "nothing here";
-    CSiteNode& items = Add(*tree.Root(), "Items");
-    items.Folder().AddItem("one");
-    items.Folder().AddItem("two");
+    const CFolderKey empty = Add(tree.RootKey(), "Empty");
+    tree.SetText(empty, CSiteField::Description, "nothing here");
+    const CFolderKey items = Add(tree.RootKey(), "Items");
+    tree.AddItem(items, "one");
+    tree.AddItem(items, "two");
     layout.mainCanvas.columns = 0;
     layout.mainCanvas.rows = 1000000;  // only a damaged file holds this
     ASSERT_TRUE(Export().AllWritten());
@@ -251,12 +249,12 @@ TEST_F(ExportTest, LinkedFilesAreCopiedOnceAndFailuresListed) {
     const fs::path back = Write("src/back.jpg", exporttest::JpegBytes(4, 4));
     page.background.specifyBackground = page.background.useBackgroundImage = 1;
     page.background.backgroundImage = back.string();
-    CSiteNode& pics = Add(*tree.Root(), "Pics");
-    pics.Folder().AddItem("Logo", "file://" + logo.string());
-    pics.Folder().AddItem("Logo again", "file://" + logo.string());
-    pics.Folder().AddItem("Other", "file://" + other.string());
-    pics.Folder().AddItem("Gone", "file://" + (dir / "gone.doc").string());
-    pics.Folder().AddItem("Web", "http://Example.com/Page.gif");
+    const CFolderKey pics = Add(tree.RootKey(), "Pics");
+    tree.AddItem(pics, "Logo", "file://" + logo.string());
+    tree.AddItem(pics, "Logo again", "file://" + logo.string());
+    tree.AddItem(pics, "Other", "file://" + other.string());
+    tree.AddItem(pics, "Gone", "file://" + (dir / "gone.doc").string());
+    tree.AddItem(pics, "Web", "http://Example.com/Page.gif");
     const ExportResult result = Export();
 
     EXPECT_EQ(result.status, ExportStatus::Completed);
@@ -289,8 +287,8 @@ TEST_F(ExportTest, LinkedFilesAreCopiedOnceAndFailuresListed) {
 }
 
 TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
-    Add(*tree.Root(), "B");
-    Add(*tree.Root(), "C");
+    Add(tree.RootKey(), "B");
+    Add(tree.RootKey(), "C");
     progress = [&](const ExportProgress& p) {
         // Something takes the name of the next page while the export runs.
         if (p.pagesDone == 1) fs::create_directory(out / "Index_B.htm");
@@ -307,9 +305,9 @@ TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
 
 TEST_F(ExportTest, ProgressCountsPagesAndFilesAndCanStop) {
     for (int i = 0; i < 3; ++i) {
-        CSiteNode& node = Add(*tree.Root(), "F" + std::to_string(i));
-        node.Folder().AddItem(
-            "f", "file://" + Write("src/f" + std::to_string(i) + ".doc", "d").string());
+        const CFolderKey node = Add(tree.RootKey(), "F" + std::to_string(i));
+        tree.AddItem(node, "f",
+                     "file://" + Write("src/f" + std::to_string(i) + ".doc", "d").string());
     }
     std::vector<ExportProgress> seen;
     progress = [&](const ExportProgress& p) {
@@ -487,13 +485,12 @@ TEST_F(RefusalTest, NeverClearsTheProjectsFolder) {
 
 TEST_F(RefusalTest, NeverClearsAFolderHoldingALinkedFile) {
     const fs::path photo = Write("out/pics/photo.gif", exporttest::GifBytes(1, 1));
-    tree.Root()->Folder().AddItem("Photo", "file://" + photo.string());
+    tree.AddItem(tree.RootKey(), "Photo", "file://" + photo.string());
     ExpectRefused("photo.gif, a file the website links to");
     EXPECT_TRUE(fs::exists(photo));
 
     // Through a relative path and a link to the folder, too.
-    tree.Root()->Folder().items.clear();
-    tree.Root()->Folder().RenumberItems();
+    tree.DeleteRows(tree.RootKey(), {}, {tree.Root()->Folder().items[0].key});
     layout.areas[kHistoryBarSlot].imagePath = "out/pics/photo.gif";
     project = dir / "project.www";
     fs::create_directory_symlink(out, dir / "alias");
@@ -584,7 +581,7 @@ TEST_F(RefusalTest, OtherFoldersBesideThemAreFine) {
     project = Write("site/project.www", "project");
     Write("out/old.htm", "old");
     Write("outside/photo.gif", "x");
-    tree.Root()->Folder().AddItem("Photo", "file://" + (dir / "outside/photo.gif").string());
+    tree.AddItem(tree.RootKey(), "Photo", "file://" + (dir / "outside/photo.gif").string());
     EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::NotEmpty);
     EXPECT_TRUE(Export(true).AllWritten());
 }

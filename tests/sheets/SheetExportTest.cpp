@@ -32,9 +32,8 @@ private slots:
 
 void SheetExportTest::PropertyChangesReachTheExportedPages() {
     CSiteTree tree;
-    tree.Root()->Folder().AddItem("First", "http://example.org/first.html");
-    tree.Root()->Folder().AddItem("Second", "http://example.org/second.html");
-    tree.Root()->Folder().RenumberItems();
+    tree.AddItem(tree.RootKey(), "First", "http://example.org/first.html");
+    tree.AddItem(tree.RootKey(), "Second", "http://example.org/second.html");
     CPageOption pageOption;
     CLayoutOption layoutOption;
     QTemporaryDir dir;
