@@ -40,10 +40,10 @@ int main(int argc, char** argv) {
         CPageOption page;
         CLayoutOption layout;
         CSiteTree tree;
-        CSiteNode& s1 = tree.NewFolder(*tree.Root());
-        CSiteNode& s2 = tree.NewFolder(s1);
+        const CFolderKey s1 = tree.NewFolder(tree.RootKey()).key;
+        const CFolderKey s2 = tree.NewFolder(s1).key;
         tree.NewFolder(s2);
-        tree.NewFolder(*tree.Root());
+        tree.NewFolder(tree.RootKey());
         ok = Save(folder, "levels.www", page, layout, tree) && ok;
     }
     {
@@ -68,14 +68,11 @@ int main(int argc, char** argv) {
         layout.mainCanvas.columns = 4;
         layout.mainCanvas.cellAlignment = "Center";
         CSiteTree tree;
-        CSiteNode& photos = tree.NewFolder(*tree.Root());
-        tree.RenameFolder(photos, "Photos");
-        photos.Folder().description = "Summer";
-        photos.Folder().AddItem("Beach", "file:///pictures/beach.jpg", "Sand");
-        photos.Folder().AddItem("Notes", "file:///docs/notes.txt");
-        CSiteNode& deeper = tree.NewFolder(photos);
-        deeper.Folder().AddItem("Song", "file:///music/song.mp3");
-        tree.NewFolder(*tree.Root()).Folder().AddItem("Home", "http://example.org/");
+        const CFolderKey photos = tree.AddFolder(tree.RootKey(), "Photos", "Summer").key;
+        tree.AddItem(photos, "Beach", "file:///pictures/beach.jpg", "Sand");
+        tree.AddItem(photos, "Notes", "file:///docs/notes.txt");
+        tree.AddItem(tree.NewFolder(photos).key, "Song", "file:///music/song.mp3");
+        tree.AddItem(tree.NewFolder(tree.RootKey()).key, "Home", "http://example.org/");
         ok = Save(folder, "rich.www", page, layout, tree) && ok;
     }
     {
@@ -83,8 +80,8 @@ int main(int argc, char** argv) {
         page.Reset(false);
         CLayoutOption layout;
         CSiteTree tree;
-        CSiteNode* node = tree.Root();
-        for (int depth = 0; depth < 40; ++depth) node = &tree.NewFolder(*node);
+        CFolderKey node = tree.RootKey();
+        for (int depth = 0; depth < 40; ++depth) node = tree.NewFolder(node).key;
         ok = Save(folder, "deep.www", page, layout, tree) && ok;
     }
     return ok ? 0 : 1;
