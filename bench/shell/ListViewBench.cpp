@@ -19,20 +19,20 @@ void ShowFolderOfItems(benchmark::State& state) {
     if (!QTest::qWaitForWindowExposed(&frame)) state.SkipWithError("the window did not show");
     CSiteTreeView& tree = *frame.GetTreeView();
     CSiteListView& list = *frame.GetListView();
-    CSiteNode& root = *frame.Tree().Root();
+    const CFolderKey root = frame.Tree().RootKey();
     tree.NewFolder();
-    CSiteNode& big = *tree.SelectedNode();
-    tree.SelectNode(&root);
+    const CFolderKey big = tree.SelectedNode();
+    tree.SelectNode(root);
     for (std::int64_t i = 0; i < state.range(0); ++i)
-        big.Folder().AddItem("Picture " + std::to_string(i),
+        frame.Tree().AddItem(big, "Picture " + std::to_string(i),
                              "file:///home/ann/Pictures/IMG_" + std::to_string(i) + ".JPG");
 
     for (auto _ : state) {
-        tree.SelectNode(&big);
+        tree.SelectNode(big);
         list.viewport()->repaint();
         state.PauseTiming();
         if (list.model()->rowCount() != state.range(0)) state.SkipWithError("rows missing");
-        tree.SelectNode(&root);
+        tree.SelectNode(root);
         list.viewport()->repaint();
         state.ResumeTiming();
     }

@@ -86,7 +86,7 @@ void CMainFrame::CreatePanes() {
     rightSplitter->setChildrenCollapsible(false);
     listView = new CSiteListView(*tree, rightSplitter);
     listView->setMinimumHeight(20);
-    propertyView = new CSitePropertyView(rightSplitter);
+    propertyView = new CSitePropertyView(*tree, rightSplitter);
     mainSplitter->setSizes({width / 3, width - width / 3});
     rightSplitter->setSizes({height / 2, height - height / 2});
     setCentralWidget(mainSplitter);

@@ -22,10 +22,10 @@ void CMainFrame::ConnectEditCommands() {
 void CMainFrame::UpdateEditActions() {
     using namespace CommandId;
     const FocusedPane focus = Focused();
-    const CSiteNode* selected = treeView->SelectedNode();
+    const CFolderKey selected = treeView->SelectedNode();
     const bool treeFocus = focus == FocusedPane::Tree && selected;
     const bool listFocus = focus == FocusedPane::List;
-    const bool belowRoot = treeFocus && selected != tree->Root();
+    const bool belowRoot = treeFocus && selected != tree->RootKey();
     const bool rowsSelected = listFocus && !listView->SelectedRows().empty();
     // 3 unless exactly one row is selected; 1 for the first row, 0 for the last, 2 between.
     const int position = listFocus ? listView->GetSelectionPosition() : 3;
@@ -33,8 +33,13 @@ void CMainFrame::UpdateEditActions() {
     Action(kNewFolder)->setEnabled(treeFocus);
     Action(kNewItem)->setEnabled(treeFocus || listFocus);
     for (int id : {kEditCut, kEditCopy, kDelete}) Action(id)->setEnabled(belowRoot || rowsSelected);
+    // A cut or copied folder offers Paste on every other node; a paste below itself is then
+    // refused without a word.
+    const CSiteClipboard& clipboard = tree->Clipboard();
+    const bool somethingHeld =
+        clipboard.folderNode ? clipboard.folderNode != selected : clipboard.holdsRows;
     Action(kEditPaste)
-        ->setEnabled((treeFocus && tree->CanPaste(*selected)) ||
+        ->setEnabled((treeFocus && somethingHeld) ||
                      (listFocus && listView->IsFolderRowSelected()));
     Action(kMoveUp)->setEnabled(belowRoot || position == 0 || position == 2);
     Action(kMoveDown)->setEnabled(belowRoot || position == 1 || position == 2);

@@ -33,7 +33,7 @@ void CMainFrame::ConnectImportCommands() {
 
 void CMainFrame::UpdateImportActions() {
     using namespace CommandId;
-    const bool target = treeView->SelectedNode() != nullptr;
+    const bool target = static_cast<bool>(treeView->SelectedNode());
     Action(kImportFolder)->setEnabled(target);
     Action(kImportFiles)->setEnabled(target);
 }

@@ -8,9 +8,9 @@ CSiteListModel::CSiteListModel(CSiteTree& siteTree, QObject* parent)
       folderIcon(QStringLiteral(":/icons/subsite.svg")),
       itemIcon(QStringLiteral(":/icons/item.svg")) {}
 
-void CSiteListModel::ShowNode(CSiteNode* node) {
+void CSiteListModel::ShowNode(CFolderKey folder) {
     beginResetModel();
-    shown = node;
+    shown = folder;
     endResetModel();
 }
 
@@ -25,22 +25,26 @@ void CSiteListModel::TextsChanged() {
 }
 
 int CSiteListModel::FolderRowCount() const {
-    return shown ? static_cast<int>(shown->ChildCount()) : 0;
+    const CSiteNode* node = Shown();
+    return node ? static_cast<int>(node->ChildCount()) : 0;
 }
 
 CSiteNodeRef CSiteListModel::RowRef(int row) const {
-    if (!shown || row < 0) return {};
+    const CSiteNode* node = Shown();
+    if (!node || row < 0) return {};
     const int folders = FolderRowCount();
-    if (row < folders) return {CSiteNodeRef::Folder, shown->Child(static_cast<std::size_t>(row))};
+    if (row < folders)
+        return {CSiteNodeRef::Folder, node->Child(static_cast<std::size_t>(row))->Key(), {}};
     const auto itemIndex = static_cast<std::size_t>(row - folders);
-    const auto& items = shown->Folder().items;
+    const auto& items = node->Folder().items;
     if (itemIndex >= items.size()) return {};
-    return {CSiteNodeRef::Item, nullptr, items[itemIndex].get()};
+    return {CSiteNodeRef::Item, {}, items[itemIndex].key};
 }
 
 int CSiteListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !shown) return 0;
-    return FolderRowCount() + static_cast<int>(shown->Folder().items.size());
+    const CSiteNode* node = Shown();
+    if (parent.isValid() || !node) return 0;
+    return FolderRowCount() + static_cast<int>(node->Folder().items.size());
 }
 
 int CSiteListModel::columnCount(const QModelIndex& parent) const {
@@ -54,14 +58,16 @@ QVariant CSiteListModel::data(const QModelIndex& index, int role) const {
         return ref.kind == CSiteNodeRef::Folder ? folderIcon : itemIcon;
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     if (ref.kind == CSiteNodeRef::Folder)
-        return index.column() == kCaptionColumn ? FromBytes(ref.node->Label()) : QString();
+        return index.column() == kCaptionColumn ? FromBytes(tree.Find(ref.folder)->Label())
+                                                : QString();
+    const CSiteItem& item = *tree.Find(ref.item);
     switch (index.column()) {
         case kCaptionColumn:
-            return FromBytes(ref.item->caption);
+            return FromBytes(item.caption);
         case kIdColumn:
-            return QString::number(ref.item->id);
+            return QString::number(item.id);
         case kUrlColumn:
-            return FromBytes(ref.item->url);
+            return FromBytes(item.url);
         default:
             return {};
     }
@@ -88,12 +94,13 @@ bool CSiteListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!ref || role != Qt::EditRole || index.column() != kCaptionColumn) return false;
     const QString text = value.toString();
     if (ref.kind == CSiteNodeRef::Folder) {
-        std::string caption = ref.node->Folder().caption;
+        std::string caption(tree.Find(ref.folder)->Label());
         if (!AssignEdited(caption, text)) return true;
-        tree.RenameFolder(*ref.node, std::move(caption));
+        tree.RenameFolder(ref.folder, caption);
     } else {
-        if (!AssignEdited(ref.item->caption, text)) return true;
-        tree.SetModified(true);
+        std::string caption(tree.Find(ref.item)->caption);
+        if (!AssignEdited(caption, text)) return true;
+        tree.SetText(ref.item, CSiteField::Caption, caption);
     }
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     emit Renamed(ref);

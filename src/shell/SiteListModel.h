@@ -5,12 +5,13 @@
 
 #include "SiteTree.h"
 
-// What one row of the list stands for: a sub-site of the shown node, or one of its items.
+// What one row of the list stands for, by key: a sub-site of the shown folder, or one of its
+// items.
 struct CSiteNodeRef {
     enum Kind { None = 0, Folder = 1, Item = 2 };
     Kind kind = None;
-    CSiteNode* node = nullptr;  // the sub-site's node (Folder rows)
-    CSiteItem* item = nullptr;  // Item rows
+    CFolderKey folder;  // the sub-site (Folder rows)
+    CItemKey item;      // Item rows
 
     explicit operator bool() const { return kind != None; }
 };
@@ -24,9 +25,9 @@ public:
 
     explicit CSiteListModel(CSiteTree& tree, QObject* parent = nullptr);
 
-    // Shows another node's contents (null: none).
-    void ShowNode(CSiteNode* node);
-    CSiteNode* ShownNode() const { return shown; }
+    // Shows another folder's contents (none: nothing).
+    void ShowNode(CFolderKey folder);
+    CFolderKey ShownNode() const { return shown; }
     // After the shown node's children or items changed in number or order.
     void Reload();
     // After texts of shown records changed.
@@ -48,8 +49,10 @@ signals:
     void Renamed(CSiteNodeRef row);
 
 private:
+    const CSiteNode* Shown() const { return tree.Find(shown); }
+
     CSiteTree& tree;
-    CSiteNode* shown = nullptr;
+    CFolderKey shown;
     QIcon folderIcon;
     QIcon itemIcon;
 };

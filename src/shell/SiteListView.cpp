@@ -41,14 +41,15 @@ CSiteListView::CSiteListView(CSiteTree& siteTree, QWidget* parent)
             [this](CSiteNodeRef row) { OnRenamed(row); });
 }
 
-void CSiteListView::ShowNode(CSiteNode* node) {
-    listModel.ShowNode(node);
+void CSiteListView::ShowNode(CFolderKey folder) {
+    listModel.ShowNode(folder);
     emit SelectionChanged();
 }
 
-void CSiteListView::AddItemRow(const CSiteItem& item, bool select) {
+void CSiteListView::AddItemRow(CItemKey item, bool select) {
     listModel.Reload();
-    if (select) SelectRow(listModel.RowOfItem(item.id));
+    const CSiteItem* added = tree.Find(item);
+    if (select && added) SelectRow(listModel.RowOfItem(added->id));
 }
 
 void CSiteListView::SelectRow(int row) {
@@ -83,7 +84,7 @@ void CSiteListView::ShowSelection() {
     const std::vector<int> rows = SelectedRows();
     const CSiteNodeRef ref = rows.size() == 1 ? listModel.RowRef(rows.front()) : CSiteNodeRef{};
     if (ref.kind == CSiteNodeRef::Folder)
-        propertyView->DisplayFolder(&ref.node->Folder());
+        propertyView->DisplayFolder(ref.folder);
     else if (ref.kind == CSiteNodeRef::Item)
         propertyView->DisplayItem(ref.item);
     else
@@ -97,7 +98,7 @@ void CSiteListView::RefreshSelectedRow() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) return;
     const CSiteNodeRef ref = listModel.RowRef(rows.front());
-    if (ref.kind == CSiteNodeRef::Folder && treeView) treeView->RefreshChildLabel(ref.node);
+    if (ref.kind == CSiteNodeRef::Folder && treeView) treeView->RefreshChildLabel(ref.folder);
 }
 
 void CSiteListView::SetModified(bool flag) {
@@ -108,27 +109,26 @@ void CSiteListView::SetModified(bool flag) {
 }
 
 void CSiteListView::CopyRows(bool cut) {
-    CSiteNode* source = listModel.ShownNode();
+    const CFolderKey source = listModel.ShownNode();
     if (!source) return;
-    std::vector<std::int32_t> folderIds;
-    std::vector<std::int32_t> itemIds;
+    std::vector<CFolderKey> folders;
+    std::vector<CItemKey> items;
     for (int row : SelectedRows()) {
         const CSiteNodeRef ref = listModel.RowRef(row);
-        if (ref.kind == CSiteNodeRef::Folder) folderIds.push_back(ref.node->Folder().id);
-        if (ref.kind == CSiteNodeRef::Item) itemIds.push_back(ref.item->id);
+        if (ref.kind == CSiteNodeRef::Folder) folders.push_back(ref.folder);
+        if (ref.kind == CSiteNodeRef::Item) items.push_back(ref.item);
     }
-    tree.CopyRows(*source, cut, std::move(folderIds), std::move(itemIds));
+    tree.CopyRows(source, cut, std::move(folders), std::move(items));
     emit SelectionChanged();
 }
 
 void CSiteListView::PasteIntoSelectedFolder() {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty() || !treeView) return;
-    // Only a sub-site row names a folder to paste into; an item's id is a position and may
-    // happen to equal some sub-site's folder id.
+    // Only a sub-site row names a folder to paste into.
     const CSiteNodeRef ref = listModel.RowRef(rows.front());
     if (ref.kind != CSiteNodeRef::Folder) return;
-    treeView->SelectChildFolder(ref.node);
+    treeView->SelectChildFolder(ref.folder);
     treeView->Paste();
 }
 
@@ -138,13 +138,12 @@ void CSiteListView::MoveSelectedRow(bool down) {
     const int row = rows.front();
     const CSiteNodeRef ref = listModel.RowRef(row);
     if (ref.kind == CSiteNodeRef::Folder) {
-        if (treeView->MoveChildFolder(down, ref.node->Folder().id))
-            SelectRow(down ? row + 1 : row - 1);
+        if (treeView->MoveChildFolder(down, ref.folder)) SelectRow(down ? row + 1 : row - 1);
         return;
     }
-    CSiteNode* node = listModel.ShownNode();
+    const CFolderKey node = listModel.ShownNode();
     if (ref.kind != CSiteNodeRef::Item || !node) return;
-    if (!tree.MoveItem(*node, ref.item->id, down)) return;
+    if (tree.MoveItem(ref.item, down) != CSiteStatus::Done) return;
     treeView->ShowFolder(node);
     SelectRow(down ? row + 1 : row - 1);
     treeView->SetModified(true);
@@ -153,18 +152,18 @@ void CSiteListView::MoveSelectedRow(bool down) {
 void CSiteListView::OnDoubleClicked(const QModelIndex& index) {
     const CSiteNodeRef ref = listModel.RowRef(index.row());
     if (ref.kind == CSiteNodeRef::Folder) {
-        if (treeView) treeView->SelectChildFolder(ref.node);
+        if (treeView) treeView->SelectChildFolder(ref.folder);
     } else if (ref.kind == CSiteNodeRef::Item) {
-        const QString url = FromBytes(ref.item->url).trimmed();
+        const QString url = FromBytes(tree.Find(ref.item)->url).trimmed();
         if (!url.isEmpty()) TheDesktop().OpenUrl(UrlForOpening(url));
     }
 }
 
 void CSiteListView::OnRenamed(CSiteNodeRef row) {
     if (row.kind == CSiteNodeRef::Folder) {
-        if (treeView) treeView->RefreshChildLabel(row.node);
-        if (propertyView && propertyView->ShownFolder() == &row.node->Folder())
-            propertyView->DisplayFolder(&row.node->Folder());
+        if (treeView) treeView->RefreshChildLabel(row.folder);
+        if (propertyView && propertyView->ShownFolder() == row.folder)
+            propertyView->DisplayFolder(row.folder);
     } else if (propertyView) {
         propertyView->DisplayItem(row.item);
     }

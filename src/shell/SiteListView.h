@@ -20,11 +20,11 @@ public:
     void SetTreeView(CSiteTreeView* view) { treeView = view; }
     void SetPropertyView(CSitePropertyView* view) { propertyView = view; }
 
-    // Rows for the node's sub-sites and items (none for null).
-    void ShowNode(CSiteNode* node);
+    // Rows for the folder's sub-sites and items (none for no folder).
+    void ShowNode(CFolderKey folder);
     // After an item was appended to the shown folder; with `select` it becomes the only
     // selected row.
-    void AddItemRow(const CSiteItem& item, bool select);
+    void AddItemRow(CItemKey item, bool select);
     // Makes the row the only selected one and scrolls it fully into view.
     void SelectRow(int row);
     // The selected rows, in row order.

@@ -31,8 +31,9 @@ bool IsPreviewablePicture(const QString& path) {
     return extension == u"GIF" || extension == u"JPG" || extension == u"JPEG";
 }
 
-CSitePropertyView::CSitePropertyView(QWidget* parent)
+CSitePropertyView::CSitePropertyView(CSiteTree& siteTree, QWidget* parent)
     : QScrollArea(parent),
+      tree(siteTree),
       form(new QWidget),
       captionLabel(new CColorLabel(QStringLiteral("Caption:"), form)),
       descriptionLabel(new CColorLabel(QStringLiteral("Description:"), form)),
@@ -76,18 +77,18 @@ CSitePropertyView::CSitePropertyView(QWidget* parent)
 
 CSitePropertyView::~CSitePropertyView() = default;
 
-void CSitePropertyView::DisplayFolder(CSiteFolder* shown) {
+void CSitePropertyView::DisplayFolder(CFolderKey shown) {
     if (mode != Mode::Folder) layoutPending = true;
     mode = Mode::Folder;
-    item = nullptr;
+    item = {};
     folder = shown;
     Refresh();
 }
 
-void CSitePropertyView::DisplayItem(CSiteItem* shown) {
+void CSitePropertyView::DisplayItem(CItemKey shown) {
     if (mode != Mode::Item) layoutPending = true;
     mode = Mode::Item;
-    folder = nullptr;
+    folder = {};
     item = shown;
     Refresh();
     ShowPreview();
@@ -102,25 +103,27 @@ void CSitePropertyView::HideAll() {
 
 void CSitePropertyView::ClearForm() {
     mode = Mode::None;
-    item = nullptr;
-    folder = nullptr;
+    item = {};
+    folder = {};
     HideAll();
 }
 
 void CSitePropertyView::Refresh() {
     preview->hide();
     filling = true;
-    if (mode == Mode::Folder && folder) {
-        captionEdit->setText(FromBytes(folder->caption));
-        descriptionEdit->setPlainText(FromBytes(folder->description));
+    const CSiteNode* shownFolder = mode == Mode::Folder ? tree.Find(folder) : nullptr;
+    const CSiteItem* shownItem = mode == Mode::Item ? tree.Find(item) : nullptr;
+    if (shownFolder) {
+        captionEdit->setText(FromBytes(shownFolder->Folder().caption));
+        descriptionEdit->setPlainText(FromBytes(shownFolder->Folder().description));
         urlEdit->clear();
         urlLabel->hide();
         urlEdit->hide();
         browseButton->hide();
-    } else if (mode == Mode::Item && item) {
-        captionEdit->setText(FromBytes(item->caption));
-        descriptionEdit->setPlainText(FromBytes(item->description));
-        urlEdit->setText(FromBytes(item->url));
+    } else if (shownItem) {
+        captionEdit->setText(FromBytes(shownItem->caption));
+        descriptionEdit->setPlainText(FromBytes(shownItem->description));
+        urlEdit->setText(FromBytes(shownItem->url));
         urlLabel->show();
         urlEdit->show();
         browseButton->show();
@@ -155,8 +158,9 @@ void CSitePropertyView::Layout() {
 }
 
 void CSitePropertyView::ShowPreview() {
-    if (!item) return;
-    const QString url = FromBytes(item->url);
+    const CSiteItem* shown = tree.Find(item);
+    if (!shown) return;
+    const QString url = FromBytes(shown->url);
     if (!url.startsWith(kFilePrefix, Qt::CaseInsensitive)) return;
     // The path keeps its letter case: file names differ by case on most file systems.
     const QString path = url.mid(kFilePrefix.size());
@@ -172,27 +176,36 @@ void CSitePropertyView::RecordTextChanged() {
     if (listView) listView->RefreshSelectedRow();
 }
 
+bool CSitePropertyView::Store(CSiteField field, const QString& text) {
+    const CSiteNode* shownFolder = mode == Mode::Folder ? tree.Find(folder) : nullptr;
+    const CSiteItem* shownItem = mode == Mode::Item ? tree.Find(item) : nullptr;
+    if (!shownFolder && !shownItem) return false;
+    const CSiteText& current =
+        shownFolder ? (field == CSiteField::Caption ? shownFolder->Folder().caption
+                                                    : shownFolder->Folder().description)
+                    : (field == CSiteField::Caption       ? shownItem->caption
+                       : field == CSiteField::Description ? shownItem->description
+                                                          : shownItem->url);
+    std::string bytes(current);
+    if (!AssignEdited(bytes, text)) return false;
+    const CSiteStatus status =
+        shownFolder ? tree.SetText(folder, field, bytes) : tree.SetText(item, field, bytes);
+    return status == CSiteStatus::Done;
+}
+
 void CSitePropertyView::OnCaptionEdited(const QString& text) {
-    if (filling) return;
-    if (mode == Mode::Folder && folder) {
-        if (AssignEdited(folder->caption, text)) RecordTextChanged();
-    } else if (mode == Mode::Item && item) {
-        if (AssignEdited(item->caption, text)) RecordTextChanged();
-    }
+    if (!filling && Store(CSiteField::Caption, text)) RecordTextChanged();
 }
 
 void CSitePropertyView::OnDescriptionChanged() {
     if (filling) return;
-    const QString text = descriptionEdit->toPlainText();
-    bool changed = false;
-    if (mode == Mode::Folder && folder) changed = AssignEdited(folder->description, text);
-    if (mode == Mode::Item && item) changed = AssignEdited(item->description, text);
-    if (changed && listView) listView->SetModified(true);
+    if (Store(CSiteField::Description, descriptionEdit->toPlainText()) && listView)
+        listView->SetModified(true);
 }
 
 void CSitePropertyView::OnUrlEdited(const QString& text) {
-    if (filling || mode != Mode::Item || !item) return;
-    if (AssignEdited(item->url, text)) RecordTextChanged();
+    if (filling || mode != Mode::Item) return;
+    if (Store(CSiteField::Url, text)) RecordTextChanged();
 }
 
 void CSitePropertyView::OnBrowse() {

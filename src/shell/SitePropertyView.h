@@ -3,7 +3,7 @@
 #include <QRect>
 #include <QScrollArea>
 
-#include "SiteFolder.h"
+#include "SiteTree.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -12,9 +12,9 @@ class CColorLabel;
 class CPictureCtrl;
 class CSiteListView;
 
-// The lower right pane: a form for the one sub-site or item that is selected. Every keystroke
-// goes straight into the record; an item whose URL names a local GIF or JPEG file shows a
-// preview of it.
+// The lower right pane: a form for the one sub-site or item that is selected, held by its key.
+// Every keystroke goes straight into the record through the tree; an item whose URL names a local
+// GIF or JPEG file shows a preview of it.
 class CSitePropertyView : public QScrollArea {
     Q_OBJECT
 public:
@@ -32,21 +32,21 @@ public:
     static constexpr QRect kPreviewRect{QPoint(10, 10), QPoint(144, 144)};
     static constexpr int kPreviewSide = 135;
 
-    explicit CSitePropertyView(QWidget* parent = nullptr);
+    explicit CSitePropertyView(CSiteTree& tree, QWidget* parent = nullptr);
     ~CSitePropertyView() override;
 
     void SetListView(CSiteListView* view) { listView = view; }
 
-    void DisplayFolder(CSiteFolder* folder);
-    void DisplayItem(CSiteItem* item);
+    void DisplayFolder(CFolderKey folder);
+    void DisplayItem(CItemKey item);
     // Hides every control; the record stays the one edited.
     void HideAll();
     // Nothing shown and no record.
     void ClearForm();
 
     Mode CurrentMode() const { return mode; }
-    const CSiteFolder* ShownFolder() const { return folder; }
-    const CSiteItem* ShownItem() const { return item; }
+    CFolderKey ShownFolder() const { return folder; }
+    CItemKey ShownItem() const { return item; }
 
     QLineEdit* CaptionEdit() const { return captionEdit; }
     QPlainTextEdit* DescriptionEdit() const { return descriptionEdit; }
@@ -63,12 +63,15 @@ private:
     void OnUrlEdited(const QString& text);
     void OnBrowse();
     void RecordTextChanged();
+    // Stores what the user typed into a field of the shown record; true when it changed.
+    bool Store(CSiteField field, const QString& text);
 
     Mode mode = Mode::None;
     bool layoutPending = false;
     bool filling = false;  // the form is being filled from a record, not typed into
-    CSiteItem* item = nullptr;
-    CSiteFolder* folder = nullptr;
+    CSiteTree& tree;
+    CItemKey item;
+    CFolderKey folder;
 
     QWidget* form;
     CColorLabel* captionLabel;

@@ -9,38 +9,45 @@ CSiteTreeModel::CSiteTreeModel(CSiteTree& siteTree, QObject* parent)
     folderIcon.addFile(QStringLiteral(":/icons/subsite-open.svg"), QSize(16, 16), QIcon::Selected);
 }
 
-CSiteNode* CSiteTreeModel::NodeOf(const QModelIndex& index) {
-    return index.isValid() ? static_cast<CSiteNode*>(index.internalPointer()) : nullptr;
+CFolderKey CSiteTreeModel::KeyOf(const QModelIndex& index) {
+    return index.isValid() ? CFolderKey{static_cast<std::uint32_t>(index.internalId())}
+                           : CFolderKey{};
 }
 
-QModelIndex CSiteTreeModel::IndexOf(const CSiteNode* node) const {
+const CSiteNode* CSiteTreeModel::NodeOf(const QModelIndex& index) const {
+    return tree.Find(KeyOf(index));
+}
+
+QModelIndex CSiteTreeModel::IndexOf(CFolderKey key) const {
+    const CSiteNode* node = tree.Find(key);
     if (!node) return {};
-    return createIndex(static_cast<int>(node->IndexInParent()), 0, const_cast<CSiteNode*>(node));
+    return createIndex(static_cast<int>(node->IndexInParent()), 0, quintptr{key.value});
 }
 
-void CSiteTreeModel::LabelChanged(const CSiteNode* node) {
-    const QModelIndex index = IndexOf(node);
+void CSiteTreeModel::LabelChanged(CFolderKey key) {
+    const QModelIndex index = IndexOf(key);
     if (index.isValid()) emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
 }
 
 QModelIndex CSiteTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) return {};
     if (!parent.isValid())
-        return row == 0 && tree.Root() ? createIndex(0, 0, tree.Root()) : QModelIndex();
+        return row == 0 ? createIndex(0, 0, quintptr{tree.RootKey().value}) : QModelIndex();
     const CSiteNode* node = NodeOf(parent);
-    if (static_cast<std::size_t>(row) >= node->ChildCount()) return {};
-    return createIndex(row, 0, node->Child(static_cast<std::size_t>(row)));
+    if (!node || static_cast<std::size_t>(row) >= node->ChildCount()) return {};
+    return createIndex(row, 0, quintptr{node->Child(static_cast<std::size_t>(row))->Key().value});
 }
 
 QModelIndex CSiteTreeModel::parent(const QModelIndex& child) const {
     const CSiteNode* node = NodeOf(child);
-    return node ? IndexOf(node->Parent()) : QModelIndex();
+    return node && node->Parent() ? IndexOf(node->Parent()->Key()) : QModelIndex();
 }
 
 int CSiteTreeModel::rowCount(const QModelIndex& parent) const {
-    if (!parent.isValid()) return tree.Root() ? 1 : 0;
+    if (!parent.isValid()) return 1;
     if (parent.column() != 0) return 0;
-    return static_cast<int>(NodeOf(parent)->ChildCount());
+    const CSiteNode* node = NodeOf(parent);
+    return node ? static_cast<int>(node->ChildCount()) : 0;
 }
 
 int CSiteTreeModel::columnCount(const QModelIndex&) const {
@@ -62,15 +69,16 @@ QVariant CSiteTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 bool CSiteTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    CSiteNode* node = NodeOf(index);
+    const CSiteNode* node = NodeOf(index);
     if (!node || role != Qt::EditRole) return false;
     // The editor commits on every way out, also unchanged: only a real change renames, so an
     // untouched caption keeps its bytes and the project its state.
-    std::string caption = node->Folder().caption;
+    std::string caption(node->Label());
     if (!AssignEdited(caption, value.toString())) return true;
-    tree.RenameFolder(*node, std::move(caption));
+    const CFolderKey key = node->Key();
+    tree.RenameFolder(key, caption);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    emit Renamed(node);
+    emit Renamed(key);
     return true;
 }
 

@@ -5,18 +5,21 @@
 
 #include "SiteTree.h"
 
-// The website tree as Qt sees it: every index points at a CSiteNode of the CSiteTree, and every
-// label is read from the node's folder, so the widget keeps nothing of its own.
+// The website tree as Qt sees it: every index carries the key of a folder of the CSiteTree, which
+// is looked up whenever the index is used, and every label is read from the folder, so the
+// widget keeps nothing of its own.
 class CSiteTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     explicit CSiteTreeModel(CSiteTree& tree, QObject* parent = nullptr);
 
-    static CSiteNode* NodeOf(const QModelIndex& index);
-    QModelIndex IndexOf(const CSiteNode* node) const;
+    static CFolderKey KeyOf(const QModelIndex& index);
+    // The folder of the index, or null when it is gone.
+    const CSiteNode* NodeOf(const QModelIndex& index) const;
+    QModelIndex IndexOf(CFolderKey key) const;
 
-    // Tells the view that a node's label (its folder's caption) changed.
-    void LabelChanged(const CSiteNode* node);
+    // Tells the view that a folder's label (its caption) changed.
+    void LabelChanged(CFolderKey key);
     // Around any change of the tree's shape: the view forgets every index in between.
     void BeginRestructure() { beginResetModel(); }
     void EndRestructure() { endResetModel(); }
@@ -31,7 +34,7 @@ public:
 
 signals:
     // The user renamed a node in place (the project is already marked modified).
-    void Renamed(CSiteNode* node);
+    void Renamed(CFolderKey folder);
 
 private:
     CSiteTree& tree;

@@ -35,8 +35,8 @@ CSiteTreeView::CSiteTreeView(CSiteTree& siteTree, QWidget* parent)
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
-    connect(&treeModel, &CSiteTreeModel::Renamed, this, [this](CSiteNode* node) {
-        if (propertyView) propertyView->DisplayFolder(&node->Folder());
+    connect(&treeModel, &CSiteTreeModel::Renamed, this, [this](CFolderKey folder) {
+        if (propertyView) propertyView->DisplayFolder(folder);
         if (listView) listView->Model().TextsChanged();
         emit StateChanged();
     });
@@ -53,15 +53,16 @@ void CSiteTreeView::SetPropertyView(CSitePropertyView* form) {
     if (propertyView) propertyView->SetListView(listView);
 }
 
-CSiteNode* CSiteTreeView::SelectedNode() const {
-    return CSiteTreeModel::NodeOf(selectionModel()->currentIndex());
+CFolderKey CSiteTreeView::SelectedNode() const {
+    const QModelIndex current = selectionModel()->currentIndex();
+    return treeModel.NodeOf(current) ? CSiteTreeModel::KeyOf(current) : CFolderKey{};
 }
 
 void CSiteTreeView::ExpandTo(const QModelIndex& index) {
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
 }
 
-void CSiteTreeView::SelectNode(CSiteNode* node) {
+void CSiteTreeView::SelectNode(CFolderKey node) {
     const QModelIndex index = treeModel.IndexOf(node);
     if (!index.isValid()) return;
     ExpandTo(index);
@@ -73,7 +74,7 @@ void CSiteTreeView::SelectNode(CSiteNode* node) {
 
 void CSiteTreeView::OnCurrentChanged(const QModelIndex& current) {
     if (restructuring) return;
-    if (CSiteNode* node = CSiteTreeModel::NodeOf(current)) ShowFolder(node);
+    if (treeModel.NodeOf(current)) ShowFolder(CSiteTreeModel::KeyOf(current));
     emit StateChanged();
 }
 
@@ -82,45 +83,41 @@ void CSiteTreeView::SetModified(bool flag) {
     emit StateChanged();
 }
 
-void CSiteTreeView::ShowFolder(CSiteNode* node) {
+void CSiteTreeView::ShowFolder(CFolderKey node) {
     if (listView) listView->ShowNode(node);
-    if (node && propertyView) propertyView->DisplayFolder(&node->Folder());
+    if (node && propertyView) propertyView->DisplayFolder(node);
 }
 
-void CSiteTreeView::Restructure(const std::function<CSiteNode*()>& change) {
-    std::unordered_set<const CSiteNode*> expanded;
+void CSiteTreeView::Restructure(const std::function<CFolderKey()>& change) {
+    std::unordered_set<CFolderKey> expanded;
     std::vector<QModelIndex> pending{treeModel.index(0, 0, {})};
     while (!pending.empty()) {
         const QModelIndex index = pending.back();
         pending.pop_back();
         if (!index.isValid() || !isExpanded(index)) continue;
-        expanded.insert(CSiteTreeModel::NodeOf(index));
+        expanded.insert(CSiteTreeModel::KeyOf(index));
         for (int row = 0, rows = treeModel.rowCount(index); row < rows; ++row)
             pending.push_back(treeModel.index(row, 0, index));
     }
-    CSiteNode* before = SelectedNode();
+    const CFolderKey before = SelectedNode();
 
     restructuring = true;
-    if (listView) listView->ShowNode(nullptr);
+    if (listView) listView->ShowNode({});
     if (propertyView) propertyView->ClearForm();
     treeModel.BeginRestructure();
-    CSiteNode* chosen = change();
+    CFolderKey chosen = change();
     treeModel.EndRestructure();
 
-    // Nodes that are gone may have left their addresses to new ones, so only what the tree
-    // still holds is looked at.
-    std::unordered_set<const CSiteNode*> live;
-    tree.ForEachDepthFirst([&](const CSiteNode& node, int) { live.insert(&node); });
     pending.assign({treeModel.index(0, 0, {})});
     while (!pending.empty()) {
         const QModelIndex index = pending.back();
         pending.pop_back();
-        if (!index.isValid() || !expanded.contains(CSiteTreeModel::NodeOf(index))) continue;
+        if (!index.isValid() || !expanded.contains(CSiteTreeModel::KeyOf(index))) continue;
         expand(index);
         for (int row = 0, rows = treeModel.rowCount(index); row < rows; ++row)
             pending.push_back(treeModel.index(row, 0, index));
     }
-    if (!chosen || !live.contains(chosen)) chosen = live.contains(before) ? before : tree.Root();
+    if (!tree.Find(chosen)) chosen = tree.Find(before) ? before : tree.RootKey();
     SelectNode(chosen);
     restructuring = false;
     ShowFolder(chosen);
@@ -130,103 +127,107 @@ void CSiteTreeView::Restructure(const std::function<CSiteNode*()>& change) {
 void CSiteTreeView::NewProject() {
     Restructure([this] {
         tree.NewProject();
-        return tree.Root();
+        return tree.RootKey();
     });
 }
 
 void CSiteTreeView::ReplaceProject(const std::function<void()>& load) {
     Restructure([&] {
         load();
-        return tree.Root();
+        return tree.RootKey();
     });
     collapseAll();
     expand(treeModel.index(0, 0, {}));
 }
 
 void CSiteTreeView::NewFolder() {
-    CSiteNode* node = SelectedNode();
+    const CFolderKey node = SelectedNode();
     if (!node) return;
-    Restructure([&] { return &tree.NewFolder(*node); });
+    Restructure([&] { return tree.NewFolder(node).key; });
 }
 
 void CSiteTreeView::NewItem() {
-    CSiteNode* node = SelectedNode();
+    const CFolderKey node = SelectedNode();
     if (!node) return;
-    CSiteItem& item = tree.NewItem(*node);
+    const CItemKey item = tree.NewItem(node).key;
     if (listView && listView->Model().ShownNode() == node) listView->AddItemRow(item, true);
     emit StateChanged();
 }
 
 void CSiteTreeView::DeleteSelected() {
-    CSiteNode* node = SelectedNode();
-    if (!node || node == tree.Root()) return;
+    const CFolderKey key = SelectedNode();
+    const CSiteNode* node = tree.Find(key);
+    if (!node || key == tree.RootKey()) return;
     if (TheDesktop().Ask(this, kDeleteOneQuestion, false) != CDesktop::Answer::Yes) return;
-    CSiteNode* next = node->NextSibling();
+    node = tree.Find(key);
+    if (!node) return;
+    const CSiteNode* next = node->NextSibling();
     if (!next) next = node->PreviousSibling();
     if (!next) next = node->Parent();
+    const CFolderKey nextKey = next->Key();
     Restructure([&] {
-        tree.DeleteNode(node);
-        return next;
+        tree.DeleteFolder(key);
+        return nextKey;
     });
 }
 
 void CSiteTreeView::Copy() {
-    if (CSiteNode* node = SelectedNode()) tree.Copy(*node);
+    if (const CFolderKey node = SelectedNode()) tree.Copy(node);
     emit StateChanged();
 }
 
 void CSiteTreeView::Cut() {
-    if (CSiteNode* node = SelectedNode()) tree.Cut(*node);
+    if (const CFolderKey node = SelectedNode()) tree.Cut(node);
     emit StateChanged();
 }
 
 void CSiteTreeView::Paste() {
-    CSiteNode* target = SelectedNode();
-    if (!target || !tree.CanPaste(*target)) return;
-    const CSiteNode* source = tree.Clipboard().folderNode;
-    if (source && CSiteTree::IsWithin(target, source)) return;
+    const CFolderKey target = SelectedNode();
+    if (!target || !tree.CanPaste(target)) return;
     Restructure([&] {
-        tree.Paste(*target);
+        tree.Paste(target);
         return target;
     });
     expand(treeModel.IndexOf(target));
 }
 
 void CSiteTreeView::MoveUp() {
-    CSiteNode* node = SelectedNode();
-    if (!node || !node->PreviousSibling()) return;
+    const CFolderKey node = SelectedNode();
+    const CSiteNode* found = tree.Find(node);
+    if (!found || !found->PreviousSibling()) return;
     Restructure([&] {
-        tree.MoveUp(*node);
+        tree.MoveUp(node);
         return node;
     });
 }
 
 void CSiteTreeView::MoveDown() {
-    CSiteNode* node = SelectedNode();
-    if (!node || !node->NextSibling()) return;
+    const CFolderKey node = SelectedNode();
+    const CSiteNode* found = tree.Find(node);
+    if (!found || !found->NextSibling()) return;
     Restructure([&] {
-        tree.MoveDown(*node);
+        tree.MoveDown(node);
         return node;
     });
 }
 
 void CSiteTreeView::DeleteListSelection() {
-    CSiteNode* node = SelectedNode();
+    const CFolderKey node = SelectedNode();
     if (!node || !listView) return;
     const std::vector<int> rows = listView->SelectedRows();
     if (rows.empty()) return;
     const QString& question = rows.size() == 1 ? kDeleteOneQuestion : kDeleteManyQuestion;
     if (TheDesktop().Ask(this, question, false) != CDesktop::Answer::Yes) return;
 
-    std::vector<std::int32_t> folderIds;
-    std::vector<std::int32_t> itemIds;
+    std::vector<CFolderKey> folders;
+    std::vector<CItemKey> items;
     for (int row : rows) {
         const CSiteNodeRef ref = listView->Model().RowRef(row);
-        if (ref.kind == CSiteNodeRef::Folder) folderIds.push_back(ref.node->Folder().id);
-        if (ref.kind == CSiteNodeRef::Item) itemIds.push_back(ref.item->id);
+        if (ref.kind == CSiteNodeRef::Folder) folders.push_back(ref.folder);
+        if (ref.kind == CSiteNodeRef::Item) items.push_back(ref.item);
     }
     Restructure([&] {
-        tree.DeleteRows(*node, folderIds, itemIds);
+        tree.DeleteRows(node, folders, items);
         return node;
     });
     const int remaining = listView->Model().rowCount({});
@@ -236,9 +237,17 @@ void CSiteTreeView::DeleteListSelection() {
         propertyView->HideAll();
 }
 
-void CSiteTreeView::SelectChildFolder(CSiteNode* child) {
-    CSiteNode* node = SelectedNode();
-    if (!node || !child || child->Parent() != node) return;
+namespace {
+
+bool IsChildOf(const CSiteTree& tree, CFolderKey child, CFolderKey parent) {
+    const CSiteNode* node = tree.Find(child);
+    return parent && node && node->Parent() && node->Parent()->Key() == parent;
+}
+
+}  // namespace
+
+void CSiteTreeView::SelectChildFolder(CFolderKey child) {
+    if (!IsChildOf(tree, child, SelectedNode())) return;
     SelectNode(child);
     expand(treeModel.IndexOf(child));
 }
@@ -247,18 +256,20 @@ void CSiteTreeView::RefreshSelectedLabel() {
     treeModel.LabelChanged(SelectedNode());
 }
 
-void CSiteTreeView::RefreshChildLabel(CSiteNode* child) {
-    CSiteNode* node = SelectedNode();
-    if (node && child && child->Parent() == node) treeModel.LabelChanged(child);
+void CSiteTreeView::RefreshChildLabel(CFolderKey child) {
+    if (IsChildOf(tree, child, SelectedNode())) treeModel.LabelChanged(child);
 }
 
-bool CSiteTreeView::MoveChildFolder(bool down, std::int32_t folderId) {
-    CSiteNode* node = SelectedNode();
-    if (!node) return false;
-    CSiteNode* child = node->FindChildByFolderId(folderId);
-    if (!child || !(down ? child->NextSibling() : child->PreviousSibling())) return false;
+bool CSiteTreeView::MoveChildFolder(bool down, CFolderKey child) {
+    const CFolderKey node = SelectedNode();
+    if (!IsChildOf(tree, child, node)) return false;
+    const CSiteNode* found = tree.Find(child);
+    if (!(down ? found->NextSibling() : found->PreviousSibling())) return false;
     Restructure([&] {
-        tree.MoveChildFolder(*node, down, folderId);
+        if (down)
+            tree.MoveDown(child);
+        else
+            tree.MoveUp(child);
         return node;
     });
     return true;
@@ -276,11 +287,11 @@ void CSiteTreeView::keyPressEvent(QKeyEvent* event) {
 
 void CSiteTreeView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
-    if (CSiteNode* node = SelectedNode(); node && propertyView)
-        propertyView->DisplayFolder(&node->Folder());
+    if (const CFolderKey node = SelectedNode(); node && propertyView)
+        propertyView->DisplayFolder(node);
 }
 
-void CSiteTreeView::ShowImportTarget(CSiteNode* node) {
+void CSiteTreeView::ShowImportTarget(CFolderKey node) {
     if (!node) return;
     expand(treeModel.IndexOf(node));
     setFocus(Qt::OtherFocusReason);
@@ -289,10 +300,10 @@ void CSiteTreeView::ShowImportTarget(CSiteNode* node) {
 
 CImportResult CSiteTreeView::AddImport(CImportScan scan) {
     CImportResult result;
-    CSiteNode* node = SelectedNode();
+    const CFolderKey node = SelectedNode();
     if (!node) return result;
     Restructure([&] {
-        result = AddImportedScan(tree, *node, std::move(scan));
+        result = AddImportedScan(tree, node, std::move(scan));
         return node;
     });
     ShowImportTarget(node);
@@ -301,49 +312,45 @@ CImportResult CSiteTreeView::AddImport(CImportScan scan) {
 
 CImportResult CSiteTreeView::ImportFiles(const QStringList& paths) {
     CImportResult result;
-    CSiteNode* node = SelectedNode();
+    const CFolderKey node = SelectedNode();
     if (!node) return result;
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths) names.push_back(QFile::encodeName(path).toStdString());
     Restructure([&] {
-        result = ::ImportFiles(tree, *node, names);
+        result = ::ImportFiles(tree, node, names);
         return node;
     });
     ShowImportTarget(node);
     return result;
 }
 
-void CSiteTreeView::BeginNodeDrag(CSiteNode* source) {
-    dragging = source != nullptr;
+void CSiteTreeView::BeginNodeDrag(CFolderKey source) {
+    dragging = static_cast<bool>(source);
     dragSource = source;
-    SetDropTarget(nullptr);
+    SetDropTarget({});
 }
 
 void CSiteTreeView::EndNodeDrag() {
     dragging = false;
-    dragSource = nullptr;
-    SetDropTarget(nullptr);
+    dragSource = {};
+    SetDropTarget({});
 }
 
-void CSiteTreeView::SetDropTarget(CSiteNode* node) {
+void CSiteTreeView::SetDropTarget(CFolderKey node) {
     if (node == dropTarget) return;
     dropTarget = node;
     viewport()->update();
 }
 
-bool CSiteTreeView::DropNode(CSiteNode* source, CSiteNode* target, bool copy) {
-    if (!CSiteTree::IsValidDrop(source, target)) {
+bool CSiteTreeView::DropNode(CFolderKey source, CFolderKey target, bool copy) {
+    if (!tree.IsValidDrop(source, target)) {
         TheDesktop().Beep();
         return false;
     }
-    CSiteNode* selected = SelectedNode();
+    const CFolderKey selected = SelectedNode();
     Restructure([&] {
-        if (copy)
-            tree.CopySubtree(*source, *target);
-        else
-            tree.MoveSubtree(*source, *target);
-        tree.SetModified(true);
+        tree.Drop(source, target, copy);
         return selected;
     });
     return true;
@@ -351,12 +358,12 @@ bool CSiteTreeView::DropNode(CSiteNode* source, CSiteNode* target, bool copy) {
 
 void CSiteTreeView::startDrag(Qt::DropActions) {
     // The press that began the drag made its node the current one.
-    CSiteNode* source = SelectedNode();
+    const CFolderKey source = SelectedNode();
     if (!source) return;
     const QRect rect = visualRect(treeModel.IndexOf(source));
     auto* drag = new QDrag(this);
     auto* data = new QMimeData;
-    data->setData(QString::fromUtf8(kNodeMimeType), QByteArray::number(source->Folder().id));
+    data->setData(QString::fromUtf8(kNodeMimeType), QByteArray::number(source.value));
     drag->setMimeData(data);
     drag->setPixmap(viewport()->grab(rect));
     drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
@@ -367,8 +374,8 @@ void CSiteTreeView::startDrag(Qt::DropActions) {
 }
 
 bool CSiteTreeView::TrackDrag(QDropEvent* event) {
-    if (CSiteNode* node = CSiteTreeModel::NodeOf(indexAt(event->position().toPoint())))
-        SetDropTarget(node);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (treeModel.NodeOf(index)) SetDropTarget(CSiteTreeModel::KeyOf(index));
     // Only Ctrl alone copies; any other key held with it moves.
     const bool copy = event->modifiers() == Qt::ControlModifier;
     event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
@@ -397,7 +404,7 @@ void CSiteTreeView::dragMoveEvent(QDragMoveEvent* event) {
 
 void CSiteTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
     QTreeView::dragLeaveEvent(event);
-    SetDropTarget(nullptr);
+    SetDropTarget({});
 }
 
 void CSiteTreeView::dropEvent(QDropEvent* event) {
@@ -406,8 +413,8 @@ void CSiteTreeView::dropEvent(QDropEvent* event) {
         return;
     }
     const bool copy = TrackDrag(event);
-    CSiteNode* source = dragSource;
-    CSiteNode* target = dropTarget;
+    const CFolderKey source = dragSource;
+    const CFolderKey target = dropTarget;
     EndNodeDrag();
     // As the base class does after a drop: no more scrolling at the edges.
     stopAutoScroll();
@@ -417,7 +424,7 @@ void CSiteTreeView::dropEvent(QDropEvent* event) {
 
 void CSiteTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
-    if (!dropTarget || CSiteTreeModel::NodeOf(index) != dropTarget) {
+    if (!dropTarget || CSiteTreeModel::KeyOf(index) != dropTarget) {
         QTreeView::drawRow(painter, option, index);
         return;
     }

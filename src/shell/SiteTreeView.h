@@ -26,9 +26,10 @@ public:
     void SetListView(CSiteListView* list);
     void SetPropertyView(CSitePropertyView* form);
 
-    CSiteNode* SelectedNode() const;
-    // Makes the node the selected one (its ancestors open) and shows its contents.
-    void SelectNode(CSiteNode* node);
+    // The selected folder (none when nothing is selected).
+    CFolderKey SelectedNode() const;
+    // Makes the folder the selected one (its ancestors open) and shows its contents.
+    void SelectNode(CFolderKey folder);
 
     bool IsModified() const { return tree.IsModified(); }
     void SetModified(bool flag);
@@ -37,8 +38,8 @@ public:
     void NewProject();
     // Runs something that replaces the whole project (a load), then shows the root.
     void ReplaceProject(const std::function<void()>& load);
-    // Fills the list with the node's sub-sites and items and shows its folder in the form.
-    void ShowFolder(CSiteNode* node);
+    // Fills the list with the folder's sub-sites and items and shows it in the form.
+    void ShowFolder(CFolderKey folder);
 
     // Commands on the selected node.
     void NewFolder();
@@ -55,10 +56,10 @@ public:
     // For the list: the selected rows deleted after the question, the child of the selected node
     // made the selected node, labels refreshed, a sub-site row moved among its siblings.
     void DeleteListSelection();
-    void SelectChildFolder(CSiteNode* child);
+    void SelectChildFolder(CFolderKey child);
     void RefreshSelectedLabel();
-    void RefreshChildLabel(CSiteNode* child);
-    bool MoveChildFolder(bool down, std::int32_t folderId);
+    void RefreshChildLabel(CFolderKey child);
+    bool MoveChildFolder(bool down, CFolderKey child);
 
     // Imports: what a scan found, or the files of the list (full paths, in order), goes into the
     // selected node, which is then opened, focused, selected and shown.
@@ -67,14 +68,14 @@ public:
 
     // Drag and drop of sub-sites. A drag runs from BeginNodeDrag to EndNodeDrag; the node last
     // under the pointer is the drop target and is highlighted.
-    void BeginNodeDrag(CSiteNode* source);
+    void BeginNodeDrag(CFolderKey source);
     void EndNodeDrag();
     bool IsDragging() const { return dragging; }
-    CSiteNode* DropTarget() const { return dropTarget; }
+    CFolderKey DropTarget() const { return dropTarget; }
     // Drops source on target: a copy goes to its sorted place among target's children, a move
     // to their end. A drop on the node itself, below it or on its own parent beeps and changes
     // nothing (false).
-    bool DropNode(CSiteNode* source, CSiteNode* target, bool copy);
+    bool DropNode(CFolderKey source, CFolderKey target, bool copy);
 
     // The format of the data a node drag carries.
     static constexpr const char* kNodeMimeType = "application/x-pagelorn-site-node";
@@ -97,16 +98,16 @@ protected:
 
 private:
     // Runs a change of the tree's shape. The panes let go of every record first; afterwards
-    // the open nodes stay open, `change`'s result (or the node selected before, or the root)
-    // becomes the selected node and is shown.
-    void Restructure(const std::function<CSiteNode*()>& change);
+    // the open folders stay open, `change`'s result (or the folder selected before, or the
+    // root) becomes the selected one and is shown.
+    void Restructure(const std::function<CFolderKey()>& change);
     void OnCurrentChanged(const QModelIndex& current);
     void ExpandTo(const QModelIndex& index);
     // After a restructure of an import: the node opened, focused, selected and shown.
-    void ShowImportTarget(CSiteNode* node);
+    void ShowImportTarget(CFolderKey folder);
     // Takes the node under the pointer as the drop target and says whether the drop would copy.
     bool TrackDrag(QDropEvent* event);
-    void SetDropTarget(CSiteNode* node);
+    void SetDropTarget(CFolderKey folder);
 
     CSiteTree& tree;
     CSiteTreeModel treeModel;
@@ -114,6 +115,6 @@ private:
     CSitePropertyView* propertyView = nullptr;
     bool restructuring = false;
     bool dragging = false;
-    CSiteNode* dragSource = nullptr;
-    CSiteNode* dropTarget = nullptr;
+    CFolderKey dragSource;
+    CFolderKey dropTarget;
 };

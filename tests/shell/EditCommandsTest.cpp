@@ -20,32 +20,29 @@ const int kTableCommands[] = {kNewFolder, kNewItem, kEditCut, kEditCopy,
                               kEditPaste, kDelete,  kMoveUp,  kMoveDown};
 
 // Sub-sites with these captions under parent, in this order.
-std::vector<CSiteNode*> AddFolders(CFrameFixture& f, CSiteNode* parent,
+std::vector<CFolderKey> AddFolders(CFrameFixture& f, CFolderKey parent,
                                    std::initializer_list<const char*> captions) {
-    std::vector<CSiteNode*> made;
-    for (const char* caption : captions) {
-        CSiteNode& node = f.Model().NewFolder(*parent);
-        node.Folder().caption = caption;
-        made.push_back(&node);
-    }
+    std::vector<CFolderKey> made;
+    for (const char* caption : captions) made.push_back(f.Model().AddFolder(parent, caption).key);
     return made;
 }
 
-void AddItems(CSiteNode* node, std::initializer_list<const char*> captions) {
-    for (const char* caption : captions) node->Folder().AddItem(caption);
+void AddItems(CFrameFixture& f, CFolderKey folder, std::initializer_list<const char*> captions) {
+    for (const char* caption : captions) f.Model().AddItem(folder, caption);
 }
 
-// The labels of the node's children as the tree shows them.
-QStringList Children(CFrameFixture& f, const CSiteNode* node) {
+// The labels of the folder's children as the tree shows them.
+QStringList Children(CFrameFixture& f, CFolderKey folder) {
     QStringList labels;
-    for (const auto& child : node->Children()) labels << f.TreeLabel(child.get());
+    for (const auto& child : f.Model().Find(folder)->Children())
+        labels << f.TreeLabel(child->Key());
     return labels;
 }
 
-QStringList Items(const CSiteNode* node) {
+QStringList Items(CFrameFixture& f, CFolderKey folder) {
     QStringList captions;
-    for (const auto& item : node->Folder().items)
-        captions << QString::fromStdString(item->caption) + u':' + QString::number(item->id);
+    for (const CSiteItem& item : f.Folder(folder).items)
+        captions << QString::fromStdString(item.caption.Str()) + u':' + QString::number(item.id);
     return captions;
 }
 
@@ -58,19 +55,19 @@ QList<int> Enabled(CFrameFixture& f) {
 }
 
 struct CSite {
-    CSiteNode* a;
-    CSiteNode* b;
-    CSiteNode* c;
-    CSiteNode* a1;
+    CFolderKey a;
+    CFolderKey b;
+    CFolderKey c;
+    CFolderKey a1;
 };
 
 // The root with sub-sites A, B, C (A holds A1, which holds an item) and items one, two, three,
 // shown with the root selected and the tree focused.
 CSite BuildSite(CFrameFixture& f) {
-    const auto top = AddFolders(f, &f.Root(), {"A", "B", "C"});
+    const auto top = AddFolders(f, f.Root(), {"A", "B", "C"});
     CSite site{top[0], top[1], top[2], AddFolders(f, top[0], {"A1"})[0]};
-    AddItems(&f.Root(), {"one", "two", "three"});
-    AddItems(site.a1, {"deep"});
+    AddItems(f, f.Root(), {"one", "two", "three"});
+    AddItems(f, site.a1, {"deep"});
     // The model changed behind the view's back: a restructure shows it.
     f.Tree().ReplaceProject([] {});
     f.Tree().SetModified(false);
@@ -84,7 +81,7 @@ void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
 }
 
 // Drag events as the window system delivers them to the tree while a node is dragged.
-void DragTo(CFrameFixture& f, const CSiteNode* node, Qt::KeyboardModifiers modifiers, bool drop) {
+void DragTo(CFrameFixture& f, CFolderKey node, Qt::KeyboardModifiers modifiers, bool drop) {
     CSiteTreeView& tree = f.Tree();
     const QModelIndex index = tree.Model().IndexOf(node);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree.expand(up);
@@ -113,7 +110,7 @@ void DragTo(CFrameFixture& f, const CSiteNode* node, Qt::KeyboardModifiers modif
 QString Shape(const CSiteTree& tree) {
     QString shape;
     tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
-        shape += QString(depth, u' ') + QString::fromStdString(node.Label()) + u'#' +
+        shape += QString(depth, u' ') + QString::fromStdString(std::string(node.Label())) + u'#' +
                  QString::number(node.Folder().id) + u'/' +
                  QString::number(node.Folder().items.size()) + u'\n';
     });
@@ -140,7 +137,7 @@ private slots:
         QVERIFY(!f.frame.Action(kEditPaste)->isEnabled());  // not onto the copied node itself
         f.ClickNode(s.b);
         QVERIFY(f.frame.Action(kEditPaste)->isEnabled());
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         QVERIFY(f.frame.Action(kEditPaste)->isEnabled());
 
         // A property edit box has the focus: every command of the table is off, and the
@@ -175,7 +172,7 @@ private slots:
         QCOMPARE(Enabled(f), (QList<int>{kNewItem, kEditCut, kEditCopy, kDelete, kMoveDown}));
         f.Tree().SetModified(false);
         QVERIFY(f.Trigger(kMoveDown));
-        QCOMPARE(Items(s.a1), QStringList{u"deep:0"_s});
+        QCOMPARE(Items(f, s.a1), QStringList{u"deep:0"_s});
         QVERIFY(!f.Tree().IsModified());
     }
 
@@ -186,34 +183,34 @@ private slots:
         // Tree: the keyboard moves the selected node, which stays selected.
         f.ClickNode(s.a);
         Key(&f.Tree(), Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"B"_s, u"A"_s, u"C"_s}));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"B"_s, u"A"_s, u"C"_s}));
         QCOMPARE(f.Tree().SelectedNode(), s.a);
         QVERIFY(f.Tree().IsModified());
         QVERIFY(f.Trigger(kMoveUp));
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         QCOMPARE(f.Tree().SelectedNode(), s.a);
-        QCOMPARE(s.a->Child(0), s.a1);  // a move keeps the records below it
+        QCOMPARE(f.Child(0, s.a), s.a1);  // a move keeps the records below it
 
         // The toolbar runs the command for the pane that has the focus, and does not take it.
         f.ClickNode(s.c);
         QWidget* button = f.frame.ToolBar()->widgetForAction(f.frame.Action(kMoveUp));
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"C"_s, u"B"_s}));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"C"_s, u"B"_s}));
         QCOMPARE(QApplication::focusWidget(), &f.Tree());
 
         // List: the same keys move rows.
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         f.Focus(&f.List());
         f.SelectRows({3});
         Key(&f.List(), Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Items(&f.Root()), (QStringList{u"two:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(Items(f, f.Root()), (QStringList{u"two:0"_s, u"one:1"_s, u"three:2"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{4});
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(Items(&f.Root()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
+        QCOMPARE(Items(f, f.Root()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
         f.SelectRows({1});
         Key(&f.List(), Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{2});
 
         // Cut in the list takes rows, not the tree's node.
@@ -221,15 +218,15 @@ private slots:
         Key(&f.List(), Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
         const CSiteClipboard& clipboard = f.Model().Clipboard();
         QVERIFY(clipboard.holdsRows && clipboard.cut);
-        QCOMPARE(clipboard.folderIds, std::vector<std::int32_t>{s.a->Folder().id});
-        QCOMPARE(clipboard.itemIds, std::vector<std::int32_t>{2});
+        QCOMPARE(clipboard.folderKeys, std::vector<CFolderKey>{s.a});
+        QCOMPARE(clipboard.itemKeys, std::vector<CItemKey>{f.Folder(f.Root()).items[2].key});
     }
 
     void SubSitesCutCopiedAndPasted() {
         CFrameFixture f;
         const CSite s = BuildSite(f);
         const std::string longCaption(60, 'x');
-        s.c->Folder().caption = longCaption;
+        f.Model().RenameFolder(s.c, longCaption);
 
         // A copy pastes again and again, with new folder records below it in their order.
         AddFolders(f, s.a, {"Zeta"});
@@ -239,9 +236,9 @@ private slots:
         QVERIFY(f.Trigger(kEditPaste));
         QVERIFY(f.Trigger(kEditPaste));
         QCOMPARE(Children(f, s.b), (QStringList{u"A"_s, u"A"_s}));
-        QCOMPARE(Children(f, s.b->Child(0)), (QStringList{u"A1"_s, u"Zeta"_s}));
-        QCOMPARE(Items(s.b->Child(1)->Child(0)), QStringList{u"deep:0"_s});
-        QVERIFY(s.b->Child(0)->Folder().id != s.b->Child(1)->Folder().id);
+        QCOMPARE(Children(f, f.Child(0, s.b)), (QStringList{u"A1"_s, u"Zeta"_s}));
+        QCOMPARE(Items(f, f.Child(0, f.Child(1, s.b))), QStringList{u"deep:0"_s});
+        QVERIFY(f.Folder(f.Child(0, s.b)).id != f.Folder(f.Child(1, s.b)).id);
         QVERIFY(f.Tree().IsModified());
 
         // The whole caption is the label of a copy.
@@ -249,7 +246,7 @@ private slots:
         QVERIFY(f.Trigger(kEditCopy));
         f.ClickNode(s.b);
         QVERIFY(f.Trigger(kEditPaste));
-        QCOMPARE(f.TreeLabel(s.b->Child(2)), QString::fromStdString(longCaption));
+        QCOMPARE(f.TreeLabel(f.Child(2, s.b)), QString::fromStdString(longCaption));
 
         // Into itself or below itself: nothing, and nothing said.
         f.ClickNode(s.a);
@@ -266,14 +263,14 @@ private slots:
         // A cut pastes once; the source goes.
         f.ClickNode(s.c);
         QVERIFY(f.Trigger(kEditPaste));
-        QCOMPARE(f.Root().ChildCount(), 2u);
-        QCOMPARE(f.Root().Child(0), s.b);
+        QCOMPARE(f.ChildCount(), 2u);
+        QCOMPARE(f.Child(0), s.b);
         QCOMPARE(Children(f, s.c), QStringList{u"A"_s});
         QVERIFY(f.Model().Clipboard().IsEmpty());
         QVERIFY(!f.frame.Action(kEditPaste)->isEnabled());
 
         // A copied node that is deleted leaves nothing to paste.
-        f.ClickNode(s.b->Child(0));
+        f.ClickNode(f.Child(0, s.b));
         QVERIFY(f.Trigger(kEditCopy));
         f.desktop->answers = {CDesktop::Answer::Yes};
         QVERIFY(f.Trigger(kDelete));
@@ -284,8 +281,8 @@ private slots:
     void RowsCutAndPastedIntoASubSite() {
         CFrameFixture f;
         const CSite s = BuildSite(f);
-        AddItems(s.b, {"b0"});
-        f.Tree().ShowFolder(&f.Root());
+        AddItems(f, s.b, {"b0"});
+        f.Tree().ShowFolder(f.Root());
 
         // Two items cut get the next ids in B; both folders are renumbered.
         f.Focus(&f.List());
@@ -295,25 +292,25 @@ private slots:
         QVERIFY(f.frame.Action(kEditPaste)->isEnabled());
         Key(&f.List(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.Tree().SelectedNode(), s.b);
-        QCOMPARE(Items(s.b), (QStringList{u"b0:0"_s, u"one:1"_s, u"three:2"_s}));
-        QCOMPARE(Items(&f.Root()), QStringList{u"two:0"_s});
+        QCOMPARE(Items(f, s.b), (QStringList{u"b0:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(Items(f, f.Root()), QStringList{u"two:0"_s});
         QVERIFY(f.Model().Clipboard().IsEmpty());
 
         // Copied rows (a sub-site and an item) stay and paste twice.
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         f.Focus(&f.List());
         f.SelectRows({0, 3});
         QVERIFY(f.Trigger(kEditCopy));
         f.SelectRows({2});
         QVERIFY(f.Trigger(kEditPaste));
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         f.Focus(&f.List());
         f.SelectRows({2});
         QVERIFY(f.Trigger(kEditPaste));
         QCOMPARE(Children(f, s.c), (QStringList{u"A"_s, u"A"_s}));
-        QCOMPARE(Items(s.c), (QStringList{u"two:0"_s, u"two:1"_s}));
-        QCOMPARE(Items(&f.Root()), QStringList{u"two:0"_s});
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+        QCOMPARE(Items(f, s.c), (QStringList{u"two:0"_s, u"two:1"_s}));
+        QCOMPARE(Items(f, f.Root()), QStringList{u"two:0"_s});
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
     }
 
     void DragMovesAndCtrlDragCopies() {
@@ -335,27 +332,27 @@ private slots:
                  f.Tree().palette().color(QPalette::Highlight));
         DragTo(f, s.c, Qt::ControlModifier, true);
         QVERIFY(!f.Tree().IsDragging());
-        QCOMPARE(f.Tree().DropTarget(), nullptr);
+        QVERIFY(!f.Tree().DropTarget());
         QCOMPARE(Children(f, s.c), (QStringList{u"Alpha"_s, u"B"_s, u"Delta"_s}));
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
-        QVERIFY(s.c->Child(1)->Folder().id != s.b->Folder().id);
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
+        QVERIFY(f.Folder(f.Child(1, s.c)).id != f.Folder(s.b).id);
         QVERIFY(f.Tree().IsModified());
 
         // Copy A, then drag B away without Ctrl: it goes last, with its records; pasting
         // afterwards still copies A.
         f.ClickNode(s.a);
         QVERIFY(f.Trigger(kEditCopy));
-        const std::int32_t idOfB = s.b->Folder().id;
+        const std::int32_t idOfB = f.Folder(s.b).id;
         f.Tree().BeginNodeDrag(s.b);
         DragTo(f, s.c, Qt::ControlModifier | Qt::ShiftModifier, true);
         QCOMPARE(Children(f, s.c), (QStringList{u"Alpha"_s, u"B"_s, u"Delta"_s, u"B"_s}));
-        QCOMPARE(s.c->Child(3), s.b);
-        QCOMPARE(s.b->Folder().id, idOfB);
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"C"_s}));
-        f.ClickNode(s.c->Child(0));
+        QCOMPARE(f.Child(3, s.c), s.b);
+        QCOMPARE(f.Folder(s.b).id, idOfB);
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"C"_s}));
+        f.ClickNode(f.Child(0, s.c));
         QVERIFY(f.Trigger(kEditPaste));
-        QCOMPARE(Children(f, &f.Root()), (QStringList{u"A"_s, u"C"_s}));
-        QCOMPARE(Children(f, s.c->Child(0)), QStringList{u"A"_s});
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"C"_s}));
+        QCOMPARE(Children(f, f.Child(0, s.c)), QStringList{u"A"_s});
         QCOMPARE(f.Model().Clipboard().folderNode, s.a);
         QCOMPARE(f.desktop->beeps, 0);
     }
@@ -367,8 +364,8 @@ private slots:
         const QString shape = Shape(f.Model());
 
         // On itself, on its own sub-site, on its current parent: a beep each.
-        const std::pair<CSiteNode*, CSiteNode*> refused[] = {
-            {s.a, s.a}, {s.a, s.a1}, {s.a, &f.Root()}, {&f.Root(), s.b}};
+        const std::pair<CFolderKey, CFolderKey> refused[] = {
+            {s.a, s.a}, {s.a, s.a1}, {s.a, f.Root()}, {f.Root(), s.b}};
         int beeps = 0;
         for (const auto& [source, target] : refused) {
             for (Qt::KeyboardModifiers keys : {Qt::NoModifier, Qt::ControlModifier}) {
@@ -385,7 +382,7 @@ private slots:
         DragTo(f, s.c, Qt::NoModifier, false);
         QCOMPARE(f.Tree().DropTarget(), s.c);
         f.Tree().EndNodeDrag();
-        QCOMPARE(f.Tree().DropTarget(), nullptr);
+        QVERIFY(!f.Tree().DropTarget());
         DragTo(f, s.c, Qt::NoModifier, true);
         QCOMPARE(Shape(f.Model()), shape);
         QCOMPARE(f.desktop->beeps, beeps);

@@ -35,11 +35,9 @@ std::filesystem::path FsPath(const QString& path) {
 // item each.
 QString WriteSite(const QTemporaryDir& dir, const QString& location, const QStringList& urls = {}) {
     CSiteTree tree;
-    for (const QString& url : urls) tree.Root()->Folder().AddItem("Item", url.toStdString());
+    for (const QString& url : urls) tree.AddItem(tree.RootKey(), "Item", url.toStdString());
     for (const char* caption : {"A", "B", "C"}) {
-        CSiteNode& node = tree.NewFolder(*tree.Root());
-        tree.RenameFolder(node, caption);
-        tree.NewItem(node);
+        tree.NewItem(tree.AddFolder(tree.RootKey(), caption).key);
     }
     CPageOption page;
     page.general.location = location.toStdString();

@@ -35,15 +35,14 @@ std::filesystem::path FsPath(const QString& path) {
 // A project file whose root holds sub-sites with these captions.
 void WriteProject(const QString& path, const QStringList& captions) {
     CSiteTree tree;
-    for (const QString& caption : captions)
-        tree.RenameFolder(tree.NewFolder(*tree.Root()), caption.toStdString());
+    for (const QString& caption : captions) tree.AddFolder(tree.RootKey(), caption.toStdString());
     QVERIFY(SaveProject(FsPath(path), CPageOption(), CLayoutOption(), tree).ok);
 }
 
 QStringList SubSites(CFrameFixture& f) {
     QStringList captions;
-    for (const auto& child : f.Root().Children())
-        captions << QString::fromStdString(child->Label());
+    for (const auto& child : f.Model().Find(f.Root())->Children())
+        captions << QString::fromStdString(std::string(child->Label()));
     return captions;
 }
 
@@ -95,10 +94,10 @@ QStringList RecentTexts(CMainFrame& frame) {
 
 // A change of the project, as the user makes it.
 void Change(CFrameFixture& f, const char* caption) {
-    f.Tree().SelectNode(&f.Root());
+    f.Tree().SelectNode(f.Root());
     f.Focus(&f.Tree());
     f.Trigger(kNewFolder);
-    f.Model().RenameFolder(*f.Tree().SelectedNode(), caption);
+    f.Model().RenameFolder(f.Tree().SelectedNode(), caption);
     f.Tree().SetModified(true);
 }
 
@@ -206,7 +205,7 @@ private slots:
 
         CSiteTreeView& view = f.Tree();
         view.setFocus();
-        const QModelIndex root = view.Model().IndexOf(f.frame.Tree().Root());
+        const QModelIndex root = view.Model().IndexOf(f.frame.Tree().RootKey());
         view.setCurrentIndex(root);
         view.edit(root);
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -220,7 +219,7 @@ private slots:
         CSiteTree saved;
         QVERIFY(LoadProject(std::filesystem::path(path.toStdString()), page, layout, saved)
                     .IsComplete());
-        QCOMPARE(saved.Root()->Label(), std::string("Home"));
+        QCOMPARE(std::string(saved.Root()->Label()), std::string("Home"));
         QVERIFY(!f.frame.Tree().IsModified());
     }
 

@@ -33,16 +33,17 @@ QString Touch(const QTemporaryDir& dir, const QString& relative) {
     return path;
 }
 
-QStringList Items(const CSiteNode* node) {
+QStringList Items(CFrameFixture& f, CFolderKey folder) {
     QStringList captions;
-    for (const auto& item : node->Folder().items)
-        captions << QString::fromStdString(item->caption) + u':' + QString::number(item->id);
+    for (const CSiteItem& item : f.Folder(folder).items)
+        captions << QString::fromStdString(item.caption.Str()) + u':' + QString::number(item.id);
     return captions;
 }
 
-QStringList Children(const CSiteNode* node) {
+QStringList Children(CFrameFixture& f, CFolderKey folder) {
     QStringList labels;
-    for (const auto& child : node->Children()) labels << QString::fromStdString(child->Label());
+    for (const auto& child : f.Model().Find(folder)->Children())
+        labels << QString::fromStdString(std::string(child->Label()));
     return labels;
 }
 
@@ -72,44 +73,44 @@ private slots:
         f.desktop->fileNames = {dir.filePath(u"photos"_s)};
         QVERIFY(f.Trigger(kImportFolder));
         QCOMPARE(f.desktop->lastTitle, u"Please select import folder"_s);
-        QCOMPARE(Items(&f.Root()),
+        QCOMPARE(Items(f, f.Root()),
                  (QStringList{u"New Item:0"_s, u"New Item:1"_s, u"a.jpg:2"_s, u"b.gif:3"_s}));
-        QCOMPARE(f.Root().Folder().items[2]->url, Url(a));
-        QCOMPARE(f.Root().Folder().items[3]->url, Url(b));
-        QCOMPARE(Children(&f.Root()), (QStringList{u"empty"_s, u"trip"_s}));
-        QCOMPARE(f.Root().Child(0)->ChildCount(), 0u);
-        QCOMPARE(Items(f.Root().Child(0)), QStringList{});
-        QCOMPARE(Items(f.Root().Child(1)), QStringList{u"day1.jpg:0"_s});
+        QCOMPARE(f.Folder(f.Root()).items[2].url.Str(), Url(a));
+        QCOMPARE(f.Folder(f.Root()).items[3].url.Str(), Url(b));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"empty"_s, u"trip"_s}));
+        QCOMPARE(f.ChildCount(f.Child(0)), 0u);
+        QCOMPARE(Items(f, f.Child(0)), QStringList{});
+        QCOMPARE(Items(f, f.Child(1)), QStringList{u"day1.jpg:0"_s});
         QVERIFY(f.Tree().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
 
         // The node is opened, selected, shown and focused.
-        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
-        QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(&f.Root())));
+        QCOMPARE(f.Tree().SelectedNode(), f.Root());
+        QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(f.Root())));
         QCOMPARE(QApplication::focusWidget(), &f.Tree());
         QCOMPARE(f.ListRows(), 6);
         QCOMPARE(f.ListText(5, 0), u"b.gif"_s);
         QCOMPARE(f.ListText(5, 1), u"3"_s);
 
         // Into a sub-site: it opens with the new contents, after the ids it had.
-        CSiteNode* trip = f.Root().Child(1);
+        const CFolderKey trip = f.Child(1);
         f.ClickNode(trip);
         f.desktop->fileNames = {dir.filePath(u"photos/trip"_s)};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(trip), (QStringList{u"day1.jpg:0"_s, u"day1.jpg:1"_s}));
+        QCOMPARE(Items(f, trip), (QStringList{u"day1.jpg:0"_s, u"day1.jpg:1"_s}));
         QCOMPARE(f.Tree().SelectedNode(), trip);
         QCOMPARE(f.ListRows(), 2);
 
         // The path of a single file adds that file.
         f.desktop->fileNames = {a};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(trip).back(), u"a.jpg:2"_s);
+        QCOMPARE(Items(f, trip).back(), u"a.jpg:2"_s);
 
         // An empty folder adds nothing and changes nothing.
         f.Tree().SetModified(false);
         f.desktop->fileNames = {dir.filePath(u"photos/empty"_s)};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(trip).size(), 3);
+        QCOMPARE(Items(f, trip).size(), 3);
         QVERIFY(!f.Tree().IsModified());
         QCOMPARE(f.desktop->unexpected, 0);
     }
@@ -140,8 +141,8 @@ private slots:
         CFrameFixture f;
         f.desktop->fileNames = {dir.filePath(u"site"_s)};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(&f.Root()), (QStringList{u"page-link.htm:0"_s, u"page.htm:1"_s}));
-        QCOMPARE(f.Root().ChildCount(), 0u);
+        QCOMPARE(Items(f, f.Root()), (QStringList{u"page-link.htm:0"_s, u"page.htm:1"_s}));
+        QCOMPARE(f.ChildCount(), 0u);
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY2(f.desktop->messages[0].startsWith(u"2 entries were not imported"_s),
                  qPrintable(f.desktop->messages[0]));
@@ -162,8 +163,8 @@ private slots:
         QFile::setPermissions(dir.filePath(u"closed/locked"_s), QFileDevice::ReadOwner |
                                                                     QFileDevice::WriteOwner |
                                                                     QFileDevice::ExeOwner);
-        QCOMPARE(Children(&f.Root()), QStringList{u"locked"_s});
-        QCOMPARE(f.Root().Child(0)->Folder().items.size(), 0u);
+        QCOMPARE(Children(f, f.Root()), QStringList{u"locked"_s});
+        QCOMPARE(f.Folder(f.Child(0)).items.size(), 0u);
         QCOMPARE(f.desktop->messages.size(), 2);
         QVERIFY(f.desktop->messages[1].startsWith(u"1 entry was not imported"_s));
     }
@@ -176,15 +177,15 @@ private slots:
 
         CFrameFixture f;
         f.Trigger(kNewFolder);
-        CSiteNode* folder = f.Tree().SelectedNode();
+        const CFolderKey folder = f.Tree().SelectedNode();
         f.Trigger(kNewItem);
         f.Tree().SetModified(false);
         f.desktop->fileLists = {{first, gone, second}};
         QVERIFY(f.Trigger(kImportFiles));
         QVERIFY(f.desktop->lastFilter.startsWith(u"All Files (*);;Html Files (*.htm);;"_s));
         QVERIFY(f.desktop->lastFilter.endsWith(u";;Zip files (*.zip)"_s));
-        QCOMPARE(Items(folder), (QStringList{u"New Item:0"_s, u"z.mp3:1"_s, u"a b.zip:2"_s}));
-        QCOMPARE(folder->Folder().items[2]->url, Url(second));
+        QCOMPARE(Items(f, folder), (QStringList{u"New Item:0"_s, u"z.mp3:1"_s, u"a b.zip:2"_s}));
+        QCOMPARE(f.Folder(folder).items[2].url.Str(), Url(second));
         QVERIFY(f.Tree().IsModified());
         QCOMPARE(f.Tree().SelectedNode(), folder);
         QCOMPARE(f.ListRows(), 3);
@@ -206,7 +207,7 @@ private slots:
             // The window takes no input meanwhile: New folder does not run, nor does closing.
             QTest::keyClick(&f.Tree(), Qt::Key_F, Qt::ControlModifier);
             f.frame.close();
-            keysReachedTheWindow = keysReachedTheWindow || f.Root().ChildCount() > 0;
+            keysReachedTheWindow = keysReachedTheWindow || f.ChildCount() > 0;
             if (++reports == 2) {
                 QVERIFY(seen > 1);
                 job.Dialog()->findChild<QPushButton*>()->click();
@@ -217,16 +218,16 @@ private slots:
         QCOMPARE(reports, 2);
         QVERIFY(!keysReachedTheWindow);
         QVERIFY(f.frame.isVisible());
-        const std::size_t found = scan.root.files.size();
+        const std::size_t found = scan.FileCount();
         QVERIFY(found > 0 && found < static_cast<std::size_t>(kFiles));
-        QCOMPARE(scan.root.files.front()->caption, std::string("0000.gif"));
+        QCOMPARE(scan.FileName(0), std::string_view("0000.gif"));
 
         // What was found is added, and the project is modified.
         f.Tree().SetModified(false);
         const CImportResult result = f.Tree().AddImport(std::move(scan));
         QVERIFY(result.cancelled);
         QCOMPARE(result.itemsAdded, found);
-        QCOMPARE(f.Root().Folder().items.size(), found);
+        QCOMPARE(f.Folder(f.Root()).items.size(), found);
         QCOMPARE(f.ListRows(), static_cast<int>(found));
         QVERIFY(f.Tree().IsModified());
     }

@@ -105,8 +105,8 @@ private slots:
 
         QTest::keyClick(&f.Tree(), Qt::Key_F, Qt::ControlModifier);
         QTest::keyClick(&f.Tree(), Qt::Key_I, Qt::ControlModifier);
-        QCOMPARE(f.Root().ChildCount(), 1u);
-        QCOMPARE(f.Root().Child(0)->Folder().items.size(), 1u);
+        QCOMPARE(f.ChildCount(), 1u);
+        QCOMPARE(f.Folder(f.Child(0)).items.size(), 1u);
 
         QTest::keyClick(&f.Tree(), Qt::Key_F6);
         QCOMPARE(QApplication::focusWidget(), &f.List());
@@ -126,8 +126,8 @@ private slots:
         QVERIFY(f.frame.PathName().isEmpty());
         QVERIFY(!f.Tree().IsModified());
         QCOMPARE(f.Tree().Model().rowCount({}), 1);
-        QCOMPARE(f.TreeLabel(&f.Root()), u"Index"_s);
-        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+        QCOMPARE(f.TreeLabel(f.Root()), u"Index"_s);
+        QCOMPARE(f.Tree().SelectedNode(), f.Root());
         QCOMPARE(f.ListRows(), 0);
         QCOMPARE(f.List().model()->headerData(0, Qt::Horizontal).toString(), u"Caption"_s);
         QCOMPARE(f.List().model()->headerData(1, Qt::Horizontal).toString(), u"ID"_s);
@@ -202,9 +202,7 @@ private slots:
         const QString path = dir.filePath(u"site.www"_s);
         {
             CSiteTree saved;
-            CSiteNode& photos = saved.NewFolder(*saved.Root());
-            saved.RenameFolder(photos, "Photos");
-            saved.NewItem(photos);
+            saved.NewItem(saved.AddFolder(saved.RootKey(), "Photos").key);
             CPageOption page;
             page.general.title = "Holiday";
             QVERIFY(
@@ -215,7 +213,7 @@ private slots:
         QVERIFY(f.frame.OpenProject(path));
         QCOMPARE(f.frame.PathName(), path);
         QCOMPARE(thePageOption.general.title.Str(), std::string("Holiday"));
-        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+        QCOMPARE(f.Tree().SelectedNode(), f.Root());
         QCOMPARE(f.ListRows(), 1);
         QCOMPARE(f.ListText(0, 0), u"Photos"_s);
         QVERIFY(!f.Tree().IsModified());

@@ -17,14 +17,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // An item of the root whose URL names the file, selected in the list.
-CSiteItem& ShowItemWithUrl(CFrameFixture& f, const QString& url) {
-    f.ClickNode(&f.Root());
+CItemKey ShowItemWithUrl(CFrameFixture& f, const QString& url) {
+    f.ClickNode(f.Root());
     f.Trigger(kNewItem);
-    CSiteItem& item = *f.Root().Folder().items.back();
-    item.url = url.toStdString();
+    const CItemKey item = f.Folder(f.Root()).items.back().key;
+    f.Model().SetText(item, CSiteField::Url, url.toStdString());
     f.Focus(&f.List());
     f.SelectRows({});
-    f.SelectRows({f.List().Model().RowOfItem(item.id)});
+    f.SelectRows({f.List().Model().RowOfItem(f.Model().Find(item)->id)});
     return item;
 }
 
@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kItemDescriptionRect);
         QCOMPARE(form.BrowseButton()->geometry(), CSitePropertyView::kBrowseButtonRect);
 
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         QCOMPARE(form.CurrentMode(), CSitePropertyView::Mode::Folder);
         QVERIFY(!form.UrlEdit()->isVisible());
         QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kFolderDescriptionRect);
@@ -68,15 +68,15 @@ private slots:
     void TypingGoesIntoTheRecordAndTheLabelsFollow() {
         CFrameFixture f;
         f.Trigger(kNewFolder);
-        CSiteNode* sub = f.Tree().SelectedNode();
-        f.ClickNode(&f.Root());
+        const CFolderKey sub = f.Tree().SelectedNode();
+        f.ClickNode(f.Root());
         f.Tree().SetModified(false);
 
         // The selected node's own caption: the tree label follows each keystroke.
         QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
         QTest::keyClicks(f.Form().CaptionEdit(), u"!"_s);
-        QCOMPARE(f.Root().Folder().caption, std::string("Index!"));
-        QCOMPARE(f.TreeLabel(&f.Root()), u"Index!"_s);
+        QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string("Index!"));
+        QCOMPARE(f.TreeLabel(f.Root()), u"Index!"_s);
         QVERIFY(f.Tree().IsModified());
 
         // A sub-site row: its node in the tree and its row follow.
@@ -84,64 +84,66 @@ private slots:
         f.SelectRows({0});
         f.Form().CaptionEdit()->selectAll();
         TypeText(f.Form().CaptionEdit(), u"Fot\u00f6s"_s);
-        QCOMPARE(sub->Folder().caption, std::string("Fot\xc3\xb6s"));
+        QCOMPARE(f.Folder(sub).caption.Str(), std::string("Fot\xc3\xb6s"));
         QCOMPARE(f.TreeLabel(sub), u"Fot\u00f6s"_s);
         QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
 
         // The description only marks the project modified.
         f.Tree().SetModified(false);
         QTest::keyClicks(f.Form().DescriptionEdit(), u"Summer"_s);
-        QCOMPARE(sub->Folder().description, std::string("Summer"));
+        QCOMPARE(f.Folder(sub).description.Str(), std::string("Summer"));
         QVERIFY(f.Tree().IsModified());
         QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
 
         // An item's caption and URL follow into its row.
-        CSiteItem& item = ShowItemWithUrl(f, QString());
-        const int row = f.List().Model().RowOfItem(item.id);
+        const CItemKey item = ShowItemWithUrl(f, QString());
+        const int row = f.List().Model().RowOfItem(f.Model().Find(item)->id);
         f.Form().CaptionEdit()->selectAll();
         QTest::keyClicks(f.Form().CaptionEdit(), u"Beach"_s);
         QTest::keyClicks(f.Form().UrlEdit(), u"beach.htm"_s);
-        QCOMPARE(item.caption, std::string("Beach"));
-        QCOMPARE(item.url, std::string("beach.htm"));
+        QCOMPARE(f.Model().Find(item)->caption.Str(), std::string("Beach"));
+        QCOMPARE(f.Model().Find(item)->url.Str(), std::string("beach.htm"));
         QCOMPARE(f.ListText(row, 0), u"Beach"_s);
         QCOMPARE(f.ListText(row, 2), u"beach.htm"_s);
     }
 
     void UntouchedFieldsKeepTheirBytes() {
         CFrameFixture f;
-        f.Root().Folder().caption = "Caf\xe9";
-        f.Root().Folder().description = "Cr\xe8me";
-        f.Tree().ShowFolder(&f.Root());
+        f.Model().RenameFolder(f.Root(), "Caf\xe9");
+        f.Model().SetText(f.Root(), CSiteField::Description, "Cr\xe8me");
+        f.Tree().SetModified(false);
+        f.Tree().ShowFolder(f.Root());
         QCOMPARE(f.Form().CaptionEdit()->text(), u"Caf\u00e9"_s);
         QCOMPARE(f.Form().DescriptionEdit()->toPlainText(), u"Cr\u00e8me"_s);
         QVERIFY(!f.Tree().IsModified());
 
         QTest::keyClicks(f.Form().DescriptionEdit(), u"!"_s);
-        QCOMPARE(f.Root().Folder().caption, std::string("Caf\xe9"));
-        QCOMPARE(f.Root().Folder().description, std::string("!Cr\xc3\xa8me"));
+        QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string("Caf\xe9"));
+        QCOMPARE(f.Folder(f.Root()).description.Str(), std::string("!Cr\xc3\xa8me"));
 
         // A caption longer than a line edit usually holds survives a keystroke.
-        f.Root().Folder().caption = std::string(40000, 'x');
-        f.Tree().ShowFolder(&f.Root());
+        f.Model().RenameFolder(f.Root(), std::string(40000, 'x'));
+        f.Tree().ShowFolder(f.Root());
         QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
         QTest::keyClicks(f.Form().CaptionEdit(), u"y"_s);
-        QCOMPARE(f.Root().Folder().caption, std::string(40000, 'x') + 'y');
+        QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string(40000, 'x') + 'y');
     }
 
     void BrowseWritesAFileUrl() {
         CFrameFixture f;
-        CSiteItem& item = ShowItemWithUrl(f, QString());
-        const int row = f.List().Model().RowOfItem(item.id);
+        const CItemKey item = ShowItemWithUrl(f, QString());
+        const int row = f.List().Model().RowOfItem(f.Model().Find(item)->id);
         f.Tree().SetModified(false);
 
         f.desktop->fileNames = {QString()};  // cancelled
         QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
-        QCOMPARE(item.url, std::string());
+        QCOMPARE(f.Model().Find(item)->url.Str(), std::string());
         QVERIFY(!f.Tree().IsModified());
 
         f.desktop->fileNames = {u"/home/ann/My Pictures/sea.jpg"_s};
         QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
-        QCOMPARE(item.url, std::string("file:///home/ann/My Pictures/sea.jpg"));
+        QCOMPARE(f.Model().Find(item)->url.Str(),
+                 std::string("file:///home/ann/My Pictures/sea.jpg"));
         QCOMPARE(f.Form().UrlEdit()->text(), u"file:///home/ann/My Pictures/sea.jpg"_s);
         QCOMPARE(f.ListText(row, 2), u"file:///home/ann/My Pictures/sea.jpg"_s);
         QVERIFY(f.Tree().IsModified());
@@ -195,17 +197,17 @@ private slots:
         QVERIFY(!preview->GetImageSize(size));
 
         // Editing the URL by hand does not load it; showing the item again does.
-        CSiteItem& item = ShowItemWithUrl(f, QString());
+        const CItemKey item = ShowItemWithUrl(f, QString());
         QTest::keyClicks(f.Form().UrlEdit(), u"file://"_s + jpeg);
         QVERIFY(!preview->isVisible());
-        QCOMPARE(item.url, (u"file://"_s + jpeg).toStdString());
+        QCOMPARE(f.Model().Find(item)->url.Str(), (u"file://"_s + jpeg).toStdString());
         f.SelectRows({0});
-        f.SelectRows({f.List().Model().RowOfItem(item.id)});
+        f.SelectRows({f.List().Model().RowOfItem(f.Model().Find(item)->id)});
         QVERIFY(preview->isVisible());
         QCOMPARE(preview->size(), QSize(50, 40));
 
         // A sub-site shows no preview.
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         QVERIFY(!preview->isVisible());
     }
 };

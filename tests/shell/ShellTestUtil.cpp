@@ -27,7 +27,7 @@ void CFrameFixture::Focus(QWidget* widget) {
     QApplication::processEvents();
 }
 
-void CFrameFixture::ClickNode(const CSiteNode* node) {
+void CFrameFixture::ClickNode(CFolderKey node) {
     CSiteTreeView& tree = Tree();
     const QModelIndex index = tree.Model().IndexOf(node);
     // A click on the selected node would start renaming it; the user's click would also give
@@ -60,7 +60,7 @@ int CFrameFixture::ListRows() const {
     return List().model()->rowCount();
 }
 
-QString CFrameFixture::TreeLabel(const CSiteNode* node) const {
+QString CFrameFixture::TreeLabel(CFolderKey node) const {
     return Tree().Model().IndexOf(node).data().toString();
 }
 

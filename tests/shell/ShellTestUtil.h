@@ -33,19 +33,27 @@ struct CFrameFixture {
     CSiteListView& List() const { return *frame.GetListView(); }
     CSitePropertyView& Form() const { return *frame.GetPropertyView(); }
     CSiteTree& Model() { return frame.Tree(); }
-    CSiteNode& Root() { return *frame.Tree().Root(); }
+    CFolderKey Root() { return frame.Tree().RootKey(); }
+    const CSiteFolder& Folder(CFolderKey key) { return frame.Tree().Find(key)->Folder(); }
+    // A sub-site of the folder (of the root when none is given) and their number.
+    CFolderKey Child(std::size_t index, CFolderKey parent = {}) {
+        return frame.Tree().Find(parent ? parent : Root())->Child(index)->Key();
+    }
+    std::size_t ChildCount(CFolderKey parent = {}) {
+        return frame.Tree().Find(parent ? parent : Root())->ChildCount();
+    }
 
     // Runs a command as the menu would, after the window has settled its enabling.
     bool Trigger(int commandId);
     // Gives the keyboard focus to a pane and lets the window react.
     void Focus(QWidget* widget);
-    // Makes the node the selected one by clicking it in the tree.
-    void ClickNode(const CSiteNode* node);
+    // Makes the folder the selected one by clicking it in the tree.
+    void ClickNode(CFolderKey folder);
     // Selects exactly these list rows, as Ctrl+clicks do.
     void SelectRows(std::initializer_list<int> rows);
     QString ListText(int row, int column) const;
     int ListRows() const;
-    QString TreeLabel(const CSiteNode* node) const;
+    QString TreeLabel(CFolderKey folder) const;
 };
 
 // Types the text into the widget key by key, as a keyboard would, whatever its characters.

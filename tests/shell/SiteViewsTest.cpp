@@ -16,23 +16,24 @@ namespace {
 // The root with sub-sites "A" and "B" and items "one", "two", "three", built with the commands.
 void BuildFiveRows(CFrameFixture& f) {
     f.Trigger(kNewFolder);
-    f.ClickNode(&f.Root());
+    f.ClickNode(f.Root());
     f.Trigger(kNewFolder);
-    f.ClickNode(&f.Root());
-    f.Root().Child(0)->Folder().caption = "A";
-    f.Root().Child(1)->Folder().caption = "B";
+    f.ClickNode(f.Root());
+    f.Model().RenameFolder(f.Child(0), "A");
+    f.Model().RenameFolder(f.Child(1), "B");
     for (const char* caption : {"one", "two", "three"}) {
         f.Trigger(kNewItem);
-        f.Root().Folder().items.back()->caption = caption;
-        f.Root().Folder().items.back()->url = std::string("file:///srv/") + caption + ".htm";
+        const CItemKey item = f.Folder(f.Root()).items.back().key;
+        f.Model().SetText(item, CSiteField::Caption, caption);
+        f.Model().SetText(item, CSiteField::Url, std::string("file:///srv/") + caption + ".htm");
     }
-    f.Tree().ShowFolder(&f.Root());
+    f.Tree().ShowFolder(f.Root());
 }
 
 QStringList Captions(const CSiteFolder& folder) {
     QStringList captions;
-    for (const auto& item : folder.items)
-        captions << QString::fromStdString(item->caption) + u':' + QString::number(item->id);
+    for (const CSiteItem& item : folder.items)
+        captions << QString::fromStdString(item.caption.Str()) + u':' + QString::number(item.id);
     return captions;
 }
 
@@ -45,35 +46,35 @@ private slots:
     void NewFoldersAndItems() {
         CFrameFixture f;
         QVERIFY(f.Trigger(kNewFolder));
-        CSiteNode* first = f.Tree().SelectedNode();
-        QVERIFY(first && first->Parent() == &f.Root());
+        const CFolderKey first = f.Tree().SelectedNode();
+        QVERIFY(first && f.Model().Find(first)->Parent()->Key() == f.Root());
         QCOMPARE(f.TreeLabel(first), u"New SubSite"_s);
         QVERIFY(f.Tree().IsModified());
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         QVERIFY(f.Trigger(kNewFolder));
-        QCOMPARE(f.Root().ChildCount(), 2u);
-        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(1));
-        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"New SubSite"_s);
-        QVERIFY(f.Root().Child(0)->Folder().id != f.Root().Child(1)->Folder().id);
+        QCOMPARE(f.ChildCount(), 2u);
+        QCOMPARE(f.Tree().SelectedNode(), f.Child(1));
+        QCOMPARE(f.TreeLabel(f.Child(1)), u"New SubSite"_s);
+        QVERIFY(f.Folder(f.Child(0)).id != f.Folder(f.Child(1)).id);
 
         // Items go into the selected node, the new one selected alone in the list.
         for (int i = 0; i < 4; ++i) QVERIFY(f.Trigger(kNewItem));
-        const CSiteFolder& folder = f.Root().Child(1)->Folder();
+        const CSiteFolder& folder = f.Folder(f.Child(1));
         QCOMPARE(folder.items.size(), 4u);
-        QCOMPARE(folder.items[3]->id, 3);
-        QCOMPARE(folder.items[3]->caption, std::string("New Item"));
+        QCOMPARE(folder.items[3].id, 3);
+        QCOMPARE(folder.items[3].caption.Str(), std::string("New Item"));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
         QCOMPARE(f.ListText(3, 0), u"New Item"_s);
         QCOMPARE(f.ListText(3, 1), u"3"_s);
         QCOMPARE(f.Form().CurrentMode(), CSitePropertyView::Mode::Item);
-        QCOMPARE(f.Form().ShownItem(), folder.items[3].get());
+        QCOMPARE(f.Form().ShownItem(), folder.items[3].key);
 
         // New item stays available with the list focused; New folder does not.
         f.Focus(&f.List());
         f.frame.UpdateActions();
         QVERIFY(!f.frame.Action(kNewFolder)->isEnabled());
         QVERIFY(f.Trigger(kNewItem));
-        QCOMPARE(folder.items.size(), 5u);
+        QCOMPARE(f.Folder(f.Child(1)).items.size(), 5u);
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{4});
 
         // With the focus in the form neither is.
@@ -121,28 +122,28 @@ private slots:
         BuildFiveRows(f);
         f.Tree().SetModified(false);
 
-        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(&f.Root()), u"Home"_s);
-        QCOMPARE(f.Root().Folder().caption, std::string("Home"));
-        QCOMPARE(f.TreeLabel(&f.Root()), u"Home"_s);
+        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(f.Root()), u"Home"_s);
+        QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string("Home"));
+        QCOMPARE(f.TreeLabel(f.Root()), u"Home"_s);
         QCOMPARE(f.Form().CaptionEdit()->text(), u"Home"_s);
         QVERIFY(f.Tree().IsModified());
 
         // A rename that changes nothing leaves the bytes and the project alone.
+        f.Model().RenameFolder(f.Child(0), "Caf\xe9");
         f.Tree().SetModified(false);
-        f.Root().Child(0)->Folder().caption = "Caf\xe9";
-        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(f.Root().Child(0)), u"Caf\u00e9"_s);
-        QCOMPARE(f.Root().Child(0)->Folder().caption, std::string("Caf\xe9"));
+        RenameInPlace(f.Tree(), f.Tree().Model().IndexOf(f.Child(0)), u"Caf\u00e9"_s);
+        QCOMPARE(f.Folder(f.Child(0)).caption.Str(), std::string("Caf\xe9"));
         QVERIFY(!f.Tree().IsModified());
 
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         RenameInPlace(f.List(), f.List().model()->index(1, 0), u"Beta"_s);
-        QCOMPARE(f.Root().Child(1)->Folder().caption, std::string("Beta"));
-        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"Beta"_s);
+        QCOMPARE(f.Folder(f.Child(1)).caption.Str(), std::string("Beta"));
+        QCOMPARE(f.TreeLabel(f.Child(1)), u"Beta"_s);
         QVERIFY(f.Tree().IsModified());
 
         f.Tree().SetModified(false);
         RenameInPlace(f.List(), f.List().model()->index(3, 0), u"Second"_s);
-        QCOMPARE(f.Root().Folder().items[1]->caption, std::string("Second"));
+        QCOMPARE(f.Folder(f.Root()).items[1].caption, std::string("Second"));
         QCOMPARE(f.Form().CaptionEdit()->text(), u"Second"_s);
         QVERIFY(f.Tree().IsModified());
     }
@@ -150,14 +151,14 @@ private slots:
     void DeletingTreeNodes() {
         CFrameFixture f;
         BuildFiveRows(f);
-        CSiteNode* a = f.Root().Child(0);
+        const CFolderKey a = f.Child(0);
         f.ClickNode(a);
         f.Trigger(kNewFolder);  // a child of A goes with it
         f.ClickNode(a);
         f.Tree().SetModified(false);
 
         // The root is never deleted, and nobody is asked.
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         f.Focus(&f.Tree());
         QTest::keyClick(&f.Tree(), Qt::Key_Delete);
         QVERIFY(f.desktop->questions.isEmpty());
@@ -167,14 +168,14 @@ private slots:
         f.desktop->answers = {CDesktop::Answer::No};
         QTest::keyClick(&f.Tree(), Qt::Key_Delete);
         QCOMPARE(f.desktop->questions, QStringList{u"Do you really want to delete this item?"_s});
-        QCOMPARE(f.Root().ChildCount(), 2u);
+        QCOMPARE(f.ChildCount(), 2u);
         QVERIFY(!f.Tree().IsModified());
 
         f.desktop->answers = {CDesktop::Answer::Yes};
         QVERIFY(f.Trigger(kDelete));
-        QCOMPARE(f.Root().ChildCount(), 1u);
-        QCOMPARE(f.Root().Child(0)->Folder().caption, std::string("B"));
-        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(0));
+        QCOMPARE(f.ChildCount(), 1u);
+        QCOMPARE(f.Folder(f.Child(0)).caption.Str(), std::string("B"));
+        QCOMPARE(f.Tree().SelectedNode(), f.Child(0));
         QCOMPARE(f.Model().FolderCount(), 2u);
         QVERIFY(f.Tree().IsModified());
         QCOMPARE(f.desktop->unexpected, 0);
@@ -185,7 +186,7 @@ private slots:
         BuildFiveRows(f);
         f.Trigger(kNewItem);
         f.Trigger(kNewItem);  // items 0..4: one two three New New
-        f.Tree().ShowFolder(&f.Root());
+        f.Tree().ShowFolder(f.Root());
         f.Tree().SetModified(false);
         f.Focus(&f.List());
 
@@ -194,7 +195,7 @@ private slots:
         f.desktop->answers = {CDesktop::Answer::Yes};
         QTest::keyClick(&f.List(), Qt::Key_Delete);
         QCOMPARE(f.desktop->questions.back(), u"Do you really want to delete these items?"_s);
-        QCOMPARE(Captions(f.Root().Folder()),
+        QCOMPARE(Captions(f.Folder(f.Root())),
                  (QStringList{u"one:0"_s, u"New Item:1"_s, u"New Item:2"_s}));
         QCOMPARE(f.ListText(3, 1), u"1"_s);
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
@@ -212,30 +213,31 @@ private slots:
         f.SelectRows({0});
         f.desktop->answers = {CDesktop::Answer::No};
         QTest::keyClick(&f.List(), Qt::Key_Delete);
-        QCOMPARE(f.Root().ChildCount(), 2u);
+        QCOMPARE(f.ChildCount(), 2u);
         f.desktop->answers = {CDesktop::Answer::Yes};
         QTest::keyClick(&f.List(), Qt::Key_Delete);
-        QCOMPARE(f.Root().ChildCount(), 1u);
-        QCOMPARE(f.TreeLabel(f.Root().Child(0)), u"B"_s);
+        QCOMPARE(f.ChildCount(), 1u);
+        QCOMPARE(f.TreeLabel(f.Child(0)), u"B"_s);
 
         // Everything deleted: the form is hidden.
         f.SelectRows({0, 1, 2});
         f.desktop->answers = {CDesktop::Answer::Yes};
         QTest::keyClick(&f.List(), Qt::Key_Delete);
         QCOMPARE(f.ListRows(), 0);
-        QCOMPARE(f.Root().ChildCount(), 0u);
+        QCOMPARE(f.ChildCount(), 0u);
         QVERIFY(!f.Form().CaptionEdit()->isVisible());
         // The hidden form holds no deleted record.
-        QCOMPARE(f.Form().ShownItem(), nullptr);
-        QCOMPARE(f.Form().ShownFolder(), &f.Root().Folder());
+        QVERIFY(!f.Form().ShownItem());
+        QCOMPARE(f.Form().ShownFolder(), f.Root());
         QCOMPARE(f.desktop->unexpected, 0);
     }
 
     void DoubleClickingRows() {
         CFrameFixture f;
         BuildFiveRows(f);
-        f.Root().Folder().items[0]->url = "  file:///srv/my notes#1.txt ";
-        f.Root().Folder().items[1]->url = "   ";
+        f.Model().SetText(f.Folder(f.Root()).items[0].key, CSiteField::Url,
+                          "  file:///srv/my notes#1.txt ");
+        f.Model().SetText(f.Folder(f.Root()).items[1].key, CSiteField::Url, "   ");
         f.Focus(&f.List());
         auto doubleClick = [&](int row) {
             const QModelIndex index = f.List().model()->index(row, 0);
@@ -252,7 +254,7 @@ private slots:
         QCOMPARE(f.desktop->openedUrls.front().toLocalFile(), u"/srv/my notes#1.txt"_s);
 
         doubleClick(1);
-        QCOMPARE(f.Tree().SelectedNode(), f.Root().Child(1));
+        QCOMPARE(f.Tree().SelectedNode(), f.Child(1));
         QCOMPARE(f.ListRows(), 0);
     }
 
@@ -264,7 +266,7 @@ private slots:
 
         f.SelectRows({2});
         f.List().MoveSelectedRow(false);  // the first item does not go up
-        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
+        QCOMPARE(Captions(f.Folder(f.Root())), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
         QVERIFY(!f.Tree().IsModified());
         f.SelectRows({4});
         f.List().MoveSelectedRow(true);  // nor the last down
@@ -272,33 +274,33 @@ private slots:
 
         f.SelectRows({2});
         f.List().MoveSelectedRow(true);
-        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"two:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(Captions(f.Folder(f.Root())), (QStringList{u"two:0"_s, u"one:1"_s, u"three:2"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
         QCOMPARE(f.ListText(3, 0), u"one"_s);
         QCOMPARE(f.ListText(3, 1), u"1"_s);
         QVERIFY(f.Tree().IsModified());
         f.List().MoveSelectedRow(false);
-        QCOMPARE(Captions(f.Root().Folder()), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
+        QCOMPARE(Captions(f.Folder(f.Root())), (QStringList{u"one:0"_s, u"two:1"_s, u"three:2"_s}));
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{2});
 
         // A sub-site row moves its node among its siblings.
         f.SelectRows({0});
         f.List().MoveSelectedRow(true);
-        QCOMPARE(f.TreeLabel(f.Root().Child(0)), u"B"_s);
+        QCOMPARE(f.TreeLabel(f.Child(0)), u"B"_s);
         QCOMPARE(f.ListText(0, 0), u"B"_s);
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{1});
         f.List().MoveSelectedRow(true);  // no sub-site below: nothing
-        QCOMPARE(f.TreeLabel(f.Root().Child(1)), u"A"_s);
+        QCOMPARE(f.TreeLabel(f.Child(1)), u"A"_s);
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{1});
     }
 
     void CutRowsPastedIntoASubSite() {
         CFrameFixture f;
         BuildFiveRows(f);
-        CSiteNode* b = f.Root().Child(1);
+        const CFolderKey b = f.Child(1);
         f.ClickNode(b);
         f.Trigger(kNewItem);  // B holds item 0
-        f.ClickNode(&f.Root());
+        f.ClickNode(f.Root());
         f.Focus(&f.List());
 
         f.SelectRows({2, 4});
@@ -306,8 +308,8 @@ private slots:
         f.SelectRows({1});
         f.List().PasteIntoSelectedFolder();
         QCOMPARE(f.Tree().SelectedNode(), b);
-        QCOMPARE(Captions(b->Folder()), (QStringList{u"New Item:0"_s, u"one:1"_s, u"three:2"_s}));
-        QCOMPARE(Captions(f.Root().Folder()), QStringList{u"two:0"_s});
+        QCOMPARE(Captions(f.Folder(b)), (QStringList{u"New Item:0"_s, u"one:1"_s, u"three:2"_s}));
+        QCOMPARE(Captions(f.Folder(f.Root())), QStringList{u"two:0"_s});
         QVERIFY(f.Model().Clipboard().IsEmpty());
         QCOMPARE(f.ListRows(), 3);
         QCOMPARE(f.ListText(2, 1), u"2"_s);
@@ -316,31 +318,31 @@ private slots:
     void PasteNeedsASubSiteRow() {
         CFrameFixture f;
         BuildFiveRows(f);
-        const std::int32_t idOfB = f.Root().Child(1)->Folder().id;
-        while (f.Root().Folder().items.size() <= static_cast<std::size_t>(idOfB))
+        const std::int32_t idOfB = f.Folder(f.Child(1)).id;
+        while (f.Folder(f.Root()).items.size() <= static_cast<std::size_t>(idOfB))
             QVERIFY(f.Trigger(kNewItem));
         f.Focus(&f.List());
         f.SelectRows({0});
         f.List().CopyRows(false);
         f.SelectRows({2 + idOfB});  // the item whose id is B's folder id
         f.List().PasteIntoSelectedFolder();
-        QCOMPARE(f.Root().Child(1)->ChildCount(), 0u);
-        QCOMPARE(f.Tree().SelectedNode(), &f.Root());
+        QCOMPARE(f.ChildCount(f.Child(1)), 0u);
+        QCOMPARE(f.Tree().SelectedNode(), f.Root());
     }
 
     void TreeCopyPasteAndMoves() {
         CFrameFixture f;
         BuildFiveRows(f);
-        CSiteNode* a = f.Root().Child(0);
-        CSiteNode* b = f.Root().Child(1);
+        const CFolderKey a = f.Child(0);
+        const CFolderKey b = f.Child(1);
         f.ClickNode(a);
         f.Tree().Copy();
         f.ClickNode(b);
         f.Tree().Paste();
         f.Tree().Paste();  // a copy pastes again and again
-        QCOMPARE(b->ChildCount(), 2u);
-        QCOMPARE(f.TreeLabel(b->Child(0)), u"A"_s);
-        QVERIFY(b->Child(0)->Folder().id != a->Folder().id);
+        QCOMPARE(f.ChildCount(b), 2u);
+        QCOMPARE(f.TreeLabel(f.Child(0, b)), u"A"_s);
+        QVERIFY(f.Folder(f.Child(0, b)).id != f.Folder(a).id);
         QCOMPARE(f.Tree().SelectedNode(), b);
         QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(b)));
         QCOMPARE(f.ListRows(), 2);
@@ -348,31 +350,31 @@ private slots:
         // Into itself or below itself: nothing.
         f.ClickNode(b);
         f.Tree().Cut();
-        f.ClickNode(b->Child(0));
+        f.ClickNode(f.Child(0, b));
         f.Tree().Paste();
-        QCOMPARE(f.Root().ChildCount(), 2u);
-        QCOMPARE(b->ChildCount(), 2u);
+        QCOMPARE(f.ChildCount(), 2u);
+        QCOMPARE(f.ChildCount(b), 2u);
 
         // The selected node moves and stays selected; open nodes stay open.
         f.ClickNode(b);
         f.Tree().MoveUp();
-        QCOMPARE(f.Root().Child(0), b);
+        QCOMPARE(f.Child(0), b);
         QCOMPARE(f.Tree().SelectedNode(), b);
         QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(b)));
         f.Tree().MoveUp();
-        QCOMPARE(f.Root().Child(0), b);
+        QCOMPARE(f.Child(0), b);
         f.Tree().MoveDown();
-        QCOMPARE(f.Root().Child(1), b);
+        QCOMPARE(f.Child(1), b);
         QCOMPARE(f.ListRows(), 2);
     }
 
     void TenThousandItemsAreShown() {
         CFrameFixture f;
         f.Trigger(kNewFolder);
-        CSiteNode& big = *f.Tree().SelectedNode();
-        f.ClickNode(&f.Root());
-        for (int i = 0; i < 10000; ++i) big.Folder().AddItem("photo " + std::to_string(i));
-        f.ClickNode(&big);
+        const CFolderKey big = f.Tree().SelectedNode();
+        f.ClickNode(f.Root());
+        for (int i = 0; i < 10000; ++i) f.Model().AddItem(big, "photo " + std::to_string(i));
+        f.ClickNode(big);
         QCOMPARE(f.ListRows(), 10000);
         QCOMPARE(f.ListText(9999, 1), u"9999"_s);
     }
