@@ -191,15 +191,19 @@ void WriteProject(unsigned char* out, const CPageOption& page, const CLayoutOpti
 // damaged count can never make the reader allocate or copy more than the file holds.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const unsigned char> data) : bytes(data) {}
+    explicit ByteReader(std::span<const unsigned char> data)
+        : start(data.data()), at(data.data()), end(data.data() + data.size()) {}
 
-    std::size_t Remaining() const { return bytes.size() - position; }
+    std::size_t Remaining() const { return static_cast<std::size_t>(end - at); }
+    std::size_t Position() const { return static_cast<std::size_t>(at - start); }
 
+    // A cursor rather than an index: each length read decides where the next one is, and a
+    // plain pointer makes that chain of loads as short as it can be.
     const unsigned char* Take(std::size_t count) {
         if (count > Remaining()) return nullptr;
-        const unsigned char* start = bytes.data() + position;
-        position += count;
-        return start;
+        const unsigned char* taken = at;
+        at += count;
+        return taken;
     }
     bool Skip(std::size_t count) { return Take(count) != nullptr; }
     bool U32(std::uint32_t& value) {
@@ -242,7 +246,6 @@ public:
             std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length)));
         return true;
     }
-    std::size_t Position() const { return position; }
     // Header and footer texts end at their first NUL byte, as the window shows them.
     bool CountedText(std::string& text) {
         if (!Counted(text)) return false;
@@ -251,8 +254,9 @@ public:
     }
 
 private:
-    std::span<const unsigned char> bytes;
-    std::size_t position = 0;
+    const unsigned char* start;
+    const unsigned char* at;
+    const unsigned char* end;
 };
 
 bool ReadFont(ByteReader& r, CFontOption& font) {
@@ -353,8 +357,9 @@ std::optional<FolderRecord> ReadFolder(ByteReader& r) {
           r.Borrowed(folder.description)))
         return std::nullopt;
     if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return std::nullopt;
-    folder.items.resize(static_cast<std::size_t>(count));
-    for (CSiteItem& item : folder.items) {
+    folder.items.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        CSiteItem& item = folder.items.emplace_back();
         std::int32_t storedId = 0;
         if (!(r.I32(storedId) && r.Borrowed(item.caption) && r.Borrowed(item.description) &&
               r.Borrowed(item.url)))
@@ -383,6 +388,75 @@ FileImage TreePart(const FileImage& image, std::size_t offset) {
     return {std::move(copy), size, 0};
 }
 
+}  // namespace
+
+// Builds the folder records of a file image straight into a tree that nobody observes yet,
+// each item taking its key and its place in one pass over its bytes.
+class CSiteTreeLoader {
+public:
+    CSiteTreeLoader(CSiteTree& tree, std::size_t bytes) : tree(tree) {
+        // Room for the keys of every item the bytes can hold (16 bytes at least each); pages of it
+        // that are never written cost no memory.
+        tree.itemSlots.reserve(tree.itemSlots.size() + bytes / kItemRecordMinSize);
+    }
+
+    // Reads the rest of a folder record (after its level) and appends the folder below parent;
+    // none when the record is cut off or damaged (the tree is then as it was).
+    CFolderKey Append(CFolderKey parentKey, ByteReader& r) {
+        using Slot = CSiteTree::ItemSlot;
+        auto node = std::make_unique<CSiteNode>(CSiteNode::Token{});
+        CSiteFolder& folder = node->folder;
+        std::int32_t count = 0;
+        if (!(r.I32(count) && count >= 0 && r.Borrowed(folder.caption) &&
+              r.Borrowed(folder.description)))
+            return {};
+        const auto items = static_cast<std::size_t>(count);
+        if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return {};
+        CSiteNode& parent = *tree.Node(parentKey);
+        const std::size_t first = tree.itemSlots.size();
+        if (items > std::numeric_limits<std::uint32_t>::max() - first)
+            throw std::length_error("too many items for one project");
+        parent.children.reserve(parent.children.size() + 1);
+        folder.items.reserve(items);
+        const CFolderKey key = tree.TakeFolderKey();
+        tree.itemSlots.resize(first + items);
+        Slot* slots = tree.itemSlots.data() + first;
+        for (std::size_t i = 0; i < items; ++i) {
+            CSiteItem& item = folder.items.emplace_back();
+            std::int32_t storedId = 0;
+            if (!(r.I32(storedId) && r.Borrowed(item.caption) && r.Borrowed(item.description) &&
+                  r.Borrowed(item.url))) {
+                // Nothing has these keys yet: they are simply not handed out.
+                tree.itemSlots.resize(first);
+                return {};
+            }
+            item.key = CItemKey{static_cast<std::uint32_t>(first + i)};
+            item.id = static_cast<std::int32_t>(i);
+            slots[i] = Slot{key.value, static_cast<std::uint32_t>(i)};
+        }
+        folder.itemCount = count;
+        folder.id = tree.nextFolderId++;
+        node->key = key;
+        node->parent = &parent;
+        node->position = parent.children.size();
+        tree.folderSlots[key.value] = node.get();
+        ++tree.folderCount;
+        tree.itemCount += items;
+        parent.children.push_back(std::move(node));
+        return key;
+    }
+
+    CFolderKey ParentOf(CFolderKey key) const {
+        const CSiteNode* parent = tree.Find(key)->Parent();
+        return parent ? parent->Key() : CFolderKey{};
+    }
+
+private:
+    CSiteTree& tree;
+};
+
+namespace {
+
 // Builds the tree from the folder records of the image; returns it with the number of folders
 // taken and whether the records ran to the end of the file.
 std::pair<std::size_t, bool> ReadTree(const FileImage& image, CSiteTree& tree) {
@@ -407,33 +481,36 @@ std::pair<std::size_t, bool> ReadTree(const FileImage& image, CSiteTree& tree) {
     std::int64_t previousLevel = 0;
     CFolderKey parent;
     CFolderKey last = root;
-    while (r.Remaining() > 0) {
-        std::optional<FolderRecord> record;
-        try {
-            record = ReadFolder(r);
-            if (!record) {
+    try {
+        CSiteTreeLoader loader(loaded, r.Remaining());
+        while (r.Remaining() > 0) {
+            std::int32_t stored = 0;
+            if (!r.I32(stored)) {
                 complete = false;
                 break;
             }
-            const std::int64_t level = record->level;
+            const std::int64_t level = stored;
             if (level > previousLevel) {
                 parent = last;
             } else if (level < previousLevel) {
                 // Climbing stops at the top, so a huge difference costs no more than the depth.
-                for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps) {
-                    const CSiteNode* up = loaded.Find(parent)->Parent();
-                    parent = up ? up->Key() : CFolderKey{};
-                }
+                for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps)
+                    parent = loader.ParentOf(parent);
             }
             // There is only one top-level node: a record that would make another goes under the
             // root.
-            last = loaded.AddFolder(parent ? parent : root, std::move(record->folder)).key;
+            last = loader.Append(parent ? parent : root, r);
+            if (!last) {
+                complete = false;
+                break;
+            }
             previousLevel = level;
             ++foldersRead;
-        } catch (const std::bad_alloc&) {
-            complete = false;
-            break;
         }
+    } catch (const std::bad_alloc&) {
+        complete = false;
+    } catch (const std::length_error&) {
+        complete = false;
     }
     tree.Swap(loaded);
     return {foldersRead, complete};

@@ -20,13 +20,40 @@ public:
     CSiteText(const char* text) : CSiteText(std::string_view(text)) {}         // NOLINT
     // Points at bytes that someone else keeps unchanged for as long as this text is used (see
     // CSiteTree::KeepTexts). Throws std::length_error beyond 4 GB.
-    static CSiteText Borrow(std::string_view bytes);
+    static CSiteText Borrow(std::string_view bytes) {
+        CSiteText text;
+        text.length = CheckedLength(bytes.size());
+        text.bytes = text.length ? bytes.data() : nullptr;
+        return text;
+    }
 
-    CSiteText(const CSiteText& other);
-    CSiteText& operator=(const CSiteText& other);
-    CSiteText(CSiteText&& other) noexcept;
-    CSiteText& operator=(CSiteText&& other) noexcept;
-    ~CSiteText();
+    CSiteText(const CSiteText& other)
+        : bytes(other.owned ? CopyBytes(other.bytes, other.length) : other.bytes),
+          length(other.length),
+          owned(other.owned) {}
+    CSiteText& operator=(const CSiteText& other) {
+        if (this != &other) *this = CSiteText(other);
+        return *this;
+    }
+    CSiteText(CSiteText&& other) noexcept
+        : bytes(other.bytes), length(other.length), owned(other.owned) {
+        other.Forget();
+    }
+    CSiteText& operator=(CSiteText&& other) noexcept {
+        if (this != &other) {
+            if (owned) Release();
+            bytes = other.bytes;
+            length = other.length;
+            owned = other.owned;
+            other.Forget();
+        }
+        return *this;
+    }
+    // Loading a project makes and drops hundreds of thousands of borrowed texts: only owned ones
+    // leave the header.
+    ~CSiteText() {
+        if (owned) Release();
+    }
 
     std::string_view View() const noexcept { return {bytes, length}; }
     operator std::string_view() const noexcept { return View(); }  // NOLINT: reads as text
@@ -51,7 +78,18 @@ public:
     }
 
 private:
+    static std::uint32_t CheckedLength(std::size_t size) {
+        if (size > UINT32_MAX) ThrowTooLong();
+        return static_cast<std::uint32_t>(size);
+    }
+    [[noreturn]] static void ThrowTooLong();
+    static const char* CopyBytes(const char* source, std::uint32_t length);
     void Release() noexcept;
+    void Forget() noexcept {
+        bytes = nullptr;
+        length = 0;
+        owned = false;
+    }
 
     const char* bytes = nullptr;
     std::uint32_t length = 0;

@@ -346,8 +346,14 @@ std::unique_ptr<CSiteNode> CSiteTree::MakeNode(CSiteFolder folder) {
     auto node = std::make_unique<CSiteNode>(CSiteNode::Token{});
     node->key = TakeFolderKey();
     folder.id = nextFolderId++;
-    for (std::size_t i = 0; i < folder.items.size(); ++i) {
-        folder.items[i].key = TakeItemKey();
+    // Keys for all the items at once: a loaded project makes 100,000 of them.
+    const std::size_t count = folder.items.size();
+    const std::size_t first = itemSlots.size();
+    if (count > std::numeric_limits<std::uint32_t>::max() - first)
+        throw std::length_error("too many items for one project");
+    itemSlots.resize(first + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        folder.items[i].key = CItemKey{static_cast<std::uint32_t>(first + i)};
         folder.items[i].id = static_cast<std::int32_t>(i);
     }
     folder.itemCount = static_cast<std::int32_t>(folder.items.size());

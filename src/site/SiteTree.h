@@ -45,6 +45,7 @@ public:
 
 private:
     friend class CSiteTree;
+    friend class CSiteTreeLoader;
 
     CFolderKey key;
     CSiteFolder folder;
@@ -254,6 +255,9 @@ public:
     std::string CheckInvariants() const;
 
 private:
+    // The project file reader, which builds a tree record by record at the speed of the disk.
+    friend class CSiteTreeLoader;
+
     struct ItemSlot {
         std::uint32_t folder = 0;  // key of the holding folder; 0 when the item is not in the tree
         std::uint32_t position = 0;
