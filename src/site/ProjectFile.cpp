@@ -1,5 +1,6 @@
 #include "ProjectFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -416,7 +417,10 @@ public:
         const std::size_t first = tree.itemSlots.size();
         if (items > std::numeric_limits<std::uint32_t>::max() - first)
             throw std::length_error("too many items for one project");
-        parent.children.reserve(parent.children.size() + 1);
+        // Room for the new child first, so that nothing below can fail half-way; it grows as
+        // push_back would, or a folder of many sub-sites would be copied once per sub-site.
+        if (parent.children.size() == parent.children.capacity())
+            parent.children.reserve(std::max<std::size_t>(4, 2 * parent.children.size()));
         folder.items.reserve(items);
         const CFolderKey key = tree.TakeFolderKey();
         tree.itemSlots.resize(first + items);

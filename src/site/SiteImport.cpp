@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -327,6 +328,8 @@ void Scanner::Run() {
 }  // namespace
 
 std::size_t CImportScan::AddFolder(std::size_t parent, std::string_view name) {
+    if (parent != kTop && parent >= folders.size())
+        throw std::out_of_range("no such folder in the scan");
     folders.push_back({parent, texts.size(), name.size()});
     texts.append(name);
     texts.push_back('\0');
@@ -334,6 +337,8 @@ std::size_t CImportScan::AddFolder(std::size_t parent, std::string_view name) {
 }
 
 void CImportScan::AddFile(std::size_t folder, std::string_view path, std::size_t nameLength) {
+    if (folder != kTop && folder >= folders.size())
+        throw std::out_of_range("no such folder in the scan");
     files.push_back({folder, texts.size(), kFileScheme.size() + path.size(),
                      std::min(nameLength, path.size())});
     texts.append(kFileScheme);

@@ -34,7 +34,8 @@ public:
     std::vector<ImportSkip> skippedEntries;  // the first few of them, for messages
 
     // A sub-folder (a new sub-site) of `parent`; returns its number for AddFolder and AddFile.
-    // Sub-folders of one parent keep the order in which they are added.
+    // Sub-folders of one parent keep the order in which they are added. A folder number the
+    // scan did not give throws std::out_of_range, here and in AddFile.
     std::size_t AddFolder(std::size_t parent, std::string_view name);
     // A file of `folder`, given by its full path, whose last `nameLength` bytes are its name.
     // It becomes an item captioned with the name, with the URL "file://" and the path.

@@ -130,7 +130,8 @@ public:
     // --- reading ---------------------------------------------------------------------------
     const CSiteNode* Root() const { return root.get(); }  // never null
     CFolderKey RootKey() const { return root->key; }
-    // The folder or item with that key, or null when the tree holds none.
+    // The folder or item with that key, or null when the tree holds none. The pointer is good
+    // until the next change of the tree.
     const CSiteNode* Find(CFolderKey key) const;
     const CSiteItem* Find(CItemKey key) const;
     // The folder that holds the item (none when there is no such item).
