@@ -114,7 +114,9 @@ TEST_F(SiteImportTest, LinksToFoldersAreNotFollowedAndBrokenLinksAreCounted) {
     CSiteTree tree;
     const CImportResult result = ImportFolder(tree, tree.RootKey(), dir / "site");
     EXPECT_EQ(result.skipped, 2u);
-    EXPECT_EQ(result.skippedEntries.size(), 2u);
+    ASSERT_EQ(result.skippedEntries.size(), 2u);
+    EXPECT_EQ(result.skippedEntries[0].reason, "a broken link");
+    EXPECT_EQ(result.skippedEntries[1].reason, "a link to a folder, which is not followed");
     EXPECT_EQ(tree.Root()->ChildCount(), 0u);
     EXPECT_EQ(Captions(tree, tree.RootKey()), (std::vector<std::string>{"linked.txt", "page.htm"}));
 }
