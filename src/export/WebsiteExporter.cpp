@@ -354,7 +354,7 @@ std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOp
     add(layoutOption.mainCanvas.imagePath.View());
     tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
         for (const auto& item : node.Folder().items)
-            if (std::optional<std::string> path = LocalFilePath(item->url)) add(*path);
+            if (std::optional<std::string> path = LocalFilePath(item.url)) add(*path);
     });
     return sources;
 }

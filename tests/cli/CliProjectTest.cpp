@@ -226,7 +226,7 @@ TEST_F(CliProjectTest, ImportsIntoOneProjectTakeTurns) {
         CSiteTree tree;
         LoadProject(Project(), page, layout, tree);
         std::vector<std::string> captions;
-        for (const auto& item : tree.Root()->Folder().items) captions.push_back(item->caption);
+        for (const auto& item : tree.Root()->Folder().items) captions.push_back(item.caption.Str());
         return captions;
     };
     // Another program holds the project for longer than an import waits.
@@ -248,7 +248,7 @@ TEST_F(CliProjectTest, ImportsIntoOneProjectTakeTurns) {
         CPageOption page;
         CLayoutOption layout;
         CSiteTree tree;
-        tree.Root()->Folder().AddItem("theirs");
+        tree.AddItem(tree.RootKey(), "theirs");
         ASSERT_TRUE(SaveProject(Project(), page, layout, tree));
         ::close(held);
         EXPECT_EQ(waiting.Finish(), 0) << ReadFile(err);
@@ -301,8 +301,8 @@ TEST_F(CliProjectTest, OutputAndSavesThatFailAreReportedAsFailures) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    CSiteNode* node = tree.Root();
-    for (int depth = 1; depth <= kMaxExportDepth + 1; ++depth) node = &tree.NewFolder(*node);
+    CFolderKey node = tree.RootKey();
+    for (int depth = 1; depth <= kMaxExportDepth + 1; ++depth) node = tree.NewFolder(node).key;
     ASSERT_TRUE(SaveProject(Project("deep.www"), page, layout, tree));
     const CliRun deep = Cli({"show", Project("deep.www")});
     EXPECT_EQ(deep.exitCode, 0);

@@ -186,7 +186,7 @@ TEST_F(CliExportTest, AnInterruptedExportStopsWithWholeFilesAndSaysWhatItDid) {
     // One page per item, so that the export is still writing pages when the signal comes.
     layout.mainCanvas.rows = layout.mainCanvas.columns = 1;
     const fs::path doc = dir / "files" / "report.doc";
-    for (int i = 0; i < 5000; ++i) tree.Root()->Folder().AddItem("r", "file://" + doc.string());
+    for (int i = 0; i < 5000; ++i) tree.AddItem(tree.RootKey(), "r", "file://" + doc.string());
     Save();
     clitest::CliProcess cli({"export", project.string(), "--to", out.string()}, dir / "out.txt",
                             dir / "err.txt");
@@ -214,7 +214,7 @@ TEST_F(CliExportTest, AnInterruptedExportStopsWithWholeFilesAndSaysWhatItDid) {
 
 TEST_F(CliExportTest, MessagesTellWhatReallyHappened) {
     // A linked file whose name holds control characters is listed escaped.
-    tree.Root()->Folder().AddItem("Gone", "file://" + (dir / "gone\x1B[31m.doc").string());
+    tree.AddItem(tree.RootKey(), "Gone", "file://" + (dir / "gone\x1B[31m.doc").string());
     Save();
     CliRun run = Cli({project.string(), "--to", out.string()});
     EXPECT_EQ(run.exitCode, 1);

@@ -356,8 +356,8 @@ TEST_F(ExportTest, OddFilesAreListedAsFailuresAndNeverWaitedOn) {
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketFile.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    tree.Root()->Folder().AddItem("Pipe", "file://" + fifo.string());
-    tree.Root()->Folder().AddItem("Socket", "file://" + socketFile.string());
+    tree.AddItem(tree.RootKey(), "Pipe", "file://" + fifo.string());
+    tree.AddItem(tree.RootKey(), "Socket", "file://" + socketFile.string());
     const ExportResult result = Export();
     ::alarm(0);
     ::close(sock);
@@ -380,7 +380,7 @@ TEST_F(ExportTest, AFullDiskLeavesNothingHalfWrittenUnderARealName) {
     if (!tmpfs.Mounted()) GTEST_SKIP() << "no file system of its own here: " << tmpfs.Error();
     out = disk / "out";
     const fs::path report = Write("src/report.doc", std::string(100 * 1024, 'r'));
-    tree.Root()->Folder().AddItem("Report", "file://" + report.string());
+    tree.AddItem(tree.RootKey(), "Report", "file://" + report.string());
     {
         const int filler = ::open((disk / "filler").c_str(), O_WRONLY | O_CREAT, 0644);
         const std::string block(4096, 'f');
@@ -403,12 +403,12 @@ TEST_F(ExportTest, AFullDiskLeavesNothingHalfWrittenUnderARealName) {
 }
 
 TEST_F(ExportTest, ATreeTooDeepIsRefusedBeforeAnythingIsTouched) {
-    CSiteNode* node = tree.Root();
-    for (int depth = 1; depth <= kMaxExportDepth; ++depth) node = &Add(*node, "d");
+    CFolderKey node = tree.RootKey();
+    for (int depth = 1; depth <= kMaxExportDepth; ++depth) node = Add(node, "d");
     Write("out/mine.txt", "mine");
     EXPECT_EQ(CheckExportFolder(Parameters()).state, ExportFolderState::NotEmpty);
 
-    Add(*node, "one too many");
+    Add(node, "one too many");
     const ExportFolderCheck check = CheckExportFolder(Parameters());
     EXPECT_EQ(check.state, ExportFolderState::Refused);
     EXPECT_NE(check.message.find("1001 levels deep"), std::string::npos) << check.message;
@@ -506,7 +506,7 @@ TEST_F(RefusalTest, EveryFileTheProjectNamesCountsWhetherOrNotAPageShowsIt) {
     const std::function<void()> ways[] = {
         [&] {
             layout.mainCanvas.rows = 0;
-            tree.Root()->Folder().AddItem("Photo", "file://" + path);
+            tree.AddItem(tree.RootKey(), "Photo", "file://" + path);
         },
         [&] { page.background.backgroundImage = path; },  // no background is specified
         [&] { layout.areas[kHeaderBarSlot].imagePath = path; },
@@ -517,8 +517,9 @@ TEST_F(RefusalTest, EveryFileTheProjectNamesCountsWhetherOrNotAPageShowsIt) {
         SCOPED_TRACE(i);
         page = CPageOption();
         layout = CLayoutOption();
-        tree.Root()->Folder().items.clear();
-        tree.Root()->Folder().RenumberItems();
+        std::vector<CItemKey> items;
+        for (const CSiteItem& item : tree.Root()->Folder().items) items.push_back(item.key);
+        tree.DeleteRows(tree.RootKey(), {}, items);
         ways[i]();
         ExpectRefused("photo.gif, a file the website links to");
         EXPECT_TRUE(fs::exists(photo));

@@ -239,7 +239,7 @@ private slots:
             LoadProject(FsPath(path), page, layout, tree);
             QStringList captions;
             for (const auto& child : tree.Root()->Children())
-                captions << QString::fromStdString(child->Label());
+                captions << QString::fromStdString(std::string(child->Label()));
             return captions;
         };
 
