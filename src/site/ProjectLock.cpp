@@ -18,7 +18,11 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Quoted(const fs::path& path) {
-    return "\"" + path.string() + "\"";
+    // Built step by step: GCC 12 warns wrongly (-Wrestrict) about "\"" + string at -O3.
+    std::string quoted(1, '"');
+    quoted += path.string();
+    quoted += '"';
+    return quoted;
 }
 
 #if !defined(_WIN32)
