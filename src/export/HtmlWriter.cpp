@@ -1,11 +1,20 @@
 #include "HtmlWriter.h"
 
-#include <cstdio>
+#include "TextEncoder.h"
+
+std::string CHtmlWriter::Text(std::string_view text) const {
+    return encoder != nullptr ? encoder->Encode(text) : std::string(text);
+}
 
 std::string CHtmlWriter::ColorToHtml(COLORREF color) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xFFu, (color >> 8) & 0xFFu,
-                  (color >> 16) & 0xFFu);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text(7, '#');
+    // Red is the lowest byte and comes first.
+    for (int i = 0; i < 3; ++i) {
+        const unsigned byte = (color >> (8 * i)) & 0xFFu;
+        text[static_cast<std::size_t>(1 + 2 * i)] = kHex[byte >> 4];
+        text[static_cast<std::size_t>(2 + 2 * i)] = kHex[byte & 0x0Fu];
+    }
     return text;
 }
 
@@ -20,32 +29,35 @@ int CHtmlWriter::FontSizeToHtml(int pointSize) {
     return 7;
 }
 
-std::string CHtmlWriter::StyleText(const CFontOption& font, std::string_view text) {
-    std::string open;
-    std::string close;
-    if (font.bold) open += "<STRONG>\n";
-    if (font.underline) open += "<U>\n";
-    if (font.italic) open += "<EM>\n";
-    if (font.strikeOut) {
-        open += "<STRIKE>\n";
-        close += "</STRIKE>\n";
-    }
-    if (font.italic) close += "</EM>\n";
-    if (font.underline) close += "</U>\n";
-    if (font.bold) close += "</STRONG>\n";
-
+std::string CHtmlWriter::StyleStart(const CFontOption& font) {
     std::string result = "<FONT face=\"";
-    result.reserve(result.size() + text.size() + open.size() + close.size() + 64);
     result += font.faceName.View();
     result += "\" size=";
     result += std::to_string(FontSizeToHtml(font.pointSize));
     result += " color=";
     result += ColorToHtml(font.color);
     result += ">\n";
-    result += open;
-    result += text;
-    result += close;
+    if (font.bold) result += "<STRONG>\n";
+    if (font.underline) result += "<U>\n";
+    if (font.italic) result += "<EM>\n";
+    if (font.strikeOut) result += "<STRIKE>\n";
+    return result;
+}
+
+std::string CHtmlWriter::StyleEnd(const CFontOption& font) {
+    std::string result;
+    if (font.strikeOut) result += "</STRIKE>\n";
+    if (font.italic) result += "</EM>\n";
+    if (font.underline) result += "</U>\n";
+    if (font.bold) result += "</STRONG>\n";
     result += "\n</FONT>\n";
+    return result;
+}
+
+std::string CHtmlWriter::StyleText(const CFontOption& font, std::string_view text) {
+    std::string result = StyleStart(font);
+    result += text;
+    result += StyleEnd(font);
     return result;
 }
 
@@ -103,7 +115,7 @@ std::string CHtmlWriter::MakeTableEnd() {
     return "</TABLE>\n";
 }
 
-std::string CHtmlWriter::MakeHead(std::string_view caption) {
+std::string CHtmlWriter::MakeHeadStart() const {
     std::string head = "<HEAD>\n";
     if (!pageOption.saveEncoding.Empty()) {
         head += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
@@ -112,25 +124,36 @@ std::string CHtmlWriter::MakeHead(std::string_view caption) {
     }
     for (const auto& meta : pageOption.metaVariables) {
         head += meta->systemVariable == 1 ? "<meta http-equiv=\"" : "<meta name=\"";
-        head += meta->name.View();
+        head += Text(meta->name.View());
         head += "\" content=\"";
-        head += meta->value.View();
+        head += Text(meta->value.View());
         head += "\">\n";
     }
     head += "<TITLE>\n";
     if (!pageOption.general.title.Empty()) {
-        head += pageOption.general.title.View();
+        head += Text(pageOption.general.title.View());
         head += "---";
     }
-    head += caption;
-    head += "</TITLE>\n";
+    return head;
+}
+
+std::string CHtmlWriter::MakeHeadEnd() {
+    std::string head = "</TITLE>\n";
     if (!pageOption.general.soundLocation.Empty()) {
-        const std::string link = CopyLinkedFile(pageOption.general.soundLocation.View());
+        const std::string link = CopyLinkedFile(pageOption.general.soundLocation.View(),
+                                                "Website Properties > General > Background Sound");
         if (!link.empty())
             head += "<bgsound src=\"" + link +
                     "\" loop=" + std::to_string(pageOption.general.soundLoop) + ">\n";
     }
     head += "</HEAD>\n";
+    return head;
+}
+
+std::string CHtmlWriter::MakeHead(std::string_view caption) {
+    std::string head = MakeHeadStart();
+    head += Text(caption);
+    head += MakeHeadEnd();
     return head;
 }
 
@@ -142,7 +165,9 @@ std::string CHtmlWriter::MakeBody() {
     const CPageBKGDOption& background = pageOption.background;
     if (background.specifyBackground) {
         if (background.useBackgroundImage) {
-            const std::string link = CopyLinkedFile(background.backgroundImage.View());
+            const std::string link =
+                CopyLinkedFile(background.backgroundImage.View(),
+                               "Website Properties > Background > Background Image");
             if (!link.empty()) {
                 body += " background=\"" + link + "\"";
                 if (background.watermark) body += " bgproperties=\"fixed\"";

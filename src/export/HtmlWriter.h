@@ -7,6 +7,8 @@
 #include "LinkedFiles.h"
 #include "PageOption.h"
 
+class CTextEncoder;
+
 // The text of the centred last paragraph of every page, and the product's web address it links
 // to. With no address the paragraph is the bare text.
 inline constexpr std::string_view kGeneratedWithText = "Generated with  ! Pagelorn";
@@ -15,25 +17,31 @@ inline constexpr std::string_view kProductWebAddress = "";
 // Builds the pieces of an HTML 4.0 Transitional page. Every primitive returns a new string; no
 // user text is escaped (captions, descriptions, header and footer may carry HTML of their own),
 // and spacing, quoting and line feeds are exactly what browsers and users of earlier exports have
-// seen. Files that HEAD and BODY link to (the background sound and image) are copied through the
-// linked files of the export.
+// seen. Files that HEAD and BODY show (the background sound and image) are linked through the
+// export's links; texts of the project go through the encoder, when there is one, into the
+// page's charset.
 class CHtmlWriter {
 public:
-    CHtmlWriter(const CPageOption& pageOption, const CLayoutOption& layoutOption,
-                CLinkedFiles& linkedFiles)
-        : pageOption(pageOption), layoutOption(layoutOption), linkedFiles(linkedFiles) {}
+    CHtmlWriter(const CPageOption& pageOption, const CLayoutOption& layoutOption, CPageLinks& links,
+                CTextEncoder* encoder = nullptr)
+        : pageOption(pageOption), layoutOption(layoutOption), links(links), encoder(encoder) {}
 
     const CPageOption& PageOption() const { return pageOption; }
     const CLayoutOption& LayoutOption() const { return layoutOption; }
-    CLinkedFiles& LinkedFiles() { return linkedFiles; }
+    CPageLinks& Links() { return links; }
+
+    // A text of the project (caption, description, title ...) as the page writes it.
+    std::string Text(std::string_view text) const;
 
     // "#RRGGBB" in upper case from a 0x00BBGGRR colour.
     static std::string ColorToHtml(COLORREF color);
     // HTML font size 1..7 from a size in tenths of a point.
     static int FontSizeToHtml(int pointSize);
     // The text inside STRIKE, EM, U and STRONG as the font asks (STRIKE innermost), all inside a
-    // FONT element that is always written.
+    // FONT element that is always written: StyleStart + text + StyleEnd.
     static std::string StyleText(const CFontOption& font, std::string_view text);
+    static std::string StyleStart(const CFontOption& font);
+    static std::string StyleEnd(const CFontOption& font);
     // A text link, or the text alone for an empty href; addHtm appends ".htm" to the href.
     static std::string MakeLink(std::string_view text, std::string_view href, bool addHtm);
     // A picture linking to itself, with size attributes when both are non-zero; "" without src.
@@ -45,8 +53,11 @@ public:
     static std::string MakeTableEnd();
 
     // HEAD with the charset (only when a save encoding is set), every meta variable in order,
-    // the TITLE "site title---caption" and the background sound.
+    // the TITLE "site title---caption" and the background sound: MakeHeadStart + the caption +
+    // MakeHeadEnd.
     std::string MakeHead(std::string_view caption);
+    std::string MakeHeadStart() const;
+    std::string MakeHeadEnd();
     // BODY start tag with margins, background image and colours as the page options ask.
     std::string MakeBody();
     // The outer TABLE start tag from the table options.
@@ -54,11 +65,15 @@ public:
     // The last paragraph of every page.
     static std::string MakeGeneratedBy();
 
-    // The link to the copy of a file that a page refers to (its name keeps its letter case).
-    std::string CopyLinkedFile(std::string_view path) { return linkedFiles.CopyLinkedFile(path); }
+    // The link to the copy of a file that a page shows (its name keeps its letter case);
+    // `property` names the setting that holds the path.
+    std::string CopyLinkedFile(std::string_view path, std::string_view property) {
+        return links.FileLink(path, property);
+    }
 
 private:
     const CPageOption& pageOption;
     const CLayoutOption& layoutOption;
-    CLinkedFiles& linkedFiles;
+    CPageLinks& links;
+    CTextEncoder* encoder;
 };

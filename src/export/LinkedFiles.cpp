@@ -1,10 +1,8 @@
 #include "LinkedFiles.h"
 
 #include <array>
-#include <system_error>
 #include <utility>
 
-#include "FileWrite.h"
 #include "PageNames.h"
 #include "TextField.h"
 
@@ -26,25 +24,6 @@ const std::array<CategoryExtensions, 6> kExtensionTable{{
     {CategoryVideo, {"RM", "RAM", "AVI", "MPG", "MPEG", "DAT"}},
     {CategoryZip, {"ZIP", "Z", "GZ", "TZ", "TAZ", "TGZ", "LZH", "ARJ", "ARC", "TAR", "CAB"}},
 }};
-
-std::size_t FolderIndex(FileCategory category) {
-    switch (category) {
-        case CategoryWebImage:
-        case CategoryImage:
-            return 0;
-        case CategoryDoc:
-            return 1;
-        case CategoryAudio:
-            return 2;
-        case CategoryVideo:
-            return 3;
-        case CategoryZip:
-            return 4;
-        case CategoryOthers:
-            break;
-    }
-    return 5;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && AsciiUpper(text.substr(0, prefix.size())) == prefix;
@@ -76,26 +55,42 @@ FileCategory ClassifyFile(std::string_view text) {
     return CategoryOthers;
 }
 
+std::size_t CategoryFolderIndex(FileCategory category) {
+    switch (category) {
+        case CategoryWebImage:
+        case CategoryImage:
+            return 0;
+        case CategoryDoc:
+            return 1;
+        case CategoryAudio:
+            return 2;
+        case CategoryVideo:
+            return 3;
+        case CategoryZip:
+            return 4;
+        case CategoryOthers:
+            break;
+    }
+    return 5;
+}
+
 std::string_view CategoryFolderName(FileCategory category) {
-    return kCategoryFolderNames[FolderIndex(category)];
+    return kCategoryFolderNames[CategoryFolderIndex(category)];
 }
 
 std::string EncodeLinkName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string result;
     result.reserve(name.size());
-    for (char c : name) {
-        switch (c) {
-            case '%':
-                result += "%25";
-                break;
-            case '#':
-                result += "%23";
-                break;
-            case '?':
-                result += "%3F";
-                break;
-            default:
-                result += c;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F ||
+            std::string_view("\"%#?&<>").find(c) != std::string_view::npos) {
+            result += '%';
+            result += kHex[byte >> 4];
+            result += kHex[byte & 0x0F];
+        } else {
+            result += c;
         }
     }
     return result;
@@ -115,10 +110,7 @@ fs::path PathFromBytes(std::string_view bytes) {
 #endif
 }
 
-CLinkedFiles::CLinkedFiles(fs::path targetFolder, bool copyFiles, fs::path sourceBase)
-    : targetFolder(std::move(targetFolder)),
-      copyFiles(copyFiles),
-      sourceBase(std::move(sourceBase)) {}
+CLinkedFiles::CLinkedFiles(fs::path sourceBase) : sourceBase(std::move(sourceBase)) {}
 
 fs::path CLinkedFiles::SourceFile(std::string_view path) const {
     fs::path source = PathFromBytes(path);
@@ -126,78 +118,62 @@ fs::path CLinkedFiles::SourceFile(std::string_view path) const {
     return source;
 }
 
-std::string CLinkedFiles::ClaimName(std::size_t folderIndex, std::string_view name) {
-    auto& taken = takenNames[folderIndex];
-    // NAME.EXT becomes NAME~2.EXT, keeping the extension that decides the category; an extension
-    // with no room beside a number is no extension worth keeping.
-    const std::size_t dot = name.rfind('.');
-    const bool keepExtension =
-        dot != std::string_view::npos && name.size() - dot <= kMaxFileNameBytes / 2;
-    const std::string_view stem = keepExtension ? name.substr(0, dot) : name;
-    const std::string_view extension = keepExtension ? name.substr(dot) : "";
-    const auto fitted = [&](const std::string& suffix) {
-        const std::size_t room = kMaxFileNameBytes - extension.size() - suffix.size();
-        return std::string(stem.substr(0, Utf8SafePrefixLength(stem, room))) + suffix +
-               std::string(extension);
-    };
-    std::string candidate = fitted("");
-    if (taken.insert(AsciiLower(candidate)).second) return candidate;
-    for (std::size_t k = 2;; ++k) {
-        std::string suffix(1, '~');
-        suffix += std::to_string(k);
-        candidate = fitted(suffix);
-        if (taken.insert(AsciiLower(candidate)).second) return candidate;
-    }
+const LinkedFile* CLinkedFiles::Find(std::string_view source) const {
+    const auto found = indexOf.find(source);
+    return found == indexOf.end() ? nullptr : &files[found->second];
 }
 
-void CLinkedFiles::Copy(const std::string& source, const fs::path& destination) {
-    const fs::path from = SourceFile(source);
-    const FileWriteResult copiedFile = ReplaceFileWithCopy(from, destination, cancel);
-    if (copiedFile) {
-        ++filesCopied;
-    } else if (copiedFile.reason == kInterruptedReason) {
-        stopRequested = true;
-        return;
-    } else if (copiedFile.readFailed) {
-        // Only a failed copy asks the file system why, keeping the usual path at one copy call.
-        std::error_code statusError;
-        const fs::file_status status = fs::status(from, statusError);
-        if (!fs::exists(status))
-            failures.push_back({source, "the file does not exist"});
-        else if (!fs::is_regular_file(status))
-            failures.push_back({source, "not a regular file but " +
-                                            std::string(FileTypeDescription(status.type()))});
-        else
-            failures.push_back({source, "could not be read: " + copiedFile.reason});
-    } else {
-        failures.push_back(
-            {source, "could not be copied to " + destination.string() + ": " + copiedFile.reason});
+LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
+    if (const auto known = indexOf.find(path); known != indexOf.end()) return files[known->second];
+    const std::size_t index = files.size();
+    LinkedFile& file = files.emplace_back();
+    indexOf.emplace(std::string(path), index);
+    file.source = std::string(path);
+    file.folderKey = currentFolder;
+    file.itemKey = currentItem;
+    file.property = std::string(currentProperty);
+
+    const std::string_view rawName = FileNameOfPath(path);
+    if (rawName.empty() || rawName == "." || rawName == "..") return file;
+    const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
+    file.folder = CategoryFolderIndex(ClassifyFile(fileName));
+
+    // NAME.EXT becomes NAME~2.EXT, keeping the extension that decides the category; an extension
+    // with no room beside a number is no extension worth keeping.
+    const std::size_t dot = fileName.rfind('.');
+    const bool keepExtension =
+        dot != std::string::npos && fileName.size() - dot <= kMaxFileNameBytes / 2;
+    const std::string_view name = fileName;
+    const std::string_view stem = keepExtension ? name.substr(0, dot) : name;
+    const std::string_view extension = keepExtension ? name.substr(dot) : "";
+    const auto fitted = [&](std::string_view suffix) {
+        const std::size_t room = kMaxFileNameBytes - extension.size() - suffix.size();
+        return std::string(stem.substr(0, Utf8SafePrefixLength(stem, room))) + std::string(suffix) +
+               std::string(extension);
+    };
+    CUniqueNames& taken = names[file.folder];
+    const std::string suffix =
+        taken.Claim(index, 1, [&](std::string_view suffix, std::size_t) { return fitted(suffix); });
+    file.name = fitted(suffix);
+    if (!suffix.empty()) {
+        file.wantedName = fitted("");
+        file.clashWith = taken.OwnerOf(file.wantedName);
     }
-    if (copied && !copied()) stopRequested = true;
+    file.link =
+        "./" + std::string(kCategoryFolderNames[file.folder]) + "/" + EncodeLinkName(file.name);
+    return file;
 }
 
 std::string CLinkedFiles::CopyLinkedFile(std::string_view path, bool upperCaseName) {
     if (path.empty()) return {};
-    const std::string source(path);
-    if (auto known = links.find(source); known != links.end()) return known->second;
+    return Link(path, upperCaseName).link;
+}
 
-    const std::string_view rawName = FileNameOfPath(path);
-    if (rawName.empty() || rawName == "." || rawName == "..") {
-        links.emplace(source, std::string());
-        if (copyFiles) {
-            failures.push_back({source, "the path does not name a file"});
-            if (copied && !copied()) stopRequested = true;
-        }
-        return {};
-    }
-    const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
-    const std::size_t folderIndex = FolderIndex(ClassifyFile(fileName));
-    const std::string_view folder = kCategoryFolderNames[folderIndex];
-    const std::string copyName = ClaimName(folderIndex, fileName);
-    std::string link = "./" + std::string(folder) + "/" + EncodeLinkName(copyName);
-    links.emplace(source, link);
-    if (copyFiles && !(cancel != nullptr && cancel->load()))
-        Copy(source, targetFolder / PathFromBytes(folder) / PathFromBytes(copyName));
+std::string CLinkedFiles::FileLink(std::string_view path, std::string_view property) {
+    currentProperty = property;
+    currentItem = {};
+    std::string link = CopyLinkedFile(path);
+    currentProperty = {};
     return link;
 }
 
@@ -208,7 +184,11 @@ std::optional<std::string> LocalFilePath(std::string_view url) {
     return std::string(path);
 }
 
-ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
+namespace {
+
+// An item's URL resolved, with the link of a local path given by `linkOf`.
+template <typename LinkOf>
+ItemTarget TargetOfUrl(std::string_view url, LinkOf&& linkOf) {
     ItemTarget target;
     std::optional<std::string> path = LocalFilePath(url);
     if (!path) {
@@ -219,7 +199,40 @@ ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
     }
     target.localFile = true;
     target.category = ClassifyFile(*path);
-    target.link = CopyLinkedFile(*path, true);
     target.sourcePath = std::move(*path);
+    linkOf(target);
     return target;
+}
+
+}  // namespace
+
+ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
+    return TargetOfUrl(url, [this](ItemTarget& target) {
+        if (target.sourcePath.empty()) return;
+        LinkedFile& file = Link(target.sourcePath, true);
+        if (target.category == CategoryWebImage) file.picture = true;
+        target.link = file.link;
+        target.thumbnail = file.thumbnail;
+    });
+}
+
+ItemTarget CLinkedFiles::ItemLink(const CSiteItem& item) {
+    currentItem = item.key;
+    ItemTarget target = ResolveItemUrl(item.url);
+    currentItem = {};
+    return target;
+}
+
+std::string CPlannedLinks::FileLink(std::string_view path, std::string_view) {
+    const LinkedFile* file = files.Find(path);
+    return file != nullptr ? file->link : std::string();
+}
+
+ItemTarget CPlannedLinks::ItemLink(const CSiteItem& item) {
+    return TargetOfUrl(item.url, [this](ItemTarget& target) {
+        if (const LinkedFile* file = files.Find(target.sourcePath)) {
+            target.link = file->link;
+            target.thumbnail = file->thumbnail;
+        }
+    });
 }

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-#include "ExportFailure.h"
+#include "SiteFolder.h"
+#include "Thumbnail.h"
+#include "UniqueNames.h"
 
 // How an exported page shows a linked file, and the sub-folder of the export folder its copy goes
 // to. Both picture categories share "image"; only web pictures become thumbnails.
@@ -33,17 +32,22 @@ FileCategory ClassifyFile(std::string_view text);
 
 // "image", "doc", "audio", "video", "zip" or "others".
 std::string_view CategoryFolderName(FileCategory category);
+// The index of the category's folder in kCategoryFolderNames.
+std::size_t CategoryFolderIndex(FileCategory category);
 
 // The six category sub-folders in the order the export creates them.
 inline constexpr std::string_view kCategoryFolderNames[] = {"image", "doc", "audio",
                                                             "video", "zip", "others"};
+inline constexpr std::size_t kCategoryFolderCount = std::size(kCategoryFolderNames);
 
 // Upper case of the ASCII letters only; every other byte (UTF-8 included) stays as it is.
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
 
-// The text of a link the export writes to its own pages and copies: "%", "#" and "?" become
-// "%25", "%23" and "%3F" so that a browser takes them as part of the name.
+// The text of a link the export writes to its own pages and copies. Every byte outside ASCII,
+// every control character and the characters " % # ? & < > are percent-encoded ("%22", "%C3%A9"),
+// so that the link ends where it should, names the file whatever charset the page declares and
+// is never read as the start of a character reference. Other ASCII names are written as they are.
 std::string EncodeLinkName(std::string_view name);
 
 // The last name of a path whose names may be separated by "/" or "\" (projects made on Windows).
@@ -62,62 +66,109 @@ struct ItemTarget {
     std::string sourcePath;  // local files: the path as the URL spells it
     std::string link;        // what the page links to: the copy, or the URL as typed
     FileCategory category = CategoryOthers;
+    // The size a web picture's thumbnail is shown at (100 x 100 when it cannot be measured).
+    PictureSize thumbnail{100, 100};
 };
 
-// The linked files of one export: the copies' names, the copies themselves and what failed.
-// Every source is copied at most once per export however often pages link to it; two different
-// sources with the same name get their own copies, the second as NAME~2.EXT (then ~3 ...), and
-// names that differ only in letter case count as the same name so that the website also works
-// on file systems that do not tell case apart. A name is shortened (on a UTF-8 character
-// boundary, keeping its extension) where the number would make it longer than a file name may
-// be. Only regular files are copied, each to a temporary name first, so a copy under its real
-// name is always whole.
-class CLinkedFiles {
+// How pages link to the website's own copies of local files. The composer asks for every file a
+// page shows, while it composes: building the export's plan decides the links then (CLinkedFiles),
+// and carrying the plan out composes the same pages again and looks the links up (CPlannedLinks).
+class CPageLinks {
 public:
-    // Told each time a file has been copied (or has failed to copy); returning false asks the
-    // export to stop.
-    using CopiedFn = std::function<bool()>;
+    virtual ~CPageLinks() = default;
+    // The link to the copy of a file a page shows under its own name (a background image, the
+    // background sound), "./image/Back.gif"; "" for an empty path or one without a file name.
+    // `property` names the setting that holds the path, for messages.
+    virtual std::string FileLink(std::string_view path, std::string_view property) = 0;
+    // What an item's cell links to: the copy of a local file (named in upper case) or the URL as
+    // typed, with the thumbnail size of a web picture.
+    virtual ItemTarget ItemLink(const CSiteItem& item) = 0;
+};
 
-    // targetFolder: the export folder, holding the six category sub-folders. copyFiles: the
-    // "Automatic" setting; when false, links are made exactly as with copying but nothing is
-    // copied. sourceBase: the folder relative source paths are taken from (the project's folder;
-    // empty for the current one).
-    CLinkedFiles(std::filesystem::path targetFolder, bool copyFiles,
-                 std::filesystem::path sourceBase = {});
+// A local file the pages of an export link to: where it is read and the name of its copy.
+struct LinkedFile {
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::string source;      // the path as the project names it
+    std::size_t folder = 0;  // the category folder: an index into kCategoryFolderNames
+    std::string name;        // the copy's file name; "" when the path names no file
+    std::string link;        // "./image/LOGO.GIF"; "" when the path names no file
+    // A clash with another source's copy: the name this one wanted and the file that has it.
+    std::string wantedName;
+    std::size_t clashWith = kNone;
+    bool picture = false;  // a page shows it as a thumbnail, so its size is read
+    PictureSize thumbnail{100, 100};
+    // The first place in the project that names it: an item of a folder, or a setting.
+    CFolderKey folderKey;
+    CItemKey itemKey;
+    std::string property;
+};
+
+// The linked files of one export, as its plan decides them: the copies' names and the links to
+// them. Nothing is read or written here. Every source gets one copy however often pages link to
+// it; two different sources with the same name get their own copies, the second as NAME~2.EXT
+// (then ~3 ...), and names that differ only in letter case count as the same name so that the
+// website also works on file systems that do not tell case apart. A name is shortened (on a UTF-8
+// character boundary, keeping its extension) where the number would make it longer than a file
+// name may be.
+class CLinkedFiles : public CPageLinks {
+public:
+    // sourceBase: the folder relative source paths are taken from (the project's folder; empty
+    // for the current one).
+    CLinkedFiles() = default;
+    explicit CLinkedFiles(std::filesystem::path sourceBase);
+
+    std::string FileLink(std::string_view path, std::string_view property) override;
+    ItemTarget ItemLink(const CSiteItem& item) override;
 
     // The relative link to the copy of a local file, "./image/LOGO.GIF"; "" for an empty path or
-    // a path without a file name. The file is copied the first time a source is linked; a
-    // missing source or a failed copy is added to Failures(). upperCaseName names the copy in
-    // upper case (items); other files (backgrounds, sounds) keep the case of their name.
+    // a path without a file name. upperCaseName names the copy in upper case (items); other
+    // files (backgrounds, sounds) keep the case of their name.
     std::string CopyLinkedFile(std::string_view path, bool upperCaseName = false);
-
-    // Resolves an item's URL. Local files ("file://PATH", also "file:PATH") are copied; any other
+    // Resolves an item's URL: local files ("file://PATH", also "file:PATH") get a copy; any other
     // URL is linked as typed.
     ItemTarget ResolveItemUrl(std::string_view url);
 
     // Where a source path given as bytes is read from.
     std::filesystem::path SourceFile(std::string_view path) const;
+    // Items linked from now on belong to this folder (for messages).
+    void SetFolder(CFolderKey folder) { currentFolder = folder; }
 
-    void SetCopiedCallback(CopiedFn callback) { copied = std::move(callback); }
-    // Once the flag is true nothing more is copied, and a copy under way stops between blocks.
-    void SetCancelFlag(const std::atomic<bool>* flag) { cancel = flag; }
-    bool StopRequested() const { return stopRequested; }
-    std::size_t FilesCopied() const { return filesCopied; }
-    std::size_t FilesLinked() const { return links.size(); }
-    const std::vector<ExportFailure>& Failures() const { return failures; }
+    // Every file linked, in the order it was first linked.
+    const std::vector<LinkedFile>& Files() const { return files; }
+    std::vector<LinkedFile>& Files() { return files; }
+    std::size_t FilesLinked() const { return files.size(); }
+    // The file of a source path, or null when no page links to it.
+    const LinkedFile* Find(std::string_view source) const;
 
 private:
-    std::string ClaimName(std::size_t folderIndex, std::string_view name);
-    void Copy(const std::string& source, const std::filesystem::path& destination);
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
 
-    std::filesystem::path targetFolder;
-    bool copyFiles;
+    LinkedFile& Link(std::string_view path, bool upperCaseName);
+
     std::filesystem::path sourceBase;
-    std::unordered_map<std::string, std::string> links;  // source path -> link
-    std::unordered_set<std::string> takenNames[std::size(kCategoryFolderNames)];  // lower case
-    std::vector<ExportFailure> failures;
-    std::size_t filesCopied = 0;
-    CopiedFn copied;
-    const std::atomic<bool>* cancel = nullptr;
-    bool stopRequested = false;
+    std::vector<LinkedFile> files;
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> indexOf;
+    CUniqueNames names[kCategoryFolderCount];
+    CFolderKey currentFolder;
+    CItemKey currentItem;
+    std::string_view currentProperty;
+};
+
+// The links a plan decided, looked up: what carrying out the plan composes its pages with. It
+// changes nothing, so any number of threads may use it at once.
+class CPlannedLinks : public CPageLinks {
+public:
+    explicit CPlannedLinks(const CLinkedFiles& files) : files(files) {}
+
+    std::string FileLink(std::string_view path, std::string_view property) override;
+    ItemTarget ItemLink(const CSiteItem& item) override;
+
+private:
+    const CLinkedFiles& files;
 };

@@ -38,42 +38,32 @@ std::string PageFileName(std::string_view baseName, std::size_t pageIndex) {
     return name;
 }
 
-bool CPageNameTable::IsFree(std::string_view base, std::size_t fileCount) const {
-    const std::string lowerBase = AsciiLower(base);
-    for (std::size_t i = 0; i < fileCount; ++i)
-        if (takenFiles.contains(PageFileName(lowerBase, i))) return false;
-    return true;
-}
+namespace {
 
-std::string CPageNameTable::Claim(std::string_view wantedBase, std::size_t pageCount) {
+// Bytes a base name may have so that the file names of pageCount pages, with the suffix, fit.
+std::size_t BaseRoom(std::size_t pageCount, std::size_t suffixBytes) {
     const std::size_t fileCount = std::max<std::size_t>(pageCount, 1);
     const std::size_t numberBytes = fileCount > 1 ? DecimalDigits(fileCount - 1) : 0;
+    return kMaxFileNameBytes - kPageExtension.size() - numberBytes - suffixBytes;
+}
+
+}  // namespace
+
+std::string CPageNameTable::FittedBase(std::string_view wantedBase, std::size_t pageCount) {
+    return std::string(
+        wantedBase.substr(0, Utf8SafePrefixLength(wantedBase, BaseRoom(pageCount, 0))));
+}
+
+std::string CPageNameTable::Claim(std::string_view wantedBase, std::size_t pageCount,
+                                  std::size_t owner) {
     const auto fitted = [&](std::string_view suffix) {
-        const std::size_t room =
-            kMaxFileNameBytes - kPageExtension.size() - numberBytes - suffix.size();
+        const std::size_t room = BaseRoom(pageCount, suffix.size());
         return std::string(wantedBase.substr(0, Utf8SafePrefixLength(wantedBase, room))) +
                std::string(suffix);
     };
-
-    std::string base = fitted("");
-    if (!IsFree(base, fileCount)) {
-        // Every folder needs the file of its first page, so a suffix whose first file is taken
-        // can never be free again; skipping those keeps many equal captions (or names cut to the
-        // same length) from being tried from ~2 each time.
-        std::size_t& firstCandidate = nextSuffix.try_emplace(AsciiLower(base), 2).first->second;
-        const auto withSuffix = [&](std::size_t k) {
-            std::string suffix(1, '~');
-            suffix += std::to_string(k);
-            return fitted(suffix);
-        };
-        while (takenFiles.contains(AsciiLower(PageFileName(withSuffix(firstCandidate), 0))))
-            ++firstCandidate;
-        for (std::size_t k = firstCandidate;; ++k) {
-            base = withSuffix(k);
-            if (IsFree(base, fileCount)) break;
-        }
-    }
-    const std::string lowerBase = AsciiLower(base);
-    for (std::size_t i = 0; i < fileCount; ++i) takenFiles.insert(PageFileName(lowerBase, i));
-    return base;
+    const std::string suffix = names.Claim(owner, std::max<std::size_t>(pageCount, 1),
+                                           [&](std::string_view suffix, std::size_t page) {
+                                               return PageFileName(fitted(suffix), page);
+                                           });
+    return fitted(suffix);
 }

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+
+#include "UniqueNames.h"
 
 // The longest file name the export writes; longer page names are shortened to fit.
 inline constexpr std::size_t kMaxFileNameBytes = 255;
@@ -22,13 +22,15 @@ std::string PageFileName(std::string_view baseName, std::size_t pageIndex);
 // shortened on a UTF-8 character boundary first.
 class CPageNameTable {
 public:
-    // Claims the file names of pageCount pages (at least one file is always written) and returns
-    // the base name they share.
-    std::string Claim(std::string_view wantedBase, std::size_t pageCount);
+    // Claims the file names of pageCount pages (at least one file is always written) for the
+    // owner (the folder's place in the export) and returns the base name they share.
+    std::string Claim(std::string_view wantedBase, std::size_t pageCount,
+                      std::size_t owner = CUniqueNames::kNoOwner);
+    // The base name a claim would have taken without a clash: shortened, never numbered.
+    static std::string FittedBase(std::string_view wantedBase, std::size_t pageCount);
+    // Who holds a page file name, or CUniqueNames::kNoOwner.
+    std::size_t OwnerOf(std::string_view fileName) const { return names.OwnerOf(fileName); }
 
 private:
-    bool IsFree(std::string_view base, std::size_t fileCount) const;
-
-    std::unordered_set<std::string> takenFiles;               // lower case
-    std::unordered_map<std::string, std::size_t> nextSuffix;  // lower-case base -> next k to try
+    CUniqueNames names;
 };

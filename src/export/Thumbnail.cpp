@@ -1,9 +1,12 @@
 #include "Thumbnail.h"
 
+#include <libexif/exif-data.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "StbImageConfig.h"
 
@@ -73,10 +76,11 @@ void FileRewind(void* user) {
     std::rewind(static_cast<std::FILE*>(user));
 }
 
-// stb_image 2.27 (the one Debian 12 ships) builds a JPEG Huffman table of more than 256 codes
-// without complaint, writing past the table's arrays. The segments in front of the frame header
-// are walked here as stb walks them, and a file holding such a table is taken for no picture.
-bool HuffmanTablesFit(const stbi_io_callbacks& io, void* user) {
+// The segments of a JPEG in front of its frame header, walked as stb_image walks them. stb_image
+// 2.27 (the one Debian 12 ships) builds a Huffman table of more than 256 codes without complaint,
+// writing past the table's arrays: such a file is taken for no picture (false). The walk also
+// keeps the first EXIF segment's bytes, which say how the picture is turned.
+bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif) {
     // Past the end stb reads zeros, and so does this walk.
     bool atEnd = false;
     const auto get8 = [&]() -> int {
@@ -112,6 +116,13 @@ bool HuffmanTablesFit(const stbi_io_callbacks& io, void* user) {
                 io.skip(user, codes);
                 left -= 17 + codes;
             }
+        } else if (marker == 0xE1 && exif.empty()) {
+            const int length = get16();
+            if (length < 2) return true;
+            std::string segment(static_cast<std::size_t>(length - 2), '\0');
+            const int got = io.read(user, segment.data(), length - 2);
+            segment.resize(static_cast<std::size_t>(std::max(got, 0)));
+            if (segment.starts_with(std::string_view("Exif\0\0", 6))) exif = std::move(segment);
         } else if (marker == 0xDB || marker == 0xDD || marker == 0xFE ||
                    (marker >= 0xE0 && marker <= 0xEF)) {
             const int length = get16();
@@ -123,9 +134,31 @@ bool HuffmanTablesFit(const stbi_io_callbacks& io, void* user) {
     }
 }
 
+struct ExifDataUnref {
+    void operator()(ExifData* data) const { exif_data_unref(data); }
+};
+
+// The EXIF orientation (1 to 8) of an EXIF segment's bytes; 1 when it names none.
+int ExifOrientation(const std::string& segment) {
+    if (segment.empty()) return 1;
+    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
+    if (!data) return 1;
+    // Only the tag is wanted: no mandatory tags are added and no unknown ones looked at.
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(segment.data()),
+                        static_cast<unsigned int>(segment.size()));
+    const ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 ||
+        entry->data == nullptr || entry->size < 2)
+        return 1;
+    const int orientation = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
 std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, void* user,
                                           void (*rewind)(void*)) {
-    if (!HuffmanTablesFit(callbacks, user)) return std::nullopt;
+    std::string exif;
+    if (!WalkJpegHeader(callbacks, user, exif)) return std::nullopt;
     rewind(user);
     int width = 0;
     int height = 0;
@@ -134,6 +167,8 @@ std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, vo
         return std::nullopt;
     if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         return std::nullopt;
+    // Orientations 5 to 8 turn the picture by a quarter: browsers show it with its sides swapped.
+    if (ExifOrientation(exif) >= 5) std::swap(width, height);
     return PictureSize{width, height};
 }
 

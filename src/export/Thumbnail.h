@@ -14,9 +14,10 @@ struct PictureSize {
 // larger comes from a damaged or hostile file.
 inline constexpr int kMaxPictureSide = 65535;
 
-// The size in pixels of a GIF or JPEG picture, read from the file's header alone however large
-// the file is; nothing when the file cannot be opened, is not a regular file (a FIFO named
-// "x.jpg" is never waited on), is no GIF or JPEG picture, or gives a size of 0 or one larger than
+// The size in pixels of a GIF or JPEG picture as browsers show it, read from the file's header
+// alone however large the file is: a JPEG whose EXIF orientation turns it (5 to 8) has its sides
+// swapped. Nothing when the file cannot be opened, is not a regular file (a FIFO named "x.jpg" is
+// never waited on), is no GIF or JPEG picture, or gives a size of 0 or one larger than
 // kMaxPictureSide.
 std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path);
 // The same for the bytes of a file.

@@ -21,26 +21,32 @@
 //      is the folder written) and says whether it is missing, empty, holds files (the caller
 //      asks "Warning: All contents of  %s will be deleted!" before going on) or must never be
 //      cleared, with the reason in words. It also refuses a tree too deep to export.
-//   2. ExportWebsite does the export. It clears a folder that holds files only when
-//      clearExistingFolder is set, and it re-checks the refusals itself before deleting
-//      anything. It may run on a worker thread as long as nobody changes the tree or the options
-//      while it runs; progress reports arrive on that thread.
+//   2. ExportWebsite does the export: it builds the export's plan (ExportPlan.h) and carries it
+//      out. Into a folder that holds files it goes only when clearExistingFolder is set, and it
+//      re-checks the refusals itself before deleting anything. There it writes only what differs
+//      from what the folder holds (a page whose bytes are the same, a copy with its source's size
+//      and modification time stay) and deletes everything the plan does not produce, so that the
+//      folder ends as a fresh export would leave it; `full` clears the folder and writes
+//      everything instead. It may run on a worker thread as long as nobody changes the tree or
+//      the options while it runs; progress reports arrive on its worker threads, one at a time.
 //   3. After a completed export the caller clears the tree's export-pending flag (the export
 //      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor
-// changed. Choosing a folder for an empty `location` is the caller's business. Pages and copies
-// are written under a temporary name and renamed into place once whole, so a full disk or an
-// interruption never leaves a truncated file under a real name.
+// changed. Choosing a folder for an empty `location` is the caller's business (ExportLocation.h).
+// Pages and copies are written under a temporary name and renamed into place once whole, so a
+// full disk or an interruption never leaves a truncated file under a real name.
 
 struct ExportProgress {
-    std::size_t pagesDone = 0;
+    std::size_t pagesDone = 0;  // written, up to date or failed
     std::size_t pagesTotal = 0;
-    std::size_t filesDone = 0;   // copied or failed to copy
-    std::size_t filesTotal = 0;  // distinct files the pages link to (0 with copying "Manual")
+    std::size_t pagesUpToDate = 0;  // of those done: the file there had the page's bytes
+    std::size_t filesDone = 0;      // copied, up to date or failed to copy
+    std::size_t filesTotal = 0;     // distinct files the pages link to (0 with copying "Manual")
+    std::size_t filesUpToDate = 0;  // of those done: the copy there was the source's
 };
 
-// Called after each page written and each file copied; returning false stops the export after
-// the page being built.
+// Called after each page and each file is done, one call at a time; returning false stops the
+// export once the pages and files under way are done.
 using ExportProgressFn = std::function<bool(const ExportProgress&)>;
 
 struct ExportParameters {
@@ -57,6 +63,10 @@ struct ExportParameters {
     // Stops the export as soon as it becomes true, also in the middle of copying a large file;
     // may be set from another thread or a signal handler.
     const std::atomic<bool>* cancel = nullptr;
+    // Clear the folder and write and copy everything, instead of only what differs.
+    bool full = false;
+    // Worker threads that write pages and copy files; 0: one per core.
+    unsigned threads = 0;
 };
 
 // The deepest tree the export writes (the root is at depth 0). Every page carries its folder's
@@ -66,7 +76,9 @@ inline constexpr int kMaxExportDepth = 1000;
 
 // Every local file the project names, each once and whether or not a page shows it: the items'
 // files, the background sound and image and the images of every bar and of the canvas. The
-// export folder must never be a folder holding one of them.
+// export folder must never be a folder holding one of them. This list is wider on purpose than
+// the files the pages link to (which the composer records in the export's plan): a file the
+// project names is the user's, shown on a page or not.
 std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
                                             const CLayoutOption& layoutOption);
 
@@ -76,6 +88,10 @@ std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOp
 // it, a folder holding the project file or any file the project links to.
 std::string ClearingRefusal(const std::filesystem::path& folder,
                             const ExportParameters& parameters);
+
+// Whether the folder (resolved: absolute, links followed) is a folder of the system (/usr, /etc,
+// /opt ...) or lies inside one.
+bool LiesInSystemFolder(const std::filesystem::path& folder);
 
 enum class ExportFolderState {
     Missing,  // will be made, with any missing parent folders
@@ -106,9 +122,13 @@ struct ExportResult {
     ExportStatus status = ExportStatus::Completed;
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
-    // What could not be deleted while clearing, then pages that could not be written, then
-    // linked files that could not be copied (missing sources among them), each group in the
-    // order it happened.
+    std::size_t pagesUpToDate = 0;  // already in the folder with the same bytes
+    std::size_t filesUpToDate = 0;  // already copied, with the source's size and time
+    std::size_t entriesDeleted =
+        0;  // files and folders of the folder that the export does not make
+    // What could not be deleted, then pages that could not be written, then linked files that
+    // could not be copied (missing sources among them), the pages and files in plan order
+    // whatever the order the threads did them in.
     std::vector<ExportFailure> failures;
     std::string message;                 // one sentence for the user
     std::filesystem::path exportFolder;  // the folder written, resolved
@@ -124,6 +144,9 @@ ExportResult ExportWebsite(const ExportParameters& parameters);
 // links are removed, never followed. Read-only entries are made writable first. Returns what
 // could not be deleted.
 std::vector<ExportFailure> ClearFolder(const std::filesystem::path& folder);
+// Deletes one entry of a folder the same way (a folder with all it holds); false when the entry
+// itself could not be deleted. What could not be deleted is added to `failures`.
+bool RemoveExportEntry(const std::filesystem::path& path, std::vector<ExportFailure>& failures);
 
 // The name of the root's first page.
 inline constexpr const char* kRootPageFileName = "Index.htm";

@@ -38,9 +38,11 @@ FileWriteResult WriteFileAtomically(const std::filesystem::path& target, std::st
 FileWriteResult ReplaceFile(const std::filesystem::path& target, std::string_view data);
 
 // The same for a copy of `source`, which must be a regular file (a link to one is fine): a FIFO
-// or a device is refused without being opened for long, so the copy can never hang on it. When
-// `cancel` becomes true the copy stops between two blocks, leaves nothing behind and fails with
-// the reason kInterruptedReason.
+// or a device is refused without being opened for long, so the copy can never hang on it. The
+// copy takes the fastest way the system offers (a clone sharing the blocks where the file system
+// can, else a copy inside the kernel, else reads and writes), and it gets the source's
+// modification time and permission bits. When `cancel` becomes true the copy stops between two
+// blocks, leaves nothing behind and fails with the reason kInterruptedReason.
 FileWriteResult ReplaceFileWithCopy(const std::filesystem::path& source,
                                     const std::filesystem::path& target,
                                     const std::atomic<bool>* cancel = nullptr);

@@ -108,11 +108,34 @@ inline std::string GifBytes(int width, int height) {
     return bytes;
 }
 
-// The start of a baseline JPEG (JFIF): SOI, APP0, a quantisation table and the frame header
-// giving its size, then padding up to `size` bytes and EOI.
-inline std::string JpegBytes(int width, int height, std::size_t size = 0) {
+// An EXIF segment (APP1) holding only the orientation tag, in either byte order.
+inline std::string ExifSegment(int orientation, bool bigEndian) {
+    const auto put16 = [&](std::string& out, int value) {
+        bigEndian ? PutBe16(out, value) : PutLe16(out, value);
+    };
+    std::string tiff = bigEndian ? std::string("MM\x00\x2A\x00\x00\x00\x08", 8)
+                                 : std::string("II\x2A\x00\x08\x00\x00\x00", 8);
+    put16(tiff, 1);       // one entry
+    put16(tiff, 0x0112);  // Orientation
+    put16(tiff, 3);       // SHORT
+    tiff += bigEndian ? std::string("\x00\x00\x00\x01", 4) : std::string("\x01\x00\x00\x00", 4);
+    put16(tiff, orientation);
+    tiff += std::string(2, '\0');
+    tiff += std::string(4, '\0');  // no next IFD
+    std::string segment("\xFF\xE1", 2);
+    PutBe16(segment, static_cast<int>(tiff.size() + 8));
+    segment += std::string("Exif\0\0", 6) + tiff;
+    return segment;
+}
+
+// The start of a baseline JPEG (JFIF): SOI, APP0, an EXIF orientation when one is given, a
+// quantisation table and the frame header giving its size, then padding up to `size` bytes and
+// EOI.
+inline std::string JpegBytes(int width, int height, std::size_t size = 0, int orientation = 0,
+                             bool bigEndian = false) {
     std::string bytes("\xFF\xD8", 2);
     bytes += std::string("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 18);
+    if (orientation != 0) bytes += ExifSegment(orientation, bigEndian);
     bytes += std::string("\xFF\xDB\x00\x43\x00", 5);
     bytes += std::string(64, '\x01');
     bytes += std::string("\xFF\xC0\x00\x0B\x08", 5);

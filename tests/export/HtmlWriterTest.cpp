@@ -73,7 +73,7 @@ protected:
 };
 
 TEST_F(HtmlWriterTest, HeadWithCharsetMetaVariablesTitleAndSound) {
-    CLinkedFiles files(dir / "out", false);
+    CLinkedFiles files;
     CHtmlWriter writer(page, layout, files);
     EXPECT_EQ(
         writer.MakeHead("Products"),
@@ -106,7 +106,7 @@ TEST_F(HtmlWriterTest, HeadWithCharsetMetaVariablesTitleAndSound) {
 }
 
 TEST_F(HtmlWriterTest, BodyWithMarginsBackgroundAndColours) {
-    CLinkedFiles files(dir / "out", false);
+    CLinkedFiles files;
     CHtmlWriter writer(page, layout, files);
     EXPECT_EQ(writer.MakeBody(), "<BODY>\n");
 
@@ -146,7 +146,7 @@ TEST_F(HtmlWriterTest, BodyWithMarginsBackgroundAndColours) {
 }
 
 TEST_F(HtmlWriterTest, TableStartFromTheTableOptions) {
-    CLinkedFiles files(dir / "out", false);
+    CLinkedFiles files;
     CHtmlWriter writer(page, layout, files);
     EXPECT_EQ(
         writer.MakeTableStart(),

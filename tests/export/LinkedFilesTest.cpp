@@ -48,169 +48,113 @@ TEST(LinkedFileNamesTest, FileNamesAndFolders) {
     EXPECT_EQ(CategoryFolderName(CategoryZip), "zip");
     EXPECT_EQ(CategoryFolderName(CategoryOthers), "others");
     EXPECT_EQ(AsciiUpper("straße.gif"), "STRAßE.GIF");
-    EXPECT_EQ(EncodeLinkName("100% #1?.gif"), "100%25 %231%3F.gif");
 }
 
-class CopyTest : public TempFolderTest {
-protected:
-    void SetUp() override {
-        TempFolderTest::SetUp();
-        out = dir / "out";
-        for (std::string_view name : kCategoryFolderNames) fs::create_directories(out / name);
-    }
-    fs::path out;
-};
+class CopyTest : public TempFolderTest {};
 
-TEST_F(CopyTest, ItemFilesAreCopiedUnderUpperCaseNamesAndLinkedWithSlashes) {
+TEST_F(CopyTest, ItemFilesGetUpperCaseNamesAndLinksWithSlashes) {
     const fs::path photo = Write("src/photo.jpeg", exporttest::JpegBytes(10, 10));
-    const fs::path archive = Write("src/archive.tar.gz", "gz");
-    const fs::path notes = Write("src/DATA.V2/NOTES", "notes");
-    CLinkedFiles files(out, true);
+    CLinkedFiles files;
 
     const ItemTarget item = files.ResolveItemUrl("file://" + photo.string());
     EXPECT_TRUE(item.localFile);
     EXPECT_EQ(item.sourcePath, photo.string());
     EXPECT_EQ(item.category, CategoryWebImage);
     EXPECT_EQ(item.link, "./image/PHOTO.JPEG");
-    EXPECT_EQ(Read(out / "image" / "PHOTO.JPEG"), Read(photo));
+    ASSERT_NE(files.Find(photo.string()), nullptr);
+    EXPECT_EQ(files.Find(photo.string())->name, "PHOTO.JPEG");
+    EXPECT_TRUE(files.Find(photo.string())->picture);
 
-    EXPECT_EQ(files.ResolveItemUrl("FILE://" + archive.string()).link, "./zip/ARCHIVE.TAR.GZ");
-    const ItemTarget dotted = files.ResolveItemUrl("File://" + notes.string());
+    EXPECT_EQ(files.ResolveItemUrl("FILE:///src/archive.tar.gz").link, "./zip/ARCHIVE.TAR.GZ");
+    const ItemTarget dotted = files.ResolveItemUrl("File:///src/DATA.V2/NOTES");
     EXPECT_EQ(dotted.category, CategoryOthers);
     EXPECT_EQ(dotted.link, "./others/NOTES");
-    EXPECT_TRUE(fs::exists(out / "others" / "NOTES"));
-    EXPECT_EQ(files.FilesCopied(), 3u);
-    EXPECT_TRUE(files.Failures().empty());
+    // A path without a file name is linked to nothing.
+    EXPECT_EQ(files.ResolveItemUrl("file:///src/folder/").link, "");
+    EXPECT_EQ(files.FilesLinked(), 4u);
+    // file:PATH without slashes keeps its whole path.
+    EXPECT_EQ(files.ResolveItemUrl("file:" + photo.string()).link, "./image/PHOTO.JPEG");
+    EXPECT_EQ(files.FilesLinked(), 4u);
 }
 
 TEST_F(CopyTest, WebAddressesAreLinkedAsTypedAndNeverCopied) {
-    CLinkedFiles files(out, true);
+    CLinkedFiles files;
     const ItemTarget web = files.ResolveItemUrl("http://Example.com/Page.gif");
     EXPECT_FALSE(web.localFile);
     EXPECT_EQ(web.link, "http://Example.com/Page.gif");
     EXPECT_EQ(web.category, CategoryWebImage);
+    EXPECT_EQ(web.thumbnail, (PictureSize{100, 100}));
     EXPECT_EQ(files.ResolveItemUrl("mailto:Someone@Example.com").link,
               "mailto:Someone@Example.com");
     EXPECT_EQ(files.ResolveItemUrl("").link, "");
-    EXPECT_EQ(files.FilesCopied(), 0u);
-    EXPECT_TRUE(files.Failures().empty());
-}
-
-TEST_F(CopyTest, FileUrlWithoutSlashesKeepsItsWholePath) {
-    const fs::path doc = Write("src/report.doc", "doc");
-    CLinkedFiles files(out, true);
-    const ItemTarget item = files.ResolveItemUrl("file:" + doc.string());
-    EXPECT_EQ(item.sourcePath, doc.string());
-    EXPECT_EQ(item.link, "./doc/REPORT.DOC");
-    EXPECT_TRUE(files.Failures().empty());
+    EXPECT_EQ(files.FilesLinked(), 0u);
 }
 
 TEST_F(CopyTest, SourcesWithTheSameNameGetCopiesOfTheirOwn) {
-    const fs::path first = Write("a/logo.gif", "first");
-    const fs::path second = Write("b/LOGO.gif", "second");
-    const fs::path third = Write("c/logo.gif", "third");
-    CLinkedFiles files(out, true);
-    EXPECT_EQ(files.ResolveItemUrl("file://" + first.string()).link, "./image/LOGO.GIF");
+    CLinkedFiles files;
+    EXPECT_EQ(files.ResolveItemUrl("file:///a/logo.gif").link, "./image/LOGO.GIF");
     // Names that differ only in case would be one file on many systems.
-    EXPECT_EQ(files.ResolveItemUrl("file://" + second.string()).link, "./image/LOGO~2.GIF");
-    EXPECT_EQ(files.CopyLinkedFile(third.string()), "./image/logo~3.gif");
-    EXPECT_EQ(Read(out / "image" / "LOGO.GIF"), "first");
-    EXPECT_EQ(Read(out / "image" / "LOGO~2.GIF"), "second");
-    EXPECT_EQ(Read(out / "image" / "logo~3.gif"), "third");
+    EXPECT_EQ(files.ResolveItemUrl("file:///b/LOGO.gif").link, "./image/LOGO~2.GIF");
+    EXPECT_EQ(files.CopyLinkedFile("/c/logo.gif"), "./image/logo~3.gif");
+    // The same source is one copy however often pages link to it.
+    for (int page = 0; page < 5; ++page)
+        EXPECT_EQ(files.CopyLinkedFile("/c/logo.gif"), "./image/logo~3.gif");
+    EXPECT_EQ(files.FilesLinked(), 3u);
+    const LinkedFile& third = *files.Find("/c/logo.gif");
+    EXPECT_EQ(third.wantedName, "logo.gif");
+    EXPECT_EQ(files.Files()[third.clashWith].source, "/a/logo.gif");
+    EXPECT_EQ(files.Find("/a/logo.gif")->wantedName, "");
 
     // A file without extension gets the number at its end.
-    const fs::path plainA = Write("a/README", "a");
-    const fs::path plainB = Write("b/README", "b");
-    EXPECT_EQ(files.CopyLinkedFile(plainA.string()), "./others/README");
-    EXPECT_EQ(files.CopyLinkedFile(plainB.string()), "./others/README~2");
+    EXPECT_EQ(files.CopyLinkedFile("/a/README"), "./others/README");
+    EXPECT_EQ(files.CopyLinkedFile("/b/README"), "./others/README~2");
+
+    // Thousands of files of one name: each clash goes on from the last number taken.
+    for (int i = 0; i < 3000; ++i)
+        files.ResolveItemUrl("file:///camera/" + std::to_string(i) + "/IMG_0001.JPG");
+    EXPECT_EQ(files.Find("/camera/2999/IMG_0001.JPG")->name, "IMG_0001~3000.JPG");
 }
 
 TEST_F(CopyTest, NumberedCopyNamesAreShortenedToFitOnACharacterBoundary) {
     // Two names of 255 bytes, the longest a name may be, that differ only in letter case.
     std::string stem;
     for (int i = 0; i < 125; ++i) stem += "\xC3\xA9";
-    const fs::path first = Write("a/" + stem + "x.txt", "first");
-    const fs::path second = Write("b/" + stem + "X.txt", "second");
-    ASSERT_EQ(first.filename().string().size(), 255u);
-    CLinkedFiles files(out, true);
-    files.ResolveItemUrl("file://" + first.string());
-    const std::string link = files.ResolveItemUrl("file://" + second.string()).link;
-    EXPECT_TRUE(files.Failures().empty()) << files.Failures().front().reason;
-    EXPECT_EQ(files.FilesCopied(), 2u);
+    const std::string first = "/a/" + stem + "x.txt";
+    const std::string second = "/b/" + stem + "X.txt";
+    ASSERT_EQ(fs::path(first).filename().string().size(), 255u);
+    CLinkedFiles files;
+    files.ResolveItemUrl("file://" + first);
+    const std::string link = files.ResolveItemUrl("file://" + second).link;
 
     // 124 whole characters: the 125th would not leave room for "~2.TXT".
     const std::string shortened = stem.substr(0, 248) + "~2.TXT";
-    EXPECT_EQ(link, "./doc/" + shortened);
-    EXPECT_EQ(Read(out / "doc" / shortened), "second");
-    EXPECT_EQ(Read(out / "doc" / (stem + "X.TXT")), "first");
+    EXPECT_EQ(files.Find(second)->name, shortened);
+    EXPECT_EQ(files.Find(first)->name, stem + "X.TXT");
+    EXPECT_EQ(link, "./doc/" + EncodeLinkName(shortened));
 }
 
-TEST_F(CopyTest, TheSameSourceIsCopiedOncePerExport) {
-    const fs::path back = Write("src/back.gif", "bg");
-    CLinkedFiles files(out, true);
-    int reports = 0;
-    files.SetCopiedCallback([&] {
-        ++reports;
-        return true;
-    });
-    const std::string link = files.ResolveItemUrl("file://" + back.string()).link;
-    for (int page = 0; page < 5; ++page) EXPECT_EQ(files.CopyLinkedFile(back.string()), link);
-    EXPECT_EQ(files.FilesCopied(), 1u);
-    EXPECT_EQ(files.FilesLinked(), 1u);
-    EXPECT_EQ(reports, 1);
-}
-
-TEST_F(CopyTest, ManualCopyingMakesTheSameLinksAndCopiesNothing) {
-    const fs::path a = Write("a/logo.gif", "a");
-    const fs::path b = Write("b/logo.gif", "b");
-    CLinkedFiles automatic(out, true);
-    const std::string autoA = automatic.ResolveItemUrl("file://" + a.string()).link;
-    const std::string autoB = automatic.ResolveItemUrl("file://" + b.string()).link;
-    for (std::string_view name : kCategoryFolderNames) {
-        fs::remove_all(out / name);
-        fs::create_directories(out / name);
-    }
-
-    CLinkedFiles manual(out, false);
-    EXPECT_EQ(manual.ResolveItemUrl("file://" + a.string()).link, autoA);
-    EXPECT_EQ(manual.ResolveItemUrl("file://" + b.string()).link, autoB);
-    EXPECT_EQ(manual.ResolveItemUrl("file:///nowhere/missing.doc").link, "./doc/MISSING.DOC");
-    EXPECT_EQ(manual.FilesCopied(), 0u);
-    EXPECT_TRUE(manual.Failures().empty());
-    EXPECT_TRUE(fs::is_empty(out / "image"));
-    EXPECT_TRUE(fs::is_empty(out / "doc"));
-}
-
-TEST_F(CopyTest, MissingAndUnnamedSourcesAreReported) {
-    CLinkedFiles files(out, true);
-    const std::string missing = (dir / "gone" / "report.doc").string();
-    EXPECT_EQ(files.ResolveItemUrl("file://" + missing).link, "./doc/REPORT.DOC");
-    EXPECT_EQ(files.CopyLinkedFile((dir / "gone" / "").string()), "");
-    fs::create_directories(dir / "folder.doc");
-    files.CopyLinkedFile((dir / "folder.doc").string());
-
-    ASSERT_EQ(files.Failures().size(), 3u);
-    EXPECT_EQ(files.Failures()[0].path, missing);
-    EXPECT_EQ(files.Failures()[0].reason, "the file does not exist");
-    EXPECT_EQ(files.Failures()[2].reason, "not a regular file but a folder");
-    EXPECT_EQ(files.FilesCopied(), 0u);
-    // A failed source is reported once, however many pages link to it.
-    files.ResolveItemUrl("file://" + missing);
-    EXPECT_EQ(files.Failures().size(), 3u);
-}
-
-TEST_F(CopyTest, PercentAndHashAreEscapedInLinksOnly) {
-    const fs::path odd = Write("src/100% #1.gif", "odd");
-    CLinkedFiles files(out, true);
-    EXPECT_EQ(files.ResolveItemUrl("file://" + odd.string()).link, "./image/100%25 %231.GIF");
-    EXPECT_EQ(Read(out / "image" / "100% #1.GIF"), "odd");
+TEST(LinkNamesTest, EveryByteABrowserCouldMisreadIsPercentEncoded) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"100% #1?.gif", "100%25 %231%3F.gif"},
+        {"say \"hi\".doc", "say %22hi%22.doc"},
+        {"a&amp;b.txt", "a%26amp;b.txt"},
+        {"<b>.txt", "%3Cb%3E.txt"},
+        {"caf\xC3\xA9.jpg", "caf%C3%A9.jpg"},
+        {"tab\there\x7F", "tab%09here%7F"},
+        {"plain-name_(1)+[x]~2.gif", "plain-name_(1)+[x]~2.gif"},
+        {"Index_About us", "Index_About us"},
+    };
+    for (const auto& [name, link] : cases) EXPECT_EQ(EncodeLinkName(name), link) << name;
+    CLinkedFiles files;
+    EXPECT_EQ(files.CopyLinkedFile("/src/100% #1.gif"), "./image/100%25 %231.gif");
+    EXPECT_EQ(files.Find("/src/100% #1.gif")->name, "100% #1.gif");
 }
 
 TEST_F(CopyTest, RelativeSourcesAreReadFromTheProjectFolder) {
-    Write("project/pics/a.gif", "a");
-    CLinkedFiles files(out, true, dir / "project");
+    CLinkedFiles files(dir / "project");
     EXPECT_EQ(files.ResolveItemUrl("file://pics/a.gif").link, "./image/A.GIF");
-    EXPECT_EQ(Read(out / "image" / "A.GIF"), "a");
+    EXPECT_EQ(files.SourceFile("pics/a.gif"), dir / "project" / "pics" / "a.gif");
+    EXPECT_EQ(files.SourceFile("/abs/a.gif"), fs::path("/abs/a.gif"));
 }
 
 TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
@@ -226,6 +170,10 @@ TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
         {exporttest::GifBytes(50, 40), {0, 0}},
         {exporttest::GifBytes(100, 100), {0, 0}},
         {exporttest::JpegBytes(640, 480), {100, 75}},
+        // A phone's portrait photo: stored 4000 x 3000, turned by its EXIF orientation.
+        {exporttest::JpegBytes(4000, 3000, 0, 6), {75, 100}},
+        {exporttest::JpegBytes(4000, 3000, 0, 8, true), {75, 100}},
+        {exporttest::JpegBytes(4000, 3000, 0, 3), {100, 75}},
         // Only GIF and JPEG files are shown as pictures, so only they are measured.
         {exporttest::PngBytes(200, 400), {100, 100}},
         {"P6\n99999999999999999999 7\n255\n", {100, 100}},

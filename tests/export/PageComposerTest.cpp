@@ -232,7 +232,7 @@ protected:
 };
 
 TEST_F(ComposerTest, BarsAndCellsFollowTheirAreas) {
-    CLinkedFiles files(dir, false);
+    CLinkedFiles files;
     CHtmlWriter writer(page, layout, files);
     CPageComposer composer(writer);
     layout.mainCanvas.rows = 4;
@@ -254,7 +254,7 @@ TEST_F(ComposerTest, BarsAndCellsFollowTheirAreas) {
 }
 
 TEST_F(ComposerTest, CanvasPagesCutItemsIntoRowsAndColumns) {
-    CLinkedFiles files(dir, false);
+    CLinkedFiles files;
     CHtmlWriter writer(page, layout, files);
     CPageComposer composer(writer);
     CSiteTree tree;

@@ -41,7 +41,10 @@ protected:
                 .exportFolder = out,
                 .projectFile = project,
                 .clearExistingFolder = clear,
-                .progress = progress};
+                .progress = progress,
+                .cancel = nullptr,
+                .full = full,
+                .threads = threads};
     }
     ExportResult Export(bool clear = true) { return ExportWebsite(Parameters(clear)); }
 
@@ -65,6 +68,8 @@ protected:
     fs::path out;
     fs::path project;
     ExportProgressFn progress;
+    bool full = false;
+    unsigned threads = 0;
 };
 
 TEST_F(ExportTest, PagesAreNamedAfterTheirPlaceInTheTree) {
@@ -289,6 +294,8 @@ TEST_F(ExportTest, LinkedFilesAreCopiedOnceAndFailuresListed) {
 TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
     Add(tree.RootKey(), "B");
     Add(tree.RootKey(), "C");
+    // One thread, so that the next page is the one in plan order.
+    threads = 1;
     progress = [&](const ExportProgress& p) {
         // Something takes the name of the next page while the export runs.
         if (p.pagesDone == 1) fs::create_directory(out / "Index_B.htm");
@@ -322,6 +329,8 @@ TEST_F(ExportTest, ProgressCountsPagesAndFilesAndCanStop) {
     EXPECT_EQ(seen.back().filesDone, 3u);
     EXPECT_EQ(seen.back().filesTotal, 3u);
 
+    // With one thread nothing is under way beside the page that asks to stop.
+    threads = 1;
     std::size_t calls = 0;
     progress = [&](const ExportProgress& p) { return ++calls < 2 && p.pagesDone < 2; };
     result = Export();

@@ -1,0 +1,321 @@
+// Carrying out an export's plan: the pages and copies on worker threads, writing only what differs
+// from what the export folder holds.
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/info.h>
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <unordered_set>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "ExportPlan.h"
+#include "FileWrite.h"
+#include "TextEncoder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What one thread composes pages with. The parts of a page that are the same on every page come
+// from the plan; the thread's own encoder converts texts, as an encoder serves one thread.
+struct Worker {
+    Worker(const ExportPlan& plan, const CPageOption& pageOption)
+        : encoder(pageOption.saveEncoding.View()),
+          links(plan.linkedFiles),
+          writer(pageOption, plan.layout, links, &encoder),
+          composer(writer, plan.frame) {}
+
+    CTextEncoder encoder;
+    CPlannedLinks links;
+    CHtmlWriter writer;
+    CPageComposer composer;
+    std::string text;      // the page as composed, lines ending in LF
+    std::string bytes;     // the page as written, lines ending in CR LF
+    std::string existing;  // the file the folder holds under the page's name
+};
+
+// Lines joined with CR LF, as pages are written, in one pass over the text.
+void ToCrLf(std::string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size() + text.size() / 16 + 16);
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        const auto* lineFeed =
+            static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        if (lineFeed == nullptr) {
+            out.append(at, end);
+            break;
+        }
+        out.append(at, lineFeed);
+        out += "\r\n";
+        at = lineFeed + 1;
+    }
+}
+
+// Whether the folder holds, under that name, a regular file (not a link) with exactly these bytes.
+bool HoldsBytes(const fs::path& path, std::string_view bytes, std::string& buffer) {
+#if !defined(_WIN32)
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uintmax_t>(status.st_size) != bytes.size())
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    buffer.resize(bytes.size() + 1);
+    std::size_t got = 0;
+    // One byte more than expected is asked for, so a file that grew meanwhile is seen.
+    while (got < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return got == bytes.size() && std::memcmp(buffer.data(), bytes.data(), got) == 0;
+#else
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(path, error)) || !fs::is_regular_file(path, error) ||
+        fs::file_size(path, error) != bytes.size())
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    buffer.assign(bytes.size(), '\0');
+    in.read(buffer.data(), static_cast<std::streamsize>(bytes.size()));
+    return in && buffer == bytes;
+#endif
+}
+
+// Whether the folder holds, under that name, a copy (a regular file, not a link) of the source's
+// size and modification time.
+bool HoldsCopy(const fs::path& path, const SourceState& source) {
+    if (source.kind != SourceState::Kind::Regular) return false;
+#if !defined(_WIN32)
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    const std::int64_t modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return static_cast<std::uintmax_t>(status.st_size) == source.size &&
+           modified == source.modifiedNs;
+#else
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(path, error)) || !fs::is_regular_file(path, error))
+        return false;
+    const std::int64_t modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      fs::last_write_time(path, error).time_since_epoch())
+                                      .count();
+    return fs::file_size(path, error) == source.size && modified == source.modifiedNs;
+#endif
+}
+
+bool IsRealFolder(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(fs::symlink_status(path, error));
+}
+
+std::string NameOf(const fs::path& path) {
+    return path.filename().string();
+}
+
+// Deletes everything in the export folder that the plan does not make: files and folders of other
+// names, and entries of a planned name that are of the wrong kind (a folder where a page goes).
+// With "Manual" copying the category folders end empty, as a fresh export leaves them.
+void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* cancel,
+                            ExportResult& result) {
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+    const auto remove = [&](const fs::path& path) {
+        if (RemoveExportEntry(path, result.failures)) ++result.entriesDeleted;
+    };
+    std::unordered_set<std::string> pages;
+    for (const PlannedPage& page : plan.pages) pages.insert(NameOf(PathFromBytes(page.fileName)));
+    std::unordered_set<std::string> copies[kCategoryFolderCount];
+    if (plan.copyFiles)
+        for (const LinkedFile& file : plan.linkedFiles.Files())
+            if (!file.name.empty()) copies[file.folder].insert(NameOf(PathFromBytes(file.name)));
+
+    const auto entries = [&](const fs::path& folder) {
+        std::vector<fs::path> paths;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            paths.push_back(it->path());
+        if (error)
+            result.failures.push_back({folder.string(), "could not be read: " + error.message()});
+        return paths;
+    };
+    for (const fs::path& path : entries(plan.exportFolder)) {
+        if (cancelled()) return;
+        const std::string name = NameOf(path);
+        std::size_t category = kCategoryFolderCount;
+        for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
+            if (name == NameOf(PathFromBytes(kCategoryFolderNames[i]))) category = i;
+        if (category < kCategoryFolderCount && IsRealFolder(path)) {
+            for (const fs::path& inside : entries(path)) {
+                if (cancelled()) return;
+                if (!copies[category].contains(NameOf(inside)) || IsRealFolder(inside))
+                    remove(inside);
+            }
+        } else if (category < kCategoryFolderCount || !pages.contains(name) || IsRealFolder(path)) {
+            remove(path);
+        }
+    }
+}
+
+enum class Outcome { Written, UpToDate, Failed, Interrupted };
+
+class CPlanExecution {
+public:
+    CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh)
+        : plan(plan), parameters(parameters), fresh(fresh), workers([this] {
+              return std::make_unique<Worker>(this->plan, this->parameters.pageOption);
+          }) {}
+
+    void Run(ExportResult& result);
+
+private:
+    bool Stopped() const {
+        return stop.load() || (parameters.cancel != nullptr && parameters.cancel->load());
+    }
+    void Do(std::size_t task);
+    Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure);
+    Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure);
+
+    const ExportPlan& plan;
+    const ExportParameters& parameters;
+    const bool fresh;
+    tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
+    std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
+    std::mutex mutex;
+    ExportProgress progress;
+    std::size_t pagesWritten = 0;
+    std::size_t filesCopied = 0;
+    std::atomic<bool> stop{false};
+};
+
+Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure) {
+    Worker& worker = *workers.local();
+    const PlannedFolder& folder = plan.folders[page.folder];
+    std::string itemRows;
+    if (folder.pageCount > 0)
+        itemRows =
+            worker.composer.BuildCanvasPage(folder.node->Folder(), plan.layout.mainCanvas.rows,
+                                            plan.layout.mainCanvas.columns, page.index);
+    worker.text.clear();
+    worker.composer.AppendPage(worker.text, PlannedPageTexts(plan, worker.writer, page.folder,
+                                                             page.index, std::move(itemRows)));
+    ToCrLf(worker.text, worker.bytes);
+    const fs::path path = plan.exportFolder / PathFromBytes(page.fileName);
+    if (!fresh && HoldsBytes(path, worker.bytes, worker.existing)) return Outcome::UpToDate;
+    if (const FileWriteResult written = ReplaceFile(path, worker.bytes))
+        return Outcome::Written;
+    else
+        failure = ExportFailure{path.string(), "could not be written: " + written.reason};
+    return Outcome::Failed;
+}
+
+Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>& failure) {
+    const LinkedFile& file = plan.linkedFiles.Files()[index];
+    const SourceState& state = plan.sources[index];
+    if (file.name.empty()) {
+        failure = ExportFailure{file.source, "the path does not name a file"};
+        return Outcome::Failed;
+    }
+    const fs::path target = plan.exportFolder / PathFromBytes(kCategoryFolderNames[file.folder]) /
+                            PathFromBytes(file.name);
+    if (!fresh && HoldsCopy(target, state)) return Outcome::UpToDate;
+    const fs::path from = plan.linkedFiles.SourceFile(file.source);
+    const FileWriteResult copied = ReplaceFileWithCopy(from, target, parameters.cancel);
+    if (copied) return Outcome::Written;
+    if (copied.reason == kInterruptedReason) return Outcome::Interrupted;
+    if (copied.readFailed) {
+        // Only a failed copy asks the file system why, keeping the usual path at one copy call.
+        std::error_code statusError;
+        const fs::file_status status = fs::status(from, statusError);
+        if (!fs::exists(status))
+            failure = ExportFailure{file.source, "the file does not exist"};
+        else if (!fs::is_regular_file(status))
+            failure =
+                ExportFailure{file.source, "not a regular file but " +
+                                               std::string(FileTypeDescription(status.type()))};
+        else
+            failure = ExportFailure{file.source, "could not be read: " + copied.reason};
+    } else {
+        failure = ExportFailure{file.source,
+                                "could not be copied to " + target.string() + ": " + copied.reason};
+    }
+    return Outcome::Failed;
+}
+
+void CPlanExecution::Do(std::size_t task) {
+    if (Stopped()) return;
+    const bool isPage = task < plan.pages.size();
+    std::optional<ExportFailure> failure;
+    const Outcome outcome =
+        isPage ? WritePage(plan.pages[task], failure) : CopyFile(task - plan.pages.size(), failure);
+    if (outcome == Outcome::Interrupted) return;
+    const std::scoped_lock lock(mutex);
+    if (failure) failures[task] = std::move(failure);
+    std::size_t& done = isPage ? progress.pagesDone : progress.filesDone;
+    std::size_t& upToDate = isPage ? progress.pagesUpToDate : progress.filesUpToDate;
+    std::size_t& written = isPage ? pagesWritten : filesCopied;
+    ++done;
+    if (outcome == Outcome::UpToDate) ++upToDate;
+    if (outcome == Outcome::Written) ++written;
+    if (parameters.progress && !parameters.progress(progress)) stop = true;
+}
+
+void CPlanExecution::Run(ExportResult& result) {
+    const std::size_t total = plan.pages.size() + plan.CopyCount();
+    failures.assign(total, std::nullopt);
+    progress.pagesTotal = plan.pages.size();
+    progress.filesTotal = plan.CopyCount();
+    if (parameters.threads == 1) {
+        // One thread does everything in plan order, as a test may need to see it.
+        for (std::size_t task = 0; task < total; ++task) Do(task);
+    } else {
+        // More threads than the system grants would only be refused (with a warning).
+        const int cores = tbb::info::default_concurrency();
+        tbb::task_arena arena(parameters.threads > 0
+                                  ? std::min(static_cast<int>(parameters.threads), cores)
+                                  : tbb::task_arena::automatic);
+        arena.execute([&] {
+            tbb::parallel_for(tbb::blocked_range<std::size_t>(0, total),
+                              [&](const tbb::blocked_range<std::size_t>& range) {
+                                  for (std::size_t task = range.begin(); task != range.end();
+                                       ++task)
+                                      Do(task);
+                              });
+        });
+    }
+    for (std::optional<ExportFailure>& failure : failures)
+        if (failure) result.failures.push_back(std::move(*failure));
+    result.pagesWritten = pagesWritten;
+    result.filesCopied = filesCopied;
+    result.pagesUpToDate = progress.pagesUpToDate;
+    result.filesUpToDate = progress.filesUpToDate;
+    result.status = Stopped() ? ExportStatus::Stopped : ExportStatus::Completed;
+}
+
+}  // namespace
+
+void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+                        ExportResult& result) {
+    if (!fresh) DeleteWhatIsNotPlanned(plan, parameters.cancel, result);
+    for (std::string_view name : kCategoryFolderNames) {
+        // A sub-folder that cannot be made shows up as failed copies into it.
+        std::error_code error;
+        fs::create_directory(plan.exportFolder / PathFromBytes(name), error);
+    }
+    CPlanExecution(plan, parameters, fresh).Run(result);
+}

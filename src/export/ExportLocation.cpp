@@ -1,0 +1,129 @@
+#include "ExportLocation.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#include "LinkedFiles.h"
+#include "WebsiteExporter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsWritableFolder(const fs::path& folder) {
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return false;
+#if defined(_WIN32)
+    return true;
+#else
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
+fs::path HomeFolder() {
+#if defined(_WIN32)
+    if (const char* profile = std::getenv("USERPROFILE"); profile != nullptr && *profile != '\0')
+        return profile;
+#else
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
+        return entry->pw_dir;
+#endif
+    return {};
+}
+
+// XDG_DOCUMENTS_DIR="$HOME/Documents" in the desktop's user-dirs.dirs; empty when not set there.
+fs::path DesktopDocumentsFolder(const fs::path& home) {
+    fs::path config;
+    if (const char* configHome = std::getenv("XDG_CONFIG_HOME");
+        configHome != nullptr && *configHome == '/')
+        config = configHome;
+    else if (!home.empty())
+        config = home / ".config";
+    else
+        return {};
+    std::ifstream dirs(config / "user-dirs.dirs");
+    std::string line;
+    while (std::getline(dirs, line)) {
+        constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=\"";
+        if (!line.starts_with(kKey) || line.size() < kKey.size() + 1 || line.back() != '"')
+            continue;
+        std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
+        if (value.starts_with("$HOME")) return home.string() + value.substr(5);
+        if (value.starts_with("/")) return value;
+    }
+    return {};
+}
+
+#if !defined(_WIN32)
+bool IsWindowsPath(std::string_view location) {
+    const bool drive = location.size() >= 3 &&
+                       ((location[0] >= 'A' && location[0] <= 'Z') ||
+                        (location[0] >= 'a' && location[0] <= 'z')) &&
+                       location[1] == ':' && (location[2] == '\\' || location[2] == '/');
+    return drive || location.starts_with("\\\\");
+}
+#endif
+
+}  // namespace
+
+fs::path ProgramFolder() {
+#if defined(_WIN32)
+    wchar_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
+    if (length == 0 || length >= 32768) return {};
+    return fs::path(std::wstring(buffer, length)).parent_path();
+#else
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : program.parent_path();
+#endif
+}
+
+fs::path DocumentsFolder() {
+    const fs::path home = HomeFolder();
+    if (fs::path desktop = DesktopDocumentsFolder(home); !desktop.empty()) return desktop;
+    return home / "Documents";
+}
+
+fs::path DefaultExportFolder(const fs::path& programFolder, const fs::path& documentsFolder) {
+    if (!programFolder.empty() && !LiesInSystemFolder(programFolder)) {
+        const fs::path beside = programFolder / "Export";
+        std::error_code error;
+        const bool exists = fs::exists(fs::symlink_status(beside, error));
+        if (exists ? IsWritableFolder(beside) && !LiesInSystemFolder(beside)
+                   : IsWritableFolder(programFolder))
+            return beside;
+    }
+    return documentsFolder / "Pagelorn Export";
+}
+
+ExportLocation ResolveExportLocation(std::string_view location, const fs::path& projectFile,
+                                     const fs::path& programFolder,
+                                     const fs::path& documentsFolder) {
+    if (location.empty()) return {DefaultExportFolder(programFolder, documentsFolder), {}};
+#if !defined(_WIN32)
+    // "C:\Web" from a project made on Windows would become a folder of that name here.
+    if (IsWindowsPath(location))
+        return {{},
+                "The project's location " + std::string(location) +
+                    " is a Windows path, which names no folder on this system. Choose another "
+                    "location in Website Properties > General."};
+#endif
+    fs::path folder = PathFromBytes(location);
+    if (folder.is_relative())
+        folder = (projectFile.empty() ? documentsFolder : projectFile.parent_path()) / folder;
+    return {folder, {}};
+}
+
+ExportLocation ResolveExportLocation(std::string_view location, const fs::path& projectFile) {
+    return ResolveExportLocation(location, projectFile, ProgramFolder(), DocumentsFolder());
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Where an export goes: one rule for the window and pagelorn-cli. Nothing here makes a folder.
+
+struct ExportLocation {
+    std::filesystem::path folder;  // the export folder; empty when the location is refused
+    std::string problem;           // why the location names no folder here; "" when it does
+};
+
+// The folder the running program lies in; empty when the system does not tell.
+std::filesystem::path ProgramFolder();
+// The user's documents folder: the one the desktop names (XDG_DOCUMENTS_DIR), else Documents in
+// the home folder.
+std::filesystem::path DocumentsFolder();
+
+// The export folder of a project that names no location: "Export" beside the program when the
+// program's folder (or an Export folder already there) can be written and is not a folder of the
+// system, as in a build tree; else "Pagelorn Export" in the documents folder (an installed
+// program lives in a folder of the system).
+std::filesystem::path DefaultExportFolder(const std::filesystem::path& programFolder,
+                                          const std::filesystem::path& documentsFolder);
+
+// The export folder for a project's location (the General page's "Location"): the default one
+// for an empty location; a relative location taken from the project's folder (from the documents
+// folder while the project was never saved). A Windows path ("C:\Web", "\\server\share") on
+// another system is refused with the reason.
+ExportLocation ResolveExportLocation(std::string_view location,
+                                     const std::filesystem::path& projectFile,
+                                     const std::filesystem::path& programFolder,
+                                     const std::filesystem::path& documentsFolder);
+// The same with this program's folder and the user's documents folder.
+ExportLocation ResolveExportLocation(std::string_view location,
+                                     const std::filesystem::path& projectFile);

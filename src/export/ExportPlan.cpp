@@ -1,0 +1,513 @@
+#include "ExportPlan.h"
+
+#include <tbb/parallel_for.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "FileWrite.h"
+#include "HtmlWriter.h"
+#include "PageNames.h"
+#include "TextEncoder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Rows and columns beyond what the Layout Properties sheet allows come only from damaged files;
+// they would otherwise make pages of millions of empty rows.
+constexpr int kMaxCanvasCells = 100;
+
+CLayoutOption ClampedLayout(const CLayoutOption& layout) {
+    CLayoutOption clamped = layout;
+    clamped.mainCanvas.rows = std::clamp(clamped.mainCanvas.rows, 0, kMaxCanvasCells);
+    clamped.mainCanvas.columns = std::clamp(clamped.mainCanvas.columns, 0, kMaxCanvasCells);
+    return clamped;
+}
+
+// "Index > Photos > Summer": the folder's place in the tree, by captions.
+std::string FolderPath(const CSiteNode* node) {
+    std::vector<std::string_view> captions;
+    for (; node != nullptr; node = node->Parent()) captions.push_back(node->Label());
+    std::string path;
+    for (auto caption = captions.rbegin(); caption != captions.rend(); ++caption) {
+        if (!path.empty()) path += " > ";
+        path += *caption;
+    }
+    return path;
+}
+
+std::string ItemPlace(const CSiteNode& node, const CSiteItem& item) {
+    return FolderPath(&node) + ", item \"" + std::string(item.caption.View()) + "\"";
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// What of a text a browser would run: a script element, an on...= attribute in a tag, or a
+// javascript: link; "" when it holds none of these.
+std::string ActiveMarkup(std::string_view text) {
+    const std::string lower = AsciiLower(text);
+    for (std::size_t at = lower.find("<script"); at != std::string::npos;
+         at = lower.find("<script", at + 1)) {
+        const std::size_t after = at + 7;
+        if (after == lower.size() || IsBlank(lower[after]) || lower[after] == '>' ||
+            lower[after] == '/')
+            return "a script element";
+    }
+    // Browsers drop tabs and line breaks inside a URL: "java\tscript:" runs too.
+    std::string squeezed;
+    for (const char c : lower)
+        if (c != '\t' && c != '\n' && c != '\r') squeezed += c;
+    if (squeezed.find("javascript:") != std::string::npos) return "a javascript: link";
+    for (std::size_t open = lower.find('<'); open != std::string::npos;
+         open = lower.find('<', open + 1)) {
+        if (open + 1 >= lower.size() || !IsAsciiLetter(lower[open + 1])) continue;
+        const std::size_t close = std::min(lower.find('>', open), lower.size());
+        for (std::size_t i = open + 2; i + 2 < close; ++i) {
+            const char before = lower[i - 1];
+            if (!(IsBlank(before) || before == '/' || before == '"' || before == '\'')) continue;
+            if (lower.compare(i, 2, "on") != 0 || !IsAsciiLetter(lower[i + 2])) continue;
+            std::size_t j = i + 2;
+            while (j < close && IsAsciiLetter(lower[j])) ++j;
+            while (j < close && IsBlank(lower[j])) ++j;
+            if (j < close && lower[j] == '=')
+                return "an event attribute (" + std::string(text.substr(i, j - i)) + ")";
+        }
+    }
+    return {};
+}
+
+// The hidden folder (a name starting with ".") a file lies in, or "".
+std::string HiddenFolderOf(const fs::path& file) {
+    for (const fs::path& part : file.parent_path()) {
+        const std::string name = part.string();
+        if (name.size() > 1 && name[0] == '.' && name != "..") return name;
+    }
+    return {};
+}
+
+#if !defined(_WIN32)
+// Whether this process may read a file with that status, from its permission bits.
+bool MayRead(const struct stat& status) {
+    static const uid_t user = ::geteuid();
+    if (user == 0) return true;
+    if (status.st_uid == user) return (status.st_mode & S_IRUSR) != 0;
+    static const std::vector<gid_t> groups = [] {
+        std::vector<gid_t> all(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+        all.resize(static_cast<std::size_t>(
+            std::max(::getgroups(static_cast<int>(all.size()), all.data()), 0)));
+        all.push_back(::getegid());
+        return all;
+    }();
+    if (std::find(groups.begin(), groups.end(), status.st_gid) != groups.end())
+        return (status.st_mode & S_IRGRP) != 0;
+    return (status.st_mode & S_IROTH) != 0;
+}
+#endif
+
+SourceState LookAtSource(const fs::path& file) {
+    SourceState state;
+#if !defined(_WIN32)
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        const int error = errno;
+        state.kind = error == ENOENT || error == ENOTDIR ? SourceState::Kind::Missing
+                                                         : SourceState::Kind::Unreadable;
+        state.reason = state.kind == SourceState::Kind::Missing
+                           ? "the file does not exist"
+                           : "could not be read: " + std::generic_category().message(error);
+        return state;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        std::error_code ignored;
+        state.kind = SourceState::Kind::NotRegular;
+        state.reason = "not a regular file but " +
+                       std::string(FileTypeDescription(fs::status(file, ignored).type()));
+        return state;
+    }
+    if (!MayRead(status)) {
+        state.kind = SourceState::Kind::Unreadable;
+        state.reason = "could not be read: Permission denied";
+        return state;
+    }
+    state.kind = SourceState::Kind::Regular;
+    state.size = static_cast<std::uintmax_t>(status.st_size);
+    state.modifiedNs =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+#else
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status)) {
+        state.kind = SourceState::Kind::Missing;
+        state.reason = "the file does not exist";
+    } else if (!fs::is_regular_file(status)) {
+        state.kind = SourceState::Kind::NotRegular;
+        state.reason = "not a regular file but " + std::string(FileTypeDescription(status.type()));
+    } else {
+        state.kind = SourceState::Kind::Regular;
+        state.size = fs::file_size(file, error);
+        state.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               fs::last_write_time(file, error).time_since_epoch())
+                               .count();
+    }
+#endif
+    return state;
+}
+
+// The links to a folder's sub-sites: in a row (compact, the Top Navigator) or one a line.
+std::string FolderLinks(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t index,
+                        bool compact) {
+    std::string links;
+    for (const std::size_t child : plan.folders[index].children) {
+        const PlannedFolder& entry = plan.folders[child];
+        links += CHtmlWriter::MakeLink(writer.Text(entry.node->Label()),
+                                       EncodeLinkName(entry.baseName), true);
+        if (!compact) links += "<BR>\n\n";
+    }
+    return links;
+}
+
+class CPlanBuilder {
+public:
+    CPlanBuilder(const ExportParameters& parameters, ExportPlan& plan)
+        : parameters(parameters), plan(plan) {}
+
+    void Build(const ExportFolderCheck* knownCheck);
+
+private:
+    bool Cancelled() const { return parameters.cancel != nullptr && parameters.cancel->load(); }
+    void NameFolders();
+    void LinkPages(CPageComposer& composer, const CHtmlWriter& writer);
+    void InspectFiles();
+    void FileProblems();
+    void MarkupProblems();
+    void Problem(ProblemKind kind, ProblemSeverity severity, std::string path, std::string where,
+                 std::string detail, CFolderKey folder = {}, CItemKey item = {}) {
+        plan.problems.push_back(
+            {kind, severity, std::move(path), std::move(where), std::move(detail), folder, item});
+    }
+
+    const ExportParameters& parameters;
+    ExportPlan& plan;
+    CPageNameTable names;
+};
+
+void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
+    const CPageOption& page = parameters.pageOption;
+    plan.copyFiles = page.general.copyLinkedFiles != 0;
+    plan.layout = ClampedLayout(parameters.layoutOption);
+    plan.linkedFiles = CLinkedFiles(LinkedSourceFolder(parameters));
+    if (knownCheck != nullptr)
+        plan.folderCheck = *knownCheck;
+    else if (!parameters.exportFolder.empty())
+        plan.folderCheck = CheckExportFolder(parameters);
+    plan.exportFolder =
+        plan.folderCheck.folder.empty() ? parameters.exportFolder : plan.folderCheck.folder;
+    if (plan.folderCheck.state == ExportFolderState::Refused ||
+        plan.folderCheck.state == ExportFolderState::Unusable)
+        plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
+
+    CTextEncoder encoder(page.saveEncoding.View());
+    if (!encoder.Problem().empty())
+        Problem(ProblemKind::Charset, ProblemSeverity::Note, page.saveEncoding.Str(),
+                "Website Properties > Language", encoder.Problem());
+
+    NameFolders();
+    CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
+    CPageComposer composer(writer);
+    plan.topNavigator = FolderLinks(plan, writer, 0, true);
+    LinkPages(composer, writer);
+    plan.frame = composer.Frame();
+    if (Cancelled()) {
+        plan.stopped = true;
+        return;
+    }
+    InspectFiles();
+    plan.stopped = Cancelled();
+    FileProblems();
+    MarkupProblems();
+}
+
+// Base names are fixed for the whole tree before any page is composed, because a folder's pages
+// link to sub-sites whose names are only settled in export order.
+void CPlanBuilder::NameFolders() {
+    const int rows = plan.layout.mainCanvas.rows;
+    const int columns = plan.layout.mainCanvas.columns;
+    std::vector<std::pair<const CSiteNode*, std::size_t>> stack{{parameters.tree.Root(), 0}};
+    while (!stack.empty()) {
+        const auto [node, parent] = stack.back();
+        stack.pop_back();
+        const std::size_t index = plan.folders.size();
+        const std::string part = SafePageNamePart(node->Label());
+        // The root's pages are always Index.htm, Index1.htm ...: nothing is named before it.
+        const std::string wanted =
+            index == 0 ? std::string("Index") : plan.folders[parent].baseName + "_" + part;
+        const std::size_t pageCount = CanvasPageCount(node->Folder().items.size(), rows, columns);
+        PlannedFolder& entry = plan.folders.emplace_back();
+        entry.node = node;
+        entry.parent = parent;
+        entry.pageCount = pageCount;
+        const std::string fitted = CPageNameTable::FittedBase(wanted, pageCount);
+        entry.baseName = names.Claim(wanted, pageCount, index);
+        if (index > 0) plan.folders[parent].children.push_back(index);
+        const std::size_t files = std::max<std::size_t>(pageCount, 1);
+        for (std::size_t i = 0; i < files; ++i)
+            plan.pages.push_back({index, i, PageFileName(entry.baseName, i)});
+
+        const std::string first = PageFileName(entry.baseName, 0);
+        if (index > 0 && part != node->Label())
+            Problem(ProblemKind::UnsafeCharacters, ProblemSeverity::Note, first, FolderPath(node),
+                    "characters no file name may hold were replaced by \"_\" in the page name",
+                    node->Key());
+        if (entry.baseName != fitted) {
+            std::size_t owner = CUniqueNames::kNoOwner;
+            std::string taken;
+            for (std::size_t i = 0; i < files && owner == CUniqueNames::kNoOwner; ++i) {
+                taken = PageFileName(fitted, i);
+                owner = names.OwnerOf(taken);
+            }
+            std::string detail = "renamed from " + PageFileName(fitted, 0);
+            if (owner != CUniqueNames::kNoOwner && owner != index)
+                detail += ": " + taken + " is a page of " + FolderPath(plan.folders[owner].node);
+            Problem(ProblemKind::PageRenamed, ProblemSeverity::Note, first, FolderPath(node),
+                    std::move(detail), node->Key());
+        }
+        const auto& children = node->Children();
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            stack.emplace_back(child->get(), index);
+    }
+}
+
+// Composes what decides the links: every item cell of every folder and each folder's first page
+// (every page of a folder shows the same bars). The texts are dropped; the links and the parts
+// that are the same on every page stay.
+void CPlanBuilder::LinkPages(CPageComposer& composer, const CHtmlWriter& writer) {
+    const int rows = plan.layout.mainCanvas.rows;
+    const int columns = plan.layout.mainCanvas.columns;
+    for (std::size_t index = 0; index < plan.folders.size() && !Cancelled(); ++index) {
+        const PlannedFolder& entry = plan.folders[index];
+        const CSiteFolder& folder = entry.node->Folder();
+        plan.linkedFiles.SetFolder(entry.node->Key());
+        std::string firstRows;
+        for (std::size_t page = 0; page < entry.pageCount; ++page) {
+            std::string itemRows = composer.BuildCanvasPage(folder, rows, columns, page);
+            if (page == 0) firstRows = std::move(itemRows);
+        }
+        plan.linkedFiles.SetFolder({});
+        composer.BuildPage(PlannedPageTexts(plan, writer, index, 0, std::move(firstRows)));
+    }
+}
+
+// The state of every source, and the size of every picture shown as a thumbnail.
+void CPlanBuilder::InspectFiles() {
+    std::vector<LinkedFile>& files = plan.linkedFiles.Files();
+    plan.sources.assign(files.size(), {});
+    tbb::parallel_for(std::size_t{0}, files.size(), [&](std::size_t i) {
+        if (Cancelled()) return;
+        LinkedFile& file = files[i];
+        SourceState& state = plan.sources[i];
+        const fs::path source = plan.linkedFiles.SourceFile(file.source);
+        if (file.name.empty()) {
+            state.kind = SourceState::Kind::NoName;
+            state.reason = "the path does not name a file";
+        } else if (plan.copyFiles) {
+            state = LookAtSource(source);
+        }
+        if (file.picture) file.thumbnail = GetThumbnailSize(source);
+    });
+}
+
+void CPlanBuilder::FileProblems() {
+    const auto& files = plan.linkedFiles.Files();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const LinkedFile& file = files[i];
+        std::string where = file.property;
+        if (file.itemKey) {
+            const CSiteItem* item = parameters.tree.Find(file.itemKey);
+            const CSiteNode* node = parameters.tree.Find(file.folderKey);
+            if (item != nullptr && node != nullptr) where = ItemPlace(*node, *item);
+        }
+        const auto problem = [&](ProblemKind kind, ProblemSeverity severity, std::string detail) {
+            Problem(kind, severity, file.source, where, std::move(detail), file.folderKey,
+                    file.itemKey);
+        };
+        const SourceState& state = plan.sources[i];
+        switch (state.kind) {
+            case SourceState::Kind::Missing:
+                problem(ProblemKind::MissingFile, ProblemSeverity::Error, state.reason);
+                break;
+            case SourceState::Kind::Unreadable:
+                problem(ProblemKind::UnreadableFile, ProblemSeverity::Error, state.reason);
+                break;
+            case SourceState::Kind::NotRegular:
+                problem(ProblemKind::NotAFile, ProblemSeverity::Error, state.reason);
+                break;
+            case SourceState::Kind::NoName:
+                if (plan.copyFiles)
+                    problem(ProblemKind::NotAFile, ProblemSeverity::Error, state.reason);
+                break;
+            case SourceState::Kind::NotLooked:
+            case SourceState::Kind::Regular:
+                break;
+        }
+        if (const std::string hidden = HiddenFolderOf(plan.linkedFiles.SourceFile(file.source));
+            !hidden.empty())
+            problem(ProblemKind::HiddenFolder, ProblemSeverity::Note,
+                    "it lies inside the hidden folder " + hidden);
+        if (!file.wantedName.empty()) {
+            std::string detail = "copied as " + file.name;
+            if (file.clashWith != LinkedFile::kNone)
+                detail +=
+                    ": " + file.wantedName + " is the copy of " + files[file.clashWith].source;
+            problem(ProblemKind::CopyRenamed, ProblemSeverity::Note, std::move(detail));
+        }
+    }
+}
+
+void CPlanBuilder::MarkupProblems() {
+    const auto check = [&](std::string_view text, std::string_view field, std::string path,
+                           std::string where, CFolderKey folder = {}, CItemKey item = {}) {
+        if (const std::string found = ActiveMarkup(text); !found.empty())
+            Problem(ProblemKind::ActiveMarkup, ProblemSeverity::Note, std::move(path),
+                    std::move(where),
+                    "the " + std::string(field) + " holds " + found + ", which browsers run",
+                    folder, item);
+    };
+    const CPageOption& page = parameters.pageOption;
+    check(page.header, "header", "every page", "Website Properties > Header");
+    check(page.footer, "footer", "every page", "Website Properties > Footer");
+    for (const auto& meta : page.metaVariables)
+        check(meta->value.View(), "meta variable " + meta->name.Str(), "every page",
+              "Website Properties > Custom");
+    for (const PlannedFolder& entry : plan.folders) {
+        const CSiteFolder& folder = entry.node->Folder();
+        const std::string firstPage = PageFileName(entry.baseName, 0);
+        const std::string place = FolderPath(entry.node);
+        const CFolderKey key = entry.node->Key();
+        check(folder.caption, "caption", firstPage, place, key);
+        check(folder.description, "description", firstPage, place, key);
+        for (const CSiteItem& item : folder.items) {
+            if (item.caption.empty() && item.description.empty()) continue;
+            const std::string itemPlace = ItemPlace(*entry.node, item);
+            check(item.caption, "caption", firstPage, itemPlace, key, item.key);
+            check(item.description, "description", firstPage, itemPlace, key, item.key);
+        }
+    }
+}
+
+}  // namespace
+
+std::string_view ProblemKindName(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::MissingFile:
+            return "missing file";
+        case ProblemKind::UnreadableFile:
+            return "unreadable file";
+        case ProblemKind::NotAFile:
+            return "not a file";
+        case ProblemKind::ExportFolder:
+            return "export folder";
+        case ProblemKind::PageRenamed:
+            return "page renamed";
+        case ProblemKind::CopyRenamed:
+            return "copy renamed";
+        case ProblemKind::UnsafeCharacters:
+            return "unsafe characters";
+        case ProblemKind::ActiveMarkup:
+            return "active markup";
+        case ProblemKind::HiddenFolder:
+            return "hidden folder";
+        case ProblemKind::Charset:
+            break;
+    }
+    return "charset";
+}
+
+std::string_view SeverityName(ProblemSeverity severity) {
+    return severity == ProblemSeverity::Error ? "error" : "note";
+}
+
+ExportProblem ExportFolderProblem(const fs::path& folder, std::string message) {
+    return {ProblemKind::ExportFolder,
+            ProblemSeverity::Error,
+            folder.string(),
+            "Website Properties > General > Location",
+            std::move(message),
+            {},
+            {}};
+}
+
+std::size_t ExportPlan::ErrorCount() const {
+    return static_cast<std::size_t>(std::count_if(
+        problems.begin(), problems.end(),
+        [](const ExportProblem& problem) { return problem.severity == ProblemSeverity::Error; }));
+}
+
+fs::path LinkedSourceFolder(const ExportParameters& parameters) {
+    if (parameters.projectFile.empty()) return {};
+    std::error_code error;
+    fs::path absolute = fs::absolute(parameters.projectFile, error);
+    return error ? parameters.projectFile.parent_path() : absolute.parent_path();
+}
+
+PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
+                           std::size_t page, std::string itemRows) {
+    const PlannedFolder& entry = plan.folders[folder];
+    const CSiteFolder& record = entry.node->Folder();
+    PageTexts texts;
+    texts.caption = record.caption.Str();
+    texts.topNavigator = plan.topNavigator;
+    // From the root down to this folder, each folder's link.
+    std::vector<std::size_t> chain{folder};
+    while (chain.back() != 0) chain.push_back(plan.folders[chain.back()].parent);
+    for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
+        if (link != chain.rbegin()) texts.history += "->";
+        const PlannedFolder& step = plan.folders[*link];
+        texts.history += CHtmlWriter::MakeLink(writer.Text(step.node->Label()),
+                                               EncodeLinkName(step.baseName), true);
+    }
+    texts.nextNavigator = FolderLinks(plan, writer, folder, false);
+    texts.canvasHeading = record.description.Str();
+    texts.itemRows = std::move(itemRows);
+    // The current number bare among up to nine numbered links each side; "Previous" and "Next"
+    // jump ten pages.
+    const std::size_t count = entry.pageCount;
+    if (count > 0) {
+        const std::string target = EncodeLinkName(entry.baseName);
+        const auto targetOf = [&](std::size_t j) {
+            return j > 0 ? target + std::to_string(j) : target;
+        };
+        const std::size_t first = page >= 10 ? page - 10 : 0;
+        const std::size_t last = std::min(count - 1, page + 10);
+        for (std::size_t j = first; j <= last; ++j) {
+            if (j == page)
+                texts.indexText += std::to_string(j + 1);
+            else if (j + 10 == page)
+                texts.indexText += CHtmlWriter::MakeLink("Previous", targetOf(j), true);
+            else if (j == page + 10)
+                texts.indexText += CHtmlWriter::MakeLink("Next", targetOf(j), true);
+            else
+                texts.indexText += CHtmlWriter::MakeLink(std::to_string(j + 1), targetOf(j), true);
+        }
+    }
+    return texts;
+}
+
+ExportPlan BuildExportPlan(const ExportParameters& parameters,
+                           const ExportFolderCheck* knownCheck) {
+    ExportPlan plan;
+    CPlanBuilder(parameters, plan).Build(knownCheck);
+    return plan;
+}

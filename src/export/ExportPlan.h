@@ -1,0 +1,129 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "LinkedFiles.h"
+#include "PageComposer.h"
+#include "WebsiteExporter.h"
+
+// An export as a plan: everything it writes and everything wrong with it, decided before anything
+// is written. Building the plan reads the project and the disk (the state of the linked files,
+// the pictures' headers) and writes nothing; carrying it out writes the pages and copies. The
+// window, `pagelorn-cli export` and `pagelorn-cli check` all start from it.
+
+enum class ProblemSeverity {
+    Error,  // the website will miss something, or the export cannot run
+    Note    // worth a look, but often meant (thousands of photos named IMG_0001.JPG are normal)
+};
+
+enum class ProblemKind {
+    MissingFile,       // error: a linked file that does not exist
+    UnreadableFile,    // error: a linked file that cannot be read
+    NotAFile,          // error: a linked path that is a folder, a device ..., or names no file
+    ExportFolder,      // error: the export folder is refused or cannot be used
+    PageRenamed,       // note: a folder's pages took a numbered name because of a clash
+    CopyRenamed,       // note: a copy took a numbered name because another source has the name
+    UnsafeCharacters,  // note: characters of a caption that no file name may hold were replaced
+    ActiveMarkup,      // note: a text holds markup a browser runs (script, on...=, javascript:)
+    HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
+    Charset            // note: the pages' charset cannot be written, so texts go as stored
+};
+
+// "missing file", "page renamed" ...: the kind as the check prints it.
+std::string_view ProblemKindName(ProblemKind kind);
+// "error" or "note".
+std::string_view SeverityName(ProblemSeverity severity);
+
+struct ExportProblem {
+    ProblemKind kind = ProblemKind::MissingFile;
+    ProblemSeverity severity = ProblemSeverity::Error;
+    std::string path;    // the linked file, the page or the folder concerned
+    std::string where;   // where the project names it: "Index > Photos, item "Logo"", a setting
+    std::string detail;  // the reason, the new name, the other source
+    // The folder (an item's folder) and the item concerned, when there are any, so that the
+    // window can select them.
+    CFolderKey folder;
+    CItemKey item;
+};
+
+// The folder relative linked paths are read from: the project's folder (empty for a project that
+// was never saved).
+std::filesystem::path LinkedSourceFolder(const ExportParameters& parameters);
+
+// A problem of the export folder itself (a location that names no folder here, a refusal).
+ExportProblem ExportFolderProblem(const std::filesystem::path& folder, std::string message);
+
+// A folder of the tree as the export writes it.
+struct PlannedFolder {
+    const CSiteNode* node = nullptr;
+    std::size_t parent = 0;             // index of the parent's entry (the root's is its own)
+    std::vector<std::size_t> children;  // their entries, in tree order
+    std::string baseName;               // its pages are BASE.htm, BASE1.htm ...
+    std::size_t pageCount = 0;          // canvas pages; the folder writes at least one file
+};
+
+struct PlannedPage {
+    std::size_t folder = 0;  // index into ExportPlan::folders
+    std::size_t index = 0;   // page of that folder, from 0
+    std::string fileName;
+};
+
+// A linked file's source as the plan found it.
+struct SourceState {
+    enum class Kind {
+        NotLooked,  // copying is "Manual": the source is not read
+        Regular,
+        Missing,
+        NotRegular,
+        Unreadable,
+        NoName  // the path names no file
+    };
+    Kind kind = Kind::NotLooked;
+    std::uintmax_t size = 0;
+    std::int64_t modifiedNs = 0;  // modification time, in nanoseconds since the epoch
+    std::string reason;           // why it cannot be copied
+};
+
+struct ExportPlan {
+    ExportFolderCheck folderCheck;       // of the export folder given (none checked when empty)
+    std::filesystem::path exportFolder;  // resolved
+    bool copyFiles = true;               // copying linked files is "Automatic"
+    CLayoutOption layout;                // the layout, rows and columns kept in range
+    std::vector<PlannedFolder> folders;  // export order: each folder before its sub-sites
+    std::vector<PlannedPage> pages;      // in export order
+    CLinkedFiles linkedFiles;            // every file the pages link to, with the copies' names
+    std::vector<SourceState> sources;    // by the index of the linked file
+    std::string topNavigator;            // the same on every page
+    CPageFrame frame;                    // the parts of a page that are the same on every page
+    std::vector<ExportProblem> problems;
+    bool stopped = false;  // cancelled while it was made: it is incomplete
+
+    std::size_t ErrorCount() const;
+    // The copies to make (none with "Manual" copying), as indexes of linked files.
+    std::size_t CopyCount() const { return copyFiles ? linkedFiles.FilesLinked() : 0; }
+};
+
+// Builds the plan of the export the parameters describe. The export folder is checked as
+// CheckExportFolder does, unless `knownCheck` gives its check already; with no export folder at
+// all, none is checked. Stops early (plan.stopped) when parameters.cancel becomes true.
+ExportPlan BuildExportPlan(const ExportParameters& parameters,
+                           const ExportFolderCheck* knownCheck = nullptr);
+
+// The texts of one planned page, made alike when the plan is built and when it is carried out.
+// `writer` brings the texts of the project into the page's charset.
+PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
+                           std::size_t page, std::string itemRows);
+
+// Carries the plan out into plan.exportFolder, which exists and may be written: writes every page
+// whose bytes differ from the file there and copies every file whose copy there differs in size
+// or modification time (everything when `fresh`: the folder was empty, or was cleared), on
+// worker threads. Before that, everything in the folder that the plan does not produce is deleted
+// (unless `fresh`). Fills the counts, the failures (deletions, then pages, then copies, each in
+// plan order) and the status of `result`.
+void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+                        ExportResult& result);

@@ -1,0 +1,151 @@
+#include "TextEncoder.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "LinkedFiles.h"
+
+namespace {
+
+iconv_t Handle(void* converter) {
+    return static_cast<iconv_t>(converter);
+}
+
+// Charset names browsers know under a name the system's converter does not.
+std::string ConverterName(std::string_view charset) {
+    const std::string lower = AsciiLower(charset);
+    if (lower == "x-euc") return "EUC-JP";
+    if (lower == "ks_c_5601-1987" || lower == "ks_c_5601") return "CP949";
+    return std::string(charset);
+}
+
+bool IsUtf8Name(std::string_view charset) {
+    const std::string lower = AsciiLower(charset);
+    return lower == "utf-8" || lower == "utf8";
+}
+
+// Length of the UTF-8 sequence at the start of text (1 to 4), and its code point; 0 when the
+// bytes there are no valid sequence.
+std::size_t DecodeUtf8(std::string_view text, std::uint32_t& codePoint) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char first = byte(0);
+    std::size_t length = 0;
+    std::uint32_t minimum = 0;
+    if (first < 0x80) {
+        codePoint = first;
+        return 1;
+    }
+    if (first >= 0xC2 && first <= 0xDF) {
+        length = 2;
+        codePoint = first & 0x1Fu;
+        minimum = 0x80;
+    } else if (first >= 0xE0 && first <= 0xEF) {
+        length = 3;
+        codePoint = first & 0x0Fu;
+        minimum = 0x800;
+    } else if (first >= 0xF0 && first <= 0xF4) {
+        length = 4;
+        codePoint = first & 0x07u;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+        codePoint = (codePoint << 6) | (byte(i) & 0x3Fu);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool IsAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Converts text (valid UTF-8) into out; false when the converter fails for another reason than
+// a character the charset lacks.
+bool Convert(iconv_t handle, std::string_view text, std::string& out) {
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    std::vector<char> buffer(text.size() * 4 + 16);
+    char* input = const_cast<char*>(text.data());
+    std::size_t inputLeft = text.size();
+    const auto drain = [&](char* end) { out.append(buffer.data(), end); };
+    while (inputLeft > 0) {
+        char* output = buffer.data();
+        std::size_t outputLeft = buffer.size();
+        const std::size_t result = iconv(handle, &input, &inputLeft, &output, &outputLeft);
+        drain(output);
+        if (result != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        if (errno != EILSEQ) return false;
+        // A character the charset lacks goes in as a reference to it.
+        std::uint32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(std::string_view(input, inputLeft), codePoint);
+        if (length == 0) return false;
+        out += "&#" + std::to_string(codePoint) + ";";
+        input += length;
+        inputLeft -= length;
+    }
+    // A charset with shifts (ISO-2022-JP) returns to its initial state at the end of each text.
+    char* output = buffer.data();
+    std::size_t outputLeft = buffer.size();
+    if (iconv(handle, nullptr, nullptr, &output, &outputLeft) == static_cast<std::size_t>(-1))
+        return false;
+    drain(output);
+    return true;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = DecodeUtf8(text, codePoint);
+        if (length == 0) return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+CTextEncoder::CTextEncoder(std::string_view charset) {
+    if (charset.empty() || IsUtf8Name(charset)) return;
+    const std::string name = ConverterName(charset);
+    const iconv_t handle = iconv_open(name.c_str(), "UTF-8");
+    if (handle == reinterpret_cast<iconv_t>(-1)) {
+        problem = "this system cannot convert text to the charset " + std::string(charset) +
+                  "; texts are written as they are stored";
+        return;
+    }
+    converter = handle;
+    // The pages' own markup is ASCII and is written as it is: a charset that writes ASCII
+    // otherwise (UTF-16, UTF-7 for some characters) would make the page unreadable.
+    std::string probe;
+    for (char c = 0x20; c < 0x7F; ++c) probe += c;
+    probe += "\r\n\t";
+    std::string converted;
+    if (!Convert(handle, probe, converted) || converted != probe) {
+        iconv_close(handle);
+        converter = nullptr;
+        problem = "the charset " + std::string(charset) +
+                  " does not keep ASCII text as it is; texts are written as they are stored";
+    }
+}
+
+CTextEncoder::~CTextEncoder() {
+    if (converter != nullptr) iconv_close(Handle(converter));
+}
+
+std::string CTextEncoder::Encode(std::string_view text) {
+    if (converter == nullptr || IsAscii(text) || !IsValidUtf8(text)) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    if (!Convert(Handle(converter), text, out)) return std::string(text);
+    return out;
+}
