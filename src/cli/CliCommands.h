@@ -6,3 +6,4 @@ int RunNewCommand(int argc, char** argv);
 int RunImportCommand(int argc, char** argv);
 int RunShowCommand(int argc, char** argv);
 int RunExportCommand(int argc, char** argv);
+int RunCheckCommand(int argc, char** argv);

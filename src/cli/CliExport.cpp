@@ -12,6 +12,7 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "ExportLocation.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
@@ -23,11 +24,17 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pagelorn-cli export PROJECT.www [--to DIR] [--yes]\n"
+    "usage: pagelorn-cli export PROJECT.www [--to DIR] [--yes] [--full]\n"
     "  Writes the website of PROJECT.www into DIR, or else into the folder the project names\n"
-    "  as its location (a relative location is taken from the project's folder).\n"
+    "  as its location (a relative location is taken from the project's folder; with none, the\n"
+    "  folder Export beside the program when it may be written there, else Pagelorn Export in\n"
+    "  your documents folder). Into a folder that holds an earlier export only what changed is\n"
+    "  written: pages with the same bytes and copies with their source's size and time stay,\n"
+    "  and whatever the export does not make is deleted.\n"
     "  --to DIR   export into DIR\n"
-    "  --yes      delete everything inside an existing export folder first\n"
+    "  --yes      go ahead in an export folder that is not empty (what the export does not make\n"
+    "             is deleted)\n"
+    "  --full     delete everything inside the export folder, then write and copy everything\n"
     "  A folder that holds the project, a file it links to, a home folder or a folder of the\n"
     "  system is never cleared.\n"
     "  Exit status: 0 exported, 1 exported with failures (listed), 2 nothing exported,\n"
@@ -51,8 +58,11 @@ public:
         if (!finished && shown && now - lastShown < std::chrono::milliseconds(100)) return true;
         lastShown = now;
         shown = true;
-        std::fprintf(stderr, "\rExporting: pages %zu of %zu, files %zu of %zu", progress.pagesDone,
-                     progress.pagesTotal, progress.filesDone, progress.filesTotal);
+        std::fprintf(stderr,
+                     "\rExporting: pages %zu of %zu (%zu up to date), files %zu of %zu (%zu up to "
+                     "date)",
+                     progress.pagesDone, progress.pagesTotal, progress.pagesUpToDate,
+                     progress.filesDone, progress.filesTotal, progress.filesUpToDate);
         std::fflush(stderr);
         return true;
     }
@@ -72,6 +82,7 @@ int RunExportCommand(int argc, char** argv) {
     std::string folderArgument;
     bool haveFolder = false;
     bool yes = false;
+    bool full = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -80,6 +91,8 @@ int RunExportCommand(int argc, char** argv) {
         }
         if (argument == "--yes" || argument == "-y") {
             yes = true;
+        } else if (argument == "--full") {
+            full = true;
         } else if (argument == "--to") {
             if (i + 1 >= argc) return FailWithUsage("--to needs a folder", kUsage);
             folderArgument = argv[++i];
@@ -130,22 +143,12 @@ int RunExportCommand(int argc, char** argv) {
     fs::path folder;
     if (haveFolder) {
         folder = folderArgument;
-    } else if (!page.general.location.Empty()) {
-        const std::string location = page.general.location.Str();
-#ifndef _WIN32
-        // "C:\Web" from a project made on Windows would become a folder of that name here.
-        const bool windowsPath = (location.size() >= 3 && location[1] == ':' &&
-                                  (location[2] == '\\' || location[2] == '/')) ||
-                                 location.starts_with("\\\\");
-        if (windowsPath)
-            return Fail("the project's location " + location +
-                        " is a Windows path; give the export folder with --to DIR");
-#endif
-        folder = location;
-        if (folder.is_relative()) folder = projectPath.parent_path() / folder;
     } else {
-        return Fail("nowhere to export " + projectArgument +
-                    ": the project names no location; give one with --to DIR");
+        const ExportLocation location =
+            ResolveExportLocation(page.general.location.View(), projectPath);
+        if (!location.problem.empty())
+            return Fail(location.problem, "Give the export folder with --to DIR.");
+        folder = location.folder;
     }
 
     CProgressLine progressLine;
@@ -157,7 +160,8 @@ int RunExportCommand(int argc, char** argv) {
                                 .projectFile = projectPath,
                                 .clearExistingFolder = yes,
                                 .progress = {},
-                                .cancel = &InterruptFlag()};
+                                .cancel = &InterruptFlag(),
+                                .full = full};
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
@@ -167,7 +171,7 @@ int RunExportCommand(int argc, char** argv) {
     if (check.state == ExportFolderState::NotEmpty && !yes)
         return Fail(check.folder.string() +
                     " exists and is not empty; nothing was touched. Run again with --yes to "
-                    "delete everything inside it and export.");
+                    "export into it (deleting what the export does not make).");
 
     const ExportResult result = ExportWebsite(parameters);
     progressLine.End();

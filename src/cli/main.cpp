@@ -18,8 +18,11 @@ constexpr const char* kUsage =
     "  new PROJECT.www [--force]        write a new project with the root \"Index\"\n"
     "  import PROJECT.www PATH...       add folders and files to the project's root\n"
     "  show PROJECT.www                 print the project's folders and items\n"
-    "  export PROJECT.www [--to DIR] [--yes]\n"
-    "                                   write the website's pages\n"
+    "  check PROJECT.www [--to DIR]     list what the export would find wrong (missing files,\n"
+    "                                   clashes ...), writing nothing\n"
+    "  export PROJECT.www [--to DIR] [--yes] [--full]\n"
+    "                                   write the website's pages; into an earlier export\n"
+    "                                   only what changed, all of it with --full\n"
     "\n"
     "Options:\n"
     "  -h, --help   print this help and exit\n"
@@ -27,7 +30,7 @@ constexpr const char* kUsage =
     "\n"
     "Exit status:\n"
     "  0  done\n"
-    "  1  finished, but something failed or the project is damaged\n"
+    "  1  finished, but something failed or the project is damaged; check: errors found\n"
     "  2  nothing done: a mistake on the command line, or a file that could not be read or\n"
     "     written; also when standard output could not be written\n"
     "  130  stopped by Ctrl+C (SIGINT) or SIGTERM: temporary files are removed, and the\n"
@@ -41,10 +44,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"new", RunNewCommand},
-    {"import", RunImportCommand},
-    {"show", RunShowCommand},
-    {"export", RunExportCommand},
+    {"new", RunNewCommand},     {"import", RunImportCommand}, {"show", RunShowCommand},
+    {"check", RunCheckCommand}, {"export", RunExportCommand},
 };
 
 int RunCli(int argc, char** argv) {

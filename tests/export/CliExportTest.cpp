@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "ExportLocation.h"
 #include "ExportTestSupport.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
@@ -50,8 +52,8 @@ protected:
 
     void Save() { ASSERT_TRUE(SaveProject(project, page, layout, tree)); }
 
-    CliRun Cli(std::vector<std::string> arguments) const {
-        std::string command = Quote(PAGELORN_CLI) + " export";
+    CliRun Cli(std::vector<std::string> arguments, const char* name = "export") const {
+        std::string command = Quote(PAGELORN_CLI) + " " + name;
         for (const std::string& argument : arguments) command += " " + Quote(argument);
         const fs::path stdoutFile = dir / "stdout.txt";
         const fs::path stderrFile = dir / "stderr.txt";
@@ -86,18 +88,31 @@ TEST_F(CliExportTest, ExportsIntoTheGivenFolderAndSumsUp) {
     EXPECT_EQ(Read(out / "doc" / "REPORT.DOC"), "report");
 }
 
-TEST_F(CliExportTest, UsesTheProjectsLocationOrSaysThereIsNone) {
+TEST_F(CliExportTest, UsesTheProjectsLocationOrTheDefaultFolder) {
     Save();
-    CliRun run = Cli({project.string()});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(Contains(run.err, "--to")) << run.err;
-    EXPECT_FALSE(fs::exists(out));
+    // A copy of the program in a folder of the system's (/tmp): no location means the documents
+    // folder, which is never made when only asked for.
+    fs::create_directories(dir / "bin");
+    fs::copy_file(PAGELORN_CLI, dir / "bin" / "pagelorn-cli");
+    const fs::path home = dir / "home";
+    EXPECT_EQ(ResolveExportLocation("", project, dir / "bin", home / "Documents").folder,
+              home / "Documents" / "Pagelorn Export");
+    EXPECT_FALSE(fs::exists(home));
+    const std::string command = "env -u XDG_CONFIG_HOME HOME=" + Quote(home.string()) + " " +
+                                Quote((dir / "bin" / "pagelorn-cli").string()) + " export " +
+                                Quote(project.string()) + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(fs::exists(home / "Documents" / "Pagelorn Export" / "Index.htm"));
+    EXPECT_FALSE(fs::exists(dir / "bin" / "Export"));
 
     page.general.location = "C:\\Web";
     Save();
-    run = Cli({project.string()});
+    CliRun run = Cli({project.string()});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(Contains(run.err, "Windows path")) << run.err;
+    const std::string refused = ResolveExportLocation("C:\\Web", project).problem;
+    EXPECT_TRUE(Contains(refused, "Windows path")) << refused;
+    EXPECT_TRUE(Contains(run.err, refused)) << run.err;
+    EXPECT_TRUE(Contains(run.err, "--to")) << run.err;
 
     page.general.location = "web";  // beside the project
     Save();
@@ -242,6 +257,64 @@ TEST_F(CliExportTest, MessagesTellWhatReallyHappened) {
     EXPECT_TRUE(Contains(run.err, "damaged from its root folder on; nothing was exported"))
         << run.err;
     EXPECT_FALSE(fs::exists(dir / "cut"));
+}
+
+TEST_F(CliExportTest, CheckListsProblemsWritesNothingAndExitsByWhatItFound) {
+    Save();
+    CliRun run = Cli({project.string(), "--to", out.string()}, "check");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "0 errors, 0 notes\n");
+
+    // Notes alone (a clash) leave the exit status at 0; a missing file is an error.
+    tree.AddFolder(tree.RootKey(), "Photos");
+    Save();
+    run = Cli({project.string(), "--to", out.string()}, "check");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "note\tpage renamed\tIndex_Photos~2.htm\tIndex > Photos\trenamed from "
+              "Index_Photos.htm: Index_Photos.htm is a page of Index > Photos\n0 errors, 1 note\n");
+    const fs::path gone = dir / "gone\x1B.pdf";
+    tree.AddItem(tree.RootKey(), "Gone", "file://" + gone.string());
+    page.general.location = "C:\\Web";
+    Save();
+    run = Cli({project.string()}, "check");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.out, "error\texport folder\tC:\\Web\t")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "error\tmissing file\t" + (dir / "gone\\x1B.pdf").string() +
+                                      "\tIndex, item \"Gone\"\tthe file does not exist\n"))
+        << run.out;
+    EXPECT_TRUE(run.out.ends_with("2 errors, 1 note\n")) << run.out;
+    EXPECT_FALSE(fs::exists(out));
+
+    Write("broken.www", "not a project");
+    EXPECT_EQ(Cli({(dir / "broken.www").string()}, "check").exitCode, 2);
+    EXPECT_EQ(Cli({}, "check").exitCode, 2);
+}
+
+TEST_F(CliExportTest, ASecondExportRewritesNothingAndFullRewritesAll) {
+    Save();
+    ASSERT_EQ(Cli({project.string(), "--to", out.string()}).exitCode, 0);
+    struct stat first {};
+    ::stat((out / "Index.htm").c_str(), &first);
+    CliRun run = Cli({project.string(), "--to", out.string(), "--yes"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out,
+                         "0 pages written, 0 files copied, 0 failures; 2 pages and 2 "
+                         "files were up to date"))
+        << run.out;
+    struct stat second {};
+    ::stat((out / "Index.htm").c_str(), &second);
+    EXPECT_EQ(first.st_ctim.tv_sec, second.st_ctim.tv_sec);
+    EXPECT_EQ(first.st_ctim.tv_nsec, second.st_ctim.tv_nsec);
+
+    run = Cli({project.string(), "--to", out.string(), "--yes", "--full"});
+    EXPECT_TRUE(Contains(run.out,
+                         "2 pages written, 2 files copied, 0 failures; 0 pages and 0 "
+                         "files were up to date"))
+        << run.out;
+    ::stat((out / "Index.htm").c_str(), &second);
+    EXPECT_NE(first.st_ctim.tv_nsec + 1000000000LL * first.st_ctim.tv_sec,
+              second.st_ctim.tv_nsec + 1000000000LL * second.st_ctim.tv_sec);
 }
 
 }  // namespace
