@@ -19,16 +19,16 @@
 namespace {
 
 // The progress dialog. Neither Escape nor the title bar's close button can take it away while
-// the export runs: both ask the export to stop, as Cancel does, and the dialog goes when the
-// worker is done.
+// the work runs: both ask it to stop, as Cancel does, and the dialog goes when the worker is
+// done.
 class CExportProgressDlg final : public QDialog {
 public:
-    CExportProgressDlg(QWidget* parent, std::function<void()> onCancel)
-        : QDialog(parent), cancelRequested(std::move(onCancel)) {
+    CExportProgressDlg(QWidget* parent, QString busyText, std::function<void()> onCancel)
+        : QDialog(parent), busy(std::move(busyText)), cancelRequested(std::move(onCancel)) {
         setObjectName(QStringLiteral("exportProgress"));
         setWindowTitle(QString::fromUtf8(kAppTitle));
         setWindowModality(Qt::ApplicationModal);
-        label = new QLabel(QStringLiteral("Exporting the website...\n"), this);
+        label = new QLabel(busy + u'\n', this);
         bar = new QProgressBar(this);
         bar->setRange(0, 0);
         cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -48,25 +48,26 @@ public:
         if (stopping) return;
         const std::size_t total = progress.pagesTotal + progress.filesTotal;
         const std::size_t done = progress.pagesDone + progress.filesDone;
-        if (total > 0) {
-            // The bar counts in thousandths so that any number of pages fits its int range.
-            bar->setRange(0, 1000);
-            bar->setValue(static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total));
-        }
+        if (total == 0) return;
+        // The bar counts in thousandths so that any number of pages fits its int range.
+        bar->setRange(0, 1000);
+        bar->setValue(static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total));
         // Two short lines: the dialog keeps the width it was shown with.
-        label->setText(
-            QStringLiteral("Exporting the website...\nPages: %1 of %2    Files: %3 of %4")
-                .arg(progress.pagesDone)
-                .arg(progress.pagesTotal)
-                .arg(progress.filesDone)
-                .arg(progress.filesTotal));
+        label->setText(busy + QStringLiteral("\nPages: %1 of %2 (%3 up to date)    "
+                                             "Files: %4 of %5 (%6 up to date)")
+                                  .arg(progress.pagesDone)
+                                  .arg(progress.pagesTotal)
+                                  .arg(progress.pagesUpToDate)
+                                  .arg(progress.filesDone)
+                                  .arg(progress.filesTotal)
+                                  .arg(progress.filesUpToDate));
     }
 
     void reject() override {
         if (stopping) return;
         stopping = true;
         cancelButton->setEnabled(false);
-        label->setText(QStringLiteral("Stopping the export..."));
+        label->setText(QStringLiteral("Stopping..."));
         cancelRequested();
     }
 
@@ -77,6 +78,7 @@ protected:
     }
 
 private:
+    QString busy;
     std::function<void()> cancelRequested;
     QLabel* label = nullptr;
     QProgressBar* bar = nullptr;
@@ -84,30 +86,30 @@ private:
     bool stopping = false;
 };
 
-}  // namespace
-
-ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {
+// Runs `work` on a worker thread with a cancel flag and a place for progress reports, showing the
+// progress dialog when it takes longer than `delay`, and returns when the work is over. An
+// exception of the work is handed back on this thread.
+void RunOnWorker(
+    QWidget* parent, std::chrono::milliseconds delay, const QString& busyText,
+    const std::function<void(std::atomic<bool>& cancel, ExportProgressFn progress)>& work) {
     std::atomic<bool> cancel{false};
     std::atomic<bool> finished{false};
     std::mutex progressMutex;
     ExportProgress latest;
-    parameters.progress = [&](const ExportProgress& progress) {
+    const ExportProgressFn progress = [&](const ExportProgress& report) {
         {
             const std::scoped_lock lock(progressMutex);
-            latest = progress;
+            latest = report;
         }
         return !cancel.load();
     };
-    // Also stops a long copy half-way.
-    parameters.cancel = &cancel;
 
     QEventLoop loop;
-    ExportResult result;
     std::exception_ptr failure;
     {
         std::jthread worker([&] {
             try {
-                result = exportFunction(parameters);
+                work(cancel, progress);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -115,40 +117,67 @@ ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) co
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });
 
-        // A short export is over before anyone would read a dialog. The window still paints
+        // Short work is over before anyone would read a dialog. The window still paints
         // meanwhile; clicks and keys wait until it is over.
-        if (progressDelay.count() > 0) {
-            QTimer delay;
-            delay.setSingleShot(true);
-            QObject::connect(&delay, &QTimer::timeout, &loop, &QEventLoop::quit);
-            delay.start(progressDelay);
+        if (delay.count() > 0) {
+            QTimer timer;
+            timer.setSingleShot(true);
+            QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+            timer.start(delay);
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         }
         if (!finished.load()) {
-            CExportProgressDlg dialog(parent, [&cancel] { cancel.store(true); });
+            CExportProgressDlg dialog(parent, busyText, [&cancel] { cancel.store(true); });
             QTimer poll;
             QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
-                ExportProgress progress;
+                ExportProgress report;
                 {
                     const std::scoped_lock lock(progressMutex);
-                    progress = latest;
+                    report = latest;
                 }
-                dialog.Show(progress);
+                dialog.Show(report);
             });
             poll.start(100);
             dialog.show();
             while (!finished.load()) loop.exec();
         }
     }
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const std::exception& error) {
-            result = {};
-            result.status = ExportStatus::FolderNotMade;
-            result.exportFolder = parameters.exportFolder;
-            result.message = std::string("The export failed: ") + error.what();
-        }
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {
+    ExportResult result;
+    try {
+        RunOnWorker(parent, progressDelay, QStringLiteral("Exporting the website..."),
+                    [&](std::atomic<bool>& cancel, ExportProgressFn progress) {
+                        parameters.progress = std::move(progress);
+                        // Also stops a long copy half-way.
+                        parameters.cancel = &cancel;
+                        result = exportFunction(parameters);
+                    });
+    } catch (const std::exception& error) {
+        result = {};
+        result.status = ExportStatus::FolderNotMade;
+        result.exportFolder = parameters.exportFolder;
+        result.message = std::string("The export failed: ") + error.what();
     }
     return result;
+}
+
+ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) const {
+    ExportPlan plan;
+    try {
+        RunOnWorker(parent, progressDelay, QStringLiteral("Checking the website..."),
+                    [&](std::atomic<bool>& cancel, ExportProgressFn) {
+                        parameters.cancel = &cancel;
+                        plan = BuildExportPlan(parameters);
+                    });
+    } catch (const std::exception& error) {
+        plan = {};
+        plan.problems.push_back(ExportFolderProblem(
+            parameters.exportFolder, std::string("The check failed: ") + error.what()));
+    }
+    return plan;
 }

@@ -3,13 +3,15 @@
 #include <chrono>
 #include <functional>
 
+#include "ExportPlan.h"
 #include "WebsiteExporter.h"
 
 class QWidget;
 
-// Runs an export on a worker thread so that the window goes on painting. While it runs the
-// window takes no input; when it takes longer than a moment a modal progress dialog appears
-// whose Cancel stops the export after the page being written.
+// Runs an export, or the check before one, on a worker thread so that the window goes on
+// painting. While it runs the window takes no input; when it takes longer than a moment a modal
+// progress dialog appears whose Cancel stops the work (an export after the pages and files under
+// way).
 class CExportRunner {
 public:
     using ExportFunction = std::function<ExportResult(const ExportParameters&)>;
@@ -17,6 +19,9 @@ public:
     // Returns when the export is over. The tree and the options in the parameters must not change
     // until then; the runner itself keeps the user's hands off them.
     ExportResult Run(QWidget* parent, ExportParameters parameters) const;
+    // Builds the export's plan, which lists what is wrong with the website, the same way; a plan
+    // marked stopped when the user cancelled.
+    ExportPlan Check(QWidget* parent, ExportParameters parameters) const;
 
     // How long an export runs before the progress dialog shows.
     void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay = delay; }

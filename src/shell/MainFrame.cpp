@@ -52,6 +52,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tree(std::make_un
     treeView->SetPropertyView(propertyView);
 
     ConnectFileCommands();
+    ConnectCheckCommand();
     ConnectEditCommands();
     ConnectImportCommands();
     ConnectPropertyCommands();
@@ -152,6 +153,8 @@ void CMainFrame::CreateActions() {
     AddAction(kImportFiles, text("Import &Files"), text("Import files\nImport files"),
               text("import-files"));
     AddAction(kExport, text("&Export"), text("Export website\nExport website"), text("export"));
+    AddAction(kCheckWebsite, text("Check website..."),
+              text("List what the export would find wrong, writing nothing\nCheck website"));
 
     QAction* toolbarToggle =
         AddAction(kViewToolbar, text("&Toolbar"), text("Show or hide the toolbar\nToggle ToolBar"));
@@ -217,6 +220,7 @@ void CMainFrame::CreateMenus() {
     site->addSeparator();
     site->addAction(Action(kImportFolder));
     site->addAction(Action(kImportFiles));
+    site->addAction(Action(kCheckWebsite));
     site->addAction(Action(kExport));
 
     QMenu* view = menu("&View");

@@ -90,6 +90,12 @@ private:
     // Exports the website; true when every folder was written.
     bool ExportSite();
 
+    // MainFrameCheckCommand.cpp: Site > Check website.
+    void ConnectCheckCommand();
+    void OnCheckWebsite();
+    // Selects what a problem of the check names: the folder, and the item in the list.
+    void SelectProblemPlace(CFolderKey folder, CItemKey item);
+
     // MainFrameEditCommands.cpp
     void ConnectEditCommands();
     void UpdateEditActions();

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <chrono>
 #include <filesystem>
@@ -15,7 +14,7 @@
 #include "AppOptions.h"
 #include "CommandIds.h"
 #include "Desktop.h"
-#include "LinkedFiles.h"
+#include "ExportLocation.h"
 #include "MainFrame.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
@@ -280,24 +279,19 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 bool CMainFrame::ExportSite() {
     if (exporting) return false;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const std::string location = thePageOption.general.location.Str();
-    fs::path folder;
-    if (location.empty()) {
-        folder = PathOf(DefaultExportFolder(documents));
-    } else {
-        // A relative location belongs to the project's folder, never to wherever the program
-        // happened to be started.
-        folder = PathFromBytes(location);
-        if (folder.is_relative())
-            folder =
-                (pathName.isEmpty() ? PathOf(documents) : PathOf(pathName).parent_path()) / folder;
+    // A relative location belongs to the project's folder, never to wherever the program
+    // happened to be started; the rule is the one pagelorn-cli follows.
+    const ExportLocation location = ResolveExportLocation(
+        thePageOption.general.location.View(), pathName.isEmpty() ? fs::path() : PathOf(pathName));
+    if (!location.problem.empty()) {
+        TheDesktop().Tell(this, FromBytes(location.problem), CDesktop::Severity::Critical);
+        return false;
     }
 
     ExportParameters parameters{.tree = *tree,
                                 .pageOption = thePageOption,
                                 .layoutOption = theLayoutOption,
-                                .exportFolder = folder,
+                                .exportFolder = location.folder,
                                 .projectFile = pathName.isEmpty() ? fs::path() : PathOf(pathName),
                                 .clearExistingFolder = false,
                                 .progress = {}};

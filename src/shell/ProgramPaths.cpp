@@ -5,10 +5,6 @@
 
 #include "ProgramInfo.h"
 
-QString DefaultExportFolder(const QString& documentsFolder) {
-    return QDir(documentsFolder).filePath(QStringLiteral("Pagelorn Export"));
-}
-
 QString UserGuidePath(const QString& programFolder) {
     return QDir::cleanPath(QDir(programFolder)
                                .filePath(QString::fromUtf8(kDataFolderFromProgram) +

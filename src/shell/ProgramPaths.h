@@ -2,12 +2,8 @@
 
 #include <QString>
 
-// Where the program finds its own files and puts what it makes by default. Nothing is looked up
-// or written beside the program itself: installed, it lives in a bin folder.
-
-// The folder an export goes to when the project names no location: "Pagelorn Export" in the
-// user's documents folder.
-QString DefaultExportFolder(const QString& documentsFolder);
+// Where the program finds its own files. Nothing is looked up beside the program itself:
+// installed, it lives in a bin folder. (Where an export goes is the core's rule, ExportLocation.h.)
 
 // Where the user guide belongs: help/index.html in the program's data folder, which lies at the
 // same place relative to the program's folder in an installed copy and in the build tree.

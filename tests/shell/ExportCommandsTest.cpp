@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -14,10 +15,13 @@
 #include <thread>
 
 #include "AppOptions.h"
+#include "CheckDialog.h"
 #include "CommandIds.h"
+#include "ExportLocation.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
+#include "TextCodec.h"
 #include "WebsiteExporter.h"
 
 using namespace CommandId;
@@ -157,6 +161,8 @@ private slots:
         // Holds the export after its first page until the dialog's Cancel reaches it.
         f.frame.ExportRunner().SetExportFunction([](const ExportParameters& parameters) {
             ExportParameters gated = parameters;
+            // One thread: the pages after the first wait for the gate.
+            gated.threads = 1;
             gated.progress = [&parameters](const ExportProgress& progress) {
                 const QDeadlineTimer deadline(10s);
                 while (parameters.progress(progress)) {
@@ -206,10 +212,51 @@ private slots:
         QVERIFY(!f.Model().IsExportPending());
     }
 
-    void DefaultExportFolder() {
-        // Nothing is written beside the program: installed, it lives in a bin folder.
-        const QString documents = u"/home/someone/Documents"_s;
-        QCOMPARE(::DefaultExportFolder(documents), documents + u"/Pagelorn Export"_s);
+    void LocationFollowsTheRuleOfTheCommandLine() {
+        // A Windows path names no folder here: refused with the message pagelorn-cli gives.
+        CFrameFixture f;
+        thePageOption.general.location = "C:\\Web";
+        f.Trigger(kExport);
+        QCOMPARE(f.desktop->messages,
+                 QStringList{FromBytes(ResolveExportLocation("C:\\Web", {}).problem)});
+        QVERIFY(f.Model().IsExportPending());
+    }
+
+    void CheckListsProblemsAndSelectsWhatTheyName() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(u"gone.doc"_s);
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, dir.filePath(u"out"_s))));
+        // An item of "B" links to a file that is not there, and "C" is named twice.
+        const CFolderKey b = f.Child(1);
+        const CItemKey gone = f.Model().AddItem(b, "Gone", "file://" + missing.toStdString()).key;
+        f.Model().AddFolder(f.Root(), "C");
+
+        QVERIFY(f.Trigger(kCheckWebsite));
+        auto* dialog = f.frame.findChild<CCheckDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!QFile::exists(dir.filePath(u"out"_s)));  // the check writes nothing
+        QTableWidget* table = dialog->Table();
+        QCOMPARE(table->rowCount(), 2);
+        // Sorted by severity, the error first.
+        QCOMPARE(table->item(0, CCheckDialog::kSeverityColumn)->text(), u"error"_s);
+        QCOMPARE(table->item(0, CCheckDialog::kKindColumn)->text(), u"missing file"_s);
+        QCOMPARE(table->item(0, CCheckDialog::kPathColumn)->text(), missing);
+        QCOMPARE(table->item(0, CCheckDialog::kWhereColumn)->text(), u"Index > B, item \"Gone\""_s);
+        QCOMPARE(table->item(1, CCheckDialog::kKindColumn)->text(), u"page renamed"_s);
+        table->sortByColumn(CCheckDialog::kKindColumn, Qt::DescendingOrder);
+        QCOMPARE(table->item(0, CCheckDialog::kKindColumn)->text(), u"page renamed"_s);
+
+        // A double-click selects the folder, and the item in the list.
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QRect cell = table->visualRect(table->model()->index(1, 0));
+        // The window system delivers a click before the double-click.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(f.Tree().SelectedNode(), b);
+        QCOMPARE(f.List().SelectedRows(),
+                 std::vector<int>{f.List().Model().RowOfItem(f.Model().Find(gone)->id)});
+        dialog->close();
     }
 
     void HelpOpensTheUserGuide() {

@@ -1,0 +1,67 @@
+// Site > "Check website...": the export's plan made on a worker thread, its problems shown in a
+// dialog from which a double-click selects the folder or item a problem names.
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <filesystem>
+
+#include "AppOptions.h"
+#include "CheckDialog.h"
+#include "CommandIds.h"
+#include "ExportLocation.h"
+#include "MainFrame.h"
+#include "SiteListView.h"
+#include "SiteTreeView.h"
+
+namespace fs = std::filesystem;
+
+void CMainFrame::ConnectCheckCommand() {
+    connect(Action(CommandId::kCheckWebsite), &QAction::triggered, this,
+            &CMainFrame::OnCheckWebsite);
+}
+
+void CMainFrame::OnCheckWebsite() {
+    if (exporting) return;
+    // The check reads a copy of the project: what it lists is the project as it was asked about.
+    const CSiteTree project(*tree);
+    const CPageOption page = thePageOption;
+    const CLayoutOption layout = theLayoutOption;
+    const fs::path projectFile =
+        pathName.isEmpty() ? fs::path() : fs::path(pathName.toStdU16String());
+    const ExportLocation location =
+        ResolveExportLocation(page.general.location.View(), projectFile);
+    const ExportParameters parameters{.tree = project,
+                                      .pageOption = page,
+                                      .layoutOption = layout,
+                                      .exportFolder = location.folder,
+                                      .projectFile = projectFile,
+                                      .clearExistingFolder = false,
+                                      .progress = {}};
+    exporting = true;
+    ExportPlan plan = exportRunner.Check(this, parameters);
+    exporting = false;
+    if (plan.stopped) return;
+    if (!location.problem.empty())
+        plan.problems.insert(plan.problems.begin(),
+                             ExportFolderProblem(page.general.location.View(), location.problem));
+
+    // One list at a time: a new check replaces the last one's.
+    if (const QPointer<CCheckDialog> shown = findChild<CCheckDialog*>()) shown->close();
+    auto* dialog = new CCheckDialog(
+        this, plan.problems, plan.ErrorCount(),
+        [this](CFolderKey folder, CItemKey item) { SelectProblemPlace(folder, item); });
+    dialog->show();
+}
+
+void CMainFrame::SelectProblemPlace(CFolderKey folder, CItemKey item) {
+    // The project may have changed since the check: what is gone is not selected.
+    if (tree->Find(folder) == nullptr) return;
+    treeView->SelectNode(folder);
+    if (const CSiteItem* record = tree->Find(item);
+        record != nullptr && tree->FolderOf(item) == folder) {
+        listView->SelectRow(listView->Model().RowOfItem(record->id));
+        listView->setFocus(Qt::OtherFocusReason);
+    } else {
+        treeView->setFocus(Qt::OtherFocusReason);
+    }
+}
