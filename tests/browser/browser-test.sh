@@ -17,3 +17,17 @@ trap 'rm -rf "$work"' EXIT
 "$cli" import "$work/example.www" "$source_folder" >/dev/null
 "$cli" export "$work/example.www" --to "$work/website" --yes
 node "$here/check-site.mjs" "$work/website" "$@"
+
+# Files whose names a link could break: quotes, "&", "#", "%", "<", non-ASCII letters. Exported
+# twice, the second time into the first export (only what changed is written).
+odd="$work/odd/$(printf 'Caf\xc3\xa9') & more"
+mkdir -p "$odd"
+cp "$source_folder/logo.gif" "$odd/$(printf 'caf\xc3\xa9 #1.gif')"
+cp "$source_folder/logo.gif" "$odd/100% \"sure\".gif"
+cp "$source_folder/Documents/readme.txt" "$odd/a&amp;b <c>.txt"
+cp "$source_folder/Documents/notes.htm" "$odd/$(printf 'r\xc3\xa9sum\xc3\xa9?.htm')"
+"$cli" new "$work/odd.www" >/dev/null
+"$cli" import "$work/odd.www" "$work/odd" "$source_folder/Holiday" >/dev/null
+"$cli" export "$work/odd.www" --to "$work/odd-website" >/dev/null
+"$cli" export "$work/odd.www" --to "$work/odd-website" --yes
+node "$here/check-site.mjs" "$work/odd-website" "$@"
