@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Times `pagelorn-cli export` of a synthetic website against `cp -r` of the same files, and the
-# export's page rate with linked-file copying set to "Manual". See README.md.
+# The export of a synthetic website (1,000 folders, 20,000 linked files), every figure a ratio of
+# two timings made in the same round: the first export against `cp -r` of the sources, a
+# re-export with nothing changed against the first export and against looking at every file once
+# (`find EXPORT SOURCES -printf`), a re-export after one caption changed against the first
+# export, the page rate with copying set to "Manual" (on /dev/shm too), and the peak resident
+# memory of the first export. See README.md.
 #
 #   bench/export_bench.sh [ROUNDS]      (default 3 rounds)
 #
@@ -40,7 +44,7 @@ root, folders, per_folder, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]
 def segment(marker, payload):
     return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
 
-def jpeg(width, height, total):
+def jpeg(width, height, total, orientation):
     # A baseline greyscale JPEG of flat 8x8 blocks: one-code Huffman tables make every block
     # "DC difference 0, end of block", two bits.
     blocks = ((width + 7) // 8) * ((height + 7) // 8)
@@ -48,6 +52,9 @@ def jpeg(width, height, total):
     bits += "1" * (-len(bits) % 8)
     scan = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
     head = b"\xFF\xD8" + segment(0xE0, b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00")
+    # An EXIF segment with the orientation, as a camera writes it: half the photos are turned.
+    head += segment(0xE1, b"Exif\x00\x00II\x2A\x00\x08\x00\x00\x00\x01\x00\x12\x01\x03\x00"
+                    + b"\x01\x00\x00\x00" + bytes([orientation, 0, 0, 0]) + b"\x00" * 4)
     body = segment(0xDB, b"\x00" + b"\x01" * 64)
     body += segment(0xC0, struct.pack(">BHHB", 8, height, width, 1) + b"\x01\x11\x00")
     table = bytes([1] + [0] * 15) + b"\x00"
@@ -89,7 +96,8 @@ def gif(width, height, total):
         filler -= n + 1
     return head + comment + b"\x00" + image
 
-picture = {"jpg": jpeg(640, 480, size), "gif": gif(128, 96, size)}
+picture = {"jpg": jpeg(640, 480, size, 1), "jpg6": jpeg(640, 480, size, 6),
+           "gif": gif(128, 96, size)}
 others = ["doc", "pdf", "txt", "zip", "mp3", "avi", "bin", "xls", "html"]
 # Ten sub-sites of the root, each holding files and the folders below it: every page's Top
 # Navigator links to the root's sub-sites, and a thousand of them would make every page 60 KB.
@@ -105,7 +113,7 @@ for f in range(folders):
     for i in range(per_folder):
         if n % 10 == 0:
             ext = "jpg" if (n // 10) % 2 == 0 else "gif"
-            data = picture[ext]
+            data = picture["jpg6" if ext == "jpg" and (n // 20) % 2 == 1 else ext]
         else:
             ext = others[n % len(others)]
             data = os.urandom(size)
@@ -138,12 +146,31 @@ open(sys.argv[2], "wb").write(data)
 PY
 
 seconds() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$@"; }
+ratio() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[1]) / float(sys.argv[2])))' "$@"; }
 now() { date +%s.%N; }
+summary() { sed -n 's/^Exported to [^:]*: //p' "$1"; }
+
+# One caption changed, in place (same length): the item of file00101, whose page is rewritten.
+change_caption() {
+    python3 - "$project" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+# The caption is stored after its 4-byte length (13 bytes), the URL after it holds the name too.
+at = max(data.find(b"\r\x00\x00\x00file00101."), data.find(b"\r\x00\x00\x00File00101."))
+assert at > 0, "caption not found"
+at += 4
+data[at] = ord("F") if data[at] == ord("f") else ord("f")
+open(path, "wb").write(data)
+PY
+}
 
 echo "== warming the page cache"
 cp -r "$work/src" "$work/warm" && rm -rf "$work/warm"
 
-printf "%-6s %10s %12s %8s\n" round "cp -r (s)" "export (s)" ratio
+echo "== copying on: first export, re-export unchanged, re-export after one caption changed"
+printf "%-5s %8s %9s %6s %9s %8s %7s %7s %9s %6s\n" round "cp -r" first "/cp" unchanged find \
+    "/first" "/find" caption "/first"
 for round in $(seq 1 "$rounds"); do
     rm -rf "$work/copy" "$work/out"
     sync
@@ -151,16 +178,36 @@ for round in $(seq 1 "$rounds"); do
     cp -r "$work/src" "$work/copy"
     sync
     t1=$(now)
-    "$cli" export "$project" --to "$work/out" --yes >"$work/export.log"
+    if [ "$round" = 1 ]; then
+        # The first round also measures the peak resident memory of the first export.
+        /usr/bin/time -f "%M" -o "$work/rss.txt" "$cli" export "$project" --to "$work/out" --yes \
+            >"$work/first.log"
+    else
+        "$cli" export "$project" --to "$work/out" --yes >"$work/first.log"
+    fi
     sync
     t2=$(now)
+    "$cli" export "$project" --to "$work/out" --yes >"$work/unchanged.log"
+    t3=$(now)
+    find "$work/out" "$work/src" -printf '%s %T@\n' >/dev/null
+    t4=$(now)
+    change_caption
+    t5=$(now)
+    "$cli" export "$project" --to "$work/out" --yes >"$work/caption.log"
+    t6=$(now)
     cp_time=$(seconds "$t0" "$t1")
-    export_time=$(seconds "$t1" "$t2")
-    ratio=$(python3 -c 'import sys; print("%.2f" % (float(sys.argv[2]) / float(sys.argv[1])))' \
-        "$cp_time" "$export_time")
-    printf "%-6s %10s %12s %8s\n" "$round" "$cp_time" "$export_time" "$ratio"
+    first=$(seconds "$t1" "$t2")
+    unchanged=$(seconds "$t2" "$t3")
+    find_time=$(seconds "$t3" "$t4")
+    caption=$(seconds "$t5" "$t6")
+    printf "%-5s %8s %9s %6s %9s %8s %7s %7s %9s %6s\n" "$round" "$cp_time" "$first" \
+        "$(ratio "$first" "$cp_time")" "$unchanged" "$find_time" "$(ratio "$unchanged" "$first")" \
+        "$(ratio "$unchanged" "$find_time")" "$caption" "$(ratio "$caption" "$first")"
 done
-echo "   $(cat "$work/export.log")"
+echo "   first:     $(summary "$work/first.log")"
+echo "   unchanged: $(summary "$work/unchanged.log")"
+echo "   caption:   $(summary "$work/caption.log")"
+echo "   peak resident memory of the first export: $(( $(cat "$work/rss.txt") / 1024 )) MB"
 
 # The page rate, on the work folder's disk and on a memory file system when there is one. As a
 # yardstick, `cp -r` of the written pages shows what creating that many files costs there.
@@ -188,7 +235,7 @@ print("%.3f %.0f %.0f" % (b - a, p / (b - a), p / (d - c)))' "$pages" "$t0" "$t1
 }
 
 echo "== copying Manual, 1 x 1 canvas, into $work"
-page_rate "$work/out"
+page_rate "$work/out-manual"
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     echo "== copying Manual, 1 x 1 canvas, into /dev/shm (memory)"
     page_rate "/dev/shm/pagelorn-export-bench.$$"

@@ -165,16 +165,14 @@ int RunExportCommand(int argc, char** argv) {
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
-    const ExportFolderCheck check = CheckExportFolder(parameters);
-    if (check.state == ExportFolderState::Refused || check.state == ExportFolderState::Unusable)
-        return Fail(check.message);
-    if (check.state == ExportFolderState::NotEmpty && !yes)
-        return Fail(check.folder.string() +
-                    " exists and is not empty; nothing was touched. Run again with --yes to "
-                    "export into it (deleting what the export does not make).");
-
+    // The export checks the folder itself before it touches anything: a refusal, a folder that
+    // cannot be used and one that holds files without --yes come back untouched.
     const ExportResult result = ExportWebsite(parameters);
     progressLine.End();
+    if (result.status == ExportStatus::NotCleared)
+        return Fail(result.exportFolder.string() +
+                    " exists and is not empty; nothing was touched. Run again with --yes to "
+                    "export into it (deleting what the export does not make).");
     if (result.status != ExportStatus::Completed && result.status != ExportStatus::Stopped) {
         if (Interrupted()) return ReportInterruption(result.message);
         return Fail(result.message);

@@ -14,7 +14,10 @@
 #include <system_error>
 #include <unordered_set>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <chrono>
+#include <fstream>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,13 +122,17 @@ bool HoldsCopy(const fs::path& path, const SourceState& source) {
 #endif
 }
 
-bool IsRealFolder(const fs::path& path) {
+// A folder, not a link to one; the type the folder listing gave is used when there is one.
+bool IsRealFolder(const fs::directory_entry& entry) {
     std::error_code error;
-    return fs::is_directory(fs::symlink_status(path, error));
+    return !entry.is_symlink(error) && entry.is_directory(error);
 }
 
+// The last name of a path the folder listing gave, without taking the path apart.
 std::string NameOf(const fs::path& path) {
-    return path.filename().string();
+    const auto& native = path.native();
+    const std::size_t separator = native.find_last_of(fs::path::preferred_separator);
+    return fs::path(separator == native.npos ? native : native.substr(separator + 1)).string();
 }
 
 // Deletes everything in the export folder that the plan does not make: files and folders of other
@@ -138,36 +145,37 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
         if (RemoveExportEntry(path, result.failures)) ++result.entriesDeleted;
     };
     std::unordered_set<std::string> pages;
-    for (const PlannedPage& page : plan.pages) pages.insert(NameOf(PathFromBytes(page.fileName)));
+    for (const PlannedPage& page : plan.pages) pages.insert(PathFromBytes(page.fileName).string());
     std::unordered_set<std::string> copies[kCategoryFolderCount];
     if (plan.copyFiles)
         for (const LinkedFile& file : plan.linkedFiles.Files())
-            if (!file.name.empty()) copies[file.folder].insert(NameOf(PathFromBytes(file.name)));
+            if (!file.name.empty()) copies[file.folder].insert(PathFromBytes(file.name).string());
 
     const auto entries = [&](const fs::path& folder) {
-        std::vector<fs::path> paths;
+        std::vector<fs::directory_entry> found;
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end;
              it.increment(error))
-            paths.push_back(it->path());
+            found.push_back(*it);
         if (error)
             result.failures.push_back({folder.string(), "could not be read: " + error.message()});
-        return paths;
+        return found;
     };
-    for (const fs::path& path : entries(plan.exportFolder)) {
+    for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
         if (cancelled()) return;
-        const std::string name = NameOf(path);
+        const std::string name = NameOf(entry.path());
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
-            if (name == NameOf(PathFromBytes(kCategoryFolderNames[i]))) category = i;
-        if (category < kCategoryFolderCount && IsRealFolder(path)) {
-            for (const fs::path& inside : entries(path)) {
+            if (name == kCategoryFolderNames[i]) category = i;
+        if (category < kCategoryFolderCount && IsRealFolder(entry)) {
+            for (const fs::directory_entry& inside : entries(entry.path())) {
                 if (cancelled()) return;
-                if (!copies[category].contains(NameOf(inside)) || IsRealFolder(inside))
-                    remove(inside);
+                if (!copies[category].contains(NameOf(inside.path())) || IsRealFolder(inside))
+                    remove(inside.path());
             }
-        } else if (category < kCategoryFolderCount || !pages.contains(name) || IsRealFolder(path)) {
-            remove(path);
+        } else if (category < kCategoryFolderCount || !pages.contains(name) ||
+                   IsRealFolder(entry)) {
+            remove(entry.path());
         }
     }
 }

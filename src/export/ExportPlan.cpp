@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <system_error>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <chrono>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -58,6 +60,8 @@ bool IsBlank(char c) {
 // What of a text a browser would run: a script element, an on...= attribute in a tag, or a
 // javascript: link; "" when it holds none of these.
 std::string ActiveMarkup(std::string_view text) {
+    // Nothing runs without a tag or a scheme: most texts are passed over at once.
+    if (text.find_first_of("<:") == std::string_view::npos) return {};
     const std::string lower = AsciiLower(text);
     for (std::size_t at = lower.find("<script"); at != std::string::npos;
          at = lower.find("<script", at + 1)) {
@@ -89,11 +93,14 @@ std::string ActiveMarkup(std::string_view text) {
     return {};
 }
 
-// The hidden folder (a name starting with ".") a file lies in, or "".
-std::string HiddenFolderOf(const fs::path& file) {
-    for (const fs::path& part : file.parent_path()) {
-        const std::string name = part.string();
-        if (name.size() > 1 && name[0] == '.' && name != "..") return name;
+// The hidden folder (a name starting with ".") a linked path names, or "". Both "/" and "\"
+// separate names, as in any path a project holds.
+std::string HiddenFolderOf(std::string_view path) {
+    std::size_t start = 0;
+    for (std::size_t end = path.find_first_of("/\\"); end != std::string_view::npos;
+         start = end + 1, end = path.find_first_of("/\\", start)) {
+        const std::string_view name = path.substr(start, end - start);
+        if (name.size() > 1 && name[0] == '.' && name != "..") return std::string(name);
     }
     return {};
 }
@@ -362,8 +369,7 @@ void CPlanBuilder::FileProblems() {
             case SourceState::Kind::Regular:
                 break;
         }
-        if (const std::string hidden = HiddenFolderOf(plan.linkedFiles.SourceFile(file.source));
-            !hidden.empty())
+        if (const std::string hidden = HiddenFolderOf(file.source); !hidden.empty())
             problem(ProblemKind::HiddenFolder, ProblemSeverity::Note,
                     "it lies inside the hidden folder " + hidden);
         if (!file.wantedName.empty()) {

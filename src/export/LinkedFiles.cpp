@@ -170,10 +170,12 @@ std::string CLinkedFiles::CopyLinkedFile(std::string_view path, bool upperCaseNa
 }
 
 std::string CLinkedFiles::FileLink(std::string_view path, std::string_view property) {
+    // A setting names the file, whichever folder's page shows it first.
+    const CFolderKey folder = std::exchange(currentFolder, {});
     currentProperty = property;
-    currentItem = {};
     std::string link = CopyLinkedFile(path);
     currentProperty = {};
+    currentFolder = folder;
     return link;
 }
 

@@ -149,17 +149,23 @@ std::string ClearingRefusal(const fs::path& folder, const ExportParameters& para
         return refusing + "it holds the project file " + parameters.projectFile.string() + ".";
 
     const CLinkedFiles resolver(LinkedSourceFolder(parameters));
-    // Many linked files share a folder; resolving each folder once keeps this quick.
-    std::unordered_map<std::string, bool> folderInside;
+    // Many linked files share a folder; resolving each folder once keeps this quick. A file
+    // then resolves to its folder's place with its own name, unless it is a link itself.
+    std::unordered_map<std::string, fs::path> resolvedFolders;
     for (const std::string& source :
          ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption)) {
         const fs::path file = resolver.SourceFile(source);
-        const std::string parent = file.parent_path().string();
-        auto known = folderInside.find(parent);
-        if (known == folderInside.end())
-            known =
-                folderInside.emplace(parent, IsInside(OnDisk(file.parent_path()), folder)).first;
-        if (known->second || IsInside(OnDisk(file), folder))
+        const fs::path name = file.filename();
+        auto known = resolvedFolders.find(file.parent_path().string());
+        if (known == resolvedFolders.end())
+            known = resolvedFolders.emplace(file.parent_path().string(), OnDisk(file.parent_path()))
+                        .first;
+        std::error_code error;
+        const bool plainName = !name.empty() && name != "." && name != "..";
+        const fs::path resolved = plainName && !fs::is_symlink(fs::symlink_status(file, error))
+                                      ? known->second / name
+                                      : OnDisk(file);
+        if (IsInside(known->second, folder) || IsInside(resolved, folder))
             return refusing + "it holds " + source + ", a file the website links to.";
     }
     return {};
