@@ -192,6 +192,9 @@ for round in $(seq 1 "$rounds"); do
     find "$work/out" "$work/src" -printf '%s %T@\n' >/dev/null
     t4=$(now)
     change_caption
+    # The disk settles first (the deletions of the last round are discarded in the background
+    # on this kind of disk, and a rename may wait for that).
+    sync
     t5=$(now)
     "$cli" export "$project" --to "$work/out" --yes >"$work/caption.log"
     t6=$(now)
