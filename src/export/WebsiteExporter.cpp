@@ -149,23 +149,34 @@ std::string ClearingRefusal(const fs::path& folder, const ExportParameters& para
         return refusing + "it holds the project file " + parameters.projectFile.string() + ".";
 
     const CLinkedFiles resolver(LinkedSourceFolder(parameters));
-    // Many linked files share a folder; resolving each folder once keeps this quick. A file
-    // then resolves to its folder's place with its own name, unless it is a link itself.
-    std::unordered_map<std::string, fs::path> resolvedFolders;
+    // Thousands of linked files share a few folders, and the folders share their parents: a
+    // path resolves to its parent's place with its own name unless it is a link itself (or
+    // "." or ".."), so each folder costs one look at the disk and each file one more.
+    std::unordered_map<std::string, fs::path> resolved;
+    const auto resolve = [&](const fs::path& path, const auto& self) -> const fs::path& {
+        if (const auto known = resolved.find(path.native()); known != resolved.end())
+            return known->second;
+        const fs::path name = path.filename();
+        const fs::path parent = path.parent_path();
+        std::error_code error;
+        fs::path place = name.empty() || name == "." || name == ".." || parent == path ||
+                                 !path.is_absolute() ||
+                                 fs::is_symlink(fs::symlink_status(path, error))
+                             ? OnDisk(path)
+                             : self(parent, self) / name;
+        return resolved.emplace(path.native(), std::move(place)).first->second;
+    };
+    const std::string& inside = folder.native();
+    const auto within = [&](const fs::path& path) {
+        const std::string& text = path.native();
+        return text.starts_with(inside) && (text.size() == inside.size() ||
+                                            text[inside.size()] == fs::path::preferred_separator);
+    };
     for (const std::string& source :
          ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption)) {
-        const fs::path file = resolver.SourceFile(source);
-        const fs::path name = file.filename();
-        auto known = resolvedFolders.find(file.parent_path().string());
-        if (known == resolvedFolders.end())
-            known = resolvedFolders.emplace(file.parent_path().string(), OnDisk(file.parent_path()))
-                        .first;
-        std::error_code error;
-        const bool plainName = !name.empty() && name != "." && name != "..";
-        const fs::path resolved = plainName && !fs::is_symlink(fs::symlink_status(file, error))
-                                      ? known->second / name
-                                      : OnDisk(file);
-        if (IsInside(known->second, folder) || IsInside(resolved, folder))
+        fs::path file = resolver.SourceFile(source);
+        if (file.is_relative()) file = fs::absolute(file);
+        if (within(resolve(file.parent_path(), resolve)) || within(resolve(file, resolve)))
             return refusing + "it holds " + source + ", a file the website links to.";
     }
     return {};

@@ -506,6 +506,18 @@ TEST_F(RefusalTest, NeverClearsAFolderHoldingALinkedFile) {
     out = dir / "alias";
     ExpectRefused("a file the website links to");
     EXPECT_TRUE(fs::exists(photo));
+
+    // A linked file elsewhere that is a link to a file inside, and a linked folder that is the
+    // export folder itself.
+    layout.areas[kHistoryBarSlot].imagePath = "";
+    fs::create_directories(dir / "elsewhere");
+    fs::create_symlink(photo, dir / "elsewhere" / "shortcut.gif");
+    tree.AddItem(tree.RootKey(), "Shortcut", "file://" + (dir / "elsewhere/shortcut.gif").string());
+    ExpectRefused("shortcut.gif, a file the website links to");
+    tree.DeleteRows(tree.RootKey(), {}, {tree.Root()->Folder().items[0].key});
+    tree.AddItem(tree.RootKey(), "Folder", "file://" + (dir / "out").string());
+    ExpectRefused("a file the website links to");
+    EXPECT_TRUE(fs::exists(photo));
 }
 
 TEST_F(RefusalTest, EveryFileTheProjectNamesCountsWhetherOrNotAPageShowsIt) {
