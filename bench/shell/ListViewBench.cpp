@@ -9,7 +9,6 @@
 
 #include "MainFrame.h"
 #include "SiteListView.h"
-#include "SiteTreeView.h"
 
 namespace {
 
@@ -17,22 +16,22 @@ void ShowFolderOfItems(benchmark::State& state) {
     CMainFrame frame;
     frame.show();
     if (!QTest::qWaitForWindowExposed(&frame)) state.SkipWithError("the window did not show");
-    CSiteTreeView& tree = *frame.GetTreeView();
+    CSiteDocument& document = frame.Document();
     CSiteListView& list = *frame.GetListView();
-    const CFolderKey root = frame.Tree().RootKey();
-    tree.NewFolder();
-    const CFolderKey big = tree.SelectedNode();
-    tree.SelectNode(root);
+    const CFolderKey root = document.Tree().RootKey();
+    const CFolderKey big = document.NewFolder(root);
+    document.SelectFolder(root);
     for (std::int64_t i = 0; i < state.range(0); ++i)
-        frame.Tree().AddItem(big, "Picture " + std::to_string(i),
-                             "file:///home/ann/Pictures/IMG_" + std::to_string(i) + ".JPG");
+        document.EditOutsideHistory().AddItem(
+            big, "Picture " + std::to_string(i),
+            "file:///home/ann/Pictures/IMG_" + std::to_string(i) + ".JPG");
 
     for (auto _ : state) {
-        tree.SelectNode(big);
+        document.SelectFolder(big);
         list.viewport()->repaint();
         state.PauseTiming();
         if (list.model()->rowCount() != state.range(0)) state.SkipWithError("rows missing");
-        tree.SelectNode(root);
+        document.SelectFolder(root);
         list.viewport()->repaint();
         state.ResumeTiming();
     }

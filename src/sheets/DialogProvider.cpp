@@ -1,6 +1,5 @@
 #include "DialogProvider.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -13,6 +12,7 @@
 
 #include "ColorButton.h"
 #include "MetaVariableDlg.h"
+#include "ProgramInfo.h"
 
 CDialogProvider* CDialogProvider::installed = nullptr;
 
@@ -88,5 +88,5 @@ std::optional<CMetaVariableText> CQtDialogProvider::EditMetaVariable(
 }
 
 void CQtDialogProvider::ShowMessage(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox::warning(parent, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
 }

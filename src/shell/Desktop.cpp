@@ -9,11 +9,12 @@ namespace {
 
 class CQtDesktop final : public CDesktop {
 public:
-    Answer Ask(QWidget* parent, const QString& text, bool withCancel) override {
+    Answer Ask(QWidget* parent, const QString& text, bool withCancel, Icon icon) override {
         QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
         if (withCancel) buttons |= QMessageBox::Cancel;
-        const auto answer =
-            QMessageBox::question(parent, QString::fromUtf8(kAppTitle), text, buttons);
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Question,
+                        QString::fromUtf8(kAppTitle), text, buttons, parent);
+        const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
         if (answer == QMessageBox::Yes) return Answer::Yes;
         if (answer == QMessageBox::No) return Answer::No;
         return Answer::Cancel;

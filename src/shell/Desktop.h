@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <memory>
 
+#include "ProgramInfo.h"
+
 class QWidget;
 
 // Everything the window asks of the user or of the desktop outside its own widgets: message
@@ -17,8 +19,14 @@ public:
 
     virtual ~CDesktop() = default;
 
-    // A question with Yes and No (and Cancel when asked for).
-    virtual Answer Ask(QWidget* parent, const QString& text, bool withCancel) = 0;
+    enum class Icon { Question, Warning };
+
+    // A question with Yes and No (and Cancel when asked for), shown with a question mark.
+    Answer Ask(QWidget* parent, const QString& text, bool withCancel) {
+        return Ask(parent, text, withCancel, Icon::Question);
+    }
+    // The same with the icon given: a warning shows an exclamation mark.
+    virtual Answer Ask(QWidget* parent, const QString& text, bool withCancel, Icon icon) = 0;
     // A warning with OK and Cancel; true for OK.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     virtual void Tell(QWidget* parent, const QString& text, Severity severity) = 0;
@@ -44,6 +52,3 @@ std::unique_ptr<CDesktop> InstallDesktop(std::unique_ptr<CDesktop> desktop);
 // What a URL the user wrote means to the desktop: "file://" followed by a local path is that
 // file (names with blanks, "#" or "%" included); anything else is read as an address or a path.
 QUrl UrlForOpening(const QString& text);
-
-// The title of message boxes and of the main window.
-inline constexpr const char* kAppTitle = "! Pagelorn";

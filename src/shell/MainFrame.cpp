@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -29,7 +30,8 @@ static void LoadResources() {
     Q_INIT_RESOURCE(pagelorn);
 }
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tree(std::make_unique<CSiteTree>()) {
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent), document(std::make_unique<CSiteDocument>()) {
     LoadResources();
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -38,8 +40,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tree(std::make_un
 
     CreatePanes();
     CreateActions();
-    CreateMenus();
     CreateToolBar();
+    CreateMenus();
     statusBar()->showMessage(kIdleText);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -48,29 +50,31 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), tree(std::make_un
         move(place.topLeft());
     }
 
-    treeView->SetListView(listView);
-    treeView->SetPropertyView(propertyView);
-
     ConnectFileCommands();
     ConnectCheckCommand();
     ConnectEditCommands();
     ConnectImportCommands();
     ConnectPropertyCommands();
-    connect(treeView, &CSiteTreeView::StateChanged, this, &CMainFrame::UpdateActions);
-    connect(listView, &CSiteListView::SelectionChanged, this, &CMainFrame::UpdateActions);
-    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateActions);
+    connect(document.get(), &CSiteDocument::SelectionChanged, this, &CMainFrame::UpdateActions);
+    connect(document.get(), &CSiteDocument::ClipboardChanged, this, &CMainFrame::UpdateActions);
+    connect(listView, &CSiteListView::FolderOpened, treeView, &CSiteTreeView::ExpandNode);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        FocusMoved(now);
+        UpdateActions();
+    });
 
     treeView->setFocus();
-    treeView->NewProject();
+    lastPane = FocusedPane::Tree;
+    document->NewProject();
     UpdateActions();
 }
 
 CMainFrame::~CMainFrame() {
-    // The views point into the tree: they go before it does, and without telling this frame,
+    // The views follow the document: they go before it does, and without telling this frame,
     // which is half gone.
     disconnect(qApp, nullptr, this, nullptr);
-    treeView->disconnect(this);
-    listView->disconnect(this);
+    document->disconnect(this);
+    document->UndoStack().disconnect(this);
     delete takeCentralWidget();
 }
 
@@ -81,13 +85,13 @@ void CMainFrame::CreatePanes() {
 
     mainSplitter = new QSplitter(Qt::Horizontal, this);
     mainSplitter->setChildrenCollapsible(false);
-    treeView = new CSiteTreeView(*tree, mainSplitter);
+    treeView = new CSiteTreeView(*document, mainSplitter);
     treeView->setMinimumWidth(20);
     rightSplitter = new QSplitter(Qt::Vertical, mainSplitter);
     rightSplitter->setChildrenCollapsible(false);
-    listView = new CSiteListView(*tree, rightSplitter);
+    listView = new CSiteListView(*document, rightSplitter);
     listView->setMinimumHeight(20);
-    propertyView = new CSitePropertyView(*tree, rightSplitter);
+    propertyView = new CSitePropertyView(*document, rightSplitter);
     mainSplitter->setSizes({width / 3, width - width / 3});
     rightSplitter->setSizes({height / 2, height - height / 2});
     setCentralWidget(mainSplitter);
@@ -123,6 +127,12 @@ void CMainFrame::CreateActions() {
     AddAction(kAppExit, text("E&xit"),
               text("Quit the application; prompts to save documents\nExit"));
 
+    AddAction(kEditUndo, text("&Undo\tCtrl+Z"), text("Undo the last action\nUndo"), text("undo"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddAction(kEditRedo, text("&Redo\tCtrl+Shift+Z"),
+              text("Redo the previously undone action\nRedo"), text("redo"))
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     AddAction(kNewFolder, text("New &Folder\tCtrl+F"), text("New folder\nNew folder"),
               text("new-folder"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -156,14 +166,10 @@ void CMainFrame::CreateActions() {
     AddAction(kCheckWebsite, text("Check website..."),
               text("List what the export would find wrong, writing nothing\nCheck website"));
 
-    QAction* toolbarToggle =
-        AddAction(kViewToolbar, text("&Toolbar"), text("Show or hide the toolbar\nToggle ToolBar"));
     QAction* statusToggle = AddAction(kViewStatusBar, text("&Status Bar"),
                                       text("Show or hide the status bar\nToggle StatusBar"));
-    for (QAction* toggle : {toolbarToggle, statusToggle}) {
-        toggle->setCheckable(true);
-        toggle->setChecked(true);
-    }
+    statusToggle->setCheckable(true);
+    statusToggle->setChecked(true);
 
     AddAction(kWebsiteProperties, text("Website Properties"),
               text("Website Properties\nWebsite Properties"));
@@ -204,6 +210,9 @@ void CMainFrame::CreateMenus() {
     fileMenu->addAction(Action(kAppExit));
 
     QMenu* edit = menu("&Edit");
+    edit->addAction(Action(kEditUndo));
+    edit->addAction(Action(kEditRedo));
+    edit->addSeparator();
     edit->addAction(Action(kNewFolder));
     edit->addAction(Action(kNewItem));
     edit->addSeparator();
@@ -244,6 +253,7 @@ void CMainFrame::CreateToolBar() {
     toolBar->setIconSize(QSize(16, 16));
     toolBar->setFloatable(false);
     const std::initializer_list<int> groups[] = {{kFileNew, kFileOpen, kFileSave},
+                                                 {kEditUndo, kEditRedo},
                                                  {kNewFolder, kNewItem},
                                                  {kEditCut, kEditCopy, kEditPaste, kDelete},
                                                  {kMoveUp, kMoveDown},
@@ -255,14 +265,36 @@ void CMainFrame::CreateToolBar() {
         first = false;
         for (int id : group) toolBar->addAction(Action(id));
     }
-    connect(Action(kViewToolbar), &QAction::toggled, toolBar, &QWidget::setVisible);
+    // The toolbar's own action, so that the check mark follows the toolbar however it is hidden
+    // (its context menu shows the same action).
+    QAction* toggle = toolBar->toggleViewAction();
+    toggle->setText(QStringLiteral("&Toolbar"));
+    toggle->setStatusTip(QStringLiteral("Show or hide the toolbar"));
+    toggle->setToolTip(QStringLiteral("Toggle ToolBar"));
+    toggle->setData(kViewToolbar);
+    actions.insert(kViewToolbar, toggle);
 }
 
-CMainFrame::FocusedPane CMainFrame::Focused() const {
-    const QWidget* focus = QApplication::focusWidget();
-    if (focus && focus == treeView) return FocusedPane::Tree;
-    if (focus && focus == listView) return FocusedPane::List;
-    return FocusedPane::None;
+void CMainFrame::FocusMoved(QWidget* now) {
+    // Nothing focused, another window (a dialog, a menu), the menu bar or the toolbar: the
+    // commands stay with the pane the user was in.
+    if (!now || now->window() != this || qobject_cast<QMenuBar*>(now) ||
+        toolBar->isAncestorOf(now) || now == toolBar)
+        return;
+    if (now == treeView)
+        lastPane = FocusedPane::Tree;
+    else if (now == listView)
+        lastPane = FocusedPane::List;
+    else
+        lastPane = FocusedPane::None;
+}
+
+void CMainFrame::FinishEditing() {
+    // An editor commits what it holds when it loses the focus.
+    if (const QPointer<QWidget> focused = QApplication::focusWidget()) {
+        focused->clearFocus();
+        if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void CMainFrame::UpdateActions() {

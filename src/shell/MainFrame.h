@@ -8,7 +8,7 @@
 #include "ExportRunner.h"
 #include "ProjectLock.h"
 #include "RecentFileList.h"
-#include "SiteTree.h"
+#include "SiteDocument.h"
 
 class QAction;
 class QLabel;
@@ -21,9 +21,10 @@ class CSitePropertyView;
 struct CImportResult;
 
 // The main window: the site tree on the left, the list over the property form on the right,
-// with the menus, the toolbar and the status bar. It owns the open project's tree and carries
-// every command. The commands live in files of their own: the file commands in
-// MainFrameFileCommands.cpp, the edit commands in MainFrameEditCommands.cpp.
+// with the menus, the toolbar and the status bar. It owns the open project (the document) and
+// carries every command; the panes follow the document and never call each other. The commands
+// live in files of their own: the file commands in MainFrameFileCommands.cpp, the edit commands
+// in MainFrameEditCommands.cpp.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -33,7 +34,7 @@ public:
     CSiteTreeView* GetTreeView() const { return treeView; }
     CSiteListView* GetListView() const { return listView; }
     CSitePropertyView* GetPropertyView() const { return propertyView; }
-    CSiteTree& Tree() { return *tree; }
+    CSiteDocument& Document() { return *document; }
 
     // The action of a command (ids in CommandIds.h), or null.
     QAction* Action(int commandId) const { return actions.value(commandId); }
@@ -41,7 +42,7 @@ public:
     QMenu* FileMenu() const { return fileMenu; }
 
     // Full path of the open project file; empty while the project is untitled.
-    const QString& PathName() const { return pathName; }
+    const QString& PathName() const { return document->FilePath(); }
 
     // Reads a project file into the window, as File > Open does once the file is chosen. Tells
     // the user what went wrong; false when the file could not be read whole.
@@ -70,7 +71,13 @@ private:
     void OnAppAbout();
 
     enum class FocusedPane { None, Tree, List };
-    FocusedPane Focused() const;
+    // The pane the edit commands act on: the tree or the list when one of them had the focus
+    // last among the window's controls (the menu bar and the toolbar do not count), else none.
+    FocusedPane Focused() const { return lastPane; }
+    void FocusMoved(QWidget* now);
+    // Ends a rename in place (the caption typed so far is kept) before a command changes the
+    // project under the editor.
+    void FinishEditing();
 
     // MainFrameFileCommands.cpp
     void ConnectFileCommands();
@@ -105,6 +112,8 @@ private:
     void OnCutCopy(bool cut);
     void OnPaste();
     void OnMove(bool down);
+    void OnUndoRedo(bool redo);
+    void ShowUndoTexts();
 
     // MainFrameImportCommands.cpp
     void ConnectImportCommands();
@@ -113,6 +122,8 @@ private:
     void OnImportFiles();
     // Tells the user what an import left out.
     void ReportImport(const CImportResult& result);
+    // After an import: the folder opened, focused, selected and shown.
+    void ShowImportTarget(CFolderKey folder);
 
     // MainFramePropertyCommands.cpp: the two property sheets.
     void ConnectPropertyCommands();
@@ -120,8 +131,8 @@ private:
     void OnWebsiteProperties();
     void OnLayoutProperties();
 
-    std::unique_ptr<CSiteTree> tree;
-    QString pathName;
+    std::unique_ptr<CSiteDocument> document;
+    FocusedPane lastPane = FocusedPane::None;
     // The project file as this window last read or wrote it; Save warns when it has changed.
     FileStamp savedStamp;
     CRecentFileList recentFiles;

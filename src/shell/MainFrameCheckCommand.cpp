@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <filesystem>
 
-#include "AppOptions.h"
 #include "CheckDialog.h"
 #include "CommandIds.h"
 #include "ExportLocation.h"
@@ -23,18 +22,15 @@ void CMainFrame::ConnectCheckCommand() {
 void CMainFrame::OnCheckWebsite() {
     if (exporting) return;
     // The check reads a copy of the project: what it lists is the project as it was asked about.
-    const CSiteTree project(*tree);
-    const CPageOption page = thePageOption;
-    const CLayoutOption layout = theLayoutOption;
-    const fs::path projectFile =
-        pathName.isEmpty() ? fs::path() : fs::path(pathName.toStdU16String());
+    const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
+    const CPageOption& page = project->thePageOption;
     const ExportLocation location =
-        ResolveExportLocation(page.general.location.View(), projectFile);
-    const ExportParameters parameters{.tree = project,
+        ResolveExportLocation(page.general.location.View(), project->projectFile);
+    const ExportParameters parameters{.tree = project->tree,
                                       .pageOption = page,
-                                      .layoutOption = layout,
+                                      .layoutOption = project->theLayoutOption,
                                       .exportFolder = location.folder,
-                                      .projectFile = projectFile,
+                                      .projectFile = project->projectFile,
                                       .clearExistingFolder = false,
                                       .progress = {}};
     exporting = true;
@@ -55,13 +51,13 @@ void CMainFrame::OnCheckWebsite() {
 
 void CMainFrame::SelectProblemPlace(CFolderKey folder, CItemKey item) {
     // The project may have changed since the check: what is gone is not selected.
-    if (tree->Find(folder) == nullptr) return;
-    treeView->SelectNode(folder);
-    if (const CSiteItem* record = tree->Find(item);
-        record != nullptr && tree->FolderOf(item) == folder) {
-        listView->SelectRow(listView->Model().RowOfItem(record->id));
+    const CSiteTree& tree = document->Tree();
+    if (tree.Find(folder) == nullptr) return;
+    if (tree.Find(item) != nullptr && tree.FolderOf(item) == folder) {
+        document->Select(CSiteSelection::OfRows(folder, {CSiteNodeRef::Of(item)}));
         listView->setFocus(Qt::OtherFocusReason);
     } else {
+        document->SelectFolder(folder);
         treeView->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -1,5 +1,5 @@
-// The edit commands of the main window: new sub-sites and items, and the commands that act on
-// the tree or on the list, whichever has the keyboard focus.
+// The edit commands of the main window: undo and redo, new sub-sites and items, and the commands
+// that act on the tree or on the list, whichever had the keyboard focus last.
 #include <QAction>
 
 #include "CommandIds.h"
@@ -7,8 +7,19 @@
 #include "SiteListView.h"
 #include "SiteTreeView.h"
 
+namespace {
+
+// A step's text in a menu entry: an "&" of a caption is no mnemonic.
+QString MenuEscaped(QString text) {
+    return text.replace(u'&', QStringLiteral("&&"));
+}
+
+}  // namespace
+
 void CMainFrame::ConnectEditCommands() {
     using namespace CommandId;
+    connect(Action(kEditUndo), &QAction::triggered, this, [this] { OnUndoRedo(false); });
+    connect(Action(kEditRedo), &QAction::triggered, this, [this] { OnUndoRedo(true); });
     connect(Action(kNewFolder), &QAction::triggered, this, &CMainFrame::OnNewFolder);
     connect(Action(kNewItem), &QAction::triggered, this, &CMainFrame::OnNewItem);
     connect(Action(kDelete), &QAction::triggered, this, &CMainFrame::OnDelete);
@@ -17,16 +28,51 @@ void CMainFrame::ConnectEditCommands() {
     connect(Action(kEditPaste), &QAction::triggered, this, &CMainFrame::OnPaste);
     connect(Action(kMoveUp), &QAction::triggered, this, [this] { OnMove(false); });
     connect(Action(kMoveDown), &QAction::triggered, this, [this] { OnMove(true); });
+
+    QUndoStack& history = document->UndoStack();
+    connect(&history, &QUndoStack::indexChanged, this, [this] {
+        ShowUndoTexts();
+        UpdateActions();
+    });
+    connect(&history, &QUndoStack::cleanChanged, this, [this] {
+        ShowUndoTexts();
+        UpdateActions();
+    });
+    ShowUndoTexts();
+}
+
+void CMainFrame::ShowUndoTexts() {
+    using namespace CommandId;
+    const QUndoStack& history = document->UndoStack();
+    const struct {
+        QAction* action;
+        QString step;
+        const char* name;
+        const char* keys;
+    } entries[] = {{Action(kEditUndo), history.undoText(), "Undo", "Ctrl+Z"},
+                   {Action(kEditRedo), history.redoText(), "Redo", "Ctrl+Shift+Z"}};
+    for (const auto& entry : entries) {
+        const QString name = QString::fromUtf8(entry.name);
+        const QString named = entry.step.isEmpty() ? name : name + u' ' + entry.step;
+        entry.action->setText(
+            u'&' + (entry.step.isEmpty() ? name : name + u' ' + MenuEscaped(entry.step)) + u'\t' +
+            QString::fromUtf8(entry.keys));
+        entry.action->setToolTip(named);
+    }
 }
 
 void CMainFrame::UpdateEditActions() {
     using namespace CommandId;
+    const QUndoStack& history = document->UndoStack();
+    Action(kEditUndo)->setEnabled(history.canUndo());
+    Action(kEditRedo)->setEnabled(history.canRedo());
+
     const FocusedPane focus = Focused();
     const CFolderKey selected = treeView->SelectedNode();
     const bool treeFocus = focus == FocusedPane::Tree && selected;
     const bool listFocus = focus == FocusedPane::List;
-    const bool belowRoot = treeFocus && selected != tree->RootKey();
-    const bool rowsSelected = listFocus && !listView->SelectedRows().empty();
+    const bool belowRoot = treeFocus && selected != document->Tree().RootKey();
+    const bool rowsSelected = listFocus && !document->Selection().rows.empty();
     // 3 unless exactly one row is selected; 1 for the first row, 0 for the last, 2 between.
     const int position = listFocus ? listView->GetSelectionPosition() : 3;
 
@@ -35,7 +81,7 @@ void CMainFrame::UpdateEditActions() {
     for (int id : {kEditCut, kEditCopy, kDelete}) Action(id)->setEnabled(belowRoot || rowsSelected);
     // A cut or copied folder offers Paste on every other node; a paste below itself is then
     // refused without a word.
-    const CSiteClipboard& clipboard = tree->Clipboard();
+    const CSiteClipboard& clipboard = document->Tree().Clipboard();
     const bool somethingHeld =
         clipboard.folderNode ? clipboard.folderNode != selected : clipboard.holdsRows;
     Action(kEditPaste)
@@ -45,13 +91,23 @@ void CMainFrame::UpdateEditActions() {
     Action(kMoveDown)->setEnabled(belowRoot || position == 1 || position == 2);
 }
 
+void CMainFrame::OnUndoRedo(bool redo) {
+    FinishEditing();
+    QUndoStack& history = document->UndoStack();
+    if (redo)
+        history.redo();
+    else
+        history.undo();
+}
+
 void CMainFrame::OnNewFolder() {
-    if (Focused() == FocusedPane::Tree) treeView->NewFolder();
+    if (Focused() == FocusedPane::Tree) document->NewFolder(treeView->SelectedNode());
 }
 
 void CMainFrame::OnNewItem() {
     const FocusedPane focus = Focused();
-    if (focus == FocusedPane::Tree || focus == FocusedPane::List) treeView->NewItem();
+    if (focus == FocusedPane::Tree || focus == FocusedPane::List)
+        document->NewItem(document->Selection().folder);
 }
 
 void CMainFrame::OnDelete() {
@@ -60,7 +116,7 @@ void CMainFrame::OnDelete() {
             treeView->DeleteSelected();
             break;
         case FocusedPane::List:
-            treeView->DeleteListSelection();
+            listView->DeleteSelectedRows();
             break;
         case FocusedPane::None:
             break;
@@ -71,9 +127,9 @@ void CMainFrame::OnCutCopy(bool cut) {
     switch (Focused()) {
         case FocusedPane::Tree:
             if (cut)
-                treeView->Cut();
+                document->Cut(treeView->SelectedNode());
             else
-                treeView->Copy();
+                document->Copy(treeView->SelectedNode());
             break;
         case FocusedPane::List:
             listView->CopyRows(cut);
@@ -85,11 +141,13 @@ void CMainFrame::OnCutCopy(bool cut) {
 
 void CMainFrame::OnPaste() {
     switch (Focused()) {
-        case FocusedPane::Tree:
-            treeView->Paste();
+        case FocusedPane::Tree: {
+            const CFolderKey target = treeView->SelectedNode();
+            if (document->Paste(target)) treeView->ExpandNode(target);
             break;
+        }
         case FocusedPane::List:
-            listView->PasteIntoSelectedFolder();
+            treeView->ExpandNode(listView->PasteIntoSelectedFolder());
             break;
         case FocusedPane::None:
             break;
@@ -99,10 +157,7 @@ void CMainFrame::OnPaste() {
 void CMainFrame::OnMove(bool down) {
     switch (Focused()) {
         case FocusedPane::Tree:
-            if (down)
-                treeView->MoveDown();
-            else
-                treeView->MoveUp();
+            document->MoveFolder(treeView->SelectedNode(), down);
             break;
         case FocusedPane::List:
             listView->MoveSelectedRow(down);

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 
-#include "AppOptions.h"
 #include "CommandIds.h"
 #include "Desktop.h"
 #include "ExportLocation.h"
@@ -116,9 +115,10 @@ void CMainFrame::ShowRecentFiles() {
 }
 
 bool CMainFrame::SaveChangesFirst() {
-    if (!treeView->IsModified()) return true;
-    const auto answer = TheDesktop().Ask(
-        this, QStringLiteral("Do you want to save changes to this document?"), true);
+    if (!document->IsModified()) return true;
+    const auto answer =
+        TheDesktop().Ask(this, QStringLiteral("Do you want to save changes to this document?"),
+                         true, CDesktop::Icon::Warning);
     switch (answer) {
         case CDesktop::Answer::Yes:
             return SaveOrSaveAs();
@@ -131,25 +131,24 @@ bool CMainFrame::SaveChangesFirst() {
 }
 
 bool CMainFrame::SaveOrSaveAs() {
-    return pathName.isEmpty() ? OnFileSaveAs() : SaveTo(pathName);
+    const QString path = document->FilePath();
+    return path.isEmpty() ? OnFileSaveAs() : SaveTo(path);
 }
 
-// A file that could not be written neither becomes the project's file nor a recent file.
+// A project file that could not be written neither becomes the project's file nor a recent
+// file.
 bool CMainFrame::OnFileSaveAs() {
     const QString path = TheDesktop().SaveFileName(this, kProjectFilter, kProjectSuffix);
-    if (path.isEmpty() || !SaveTo(path)) return false;
-    pathName = path;
-    if (recentFiles.AddRecentFile(pathName)) ShowRecentFiles();
-    return true;
+    if (path.isEmpty()) return false;
+    const bool saved = SaveTo(path);
+    if (document->FilePath() == path && recentFiles.AddRecentFile(path)) ShowRecentFiles();
+    return saved;
 }
 
 bool CMainFrame::SaveTo(const QString& path) {
     // A caption still being typed in place belongs in the file; the toolbar takes no focus, so
     // the editor would otherwise stay open past the save.
-    if (const QPointer<QWidget> focused = QApplication::focusWidget()) {
-        focused->clearFocus();
-        if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
-    }
+    FinishEditing();
     const fs::path file = PathOf(path);
     // pagelorn-cli import holds this lock from reading the file to saving it; saving in between
     // would be lost under its save. A lock that cannot be taken at all (no such folder) leaves
@@ -163,7 +162,7 @@ bool CMainFrame::SaveTo(const QString& path) {
     }
     // Another program (a second window, pagelorn-cli import) may have saved over the file since
     // it was read here; saving now would drop what it wrote without anyone seeing it.
-    if (path == pathName && !lock.CreatedFile()) {
+    if (path == document->FilePath() && !lock.CreatedFile()) {
         const FileStamp onDisk = ReadFileStamp(file);
         if (onDisk.exists && onDisk != savedStamp &&
             !TheDesktop().Confirm(
@@ -173,27 +172,33 @@ bool CMainFrame::SaveTo(const QString& path) {
                           .arg(path)))
             return false;
     }
-    const SaveResult result = SaveProject(file, thePageOption, theLayoutOption, *tree);
-    // The save changed the modified flag behind the tree view's back.
-    treeView->SetModified(tree->IsModified());
-    if (result) {
-        savedStamp = ReadFileStamp(file);
-        return true;
+    // The settings file found damaged at Open is replaced only when the user agrees.
+    SettingsSave damagedSettings = SettingsSave::KeepDamaged;
+    if (document->SettingsDamagedAt(path)) {
+        const auto answer = TheDesktop().Ask(
+            this,
+            QStringLiteral("The website settings file %1 could not be read when the project was "
+                           "opened, so every setting in it was taken as off.\n\nReplace it with "
+                           "the settings the project has now? No saves the project and leaves "
+                           "that file as it is.")
+                .arg(ShownPath(WebsiteSettingsPath(file))),
+            true, CDesktop::Icon::Warning);
+        if (answer == CDesktop::Answer::Cancel) return false;
+        if (answer == CDesktop::Answer::Yes) damagedSettings = SettingsSave::OverwriteDamaged;
     }
-    lock.RemoveUnusedFile();
+    const CSaveResult result = document->Save(path, damagedSettings);
+    if (result.projectWritten) savedStamp = ReadFileStamp(file);
+    if (result) return true;
+    if (!result.projectWritten) lock.RemoveUnusedFile();
     TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
     return false;
 }
 
 void CMainFrame::OnFileNew() {
     if (!SaveChangesFirst()) return;
-    treeView->NewProject();
-    pathName.clear();
+    document->NewProject();
     savedStamp = {};
-    thePageOption.Reset(true);
-    theLayoutOption.Reset();
     // Pages exported from the project that was open belong to another website.
-    tree->SetExportPending(true);
     lastRootPage.clear();
     UpdateActions();
 }
@@ -223,47 +228,33 @@ void CMainFrame::OnOpenRecentFile(int slot) {
 }
 
 bool CMainFrame::OpenProject(const QString& path) {
-    // The file is read into a project of its own first, so that a file of which nothing can be
-    // used does not cost the user the project that is open.
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree loaded;
+    FinishEditing();
     const FileStamp stamp = ReadFileStamp(PathOf(path));
-    const LoadResult result = LoadProject(PathOf(path), page, layout, loaded);
-    if (!result.IsComplete() && result.status != LoadStatus::TreeDamaged) {
-        TheDesktop().Tell(this, FromBytes(result.message),
-                          result.status == LoadStatus::WrongVersion ? CDesktop::Severity::Warning
-                                                                    : CDesktop::Severity::Critical);
+    const COpenResult result = document->Open(path);
+    if (!result.replaced) {
+        TheDesktop().Tell(this, FromBytes(result.load.message),
+                          result.load.status == LoadStatus::WrongVersion
+                              ? CDesktop::Severity::Warning
+                              : CDesktop::Severity::Critical);
         return false;
     }
-
-    treeView->ReplaceProject([&] {
-        thePageOption = std::move(page);
-        theLayoutOption = layout;
-        tree->Swap(loaded);
-    });
     lastRootPage.clear();
-    if (result.IsComplete()) {
-        pathName = path;
-        savedStamp = stamp;
-        UpdateActions();
-        return true;
-    }
-
-    // Saving over a file that was not read whole would lose what could not be read: the project
-    // goes on untitled, and as a change not yet saved anywhere.
-    pathName.clear();
-    savedStamp = {};
-    QString message = FromBytes(result.message);
-    if (result.status == LoadStatus::TreeDamaged) {
-        treeView->SetModified(true);
-        message += QStringLiteral(
-            "\n\nWhat could be read is shown. Save it under a new name to keep it; the file "
-            "itself is left as it is.");
-    }
-    TheDesktop().Tell(this, message, CDesktop::Severity::Warning);
+    savedStamp = result.load.IsComplete() ? stamp : FileStamp{};
+    QStringList problems;
+    if (result.load.status == LoadStatus::TreeDamaged)
+        problems << FromBytes(result.load.message) +
+                        QStringLiteral(
+                            "\n\nWhat could be read is shown. Save it under a new name to keep "
+                            "it; the file itself is left as it is.");
+    if (result.settings.status == SettingsLoadStatus::Damaged)
+        problems << FromBytes(result.settings.message) +
+                        QStringLiteral(
+                            "\n\nEvery website setting is taken as off. Saving the project asks "
+                            "before that file is replaced.");
+    if (!problems.isEmpty())
+        TheDesktop().Tell(this, problems.join(QStringLiteral("\n\n")), CDesktop::Severity::Warning);
     UpdateActions();
-    return false;
+    return result.load.IsComplete();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -279,20 +270,22 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 bool CMainFrame::ExportSite() {
     if (exporting) return false;
+    // The export reads a copy of the project taken now.
+    const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
     // A relative location belongs to the project's folder, never to wherever the program
     // happened to be started; the rule is the one pagelorn-cli follows.
-    const ExportLocation location = ResolveExportLocation(
-        thePageOption.general.location.View(), pathName.isEmpty() ? fs::path() : PathOf(pathName));
+    const ExportLocation location =
+        ResolveExportLocation(project->thePageOption.general.location.View(), project->projectFile);
     if (!location.problem.empty()) {
         TheDesktop().Tell(this, FromBytes(location.problem), CDesktop::Severity::Critical);
         return false;
     }
 
-    ExportParameters parameters{.tree = *tree,
-                                .pageOption = thePageOption,
-                                .layoutOption = theLayoutOption,
+    ExportParameters parameters{.tree = project->tree,
+                                .pageOption = project->thePageOption,
+                                .layoutOption = project->theLayoutOption,
                                 .exportFolder = location.folder,
-                                .projectFile = pathName.isEmpty() ? fs::path() : PathOf(pathName),
+                                .projectFile = project->projectFile,
                                 .clearExistingFolder = false,
                                 .progress = {}};
     const ExportFolderCheck check = CheckExportFolder(parameters);
@@ -325,7 +318,7 @@ bool CMainFrame::ExportSite() {
 
     switch (result.status) {
         case ExportStatus::Completed:
-            tree->SetExportPending(false);
+            document->ExportWritten(*project);
             lastRootPage = ShownPath(result.rootPage);
             statusBar()->showMessage(FromBytes(result.message), 10000);
             if (!result.failures.empty())
@@ -354,7 +347,7 @@ void CMainFrame::OnExport() {
 }
 
 void CMainFrame::OnPreview() {
-    const bool upToDate = !tree->IsExportPending() && !lastRootPage.isEmpty();
+    const bool upToDate = !document->Tree().IsExportPending() && !lastRootPage.isEmpty();
     // Pages deleted since the last export are written again before the browser looks for them.
     if ((!upToDate || !QFileInfo::exists(lastRootPage)) && !ExportSite()) return;
     if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(lastRootPage)))

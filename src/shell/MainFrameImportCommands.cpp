@@ -50,20 +50,34 @@ void CMainFrame::OnImportFolder() {
                               .arg(QString::fromLocal8Bit(job.Failure().c_str())),
                           CDesktop::Severity::Warning);
     }
-    ReportImport(treeView->AddImport(std::move(scan)));
+    const CFolderKey target = treeView->SelectedNode();
+    const CImportResult result = document->Import(target, std::move(scan));
+    ShowImportTarget(target);
+    ReportImport(result);
 }
 
 void CMainFrame::OnImportFiles() {
     if (!treeView->SelectedNode()) return;
     const QStringList files = TheDesktop().OpenFileNames(this, kImportFilesFilter);
     if (files.isEmpty()) return;
+    const CFolderKey target = treeView->SelectedNode();
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(files.size()));
+    for (const QString& file : files) paths.push_back(QFile::encodeName(file).toStdString());
     CImportResult result;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-        result = treeView->ImportFiles(files);
+        result = document->ImportFiles(target, paths);
     }
+    ShowImportTarget(target);
     ReportImport(result);
+}
+
+void CMainFrame::ShowImportTarget(CFolderKey folder) {
+    treeView->ExpandNode(folder);
+    treeView->setFocus(Qt::OtherFocusReason);
+    document->SelectFolder(folder);
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {

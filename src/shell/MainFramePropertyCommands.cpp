@@ -1,8 +1,8 @@
-// The Options menu: the Website Properties and Layout Properties sheets, which edit
-// thePageOption and theLayoutOption in place.
+// The Options menu: the Website Properties and Layout Properties sheets. A sheet edits a copy of
+// the document's options; whatever it leaves (after OK or Cancel alike) becomes the document's
+// as one undo step.
 #include <QAction>
 
-#include "AppOptions.h"
 #include "CommandIds.h"
 #include "MainFrame.h"
 #include "OptionLayoutSheet.h"
@@ -21,18 +21,24 @@ void CMainFrame::UpdatePropertyActions() {
     Action(kLayoutProperties)->setEnabled(true);
 }
 
-// A property change is a change of the project: closing must offer to save it and Preview must
-// export again.
 void CMainFrame::OnWebsiteProperties() {
-    COptionPageSheet sheet(thePageOption, windowIcon(), this);
-    connect(&sheet, &COptionSheet::changed, this, [this] { tree->SetModified(true); });
-    sheet.exec();
+    FinishEditing();
+    CPageOption option = document->PageOption();
+    {
+        COptionPageSheet sheet(option, windowIcon(), this);
+        sheet.exec();
+    }
+    document->SetPageOption(option);
     UpdateActions();
 }
 
 void CMainFrame::OnLayoutProperties() {
-    COptionLayoutSheet sheet(theLayoutOption, windowIcon(), this);
-    connect(&sheet, &COptionSheet::changed, this, [this] { tree->SetModified(true); });
-    sheet.exec();
+    FinishEditing();
+    CLayoutOption option = document->LayoutOption();
+    {
+        COptionLayoutSheet sheet(option, windowIcon(), this);
+        sheet.exec();
+    }
+    document->SetLayoutOption(option);
     UpdateActions();
 }

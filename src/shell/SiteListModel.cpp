@@ -1,50 +1,154 @@
 #include "SiteListModel.h"
 
+#include <algorithm>
+
 #include "TextCodec.h"
 
-CSiteListModel::CSiteListModel(CSiteTree& siteTree, QObject* parent)
+CSiteListModel::CSiteListModel(CSiteDocument& siteDocument, QObject* parent)
     : QAbstractTableModel(parent),
-      tree(siteTree),
+      document(siteDocument),
+      tree(siteDocument.Tree()),
       folderIcon(QStringLiteral(":/icons/subsite.svg")),
-      itemIcon(QStringLiteral(":/icons/item.svg")) {}
+      itemIcon(QStringLiteral(":/icons/item.svg")) {
+    connect(&document, &CSiteDocument::TreeChangeBegins, this,
+            [this](const CSiteChange& change) { ChangeBegins(change); });
+    connect(&document, &CSiteDocument::TreeChangeEnded, this,
+            [this](const CSiteChange& change) { ChangeEnded(change); });
+}
 
 void CSiteListModel::ShowNode(CFolderKey folder) {
+    if (folder == shown) return;
     beginResetModel();
     shown = folder;
     endResetModel();
 }
 
-void CSiteListModel::Reload() {
-    beginResetModel();
-    endResetModel();
+void CSiteListModel::ChangeBegins(const CSiteChange& change) {
+    using Kind = CSiteChange::Kind;
+    const CSiteNode* node = tree.Find(shown);
+    if (!node) return;
+    const int folders = static_cast<int>(node->ChildCount());
+    const int from = static_cast<int>(change.position);
+    auto insert = [&](int first, int last) {
+        beginInsertRows({}, first, last);
+        pending = Pending::Insert;
+    };
+    auto remove = [&](int first, int last) {
+        beginRemoveRows({}, first, last);
+        pending = Pending::Remove;
+    };
+    switch (change.kind) {
+        case Kind::Reset:
+            beginResetModel();
+            pending = Pending::Reset;
+            break;
+        case Kind::FolderInserted:
+            if (change.parent == shown) insert(from, from);
+            break;
+        case Kind::FolderRemoved:
+            if (change.parent == shown) {
+                remove(from, from);
+            } else if (tree.IsWithin(shown, change.folder)) {
+                losingShown = true;
+                if (const int rows = rowCount({}); rows > 0) remove(0, rows - 1);
+            }
+            break;
+        case Kind::FolderMoved: {
+            const int to = static_cast<int>(change.toPosition);
+            const bool out = change.parent == shown;
+            const bool in = change.toParent == shown;
+            if (out && in) {
+                if (beginMoveRows({}, from, from, {}, to > from ? to + 1 : to))
+                    pending = Pending::Move;
+            } else if (out) {
+                remove(from, from);
+            } else if (in) {
+                insert(to, to);
+            }
+            break;
+        }
+        case Kind::ItemsInserted:
+            if (change.folder == shown)
+                insert(folders + from, folders + from + static_cast<int>(change.count) - 1);
+            break;
+        case Kind::ItemsRemoved:
+            if (change.folder == shown)
+                remove(folders + from, folders + from + static_cast<int>(change.count) - 1);
+            break;
+        case Kind::ItemMoved: {
+            const int to = static_cast<int>(change.toPosition);
+            if (change.folder == shown && beginMoveRows({}, folders + from, folders + from, {},
+                                                        folders + (to > from ? to + 1 : to)))
+                pending = Pending::Move;
+            break;
+        }
+        case Kind::TextChanged:
+            break;
+    }
 }
 
-void CSiteListModel::TextsChanged() {
-    const int rows = rowCount({});
-    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, kColumnCount - 1));
+void CSiteListModel::ChangeEnded(const CSiteChange& change) {
+    using Kind = CSiteChange::Kind;
+    switch (std::exchange(pending, Pending::None)) {
+        case Pending::Reset:
+            shown = {};
+            endResetModel();
+            break;
+        case Pending::Insert:
+            endInsertRows();
+            break;
+        case Pending::Remove:
+            endRemoveRows();
+            break;
+        case Pending::Move:
+            endMoveRows();
+            break;
+        case Pending::None:
+            break;
+    }
+    if (std::exchange(losingShown, false)) shown = {};
+    const CSiteNode* node = tree.Find(shown);
+    if (!node) return;
+    switch (change.kind) {
+        case Kind::ItemsInserted:
+        case Kind::ItemsRemoved:
+            // The items behind the change got new ids.
+            if (change.folder == shown) IdsChanged(change.position, node->Folder().items.size());
+            break;
+        case Kind::ItemMoved:
+            if (change.folder == shown)
+                IdsChanged(std::min(change.position, change.toPosition),
+                           std::max(change.position, change.toPosition) + 1);
+            break;
+        case Kind::TextChanged: {
+            int row = -1;
+            if (change.item) {
+                if (change.folder == shown) row = RowOf(CSiteNodeRef::Of(change.item));
+            } else if (change.field == CSiteField::Caption) {
+                row = RowOf(CSiteNodeRef::Of(change.folder));
+            }
+            if (row >= 0) emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void CSiteListModel::IdsChanged(std::size_t first, std::size_t last) {
+    if (first >= last) return;
+    const int folders = FolderRowCount();
+    emit dataChanged(index(folders + static_cast<int>(first), kIdColumn),
+                     index(folders + static_cast<int>(last) - 1, kIdColumn), {Qt::DisplayRole});
 }
 
 int CSiteListModel::FolderRowCount() const {
-    const CSiteNode* node = Shown();
+    const CSiteNode* node = tree.Find(shown);
     return node ? static_cast<int>(node->ChildCount()) : 0;
 }
 
-CSiteNodeRef CSiteListModel::RowRef(int row) const {
-    const CSiteNode* node = Shown();
-    if (!node || row < 0) return {};
-    const int folders = FolderRowCount();
-    if (row < folders)
-        return {CSiteNodeRef::Folder, node->Child(static_cast<std::size_t>(row))->Key(), {}};
-    const auto itemIndex = static_cast<std::size_t>(row - folders);
-    const auto& items = node->Folder().items;
-    if (itemIndex >= items.size()) return {};
-    return {CSiteNodeRef::Item, {}, items[itemIndex].key};
-}
-
 int CSiteListModel::rowCount(const QModelIndex& parent) const {
-    const CSiteNode* node = Shown();
-    if (parent.isValid() || !node) return 0;
-    return FolderRowCount() + static_cast<int>(node->Folder().items.size());
+    return parent.isValid() ? 0 : RowCount(tree, shown);
 }
 
 int CSiteListModel::columnCount(const QModelIndex& parent) const {
@@ -92,18 +196,12 @@ QVariant CSiteListModel::headerData(int section, Qt::Orientation orientation, in
 bool CSiteListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     const CSiteNodeRef ref = RowRef(index.row());
     if (!ref || role != Qt::EditRole || index.column() != kCaptionColumn) return false;
-    const QString text = value.toString();
-    if (ref.kind == CSiteNodeRef::Folder) {
-        std::string caption(tree.Find(ref.folder)->Label());
-        if (!AssignEdited(caption, text)) return true;
-        tree.RenameFolder(ref.folder, caption);
-    } else {
-        std::string caption(tree.Find(ref.item)->caption);
-        if (!AssignEdited(caption, text)) return true;
-        tree.SetText(ref.item, CSiteField::Caption, caption);
-    }
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    emit Renamed(ref);
+    const std::string_view current = ref.kind == CSiteNodeRef::Folder
+                                         ? tree.Find(ref.folder)->Label()
+                                         : std::string_view(tree.Find(ref.item)->caption);
+    std::string caption(current);
+    if (!AssignEdited(caption, value.toString())) return true;
+    document.SetText(ref, CSiteField::Caption, caption, false);
     return true;
 }
 

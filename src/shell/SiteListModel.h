@@ -3,56 +3,50 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
-#include "SiteTree.h"
+#include "SiteDocument.h"
 
-// What one row of the list stands for, by key: a sub-site of the shown folder, or one of its
-// items.
-struct CSiteNodeRef {
-    enum Kind { None = 0, Folder = 1, Item = 2 };
-    Kind kind = None;
-    CFolderKey folder;  // the sub-site (Folder rows)
-    CItemKey item;      // Item rows
-
-    explicit operator bool() const { return kind != None; }
-};
-
-// The rows of the list: the shown node's sub-sites in tree order, then its items in folder order
-// (item k at row sub-sites + k). Rows are read from the tree each time, never copied.
+// The rows of the list: the shown folder's sub-sites in tree order, then its items in folder
+// order (item k at row sub-sites + k). Rows are read from the tree each time, never copied, and
+// follow each change the tree reports with row inserts, removals, moves and data changes; only
+// showing another folder resets the model.
 class CSiteListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { kCaptionColumn = 0, kIdColumn = 1, kUrlColumn = 2, kColumnCount = 3 };
 
-    explicit CSiteListModel(CSiteTree& tree, QObject* parent = nullptr);
+    explicit CSiteListModel(CSiteDocument& document, QObject* parent = nullptr);
 
     // Shows another folder's contents (none: nothing).
     void ShowNode(CFolderKey folder);
     CFolderKey ShownNode() const { return shown; }
-    // After the shown node's children or items changed in number or order.
-    void Reload();
-    // After texts of shown records changed.
-    void TextsChanged();
 
     int FolderRowCount() const;
-    CSiteNodeRef RowRef(int row) const;
+    CSiteNodeRef RowRef(int row) const { return RowAt(tree, shown, row); }
+    int RowOf(CSiteNodeRef record) const { return ::RowOf(tree, shown, record); }
     int RowOfItem(std::int32_t itemId) const { return FolderRowCount() + itemId; }
 
     int rowCount(const QModelIndex& parent) const override;
     int columnCount(const QModelIndex& parent) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // A caption edited in place renames the sub-site or item as one undo step.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-signals:
-    // A row's caption was edited in place (the record is renamed and the project modified).
-    void Renamed(CSiteNodeRef row);
-
 private:
-    const CSiteNode* Shown() const { return tree.Find(shown); }
+    void ChangeBegins(const CSiteChange& change);
+    void ChangeEnded(const CSiteChange& change);
+    // The ID column of the rows of items first .. last-1 (positions in the folder).
+    void IdsChanged(std::size_t first, std::size_t last);
 
-    CSiteTree& tree;
+    enum class Pending { None, Reset, Insert, Remove, Move };
+
+    CSiteDocument& document;
+    const CSiteTree& tree;
     CFolderKey shown;
+    Pending pending = Pending::None;
+    // The shown folder leaves the tree with the change under way.
+    bool losingShown = false;
     QIcon folderIcon;
     QIcon itemIcon;
 };

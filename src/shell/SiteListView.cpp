@@ -5,12 +5,10 @@
 #include <algorithm>
 
 #include "Desktop.h"
-#include "SitePropertyView.h"
-#include "SiteTreeView.h"
 #include "TextCodec.h"
 
-CSiteListView::CSiteListView(CSiteTree& siteTree, QWidget* parent)
-    : QTreeView(parent), tree(siteTree), listModel(siteTree) {
+CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
+    : QTreeView(parent), document(siteDocument), listModel(siteDocument) {
     setObjectName(QStringLiteral("siteListView"));
     setModel(&listModel);
     setRootIsDecorated(false);
@@ -32,32 +30,42 @@ CSiteListView::CSiteListView(CSiteTree& siteTree, QWidget* parent)
     setColumnWidth(CSiteListModel::kUrlColumn, 300);
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        ShowSelection();
-        emit SelectionChanged();
+        if (showing) return;
+        std::vector<CSiteNodeRef> rows;
+        for (int row : SelectedRows()) rows.push_back(listModel.RowRef(row));
+        document.SelectRows(std::move(rows));
     });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnDoubleClicked(index); });
-    connect(&listModel, &CSiteListModel::Renamed, this,
-            [this](CSiteNodeRef row) { OnRenamed(row); });
+    connect(&document, &CSiteDocument::SelectionChanged, this, [this] { ShowSelection(); });
+    ShowSelection();
 }
 
-void CSiteListView::ShowNode(CFolderKey folder) {
-    listModel.ShowNode(folder);
-    emit SelectionChanged();
-}
-
-void CSiteListView::AddItemRow(CItemKey item, bool select) {
-    listModel.Reload();
-    const CSiteItem* added = tree.Find(item);
-    if (select && added) SelectRow(listModel.RowOfItem(added->id));
+void CSiteListView::ShowSelection() {
+    const CSiteSelection& selection = document.Selection();
+    showing = true;
+    listModel.ShowNode(selection.folder);
+    QItemSelection rows;
+    int last = -1;
+    for (const CSiteNodeRef ref : selection.rows) {
+        const int row = listModel.RowOf(ref);
+        if (row < 0) continue;
+        rows.select(listModel.index(row, 0),
+                    listModel.index(row, CSiteListModel::kColumnCount - 1));
+        last = row;
+    }
+    if (last >= 0) {
+        // The last row picked is the current one, as after a click.
+        selectionModel()->setCurrentIndex(listModel.index(last, 0), QItemSelectionModel::NoUpdate);
+        scrollTo(listModel.index(last, 0), QAbstractItemView::EnsureVisible);
+    }
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    showing = false;
 }
 
 void CSiteListView::SelectRow(int row) {
-    const QModelIndex index = listModel.index(row, 0);
-    if (!index.isValid()) return;
-    selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(index, QAbstractItemView::EnsureVisible);
+    const CSiteNodeRef ref = listModel.RowRef(row);
+    if (ref) document.SelectRows({ref});
 }
 
 std::vector<int> CSiteListView::SelectedRows() const {
@@ -68,112 +76,87 @@ std::vector<int> CSiteListView::SelectedRows() const {
 }
 
 int CSiteListView::GetSelectionPosition() const {
-    const std::vector<int> rows = SelectedRows();
+    const std::vector<CSiteNodeRef>& rows = document.Selection().rows;
     if (rows.size() != 1) return 3;
-    if (rows.front() == 0) return 1;
-    return rows.front() == listModel.rowCount({}) - 1 ? 0 : 2;
+    const int row = listModel.RowOf(rows.front());
+    if (row == 0) return 1;
+    return row == listModel.rowCount({}) - 1 ? 0 : 2;
 }
 
 bool CSiteListView::IsFolderRowSelected() const {
-    const std::vector<int> rows = SelectedRows();
-    return rows.size() == 1 && listModel.RowRef(rows.front()).kind == CSiteNodeRef::Folder;
+    const std::vector<CSiteNodeRef>& rows = document.Selection().rows;
+    return rows.size() == 1 && rows.front().kind == CSiteNodeRef::Folder;
 }
 
-void CSiteListView::ShowSelection() {
-    if (!propertyView) return;
-    const std::vector<int> rows = SelectedRows();
-    const CSiteNodeRef ref = rows.size() == 1 ? listModel.RowRef(rows.front()) : CSiteNodeRef{};
-    if (ref.kind == CSiteNodeRef::Folder)
-        propertyView->DisplayFolder(ref.folder);
-    else if (ref.kind == CSiteNodeRef::Item)
-        propertyView->DisplayItem(ref.item);
-    else
-        propertyView->HideAll();
-}
-
-void CSiteListView::RefreshSelectedRow() {
-    if (treeView) treeView->RefreshSelectedLabel();
-    SetModified(true);
-    listModel.TextsChanged();
-    const std::vector<int> rows = SelectedRows();
+void CSiteListView::DeleteSelectedRows() {
+    const std::vector<CSiteNodeRef> rows = document.Selection().rows;
     if (rows.empty()) return;
-    const CSiteNodeRef ref = listModel.RowRef(rows.front());
-    if (ref.kind == CSiteNodeRef::Folder && treeView) treeView->RefreshChildLabel(ref.folder);
-}
-
-void CSiteListView::SetModified(bool flag) {
-    if (treeView)
-        treeView->SetModified(flag);
-    else
-        tree.SetModified(flag);
+    const QString question = rows.size() == 1
+                                 ? QStringLiteral("Do you really want to delete this item?")
+                                 : QStringLiteral("Do you really want to delete these items?");
+    if (TheDesktop().Ask(this, question, false) != CDesktop::Answer::Yes) return;
+    document.DeleteRows(listModel.ShownNode(), rows);
 }
 
 void CSiteListView::CopyRows(bool cut) {
-    const CFolderKey source = listModel.ShownNode();
-    if (!source) return;
-    std::vector<CFolderKey> folders;
-    std::vector<CItemKey> items;
-    for (int row : SelectedRows()) {
-        const CSiteNodeRef ref = listModel.RowRef(row);
-        if (ref.kind == CSiteNodeRef::Folder) folders.push_back(ref.folder);
-        if (ref.kind == CSiteNodeRef::Item) items.push_back(ref.item);
-    }
-    tree.CopyRows(source, cut, std::move(folders), std::move(items));
-    emit SelectionChanged();
+    if (const CFolderKey source = listModel.ShownNode())
+        document.CopyRows(source, cut, document.Selection().rows);
 }
 
-void CSiteListView::PasteIntoSelectedFolder() {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty() || !treeView) return;
-    // Only a sub-site row names a folder to paste into.
-    const CSiteNodeRef ref = listModel.RowRef(rows.front());
-    if (ref.kind != CSiteNodeRef::Folder) return;
-    treeView->SelectChildFolder(ref.folder);
-    treeView->Paste();
+CFolderKey CSiteListView::PasteIntoSelectedFolder() {
+    const std::vector<CSiteNodeRef>& rows = document.Selection().rows;
+    // Only a sub-site row names a folder to paste into; it becomes the selected folder even when
+    // nothing can be pasted there.
+    if (rows.empty() || rows.front().kind != CSiteNodeRef::Folder) return {};
+    const CFolderKey target = rows.front().folder;
+    if (!document.Paste(target)) document.SelectFolder(target);
+    return target;
 }
 
 void CSiteListView::MoveSelectedRow(bool down) {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty() || !treeView) return;
-    const int row = rows.front();
-    const CSiteNodeRef ref = listModel.RowRef(row);
-    if (ref.kind == CSiteNodeRef::Folder) {
-        if (treeView->MoveChildFolder(down, ref.folder)) SelectRow(down ? row + 1 : row - 1);
-        return;
-    }
-    const CFolderKey node = listModel.ShownNode();
-    if (ref.kind != CSiteNodeRef::Item || !node) return;
-    if (tree.MoveItem(ref.item, down) != CSiteStatus::Done) return;
-    treeView->ShowFolder(node);
-    SelectRow(down ? row + 1 : row - 1);
-    treeView->SetModified(true);
+    const std::vector<CSiteNodeRef>& rows = document.Selection().rows;
+    if (rows.empty()) return;
+    // The row keeps its selection as it moves.
+    const CSiteNodeRef ref = rows.front();
+    if (ref.kind == CSiteNodeRef::Folder)
+        document.MoveFolder(ref.folder, down);
+    else if (ref.kind == CSiteNodeRef::Item)
+        document.MoveItem(ref.item, down);
 }
 
 void CSiteListView::OnDoubleClicked(const QModelIndex& index) {
     const CSiteNodeRef ref = listModel.RowRef(index.row());
     if (ref.kind == CSiteNodeRef::Folder) {
-        if (treeView) treeView->SelectChildFolder(ref.folder);
+        document.SelectFolder(ref.folder);
+        emit FolderOpened(ref.folder);
     } else if (ref.kind == CSiteNodeRef::Item) {
-        const QString url = FromBytes(tree.Find(ref.item)->url).trimmed();
+        const QString url = FromBytes(document.Tree().Find(ref.item)->url).trimmed();
         if (!url.isEmpty()) TheDesktop().OpenUrl(UrlForOpening(url));
     }
 }
 
-void CSiteListView::OnRenamed(CSiteNodeRef row) {
-    if (row.kind == CSiteNodeRef::Folder) {
-        if (treeView) treeView->RefreshChildLabel(row.folder);
-        if (propertyView && propertyView->ShownFolder() == row.folder)
-            propertyView->DisplayFolder(row.folder);
-    } else if (propertyView) {
-        propertyView->DisplayItem(row.item);
+bool CSiteListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!index.isValid()) return QTreeView::edit(index, trigger, event);
+    // A click on one of several selected rows picks that row alone; the next click renames it.
+    if (trigger == SelectedClicked && document.Selection().rows.size() > 1) {
+        SelectRow(index.row());
+        return false;
     }
-    if (treeView) emit treeView->StateChanged();
+    // Only the caption can be renamed, whichever cell of the row is current.
+    return QTreeView::edit(index.siblingAtColumn(CSiteListModel::kCaptionColumn), trigger, event);
 }
 
 void CSiteListView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier &&
-        state() != QAbstractItemView::EditingState && treeView) {
-        treeView->DeleteListSelection();
+        state() != QAbstractItemView::EditingState) {
+        DeleteSelectedRows();
+        event->accept();
+        return;
+    }
+    // Ctrl+Up and Ctrl+Down belong to Move up and Move down: while those are disabled the keys
+    // do nothing, instead of moving the current row without selecting it.
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
+        event->modifiers() == Qt::ControlModifier) {
         event->accept();
         return;
     }
@@ -182,5 +165,5 @@ void CSiteListView::keyPressEvent(QKeyEvent* event) {
 
 void CSiteListView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
-    ShowSelection();
+    document.SetPane(CSiteSelection::Pane::List);
 }

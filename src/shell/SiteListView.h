@@ -5,26 +5,17 @@
 
 #include "SiteListModel.h"
 
-class CSiteTreeView;
-class CSitePropertyView;
-
-// The upper right pane: the selected node's sub-sites and items in report form. Selecting one
-// row shows it in the property form; the rows can be renamed in place, opened with a
-// double-click, deleted, cut or copied, pasted into and moved.
+// The upper right pane: the sub-sites and items of the folder the document has selected, in
+// report form. It shows the rows the document has selected and tells the document when the user
+// selects others; the rows can be renamed in place, opened with a double-click, deleted, cut or
+// copied, pasted into and moved, each through the document's commands.
 class CSiteListView : public QTreeView {
     Q_OBJECT
 public:
-    CSiteListView(CSiteTree& tree, QWidget* parent = nullptr);
+    explicit CSiteListView(CSiteDocument& document, QWidget* parent = nullptr);
 
     CSiteListModel& Model() { return listModel; }
-    void SetTreeView(CSiteTreeView* view) { treeView = view; }
-    void SetPropertyView(CSitePropertyView* view) { propertyView = view; }
 
-    // Rows for the folder's sub-sites and items (none for no folder).
-    void ShowNode(CFolderKey folder);
-    // After an item was appended to the shown folder; with `select` it becomes the only
-    // selected row.
-    void AddItemRow(CItemKey item, bool select);
     // Makes the row the only selected one and scrolls it fully into view.
     void SelectRow(int row);
     // The selected rows, in row order.
@@ -34,30 +25,29 @@ public:
     int GetSelectionPosition() const;
     bool IsFolderRowSelected() const;
 
-    // After the property form changed the caption or URL of the shown record: labels and row
-    // texts follow, and the project is modified.
-    void RefreshSelectedRow();
-    void SetModified(bool flag);
-
-    // The Cut/Copy, Paste and Move commands while the list has the focus.
+    // The Delete, Cut/Copy, Paste and Move commands while the list has the focus. Delete asks
+    // first; Paste goes into the sub-site of the selected row, which becomes the selected folder
+    // (returned; none when no sub-site row is selected).
+    void DeleteSelectedRows();
     void CopyRows(bool cut);
-    void PasteIntoSelectedFolder();
+    CFolderKey PasteIntoSelectedFolder();
     void MoveSelectedRow(bool down);
 
 signals:
-    void SelectionChanged();
+    // A sub-site row was double-clicked: its folder is now the selected one and wants opening.
+    void FolderOpened(CFolderKey folder);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
+    // Shows the document's selected folder and rows.
     void ShowSelection();
     void OnDoubleClicked(const QModelIndex& index);
-    void OnRenamed(CSiteNodeRef row);
 
-    CSiteTree& tree;
+    CSiteDocument& document;
     CSiteListModel listModel;
-    CSiteTreeView* treeView = nullptr;
-    CSitePropertyView* propertyView = nullptr;
+    bool showing = false;  // the view is being made to show the document's selection
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,7 +11,6 @@
 #include "ColorLabel.h"
 #include "Desktop.h"
 #include "PictureCtrl.h"
-#include "SiteListView.h"
 #include "TextCodec.h"
 
 namespace {
@@ -19,6 +19,23 @@ const QString kBrowseFilter = QStringLiteral(
     "Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;JPG Files (*.jpg);;"
     "JPEG Files (*.jpeg);;MP3 Files (*.mp3);;Zip files (*.zip);;All Files (*)");
 const QString kFilePrefix = QStringLiteral("file://");
+
+// The form scrolls so that every control of either layout can be reached, with a margin.
+constexpr int kFormMargin = 10;
+QSize FormSize() {
+    const QRect all = CSitePropertyView::kCaptionLabelRect | CSitePropertyView::kSecondLabelRect |
+                      CSitePropertyView::kThirdLabelRect | CSitePropertyView::kCaptionEditRect |
+                      CSitePropertyView::kUrlEditRect | CSitePropertyView::kItemDescriptionRect |
+                      CSitePropertyView::kBrowseButtonRect |
+                      CSitePropertyView::kFolderDescriptionRect | CSitePropertyView::kPreviewRect;
+    return {all.right() + 1 + kFormMargin, all.bottom() + 1 + kFormMargin};
+}
+
+bool IsUndoOrRedo(const QKeyEvent& key) {
+    return key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo) ||
+           key.keyCombination() == QKeyCombination(Qt::CTRL | Qt::Key_Y) ||
+           key.keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
 
 }  // namespace
 
@@ -31,9 +48,10 @@ bool IsPreviewablePicture(const QString& path) {
     return extension == u"GIF" || extension == u"JPG" || extension == u"JPEG";
 }
 
-CSitePropertyView::CSitePropertyView(CSiteTree& siteTree, QWidget* parent)
+CSitePropertyView::CSitePropertyView(CSiteDocument& siteDocument, QWidget* parent)
     : QScrollArea(parent),
-      tree(siteTree),
+      document(siteDocument),
+      tree(siteDocument.Tree()),
       form(new QWidget),
       captionLabel(new CColorLabel(QStringLiteral("Caption:"), form)),
       descriptionLabel(new CColorLabel(QStringLiteral("Description:"), form)),
@@ -59,7 +77,7 @@ CSitePropertyView::CSitePropertyView(CSiteTree& siteTree, QWidget* parent)
     descriptionEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     descriptionEdit->setTabChangesFocus(true);
 
-    form->setMinimumSize(510, 155);
+    form->setMinimumSize(FormSize());
     form->setBackgroundRole(QPalette::Base);
     form->setAutoFillBackground(true);
     setWidget(form);
@@ -73,9 +91,91 @@ CSitePropertyView::CSitePropertyView(CSiteTree& siteTree, QWidget* parent)
     connect(urlEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { OnUrlEdited(text); });
     connect(browseButton, &QPushButton::clicked, this, [this] { OnBrowse(); });
+    // Undo and Redo in an edit box take back whole steps of the project, as everywhere else in
+    // the window, not the edit box's own keystrokes.
+    for (QWidget* edit : std::initializer_list<QWidget*>{captionEdit, descriptionEdit, urlEdit})
+        edit->installEventFilter(this);
+
+    connect(&document, &CSiteDocument::SelectionChanged, this, [this] { ShowSelection(); });
+    connect(&document, &CSiteDocument::TreeChangeEnded, this,
+            [this](const CSiteChange& change) { Follow(change); });
+    ShowSelection();
 }
 
 CSitePropertyView::~CSitePropertyView() = default;
+
+bool CSitePropertyView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsUndoOrRedo(*static_cast<QKeyEvent*>(event))) {
+        // Not taken: the key goes on to the window's Undo or Redo.
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::FocusOut) document.EndTyping();
+    return QScrollArea::eventFilter(watched, event);
+}
+
+CSiteNodeRef CSitePropertyView::Shown() const {
+    if (mode == Mode::Folder && folder) return CSiteNodeRef::Of(folder);
+    if (mode == Mode::Item && item) return CSiteNodeRef::Of(item);
+    return {};
+}
+
+void CSitePropertyView::ShowSelection() {
+    const CSiteNodeRef target = document.Selection().Shown();
+    if (!target) {
+        HideAll();
+        return;
+    }
+    // The record shown already keeps its form as it is, with the cursor where the user left it.
+    if (target == Shown() && captionEdit->isVisible()) return;
+    document.EndTyping();
+    if (target.kind == CSiteNodeRef::Folder)
+        DisplayFolder(target.folder);
+    else
+        DisplayItem(target.item);
+}
+
+void CSitePropertyView::Follow(const CSiteChange& change) {
+    using Kind = CSiteChange::Kind;
+    const CSiteNodeRef shown = Shown();
+    if (!shown) return;
+    const bool present = shown.kind == CSiteNodeRef::Folder ? tree.Find(folder) != nullptr
+                                                            : tree.Find(item) != nullptr;
+    if (!present) {
+        ClearForm();
+        return;
+    }
+    if (change.kind != Kind::TextChanged) return;
+    const bool mine = change.item ? change.item == item : change.folder == folder && !item;
+    if (!mine) return;
+    // Only what differs from the edit box is set, so typing keeps its cursor.
+    const CSiteText* text = nullptr;
+    if (shown.kind == CSiteNodeRef::Folder) {
+        const CSiteFolder& record = tree.Find(folder)->Folder();
+        text = change.field == CSiteField::Caption ? &record.caption : &record.description;
+    } else {
+        const CSiteItem& record = *tree.Find(item);
+        text = change.field == CSiteField::Caption       ? &record.caption
+               : change.field == CSiteField::Description ? &record.description
+                                                         : &record.url;
+    }
+    const QString shownText = FromBytes(*text);
+    filling = true;
+    switch (change.field) {
+        case CSiteField::Caption:
+            if (captionEdit->text() != shownText) captionEdit->setText(shownText);
+            break;
+        case CSiteField::Description:
+            if (descriptionEdit->toPlainText() != shownText)
+                descriptionEdit->setPlainText(shownText);
+            break;
+        case CSiteField::Url:
+            if (urlEdit->text() != shownText) urlEdit->setText(shownText);
+            break;
+    }
+    filling = false;
+}
 
 void CSitePropertyView::DisplayFolder(CFolderKey shown) {
     if (mode != Mode::Folder) layoutPending = true;
@@ -172,14 +272,11 @@ void CSitePropertyView::ShowPreview() {
     preview->show();
 }
 
-void CSitePropertyView::RecordTextChanged() {
-    if (listView) listView->RefreshSelectedRow();
-}
-
-bool CSitePropertyView::Store(CSiteField field, const QString& text) {
-    const CSiteNode* shownFolder = mode == Mode::Folder ? tree.Find(folder) : nullptr;
-    const CSiteItem* shownItem = mode == Mode::Item ? tree.Find(item) : nullptr;
-    if (!shownFolder && !shownItem) return false;
+void CSitePropertyView::Store(CSiteField field, const QString& text) {
+    const CSiteNodeRef shown = Shown();
+    const CSiteNode* shownFolder = shown.kind == CSiteNodeRef::Folder ? tree.Find(folder) : nullptr;
+    const CSiteItem* shownItem = shown.kind == CSiteNodeRef::Item ? tree.Find(item) : nullptr;
+    if (!shownFolder && !shownItem) return;
     const CSiteText& current =
         shownFolder ? (field == CSiteField::Caption ? shownFolder->Folder().caption
                                                     : shownFolder->Folder().description)
@@ -187,30 +284,28 @@ bool CSitePropertyView::Store(CSiteField field, const QString& text) {
                        : field == CSiteField::Description ? shownItem->description
                                                           : shownItem->url);
     std::string bytes(current);
-    if (!AssignEdited(bytes, text)) return false;
-    const CSiteStatus status =
-        shownFolder ? tree.SetText(folder, field, bytes) : tree.SetText(item, field, bytes);
-    return status == CSiteStatus::Done;
+    if (!AssignEdited(bytes, text)) return;
+    document.SetText(shown, field, bytes, true);
 }
 
 void CSitePropertyView::OnCaptionEdited(const QString& text) {
-    if (!filling && Store(CSiteField::Caption, text)) RecordTextChanged();
+    if (!filling) Store(CSiteField::Caption, text);
 }
 
 void CSitePropertyView::OnDescriptionChanged() {
-    if (filling) return;
-    if (Store(CSiteField::Description, descriptionEdit->toPlainText()) && listView)
-        listView->SetModified(true);
+    if (!filling) Store(CSiteField::Description, descriptionEdit->toPlainText());
 }
 
 void CSitePropertyView::OnUrlEdited(const QString& text) {
-    if (filling || mode != Mode::Item) return;
-    if (Store(CSiteField::Url, text)) RecordTextChanged();
+    if (!filling && mode == Mode::Item) Store(CSiteField::Url, text);
 }
 
 void CSitePropertyView::OnBrowse() {
     const QString path = TheDesktop().OpenFileName(this, kBrowseFilter);
     if (path.isEmpty()) return;
+    // A chosen file is a step of its own, not part of what was typed before or after.
+    document.EndTyping();
     urlEdit->setText(kFilePrefix + QDir::toNativeSeparators(path));
     OnUrlEdited(urlEdit->text());
+    document.EndTyping();
 }

@@ -3,18 +3,19 @@
 #include <QRect>
 #include <QScrollArea>
 
-#include "SiteTree.h"
+#include "SiteDocument.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class CColorLabel;
 class CPictureCtrl;
-class CSiteListView;
 
-// The lower right pane: a form for the one sub-site or item that is selected, held by its key.
-// Every keystroke goes straight into the record through the tree; an item whose URL names a local
-// GIF or JPEG file shows a preview of it.
+// The lower right pane: a form for the record the document's selection shows (the folder selected
+// in the tree, or the one row selected in the list), held by its key. Every keystroke goes into
+// the record as a step of the document, the keystrokes in one field making one step; undo and
+// redo of such steps show here at once. An item whose URL names a local GIF or JPEG file shows a
+// preview of it.
 class CSitePropertyView : public QScrollArea {
     Q_OBJECT
 public:
@@ -32,10 +33,8 @@ public:
     static constexpr QRect kPreviewRect{QPoint(10, 10), QPoint(144, 144)};
     static constexpr int kPreviewSide = 135;
 
-    explicit CSitePropertyView(CSiteTree& tree, QWidget* parent = nullptr);
+    explicit CSitePropertyView(CSiteDocument& document, QWidget* parent = nullptr);
     ~CSitePropertyView() override;
-
-    void SetListView(CSiteListView* view) { listView = view; }
 
     void DisplayFolder(CFolderKey folder);
     void DisplayItem(CItemKey item);
@@ -54,7 +53,15 @@ public:
     QPushButton* BrowseButton() const { return browseButton; }
     CPictureCtrl* Preview() const { return preview; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Shows what the document's selection shows.
+    void ShowSelection();
+    // After a change of the tree: texts of the shown record that changed, or nothing shown when
+    // the record is gone.
+    void Follow(const CSiteChange& change);
     void Refresh();
     void Layout();
     void ShowPreview();
@@ -62,14 +69,15 @@ private:
     void OnDescriptionChanged();
     void OnUrlEdited(const QString& text);
     void OnBrowse();
-    void RecordTextChanged();
-    // Stores what the user typed into a field of the shown record; true when it changed.
-    bool Store(CSiteField field, const QString& text);
+    // Stores what the user typed into a field of the shown record.
+    void Store(CSiteField field, const QString& text);
+    CSiteNodeRef Shown() const;
 
     Mode mode = Mode::None;
     bool layoutPending = false;
     bool filling = false;  // the form is being filled from a record, not typed into
-    CSiteTree& tree;
+    CSiteDocument& document;
+    const CSiteTree& tree;
     CItemKey item;
     CFolderKey folder;
 
@@ -82,7 +90,6 @@ private:
     QPlainTextEdit* descriptionEdit;
     QLineEdit* urlEdit;
     QPushButton* browseButton;
-    CSiteListView* listView = nullptr;
 };
 
 // Whether a path names a picture the preview shows: a GIF or JPEG file by its extension.

@@ -2,11 +2,73 @@
 
 #include "TextCodec.h"
 
-CSiteTreeModel::CSiteTreeModel(CSiteTree& siteTree, QObject* parent)
-    : QAbstractItemModel(parent), tree(siteTree) {
+CSiteTreeModel::CSiteTreeModel(CSiteDocument& siteDocument, QObject* parent)
+    : QAbstractItemModel(parent), document(siteDocument), tree(siteDocument.Tree()) {
     rootIcon.addFile(QStringLiteral(":/icons/root.svg"), QSize(16, 16));
     folderIcon.addFile(QStringLiteral(":/icons/subsite.svg"), QSize(16, 16), QIcon::Normal);
     folderIcon.addFile(QStringLiteral(":/icons/subsite-open.svg"), QSize(16, 16), QIcon::Selected);
+    connect(&document, &CSiteDocument::TreeChangeBegins, this,
+            [this](const CSiteChange& change) { ChangeBegins(change); });
+    connect(&document, &CSiteDocument::TreeChangeEnded, this,
+            [this](const CSiteChange& change) { ChangeEnded(change); });
+}
+
+void CSiteTreeModel::ChangeBegins(const CSiteChange& change) {
+    using Kind = CSiteChange::Kind;
+    const int from = static_cast<int>(change.position);
+    switch (change.kind) {
+        case Kind::Reset:
+            beginResetModel();
+            pending = Pending::Reset;
+            break;
+        case Kind::FolderInserted:
+            beginInsertRows(IndexOf(change.parent), from, from);
+            pending = Pending::Insert;
+            break;
+        case Kind::FolderRemoved:
+            beginRemoveRows(IndexOf(change.parent), from, from);
+            pending = Pending::Remove;
+            break;
+        case Kind::FolderMoved: {
+            const int to = static_cast<int>(change.toPosition);
+            // Qt counts the destination among the rows before the move.
+            const int destination = change.parent == change.toParent && to > from ? to + 1 : to;
+            if (beginMoveRows(IndexOf(change.parent), from, from, IndexOf(change.toParent),
+                              destination))
+                pending = Pending::Move;
+            break;
+        }
+        case Kind::ItemsInserted:
+        case Kind::ItemsRemoved:
+        case Kind::ItemMoved:
+        case Kind::TextChanged:
+            break;
+    }
+}
+
+void CSiteTreeModel::ChangeEnded(const CSiteChange& change) {
+    const Pending ending = std::exchange(pending, Pending::None);
+    switch (ending) {
+        case Pending::Reset:
+            endResetModel();
+            break;
+        case Pending::Insert:
+            endInsertRows();
+            break;
+        case Pending::Remove:
+            endRemoveRows();
+            break;
+        case Pending::Move:
+            endMoveRows();
+            break;
+        case Pending::None:
+            break;
+    }
+    if (change.kind == CSiteChange::Kind::TextChanged && !change.item &&
+        change.field == CSiteField::Caption) {
+        const QModelIndex index = IndexOf(change.folder);
+        if (index.isValid()) emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    }
 }
 
 CFolderKey CSiteTreeModel::KeyOf(const QModelIndex& index) {
@@ -22,11 +84,6 @@ QModelIndex CSiteTreeModel::IndexOf(CFolderKey key) const {
     const CSiteNode* node = tree.Find(key);
     if (!node) return {};
     return createIndex(static_cast<int>(node->IndexInParent()), 0, quintptr{key.value});
-}
-
-void CSiteTreeModel::LabelChanged(CFolderKey key) {
-    const QModelIndex index = IndexOf(key);
-    if (index.isValid()) emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
 }
 
 QModelIndex CSiteTreeModel::index(int row, int column, const QModelIndex& parent) const {
@@ -75,10 +132,7 @@ bool CSiteTreeModel::setData(const QModelIndex& index, const QVariant& value, in
     // untouched caption keeps its bytes and the project its state.
     std::string caption(node->Label());
     if (!AssignEdited(caption, value.toString())) return true;
-    const CFolderKey key = node->Key();
-    tree.RenameFolder(key, caption);
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    emit Renamed(key);
+    document.SetText(CSiteNodeRef::Of(node->Key()), CSiteField::Caption, caption, false);
     return true;
 }
 

@@ -1,27 +1,14 @@
 #include "SiteTreeView.h"
 
 #include <QDrag>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <algorithm>
-#include <unordered_set>
-#include <vector>
 
 #include "Desktop.h"
-#include "SiteListView.h"
-#include "SitePropertyView.h"
 
-namespace {
-
-const QString kDeleteOneQuestion = QStringLiteral("Do you really want to delete this item?");
-const QString kDeleteManyQuestion = QStringLiteral("Do you really want to delete these items?");
-
-}  // namespace
-
-CSiteTreeView::CSiteTreeView(CSiteTree& siteTree, QWidget* parent)
-    : QTreeView(parent), tree(siteTree), treeModel(siteTree) {
+CSiteTreeView::CSiteTreeView(CSiteDocument& siteDocument, QWidget* parent)
+    : QTreeView(parent), document(siteDocument), treeModel(siteDocument) {
     setObjectName(QStringLiteral("siteTreeView"));
     setModel(&treeModel);
     setHeaderHidden(true);
@@ -34,23 +21,15 @@ CSiteTreeView::CSiteTreeView(CSiteTree& siteTree, QWidget* parent)
     setDropIndicatorShown(false);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { OnCurrentChanged(current); });
-    connect(&treeModel, &CSiteTreeModel::Renamed, this, [this](CFolderKey folder) {
-        if (propertyView) propertyView->DisplayFolder(folder);
-        if (listView) listView->Model().TextsChanged();
-        emit StateChanged();
-    });
-}
-
-void CSiteTreeView::SetListView(CSiteListView* list) {
-    listView = list;
-    if (listView) listView->SetTreeView(this);
-}
-
-void CSiteTreeView::SetPropertyView(CSitePropertyView* form) {
-    propertyView = form;
-    if (listView) listView->SetPropertyView(form);
-    if (propertyView) propertyView->SetListView(listView);
+            [this](const QModelIndex& current) {
+                if (!showing && treeModel.NodeOf(current))
+                    document.SelectFolder(CSiteTreeModel::KeyOf(current));
+            });
+    connect(&document, &CSiteDocument::SelectionChanged, this, [this] { ShowSelection(); });
+    // A new project shows its root open.
+    connect(&treeModel, &QAbstractItemModel::modelReset, this,
+            [this] { expand(treeModel.index(0, 0, {})); });
+    ShowSelection();
 }
 
 CFolderKey CSiteTreeView::SelectedNode() const {
@@ -62,217 +41,32 @@ void CSiteTreeView::ExpandTo(const QModelIndex& index) {
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) expand(up);
 }
 
-void CSiteTreeView::SelectNode(CFolderKey node) {
-    const QModelIndex index = treeModel.IndexOf(node);
+void CSiteTreeView::ExpandNode(CFolderKey folder) {
+    const QModelIndex index = treeModel.IndexOf(folder);
     if (!index.isValid()) return;
     ExpandTo(index);
-    const bool already = selectionModel()->currentIndex() == index;
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    expand(index);
+}
+
+void CSiteTreeView::ShowSelection() {
+    const QModelIndex index = treeModel.IndexOf(document.Selection().folder);
+    if (!index.isValid()) return;
+    showing = true;
+    ExpandTo(index);
+    if (selectionModel()->currentIndex() != index || !selectionModel()->isSelected(index))
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
-    if (already && !restructuring) ShowFolder(node);
-}
-
-void CSiteTreeView::OnCurrentChanged(const QModelIndex& current) {
-    if (restructuring) return;
-    if (treeModel.NodeOf(current)) ShowFolder(CSiteTreeModel::KeyOf(current));
-    emit StateChanged();
-}
-
-void CSiteTreeView::SetModified(bool flag) {
-    tree.SetModified(flag);
-    emit StateChanged();
-}
-
-void CSiteTreeView::ShowFolder(CFolderKey node) {
-    if (listView) listView->ShowNode(node);
-    if (node && propertyView) propertyView->DisplayFolder(node);
-}
-
-void CSiteTreeView::Restructure(const std::function<CFolderKey()>& change) {
-    std::unordered_set<CFolderKey> expanded;
-    std::vector<QModelIndex> pending{treeModel.index(0, 0, {})};
-    while (!pending.empty()) {
-        const QModelIndex index = pending.back();
-        pending.pop_back();
-        if (!index.isValid() || !isExpanded(index)) continue;
-        expanded.insert(CSiteTreeModel::KeyOf(index));
-        for (int row = 0, rows = treeModel.rowCount(index); row < rows; ++row)
-            pending.push_back(treeModel.index(row, 0, index));
-    }
-    const CFolderKey before = SelectedNode();
-
-    restructuring = true;
-    if (listView) listView->ShowNode({});
-    if (propertyView) propertyView->ClearForm();
-    treeModel.BeginRestructure();
-    CFolderKey chosen = change();
-    treeModel.EndRestructure();
-
-    pending.assign({treeModel.index(0, 0, {})});
-    while (!pending.empty()) {
-        const QModelIndex index = pending.back();
-        pending.pop_back();
-        if (!index.isValid() || !expanded.contains(CSiteTreeModel::KeyOf(index))) continue;
-        expand(index);
-        for (int row = 0, rows = treeModel.rowCount(index); row < rows; ++row)
-            pending.push_back(treeModel.index(row, 0, index));
-    }
-    if (!tree.Find(chosen)) chosen = tree.Find(before) ? before : tree.RootKey();
-    SelectNode(chosen);
-    restructuring = false;
-    ShowFolder(chosen);
-    emit StateChanged();
-}
-
-void CSiteTreeView::NewProject() {
-    Restructure([this] {
-        tree.NewProject();
-        return tree.RootKey();
-    });
-}
-
-void CSiteTreeView::ReplaceProject(const std::function<void()>& load) {
-    Restructure([&] {
-        load();
-        return tree.RootKey();
-    });
-    collapseAll();
-    expand(treeModel.index(0, 0, {}));
-}
-
-void CSiteTreeView::NewFolder() {
-    const CFolderKey node = SelectedNode();
-    if (!node) return;
-    Restructure([&] { return tree.NewFolder(node).key; });
-}
-
-void CSiteTreeView::NewItem() {
-    const CFolderKey node = SelectedNode();
-    if (!node) return;
-    const CItemKey item = tree.NewItem(node).key;
-    if (listView && listView->Model().ShownNode() == node) listView->AddItemRow(item, true);
-    emit StateChanged();
+    showing = false;
 }
 
 void CSiteTreeView::DeleteSelected() {
     const CFolderKey key = SelectedNode();
-    const CSiteNode* node = tree.Find(key);
-    if (!node || key == tree.RootKey()) return;
-    if (TheDesktop().Ask(this, kDeleteOneQuestion, false) != CDesktop::Answer::Yes) return;
-    node = tree.Find(key);
-    if (!node) return;
-    const CSiteNode* next = node->NextSibling();
-    if (!next) next = node->PreviousSibling();
-    if (!next) next = node->Parent();
-    const CFolderKey nextKey = next->Key();
-    Restructure([&] {
-        tree.DeleteFolder(key);
-        return nextKey;
-    });
-}
-
-void CSiteTreeView::Copy() {
-    if (const CFolderKey node = SelectedNode()) tree.Copy(node);
-    emit StateChanged();
-}
-
-void CSiteTreeView::Cut() {
-    if (const CFolderKey node = SelectedNode()) tree.Cut(node);
-    emit StateChanged();
-}
-
-void CSiteTreeView::Paste() {
-    const CFolderKey target = SelectedNode();
-    if (!target || !tree.CanPaste(target)) return;
-    Restructure([&] {
-        tree.Paste(target);
-        return target;
-    });
-    expand(treeModel.IndexOf(target));
-}
-
-void CSiteTreeView::MoveUp() {
-    const CFolderKey node = SelectedNode();
-    const CSiteNode* found = tree.Find(node);
-    if (!found || !found->PreviousSibling()) return;
-    Restructure([&] {
-        tree.MoveUp(node);
-        return node;
-    });
-}
-
-void CSiteTreeView::MoveDown() {
-    const CFolderKey node = SelectedNode();
-    const CSiteNode* found = tree.Find(node);
-    if (!found || !found->NextSibling()) return;
-    Restructure([&] {
-        tree.MoveDown(node);
-        return node;
-    });
-}
-
-void CSiteTreeView::DeleteListSelection() {
-    const CFolderKey node = SelectedNode();
-    if (!node || !listView) return;
-    const std::vector<int> rows = listView->SelectedRows();
-    if (rows.empty()) return;
-    const QString& question = rows.size() == 1 ? kDeleteOneQuestion : kDeleteManyQuestion;
-    if (TheDesktop().Ask(this, question, false) != CDesktop::Answer::Yes) return;
-
-    std::vector<CFolderKey> folders;
-    std::vector<CItemKey> items;
-    for (int row : rows) {
-        const CSiteNodeRef ref = listView->Model().RowRef(row);
-        if (ref.kind == CSiteNodeRef::Folder) folders.push_back(ref.folder);
-        if (ref.kind == CSiteNodeRef::Item) items.push_back(ref.item);
-    }
-    Restructure([&] {
-        tree.DeleteRows(node, folders, items);
-        return node;
-    });
-    const int remaining = listView->Model().rowCount({});
-    if (remaining > 0)
-        listView->SelectRow(std::clamp(rows.front(), 0, remaining - 1));
-    else if (propertyView)
-        propertyView->HideAll();
-}
-
-namespace {
-
-bool IsChildOf(const CSiteTree& tree, CFolderKey child, CFolderKey parent) {
-    const CSiteNode* node = tree.Find(child);
-    return parent && node && node->Parent() && node->Parent()->Key() == parent;
-}
-
-}  // namespace
-
-void CSiteTreeView::SelectChildFolder(CFolderKey child) {
-    if (!IsChildOf(tree, child, SelectedNode())) return;
-    SelectNode(child);
-    expand(treeModel.IndexOf(child));
-}
-
-void CSiteTreeView::RefreshSelectedLabel() {
-    treeModel.LabelChanged(SelectedNode());
-}
-
-void CSiteTreeView::RefreshChildLabel(CFolderKey child) {
-    if (IsChildOf(tree, child, SelectedNode())) treeModel.LabelChanged(child);
-}
-
-bool CSiteTreeView::MoveChildFolder(bool down, CFolderKey child) {
-    const CFolderKey node = SelectedNode();
-    if (!IsChildOf(tree, child, node)) return false;
-    const CSiteNode* found = tree.Find(child);
-    if (!(down ? found->NextSibling() : found->PreviousSibling())) return false;
-    Restructure([&] {
-        if (down)
-            tree.MoveDown(child);
-        else
-            tree.MoveUp(child);
-        return node;
-    });
-    return true;
+    const CSiteNode* node = document.Tree().Find(key);
+    if (!node || !node->Parent()) return;
+    if (TheDesktop().Ask(this, QStringLiteral("Do you really want to delete this item?"), false) !=
+        CDesktop::Answer::Yes)
+        return;
+    document.DeleteFolder(key);
 }
 
 void CSiteTreeView::keyPressEvent(QKeyEvent* event) {
@@ -282,47 +76,19 @@ void CSiteTreeView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // Ctrl+Up and Ctrl+Down belong to Move up and Move down: while those are disabled the keys
+    // do nothing, instead of moving the current node without selecting it.
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
+        event->modifiers() == Qt::ControlModifier) {
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 
 void CSiteTreeView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
-    if (const CFolderKey node = SelectedNode(); node && propertyView)
-        propertyView->DisplayFolder(node);
-}
-
-void CSiteTreeView::ShowImportTarget(CFolderKey node) {
-    if (!node) return;
-    expand(treeModel.IndexOf(node));
-    setFocus(Qt::OtherFocusReason);
-    SelectNode(node);
-}
-
-CImportResult CSiteTreeView::AddImport(CImportScan scan) {
-    CImportResult result;
-    const CFolderKey node = SelectedNode();
-    if (!node) return result;
-    Restructure([&] {
-        result = AddImportedScan(tree, node, std::move(scan));
-        return node;
-    });
-    ShowImportTarget(node);
-    return result;
-}
-
-CImportResult CSiteTreeView::ImportFiles(const QStringList& paths) {
-    CImportResult result;
-    const CFolderKey node = SelectedNode();
-    if (!node) return result;
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(paths.size()));
-    for (const QString& path : paths) names.push_back(QFile::encodeName(path).toStdString());
-    Restructure([&] {
-        result = ::ImportFiles(tree, node, names);
-        return node;
-    });
-    ShowImportTarget(node);
-    return result;
+    document.SetPane(CSiteSelection::Pane::Tree);
 }
 
 void CSiteTreeView::BeginNodeDrag(CFolderKey source) {
@@ -344,16 +110,11 @@ void CSiteTreeView::SetDropTarget(CFolderKey node) {
 }
 
 bool CSiteTreeView::DropNode(CFolderKey source, CFolderKey target, bool copy) {
-    if (!tree.IsValidDrop(source, target)) {
+    if (!document.Tree().IsValidDrop(source, target)) {
         TheDesktop().Beep();
         return false;
     }
-    const CFolderKey selected = SelectedNode();
-    Restructure([&] {
-        tree.Drop(source, target, copy);
-        return selected;
-    });
-    return true;
+    return document.Drop(source, target, copy);
 }
 
 void CSiteTreeView::startDrag(Qt::DropActions) {

@@ -69,8 +69,7 @@ CSite BuildSite(CFrameFixture& f) {
     AddItems(f, f.Root(), {"one", "two", "three"});
     AddItems(f, site.a1, {"deep"});
     // The model changed behind the view's back: a restructure shows it.
-    f.Tree().ReplaceProject([] {});
-    f.Tree().SetModified(false);
+    f.Doc().SetModified(false);
     f.Focus(&f.Tree());
     return site;
 }
@@ -170,10 +169,10 @@ private slots:
         f.Focus(&f.List());
         f.SelectRows({0});
         QCOMPARE(Enabled(f), (QList<int>{kNewItem, kEditCut, kEditCopy, kDelete, kMoveDown}));
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         QVERIFY(f.Trigger(kMoveDown));
         QCOMPARE(Items(f, s.a1), QStringList{u"deep:0"_s});
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
     }
 
     void CommandsGoWhereTheFocusIs() {
@@ -185,7 +184,7 @@ private slots:
         Key(&f.Tree(), Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(Children(f, f.Root()), (QStringList{u"B"_s, u"A"_s, u"C"_s}));
         QCOMPARE(f.Tree().SelectedNode(), s.a);
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QVERIFY(f.Trigger(kMoveUp));
         QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         QCOMPARE(f.Tree().SelectedNode(), s.a);
@@ -239,7 +238,7 @@ private slots:
         QCOMPARE(Children(f, f.Child(0, s.b)), (QStringList{u"A1"_s, u"Zeta"_s}));
         QCOMPARE(Items(f, f.Child(0, f.Child(1, s.b))), QStringList{u"deep:0"_s});
         QVERIFY(f.Folder(f.Child(0, s.b)).id != f.Folder(f.Child(1, s.b)).id);
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
 
         // The whole caption is the label of a copy.
         f.ClickNode(s.c);
@@ -252,11 +251,11 @@ private slots:
         f.ClickNode(s.a);
         QVERIFY(f.Trigger(kEditCut));
         f.ClickNode(s.a1);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         const QString shape = Shape(f.Model());
         QVERIFY(f.Trigger(kEditPaste));
         QCOMPARE(Shape(f.Model()), shape);
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
         QCOMPARE(f.desktop->beeps, 0);
 
@@ -282,7 +281,7 @@ private slots:
         CFrameFixture f;
         const CSite s = BuildSite(f);
         AddItems(f, s.b, {"b0"});
-        f.Tree().ShowFolder(f.Root());
+        f.Doc().SelectFolder(f.Root());
 
         // Two items cut get the next ids in B; both folders are renumbered.
         f.Focus(&f.List());
@@ -317,9 +316,8 @@ private slots:
         CFrameFixture f;
         const CSite s = BuildSite(f);
         AddFolders(f, s.c, {"Alpha", "Delta"});
-        f.Tree().ReplaceProject([] {});
         f.ClickNode(s.b);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
 
         // Ctrl held: a copy at its sorted place; the pointer's node is the drop target and is
         // painted as highlighted while the drag goes on.
@@ -336,7 +334,7 @@ private slots:
         QCOMPARE(Children(f, s.c), (QStringList{u"Alpha"_s, u"B"_s, u"Delta"_s}));
         QCOMPARE(Children(f, f.Root()), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         QVERIFY(f.Folder(f.Child(1, s.c)).id != f.Folder(s.b).id);
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
 
         // Copy A, then drag B away without Ctrl: it goes last, with its records; pasting
         // afterwards still copies A.
@@ -360,7 +358,7 @@ private slots:
     void RefusedAndCancelledDragsChangeNothing() {
         CFrameFixture f;
         const CSite s = BuildSite(f);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         const QString shape = Shape(f.Model());
 
         // On itself, on its own sub-site, on its current parent: a beep each.
@@ -373,7 +371,7 @@ private slots:
                 DragTo(f, target, keys, true);
                 QCOMPARE(f.desktop->beeps, ++beeps);
                 QCOMPARE(Shape(f.Model()), shape);
-                QVERIFY(!f.Tree().IsModified());
+                QVERIFY(!f.Doc().IsModified());
             }
         }
 

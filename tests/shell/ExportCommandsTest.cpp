@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "AppOptions.h"
 #include "CheckDialog.h"
 #include "CommandIds.h"
 #include "ExportLocation.h"
@@ -59,17 +58,18 @@ void Touch(const QString& path) {
     if (!file.open(QIODevice::WriteOnly)) qWarning("could not write %s", qPrintable(path));
 }
 
+void SetLocation(CFrameFixture& f, const std::string& location) {
+    CPageOption page = f.Doc().PageOption();
+    page.general.location = location;
+    f.Doc().SetPageOption(page);
+}
+
 }  // namespace
 
 class ExportCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        thePageOption.Reset(true);
-        theLayoutOption.Reset();
-    }
-
     void ExportAndPreviewWithTheWarningAnsweredBothWays() {
         QTemporaryDir dir;
         const QString out = dir.filePath(u"out"_s);
@@ -91,7 +91,7 @@ private slots:
 
         // After a change Preview exports first, and asks before clearing the folder.
         Touch(out + u"/mine.txt"_s);
-        f.Tree().SetModified(true);
+        f.Doc().SetModified(true);
         f.desktop->answers = {Answer::No};
         f.Trigger(kPreview);
         QCOMPARE(f.desktop->questions, QStringList{Warning(out)});
@@ -111,7 +111,7 @@ private slots:
     void PreviewOfAnUntitledProjectAndAFailingBrowser() {
         QTemporaryDir dir;
         CFrameFixture f;
-        thePageOption.general.location = dir.filePath(u"web"_s).toStdString();
+        SetLocation(f, dir.filePath(u"web"_s).toStdString());
         f.desktop->openSucceeds = false;
         f.Trigger(kPreview);
         QCOMPARE(f.desktop->openedUrls,
@@ -124,7 +124,7 @@ private slots:
         QTemporaryDir dir;
         CFrameFixture f;
         // The root of the file system is never cleared, and nobody is asked about it.
-        thePageOption.general.location = "/";
+        SetLocation(f, "/");
         f.Trigger(kExport);
         QVERIFY(f.desktop->questions.isEmpty());
         QCOMPARE(f.desktop->messages.size(), 1);
@@ -215,7 +215,7 @@ private slots:
     void LocationFollowsTheRuleOfTheCommandLine() {
         // A Windows path names no folder here: refused with the message pagelorn-cli gives.
         CFrameFixture f;
-        thePageOption.general.location = "C:\\Web";
+        SetLocation(f, "C:\\Web");
         f.Trigger(kExport);
         QCOMPARE(f.desktop->messages,
                  QStringList{FromBytes(ResolveExportLocation("C:\\Web", {}).problem)});

@@ -17,14 +17,17 @@ public:
     QString lastFilter;  // of the last multiple-file dialog
     QString lastTitle;   // of the last folder dialog
     QStringList questions;
+    QList<Icon> questionIcons;
     QStringList messages;
     QList<QUrl> openedUrls;
     bool openSucceeds = true;
     int beeps = 0;
     int unexpected = 0;
 
-    Answer Ask(QWidget*, const QString& text, bool) override {
+    using CDesktop::Ask;
+    Answer Ask(QWidget*, const QString& text, bool, Icon icon) override {
         questions << text;
+        questionIcons << icon;
         if (answers.empty()) {
             ++unexpected;
             return Answer::No;

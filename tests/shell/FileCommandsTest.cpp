@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "AppOptions.h"
 #include "CommandIds.h"
 #include "ProjectFile.h"
 #include "RecentFileList.h"
@@ -94,11 +93,11 @@ QStringList RecentTexts(CMainFrame& frame) {
 
 // A change of the project, as the user makes it.
 void Change(CFrameFixture& f, const char* caption) {
-    f.Tree().SelectNode(f.Root());
+    f.Doc().SelectFolder(f.Root());
     f.Focus(&f.Tree());
     f.Trigger(kNewFolder);
     f.Model().RenameFolder(f.Tree().SelectedNode(), caption);
-    f.Tree().SetModified(true);
+    f.Doc().SetModified(true);
 }
 
 }  // namespace
@@ -108,10 +107,6 @@ class FileCommandsTest : public QObject {
 
 private slots:
     void init() { StoreRecentFiles({}); }
-    void cleanup() {
-        thePageOption.Reset(true);
-        theLayoutOption.Reset();
-    }
 
     void RecentFileListKeepsTheDescribedOrder() {
         CRecentFileList list;
@@ -166,7 +161,7 @@ private slots:
             QVERIFY(f.Trigger(kFileSaveAs));
             QVERIFY(QFile::exists(path));
             QCOMPARE(f.frame.PathName(), path);
-            QVERIFY(!f.Tree().IsModified());
+            QVERIFY(!f.Doc().IsModified());
             QCOMPARE(Slots(f.frame.RecentFiles()).front(), path);
             QCOMPARE(MenuTexts(*f.frame.FileMenu()),
                      (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
@@ -176,7 +171,7 @@ private slots:
             // Save writes to the project's file without asking.
             Change(f, "Music");
             QVERIFY(f.Trigger(kFileSave));
-            QVERIFY(!f.Tree().IsModified());
+            QVERIFY(!f.Doc().IsModified());
             QCOMPARE(f.desktop->unexpected, 0);
 
             QVERIFY(f.Trigger(kFileNew));
@@ -205,7 +200,7 @@ private slots:
 
         CSiteTreeView& view = f.Tree();
         view.setFocus();
-        const QModelIndex root = view.Model().IndexOf(f.frame.Tree().RootKey());
+        const QModelIndex root = view.Model().IndexOf(f.Model().RootKey());
         view.setCurrentIndex(root);
         view.edit(root);
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
@@ -220,7 +215,7 @@ private slots:
         QVERIFY(LoadProject(std::filesystem::path(path.toStdString()), page, layout, saved)
                     .IsComplete());
         QCOMPARE(std::string(saved.Root()->Label()), std::string("Home"));
-        QVERIFY(!f.frame.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
     }
 
     // Another program (pagelorn-cli import, a second window) saved over the file meanwhile.
@@ -250,12 +245,12 @@ private slots:
         QVERIFY2(f.desktop->questions.front().contains(u"changed by another program"_s),
                  qPrintable(f.desktop->questions.front()));
         QCOMPARE(onDisk(), QStringList{u"Theirs"_s});
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
 
         f.desktop->answers = {Answer::Yes};
         f.Trigger(kFileSave);
         QCOMPARE(onDisk(), (QStringList{u"Mine"_s, u"More"_s}));
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         // The file is as this window left it: the next save asks nothing.
         Change(f, "Again");
         f.Trigger(kFileSave);
@@ -271,7 +266,7 @@ private slots:
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY2(f.desktop->messages.front().contains(u"being changed by another program"_s),
                  qPrintable(f.desktop->messages.front()));
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QCOMPARE(onDisk(), (QStringList{u"Mine"_s, u"More"_s, u"Again"_s}));
     }
 
@@ -287,7 +282,7 @@ private slots:
         QCOMPARE(f.desktop->questions,
                  QStringList{u"Do you want to save changes to this document?"_s});
         QCOMPARE(SubSites(f), QStringList{u"Work"_s});
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
 
         // Yes on an untitled project asks for a name; cancelling that stops Close as well.
         f.desktop->answers = {Answer::Yes};
@@ -308,7 +303,7 @@ private slots:
         f.desktop->answers = {Answer::No};
         f.Trigger(kFileNew);
         QVERIFY(SubSites(f).isEmpty());
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
 
         // Open: Cancel keeps the project and shows no file dialog.
         Change(f, "Draft");
@@ -339,7 +334,7 @@ private slots:
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY2(f.desktop->messages.front().contains(u"site.www"_s),
                  qPrintable(f.desktop->messages.front()));
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QVERIFY(f.frame.PathName().isEmpty());
         QVERIFY(f.frame.RecentFiles().IsEmpty());
 
@@ -384,7 +379,7 @@ private slots:
                  qPrintable(f.desktop->messages.back()));
         QCOMPARE(SubSites(f), (QStringList{u"One"_s, u"Two"_s}));
         QVERIFY(f.frame.PathName().isEmpty());
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QVERIFY(f.frame.RecentFiles().IsEmpty());
     }
 

@@ -67,7 +67,7 @@ private slots:
         CFrameFixture f;
         f.Trigger(kNewItem);
         f.Trigger(kNewItem);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         f.Focus(&f.List());
 
         f.desktop->fileNames = {dir.filePath(u"photos"_s)};
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(f.ChildCount(f.Child(0)), 0u);
         QCOMPARE(Items(f, f.Child(0)), QStringList{});
         QCOMPARE(Items(f, f.Child(1)), QStringList{u"day1.jpg:0"_s});
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
 
         // The node is opened, selected, shown and focused.
@@ -107,11 +107,11 @@ private slots:
         QCOMPARE(Items(f, trip).back(), u"a.jpg:2"_s);
 
         // An empty folder adds nothing and changes nothing.
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         f.desktop->fileNames = {dir.filePath(u"photos/empty"_s)};
         QVERIFY(f.Trigger(kImportFolder));
         QCOMPARE(Items(f, trip).size(), 3);
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         QCOMPARE(f.desktop->unexpected, 0);
     }
 
@@ -123,7 +123,7 @@ private slots:
         QVERIFY(f.Trigger(kImportFiles));
         QCOMPARE(f.Model().ItemCount(), 0u);
         QCOMPARE(f.Model().FolderCount(), 1u);
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
         QCOMPARE(f.desktop->unexpected, 0);
     }
@@ -179,14 +179,14 @@ private slots:
         f.Trigger(kNewFolder);
         const CFolderKey folder = f.Tree().SelectedNode();
         f.Trigger(kNewItem);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         f.desktop->fileLists = {{first, gone, second}};
         QVERIFY(f.Trigger(kImportFiles));
         QVERIFY(f.desktop->lastFilter.startsWith(u"All Files (*);;Html Files (*.htm);;"_s));
         QVERIFY(f.desktop->lastFilter.endsWith(u";;Zip files (*.zip)"_s));
         QCOMPARE(Items(f, folder), (QStringList{u"New Item:0"_s, u"z.mp3:1"_s, u"a b.zip:2"_s}));
         QCOMPARE(f.Folder(folder).items[2].url.Str(), Url(second));
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QCOMPARE(f.Tree().SelectedNode(), folder);
         QCOMPARE(f.ListRows(), 3);
         QCOMPARE(f.desktop->messages.size(), 1);
@@ -223,13 +223,13 @@ private slots:
         QCOMPARE(scan.FileName(0), std::string_view("0000.gif"));
 
         // What was found is added, and the project is modified.
-        f.Tree().SetModified(false);
-        const CImportResult result = f.Tree().AddImport(std::move(scan));
+        f.Doc().SetModified(false);
+        const CImportResult result = f.Doc().Import(f.Tree().SelectedNode(), std::move(scan));
         QVERIFY(result.cancelled);
         QCOMPARE(result.itemsAdded, found);
         QCOMPARE(f.Folder(f.Root()).items.size(), found);
         QCOMPARE(f.ListRows(), static_cast<int>(found));
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
     }
 };
 

@@ -14,8 +14,8 @@
 #include <filesystem>
 
 #include "AboutDlg.h"
-#include "AppOptions.h"
 #include "CommandIds.h"
+#include "OptionPage.h"
 #include "OptionSheet.h"
 #include "ProgramInfo.h"
 #include "ProjectFile.h"
@@ -39,7 +39,8 @@ private slots:
                  (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
                               u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, u"E&xit"_s}));
         QCOMPARE(MenuTexts(*menu(1)),
-                 (QStringList{u"New &Folder\tCtrl+F"_s, u"New &Item\tCtrl+I"_s, u"-"_s,
+                 (QStringList{u"&Undo\tCtrl+Z"_s, u"&Redo\tCtrl+Shift+Z"_s, u"-"_s,
+                              u"New &Folder\tCtrl+F"_s, u"New &Item\tCtrl+I"_s, u"-"_s,
                               u"Cu&t\tCtrl+Shift+X"_s, u"&Copy\tCtrl+Shift+C"_s,
                               u"&Paste\tCtrl+Shift+V"_s, u"&Delete\tDel"_s, u"-"_s,
                               u"Move &Up\tCtrl+Up Arrow"_s, u"Move Dow&n\tCtrl+Down Arrow"_s}));
@@ -58,12 +59,30 @@ private slots:
         QList<int> ids;
         for (const QAction* action : f.frame.ToolBar()->actions())
             ids << (action->isSeparator() ? 0 : action->data().toInt());
-        QCOMPARE(
-            ids,
-            (QList<int>{
-                kFileNew,     kFileOpen,  kFileSave, 0, kNewFolder,   kNewItem,  0, kEditCut,
-                kEditCopy,    kEditPaste, kDelete,   0, kMoveUp,      kMoveDown, 0, kImportFolder,
-                kImportFiles, kExport,    kPreview,  0, kHelpContents}));
+        QCOMPARE(ids, (QList<int>{kFileNew,
+                                  kFileOpen,
+                                  kFileSave,
+                                  0,
+                                  kEditUndo,
+                                  kEditRedo,
+                                  0,
+                                  kNewFolder,
+                                  kNewItem,
+                                  0,
+                                  kEditCut,
+                                  kEditCopy,
+                                  kEditPaste,
+                                  kDelete,
+                                  0,
+                                  kMoveUp,
+                                  kMoveDown,
+                                  0,
+                                  kImportFolder,
+                                  kImportFiles,
+                                  kExport,
+                                  kPreview,
+                                  0,
+                                  kHelpContents}));
         for (const QAction* action : f.frame.ToolBar()->actions()) {
             if (action->isSeparator()) continue;
             QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
@@ -98,9 +117,12 @@ private slots:
                                                       {kEditPaste, QKeySequence(u"Ctrl+Shift+V"_s)},
                                                       {kMoveUp, QKeySequence(u"Ctrl+Up"_s)},
                                                       {kMoveDown, QKeySequence(u"Ctrl+Down"_s)},
+                                                      {kEditUndo, QKeySequence(u"Ctrl+Z"_s)},
                                                       {kNextPane, QKeySequence(u"F6"_s)},
                                                       {kPreviousPane, QKeySequence(u"Shift+F6"_s)}};
         for (const auto& [id, keys] : bound) QCOMPARE(f.frame.Action(id)->shortcut(), keys);
+        QCOMPARE(f.frame.Action(kEditRedo)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence(u"Ctrl+Shift+Z"_s), QKeySequence(u"Ctrl+Y"_s)}));
         // Delete reaches the tree and the list as a key; the edit boxes keep theirs.
         QVERIFY(f.frame.Action(kDelete)->shortcut().isEmpty());
 
@@ -125,7 +147,7 @@ private slots:
         QCOMPARE(f.frame.statusBar()->currentMessage(), u"Ready"_s);
         QCOMPARE(QApplication::focusWidget(), &f.Tree());
         QVERIFY(f.frame.PathName().isEmpty());
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         QCOMPARE(f.Tree().Model().rowCount({}), 1);
         QCOMPARE(f.TreeLabel(f.Root()), u"Index"_s);
         QCOMPARE(f.Tree().SelectedNode(), f.Root());
@@ -150,25 +172,41 @@ private slots:
             QVERIFY(f.frame.Action(id)->isEnabled());
     }
 
-    // A change made in either property sheet is a change of the project: closing must offer
-    // to save it, and Preview must export again.
-    void PropertySheetChangesMarkTheProjectModified() {
+    // What a property sheet changed is one step of the project, kept after Cancel as after OK:
+    // closing offers to save it, Preview exports again, and Undo takes it back.
+    void PropertySheetIsOneUndoStep() {
         for (int id : {kWebsiteProperties, kLayoutProperties}) {
             CFrameFixture f;
-            f.frame.Tree().SetExportPending(false);
-            QVERIFY(!f.frame.Tree().IsModified());
-            bool sheetSeen = false;
+            f.Model().SetExportPending(false);
+            const CPageOption page = f.Doc().PageOption();
+            const CLayoutOption layout = f.Doc().LayoutOption();
+            bool changed = false;
             QTimer::singleShot(0, &f.frame, [&] {
                 auto* sheet = qobject_cast<COptionSheet*>(QApplication::activeModalWidget());
-                sheetSeen = sheet != nullptr;
                 if (!sheet) return;
-                emit sheet->changed();
+                for (CSpinEdit* spin : sheet->Page(0)->findChildren<CSpinEdit*>()) {
+                    if (changed || !spin->isEnabled()) continue;
+                    spin->stepBy(1);
+                    changed = true;
+                }
+                for (QLineEdit* edit : sheet->Page(0)->findChildren<QLineEdit*>()) {
+                    if (changed || !edit->isEnabled()) continue;
+                    TypeText(edit, u"x"_s);
+                    changed = true;
+                }
                 sheet->reject();
             });
             f.frame.Action(id)->trigger();
-            QVERIFY(sheetSeen);
-            QVERIFY(f.frame.Tree().IsModified());
-            QVERIFY(f.frame.Tree().IsExportPending());
+            QVERIFY(changed);
+            QVERIFY(f.Doc().IsModified());
+            QVERIFY(f.Model().IsExportPending());
+            QVERIFY(!(f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout));
+            QCOMPARE(f.frame.Action(kEditUndo)->toolTip(), id == kWebsiteProperties
+                                                               ? u"Undo Website Properties"_s
+                                                               : u"Undo Layout Properties"_s);
+            QVERIFY(f.Trigger(kEditUndo));
+            QVERIFY(f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout);
+            QVERIFY(!f.Doc().IsModified());
         }
     }
 
@@ -213,11 +251,11 @@ private slots:
         CFrameFixture f;
         QVERIFY(f.frame.OpenProject(path));
         QCOMPARE(f.frame.PathName(), path);
-        QCOMPARE(thePageOption.general.title.Str(), std::string("Holiday"));
+        QCOMPARE(f.Doc().PageOption().general.title.Str(), std::string("Holiday"));
         QCOMPARE(f.Tree().SelectedNode(), f.Root());
         QCOMPARE(f.ListRows(), 1);
         QCOMPARE(f.ListText(0, 0), u"Photos"_s);
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
 
         // A file that cannot be read leaves the open project as it was.
@@ -226,7 +264,6 @@ private slots:
         QCOMPARE(f.ListText(0, 0), u"Photos"_s);
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY(f.desktop->messages.front().contains(u"gone.www"_s));
-        thePageOption.Reset(true);
     }
 };
 

@@ -70,14 +70,14 @@ private slots:
         f.Trigger(kNewFolder);
         const CFolderKey sub = f.Tree().SelectedNode();
         f.ClickNode(f.Root());
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
 
         // The selected node's own caption: the tree label follows each keystroke.
         QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
         QTest::keyClicks(f.Form().CaptionEdit(), u"!"_s);
         QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string("Index!"));
         QCOMPARE(f.TreeLabel(f.Root()), u"Index!"_s);
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
 
         // A sub-site row: its node in the tree and its row follow.
         f.Focus(&f.List());
@@ -89,10 +89,10 @@ private slots:
         QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
 
         // The description only marks the project modified.
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
         QTest::keyClicks(f.Form().DescriptionEdit(), u"Summer"_s);
         QCOMPARE(f.Folder(sub).description.Str(), std::string("Summer"));
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QCOMPARE(f.ListText(0, 0), u"Fot\u00f6s"_s);
 
         // An item's caption and URL follow into its row.
@@ -111,11 +111,11 @@ private slots:
         CFrameFixture f;
         f.Model().RenameFolder(f.Root(), "Caf\xe9");
         f.Model().SetText(f.Root(), CSiteField::Description, "Cr\xe8me");
-        f.Tree().SetModified(false);
-        f.Tree().ShowFolder(f.Root());
+        f.Doc().SetModified(false);
+        f.Doc().SelectFolder(f.Root());
         QCOMPARE(f.Form().CaptionEdit()->text(), u"Caf\u00e9"_s);
         QCOMPARE(f.Form().DescriptionEdit()->toPlainText(), u"Cr\u00e8me"_s);
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
 
         QTest::keyClicks(f.Form().DescriptionEdit(), u"!"_s);
         QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string("Caf\xe9"));
@@ -123,7 +123,7 @@ private slots:
 
         // A caption longer than a line edit usually holds survives a keystroke.
         f.Model().RenameFolder(f.Root(), std::string(40000, 'x'));
-        f.Tree().ShowFolder(f.Root());
+        f.Doc().SelectFolder(f.Root());
         QTest::keyClick(f.Form().CaptionEdit(), Qt::Key_End);
         QTest::keyClicks(f.Form().CaptionEdit(), u"y"_s);
         QCOMPARE(f.Folder(f.Root()).caption.Str(), std::string(40000, 'x') + 'y');
@@ -133,12 +133,12 @@ private slots:
         CFrameFixture f;
         const CItemKey item = ShowItemWithUrl(f, QString());
         const int row = f.List().Model().RowOfItem(f.Model().Find(item)->id);
-        f.Tree().SetModified(false);
+        f.Doc().SetModified(false);
 
         f.desktop->fileNames = {QString()};  // cancelled
         QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
         QCOMPARE(f.Model().Find(item)->url.Str(), std::string());
-        QVERIFY(!f.Tree().IsModified());
+        QVERIFY(!f.Doc().IsModified());
 
         f.desktop->fileNames = {u"/home/ann/My Pictures/sea.jpg"_s};
         QTest::mouseClick(f.Form().BrowseButton(), Qt::LeftButton);
@@ -146,7 +146,7 @@ private slots:
                  std::string("file:///home/ann/My Pictures/sea.jpg"));
         QCOMPARE(f.Form().UrlEdit()->text(), u"file:///home/ann/My Pictures/sea.jpg"_s);
         QCOMPARE(f.ListText(row, 2), u"file:///home/ann/My Pictures/sea.jpg"_s);
-        QVERIFY(f.Tree().IsModified());
+        QVERIFY(f.Doc().IsModified());
         QCOMPARE(f.desktop->unexpected, 0);
     }
 

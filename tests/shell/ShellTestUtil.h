@@ -32,15 +32,17 @@ struct CFrameFixture {
     CSiteTreeView& Tree() const { return *frame.GetTreeView(); }
     CSiteListView& List() const { return *frame.GetListView(); }
     CSitePropertyView& Form() const { return *frame.GetPropertyView(); }
-    CSiteTree& Model() { return frame.Tree(); }
-    CFolderKey Root() { return frame.Tree().RootKey(); }
-    const CSiteFolder& Folder(CFolderKey key) { return frame.Tree().Find(key)->Folder(); }
+    CSiteDocument& Doc() { return frame.Document(); }
+    // The tree, for building a project around a test (no undo steps).
+    CSiteTree& Model() { return Doc().EditOutsideHistory(); }
+    CFolderKey Root() { return Model().RootKey(); }
+    const CSiteFolder& Folder(CFolderKey key) { return Model().Find(key)->Folder(); }
     // A sub-site of the folder (of the root when none is given) and their number.
     CFolderKey Child(std::size_t index, CFolderKey parent = {}) {
-        return frame.Tree().Find(parent ? parent : Root())->Child(index)->Key();
+        return Model().Find(parent ? parent : Root())->Child(index)->Key();
     }
     std::size_t ChildCount(CFolderKey parent = {}) {
-        return frame.Tree().Find(parent ? parent : Root())->ChildCount();
+        return Model().Find(parent ? parent : Root())->ChildCount();
     }
 
     // Runs a command as the menu would, after the window has settled its enabling.

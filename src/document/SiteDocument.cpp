@@ -1,0 +1,485 @@
+#include "SiteDocument.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <system_error>
+
+#include "SiteEditCommands.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path PathOf(const QString& path) {
+    return fs::path(path.toStdU16String());
+}
+
+// Marks the tree's change notices that arrive meanwhile as the document's own.
+class COwnChanges {
+public:
+    explicit COwnChanges(int& counter) : count(counter) { ++count; }
+    ~COwnChanges() { --count; }
+    COwnChanges(const COwnChanges&) = delete;
+    COwnChanges& operator=(const COwnChanges&) = delete;
+
+private:
+    int& count;
+};
+
+const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField field) {
+    if (record.kind == CSiteNodeRef::Folder) {
+        const CSiteNode* node = tree.Find(record.folder);
+        if (!node) return nullptr;
+        switch (field) {
+            case CSiteField::Caption:
+                return &node->Folder().caption;
+            case CSiteField::Description:
+                return &node->Folder().description;
+            case CSiteField::Url:
+                return nullptr;
+        }
+    }
+    if (record.kind == CSiteNodeRef::Item) {
+        const CSiteItem* item = tree.Find(record.item);
+        if (!item) return nullptr;
+        switch (field) {
+            case CSiteField::Caption:
+                return &item->caption;
+            case CSiteField::Description:
+                return &item->description;
+            case CSiteField::Url:
+                return &item->url;
+        }
+    }
+    return nullptr;
+}
+
+std::string_view CaptionOf(const CSiteTree& tree, CSiteNodeRef record) {
+    const CSiteText* caption = TextOf(tree, record, CSiteField::Caption);
+    return caption ? std::string_view(*caption) : std::string_view();
+}
+
+}  // namespace
+
+CProjectSnapshot::CProjectSnapshot(const CSiteTree& siteTree, const CPageOption& page,
+                                   const CLayoutOption& layout,
+                                   const CWebsiteSettings& websiteSettings, fs::path file,
+                                   std::uint64_t at)
+    : tree(siteTree),
+      thePageOption(page),
+      theLayoutOption(layout),
+      settings(websiteSettings),
+      projectFile(std::move(file)),
+      revision(at) {}
+
+CSiteDocument::CSiteDocument(QObject* parent)
+    : QObject(parent), settings(CWebsiteSettings::ForNewProject()) {
+    tree.AddObserver(this);
+    selection.folder = tree.RootKey();
+    connect(&undoStack, &QUndoStack::cleanChanged, this, [this] { NoteModified(); });
+}
+
+CSiteDocument::~CSiteDocument() {
+    tree.RemoveObserver(this);
+}
+
+// --- project state -----------------------------------------------------------------------------
+
+void CSiteDocument::NoteModified() {
+    const bool modified = IsModified();
+    if (modified == lastModified) return;
+    lastModified = modified;
+    emit ModifiedChanged(modified);
+}
+
+void CSiteDocument::SetModified(bool flag) {
+    changedOutside = flag;
+    if (flag) {
+        tree.SetExportPending(true);
+    } else {
+        undoStack.setClean();
+        tree.SetModified(false);
+    }
+    NoteModified();
+}
+
+std::shared_ptr<const CProjectSnapshot> CSiteDocument::Snapshot() const {
+    return std::make_shared<const CProjectSnapshot>(
+        tree, thePageOption, theLayoutOption, settings,
+        filePath.isEmpty() ? fs::path() : PathOf(filePath), revision);
+}
+
+void CSiteDocument::ExportWritten(const CProjectSnapshot& snapshot) {
+    if (snapshot.revision == revision) tree.SetExportPending(false);
+}
+
+void CSiteDocument::ProjectReplaced() {
+    selection = CSiteSelection::OfFolder(tree.RootKey());
+    emit OptionsChanged();
+    emit ClipboardChanged();
+    emit SelectionChanged();
+    NoteModified();
+}
+
+void CSiteDocument::NewProject() {
+    // The steps name records of the project that goes.
+    undoStack.clear();
+    {
+        const COwnChanges own(ownChanges);
+        tree.NewProject();
+    }
+    thePageOption.Reset(true);
+    theLayoutOption.Reset();
+    settings = CWebsiteSettings::ForNewProject();
+    filePath.clear();
+    changedOutside = false;
+    ++revision;
+    ProjectReplaced();
+}
+
+COpenResult CSiteDocument::Open(const QString& path) {
+    // The file is read into a project of its own first, so that a file of which nothing can be
+    // used does not cost the user the project that is open.
+    COpenResult result;
+    CPageOption page;
+    CLayoutOption layout;
+    CSiteTree loaded;
+    result.load = LoadProject(PathOf(path), page, layout, loaded);
+    if (!result.load.IsComplete() && result.load.status != LoadStatus::TreeDamaged) return result;
+    CWebsiteSettings loadedSettings;
+    result.settings = LoadWebsiteSettings(PathOf(path), loadedSettings);
+
+    undoStack.clear();
+    {
+        const COwnChanges own(ownChanges);
+        tree.Swap(loaded);
+    }
+    thePageOption = std::move(page);
+    theLayoutOption = layout;
+    settings = std::move(loadedSettings);
+    result.replaced = true;
+    // Saving over a file that was not read whole would lose what could not be read: such a
+    // project goes on untitled, as a change not yet saved anywhere.
+    const bool whole = result.load.IsComplete();
+    filePath = whole ? path : QString();
+    changedOutside = !whole;
+    tree.SetModified(!whole);
+    ++revision;
+    ProjectReplaced();
+    return result;
+}
+
+bool CSiteDocument::SettingsDamagedAt(const QString& path) const {
+    const fs::path& damaged = settings.DamagedFile();
+    if (damaged.empty()) return false;
+    const fs::path target = WebsiteSettingsPath(PathOf(path));
+    std::error_code error;
+    return target == damaged || fs::equivalent(target, damaged, error);
+}
+
+CSaveResult CSiteDocument::Save(const QString& path, SettingsSave damagedSettings) {
+    const fs::path file = PathOf(path);
+    const SaveResult saved = SaveProject(file, thePageOption, theLayoutOption, tree);
+    if (!saved) return {false, false, saved.message};
+    filePath = path;
+    const SettingsSaveResult settingsSaved = SaveWebsiteSettings(file, settings, damagedSettings);
+    if (!settingsSaved && !settingsSaved.refusedDamaged) {
+        // The settings are not where the project file says they are: still a change to save.
+        changedOutside = true;
+        NoteModified();
+        return {false, true,
+                "The project was saved, but its website settings could not be written: " +
+                    settingsSaved.message};
+    }
+    changedOutside = false;
+    undoStack.setClean();
+    NoteModified();
+    return {true, true, {}};
+}
+
+// --- selection ---------------------------------------------------------------------------------
+
+CSiteSelection CSiteDocument::Checked(CSiteSelection picked) const {
+    if (!tree.Find(picked.folder)) picked.folder = tree.RootKey();
+    std::erase_if(picked.rows,
+                  [&](CSiteNodeRef row) { return RowOf(tree, picked.folder, row) < 0; });
+    return picked;
+}
+
+void CSiteDocument::Select(CSiteSelection picked) {
+    picked = Checked(std::move(picked));
+    if (picked == selection) return;
+    selection = std::move(picked);
+    emit SelectionChanged();
+}
+
+void CSiteDocument::SelectFolder(CFolderKey folder) {
+    Select(CSiteSelection::OfFolder(folder));
+}
+
+void CSiteDocument::SelectRows(std::vector<CSiteNodeRef> rows) {
+    Select(CSiteSelection::OfRows(selection.folder, std::move(rows)));
+}
+
+void CSiteDocument::SetPane(CSiteSelection::Pane pane) {
+    CSiteSelection picked = selection;
+    picked.pane = pane;
+    Select(std::move(picked));
+}
+
+void CSiteDocument::ShowSelection(const CSiteSelection& picked) {
+    selection = Checked(picked);
+    emit SelectionChanged();
+}
+
+// --- the tree's notices ------------------------------------------------------------------------
+
+void CSiteDocument::ChangeBegins(const CSiteChange& change) {
+    emit TreeChangeBegins(change);
+}
+
+void CSiteDocument::ChangeEnded(const CSiteChange& change) {
+    ++revision;
+    emit TreeChangeEnded(change);
+    if (ownChanges > 0) return;
+    // A change from outside the history: the steps no longer fit the tree.
+    undoStack.clear();
+    changedOutside = true;
+    if (change.kind == CSiteChange::Kind::Reset) {
+        ProjectReplaced();
+        return;
+    }
+    NoteModified();
+    if (CSiteSelection checked = Checked(selection); !(checked == selection)) {
+        selection = std::move(checked);
+        emit SelectionChanged();
+    }
+    emit ClipboardChanged();
+}
+
+// --- steps -------------------------------------------------------------------------------------
+
+bool CSiteDocument::RecordStep(const QString& text,
+                               const std::function<CSiteSelection(CSiteTree&)>& change) {
+    const CSiteSelection before = selection;
+    CSiteEditRecord record;
+    CSiteSelection after;
+    {
+        const COwnChanges own(ownChanges);
+        tree.RecordInto(&record);
+        struct StopRecording {
+            CSiteTree& tree;
+            ~StopRecording() { tree.RecordInto(nullptr); }
+        } stop{tree};
+        after = change(tree);
+    }
+    if (record.Empty()) return false;
+    ShowSelection(after);
+    undoStack.push(new CTreeEditCommand(*this, text, std::move(record), before, selection));
+    emit ClipboardChanged();
+    return true;
+}
+
+void CSiteDocument::Replay(CSiteEditRecord& record, bool forward) {
+    CSiteStatus status;
+    {
+        const COwnChanges own(ownChanges);
+        status = forward ? tree.Redo(record) : tree.Undo(record);
+    }
+    emit ClipboardChanged();
+    if (status == CSiteStatus::Done) return;
+    // Only a fault lets a step not fit the tree; the history is dropped (not from inside the
+    // stack's own undo or redo) and the project is kept as it is now, to be saved.
+    qWarning("an undo step did not fit the project: %s", std::string(Describe(status)).c_str());
+    changedOutside = true;
+    QTimer::singleShot(0, this, [this] {
+        undoStack.clear();
+        NoteModified();
+    });
+}
+
+void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text) {
+    const COwnChanges own(ownChanges);
+    if (record.kind == CSiteNodeRef::Folder)
+        tree.SetText(record.folder, field, text);
+    else if (record.kind == CSiteNodeRef::Item)
+        tree.SetText(record.item, field, text);
+}
+
+void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout) {
+    thePageOption = page;
+    theLayoutOption = layout;
+    tree.SetModified(true);
+    ++revision;
+    emit OptionsChanged();
+}
+
+CFolderKey CSiteDocument::NewFolder(CFolderKey parent) {
+    CFolderKey made;
+    RecordStep(QStringLiteral("New Folder"), [&](CSiteTree& t) {
+        made = t.NewFolder(parent).key;
+        return made ? CSiteSelection::OfFolder(made) : selection;
+    });
+    return made;
+}
+
+CItemKey CSiteDocument::NewItem(CFolderKey folder) {
+    CItemKey made;
+    RecordStep(QStringLiteral("New Item"), [&](CSiteTree& t) {
+        made = t.NewItem(folder).key;
+        if (!made) return selection;
+        return CSiteSelection::OfRows(folder, {CSiteNodeRef::Of(made)});
+    });
+    return made;
+}
+
+bool CSiteDocument::SetText(CSiteNodeRef record, CSiteField field, const std::string& text,
+                            bool typing) {
+    const CSiteText* current = TextOf(tree, record, field);
+    if (!current || *current == text) return false;
+    std::string old(*current);
+    std::string caption(CaptionOf(tree, record));
+    ApplyText(record, field, text);
+    undoStack.push(new CTextEditCommand(*this, record, field, std::move(old), text,
+                                        std::move(caption), typing ? typingSession : -1,
+                                        selection));
+    return true;
+}
+
+bool CSiteDocument::DeleteFolder(CFolderKey folder) {
+    const CSiteNode* node = tree.Find(folder);
+    if (!node || !node->Parent()) return false;
+    const CSiteNode* next = node->NextSibling();
+    if (!next) next = node->PreviousSibling();
+    if (!next) next = node->Parent();
+    const CFolderKey nextKey = next->Key();
+    return RecordStep(QStringLiteral("Delete %1").arg(QuotedCaption(node->Label())),
+                      [&](CSiteTree& t) {
+                          if (t.DeleteFolder(folder) != CSiteStatus::Done) return selection;
+                          return CSiteSelection::OfFolder(nextKey);
+                      });
+}
+
+bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef>& rows) {
+    std::vector<CFolderKey> folders;
+    std::vector<CItemKey> items;
+    int first = -1;
+    for (const CSiteNodeRef row : rows) {
+        const int at = RowOf(tree, folder, row);
+        if (at < 0) return false;
+        if (first < 0 || at < first) first = at;
+        if (row.kind == CSiteNodeRef::Folder) folders.push_back(row.folder);
+        if (row.kind == CSiteNodeRef::Item) items.push_back(row.item);
+    }
+    if (first < 0) return false;
+    const QString text =
+        rows.size() == 1
+            ? QStringLiteral("Delete %1").arg(QuotedCaption(CaptionOf(tree, rows.front())))
+            : QStringLiteral("Delete %1 Items").arg(rows.size());
+    return RecordStep(text, [&](CSiteTree& t) {
+        if (t.DeleteRows(folder, folders, items) != CSiteStatus::Done) return selection;
+        CSiteSelection after = CSiteSelection::OfRows(folder, {});
+        if (const int remaining = RowCount(t, folder); remaining > 0)
+            after.rows.push_back(RowAt(t, folder, std::min(first, remaining - 1)));
+        return after;
+    });
+}
+
+bool CSiteDocument::Paste(CFolderKey target) {
+    if (!tree.CanPaste(target)) return false;
+    return RecordStep(QStringLiteral("Paste"), [&](CSiteTree& t) {
+        if (t.Paste(target) != CSiteStatus::Done) return selection;
+        return CSiteSelection::OfFolder(target);
+    });
+}
+
+bool CSiteDocument::Drop(CFolderKey source, CFolderKey target, bool copy) {
+    const CSiteNode* node = tree.Find(source);
+    if (!node) return false;
+    const QString text = (copy ? QStringLiteral("Copy %1") : QStringLiteral("Move %1"))
+                             .arg(QuotedCaption(node->Label()));
+    return RecordStep(text, [&](CSiteTree& t) {
+        t.Drop(source, target, copy);
+        return selection;
+    });
+}
+
+bool CSiteDocument::MoveFolder(CFolderKey folder, bool down) {
+    const CSiteNode* node = tree.Find(folder);
+    if (!node) return false;
+    const QString text = (down ? QStringLiteral("Move Down %1") : QStringLiteral("Move Up %1"))
+                             .arg(QuotedCaption(node->Label()));
+    return RecordStep(text, [&](CSiteTree& t) {
+        if (down)
+            t.MoveDown(folder);
+        else
+            t.MoveUp(folder);
+        return selection;
+    });
+}
+
+bool CSiteDocument::MoveItem(CItemKey item, bool down) {
+    const CSiteItem* found = tree.Find(item);
+    if (!found) return false;
+    const QString text = (down ? QStringLiteral("Move Down %1") : QStringLiteral("Move Up %1"))
+                             .arg(QuotedCaption(found->caption));
+    return RecordStep(text, [&](CSiteTree& t) {
+        t.MoveItem(item, down);
+        return selection;
+    });
+}
+
+CImportResult CSiteDocument::Import(CFolderKey folder, CImportScan scan) {
+    CImportResult result;
+    result.status = CSiteStatus::NoSuchFolder;
+    RecordStep(QStringLiteral("Import Folder"), [&](CSiteTree& t) {
+        result = AddImportedScan(t, folder, std::move(scan));
+        return CSiteSelection::OfFolder(folder);
+    });
+    return result;
+}
+
+CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<std::string>& paths) {
+    CImportResult result;
+    result.status = CSiteStatus::NoSuchFolder;
+    RecordStep(QStringLiteral("Import Files"), [&](CSiteTree& t) {
+        result = ::ImportFiles(t, folder, paths);
+        return CSiteSelection::OfFolder(folder);
+    });
+    return result;
+}
+
+bool CSiteDocument::SetPageOption(const CPageOption& option) {
+    if (option == thePageOption) return false;
+    undoStack.push(new COptionsCommand(*this, QStringLiteral("Website Properties"), thePageOption,
+                                       theLayoutOption, option, theLayoutOption));
+    return true;
+}
+
+bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
+    if (option == theLayoutOption) return false;
+    undoStack.push(new COptionsCommand(*this, QStringLiteral("Layout Properties"), thePageOption,
+                                       theLayoutOption, thePageOption, option));
+    return true;
+}
+
+// --- cut and copy ------------------------------------------------------------------------------
+
+void CSiteDocument::Copy(CFolderKey folder) {
+    if (tree.Copy(folder) == CSiteStatus::Done) emit ClipboardChanged();
+}
+
+void CSiteDocument::Cut(CFolderKey folder) {
+    if (tree.Cut(folder) == CSiteStatus::Done) emit ClipboardChanged();
+}
+
+void CSiteDocument::CopyRows(CFolderKey source, bool cut, const std::vector<CSiteNodeRef>& rows) {
+    std::vector<CFolderKey> folders;
+    std::vector<CItemKey> items;
+    for (const CSiteNodeRef row : rows) {
+        if (row.kind == CSiteNodeRef::Folder) folders.push_back(row.folder);
+        if (row.kind == CSiteNodeRef::Item) items.push_back(row.item);
+    }
+    if (tree.CopyRows(source, cut, std::move(folders), std::move(items)) == CSiteStatus::Done)
+        emit ClipboardChanged();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QUndoCommand>
+#include <string>
+
+#include "LayoutOption.h"
+#include "PageOption.h"
+#include "SiteSelection.h"
+#include "SiteTree.h"
+
+class CSiteDocument;
+
+// The steps of a CSiteDocument's history. Each is made right after its change was carried out,
+// so its first redo (the one QUndoStack::push runs) changes nothing; later redos and undos carry
+// the change out again or take it back, and show the selection the step had after or before it.
+
+// A change of the tree's shape or records, as the tree recorded it.
+class CTreeEditCommand : public QUndoCommand {
+public:
+    CTreeEditCommand(CSiteDocument& document, const QString& text, CSiteEditRecord record,
+                     CSiteSelection before, CSiteSelection after);
+
+    void undo() override;
+    void redo() override;
+
+private:
+    CSiteDocument& document;
+    CSiteEditRecord record;
+    CSiteSelection before;
+    CSiteSelection after;
+    bool done = true;
+};
+
+// A new text of one field of one folder or item. Steps of one typing session in the same field
+// of the same record merge into one; a step that ends where it began goes away.
+class CTextEditCommand : public QUndoCommand {
+public:
+    // `session` < 0: a step that never merges (a rename in place).
+    CTextEditCommand(CSiteDocument& document, CSiteNodeRef record, CSiteField field,
+                     std::string oldText, std::string newText, std::string caption, int session,
+                     CSiteSelection selection);
+
+    int id() const override;
+    bool mergeWith(const QUndoCommand* other) override;
+    void undo() override;
+    void redo() override;
+
+private:
+    void Describe();
+
+    CSiteDocument& document;
+    CSiteNodeRef record;
+    CSiteField field;
+    std::string oldText;
+    std::string newText;
+    std::string caption;  // of the record before the step, for the step's text
+    int session;
+    CSiteSelection selection;
+    bool done = true;
+};
+
+// The page and layout options before and after a property sheet was open.
+class COptionsCommand : public QUndoCommand {
+public:
+    COptionsCommand(CSiteDocument& document, const QString& text, CPageOption beforePage,
+                    CLayoutOption beforeLayout, CPageOption afterPage, CLayoutOption afterLayout);
+
+    void undo() override;
+    void redo() override;
+
+private:
+    CSiteDocument& document;
+    CPageOption beforePage;
+    CLayoutOption beforeLayout;
+    CPageOption afterPage;
+    CLayoutOption afterLayout;
+};
+
+// A caption as a step's text names it: in double quotes, shortened when long.
+QString QuotedCaption(std::string_view caption);

@@ -1,4 +1,0 @@
-#include "AppOptions.h"
-
-CPageOption thePageOption;
-CLayoutOption theLayoutOption;
