@@ -10,8 +10,9 @@ inline constexpr COLORREF kNoColor = 0xFFFFFFFF;
 QColor ColorRefToQColor(COLORREF color);
 COLORREF QColorToColorRef(const QColor& color);
 
-// A swatch that shows a colour: the whole button less a 2-pixel margin is filled with it. The
-// page decides what a click does; most pages call PickColor.
+// A swatch that shows a colour: the whole button less a 2-pixel margin is filled with it, inside
+// a one-pixel frame; a disabled swatch shows the colour greyed. The page decides what a click
+// does; most pages call PickColor.
 class CColorButton : public QPushButton {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
     // Runs the colour dialog on the current colour and returns the colour afterwards, changed
     // only when the dialog ended with OK.
     COLORREF PickColor();
+    // The colour as painted: greyed while the swatch is disabled.
+    QColor ShownColor() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

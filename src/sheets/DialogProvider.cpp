@@ -66,8 +66,19 @@ std::optional<CFontChoice> CQtDialogProvider::GetFont(QWidget* parent, const QFo
     layout->addLayout(colorRow);
     layout->addWidget(buttons);
 
+    // The dialog shows the nearest face, style and size it has; what the user left as the dialog
+    // showed it is handed back as it was asked for, so that OK on an untouched dialog changes
+    // nothing.
+    const QFont opened = fontDialog->currentFont();
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return CFontChoice{fontDialog->currentFont(), ColorRefToQColor(colorButton->Color())};
+    QFont chosen = fontDialog->currentFont();
+    if (chosen.family() == opened.family() && !initial.family().isEmpty())
+        chosen.setFamily(initial.family());
+    if (chosen.pointSizeF() == opened.pointSizeF() && initial.pointSizeF() > 0)
+        chosen.setPointSizeF(initial.pointSizeF());
+    if (chosen.weight() == opened.weight()) chosen.setWeight(initial.weight());
+    if (chosen.italic() == opened.italic()) chosen.setItalic(initial.italic());
+    return CFontChoice{chosen, ColorRefToQColor(colorButton->Color())};
 }
 
 QString CQtDialogProvider::GetOpenFileName(QWidget* parent, const QString& title,

@@ -31,18 +31,22 @@ QFont FontFromOption(const CFontOption& font) {
 bool ApplyFontChoice(CFontOption& font, const CFontChoice& choice, int dotsPerInch) {
     const QString family = choice.font.family();
     if (family.isEmpty()) return false;
+    // The dialog opened on the record; a face or size it only showed because the record left it
+    // to the default is no choice of the user's, and the record keeps leaving it open.
+    const QFont shown = FontFromOption(font);
     CFontOption chosen = font;
-    chosen.faceName = BytesFromText(family);
+    if (family != shown.family()) chosen.faceName = BytesFromText(family);
     chosen.bold = choice.font.weight() == QFont::Bold ? 1 : 0;
     chosen.italic = choice.font.italic() ? 1 : 0;
     chosen.underline = choice.font.underline() ? 1 : 0;
     chosen.strikeOut = choice.font.strikeOut() ? 1 : 0;
     chosen.color = QColorToColorRef(choice.color);
+    std::int32_t tenths = 0;
     if (choice.font.pointSizeF() > 0)
-        chosen.pointSize = static_cast<std::int32_t>(std::lround(choice.font.pointSizeF() * 10));
+        tenths = static_cast<std::int32_t>(std::lround(choice.font.pointSizeF() * 10));
     else if (choice.font.pixelSize() > 0 && dotsPerInch > 0)
-        chosen.pointSize =
-            static_cast<std::int32_t>(std::lround(choice.font.pixelSize() * 720.0 / dotsPerInch));
+        tenths = static_cast<std::int32_t>(std::lround(choice.font.pixelSize() * 720.0 / dotsPerInch));
+    if (tenths > 0 && tenths != std::lround(shown.pointSizeF() * 10)) chosen.pointSize = tenths;
     if (chosen == font) return false;
     font = chosen;
     return true;

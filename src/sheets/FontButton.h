@@ -24,7 +24,9 @@ public:
 QFont FontFromOption(const CFontOption& font);
 
 // Takes a choice of the font dialog into the record; `dotsPerInch` converts a size given in
-// pixels. Bold means exactly the bold weight (700). Returns whether the record changed.
+// pixels. Bold means exactly the bold weight (700). A face or size equal to what the dialog was
+// opened on (FontFromOption) is no choice: the record keeps its own, so an empty face stays
+// empty. Returns whether the record changed.
 bool ApplyFontChoice(CFontOption& font, const CFontChoice& choice, int dotsPerInch);
 
 // "(Default)" or the face name, followed by " B", " I", " U" and " S" for the styles set.

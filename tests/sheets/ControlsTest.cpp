@@ -1,5 +1,9 @@
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "AlignmentCombo.h"
 #include "BrowseButton.h"
@@ -12,19 +16,23 @@
 class ControlsTest : public QObject {
     Q_OBJECT
 private slots:
-    void SwatchFillsAllButItsMargin();
+    void SwatchIsFramedAndGreyedWhenDisabled();
     void PickColorOpensOnCurrentColourAndKeepsItOnCancel();
     void BrowseKindsOfferTheirDialogs();
     void FontChoiceMapping_data();
     void FontChoiceMapping();
     void FontDialogCancelOrEmptyFaceLeavesRecord();
+    void FontDialogClosedAsItOpenedLeavesRecord();
+    void MessagesCarryTheProgramTitle();
     void DescribeFontText();
     void AlignmentComboOpensByPrefixIgnoringCase_data();
     void AlignmentComboOpensByPrefixIgnoringCase();
     void ModelBytesShowAsUtf8OrWindows1252();
 };
 
-void ControlsTest::SwatchFillsAllButItsMargin() {
+// The swatch fills all but a 2-pixel margin, inside a frame that shows even a white swatch on a
+// white page; disabled, it shows its colour greyed.
+void ControlsTest::SwatchIsFramedAndGreyedWhenDisabled() {
     QWidget parent;
     parent.setAutoFillBackground(true);
     QPalette palette = parent.palette();
@@ -33,15 +41,28 @@ void ControlsTest::SwatchFillsAllButItsMargin() {
     parent.resize(50, 30);
     CColorButton swatch(&parent);
     swatch.setGeometry(0, 0, 44, 24);
-    swatch.SetColor(0x0000FF);  // red
-    const QImage image = parent.grab().toImage();
     const QColor red(255, 0, 0);
     const QColor white(Qt::white);
-    QCOMPARE(image.pixelColor(2, 2), red);
-    QCOMPARE(image.pixelColor(41, 21), red);
-    QCOMPARE(image.pixelColor(1, 1), white);
-    QCOMPARE(image.pixelColor(42, 12), white);
-    QCOMPARE(image.pixelColor(20, 22), white);
+    const QColor frame = swatch.palette().color(QPalette::Active, QPalette::Dark);
+    QVERIFY(frame != white);
+    for (const COLORREF color : {COLORREF{0x0000FF}, COLORREF{0xFFFFFF}}) {
+        swatch.SetColor(color);
+        const QImage image = parent.grab().toImage();
+        const auto at = [&image](int x, int y) { return image.pixel(x, y); };
+        QCOMPARE(at(2, 2), frame.rgb());
+        QCOMPARE(at(41, 21), frame.rgb());
+        QCOMPARE(at(3, 3), ColorRefToQColor(color).rgb());
+        QCOMPARE(at(40, 20), ColorRefToQColor(color).rgb());
+        QCOMPARE(at(1, 1), white.rgb());
+        QCOMPARE(at(42, 12), white.rgb());
+        QCOMPARE(at(20, 22), white.rgb());
+    }
+    swatch.SetColor(0x0000FF);
+    swatch.setEnabled(false);
+    const QColor greyed = parent.grab().toImage().pixelColor(20, 12);
+    QVERIFY(greyed != red);
+    QCOMPARE(greyed.saturation(), 0);
+    QCOMPARE(swatch.ShownColor().rgb(), greyed.rgb());
 }
 
 void ControlsTest::PickColorOpensOnCurrentColourAndKeepsItOnCancel() {
@@ -153,6 +174,46 @@ void ControlsTest::FontDialogCancelOrEmptyFaceLeavesRecord() {
     QVERIFY(!button.PickFont(font));
     QVERIFY(!button.PickFont(font));
     QVERIFY(font == before);
+}
+
+// The real font dialog, closed with OK on what it showed: a record that leaves face and size to
+// the default keeps doing so; a face the user picks is stored.
+void ControlsTest::FontDialogClosedAsItOpenedLeavesRecord() {
+    CFontOption font;
+    font.bold = 1;
+    font.color = 0x336699;
+    const CFontOption before = font;
+    auto acceptDialog = [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    };
+    CFontButton button;
+    QTimer::singleShot(0, &button, acceptDialog);
+    QVERIFY(!button.PickFont(font));
+    QVERIFY(font == before);
+
+    CFakeDialogs dialogs;
+    CScopedDialogProvider scope(dialogs);
+    QFont picked = FontFromOption(font);
+    picked.setFamily(QStringLiteral("Picked Face"));
+    dialogs.fonts = {CFontChoice{picked, ColorRefToQColor(font.color)}};
+    QVERIFY(button.PickFont(font));
+    QCOMPARE(font.faceName.Str(), std::string("Picked Face"));
+    QCOMPARE(font.pointSize, 0);
+    QCOMPARE(font.bold, 1);
+}
+
+void ControlsTest::MessagesCarryTheProgramTitle() {
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            box->accept();
+        }
+    });
+    CDialogProvider::Current().ShowMessage(nullptr,
+                                           QStringLiteral("Please input name of the variable."));
+    QCOMPARE(title, QStringLiteral("! Pagelorn"));
 }
 
 void ControlsTest::DescribeFontText() {
