@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QTest>
 #include <QToolBar>
@@ -384,6 +386,62 @@ private slots:
         DragTo(f, s.c, Qt::NoModifier, true);
         QCOMPARE(Shape(f.Model()), shape);
         QCOMPARE(f.desktop->beeps, beeps);
+    }
+
+    // A disabled Move key does nothing: with the root selected, Ctrl+Down moves neither the
+    // current node nor, pressed again, a sub-site; the same in the list with two rows selected.
+    void DisabledMoveKeysDoNothing() {
+        CFrameFixture f;
+        BuildSite(f);
+        const QString shape = Shape(f.Model());
+        for (int i = 0; i < 2; ++i) Key(&f.Tree(), Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(f.Tree().currentIndex(), f.Tree().Model().IndexOf(f.Root()));
+        QCOMPARE(f.Tree().SelectedNode(), f.Root());
+
+        f.Focus(&f.List());
+        f.SelectRows({1, 4});
+        const QModelIndex current = f.List().currentIndex();
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+            Key(&f.List(), key, Qt::ControlModifier);
+        QCOMPARE(f.List().currentIndex(), current);
+        QCOMPARE(f.List().SelectedRows(), (std::vector<int>{1, 4}));
+        QCOMPARE(Shape(f.Model()), shape);
+        QVERIFY(!f.Doc().IsModified());
+    }
+
+    // Leaving a menu with Escape, or any other way to the menu bar or the toolbar, leaves the
+    // commands with the pane that had the focus last.
+    void CommandsFollowThePaneFocusedLast() {
+        CFrameFixture f;
+        const CSite s = BuildSite(f);
+        f.ClickNode(s.b);
+        QMenuBar* bar = f.frame.menuBar();
+        QAction* edit = bar->actions().at(1);
+        bar->setActiveAction(edit);
+        QTRY_VERIFY(edit->menu()->isVisible());
+        QTest::keyClick(edit->menu(), Qt::Key_Escape);
+        QTRY_VERIFY(!edit->menu()->isVisible());
+        f.frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.frame));
+        bar->setFocus(Qt::MenuBarFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(Enabled(f), (QList<int>{kNewFolder, kNewItem, kEditCut, kEditCopy, kDelete,
+                                         kMoveUp, kMoveDown}));
+        f.frame.Action(kMoveUp)->trigger();
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"B"_s, u"A"_s, u"C"_s}));
+
+        // The list keeps its commands too; the property form's edit boxes take them away.
+        f.ClickNode(f.Root());
+        f.Focus(&f.List());
+        f.SelectRows({3});
+        f.frame.ToolBar()->setFocus(Qt::OtherFocusReason);
+        QApplication::processEvents();
+        QVERIFY(f.frame.Action(kDelete)->isEnabled());
+        QVERIFY(!f.frame.Action(kNewFolder)->isEnabled());
+        f.Focus(f.Form().CaptionEdit());
+        bar->setFocus(Qt::MenuBarFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(Enabled(f), QList<int>{});
     }
 };
 

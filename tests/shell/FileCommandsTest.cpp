@@ -9,9 +9,12 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -281,6 +284,26 @@ private slots:
         f.Trigger(kFileNew);
         QCOMPARE(f.desktop->questions,
                  QStringList{u"Do you want to save changes to this document?"_s});
+        // The prompt is a warning: the real box shows the exclamation mark and the title.
+        QCOMPARE(f.desktop->questionIcons, QList<CDesktop::Icon>{CDesktop::Icon::Warning});
+        {
+            std::unique_ptr<CDesktop> fake = InstallDesktop(nullptr);
+            const auto restore = qScopeGuard([&fake] { InstallDesktop(std::move(fake)); });
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QString title;
+            QTimer::singleShot(0, &f.frame, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                icon = box->icon();
+                title = box->windowTitle();
+                box->done(QMessageBox::No);
+            });
+            QCOMPARE(TheDesktop().Ask(&f.frame, f.desktop->questions.front(), false,
+                                      CDesktop::Icon::Warning),
+                     Answer::No);
+            QCOMPARE(icon, QMessageBox::Warning);
+            QCOMPARE(title, u"! Pagelorn"_s);
+        }
         QCOMPARE(SubSites(f), QStringList{u"Work"_s});
         QVERIFY(f.Doc().IsModified());
 

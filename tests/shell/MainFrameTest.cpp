@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -227,13 +228,27 @@ private slots:
 
     void ViewMenuHidesTheBars() {
         CFrameFixture f;
+        QAction* toolbar = f.frame.Action(kViewToolbar);
         QVERIFY(f.frame.ToolBar()->isVisible());
-        f.frame.Action(kViewToolbar)->trigger();
+        QVERIFY(toolbar->isChecked());
+        toolbar->trigger();
         QVERIFY(!f.frame.ToolBar()->isVisible());
         f.frame.Action(kViewStatusBar)->trigger();
         QVERIFY(!f.frame.statusBar()->isVisible());
-        f.frame.Action(kViewToolbar)->trigger();
+        toolbar->trigger();
         QVERIFY(f.frame.ToolBar()->isVisible());
+
+        // Hidden from the toolbar's own context menu, the View menu's mark follows.
+        const std::unique_ptr<QMenu> context(f.frame.createPopupMenu());
+        QAction* entry = nullptr;
+        for (QAction* action : context->actions())
+            if (action->text() == u"&Toolbar"_s) entry = action;
+        QVERIFY(entry);
+        entry->trigger();
+        QVERIFY(!f.frame.ToolBar()->isVisible());
+        QVERIFY(!toolbar->isChecked());
+        f.frame.ToolBar()->show();
+        QVERIFY(toolbar->isChecked());
     }
 
     void OpensAProjectFile() {

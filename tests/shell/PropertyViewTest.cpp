@@ -1,5 +1,6 @@
 // The property form: typing into the record, the tree and list following, "...", and the
 // picture preview.
+#include <QApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -63,6 +64,30 @@ private slots:
         QCOMPARE(form.CurrentMode(), CSitePropertyView::Mode::Folder);
         QVERIFY(!form.UrlEdit()->isVisible());
         QCOMPARE(form.DescriptionEdit()->geometry(), CSitePropertyView::kFolderDescriptionRect);
+    }
+
+    // However narrow or low the pane, the form scrolls to every control of either layout.
+    void NarrowFormScrollsToEveryControl() {
+        CSiteDocument document;
+        document.NewItem(document.Tree().RootKey());
+        CSitePropertyView form(document);
+        form.resize(300, 150);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (const auto mode : {CSitePropertyView::Mode::Item, CSitePropertyView::Mode::Folder}) {
+            if (mode == CSitePropertyView::Mode::Folder)
+                document.SelectFolder(document.Tree().RootKey());
+            QCOMPARE(form.CurrentMode(), mode);
+            QApplication::processEvents();
+            // The form scrolls far enough to show the right and bottom edge of every control.
+            for (QWidget* control : form.widget()->findChildren<QWidget*>()) {
+                if (!control->isVisible() || control->parentWidget() != form.widget()) continue;
+                const QPoint corner = control->geometry().bottomRight();
+                form.ensureVisible(corner.x(), corner.y(), 1, 1);
+                QVERIFY(form.viewport()->rect().contains(
+                    control->mapTo(form.viewport(), control->rect().bottomRight())));
+            }
+        }
     }
 
     void TypingGoesIntoTheRecordAndTheLabelsFollow() {

@@ -148,6 +148,38 @@ private slots:
         QVERIFY(f.Doc().IsModified());
     }
 
+    // F2 renames the current row's caption from any of its cells; a click on one of several
+    // selected rows makes it the only selected row, and a rename needs a click of its own.
+    void RenamingFromAnyCellAndOutOfASelection() {
+        CFrameFixture f;
+        BuildFiveRows(f);
+        CSiteListView& list = f.List();
+        f.Focus(&list);
+        list.setCurrentIndex(list.model()->index(3, CSiteListModel::kUrlColumn));
+        QTest::keyClick(&list, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), u"two"_s);
+        editor->selectAll();
+        TypeText(editor, u"Second"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        QCOMPARE(f.Folder(f.Root()).items[1].caption.Str(), std::string("Second"));
+
+        const auto renaming = [&list] {
+            const QWidget* focus = QApplication::focusWidget();
+            return focus && list.viewport()->isAncestorOf(focus);
+        };
+        f.SelectRows({2, 4});
+        const QPoint at = list.visualRect(list.model()->index(4, 0)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(list.SelectedRows(), std::vector<int>{4});
+        QTest::qWait(QApplication::doubleClickInterval() * 2);
+        QVERIFY(!renaming());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(renaming());
+    }
+
     void DeletingTreeNodes() {
         CFrameFixture f;
         BuildFiveRows(f);
