@@ -40,11 +40,3 @@ void ShowFolderOfItems(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(ShowFolderOfItems)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

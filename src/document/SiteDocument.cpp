@@ -254,7 +254,10 @@ void CSiteDocument::ChangeEnded(const CSiteChange& change) {
         selection = std::move(checked);
         emit SelectionChanged();
     }
-    emit ClipboardChanged();
+    // Deleted records leave the cut/copy state.
+    if (change.kind == CSiteChange::Kind::FolderRemoved ||
+        change.kind == CSiteChange::Kind::ItemsRemoved)
+        emit ClipboardChanged();
 }
 
 // --- steps -------------------------------------------------------------------------------------

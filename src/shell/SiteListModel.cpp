@@ -20,6 +20,7 @@ void CSiteListModel::ShowNode(CFolderKey folder) {
     if (folder == shown) return;
     beginResetModel();
     shown = folder;
+    rows = RowCount(tree, shown);
     endResetModel();
 }
 
@@ -50,7 +51,7 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
                 remove(from, from);
             } else if (tree.IsWithin(shown, change.folder)) {
                 losingShown = true;
-                if (const int rows = rowCount({}); rows > 0) remove(0, rows - 1);
+                if (rows > 0) remove(0, rows - 1);
             }
             break;
         case Kind::FolderMoved: {
@@ -89,9 +90,12 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
 
 void CSiteListModel::ChangeEnded(const CSiteChange& change) {
     using Kind = CSiteChange::Kind;
+    if (std::exchange(losingShown, false)) shown = {};
+    rows = RowCount(tree, shown);
     switch (std::exchange(pending, Pending::None)) {
         case Pending::Reset:
             shown = {};
+            rows = 0;
             endResetModel();
             break;
         case Pending::Insert:
@@ -106,7 +110,6 @@ void CSiteListModel::ChangeEnded(const CSiteChange& change) {
         case Pending::None:
             break;
     }
-    if (std::exchange(losingShown, false)) shown = {};
     const CSiteNode* node = tree.Find(shown);
     if (!node) return;
     switch (change.kind) {
@@ -148,7 +151,7 @@ int CSiteListModel::FolderRowCount() const {
 }
 
 int CSiteListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : RowCount(tree, shown);
+    return parent.isValid() ? 0 : rows;
 }
 
 int CSiteListModel::columnCount(const QModelIndex& parent) const {
@@ -206,8 +209,9 @@ bool CSiteListModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 Qt::ItemFlags CSiteListModel::flags(const QModelIndex& index) const {
-    if (!RowRef(index.row())) return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    // The view asks for every row when it lays them out: a range check, not a lookup.
+    if (index.row() < 0 || index.row() >= rowCount({})) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     if (index.column() == kCaptionColumn) flags |= Qt::ItemIsEditable;
     return flags;
 }

@@ -44,6 +44,9 @@ private:
     CSiteDocument& document;
     const CSiteTree& tree;
     CFolderKey shown;
+    // The shown folder's rows as the tree has them at the last notice, so that the view, which
+    // asks for every row's index and flags as it lays them out, pays no lookup for each.
+    int rows = 0;
     Pending pending = Pending::None;
     // The shown folder leaves the tree with the change under way.
     bool losingShown = false;

@@ -33,7 +33,11 @@ CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
         if (showing) return;
         std::vector<CSiteNodeRef> rows;
         for (int row : SelectedRows()) rows.push_back(listModel.RowRef(row));
+        // The list shows this selection already, with the anchor of a Shift+click where the
+        // user left it.
+        reporting = true;
         document.SelectRows(std::move(rows));
+        reporting = false;
     });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnDoubleClicked(index); });
@@ -42,6 +46,7 @@ CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
 }
 
 void CSiteListView::ShowSelection() {
+    if (reporting) return;
     const CSiteSelection& selection = document.Selection();
     showing = true;
     listModel.ShowNode(selection.folder);

@@ -49,5 +49,6 @@ private:
 
     CSiteDocument& document;
     CSiteListModel listModel;
-    bool showing = false;  // the view is being made to show the document's selection
+    bool showing = false;    // the view is being made to show the document's selection
+    bool reporting = false;  // the document is being told of the user's selection
 };

@@ -16,10 +16,15 @@ int main(int argc, char** argv) {
     for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, settingsDir.path());
     const std::pair<const char*, int (*)(int, char**)> classes[] = {
-        {"ControlsTest", RunControlsTest},         {"MainFrameTest", RunMainFrameTest},
-        {"SiteViewsTest", RunSiteViewsTest},       {"PropertyViewTest", RunPropertyViewTest},
-        {"EditCommandsTest", RunEditCommandsTest}, {"ImportCommandsTest", RunImportCommandsTest},
-        {"FileCommandsTest", RunFileCommandsTest}, {"ExportCommandsTest", RunExportCommandsTest}};
+        {"ControlsTest", RunControlsTest},
+        {"MainFrameTest", RunMainFrameTest},
+        {"SiteViewsTest", RunSiteViewsTest},
+        {"PropertyViewTest", RunPropertyViewTest},
+        {"EditCommandsTest", RunEditCommandsTest},
+        {"ImportCommandsTest", RunImportCommandsTest},
+        {"FileCommandsTest", RunFileCommandsTest},
+        {"ExportCommandsTest", RunExportCommandsTest},
+        {"UndoTest", RunUndoTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {

@@ -1,0 +1,14 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "ShellBench.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ReleaseEditWindow();
+    return 0;
+}
