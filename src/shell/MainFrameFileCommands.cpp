@@ -183,7 +183,10 @@ bool CMainFrame::SaveTo(const QString& path) {
                            "that file as it is.")
                 .arg(ShownPath(WebsiteSettingsPath(file))),
             true, CDesktop::Icon::Warning);
-        if (answer == CDesktop::Answer::Cancel) return false;
+        if (answer == CDesktop::Answer::Cancel) {
+            lock.RemoveUnusedFile();
+            return false;
+        }
         if (answer == CDesktop::Answer::Yes) damagedSettings = SettingsSave::OverwriteDamaged;
     }
     const CSaveResult result = document->Save(path, damagedSettings);

@@ -159,7 +159,9 @@ private slots:
         QVERIFY(f.frame.OpenProject(WriteSite(dir, out)));
         f.frame.ExportRunner().SetProgressDelay(0ms);
         // Holds the export after its first page until the dialog's Cancel reaches it.
-        f.frame.ExportRunner().SetExportFunction([](const ExportParameters& parameters) {
+        const CSiteTree* exported = nullptr;
+        f.frame.ExportRunner().SetExportFunction([&exported](const ExportParameters& parameters) {
+            exported = &parameters.tree;
             ExportParameters gated = parameters;
             // One thread: the pages after the first wait for the gate.
             gated.threads = 1;
@@ -196,6 +198,8 @@ private slots:
 
         QVERIFY(cancelled);
         QVERIFY(closeRefused);
+        // The export read a copy of the project, not the project the window edits.
+        QVERIFY(exported && exported != &f.Doc().Tree());
         QVERIFY(f.frame.isVisible());
         QVERIFY(f.Model().IsExportPending());
         QVERIFY(QFile::exists(out + u"/Index.htm"_s));

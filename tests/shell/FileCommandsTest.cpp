@@ -273,6 +273,52 @@ private slots:
         QCOMPARE(onDisk(), (QStringList{u"Mine"_s, u"More"_s, u"Again"_s}));
     }
 
+    // The website settings file goes with the project: Save As writes a new project's settings
+    // beside it; a damaged one is reported at Open and replaced only when the user agrees.
+    void WebsiteSettingsFileGoesWithTheProject() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"site.www"_s);
+        QFile json(path + u".json"_s);
+        CFrameFixture f;
+        QVERIFY(f.Doc().Settings() == CWebsiteSettings::ForNewProject());
+        f.desktop->fileNames = {path};
+        QVERIFY(f.Trigger(kFileSaveAs));
+        QVERIFY(json.exists());
+
+        QVERIFY(json.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        json.write("{ \"pictures\": ");
+        json.close();
+        QVERIFY(f.frame.OpenProject(path));
+        QCOMPARE(f.desktop->messages.size(), 1);
+        QVERIFY2(f.desktop->messages.front().contains(json.fileName()),
+                 qPrintable(f.desktop->messages.front()));
+        QVERIFY(f.Doc().Settings().pictures == CPictureSettings{});
+        const auto content = [&json] {
+            json.open(QIODevice::ReadOnly);
+            const QByteArray bytes = json.readAll();
+            json.close();
+            return bytes;
+        };
+
+        f.Doc().SetModified(true);
+        f.desktop->answers = {Answer::Cancel};
+        f.Trigger(kFileSave);
+        QVERIFY(f.Doc().IsModified());
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kFileSave);
+        QVERIFY(!f.Doc().IsModified());
+        QCOMPARE(content(), QByteArray("{ \"pictures\": "));
+        f.desktop->answers = {Answer::Yes};
+        f.Trigger(kFileSave);
+        QCOMPARE(f.desktop->questions.size(), 3);
+        CWebsiteSettings reread;
+        QCOMPARE(ParseWebsiteSettings(content().toStdString(), "json", reread).status,
+                 SettingsLoadStatus::Read);
+        f.Trigger(kFileSave);
+        QCOMPARE(f.desktop->questions.size(), 3);
+        QCOMPARE(f.desktop->messages.size(), 1);
+    }
+
     void SavePromptAnswers() {
         QTemporaryDir dir;
         const QString saved = dir.filePath(u"kept.www"_s);
