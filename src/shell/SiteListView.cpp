@@ -48,6 +48,12 @@ CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
 void CSiteListView::ShowSelection() {
     if (reporting) return;
     const CSiteSelection& selection = document.Selection();
+    std::vector<int> wanted;
+    for (const CSiteNodeRef ref : selection.rows)
+        if (const int row = listModel.RowOf(ref); row >= 0) wanted.push_back(row);
+    std::sort(wanted.begin(), wanted.end());
+    // The view is left as it is (its scroll position too) while it shows these rows already.
+    if (listModel.ShownNode() == selection.folder && SelectedRows() == wanted) return;
     showing = true;
     listModel.ShowNode(selection.folder);
     QItemSelection rows;

@@ -51,10 +51,11 @@ void CSiteTreeView::ExpandNode(CFolderKey folder) {
 void CSiteTreeView::ShowSelection() {
     const QModelIndex index = treeModel.IndexOf(document.Selection().folder);
     if (!index.isValid()) return;
+    // The view is left as it is (its scroll position too) while it shows the folder already.
+    if (selectionModel()->currentIndex() == index && selectionModel()->isSelected(index)) return;
     showing = true;
     ExpandTo(index);
-    if (selectionModel()->currentIndex() != index || !selectionModel()->isSelected(index))
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
     showing = false;
 }
