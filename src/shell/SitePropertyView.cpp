@@ -140,6 +140,11 @@ void CSitePropertyView::Follow(const CSiteChange& change) {
     using Kind = CSiteChange::Kind;
     const CSiteNodeRef shown = Shown();
     if (!shown) return;
+    // Keys of another project name other records.
+    if (change.kind == Kind::Reset) {
+        ClearForm();
+        return;
+    }
     const bool present = shown.kind == CSiteNodeRef::Folder ? tree.Find(folder) != nullptr
                                                             : tree.Find(item) != nullptr;
     if (!present) {

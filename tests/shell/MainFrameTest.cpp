@@ -256,6 +256,7 @@ private slots:
         const QString path = dir.filePath(u"site.www"_s);
         {
             CSiteTree saved;
+            saved.RenameFolder(saved.RootKey(), "Site");
             saved.NewItem(saved.AddFolder(saved.RootKey(), "Photos").key);
             CPageOption page;
             page.general.title = "Holiday";
@@ -268,6 +269,7 @@ private slots:
         QCOMPARE(f.frame.PathName(), path);
         QCOMPARE(f.Doc().PageOption().general.title.Str(), std::string("Holiday"));
         QCOMPARE(f.Tree().SelectedNode(), f.Root());
+        QCOMPARE(f.Form().CaptionEdit()->text(), u"Site"_s);
         QCOMPARE(f.ListRows(), 1);
         QCOMPARE(f.ListText(0, 0), u"Photos"_s);
         QVERIFY(!f.Doc().IsModified());
