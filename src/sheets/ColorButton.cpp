@@ -43,7 +43,7 @@ void CColorButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(swatch, ShownColor());
     // A one-pixel frame, so that a swatch as light as the page around it still shows.
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::Dark));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Dark));
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
 }

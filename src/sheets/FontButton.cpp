@@ -45,7 +45,8 @@ bool ApplyFontChoice(CFontOption& font, const CFontChoice& choice, int dotsPerIn
     if (choice.font.pointSizeF() > 0)
         tenths = static_cast<std::int32_t>(std::lround(choice.font.pointSizeF() * 10));
     else if (choice.font.pixelSize() > 0 && dotsPerInch > 0)
-        tenths = static_cast<std::int32_t>(std::lround(choice.font.pixelSize() * 720.0 / dotsPerInch));
+        tenths =
+            static_cast<std::int32_t>(std::lround(choice.font.pixelSize() * 720.0 / dotsPerInch));
     if (tenths > 0 && tenths != std::lround(shown.pointSizeF() * 10)) chosen.pointSize = tenths;
     if (chosen == font) return false;
     font = chosen;

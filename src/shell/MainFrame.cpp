@@ -290,8 +290,9 @@ void CMainFrame::FocusMoved(QWidget* now) {
 }
 
 void CMainFrame::FinishEditing() {
-    // An editor commits what it holds when it loses the focus.
-    if (const QPointer<QWidget> focused = QApplication::focusWidget()) {
+    // An editor commits what it holds when it loses the focus; the panes themselves hold nothing.
+    if (const QPointer<QWidget> focused = QApplication::focusWidget();
+        focused && focused != treeView && focused != listView) {
         focused->clearFocus();
         if (focused && focused->isVisible()) focused->setFocus(Qt::OtherFocusReason);
     }

@@ -34,10 +34,6 @@ void CMainFrame::ConnectEditCommands() {
         ShowUndoTexts();
         UpdateActions();
     });
-    connect(&history, &QUndoStack::cleanChanged, this, [this] {
-        ShowUndoTexts();
-        UpdateActions();
-    });
     ShowUndoTexts();
 }
 
