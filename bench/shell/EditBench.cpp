@@ -23,10 +23,11 @@ struct CBigFolder {
     CMainFrame frame;
     CFolderKey folder;
     int resets = 0;
+    bool shown = false;
 
     CBigFolder() {
         frame.show();
-        QTest::qWaitForWindowExposed(&frame);
+        shown = QTest::qWaitForWindowExposed(&frame);
         CSiteDocument& document = frame.Document();
         folder = document.NewFolder(document.Tree().RootKey());
         std::vector<CSiteItem> items(kItems);
@@ -89,6 +90,7 @@ void Undo(CBigFolder& window) {
 // Times the edit; the undo that puts the folder back runs outside the timing.
 void EditOneItem(benchmark::State& state, Edit edit) {
     CBigFolder& window = Window();
+    if (!window.shown) state.SkipWithError("the window did not show");
     for (auto _ : state) {
         DoEdit(window, edit);
         state.PauseTiming();
@@ -101,6 +103,7 @@ void EditOneItem(benchmark::State& state, Edit edit) {
 // Times the undo of the edit.
 void UndoOneEdit(benchmark::State& state, Edit edit) {
     CBigFolder& window = Window();
+    if (!window.shown) state.SkipWithError("the window did not show");
     for (auto _ : state) {
         state.PauseTiming();
         DoEdit(window, edit);
