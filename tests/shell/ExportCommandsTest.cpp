@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -160,12 +161,16 @@ private slots:
         f.frame.ExportRunner().SetProgressDelay(0ms);
         // Holds the export after its first page until the dialog's Cancel reaches it.
         const CSiteTree* exported = nullptr;
-        f.frame.ExportRunner().SetExportFunction([&exported](const ExportParameters& parameters) {
+        // Cancel is pressed only once the first page is written: pressed while the export is
+        // still planning (a slow, busy machine), it would rightly stop before any page.
+        std::atomic<bool> firstPageWritten{false};
+        f.frame.ExportRunner().SetExportFunction([&](const ExportParameters& parameters) {
             exported = &parameters.tree;
             ExportParameters gated = parameters;
             // One thread: the pages after the first wait for the gate.
             gated.threads = 1;
-            gated.progress = [&parameters](const ExportProgress& progress) {
+            gated.progress = [&parameters, &firstPageWritten](const ExportProgress& progress) {
+                firstPageWritten = true;
                 const QDeadlineTimer deadline(10s);
                 while (parameters.progress(progress)) {
                     if (deadline.hasExpired()) return true;
@@ -186,7 +191,7 @@ private slots:
                 // The export reads the project until it is over: the window stays.
                 closeRefused = !f.frame.close();
                 auto* cancel = window->findChild<QPushButton*>(u"cancelButton"_s);
-                if (!cancel || !cancel->isEnabled()) continue;
+                if (!cancel || !cancel->isEnabled() || !firstPageWritten) continue;
                 cancel->click();
                 cancelled = true;
                 poll.stop();
