@@ -24,10 +24,11 @@ constexpr const char* kUsage =
     "  or not a file; an export folder that is refused or cannot be used. Notes: pages and\n"
     "  copies renamed because of a clash, characters replaced in page names, markup that\n"
     "  browsers run in a text, linked files inside hidden folders, a charset that cannot be\n"
-    "  written.\n"
+    "  written, pictures whose size cannot be read. The website settings beside the project\n"
+    "  (PROJECT.www.json) are honoured as the export honours them.\n"
     "  --to DIR   check the export into DIR instead of the project's location\n"
-    "  Exit status: 0 no errors (notes may be listed), 1 errors listed, 2 the project cannot\n"
-    "  be read, 130 interrupted.\n";
+    "  Exit status: 0 no errors (notes may be listed), 1 errors listed or a damaged settings\n"
+    "  file, 2 the project cannot be read, 130 interrupted.\n";
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -90,6 +91,9 @@ int RunCheckCommand(int argc, char** argv) {
                 (load.message.empty() ? std::string("the project cannot be read") : load.message));
     }
 
+    CWebsiteSettings settings;
+    const bool settingsRead = LoadSettingsOf(projectPath, settings);
+
     ExportLocation location;
     if (haveFolder)
         location.folder = folderArgument;
@@ -102,7 +106,10 @@ int RunCheckCommand(int argc, char** argv) {
                                       .projectFile = projectPath,
                                       .clearExistingFolder = false,
                                       .progress = {},
-                                      .cancel = &InterruptFlag()};
+                                      .cancel = &InterruptFlag(),
+                                      .full = false,
+                                      .threads = 0,
+                                      .pictures = settings.pictures};
     ExportPlan plan = BuildExportPlan(parameters);
     if (plan.stopped || Interrupted()) return ReportInterruption("the check was not finished.");
     if (!location.problem.empty())
@@ -119,5 +126,6 @@ int RunCheckCommand(int argc, char** argv) {
     const std::size_t errors = plan.ErrorCount();
     std::printf("%s, %s\n", Plural(errors, "error", "errors").c_str(),
                 Plural(plan.problems.size() - errors, "note", "notes").c_str());
-    return errors > 0 || load.status == LoadStatus::TreeDamaged ? kExitPartly : kExitOk;
+    return errors > 0 || load.status == LoadStatus::TreeDamaged || !settingsRead ? kExitPartly
+                                                                                 : kExitOk;
 }

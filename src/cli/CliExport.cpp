@@ -30,14 +30,18 @@ constexpr const char* kUsage =
     "  folder Export beside the program when it may be written there, else Pagelorn Export in\n"
     "  your documents folder). Into a folder that holds an earlier export only what changed is\n"
     "  written: pages with the same bytes and copies with their source's size and time stay,\n"
-    "  and whatever the export does not make is deleted.\n"
+    "  and whatever the export does not make is deleted. The website settings beside the\n"
+    "  project (PROJECT.www.json) say how pictures are shown: with thumbnails on, each picture\n"
+    "  larger than its box gets a thumbnail file in DIR/thumb, made again only when its source\n"
+    "  or the settings changed.\n"
     "  --to DIR   export into DIR\n"
     "  --yes      go ahead in an export folder that is not empty (what the export does not make\n"
     "             is deleted)\n"
     "  --full     delete everything inside the export folder, then write and copy everything\n"
     "  A folder that holds the project, a file it links to, a home folder or a folder of the\n"
     "  system is never cleared.\n"
-    "  Exit status: 0 exported, 1 exported with failures (listed), 2 nothing exported,\n"
+    "  Exit status: 0 exported, 1 exported with failures (listed) or a damaged settings file\n"
+    "  (exported with every setting off), 2 nothing exported,\n"
     "  130 interrupted (the pages and copies written so far stay, all of them whole).\n";
 
 bool StderrIsTerminal() {
@@ -63,6 +67,10 @@ public:
                      "date)",
                      progress.pagesDone, progress.pagesTotal, progress.pagesUpToDate,
                      progress.filesDone, progress.filesTotal, progress.filesUpToDate);
+        if (progress.thumbnailsTotal > 0)
+            std::fprintf(stderr, ", thumbnails %zu of %zu (%zu up to date)",
+                         progress.thumbnailsDone, progress.thumbnailsTotal,
+                         progress.thumbnailsUpToDate);
         std::fflush(stderr);
         return true;
     }
@@ -140,6 +148,9 @@ int RunExportCommand(int argc, char** argv) {
                 (load.message.empty() ? std::string("the project cannot be read") : load.message));
     }
 
+    CWebsiteSettings settings;
+    const bool settingsRead = LoadSettingsOf(projectPath, settings);
+
     fs::path folder;
     if (haveFolder) {
         folder = folderArgument;
@@ -161,7 +172,9 @@ int RunExportCommand(int argc, char** argv) {
                                 .clearExistingFolder = yes,
                                 .progress = {},
                                 .cancel = &InterruptFlag(),
-                                .full = full};
+                                .full = full,
+                                .threads = 0,
+                                .pictures = settings.pictures};
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
@@ -183,6 +196,7 @@ int RunExportCommand(int argc, char** argv) {
     if (result.status == ExportStatus::Stopped || Interrupted())
         return ReportInterruption(result.message);
     std::printf("%s\n", Printable(result.message).c_str());
-    if (!result.failures.empty() || load.status == LoadStatus::TreeDamaged) return kExitPartly;
+    if (!result.failures.empty() || load.status == LoadStatus::TreeDamaged || !settingsRead)
+        return kExitPartly;
     return kExitOk;
 }

@@ -14,6 +14,7 @@
 #include "SiteImport.h"
 #include "SiteTree.h"
 #include "WebsiteExporter.h"
+#include "WebsiteSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -21,19 +22,24 @@ namespace {
 
 constexpr const char* kNewUsage =
     "usage: pagelorn-cli new PROJECT.www [--force]\n"
-    "  Writes a new project: the root \"Index\" and the default properties.\n"
-    "  --force   replace PROJECT.www if it exists already\n"
+    "  Writes a new project: the root \"Index\" and the default properties, and beside it the\n"
+    "  website settings PROJECT.www.json with thumbnail files on and PNG and WebP shown as\n"
+    "  pictures.\n"
+    "  --force   replace PROJECT.www (and its settings) if it exists already\n"
     "  Exit status: 0 written, 2 nothing written, 130 interrupted (nothing written).\n";
 constexpr const char* kImportUsage =
     "usage: pagelorn-cli import PROJECT.www PATH...\n"
     "  Adds each PATH to the project's root: a folder's contents as sub-sites and items, a file\n"
     "  as one item. Only regular files are imported. A project that does not exist yet is\n"
-    "  created. While another pagelorn-cli changes the same project, waits a few seconds for it.\n"
+    "  created, with the settings of a new project. While another pagelorn-cli changes the same\n"
+    "  project, waits a few seconds for it.\n"
     "  Exit status: 0 imported, 2 nothing imported, 130 interrupted.\n";
 constexpr const char* kShowUsage =
     "usage: pagelorn-cli show PROJECT.www\n"
-    "  Prints the project's folders, indented by depth, with their items.\n"
-    "  Exit status: 0 complete, 1 the tree part is damaged, 2 the file could not be read.\n";
+    "  Prints the website settings (PROJECT.www.json; every setting off without one), then the\n"
+    "  project's folders, indented by depth, with their items.\n"
+    "  Exit status: 0 complete, 1 the tree part or the settings file is damaged, 2 the file\n"
+    "  could not be read.\n";
 
 bool WantsHelp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
@@ -82,7 +88,26 @@ int LockProject(CProjectLock& lock, const fs::path& project, const char* nothing
     return Fail(lock.Message(), nothingDone);
 }
 
+// Writes the settings a new project starts with beside it; the message of a failure, else "".
+std::string WriteNewSettings(const fs::path& project) {
+    CWebsiteSettings settings = CWebsiteSettings::ForNewProject();
+    const SettingsSaveResult saved =
+        SaveWebsiteSettings(project, settings, SettingsSave::OverwriteDamaged);
+    return saved ? std::string() : "the website settings could not be written: " + saved.message;
+}
+
+const char* OnOff(bool flag) {
+    return flag ? "true" : "false";
+}
+
 }  // namespace
+
+bool LoadSettingsOf(const fs::path& project, CWebsiteSettings& settings) {
+    const SettingsLoadResult loaded = LoadWebsiteSettings(project, settings);
+    if (loaded.status != SettingsLoadStatus::Damaged) return true;
+    PrintMessage("warning: " + loaded.message);
+    return false;
+}
 
 int RunNewCommand(int argc, char** argv) {
     if (WantsHelp(argc, argv)) {
@@ -126,6 +151,10 @@ int RunNewCommand(int argc, char** argv) {
         return Fail(saved.message);
     }
     std::printf("Wrote the new project %s.\n", Printable(Quoted(project.string())).c_str());
+    if (const std::string failed = WriteNewSettings(project); !failed.empty()) {
+        PrintMessage(failed);
+        return kExitPartly;
+    }
     if (Interrupted()) return ReportInterruption("the new project had been written already.");
     return kExitOk;
 }
@@ -200,8 +229,13 @@ int RunImportCommand(int argc, char** argv) {
         lock.RemoveUnusedFile();
         return Fail(saved.message, kNothingImported);
     }
+    const std::string settingsFailed = lock.CreatedFile() ? WriteNewSettings(project) : "";
     lock.Release();
     std::fputs(summary.c_str(), stdout);
+    if (!settingsFailed.empty()) {
+        PrintMessage(settingsFailed);
+        return kExitPartly;
+    }
     for (const std::string& line : skippedLines) PrintMessage(line);
     if (Interrupted()) return ReportInterruption("the import had been saved already.");
     return kExitOk;
@@ -223,6 +257,17 @@ int RunShowCommand(int argc, char** argv) {
         return Fail(loaded.message);
     if (loaded.status == LoadStatus::WrongVersion)
         return Fail(project.string() + ": " + loaded.message);
+
+    CWebsiteSettings settings;
+    const bool settingsRead = LoadSettingsOf(project, settings);
+    const CPictureSettings& pictures = settings.pictures;
+    const fs::path settingsFile = WebsiteSettingsPath(project);
+    const std::string from = !settingsRead          ? "its settings file is damaged"
+                             : Exists(settingsFile) ? Printable(settingsFile.filename().string())
+                                                    : "no settings file";
+    std::printf("settings: thumbnails %s, box %d, density %d, quality %d, modernTypes %s (%s)\n",
+                OnOff(pictures.thumbnails), pictures.box, pictures.density, pictures.quality,
+                OnOff(pictures.modernTypes), from.c_str());
 
     std::size_t items = 0;
     std::size_t hidden = 0;
@@ -254,5 +299,5 @@ int RunShowCommand(int argc, char** argv) {
     }
     std::printf("complete: %s, %s\n", Plural(tree.FolderCount(), "folder", "folders").c_str(),
                 Plural(items, "item", "items").c_str());
-    return kExitOk;
+    return settingsRead ? kExitOk : kExitPartly;
 }

@@ -1,5 +1,5 @@
-// Carrying out an export's plan: the pages and copies on worker threads, writing only what differs
-// from what the export folder holds.
+// Carrying out an export's plan: the thumbnails, pages and copies on worker threads, writing only
+// what differs from what the export folder holds.
 #include <tbb/blocked_range.h>
 #include <tbb/enumerable_thread_specific.h>
 #include <tbb/info.h>
@@ -26,6 +26,7 @@
 #include "ExportPlan.h"
 #include "FileWrite.h"
 #include "TextEncoder.h"
+#include "ThumbnailFile.h"
 
 namespace fs = std::filesystem;
 
@@ -34,9 +35,10 @@ namespace {
 // What one thread composes pages with. The parts of a page that are the same on every page come
 // from the plan; the thread's own encoder converts texts, as an encoder serves one thread.
 struct Worker {
-    Worker(const ExportPlan& plan, const CPageOption& pageOption)
+    Worker(const ExportPlan& plan, const CPageOption& pageOption,
+           const std::vector<char>& thumbnailFailed)
         : encoder(pageOption.saveEncoding.View()),
-          links(plan.linkedFiles),
+          links(plan.linkedFiles, &thumbnailFailed),
           writer(pageOption, plan.layout, links, &encoder),
           composer(writer, plan.frame) {}
 
@@ -150,6 +152,10 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
     if (plan.copyFiles)
         for (const LinkedFile& file : plan.linkedFiles.Files())
             if (!file.name.empty()) copies[file.folder].insert(PathFromBytes(file.name).string());
+    std::unordered_set<std::string> thumbnails;
+    for (const std::size_t index : plan.thumbnails)
+        if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
+            thumbnails.insert(PathFromBytes(file.thumbName).string());
 
     const auto entries = [&](const fs::path& folder) {
         std::vector<fs::directory_entry> found;
@@ -161,6 +167,14 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
             result.failures.push_back({folder.string(), "could not be read: " + error.message()});
         return found;
     };
+    const auto lookInside = [&](const fs::directory_entry& entry,
+                                const std::unordered_set<std::string>& keep) {
+        for (const fs::directory_entry& inside : entries(entry.path())) {
+            if (cancelled()) return;
+            if (!keep.contains(NameOf(inside.path())) || IsRealFolder(inside))
+                remove(inside.path());
+        }
+    };
     for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
         if (cancelled()) return;
         const std::string name = NameOf(entry.path());
@@ -168,11 +182,10 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
             if (name == kCategoryFolderNames[i]) category = i;
         if (category < kCategoryFolderCount && IsRealFolder(entry)) {
-            for (const fs::directory_entry& inside : entries(entry.path())) {
-                if (cancelled()) return;
-                if (!copies[category].contains(NameOf(inside.path())) || IsRealFolder(inside))
-                    remove(inside.path());
-            }
+            lookInside(entry, copies[category]);
+        } else if (plan.pictures.thumbnails && name == kThumbnailFolderName &&
+                   IsRealFolder(entry)) {
+            lookInside(entry, thumbnails);
         } else if (category < kCategoryFolderCount || !pages.contains(name) ||
                    IsRealFolder(entry)) {
             remove(entry.path());
@@ -185,29 +198,46 @@ enum class Outcome { Written, UpToDate, Failed, Interrupted };
 class CPlanExecution {
 public:
     CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh)
-        : plan(plan), parameters(parameters), fresh(fresh), workers([this] {
-              return std::make_unique<Worker>(this->plan, this->parameters.pageOption);
+        : plan(plan),
+          parameters(parameters),
+          fresh(fresh),
+          thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
+          workers([this] {
+              return std::make_unique<Worker>(this->plan, this->parameters.pageOption,
+                                              thumbnailFailed);
           }) {}
 
     void Run(ExportResult& result);
 
 private:
+    enum class Kind { Page, Copy, Thumbnail };
+
     bool Stopped() const {
         return stop.load() || (parameters.cancel != nullptr && parameters.cancel->load());
     }
+    Kind KindOf(std::size_t task) const {
+        if (task < plan.pages.size()) return Kind::Page;
+        return task < plan.pages.size() + plan.CopyCount() ? Kind::Copy : Kind::Thumbnail;
+    }
+    void RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end);
     void Do(std::size_t task);
     Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure);
     Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure);
+    Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure);
 
     const ExportPlan& plan;
     const ExportParameters& parameters;
     const bool fresh;
+    // By the index of the linked file: its thumbnail could not be made. Written while the
+    // thumbnails are made, read by the pages composed after them.
+    std::vector<char> thumbnailFailed;
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
     std::mutex mutex;
     ExportProgress progress;
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
+    std::size_t thumbnailsMade = 0;
     std::atomic<bool> stop{false};
 };
 
@@ -265,53 +295,112 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
     return Outcome::Failed;
 }
 
+Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFailure>& failure) {
+    const LinkedFile& file = plan.linkedFiles.Files()[index];
+    const auto failed = [&](const std::string& reason) {
+        thumbnailFailed[index] = 1;
+        failure = ExportFailure{file.source, "no thumbnail was made (" + reason +
+                                                 "); the page shows the picture itself"};
+        return Outcome::Failed;
+    };
+    if (file.thumbName.empty()) return failed(file.pictureProblem);
+    const fs::path source = plan.linkedFiles.SourceFile(file.source);
+    const fs::path target =
+        plan.exportFolder / PathFromBytes(kThumbnailFolderName) / PathFromBytes(file.thumbName);
+    // A thumbnail carries the modification time of the source it was made from.
+    if (!fresh) {
+        const std::optional<std::int64_t> made = FileModifiedNs(target, false);
+        if (made && made == FileModifiedNs(source, true)) return Outcome::UpToDate;
+    }
+    const ThumbnailOutcome outcome = MakeThumbnailFile(
+        source, target, plan.ThumbnailSide(),
+        file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg, plan.pictures.quality);
+    if (outcome.ok) return Outcome::Written;
+    // A thumbnail of what the source was before is no longer the picture's.
+    std::error_code ignored;
+    fs::remove(target, ignored);
+    return failed(outcome.reason);
+}
+
 void CPlanExecution::Do(std::size_t task) {
     if (Stopped()) return;
-    const bool isPage = task < plan.pages.size();
+    const Kind kind = KindOf(task);
     std::optional<ExportFailure> failure;
-    const Outcome outcome =
-        isPage ? WritePage(plan.pages[task], failure) : CopyFile(task - plan.pages.size(), failure);
+    Outcome outcome = Outcome::Failed;
+    switch (kind) {
+        case Kind::Page:
+            outcome = WritePage(plan.pages[task], failure);
+            break;
+        case Kind::Copy:
+            outcome = CopyFile(task - plan.pages.size(), failure);
+            break;
+        case Kind::Thumbnail:
+            outcome = MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()],
+                                    failure);
+            break;
+    }
     if (outcome == Outcome::Interrupted) return;
     const std::scoped_lock lock(mutex);
     if (failure) failures[task] = std::move(failure);
-    std::size_t& done = isPage ? progress.pagesDone : progress.filesDone;
-    std::size_t& upToDate = isPage ? progress.pagesUpToDate : progress.filesUpToDate;
-    std::size_t& written = isPage ? pagesWritten : filesCopied;
-    ++done;
-    if (outcome == Outcome::UpToDate) ++upToDate;
-    if (outcome == Outcome::Written) ++written;
+    std::size_t* done = &progress.pagesDone;
+    std::size_t* upToDate = &progress.pagesUpToDate;
+    std::size_t* written = &pagesWritten;
+    if (kind == Kind::Copy) {
+        done = &progress.filesDone;
+        upToDate = &progress.filesUpToDate;
+        written = &filesCopied;
+    } else if (kind == Kind::Thumbnail) {
+        done = &progress.thumbnailsDone;
+        upToDate = &progress.thumbnailsUpToDate;
+        written = &thumbnailsMade;
+    }
+    ++*done;
+    if (outcome == Outcome::UpToDate) ++*upToDate;
+    if (outcome == Outcome::Written) ++*written;
     if (parameters.progress && !parameters.progress(progress)) stop = true;
 }
 
+void CPlanExecution::RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end) {
+    if (arena == nullptr) {
+        // One thread does everything in plan order, as a test may need to see it.
+        for (std::size_t task = begin; task < end; ++task) Do(task);
+        return;
+    }
+    arena->execute([&] {
+        tbb::parallel_for(tbb::blocked_range<std::size_t>(begin, end),
+                          [&](const tbb::blocked_range<std::size_t>& range) {
+                              for (std::size_t task = range.begin(); task != range.end(); ++task)
+                                  Do(task);
+                          });
+    });
+}
+
 void CPlanExecution::Run(ExportResult& result) {
-    const std::size_t total = plan.pages.size() + plan.CopyCount();
+    const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
+    const std::size_t total = pagesAndCopies + plan.ThumbnailCount();
     failures.assign(total, std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
-    if (parameters.threads == 1) {
-        // One thread does everything in plan order, as a test may need to see it.
-        for (std::size_t task = 0; task < total; ++task) Do(task);
-    } else {
+    progress.thumbnailsTotal = plan.ThumbnailCount();
+    std::optional<tbb::task_arena> arena;
+    if (parameters.threads != 1) {
         // More threads than the system grants would only be refused (with a warning).
         const int cores = tbb::info::default_concurrency();
-        tbb::task_arena arena(parameters.threads > 0
-                                  ? std::min(static_cast<int>(parameters.threads), cores)
-                                  : tbb::task_arena::automatic);
-        arena.execute([&] {
-            tbb::parallel_for(tbb::blocked_range<std::size_t>(0, total),
-                              [&](const tbb::blocked_range<std::size_t>& range) {
-                                  for (std::size_t task = range.begin(); task != range.end();
-                                       ++task)
-                                      Do(task);
-                              });
-        });
+        arena.emplace(parameters.threads > 0 ? std::min(static_cast<int>(parameters.threads), cores)
+                                             : static_cast<int>(tbb::task_arena::automatic));
     }
+    tbb::task_arena* const threads = arena ? &*arena : nullptr;
+    // The thumbnails first: a page shows the picture itself where its thumbnail failed.
+    RunTasks(threads, pagesAndCopies, total);
+    RunTasks(threads, 0, pagesAndCopies);
     for (std::optional<ExportFailure>& failure : failures)
         if (failure) result.failures.push_back(std::move(*failure));
     result.pagesWritten = pagesWritten;
     result.filesCopied = filesCopied;
+    result.thumbnailsMade = thumbnailsMade;
     result.pagesUpToDate = progress.pagesUpToDate;
     result.filesUpToDate = progress.filesUpToDate;
+    result.thumbnailsUpToDate = progress.thumbnailsUpToDate;
     result.status = Stopped() ? ExportStatus::Stopped : ExportStatus::Completed;
 }
 
@@ -324,6 +413,10 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
         // A sub-folder that cannot be made shows up as failed copies into it.
         std::error_code error;
         fs::create_directory(plan.exportFolder / PathFromBytes(name), error);
+    }
+    if (plan.pictures.thumbnails) {
+        std::error_code error;
+        fs::create_directory(plan.exportFolder / PathFromBytes(kThumbnailFolderName), error);
     }
     CPlanExecution(plan, parameters, fresh).Run(result);
 }

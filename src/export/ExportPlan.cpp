@@ -17,6 +17,8 @@
 #include "HtmlWriter.h"
 #include "PageNames.h"
 #include "TextEncoder.h"
+#include "TextField.h"
+#include "ThumbnailFile.h"
 
 namespace fs = std::filesystem;
 
@@ -198,6 +200,8 @@ private:
     void NameFolders();
     void LinkPages(CPageComposer& composer, const CHtmlWriter& writer);
     void InspectFiles();
+    void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state);
+    void NameThumbnails();
     void FileProblems();
     void MarkupProblems();
     void Problem(ProblemKind kind, ProblemSeverity severity, std::string path, std::string where,
@@ -215,7 +219,9 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     const CPageOption& page = parameters.pageOption;
     plan.copyFiles = page.general.copyLinkedFiles != 0;
     plan.layout = ClampedLayout(parameters.layoutOption);
-    plan.linkedFiles = CLinkedFiles(LinkedSourceFolder(parameters));
+    plan.pictures = parameters.pictures;
+    plan.linkedFiles =
+        CLinkedFiles(LinkedSourceFolder(parameters), parameters.pictures.modernTypes);
     if (knownCheck != nullptr)
         plan.folderCheck = *knownCheck;
     else if (!parameters.exportFolder.empty())
@@ -243,6 +249,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     }
     InspectFiles();
     plan.stopped = Cancelled();
+    NameThumbnails();
     FileProblems();
     MarkupProblems();
 }
@@ -332,8 +339,82 @@ void CPlanBuilder::InspectFiles() {
         } else if (plan.copyFiles) {
             state = LookAtSource(source);
         }
-        if (file.picture) file.thumbnail = GetThumbnailSize(source);
+        if (file.picture) InspectPicture(file, source, state);
     });
+}
+
+// The size of the box a picture is shown in, and whether it gets a thumbnail file and of which
+// kind. Headers are read with stb_image (a JPEG's orientation with libexif), which is ten times
+// quicker than libvips; libvips reads the rest only where a thumbnail of a picture that may be
+// transparent is made, or where stb_image cannot read the picture (WebP).
+void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
+                                  const SourceState& state) {
+    const CPictureSettings& pictures = plan.pictures;
+    const int box = pictures.box;
+    bool isJpeg = false;
+    std::optional<PictureSize> natural = ReadPictureSize(source, isJpeg);
+    const auto larger = [&] { return ThumbnailSizeFor(*natural, box) != PictureSize{0, 0}; };
+    bool transparent = false;
+    bool thumbnailReadable = natural && isJpeg;
+    const bool asAlways = !pictures.thumbnails && !pictures.modernTypes;
+    if (!asAlways && (!natural || (pictures.thumbnails && !isJpeg && larger()))) {
+        if (const std::optional<PictureHeader> header = ReadPictureHeader(source)) {
+            natural = PictureSize{header->width, header->height};
+            transparent = header->hasAlpha;
+            thumbnailReadable = true;
+        }
+    }
+    const bool sourceThere =
+        state.kind == SourceState::Kind::Regular || state.kind == SourceState::Kind::NotLooked;
+    if (!natural) {
+        file.thumbnail = {box, box};
+        if (sourceThere) file.pictureProblem = "the picture cannot be read";
+        return;
+    }
+    file.thumbnail = ThumbnailSizeFor(*natural, box);
+    if (!pictures.thumbnails || !larger()) return;
+    if (!thumbnailReadable) {
+        if (sourceThere) file.pictureProblem = "not a JPEG, GIF, PNG or WebP picture";
+        return;
+    }
+    file.thumbPng = transparent;
+    // Named below, in plan order; a name marks the thumbnail as wanted until then.
+    file.thumbName = ".";
+}
+
+// Thumbnails are named after the copy they show and the settings they were made with, so that
+// a changed setting makes new files: LOGO.GIF.200q85.jpg, CLEAR.PNG.200.png. Names are claimed
+// in plan order, so each export names them alike.
+void CPlanBuilder::NameThumbnails() {
+    if (!plan.pictures.thumbnails) return;
+    std::vector<LinkedFile>& files = plan.linkedFiles.Files();
+    CUniqueNames taken;
+    const std::string settings = "." + std::to_string(plan.ThumbnailSide());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        LinkedFile& file = files[i];
+        const SourceState& state = plan.sources[i];
+        const bool sourceThere =
+            state.kind == SourceState::Kind::Regular || state.kind == SourceState::Kind::NotLooked;
+        if (file.thumbName.empty()) {
+            if (file.picture && sourceThere && !file.pictureProblem.empty())
+                plan.thumbnails.push_back(i);
+            continue;
+        }
+        const std::string ending =
+            file.thumbPng ? settings + ".png"
+                          : settings + "q" + std::to_string(plan.pictures.quality) + ".jpg";
+        const auto fitted = [&](std::string_view suffix) {
+            const std::size_t room = kMaxFileNameBytes - ending.size() - suffix.size();
+            return file.name.substr(0, Utf8SafePrefixLength(file.name, room)) +
+                   std::string(suffix) + ending;
+        };
+        const std::string suffix =
+            taken.Claim(i, 1, [&](std::string_view suffix, std::size_t) { return fitted(suffix); });
+        file.thumbName = fitted(suffix);
+        file.thumbLink =
+            "./" + std::string(kThumbnailFolderName) + "/" + EncodeLinkName(file.thumbName);
+        plan.thumbnails.push_back(i);
+    }
 }
 
 void CPlanBuilder::FileProblems() {
@@ -369,6 +450,9 @@ void CPlanBuilder::FileProblems() {
             case SourceState::Kind::Regular:
                 break;
         }
+        if (file.picture && !file.pictureProblem.empty())
+            problem(ProblemKind::UnreadablePicture, ProblemSeverity::Note,
+                    file.pictureProblem + ", so the page shows the file itself in the box");
         if (const std::string hidden = HiddenFolderOf(file.source); !hidden.empty())
             problem(ProblemKind::HiddenFolder, ProblemSeverity::Note,
                     "it lies inside the hidden folder " + hidden);
@@ -435,6 +519,8 @@ std::string_view ProblemKindName(ProblemKind kind) {
             return "active markup";
         case ProblemKind::HiddenFolder:
             return "hidden folder";
+        case ProblemKind::UnreadablePicture:
+            return "unreadable picture";
         case ProblemKind::Charset:
             break;
     }

@@ -31,7 +31,8 @@ enum class ProblemKind {
     UnsafeCharacters,  // note: characters of a caption that no file name may hold were replaced
     ActiveMarkup,      // note: a text holds markup a browser runs (script, on...=, javascript:)
     HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
-    Charset            // note: the pages' charset cannot be written, so texts go as stored
+    Charset,           // note: the pages' charset cannot be written, so texts go as stored
+    UnreadablePicture  // note: a picture's size cannot be read; the page shows the file itself
 };
 
 // "missing file", "page renamed" ...: the kind as the check prints it.
@@ -50,6 +51,9 @@ struct ExportProblem {
     CFolderKey folder;
     CItemKey item;
 };
+
+// The folder of the export folder that holds the thumbnail files.
+inline constexpr std::string_view kThumbnailFolderName = "thumb";
 
 // The folder relative linked paths are read from: the project's folder (empty for a project that
 // was never saved).
@@ -98,14 +102,22 @@ struct ExportPlan {
     std::vector<PlannedPage> pages;      // in export order
     CLinkedFiles linkedFiles;            // every file the pages link to, with the copies' names
     std::vector<SourceState> sources;    // by the index of the linked file
-    std::string topNavigator;            // the same on every page
-    CPageFrame frame;                    // the parts of a page that are the same on every page
+    CPictureSettings pictures;           // as the website's settings give them
+    // The pictures whose thumbnail file is made, and those that should have one but cannot be
+    // read (carrying out the plan lists them as failures), as indexes of linked files in plan
+    // order.
+    std::vector<std::size_t> thumbnails;
+    std::string topNavigator;  // the same on every page
+    CPageFrame frame;          // the parts of a page that are the same on every page
     std::vector<ExportProblem> problems;
     bool stopped = false;  // cancelled while it was made: it is incomplete
 
     std::size_t ErrorCount() const;
     // The copies to make (none with "Manual" copying), as indexes of linked files.
     std::size_t CopyCount() const { return copyFiles ? linkedFiles.FilesLinked() : 0; }
+    std::size_t ThumbnailCount() const { return thumbnails.size(); }
+    // The longest side of a thumbnail file in pixels.
+    int ThumbnailSide() const { return pictures.box * pictures.density; }
 };
 
 // Builds the plan of the export the parameters describe. The export folder is checked as
@@ -119,11 +131,13 @@ ExportPlan BuildExportPlan(const ExportParameters& parameters,
 PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
                            std::size_t page, std::string itemRows);
 
-// Carries the plan out into plan.exportFolder, which exists and may be written: writes every page
-// whose bytes differ from the file there and copies every file whose copy there differs in size
-// or modification time (everything when `fresh`: the folder was empty, or was cleared), on
-// worker threads. Before that, everything in the folder that the plan does not produce is deleted
-// (unless `fresh`). Fills the counts, the failures (deletions, then pages, then copies, each in
-// plan order) and the status of `result`.
+// Carries the plan out into plan.exportFolder, which exists and may be written: makes every
+// thumbnail file whose source changed since it was made (its modification time is no longer the
+// thumbnail's), then writes every page whose bytes differ from the file there and copies every
+// file whose copy there differs in size or modification time (everything when `fresh`: the
+// folder was empty, or was cleared), on worker threads. A page whose picture's thumbnail could
+// not be made shows the picture itself. Before that, everything in the folder that the plan does
+// not produce is deleted (unless `fresh`). Fills the counts, the failures (deletions, then
+// pages, then copies, then thumbnails, each in plan order) and the status of `result`.
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
                         ExportResult& result);

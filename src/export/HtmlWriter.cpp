@@ -73,9 +73,14 @@ std::string CHtmlWriter::MakeLink(std::string_view text, std::string_view href, 
 }
 
 std::string CHtmlWriter::MakeImageLink(std::string_view src, int width, int height) {
-    if (src.empty()) return {};
+    return MakeImageLink(src, src, width, height);
+}
+
+std::string CHtmlWriter::MakeImageLink(std::string_view href, std::string_view src, int width,
+                                       int height) {
+    if (href.empty()) return {};
     std::string result = "<A href=\"";
-    result += src;
+    result += href;
     result += "\"><IMG src = \"";
     result += src;
     if (width != 0 && height != 0) {

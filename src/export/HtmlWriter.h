@@ -46,6 +46,9 @@ public:
     static std::string MakeLink(std::string_view text, std::string_view href, bool addHtm);
     // A picture linking to itself, with size attributes when both are non-zero; "" without src.
     static std::string MakeImageLink(std::string_view src, int width, int height);
+    // A picture (its thumbnail, `src`) linking to `href`, the picture itself; "" without href.
+    static std::string MakeImageLink(std::string_view href, std::string_view src, int width,
+                                     int height);
     static std::string WrapInTag(std::string_view text, std::string_view tag);
     static void AppendBreak(std::string& text);
     static std::string BeginDocument();

@@ -45,10 +45,11 @@ std::string AsciiLower(std::string_view text) {
     return result;
 }
 
-FileCategory ClassifyFile(std::string_view text) {
+FileCategory ClassifyFile(std::string_view text, bool modernTypes) {
     const std::size_t dot = text.rfind('.');
     const std::string extension =
         AsciiUpper(dot == std::string_view::npos ? text : text.substr(dot + 1));
+    if (modernTypes && (extension == "PNG" || extension == "WEBP")) return CategoryWebImage;
     for (const auto& row : kExtensionTable)
         for (std::string_view candidate : row.extensions)
             if (extension == candidate) return row.category;
@@ -110,7 +111,8 @@ fs::path PathFromBytes(std::string_view bytes) {
 #endif
 }
 
-CLinkedFiles::CLinkedFiles(fs::path sourceBase) : sourceBase(std::move(sourceBase)) {}
+CLinkedFiles::CLinkedFiles(fs::path sourceBase, bool modernTypes)
+    : sourceBase(std::move(sourceBase)), modernTypes(modernTypes) {}
 
 fs::path CLinkedFiles::SourceFile(std::string_view path) const {
     fs::path source = PathFromBytes(path);
@@ -136,7 +138,7 @@ LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
     const std::string_view rawName = FileNameOfPath(path);
     if (rawName.empty() || rawName == "." || rawName == "..") return file;
     const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
-    file.folder = CategoryFolderIndex(ClassifyFile(fileName));
+    file.folder = CategoryFolderIndex(ClassifyFile(fileName, modernTypes));
 
     // NAME.EXT becomes NAME~2.EXT, keeping the extension that decides the category; an extension
     // with no room beside a number is no extension worth keeping.
@@ -190,26 +192,28 @@ namespace {
 
 // An item's URL resolved, with the link of a local path given by `linkOf`.
 template <typename LinkOf>
-ItemTarget TargetOfUrl(std::string_view url, LinkOf&& linkOf) {
+ItemTarget TargetOfUrl(std::string_view url, bool modernTypes, LinkOf&& linkOf) {
     ItemTarget target;
     std::optional<std::string> path = LocalFilePath(url);
     if (!path) {
         // Web addresses keep their case: paths on web servers are case-sensitive.
         target.link = std::string(url);
-        target.category = ClassifyFile(url);
+        target.pictureLink = target.link;
+        target.category = ClassifyFile(url, modernTypes);
         return target;
     }
     target.localFile = true;
-    target.category = ClassifyFile(*path);
+    target.category = ClassifyFile(*path, modernTypes);
     target.sourcePath = std::move(*path);
     linkOf(target);
+    if (target.pictureLink.empty()) target.pictureLink = target.link;
     return target;
 }
 
 }  // namespace
 
 ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
-    return TargetOfUrl(url, [this](ItemTarget& target) {
+    return TargetOfUrl(url, modernTypes, [this](ItemTarget& target) {
         if (target.sourcePath.empty()) return;
         LinkedFile& file = Link(target.sourcePath, true);
         if (target.category == CategoryWebImage) file.picture = true;
@@ -231,10 +235,14 @@ std::string CPlannedLinks::FileLink(std::string_view path, std::string_view) {
 }
 
 ItemTarget CPlannedLinks::ItemLink(const CSiteItem& item) {
-    return TargetOfUrl(item.url, [this](ItemTarget& target) {
-        if (const LinkedFile* file = files.Find(target.sourcePath)) {
-            target.link = file->link;
-            target.thumbnail = file->thumbnail;
-        }
+    return TargetOfUrl(item.url, files.ModernTypes(), [this](ItemTarget& target) {
+        const LinkedFile* file = files.Find(target.sourcePath);
+        if (file == nullptr) return;
+        target.link = file->link;
+        target.thumbnail = file->thumbnail;
+        if (file->thumbName.empty()) return;
+        const auto index = static_cast<std::size_t>(file - files.Files().data());
+        if (thumbnailFailed == nullptr || (*thumbnailFailed)[index] == 0)
+            target.pictureLink = file->thumbLink;
     });
 }

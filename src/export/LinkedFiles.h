@@ -14,7 +14,7 @@
 #include "UniqueNames.h"
 
 // How an exported page shows a linked file, and the sub-folder of the export folder its copy goes
-// to. Both picture categories share "image"; only web pictures become thumbnails.
+// to. Both picture categories share "image"; only web pictures are shown as pictures in the box.
 enum FileCategory : int {
     CategoryWebImage = 0,
     CategoryImage = 1,
@@ -28,7 +28,8 @@ enum FileCategory : int {
 // The category of a path or URL by its extension: everything after the last "." (the whole text
 // when there is none), compared without regard to ASCII letter case. The search does not stop at
 // folder separators, so "C:\DATA.V2\NOTES" has the extension "V2\NOTES" and is CategoryOthers.
-FileCategory ClassifyFile(std::string_view text);
+// With modernTypes, PNG and WEBP are web pictures too; otherwise they are CategoryOthers.
+FileCategory ClassifyFile(std::string_view text, bool modernTypes = false);
 
 // "image", "doc", "audio", "video", "zip" or "others".
 std::string_view CategoryFolderName(FileCategory category);
@@ -65,6 +66,8 @@ struct ItemTarget {
     bool localFile = false;  // the URL began with "FILE:" in any letter case
     std::string sourcePath;  // local files: the path as the URL spells it
     std::string link;        // what the page links to: the copy, or the URL as typed
+    // What the box of a web picture shows: its thumbnail file, else the same as `link`.
+    std::string pictureLink;
     FileCategory category = CategoryOthers;
     // The size a web picture's thumbnail is shown at (100 x 100 when it cannot be measured).
     PictureSize thumbnail{100, 100};
@@ -96,8 +99,15 @@ struct LinkedFile {
     // A clash with another source's copy: the name this one wanted and the file that has it.
     std::string wantedName;
     std::size_t clashWith = kNone;
-    bool picture = false;  // a page shows it as a thumbnail, so its size is read
-    PictureSize thumbnail{100, 100};
+    bool picture = false;             // a page shows it in the box, so its size is read
+    PictureSize thumbnail{100, 100};  // the size of the box on the page
+    // The thumbnail file made for it in the folder "thumb" ("" when the page shows the file
+    // itself) and the link to it.
+    std::string thumbName;
+    std::string thumbLink;
+    bool thumbPng = false;  // the picture can be transparent: its thumbnail is a PNG
+    // Why the picture could not be read; the page shows the file itself in the box.
+    std::string pictureProblem;
     // The first place in the project that names it: an item of a folder, or a setting.
     CFolderKey folderKey;
     CItemKey itemKey;
@@ -115,8 +125,9 @@ class CLinkedFiles : public CPageLinks {
 public:
     // sourceBase: the folder relative source paths are taken from (the project's folder; empty
     // for the current one).
+    // modernTypes: PNG and WebP files are shown as pictures (ClassifyFile).
     CLinkedFiles() = default;
-    explicit CLinkedFiles(std::filesystem::path sourceBase);
+    explicit CLinkedFiles(std::filesystem::path sourceBase, bool modernTypes = false);
 
     std::string FileLink(std::string_view path, std::string_view property) override;
     ItemTarget ItemLink(const CSiteItem& item) override;
@@ -133,6 +144,7 @@ public:
     std::filesystem::path SourceFile(std::string_view path) const;
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
+    bool ModernTypes() const { return modernTypes; }
 
     // Every file linked, in the order it was first linked.
     const std::vector<LinkedFile>& Files() const { return files; }
@@ -152,6 +164,7 @@ private:
     LinkedFile& Link(std::string_view path, bool upperCaseName);
 
     std::filesystem::path sourceBase;
+    bool modernTypes = false;
     std::vector<LinkedFile> files;
     std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> indexOf;
     CUniqueNames names[kCategoryFolderCount];
@@ -161,14 +174,19 @@ private:
 };
 
 // The links a plan decided, looked up: what carrying out the plan composes its pages with. It
-// changes nothing, so any number of threads may use it at once.
+// changes nothing, so any number of threads may use it at once. `thumbnailFailed` (by the index
+// of the linked file, may be null) marks the thumbnails that could not be made: their pages show
+// the file itself.
 class CPlannedLinks : public CPageLinks {
 public:
-    explicit CPlannedLinks(const CLinkedFiles& files) : files(files) {}
+    explicit CPlannedLinks(const CLinkedFiles& files,
+                           const std::vector<char>* thumbnailFailed = nullptr)
+        : files(files), thumbnailFailed(thumbnailFailed) {}
 
     std::string FileLink(std::string_view path, std::string_view property) override;
     ItemTarget ItemLink(const CSiteItem& item) override;
 
 private:
     const CLinkedFiles& files;
+    const std::vector<char>* thumbnailFailed;
 };

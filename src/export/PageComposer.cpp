@@ -201,8 +201,8 @@ std::string CPageComposer::MakeItemContent(const CSiteItem& item) {
     const ItemTarget target = writer.Links().ItemLink(item);
     std::string content;
     if (target.category == CategoryWebImage) {
-        content = CHtmlWriter::MakeImageLink(target.link, target.thumbnail.width,
-                                             target.thumbnail.height);
+        content = CHtmlWriter::MakeImageLink(target.link, target.pictureLink,
+                                             target.thumbnail.width, target.thumbnail.height);
     } else {
         content = CHtmlWriter::MakeLink(writer.Text(item.caption), target.link, false);
     }

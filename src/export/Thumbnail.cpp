@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kThumbnailBox = 100;
-
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -80,7 +78,7 @@ void FileRewind(void* user) {
 // 2.27 (the one Debian 12 ships) builds a Huffman table of more than 256 codes without complaint,
 // writing past the table's arrays: such a file is taken for no picture (false). The walk also
 // keeps the first EXIF segment's bytes, which say how the picture is turned.
-bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif) {
+bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif, bool& isJpeg) {
     // Past the end stb reads zeros, and so does this walk.
     bool atEnd = false;
     const auto get8 = [&]() -> int {
@@ -100,6 +98,7 @@ bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif) 
         return byte;
     };
     if (getMarker() != 0xD8) return true;  // no JPEG
+    isJpeg = true;
     for (;;) {
         // Stray bytes between segments are passed over.
         const int marker = getMarker();
@@ -156,9 +155,10 @@ int ExifOrientation(const std::string& segment) {
 }
 
 std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, void* user,
-                                          void (*rewind)(void*)) {
+                                          void (*rewind)(void*), bool& isJpeg) {
     std::string exif;
-    if (!WalkJpegHeader(callbacks, user, exif)) return std::nullopt;
+    isJpeg = false;
+    if (!WalkJpegHeader(callbacks, user, exif, isJpeg)) return std::nullopt;
     rewind(user);
     int width = 0;
     int height = 0;
@@ -192,35 +192,42 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path) {
+std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path, bool& isJpeg) {
+    isJpeg = false;
     // stb_image's own file functions take a narrow name; opening the file here keeps wide
     // Windows paths working and lets stb read only as far as the header.
     std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
     if (!file) return std::nullopt;
     const stbi_io_callbacks callbacks{ReadCallback, SkipCallback, EofCallback};
-    return SizeFromHeader(callbacks, file.get(), FileRewind);
+    return SizeFromHeader(callbacks, file.get(), FileRewind, isJpeg);
+}
+
+std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path) {
+    bool isJpeg = false;
+    return ReadPictureSize(path, isJpeg);
 }
 
 std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes) {
     MemoryReader reader{bytes};
     const stbi_io_callbacks callbacks{MemoryRead, MemorySkip, MemoryEof};
-    return SizeFromHeader(callbacks, &reader, MemoryRewind);
+    bool isJpeg = false;
+    return SizeFromHeader(callbacks, &reader, MemoryRewind, isJpeg);
 }
 
-PictureSize ThumbnailSizeFor(PictureSize natural) {
+PictureSize ThumbnailSizeFor(PictureSize natural, int box) {
     const long long w = natural.width;
     const long long h = natural.height;
-    if (w <= kThumbnailBox && h <= kThumbnailBox) return {0, 0};
-    PictureSize size{kThumbnailBox, kThumbnailBox};
-    if (w > h) size.height = static_cast<int>(h * kThumbnailBox / w);
-    if (h > w) size.width = static_cast<int>(w * kThumbnailBox / h);
+    if (w <= box && h <= box) return {0, 0};
+    PictureSize size{box, box};
+    if (w > h) size.height = static_cast<int>(h * box / w);
+    if (h > w) size.width = static_cast<int>(w * box / h);
     if (size.width == 0) size.width = 1;
     if (size.height == 0) size.height = 1;
     return size;
 }
 
-PictureSize GetThumbnailSize(const std::filesystem::path& path) {
+PictureSize GetThumbnailSize(const std::filesystem::path& path, int box) {
     const std::optional<PictureSize> natural = ReadPictureSize(path);
-    if (!natural) return {kThumbnailBox, kThumbnailBox};
-    return ThumbnailSizeFor(*natural);
+    if (!natural) return {box, box};
+    return ThumbnailSizeFor(*natural, box);
 }

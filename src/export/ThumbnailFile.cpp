@@ -25,6 +25,9 @@ bool StartVips() {
         if (VIPS_INIT("pagelorn") != 0) return false;
         // Every picture is read once per export: caching decoded pictures would only grow memory.
         vips_cache_set_max(0);
+        // Callers make one thumbnail per thread; threads of the library's own on top of those
+        // only fight over the cores (measured: 1.9 s against 1.4 s for 40 photos on 2 cores).
+        vips_concurrency_set(1);
         // Loaders that hand the file to other programs or parse documents are not for pictures.
         vips_block_untrusted_set(TRUE);
         // A damaged picture is reported as a failure of its own; the library's warnings about
@@ -71,6 +74,8 @@ public:
             problem = "not a regular file";
             return;
         }
+        modifiedNs =
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
         // The source reads from a duplicate of the descriptor.
         source = vips_source_new_from_descriptor(fd);
         ::close(fd);
@@ -88,11 +93,32 @@ public:
     bool Usable() const { return problem.empty(); }
     const std::string& Problem() const { return problem; }
     VipsSource* Get() const { return source; }
+    std::int64_t ModifiedNs() const { return modifiedNs; }
 
 private:
     VipsSource* source = nullptr;
     std::string problem;
+    std::int64_t modifiedNs = 0;
 };
+
+// The picture shrunk to fit maxSide, upright, as 8-bit sRGB (or grey).
+vips::VImage ShrunkPicture(const PictureSource& picture, int maxSide) {
+    vips::VImage image = vips::VImage::thumbnail_source(
+        vips::VSource(picture.Get(), vips::NOSTEAL), maxSide,
+        vips::VImage::option()
+            ->set("height", maxSide)
+            ->set("size", VIPS_SIZE_DOWN)
+            // A picture cut short is damaged: it is reported, not shown half grey. Reading
+            // from a source, the loader takes the setting from the option string.
+            ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
+            ->set("option_string", "fail_on=truncated"));
+    // Pages are shown in sRGB; 16-bit and grey pictures become plain 8-bit colour here.
+    if (image.interpretation() != VIPS_INTERPRETATION_sRGB &&
+        image.interpretation() != VIPS_INTERPRETATION_B_W)
+        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+    if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+    return image;
+}
 
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned long> counter{0};
@@ -142,20 +168,7 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
     }
     const fs::path temporary = TemporaryBeside(target);
     try {
-        vips::VImage thumbnail = vips::VImage::thumbnail_source(
-            vips::VSource(picture.Get(), vips::NOSTEAL), maxSide,
-            vips::VImage::option()
-                ->set("height", maxSide)
-                ->set("size", VIPS_SIZE_DOWN)
-                // A picture cut short is damaged: it is reported, not shown half grey. Reading
-                // from a source, the loader takes the setting from the option string.
-                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
-                ->set("option_string", "fail_on=truncated"));
-        // Pages are shown in sRGB; 16-bit and grey pictures become plain 8-bit colour here.
-        if (thumbnail.interpretation() != VIPS_INTERPRETATION_sRGB &&
-            thumbnail.interpretation() != VIPS_INTERPRETATION_B_W)
-            thumbnail = thumbnail.colourspace(VIPS_INTERPRETATION_sRGB);
-        if (thumbnail.format() != VIPS_FORMAT_UCHAR) thumbnail = thumbnail.cast(VIPS_FORMAT_UCHAR);
+        vips::VImage thumbnail = ShrunkPicture(picture, maxSide);
         if (format == ThumbnailFormat::Jpeg) {
             if (thumbnail.has_alpha())
                 thumbnail = thumbnail.flatten(
@@ -176,6 +189,15 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
         return outcome;
     }
     std::error_code error;
+    const std::int64_t modified = picture.ModifiedNs();
+    const struct timespec times[2] = {
+        {0, UTIME_OMIT},
+        {static_cast<time_t>(modified / 1000000000), static_cast<long>(modified % 1000000000)}};
+    if (::utimensat(AT_FDCWD, temporary.c_str(), times, 0) != 0) {
+        outcome.reason = "could not be written: " + std::generic_category().message(errno);
+        fs::remove(temporary, error);
+        return outcome;
+    }
     fs::rename(temporary, target, error);
     if (error) {
         outcome.reason = "could not be written: " + error.message();
@@ -184,4 +206,44 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
     }
     outcome.ok = true;
     return outcome;
+}
+
+std::optional<std::int64_t> FileModifiedNs(const fs::path& path, bool follow) {
+    struct stat status {};
+    if ((follow ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) != 0 ||
+        !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+}
+
+std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide) {
+    const std::optional<PictureHeader> header = ReadPictureHeader(path);
+    if (!header) return std::nullopt;
+    const PictureSource picture(path);
+    if (!picture.Usable()) return std::nullopt;
+    PicturePixels pixels;
+    pixels.naturalWidth = header->width;
+    pixels.naturalHeight = header->height;
+    try {
+        vips::VImage image = ShrunkPicture(picture, std::max(maxSide, 1));
+        // Grey, with or without alpha, becomes three equal colour channels.
+        if (image.bands() <= 2) {
+            const vips::VImage grey = image.extract_band(0);
+            vips::VImage colour = grey.bandjoin(grey).bandjoin(grey);
+            image = image.bands() == 2 ? colour.bandjoin(image.extract_band(1)) : colour;
+        }
+        if (image.bands() == 3) image = image.bandjoin_const({255.0});
+        image = image.extract_band(0, vips::VImage::option()->set("n", 4));
+        pixels.width = image.width();
+        pixels.height = image.height();
+        std::size_t size = 0;
+        void* memory = image.write_to_memory(&size);
+        const auto* bytes = static_cast<const unsigned char*>(memory);
+        pixels.rgba.assign(bytes, bytes + size);
+        g_free(memory);
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+    return pixels;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Thumbnail files for the pages, made with libvips: a picture is decoded at a fraction of its
 // size where the format allows (shrink-on-load), turned upright by its EXIF orientation, scaled
@@ -33,7 +35,27 @@ struct ThumbnailOutcome {
 // Writes the thumbnail of `source` to `target`: upright, at most maxSide pixels on its longer side
 // (never enlarged), the first frame of an animated picture, sRGB, no metadata. A JPEG is written
 // at `quality` (1 to 100). The file appears under its name only when it is whole: it is written
-// under a temporary name in the target's folder and renamed.
+// under a temporary name in the target's folder and renamed. It gets the modification time of
+// the source as it was read, so that a later export sees whether the source changed since.
+// Libvips works on one thread per picture: callers make several thumbnails at once instead.
 ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source,
                                    const std::filesystem::path& target, int maxSide,
                                    ThumbnailFormat format, int quality);
+
+// The modification time of a file in nanoseconds since the epoch, or nothing when it is not a
+// regular file (links are followed for a source, not for a file of the export: `follow`).
+std::optional<std::int64_t> FileModifiedNs(const std::filesystem::path& path, bool follow);
+
+// A picture decoded for showing on screen: upright, at most maxSide pixels on its longer side,
+// four 8-bit channels (red, green, blue, alpha) a pixel, rows without padding.
+struct PicturePixels {
+    int width = 0;
+    int height = 0;
+    int naturalWidth = 0;  // the whole picture, upright
+    int naturalHeight = 0;
+    std::vector<unsigned char> rgba;
+};
+
+// Decodes a JPEG, GIF, PNG or WebP file for a preview, at a fraction of its size where the format
+// allows, in memory bounded by maxSide rather than by the picture; nothing when it cannot be read.
+std::optional<PicturePixels> ReadPicturePixels(const std::filesystem::path& path, int maxSide);

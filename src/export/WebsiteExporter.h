@@ -11,10 +11,12 @@
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "SiteTree.h"
+#include "WebsiteSettings.h"
 
 // Exporting a website: a flat folder of pages, one or more for every folder of the tree, named
 // after the folder's place in the tree (the root's first page is always Index.htm), plus a copy
-// of every linked local file in the sub-folders image, doc, audio, video, zip and others.
+// of every linked local file in the sub-folders image, doc, audio, video, zip and others, and,
+// when the website's settings ask for them, thumbnail files of its pictures in thumb.
 //
 // The same calls serve the window, pagelorn-cli and the tests:
 //   1. CheckExportFolder resolves the export folder (links and "..", so that the folder checked
@@ -39,10 +41,13 @@
 struct ExportProgress {
     std::size_t pagesDone = 0;  // written, up to date or failed
     std::size_t pagesTotal = 0;
-    std::size_t pagesUpToDate = 0;  // of those done: the file there had the page's bytes
-    std::size_t filesDone = 0;      // copied, up to date or failed to copy
-    std::size_t filesTotal = 0;     // distinct files the pages link to (0 with copying "Manual")
-    std::size_t filesUpToDate = 0;  // of those done: the copy there was the source's
+    std::size_t pagesUpToDate = 0;   // of those done: the file there had the page's bytes
+    std::size_t filesDone = 0;       // copied, up to date or failed to copy
+    std::size_t filesTotal = 0;      // distinct files the pages link to (0 with copying "Manual")
+    std::size_t filesUpToDate = 0;   // of those done: the copy there was the source's
+    std::size_t thumbnailsDone = 0;  // made, up to date or failed
+    std::size_t thumbnailsTotal = 0;
+    std::size_t thumbnailsUpToDate = 0;  // of those done: made earlier from the same source
 };
 
 // Called after each page and each file is done, one call at a time; returning false stops the
@@ -67,6 +72,9 @@ struct ExportParameters {
     bool full = false;
     // Worker threads that write pages and copy files; 0: one per core.
     unsigned threads = 0;
+    // How pictures are shown: the box, PNG and WebP, thumbnail files. All off (as for a project
+    // without a settings file) unless given.
+    CPictureSettings pictures{};
 };
 
 // The deepest tree the export writes (the root is at depth 0). Every page carries its folder's
@@ -124,11 +132,13 @@ struct ExportResult {
     std::size_t filesCopied = 0;
     std::size_t pagesUpToDate = 0;  // already in the folder with the same bytes
     std::size_t filesUpToDate = 0;  // already copied, with the source's size and time
+    std::size_t thumbnailsMade = 0;
+    std::size_t thumbnailsUpToDate = 0;  // already made from the source as it is
     std::size_t entriesDeleted =
         0;  // files and folders of the folder that the export does not make
     // What could not be deleted, then pages that could not be written, then linked files that
-    // could not be copied (missing sources among them), the pages and files in plan order
-    // whatever the order the threads did them in.
+    // could not be copied (missing sources among them), then pictures whose thumbnail could not
+    // be made, the pages and files in plan order whatever the order the threads did them in.
     std::vector<ExportFailure> failures;
     std::string message;                 // one sentence for the user
     std::filesystem::path exportFolder;  // the folder written, resolved
