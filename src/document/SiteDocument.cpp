@@ -309,9 +309,11 @@ void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::
         tree.SetText(record.item, field, text);
 }
 
-void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout) {
+void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
+                                 const CPictureSettings& pictures) {
     thePageOption = page;
     theLayoutOption = layout;
+    settings.pictures = pictures;
     tree.SetModified(true);
     ++revision;
     emit OptionsChanged();
@@ -453,16 +455,22 @@ CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<st
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option) {
-    if (option == thePageOption) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Website Properties"), thePageOption,
-                                       theLayoutOption, option, theLayoutOption));
+    return SetPageOption(option, settings.pictures);
+}
+
+bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
+    if (option == thePageOption && pictures == settings.pictures) return false;
+    undoStack.push(new COptionsCommand(*this, QStringLiteral("Website Properties"),
+                                       {thePageOption, theLayoutOption, settings.pictures},
+                                       {option, theLayoutOption, pictures}));
     return true;
 }
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
     if (option == theLayoutOption) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Layout Properties"), thePageOption,
-                                       theLayoutOption, thePageOption, option));
+    undoStack.push(new COptionsCommand(*this, QStringLiteral("Layout Properties"),
+                                       {thePageOption, theLayoutOption, settings.pictures},
+                                       {thePageOption, option, settings.pictures}));
     return true;
 }
 

@@ -147,8 +147,10 @@ public:
     // selected one; one step for the whole import.
     CImportResult Import(CFolderKey folder, CImportScan scan);
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
-    // The options as a property sheet left them; one step when they changed.
+    // The options as a property sheet left them; one step when they changed. The Website
+    // Properties sheet also edits the settings of pictures.
     bool SetPageOption(const CPageOption& option);
+    bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures);
     bool SetLayoutOption(const CLayoutOption& option);
 
     // --- cut and copy (no undo steps) -------------------------------------------------------
@@ -167,7 +169,7 @@ signals:
     void ModifiedChanged(bool modified);
     // The cut/copy state changed.
     void ClipboardChanged();
-    // The page or layout options changed.
+    // The page or layout options or the settings of pictures changed.
     void OptionsChanged();
 
 private:
@@ -181,7 +183,8 @@ private:
     // For the commands: replays a record, sets a text or options, shows a step's selection.
     void Replay(CSiteEditRecord& record, bool forward);
     void ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text);
-    void ApplyOptions(const CPageOption& page, const CLayoutOption& layout);
+    void ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
+                      const CPictureSettings& pictures);
     void ShowSelection(const CSiteSelection& picked);
 
     // Records that name nothing left out of a selection.

@@ -97,19 +97,14 @@ void CTextEditCommand::redo() {
     document.ShowSelection(selection);
 }
 
-COptionsCommand::COptionsCommand(CSiteDocument& owner, const QString& text, CPageOption page,
-                                 CLayoutOption layout, CPageOption newPage, CLayoutOption newLayout)
-    : QUndoCommand(text),
-      document(owner),
-      beforePage(std::move(page)),
-      beforeLayout(std::move(layout)),
-      afterPage(std::move(newPage)),
-      afterLayout(std::move(newLayout)) {}
+COptionsCommand::COptionsCommand(CSiteDocument& owner, const QString& text, COptionsState old,
+                                 COptionsState changed)
+    : QUndoCommand(text), document(owner), before(std::move(old)), after(std::move(changed)) {}
 
 void COptionsCommand::undo() {
-    document.ApplyOptions(beforePage, beforeLayout);
+    document.ApplyOptions(before.page, before.layout, before.pictures);
 }
 
 void COptionsCommand::redo() {
-    document.ApplyOptions(afterPage, afterLayout);
+    document.ApplyOptions(after.page, after.layout, after.pictures);
 }

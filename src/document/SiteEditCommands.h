@@ -7,6 +7,7 @@
 #include "PageOption.h"
 #include "SiteSelection.h"
 #include "SiteTree.h"
+#include "WebsiteSettings.h"
 
 class CSiteDocument;
 
@@ -59,21 +60,26 @@ private:
     bool done = true;
 };
 
-// The page and layout options before and after a property sheet was open.
+// What the property sheets edit: the page and layout options and the settings of pictures.
+struct COptionsState {
+    CPageOption page;
+    CLayoutOption layout;
+    CPictureSettings pictures;
+};
+
+// The options before and after a property sheet was open.
 class COptionsCommand : public QUndoCommand {
 public:
-    COptionsCommand(CSiteDocument& document, const QString& text, CPageOption beforePage,
-                    CLayoutOption beforeLayout, CPageOption afterPage, CLayoutOption afterLayout);
+    COptionsCommand(CSiteDocument& document, const QString& text, COptionsState before,
+                    COptionsState after);
 
     void undo() override;
     void redo() override;
 
 private:
     CSiteDocument& document;
-    CPageOption beforePage;
-    CLayoutOption beforeLayout;
-    CPageOption afterPage;
-    CLayoutOption afterLayout;
+    COptionsState before;
+    COptionsState after;
 };
 
 // A caption as a step's text names it: in double quotes, shortened when long.

@@ -5,9 +5,11 @@
 #include "OptionPageGeneralPage.h"
 #include "OptionPageLanguagePage.h"
 #include "OptionPageMarginsPage.h"
+#include "OptionPagePicturesPage.h"
 #include "OptionPageTextPage.h"
 
-COptionPageSheet::COptionPageSheet(CPageOption& option, const QIcon& icon, QWidget* parent)
+COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
+                                   const QIcon& icon, QWidget* parent)
     : COptionSheet(QStringLiteral("Website Properties"), icon, parent) {
     AddPage(new COptionPageGeneralPage(option, this));
     AddPage(new COptionPageBKGDPage(option, this));
@@ -16,4 +18,6 @@ COptionPageSheet::COptionPageSheet(CPageOption& option, const QIcon& icon, QWidg
     AddPage(new COptionPageLanguagePage(option, this));
     AddPage(new COptionPageHeaderPage(option, this));
     AddPage(new COptionPageFooterPage(option, this));
+    // Last, so that the pages of the page properties keep their places.
+    AddPage(new COptionPagePicturesPage(pictures, this));
 }

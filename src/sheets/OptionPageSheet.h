@@ -2,16 +2,18 @@
 
 #include "OptionSheet.h"
 #include "PageOption.h"
+#include "WebsiteSettings.h"
 
 // "Website Properties": General, Background, Margins, Custom, Language, Header and Footer of
-// the page properties. The option object must outlive the sheet.
+// the page properties, then Pictures of the website settings. Both objects must outlive the
+// sheet.
 //
-//     COptionPageSheet sheet(thePageOption, windowIcon(), this);
+//     COptionPageSheet sheet(option, pictures, windowIcon(), this);
 //     connect(&sheet, &COptionSheet::changed, ...);
 //     sheet.exec();
 class COptionPageSheet : public COptionSheet {
     Q_OBJECT
 public:
-    explicit COptionPageSheet(CPageOption& option, const QIcon& icon = QIcon(),
-                              QWidget* parent = nullptr);
+    COptionPageSheet(CPageOption& option, CPictureSettings& pictures, const QIcon& icon = QIcon(),
+                     QWidget* parent = nullptr);
 };

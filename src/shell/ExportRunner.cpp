@@ -46,21 +46,29 @@ public:
 
     void Show(const ExportProgress& progress) {
         if (stopping) return;
-        const std::size_t total = progress.pagesTotal + progress.filesTotal;
-        const std::size_t done = progress.pagesDone + progress.filesDone;
+        const std::size_t total =
+            progress.pagesTotal + progress.filesTotal + progress.thumbnailsTotal;
+        const std::size_t done = progress.pagesDone + progress.filesDone + progress.thumbnailsDone;
         if (total == 0) return;
         // The bar counts in thousandths so that any number of pages fits its int range.
         bar->setRange(0, 1000);
         bar->setValue(static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total));
         // Two short lines: the dialog keeps the width it was shown with.
-        label->setText(busy + QStringLiteral("\nPages: %1 of %2 (%3 up to date)    "
-                                             "Files: %4 of %5 (%6 up to date)")
-                                  .arg(progress.pagesDone)
-                                  .arg(progress.pagesTotal)
-                                  .arg(progress.pagesUpToDate)
-                                  .arg(progress.filesDone)
-                                  .arg(progress.filesTotal)
-                                  .arg(progress.filesUpToDate));
+        QString counts = QStringLiteral(
+                             "\nPages: %1 of %2 (%3 up to date)    "
+                             "Files: %4 of %5 (%6 up to date)")
+                             .arg(progress.pagesDone)
+                             .arg(progress.pagesTotal)
+                             .arg(progress.pagesUpToDate)
+                             .arg(progress.filesDone)
+                             .arg(progress.filesTotal)
+                             .arg(progress.filesUpToDate);
+        if (progress.thumbnailsTotal > 0)
+            counts += QStringLiteral("\nThumbnails: %1 of %2 (%3 up to date)")
+                          .arg(progress.thumbnailsDone)
+                          .arg(progress.thumbnailsTotal)
+                          .arg(progress.thumbnailsUpToDate);
+        label->setText(busy + counts);
     }
 
     void reject() override {

@@ -32,7 +32,11 @@ void CMainFrame::OnCheckWebsite() {
                                       .exportFolder = location.folder,
                                       .projectFile = project->projectFile,
                                       .clearExistingFolder = false,
-                                      .progress = {}};
+                                      .progress = {},
+                                      .cancel = nullptr,
+                                      .full = false,
+                                      .threads = 0,
+                                      .pictures = project->settings.pictures};
     exporting = true;
     ExportPlan plan = exportRunner.Check(this, parameters);
     exporting = false;

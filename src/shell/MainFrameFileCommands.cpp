@@ -290,7 +290,11 @@ bool CMainFrame::ExportSite() {
                                 .exportFolder = location.folder,
                                 .projectFile = project->projectFile,
                                 .clearExistingFolder = false,
-                                .progress = {}};
+                                .progress = {},
+                                .cancel = nullptr,
+                                .full = false,
+                                .threads = 0,
+                                .pictures = project->settings.pictures};
     const ExportFolderCheck check = CheckExportFolder(parameters);
     // What was checked is what is written, even if a link changes meanwhile.
     if (!check.folder.empty()) parameters.exportFolder = check.folder;

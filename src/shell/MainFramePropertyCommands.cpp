@@ -1,6 +1,6 @@
 // The Options menu: the Website Properties and Layout Properties sheets. A sheet edits a copy of
-// the document's options; whatever it leaves (after OK or Cancel alike) becomes the document's
-// as one undo step.
+// the document's options (Website Properties also of its settings of pictures); whatever it
+// leaves (after OK or Cancel alike) becomes the document's as one undo step.
 #include <QAction>
 
 #include "CommandIds.h"
@@ -24,11 +24,12 @@ void CMainFrame::UpdatePropertyActions() {
 void CMainFrame::OnWebsiteProperties() {
     FinishEditing();
     CPageOption option = document->PageOption();
+    CPictureSettings pictures = document->Settings().pictures;
     {
-        COptionPageSheet sheet(option, windowIcon(), this);
+        COptionPageSheet sheet(option, pictures, windowIcon(), this);
         sheet.exec();
     }
-    document->SetPageOption(option);
+    document->SetPageOption(option, pictures);
     UpdateActions();
 }
 

@@ -27,20 +27,28 @@ bool CPictureCtrl::LoadFromResource(const QString& resourcePath) {
     return LoadFromStream(resource);
 }
 
+void CPictureCtrl::SetPicture(QImage shown, QSize whole) {
+    picture = std::move(shown);
+    wholeSize = picture.isNull() ? QSize() : whole;
+    update();
+}
+
 bool CPictureCtrl::GetImageSize(QSize& size) const {
     if (picture.isNull()) return false;
-    size = picture.size();
+    size = wholeSize.isEmpty() ? picture.size() : wholeSize;
     return true;
 }
 
 void CPictureCtrl::Clear() {
     picture = QImage();
+    wholeSize = QSize();
     update();
 }
 
 void CPictureCtrl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect pictureRect = picture.isNull() ? QRect() : QRect(QPoint(0, 0), picture.size());
+    const QRect pictureRect =
+        picture.isNull() ? QRect() : QRect(QPoint(0, 0), picture.deviceIndependentSize().toSize());
     // Only the part around the picture is erased, so a picture being replaced does not flicker.
     const QRegion around = QRegion(rect()).subtracted(pictureRect);
     for (const QRect& part : around) painter.fillRect(part, palette().window());

@@ -21,6 +21,9 @@ public:
     bool LoadFromStream(QIODevice& stream);
     // A picture compiled into the program (":/..."); false when there is no such resource.
     bool LoadFromResource(const QString& resourcePath);
+    // A picture decoded elsewhere, already at the size it is shown at (its device pixel ratio
+    // set for the screen), with the size of the whole picture.
+    void SetPicture(QImage shown, QSize wholeSize);
     // False when no picture is held; else true and the picture's size in pixels.
     bool GetImageSize(QSize& size) const;
     void Clear();
@@ -30,6 +33,7 @@ protected:
 
 private:
     QImage picture;
+    QSize wholeSize;  // of a picture decoded elsewhere; empty for one read here
 };
 
 // The size a picture of `size` is shown at inside a square of `side` pixels: never enlarged,

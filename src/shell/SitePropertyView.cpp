@@ -2,16 +2,20 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QtConcurrent/QtConcurrentRun>
+#include <cmath>
 #include <limits>
 
 #include "ColorLabel.h"
 #include "Desktop.h"
 #include "PictureCtrl.h"
 #include "TextCodec.h"
+#include "ThumbnailFile.h"
 
 namespace {
 
@@ -37,14 +41,36 @@ bool IsUndoOrRedo(const QKeyEvent& key) {
            key.keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
 }
 
+// Reads a picture for the preview at the size it is shown at on a screen of that pixel ratio.
+CSitePropertyView::PreviewPicture ReadPreview(const QString& path, qreal pixelRatio) {
+    CSitePropertyView::PreviewPicture result;
+    const int side = static_cast<int>(std::ceil(CSitePropertyView::kPreviewSide * pixelRatio));
+    const std::optional<PicturePixels> pixels =
+        ReadPicturePixels(QFile::encodeName(path).toStdString(), side);
+    if (!pixels || pixels->width <= 0 || pixels->height <= 0) return result;
+    result.whole = QSize(pixels->naturalWidth, pixels->naturalHeight);
+    const QImage decoded(pixels->rgba.data(), pixels->width, pixels->height, pixels->width * 4,
+                         QImage::Format_RGBA8888);
+    // Drawn 1:1 on the screen at the size the form fits the picture to.
+    const QSize fitted = FitIntoSquare(result.whole, CSitePropertyView::kPreviewSide);
+    const QSize device(static_cast<int>(std::lround(fitted.width() * pixelRatio)),
+                       static_cast<int>(std::lround(fitted.height() * pixelRatio)));
+    result.shown = decoded.size() == device
+                       ? decoded.copy()
+                       : decoded.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    result.shown.setDevicePixelRatio(pixelRatio);
+    return result;
+}
+
 }  // namespace
 
-bool IsPreviewablePicture(const QString& path) {
+bool IsPreviewablePicture(const QString& path, bool modernTypes) {
     // Projects made on Windows separate names with "\".
     const qsizetype nameStart = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     if (dot < nameStart) return false;
     const QString extension = path.mid(dot + 1).toUpper();
+    if (modernTypes && (extension == u"PNG" || extension == u"WEBP")) return true;
     return extension == u"GIF" || extension == u"JPG" || extension == u"JPEG";
 }
 
@@ -91,6 +117,8 @@ CSitePropertyView::CSitePropertyView(CSiteDocument& siteDocument, QWidget* paren
     connect(urlEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { OnUrlEdited(text); });
     connect(browseButton, &QPushButton::clicked, this, [this] { OnBrowse(); });
+    connect(&previewWatcher, &QFutureWatcher<PreviewPicture>::finished, this,
+            [this] { PreviewRead(); });
     // Undo and Redo in an edit box take back whole steps of the project, as everywhere else in
     // the window, not the edit box's own keystrokes.
     for (QWidget* edit : std::initializer_list<QWidget*>{captionEdit, descriptionEdit, urlEdit})
@@ -200,6 +228,7 @@ void CSitePropertyView::DisplayItem(CItemKey shown) {
 }
 
 void CSitePropertyView::HideAll() {
+    ForgetPreview();
     for (QWidget* control :
          std::initializer_list<QWidget*>{captionLabel, descriptionLabel, urlLabel, preview,
                                          captionEdit, descriptionEdit, urlEdit, browseButton})
@@ -214,6 +243,7 @@ void CSitePropertyView::ClearForm() {
 }
 
 void CSitePropertyView::Refresh() {
+    ForgetPreview();
     preview->hide();
     filling = true;
     const CSiteNode* shownFolder = mode == Mode::Folder ? tree.Find(folder) : nullptr;
@@ -269,12 +299,30 @@ void CSitePropertyView::ShowPreview() {
     if (!url.startsWith(kFilePrefix, Qt::CaseInsensitive)) return;
     // The path keeps its letter case: file names differ by case on most file systems.
     const QString path = url.mid(kFilePrefix.size());
-    if (!IsPreviewablePicture(path)) return;
+    if (!IsPreviewablePicture(path, document.Settings().pictures.modernTypes)) return;
+    // A file that cannot be opened shows nothing; FIFOs and devices are no pictures.
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) return;
     preview->Clear();
-    if (!preview->LoadFromFile(path)) return;
-    if (QSize size; preview->GetImageSize(size))
-        preview->setGeometry(QRect(kPreviewRect.topLeft(), FitIntoSquare(size, kPreviewSide)));
     preview->show();
+    // Read on a thread of Qt's pool; the watcher stays with the last request, and a result that
+    // arrives for an earlier one is dropped.
+    previewWatched = ++previewRequest;
+    const qreal pixelRatio = devicePixelRatioF();
+    previewWatcher.setFuture(
+        QtConcurrent::run([path, pixelRatio] { return ReadPreview(path, pixelRatio); }));
+}
+
+void CSitePropertyView::PreviewRead() {
+    if (previewWatched != previewRequest || mode != Mode::Item ||
+        !previewWatcher.future().isValid())
+        return;
+    PreviewPicture read = previewWatcher.result();
+    // A file that holds no picture leaves the preview empty where it is.
+    if (read.shown.isNull()) return;
+    const QSize fitted = FitIntoSquare(read.whole, kPreviewSide);
+    preview->SetPicture(std::move(read.shown), read.whole);
+    preview->setGeometry(QRect(kPreviewRect.topLeft(), fitted));
 }
 
 void CSitePropertyView::Store(CSiteField field, const QString& text) {

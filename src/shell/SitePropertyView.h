@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFutureWatcher>
+#include <QImage>
 #include <QRect>
 #include <QScrollArea>
 
@@ -14,8 +16,9 @@ class CPictureCtrl;
 // The lower right pane: a form for the record the document's selection shows (the folder selected
 // in the tree, or the one row selected in the list), held by its key. Every keystroke goes into
 // the record as a step of the document, the keystrokes in one field making one step; undo and
-// redo of such steps show here at once. An item whose URL names a local GIF or JPEG file shows a
-// preview of it.
+// redo of such steps show here at once. An item whose URL names a local GIF or JPEG file (or PNG
+// or WebP, when the website's settings show those as pictures) shows a preview of it, read on a
+// thread of its own so that a large picture never holds up the window.
 class CSitePropertyView : public QScrollArea {
     Q_OBJECT
 public:
@@ -52,6 +55,15 @@ public:
     QLineEdit* UrlEdit() const { return urlEdit; }
     QPushButton* BrowseButton() const { return browseButton; }
     CPictureCtrl* Preview() const { return preview; }
+    // Whether a preview is being read.
+    bool PreviewPending() const { return previewWatcher.isRunning(); }
+
+    // A preview as read on the worker: the picture at the size it is shown at, and the size of
+    // the whole picture (empty when the file holds no picture that can be read).
+    struct PreviewPicture {
+        QImage shown;
+        QSize whole;
+    };
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +77,9 @@ private:
     void Refresh();
     void Layout();
     void ShowPreview();
+    void PreviewRead();
+    // Drops the preview being read: it is no longer for the record shown.
+    void ForgetPreview() { ++previewRequest; }
     void OnCaptionEdited(const QString& text);
     void OnDescriptionChanged();
     void OnUrlEdited(const QString& text);
@@ -90,7 +105,12 @@ private:
     QPlainTextEdit* descriptionEdit;
     QLineEdit* urlEdit;
     QPushButton* browseButton;
+    QFutureWatcher<PreviewPicture> previewWatcher;
+    // Counts the previews asked for; a result is shown only while it is for the last one.
+    int previewRequest = 0;
+    int previewWatched = 0;
 };
 
-// Whether a path names a picture the preview shows: a GIF or JPEG file by its extension.
-bool IsPreviewablePicture(const QString& path);
+// Whether a path names a picture the preview shows: a GIF or JPEG file by its extension, and a
+// PNG or WebP file with modernTypes.
+bool IsPreviewablePicture(const QString& path, bool modernTypes = false);

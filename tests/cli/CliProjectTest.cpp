@@ -19,6 +19,7 @@
 #include "ProjectFile.h"
 #include "SiteTree.h"
 #include "WebsiteExporter.h"
+#include "WebsiteSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -122,6 +123,38 @@ TEST_F(CliProjectTest, NewWritesTheDefaultProjectAndDoesNotReplaceOneUnasked) {
 
     EXPECT_EQ(Cli({"new", Project(), "--force"}).exitCode, 0);
     EXPECT_EQ(fs::file_size(Project()), 6403u);
+
+    // Beside it, the website settings of a new project; show prints them, and every setting off
+    // for a project without them or with a damaged settings file (a warning, exit status 1).
+    const fs::path settings = WebsiteSettingsPath(Project());
+    CWebsiteSettings read;
+    ASSERT_EQ(LoadWebsiteSettings(Project(), read).status, SettingsLoadStatus::Read);
+    EXPECT_TRUE(read == CWebsiteSettings::ForNewProject());
+    const struct {
+        const char* settingsText;  // nullptr: no settings file
+        int exitCode;
+        const char* line;
+    } cases[] = {
+        {"", 0,
+         "settings: thumbnails true, box 100, density 2, quality 85, modernTypes true "
+         "(site.www.json)\n"},
+        {nullptr, 0,
+         "settings: thumbnails false, box 100, density 2, quality 85, modernTypes false "
+         "(no settings file)\n"},
+        {"{ \"pictures\": { \"box\": 7 } }", 1,
+         "settings: thumbnails false, box 100, density 2, quality 85, modernTypes false "
+         "(its settings file is damaged)\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.settingsText == nullptr) fs::remove(settings);
+        if (c.settingsText != nullptr && *c.settingsText != '\0')
+            std::ofstream(settings) << c.settingsText;
+        const CliRun shown = Cli({"show", Project()});
+        EXPECT_EQ(shown.exitCode, c.exitCode) << shown.err;
+        EXPECT_TRUE(shown.out.starts_with(c.line)) << shown.out;
+        EXPECT_EQ(Contains(shown.err, "line 1, cannot be used: \"box\" must be"), c.exitCode == 1)
+            << shown.err;
+    }
 }
 
 TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
@@ -141,7 +174,10 @@ TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
 
     const CliRun shown = Cli({"show", Project()});
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    // import made the project: it has the settings of a new project.
     const std::string expected =
+        "settings: thumbnails true, box 100, density 2, quality 85, modernTypes true "
+        "(site.www.json)\n"
         "Index (folder 0)\n"
         "  item 0: a.jpg -> file://" +
         (source / "a.jpg").string() +

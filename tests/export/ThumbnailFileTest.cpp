@@ -29,7 +29,7 @@ protected:
     // A picture with some structure, so that encoders have something to keep.
     static VImage Picture(int width, int height, int bands) {
         VImage image = VImage::xyz(width, height).extract_band(0) % 256;
-        while (image.bands() < bands) image = image.bandjoin(255 - image);
+        while (image.bands() < bands) image = image.bandjoin(255 - image.extract_band(0));
         return image.cast(VIPS_FORMAT_UCHAR)
             .copy(VImage::option()->set(
                 "interpretation", bands >= 3 ? VIPS_INTERPRETATION_sRGB : VIPS_INTERPRETATION_B_W));

@@ -57,7 +57,8 @@ void CustomPageTest::AddAppendsToItsListAndTheModel() {
     CFakeDialogs dialogs;
     CScopedDialogProvider scope(dialogs);
     CPageOption option;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     QSignalSpy changed(&sheet, &COptionSheet::changed);
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
     QCOMPARE(Rows(page->UserList()), QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0")});
@@ -93,7 +94,8 @@ void CustomPageTest::ModifyKeepsPlace() {
     CPageOption option;
     option.AddMetaVariable("Expires", "0", true);
     option.AddMetaVariable("author", "me", false);
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
 
     page->UserList()->setCurrentItem(page->UserList()->topLevelItem(0));
@@ -128,7 +130,8 @@ void CustomPageTest::RemoveTakesOnlyTheSelectedRecord() {
     option.AddMetaVariable("Refresh", "5", true);
     option.AddMetaVariable("author", "me", false);
     option.AddMetaVariable("author", "you", false);
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
 
     // Without a selection Modify and Remove do nothing.

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,13 +13,23 @@
 #include "OptionPageGeneralPage.h"
 #include "OptionPageLanguagePage.h"
 #include "OptionPageMarginsPage.h"
+#include "OptionPagePicturesPage.h"
 #include "OptionPageSheet.h"
 #include "OptionPageTextPage.h"
 #include "SheetTestUtil.h"
 
 namespace {
 
-enum PageIndex { kGeneral = 0, kBackground, kMargins, kCustom, kLanguage, kHeader, kFooter };
+enum PageIndex {
+    kGeneral = 0,
+    kBackground,
+    kMargins,
+    kCustom,
+    kLanguage,
+    kHeader,
+    kFooter,
+    kPictures
+};
 
 // Types text into an edit that keeps the focus, so nothing has stored it yet.
 void TypeInto(QWidget* edit, const QString& text) {
@@ -34,8 +45,8 @@ void TypeWithoutLeaving(QWidget* edit, const QString& text) {
 
 }  // namespace
 
-// The Website Properties sheet and its General, Background, Margins, Language, Header and
-// Footer pages.
+// The Website Properties sheet and its General, Background, Margins, Language, Header, Footer
+// and Pictures pages.
 class PageSheetTest : public QObject {
     Q_OBJECT
 private slots:
@@ -52,19 +63,21 @@ private slots:
     void LanguageCombos();
     void LanguageUnlistedOrOtherCaseSelectsNothing();
     void HeaderAndFooterAreUnbounded();
+    void PicturesPageEditsTheWebsiteSettings();
 };
 
 void PageSheetTest::TabsInOrderAndPagesReadWhenOpened() {
     CPageOption option;
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::blue);
-    COptionPageSheet sheet(option, QIcon(pixmap));
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures, QIcon(pixmap));
     QCOMPARE(sheet.windowTitle(), QStringLiteral("Website Properties"));
     QVERIFY(!sheet.windowIcon().isNull());
     const QStringList expected = {QStringLiteral("General"),  QStringLiteral("Background"),
                                   QStringLiteral("Margins "), QStringLiteral("Custom"),
                                   QStringLiteral("Language"), QStringLiteral("Header"),
-                                  QStringLiteral("Footer")};
+                                  QStringLiteral("Footer"),   QStringLiteral("Pictures")};
     QCOMPARE(sheet.Tabs()->count(), expected.size());
     for (int i = 0; i < expected.size(); ++i) QCOMPARE(sheet.Tabs()->tabText(i), expected[i]);
 
@@ -81,7 +94,8 @@ void PageSheetTest::GeneralPage() {
     CFakeDialogs dialogs;
     CScopedDialogProvider scope(dialogs);
     CPageOption option;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
     auto* foreverBox = Find<QCheckBox>(page, "foreverCheck");
     auto* loop = Find<CSpinEdit>(page, "loopSpin");
@@ -127,7 +141,8 @@ void PageSheetTest::BackgroundEnablingSequence() {
     CFakeDialogs dialogs;
     CScopedDialogProvider scope(dialogs);
     CPageOption option;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageBKGDPage>(sheet, kBackground);
     auto* specify = Find<QCheckBox>(page, "specifyCheck");
     auto* image = Find<QCheckBox>(page, "imageCheck");
@@ -186,7 +201,8 @@ void PageSheetTest::BackgroundChecksFollowModelWhenSpecified() {
     option.background.useBackgroundImage = 1;
     option.background.watermark = 1;
     option.background.useDefaultColors = 0;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageBKGDPage>(sheet, kBackground);
     // Not specified: the marks stay clear whatever the model holds, until the first box is set.
     QVERIFY(!Find<QCheckBox>(page, "imageCheck")->isChecked());
@@ -203,7 +219,8 @@ void PageSheetTest::MarginsEnabledByTheirBoxes() {
     option.margins.topMargin = 10;
     option.margins.specifyLeftMargin = 1;
     option.margins.leftMargin = 7;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
     auto* top = Find<CSpinEdit>(page, "topSpin");
     auto* left = Find<CSpinEdit>(page, "leftSpin");
@@ -233,7 +250,8 @@ void PageSheetTest::OutOfRangeValueKeptUntilEdited() {
     option.margins.specifyTopMargin = 1;
     option.margins.topMargin = 5000;
     option.general.soundLoop = 20000;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
     QCOMPARE(Find<CSpinEdit>(general, "loopSpin")->value(), 9999);
     auto* margins = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
@@ -254,7 +272,8 @@ void PageSheetTest::OutOfRangeValueKeptUntilEdited() {
 void PageSheetTest::TextCutToFieldCapacity() {
     CPageOption option;
     option.general.soundLocation = "keep.wav";
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
     auto* title = Find<QLineEdit>(page, "titleEdit");
     const QString longTitle(300, QLatin1Char('t'));
@@ -284,7 +303,8 @@ void PageSheetTest::TypedTextCommittedOnClose_data() {
 void PageSheetTest::TypedTextCommittedOnClose() {
     QFETCH(int, how);
     CPageOption option;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* header = OpenPage<COptionPageHeaderPage>(sheet, kHeader);
     TypeWithoutLeaving(header->Edit(), QStringLiteral("<b>Hello</b>"));
     auto* margins = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
@@ -329,7 +349,8 @@ void PageSheetTest::ChangesMarkedAndUntouchedBytesKept() {
     option.general.soundLoop = 5;
     const CPageOption before = option;
     {
-        COptionPageSheet sheet(option);
+        CPictureSettings pictures;
+        COptionPageSheet sheet(option, pictures);
         QSignalSpy changed(&sheet, &COptionSheet::changed);
         for (int i = 0; i < sheet.PageCount(); ++i) OpenPage<COptionPage>(sheet, i);
         auto* general = qobject_cast<COptionPageGeneralPage*>(sheet.Page(kGeneral));
@@ -342,7 +363,8 @@ void PageSheetTest::ChangesMarkedAndUntouchedBytesKept() {
         QVERIFY(option == before);
     }
 
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     QSignalSpy changed(&sheet, &COptionSheet::changed);
     auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
     Find<QCheckBox>(general, "foreverCheck")->click();
@@ -363,7 +385,8 @@ void PageSheetTest::LanguageCombos() {
     CPageOption option;
     option.saveEncoding = "UTF-8";
     option.loadEncoding = "koi8-r";
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     QSignalSpy changed(&sheet, &COptionSheet::changed);
     auto* page = OpenPage<COptionPageLanguagePage>(sheet, kLanguage);
     auto* save = Find<QComboBox>(page, "saveCombo");
@@ -391,7 +414,8 @@ void PageSheetTest::LanguageUnlistedOrOtherCaseSelectsNothing() {
     CPageOption option;
     option.saveEncoding = "utf-7";
     option.loadEncoding = "utf-8";
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* page = OpenPage<COptionPageLanguagePage>(sheet, kLanguage);
     QCOMPARE(Find<QComboBox>(page, "saveCombo")->currentIndex(), -1);
     QCOMPARE(Find<QComboBox>(page, "loadCombo")->currentIndex(), -1);
@@ -402,7 +426,8 @@ void PageSheetTest::LanguageUnlistedOrOtherCaseSelectsNothing() {
 
 void PageSheetTest::HeaderAndFooterAreUnbounded() {
     CPageOption option;
-    COptionPageSheet sheet(option);
+    CPictureSettings pictures;
+    COptionPageSheet sheet(option, pictures);
     auto* footer = OpenPage<COptionPageFooterPage>(sheet, kFooter)->Edit();
     const QString longText =
         QString(3000, QLatin1Char('f')) + QStringLiteral("\n") + QString(3000, QLatin1Char('g'));
@@ -419,6 +444,45 @@ void PageSheetTest::HeaderAndFooterAreUnbounded() {
     QTest::keyClicks(header, QStringLiteral("b"));
     sheet.accept();
     QCOMPARE(option.header, std::string("a\nb"));
+}
+
+void PageSheetTest::PicturesPageEditsTheWebsiteSettings() {
+    CPageOption option;
+    CPictureSettings pictures;  // as a project without a settings file has them: all off
+    pictures.box = 150;
+    COptionPageSheet sheet(option, pictures);
+    QSignalSpy changed(&sheet, &COptionSheet::changed);
+    auto* page = OpenPage<COptionPagePicturesPage>(sheet, kPictures);
+    QVERIFY(page);
+    auto* thumbnails = Find<QCheckBox>(page, "thumbnailsCheck");
+    auto* modern = Find<QCheckBox>(page, "modernTypesCheck");
+    auto* box = Find<CSpinEdit>(page, "boxSpin");
+    auto* density = Find<CSpinEdit>(page, "densitySpin");
+    auto* quality = Find<CSpinEdit>(page, "qualitySpin");
+    QVERIFY(!thumbnails->isChecked() && !modern->isChecked());
+    QCOMPARE(box->value(), 150);
+    // Density and quality belong to thumbnail files; the box is used with or without them.
+    QVERIFY(box->isEnabled());
+    QVERIFY(!density->isEnabled() && !quality->isEnabled());
+    // Every setting explains itself in a line of its own.
+    QVERIFY(page->findChildren<QLabel*>().size() >= 5 + 3);
+
+    thumbnails->click();
+    QVERIFY(pictures.thumbnails);
+    QVERIFY(density->isEnabled() && quality->isEnabled());
+    density->stepBy(1);
+    QCOMPARE(pictures.density, 3);
+    quality->stepBy(-5);
+    QCOMPARE(pictures.quality, 80);
+    box->ShowValue(1000);
+    box->stepBy(1);
+    QCOMPARE(pictures.box, 1000);
+    modern->click();
+    QVERIFY(pictures.modernTypes);
+    QCOMPARE(changed.count(), 5);
+    thumbnails->click();
+    QVERIFY(!pictures.thumbnails);
+    QVERIFY(!density->isEnabled());
 }
 
 int RunPageSheetTest(int argc, char** argv) {

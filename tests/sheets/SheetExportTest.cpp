@@ -60,7 +60,8 @@ void SheetExportTest::PropertyChangesReachTheExportedPages() {
         sheet.reject();
     }
     {
-        COptionPageSheet sheet(pageOption);
+        CPictureSettings pictures;
+        COptionPageSheet sheet(pageOption, pictures);
         auto* general = OpenPage<COptionPageGeneralPage>(sheet, 0);
         QTest::keyClicks(Find<QLineEdit>(general, "titleEdit"), QStringLiteral("From the sheet"));
         sheet.reject();

@@ -8,6 +8,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -174,23 +175,33 @@ private slots:
     }
 
     // What a property sheet changed is one step of the project, kept after Cancel as after OK:
-    // closing offers to save it, Preview exports again, and Undo takes it back.
+    // closing offers to save it, Preview exports again, and Undo takes it back. The last page
+    // of Website Properties ("Pictures") edits the website settings the same way.
     void PropertySheetIsOneUndoStep() {
-        for (int id : {kWebsiteProperties, kLayoutProperties}) {
+        for (const auto& [id, lastPage] : {std::pair{kWebsiteProperties, false},
+                                           {kLayoutProperties, false},
+                                           {kWebsiteProperties, true}}) {
             CFrameFixture f;
             f.Model().SetExportPending(false);
             const CPageOption page = f.Doc().PageOption();
             const CLayoutOption layout = f.Doc().LayoutOption();
+            const CPictureSettings pictures = f.Doc().Settings().pictures;
+            const auto same = [&] {
+                return f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout &&
+                       f.Doc().Settings().pictures == pictures;
+            };
             bool changed = false;
             QTimer::singleShot(0, &f.frame, [&] {
                 auto* sheet = qobject_cast<COptionSheet*>(QApplication::activeModalWidget());
                 if (!sheet) return;
-                for (CSpinEdit* spin : sheet->Page(0)->findChildren<CSpinEdit*>()) {
+                const int index = lastPage ? sheet->PageCount() - 1 : 0;
+                sheet->Tabs()->setCurrentIndex(index);
+                for (CSpinEdit* spin : sheet->Page(index)->findChildren<CSpinEdit*>()) {
                     if (changed || !spin->isEnabled()) continue;
                     spin->stepBy(1);
                     changed = true;
                 }
-                for (QLineEdit* edit : sheet->Page(0)->findChildren<QLineEdit*>()) {
+                for (QLineEdit* edit : sheet->Page(index)->findChildren<QLineEdit*>()) {
                     if (changed || !edit->isEnabled()) continue;
                     TypeText(edit, u"x"_s);
                     changed = true;
@@ -201,12 +212,12 @@ private slots:
             QVERIFY(changed);
             QVERIFY(f.Doc().IsModified());
             QVERIFY(f.Model().IsExportPending());
-            QVERIFY(!(f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout));
+            QVERIFY(!same());
             QCOMPARE(f.frame.Action(kEditUndo)->toolTip(), id == kWebsiteProperties
                                                                ? u"Undo Website Properties"_s
                                                                : u"Undo Layout Properties"_s);
             QVERIFY(f.Trigger(kEditUndo));
-            QVERIFY(f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout);
+            QVERIFY(same());
             QVERIFY(!f.Doc().IsModified());
         }
     }

@@ -33,8 +33,15 @@ QString Picture(const QTemporaryDir& dir, const QString& name, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
     const QString path = dir.filePath(name);
-    image.save(path, "JPEG");
+    image.save(path);
     return path;
+}
+
+// Whether PNG and WebP files are pictures in the open project.
+void SetModernTypes(CFrameFixture& f, bool on) {
+    CPictureSettings pictures = f.Doc().Settings().pictures;
+    pictures.modernTypes = on;
+    f.Doc().SetPageOption(f.Doc().PageOption(), pictures);
 }
 
 }  // namespace
@@ -176,30 +183,36 @@ private slots:
     }
 
     void PreviewFitsThePicture_data() {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QSize>("shown");
-        QTest::newRow("400 x 200") << QSize(400, 200) << QSize(135, 67);
-        QTest::newRow("100 x 80") << QSize(100, 80) << QSize(100, 80);
-        QTest::newRow("300 x 300") << QSize(300, 300) << QSize(135, 135);
+        QTest::newRow("400 x 200") << u"Holiday Photo.JPG"_s << QSize(400, 200) << QSize(135, 67);
+        QTest::newRow("100 x 80") << u"Holiday Photo.JPG"_s << QSize(100, 80) << QSize(100, 80);
+        QTest::newRow("300 x 300") << u"Holiday Photo.JPG"_s << QSize(300, 300) << QSize(135, 135);
+        QTest::newRow("PNG 200 x 400") << u"plan.png"_s << QSize(200, 400) << QSize(67, 135);
     }
 
+    // The picture is read on another thread; the preview takes its size once it is there.
     void PreviewFitsThePicture() {
+        QFETCH(QString, name);
         QFETCH(QSize, picture);
         QFETCH(QSize, shown);
         QTemporaryDir dir;
-        const QString path = Picture(dir, u"Holiday Photo.JPG"_s, picture);
+        const QString path = Picture(dir, name, picture);
         CFrameFixture f;
         ShowItemWithUrl(f, u"file://"_s + path);
         CPictureCtrl* preview = f.Form().Preview();
         QVERIFY(preview->isVisible());
+        QSize size;
+        QTRY_VERIFY(preview->GetImageSize(size));
+        QCOMPARE(size, picture);
         QCOMPARE(preview->geometry(), QRect(QPoint(10, 10), shown));
     }
 
     void NoPreview() {
         QTemporaryDir dir;
         const QString jpeg = Picture(dir, u"a.jpg"_s, {50, 40});
-        QFile png(dir.filePath(u"b.png"_s));
-        QVERIFY(QImage(20, 20, QImage::Format_RGB32).save(png.fileName()));
+        const QString png = Picture(dir, u"b.png"_s, {20, 20});
         QFile text(dir.filePath(u"c.gif"_s));
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not a picture");
@@ -209,16 +222,31 @@ private slots:
         CPictureCtrl* preview = f.Form().Preview();
         ShowItemWithUrl(f, u"http://example.org/logo.gif"_s);
         QVERIFY(!preview->isVisible());
-        ShowItemWithUrl(f, u"file://"_s + png.fileName());
+        // PNG files are pictures only where the website's settings say so.
+        SetModernTypes(f, false);
+        ShowItemWithUrl(f, u"file://"_s + png);
         QVERIFY(!preview->isVisible());
+        SetModernTypes(f, true);
+        ShowItemWithUrl(f, u"file://"_s + png);
+        QTRY_COMPARE(preview->size(), QSize(20, 20));
         ShowItemWithUrl(f, u"file://"_s + dir.filePath(u"missing.jpg"_s));
         QVERIFY(!preview->isVisible());
 
         // A picture file that holds no picture: an empty preview where the form puts it.
         ShowItemWithUrl(f, u"file://"_s + text.fileName());
         QVERIFY(preview->isVisible());
+        QTRY_VERIFY(!f.Form().PreviewPending());
+        QCoreApplication::processEvents();
         QCOMPARE(preview->geometry(), CSitePropertyView::kPreviewRect);
         QSize size;
+        QVERIFY(!preview->GetImageSize(size));
+
+        // A picture still being read when another record is shown is never shown.
+        ShowItemWithUrl(f, u"file://"_s + jpeg);
+        f.ClickNode(f.Root());
+        QTRY_VERIFY(!f.Form().PreviewPending());
+        QCoreApplication::processEvents();
+        QVERIFY(!preview->isVisible());
         QVERIFY(!preview->GetImageSize(size));
 
         // Editing the URL by hand does not load it; showing the item again does.
@@ -229,7 +257,7 @@ private slots:
         f.SelectRows({0});
         f.SelectRows({f.List().Model().RowOfItem(f.Model().Find(item)->id)});
         QVERIFY(preview->isVisible());
-        QCOMPARE(preview->size(), QSize(50, 40));
+        QTRY_COMPARE(preview->size(), QSize(50, 40));
 
         // A sub-site shows no preview.
         f.ClickNode(f.Root());

@@ -1,0 +1,175 @@
+// An export of a folder of real pictures with the website's settings of pictures: thumbnail
+// files, their names and kinds, the pages that show them, re-exports, and PNG and WebP.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vips/vips8>
+
+#include "ExportPlan.h"
+#include "ExportTestSupport.h"
+#include "WebsiteExporter.h"
+
+namespace {
+
+using exporttest::TempFolderTest;
+using vips::VImage;
+namespace fs = std::filesystem;
+
+// A picture with some structure, so that encoders have something to keep.
+VImage Picture(int width, int height, int bands) {
+    VImage image = VImage::xyz(width, height).extract_band(0) % 256;
+    while (image.bands() < bands) image = image.bandjoin(255 - image.extract_band(0));
+    return image.cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+class PictureExportTest : public TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        ASSERT_EQ(VIPS_INIT("pagelorn-tests"), 0);
+        out = dir / "web";
+        pictures = {
+            .thumbnails = true, .box = 100, .density = 2, .quality = 85, .modernTypes = true};
+    }
+
+    ExportParameters Parameters() {
+        return {.tree = tree,
+                .pageOption = page,
+                .layoutOption = layout,
+                .exportFolder = out,
+                .projectFile = dir / "site.www",
+                .clearExistingFolder = true,
+                .progress = {},
+                .cancel = nullptr,
+                .full = false,
+                .threads = 0,
+                .pictures = pictures};
+    }
+
+    std::vector<std::string> Names(const fs::path& folder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    CSiteTree tree;
+    CPageOption page;
+    CLayoutOption layout;
+    CPictureSettings pictures;
+    fs::path out;
+};
+
+TEST_F(PictureExportTest, ThumbnailFilesFollowTheSettingsAndTheirSources) {
+    const fs::path src = dir / "pictures";
+    fs::create_directories(src);
+    Picture(400, 300, 3).jpegsave((src / "plain.jpg").c_str());
+    VImage turned = Picture(400, 300, 3).copy();
+    turned.set("orientation", 6);
+    turned.jpegsave((src / "turned.jpg").c_str());
+    Picture(300, 300, 4).pngsave((src / "clear.png").c_str());
+    Picture(300, 400, 4)
+        .gifsave((src / "frames.gif").c_str(), VImage::option()->set("page_height", 200));
+    Picture(500, 250, 3).webpsave((src / "photo.webp").c_str());
+    Picture(4000, 3000, 3).jpegsave((src / "big.jpg").c_str());
+    Picture(50, 40, 3).pngsave((src / "small.png").c_str());
+    const std::string whole = Read(src / "plain.jpg");
+    Write("pictures/broken.jpg", whole.substr(0, whole.size() / 2));
+    Write("pictures/fake.gif", "not a picture");
+    for (const char* name : {"plain.jpg", "turned.jpg", "clear.png", "frames.gif", "photo.webp",
+                             "big.jpg", "small.png", "broken.jpg", "fake.gif"})
+        tree.AddItem(tree.RootKey(), name, "file://" + (src / name).string());
+
+    // The check reads headers only: a file that holds no picture is a note there.
+    const ExportPlan plan = BuildExportPlan(Parameters());
+    ASSERT_EQ(plan.problems.size(), 1u);
+    EXPECT_EQ(plan.problems[0].kind, ProblemKind::UnreadablePicture);
+    EXPECT_EQ(plan.problems[0].severity, ProblemSeverity::Note);
+    EXPECT_EQ(plan.problems[0].path, (src / "fake.gif").string());
+
+    ExportResult result = ExportWebsite(Parameters());
+    ASSERT_EQ(result.status, ExportStatus::Completed) << result.message;
+    EXPECT_EQ(result.thumbnailsMade, 6u);
+    // Both pictures that cannot be decoded are listed, and their pages show the file itself.
+    ASSERT_EQ(result.failures.size(), 2u) << result.message;
+    EXPECT_EQ(result.failures[0].path, (src / "broken.jpg").string());
+    EXPECT_EQ(result.failures[1].path, (src / "fake.gif").string());
+    EXPECT_NE(result.message.find("6 thumbnails made"), std::string::npos) << result.message;
+
+    struct Expected {
+        const char* copy;
+        const char* thumbnail;  // "" when the page shows the copy itself
+        int width;              // of the thumbnail file
+        int height;
+        const char* end;  // of the <IMG>: its size attributes, none for the natural size
+    };
+    const Expected expected[] = {
+        {"PLAIN.JPG", "PLAIN.JPG.200q85.jpg", 200, 150, "\" width = 100 height = 75>"},
+        {"TURNED.JPG", "TURNED.JPG.200q85.jpg", 150, 200, "\" width = 75 height = 100>"},
+        {"CLEAR.PNG", "CLEAR.PNG.200.png", 200, 200, "\" width = 100 height = 100>"},
+        {"FRAMES.GIF", "FRAMES.GIF.200.png", 200, 133, "\" width = 100 height = 66>"},
+        {"PHOTO.WEBP", "PHOTO.WEBP.200q85.jpg", 200, 100, "\" width = 100 height = 50>"},
+        {"BIG.JPG", "BIG.JPG.200q85.jpg", 200, 150, "\" width = 100 height = 75>"},
+        {"SMALL.PNG", "", 0, 0, "\">\r\n"},
+        {"BROKEN.JPG", "", 0, 0, "\" width = 100 height = 75>"},
+        {"FAKE.GIF", "", 0, 0, "\" width = 100 height = 100>"},
+    };
+    const std::string index = Read(out / "Index.htm");
+    std::vector<std::string> thumbnails;
+    for (const Expected& e : expected) {
+        const std::string copy = std::string("./image/") + e.copy;
+        const std::string shown =
+            *e.thumbnail != '\0' ? std::string("./thumb/") + e.thumbnail : copy;
+        const std::string link = "<A href=\"" + copy + "\"><IMG src = \"" + shown + e.end;
+        EXPECT_NE(index.find(link), std::string::npos) << link << "\n" << index;
+        EXPECT_TRUE(fs::exists(out / "image" / e.copy)) << e.copy;
+        if (*e.thumbnail == '\0') continue;
+        thumbnails.push_back(e.thumbnail);
+        const VImage made = VImage::new_from_file((out / "thumb" / e.thumbnail).c_str());
+        EXPECT_EQ(made.width(), e.width) << e.thumbnail;
+        EXPECT_EQ(made.height(), e.height) << e.thumbnail;
+        EXPECT_EQ(made.get_typeof("exif-data"), 0) << e.thumbnail << " keeps its metadata";
+    }
+    std::sort(thumbnails.begin(), thumbnails.end());
+    EXPECT_EQ(Names(out / "thumb"), thumbnails);
+
+    // Nothing changed: no thumbnail is made again. A changed source is.
+    Picture(300, 400, 3).jpegsave((src / "plain.jpg").c_str());
+    result = ExportWebsite(Parameters());
+    EXPECT_EQ(result.thumbnailsMade, 1u) << result.message;
+    EXPECT_EQ(result.thumbnailsUpToDate, 5u);
+    EXPECT_EQ(VImage::new_from_file((out / "thumb" / "PLAIN.JPG.200q85.jpg").c_str()).width(), 150);
+    result = ExportWebsite(Parameters());
+    EXPECT_EQ(result.thumbnailsMade, 0u);
+    EXPECT_EQ(result.pagesWritten, 0u);
+
+    // A changed setting makes new files under new names; the old ones go.
+    pictures.quality = 60;
+    pictures.box = 50;
+    result = ExportWebsite(Parameters());
+    EXPECT_EQ(result.thumbnailsMade, 6u) << result.message;
+    for (const std::string& name : Names(out / "thumb"))
+        EXPECT_TRUE(name.ends_with(".100q60.jpg") || name.ends_with(".100.png")) << name;
+    EXPECT_NE(Read(out / "Index.htm").find("./thumb/BIG.JPG.100q60.jpg\" width = 50 height = 37>"),
+              std::string::npos);
+
+    // Without PNG and WebP as pictures they are linked by caption from others; without
+    // thumbnails the folder thumb goes, and the pages show the pictures themselves.
+    pictures.thumbnails = false;
+    pictures.modernTypes = false;
+    result = ExportWebsite(Parameters());
+    EXPECT_TRUE(result.failures.empty()) << result.failures[0].reason;
+    EXPECT_FALSE(fs::exists(out / "thumb"));
+    const std::string plain = Read(out / "Index.htm");
+    EXPECT_NE(plain.find("<A href=\"./others/CLEAR.PNG\">\r\nclear.png</A>"), std::string::npos);
+    EXPECT_NE(plain.find("<A href=\"./others/PHOTO.WEBP\">\r\nphoto.webp</A>"), std::string::npos);
+    EXPECT_NE(plain.find("<IMG src = \"./image/BIG.JPG\" width = 50 height = 37>"),
+              std::string::npos);
+    EXPECT_EQ(Names(out / "image"),
+              (std::vector<std::string>{"BIG.JPG", "BROKEN.JPG", "FAKE.GIF", "FRAMES.GIF",
+                                        "PLAIN.JPG", "TURNED.JPG"}));
+}
+
+}  // namespace
