@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Makes the example website as ./run.sh does (pagelorn-cli new, import, export), then opens it in
-# headless Chromium and checks every page, picture and link (check-site.mjs).
+# Makes the example website as ./run.sh does (pagelorn-cli new, import, export: a new project
+# makes thumbnail files), then opens it in headless Chromium and checks every page, picture,
+# thumbnail and link (check-site.mjs); then the same project as an older one without its website
+# settings (no thumbnails, the pictures themselves in the box).
 #   browser-test.sh PAGELORN_CLI SOURCE_FOLDER [check-site options]
 set -euo pipefail
 cli=$1
@@ -16,7 +18,14 @@ trap 'rm -rf "$work"' EXIT
 "$cli" new "$work/example.www" >/dev/null
 "$cli" import "$work/example.www" "$source_folder" >/dev/null
 "$cli" export "$work/example.www" --to "$work/website" --yes
-node "$here/check-site.mjs" "$work/website" "$@"
+node "$here/check-site.mjs" "$work/website" --expect-thumbnails "$@"
+rm "$work/example.www.json"
+"$cli" export "$work/example.www" --to "$work/plain-website" --yes
+if [ -e "$work/plain-website/thumb" ]; then
+    echo "a project without website settings made thumbnail files" >&2
+    exit 1
+fi
+node "$here/check-site.mjs" "$work/plain-website" "$@"
 
 # Files whose names a link could break: quotes, "&", "#", "%", "<", non-ASCII letters. Exported
 # twice, the second time into the first export (only what changed is written).
