@@ -220,8 +220,8 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.copyFiles = page.general.copyLinkedFiles != 0;
     plan.layout = ClampedLayout(parameters.layoutOption);
     plan.pictures = parameters.pictures;
-    plan.linkedFiles =
-        CLinkedFiles(LinkedSourceFolder(parameters), parameters.pictures.modernTypes);
+    plan.linkedFiles = CLinkedFiles(LinkedSourceFolder(parameters), parameters.pictures.modernTypes,
+                                    parameters.pictures.box);
     if (knownCheck != nullptr)
         plan.folderCheck = *knownCheck;
     else if (!parameters.exportFolder.empty())

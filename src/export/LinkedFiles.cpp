@@ -111,8 +111,8 @@ fs::path PathFromBytes(std::string_view bytes) {
 #endif
 }
 
-CLinkedFiles::CLinkedFiles(fs::path sourceBase, bool modernTypes)
-    : sourceBase(std::move(sourceBase)), modernTypes(modernTypes) {}
+CLinkedFiles::CLinkedFiles(fs::path sourceBase, bool modernTypes, int box)
+    : sourceBase(std::move(sourceBase)), modernTypes(modernTypes), box(box) {}
 
 fs::path CLinkedFiles::SourceFile(std::string_view path) const {
     fs::path source = PathFromBytes(path);
@@ -192,8 +192,9 @@ namespace {
 
 // An item's URL resolved, with the link of a local path given by `linkOf`.
 template <typename LinkOf>
-ItemTarget TargetOfUrl(std::string_view url, bool modernTypes, LinkOf&& linkOf) {
+ItemTarget TargetOfUrl(std::string_view url, bool modernTypes, int box, LinkOf&& linkOf) {
     ItemTarget target;
+    target.thumbnail = {box, box};
     std::optional<std::string> path = LocalFilePath(url);
     if (!path) {
         // Web addresses keep their case: paths on web servers are case-sensitive.
@@ -213,7 +214,7 @@ ItemTarget TargetOfUrl(std::string_view url, bool modernTypes, LinkOf&& linkOf) 
 }  // namespace
 
 ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
-    return TargetOfUrl(url, modernTypes, [this](ItemTarget& target) {
+    return TargetOfUrl(url, modernTypes, box, [this](ItemTarget& target) {
         if (target.sourcePath.empty()) return;
         LinkedFile& file = Link(target.sourcePath, true);
         if (target.category == CategoryWebImage) file.picture = true;
@@ -235,7 +236,7 @@ std::string CPlannedLinks::FileLink(std::string_view path, std::string_view) {
 }
 
 ItemTarget CPlannedLinks::ItemLink(const CSiteItem& item) {
-    return TargetOfUrl(item.url, files.ModernTypes(), [this](ItemTarget& target) {
+    return TargetOfUrl(item.url, files.ModernTypes(), files.Box(), [this](ItemTarget& target) {
         const LinkedFile* file = files.Find(target.sourcePath);
         if (file == nullptr) return;
         target.link = file->link;

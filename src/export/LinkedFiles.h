@@ -69,8 +69,8 @@ struct ItemTarget {
     // What the box of a web picture shows: its thumbnail file, else the same as `link`.
     std::string pictureLink;
     FileCategory category = CategoryOthers;
-    // The size a web picture's thumbnail is shown at (100 x 100 when it cannot be measured).
-    PictureSize thumbnail{100, 100};
+    // The size a web picture's thumbnail is shown at (the whole box when it cannot be measured).
+    PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};
 };
 
 // How pages link to the website's own copies of local files. The composer asks for every file a
@@ -99,8 +99,8 @@ struct LinkedFile {
     // A clash with another source's copy: the name this one wanted and the file that has it.
     std::string wantedName;
     std::size_t clashWith = kNone;
-    bool picture = false;             // a page shows it in the box, so its size is read
-    PictureSize thumbnail{100, 100};  // the size of the box on the page
+    bool picture = false;  // a page shows it in the box, so its size is read
+    PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};  // its size on the page
     // The thumbnail file made for it in the folder "thumb" ("" when the page shows the file
     // itself) and the link to it.
     std::string thumbName;
@@ -125,9 +125,11 @@ class CLinkedFiles : public CPageLinks {
 public:
     // sourceBase: the folder relative source paths are taken from (the project's folder; empty
     // for the current one).
-    // modernTypes: PNG and WebP files are shown as pictures (ClassifyFile).
+    // modernTypes: PNG and WebP files are shown as pictures (ClassifyFile); a picture that
+    // cannot be measured (a web address) is shown in a square of `box` pixels.
     CLinkedFiles() = default;
-    explicit CLinkedFiles(std::filesystem::path sourceBase, bool modernTypes = false);
+    explicit CLinkedFiles(std::filesystem::path sourceBase, bool modernTypes = false,
+                          int box = kDefaultPictureBox);
 
     std::string FileLink(std::string_view path, std::string_view property) override;
     ItemTarget ItemLink(const CSiteItem& item) override;
@@ -145,6 +147,7 @@ public:
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
     bool ModernTypes() const { return modernTypes; }
+    int Box() const { return box; }
 
     // Every file linked, in the order it was first linked.
     const std::vector<LinkedFile>& Files() const { return files; }
@@ -165,6 +168,7 @@ private:
 
     std::filesystem::path sourceBase;
     bool modernTypes = false;
+    int box = kDefaultPictureBox;
     std::vector<LinkedFile> files;
     std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> indexOf;
     CUniqueNames names[kCategoryFolderCount];

@@ -50,8 +50,8 @@ struct ExportProgress {
     std::size_t thumbnailsUpToDate = 0;  // of those done: made earlier from the same source
 };
 
-// Called after each page and each file is done, one call at a time; returning false stops the
-// export once the pages and files under way are done.
+// Called after each page, file and thumbnail is done, one call at a time; returning false stops
+// the export once the work under way is done.
 using ExportProgressFn = std::function<bool(const ExportProgress&)>;
 
 struct ExportParameters {

@@ -81,6 +81,7 @@ TEST_F(PictureExportTest, ThumbnailFilesFollowTheSettingsAndTheirSources) {
     for (const char* name : {"plain.jpg", "turned.jpg", "clear.png", "frames.gif", "photo.webp",
                              "big.jpg", "small.png", "broken.jpg", "fake.gif"})
         tree.AddItem(tree.RootKey(), name, "file://" + (src / name).string());
+    tree.AddItem(tree.RootKey(), "sky", "https://example.org/sky.gif");
 
     // The check reads headers only: a file that holds no picture is a note there.
     const ExportPlan plan = BuildExportPlan(Parameters());
@@ -152,7 +153,13 @@ TEST_F(PictureExportTest, ThumbnailFilesFollowTheSettingsAndTheirSources) {
     EXPECT_EQ(result.thumbnailsMade, 6u) << result.message;
     for (const std::string& name : Names(out / "thumb"))
         EXPECT_TRUE(name.ends_with(".100q60.jpg") || name.ends_with(".100.png")) << name;
-    EXPECT_NE(Read(out / "Index.htm").find("./thumb/BIG.JPG.100q60.jpg\" width = 50 height = 37>"),
+    const std::string smaller = Read(out / "Index.htm");
+    EXPECT_NE(smaller.find("./thumb/BIG.JPG.100q60.jpg\" width = 50 height = 37>"),
+              std::string::npos);
+    // A picture on the web cannot be measured: it fills the box (on the second page, as the
+    // canvas holds nine).
+    EXPECT_NE(Read(out / "Index1.htm")
+                  .find("<IMG src = \"https://example.org/sky.gif\" width = 50 height = 50>"),
               std::string::npos);
 
     // Without PNG and WebP as pictures they are linked by caption from others; without
