@@ -305,17 +305,18 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     CarryOutExportPlan(plan, parameters, fresh, result);
 
     const bool thumbnails = plan.pictures.thumbnails;
-    std::string counts =
-        std::to_string(result.pagesWritten) + " pages written, " +
-        std::to_string(result.filesCopied) + " files copied, " +
-        (thumbnails ? std::to_string(result.thumbnailsMade) + " thumbnails made, "
-                    : std::string()) +
-        std::to_string(result.failures.size()) + " failures; " +
-        std::to_string(result.pagesUpToDate) + " pages" + (thumbnails ? ", " : " and ") +
-        std::to_string(result.filesUpToDate) + " files" +
-        (thumbnails ? " and " + std::to_string(result.thumbnailsUpToDate) + " thumbnails"
-                    : std::string()) +
-        " were up to date";
+    std::string counts = std::to_string(result.pagesWritten) + " pages written, " +
+                         std::to_string(result.filesCopied) + " files copied, " +
+                         (thumbnails ? std::to_string(result.thumbnailsMade) + " thumbnails made, "
+                                     : std::string()) +
+                         std::to_string(result.failures.size()) + " failures";
+    // A first export has nothing up to date; saying so would only lengthen the line.
+    if (result.pagesUpToDate + result.filesUpToDate + result.thumbnailsUpToDate > 0)
+        counts += "; " + std::to_string(result.pagesUpToDate) + " pages" +
+                  (thumbnails ? ", " : " and ") + std::to_string(result.filesUpToDate) + " files" +
+                  (thumbnails ? " and " + std::to_string(result.thumbnailsUpToDate) + " thumbnails"
+                              : std::string()) +
+                  " were up to date";
     if (result.entriesDeleted > 0)
         counts += "; " + std::to_string(result.entriesDeleted) +
                   (result.entriesDeleted == 1 ? " old file or folder" : " old files and folders") +

@@ -308,10 +308,7 @@ TEST_F(CliExportTest, ASecondExportRewritesNothingAndFullRewritesAll) {
     EXPECT_EQ(first.st_ctim.tv_nsec, second.st_ctim.tv_nsec);
 
     run = Cli({project.string(), "--to", out.string(), "--yes", "--full"});
-    EXPECT_TRUE(Contains(run.out,
-                         "2 pages written, 2 files copied, 0 failures; 0 pages and 0 "
-                         "files were up to date"))
-        << run.out;
+    EXPECT_TRUE(Contains(run.out, "2 pages written, 2 files copied, 0 failures.")) << run.out;
     ::stat((out / "Index.htm").c_str(), &second);
     EXPECT_NE(first.st_ctim.tv_nsec + 1000000000LL * first.st_ctim.tv_sec,
               second.st_ctim.tv_nsec + 1000000000LL * second.st_ctim.tv_sec);

@@ -282,8 +282,7 @@ TEST_F(PlanTest, ASecondExportWritesOnlyWhatDiffersAndEndsAsAFreshOne) {
     EXPECT_EQ(result.pagesWritten, 3u);
     EXPECT_EQ(result.filesCopied, 1u);
     EXPECT_EQ(rewritten(before).size(), before.size());
-    EXPECT_NE(result.message.find("3 pages written, 1 files copied, 0 failures; 0 pages and 0 "
-                                  "files were up to date"),
+    EXPECT_NE(result.message.find("3 pages written, 1 files copied, 0 failures."),
               std::string::npos)
         << result.message;
 }
