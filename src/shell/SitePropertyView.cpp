@@ -127,6 +127,13 @@ CSitePropertyView::CSitePropertyView(CSiteDocument& siteDocument, QWidget* paren
     connect(&document, &CSiteDocument::SelectionChanged, this, [this] { ShowSelection(); });
     connect(&document, &CSiteDocument::TreeChangeEnded, this,
             [this](const CSiteChange& change) { Follow(change); });
+    // Whether PNG and WebP files are pictures is a setting of the website.
+    connect(&document, &CSiteDocument::OptionsChanged, this, [this] {
+        if (mode != Mode::Item) return;
+        ForgetPreview();
+        preview->hide();
+        ShowPreview();
+    });
     ShowSelection();
 }
 

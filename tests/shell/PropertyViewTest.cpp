@@ -229,6 +229,12 @@ private slots:
         SetModernTypes(f, true);
         ShowItemWithUrl(f, u"file://"_s + png);
         QTRY_COMPARE(preview->size(), QSize(20, 20));
+        // The shown item follows a change of the setting, and its undo.
+        SetModernTypes(f, false);
+        QVERIFY(!preview->isVisible());
+        SetModernTypes(f, true);
+        QVERIFY(preview->isVisible());
+        QTRY_COMPARE(preview->size(), QSize(20, 20));
         ShowItemWithUrl(f, u"file://"_s + dir.filePath(u"missing.jpg"_s));
         QVERIFY(!preview->isVisible());
 
