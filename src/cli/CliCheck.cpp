@@ -1,16 +1,13 @@
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <string_view>
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "CliWebsite.h"
 #include "ExportLocation.h"
 #include "ExportPlan.h"
-#include "LayoutOption.h"
-#include "PageOption.h"
-#include "ProjectFile.h"
-#include "SiteTree.h"
 
 namespace fs = std::filesystem;
 
@@ -37,71 +34,27 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 }  // namespace
 
 int RunCheckCommand(int argc, char** argv) {
-    std::string projectArgument;
-    std::string folderArgument;
-    bool haveFolder = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        }
-        if (argument == "--to") {
-            if (i + 1 >= argc) return FailWithUsage("--to needs a folder", kUsage);
-            folderArgument = argv[++i];
-            haveFolder = true;
-        } else if (argument.starts_with("--to=")) {
-            folderArgument = std::string(argument.substr(5));
-            haveFolder = true;
-        } else if (argument.starts_with("-") && argument.size() > 1) {
-            return FailWithUsage("unknown option " + std::string(argument), kUsage);
-        } else if (projectArgument.empty()) {
-            projectArgument = std::string(argument);
-        } else {
-            return FailWithUsage("check takes one project file", kUsage);
-        }
-    }
-    if (projectArgument.empty()) return FailWithUsage("no project file given", kUsage);
-    if (haveFolder && folderArgument.empty()) return Fail("--to needs a folder");
+    WebsiteArguments arguments;
+    if (const std::optional<int> done =
+            ParseWebsiteArguments(argc, argv, "check", kUsage, arguments))
+        return *done;
 
     CatchInterruptions();
-    const fs::path projectPath = projectArgument;
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    const LoadResult load = LoadProject(projectPath, page, layout, tree);
-    switch (load.status) {
-        case LoadStatus::Complete:
-            break;
-        case LoadStatus::TreeDamaged:
-            if (load.foldersRead == 0)
-                return Fail("cannot check " + projectArgument +
-                            ": the website tree is damaged from its root folder on.");
-            std::fprintf(stderr,
-                         "pagelorn-cli: warning: the website tree in %s is damaged; checking the "
-                         "%zu folders that could be read%s%s\n",
-                         Printable(projectArgument).c_str(), load.foldersRead,
-                         load.message.empty() ? "" : ": ", Printable(load.message).c_str());
-            break;
-        case LoadStatus::HeaderDamaged:
-        case LoadStatus::WrongVersion:
-        case LoadStatus::NotOpenable:
-            return Fail(
-                "cannot check " + projectArgument + ": " +
-                (load.message.empty() ? std::string("the project cannot be read") : load.message));
-    }
-
-    CWebsiteSettings settings;
-    const bool settingsRead = LoadSettingsOf(projectPath, settings);
+    const fs::path projectPath = arguments.project;
+    LoadedWebsite website;
+    if (const std::optional<int> failed =
+            LoadWebsite(projectPath, "check", "checking", "", website))
+        return *failed;
+    const CPageOption& page = website.page;
 
     ExportLocation location;
-    if (haveFolder)
-        location.folder = folderArgument;
+    if (arguments.haveFolder)
+        location.folder = arguments.folder;
     else
         location = ResolveExportLocation(page.general.location.View(), projectPath);
-    const ExportParameters parameters{.tree = tree,
+    const ExportParameters parameters{.tree = website.tree,
                                       .pageOption = page,
-                                      .layoutOption = layout,
+                                      .layoutOption = website.layout,
                                       .exportFolder = location.folder,
                                       .projectFile = projectPath,
                                       .clearExistingFolder = false,
@@ -109,7 +62,7 @@ int RunCheckCommand(int argc, char** argv) {
                                       .cancel = &InterruptFlag(),
                                       .full = false,
                                       .threads = 0,
-                                      .pictures = settings.pictures};
+                                      .pictures = website.settings.pictures};
     ExportPlan plan = BuildExportPlan(parameters);
     if (plan.stopped || Interrupted()) return ReportInterruption("the check was not finished.");
     if (!location.problem.empty())
@@ -126,6 +79,6 @@ int RunCheckCommand(int argc, char** argv) {
     const std::size_t errors = plan.ErrorCount();
     std::printf("%s, %s\n", Plural(errors, "error", "errors").c_str(),
                 Plural(plan.problems.size() - errors, "note", "notes").c_str());
-    return errors > 0 || load.status == LoadStatus::TreeDamaged || !settingsRead ? kExitPartly
-                                                                                 : kExitOk;
+    const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
+    return errors > 0 || damaged ? kExitPartly : kExitOk;
 }

@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,11 +13,8 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "CliWebsite.h"
 #include "ExportLocation.h"
-#include "LayoutOption.h"
-#include "PageOption.h"
-#include "ProjectFile.h"
-#include "SiteTree.h"
 #include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
@@ -86,74 +84,29 @@ private:
 }  // namespace
 
 int RunExportCommand(int argc, char** argv) {
-    std::string projectArgument;
-    std::string folderArgument;
-    bool haveFolder = false;
+    WebsiteArguments arguments;
     bool yes = false;
     bool full = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        }
-        if (argument == "--yes" || argument == "-y") {
-            yes = true;
-        } else if (argument == "--full") {
-            full = true;
-        } else if (argument == "--to") {
-            if (i + 1 >= argc) return FailWithUsage("--to needs a folder", kUsage);
-            folderArgument = argv[++i];
-            haveFolder = true;
-        } else if (argument.starts_with("--to=")) {
-            folderArgument = std::string(argument.substr(5));
-            haveFolder = true;
-        } else if (argument.starts_with("-") && argument.size() > 1) {
-            return FailWithUsage("unknown option " + std::string(argument), kUsage);
-        } else if (projectArgument.empty()) {
-            projectArgument = std::string(argument);
-        } else {
-            return FailWithUsage("export takes one project file", kUsage);
-        }
-    }
-    if (projectArgument.empty()) return FailWithUsage("no project file given", kUsage);
-    if (haveFolder && folderArgument.empty()) return Fail("--to needs a folder");
+    const auto flag = [&](std::string_view argument) {
+        if (argument == "--yes" || argument == "-y") return yes = true;
+        if (argument == "--full") return full = true;
+        return false;
+    };
+    if (const std::optional<int> done =
+            ParseWebsiteArguments(argc, argv, "export", kUsage, arguments, flag))
+        return *done;
 
     CatchInterruptions();
-    const fs::path projectPath = projectArgument;
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    const LoadResult load = LoadProject(projectPath, page, layout, tree);
-    switch (load.status) {
-        case LoadStatus::Complete:
-            break;
-        case LoadStatus::TreeDamaged:
-            // Without its root record the tree read is the default one, not the project's.
-            if (load.foldersRead == 0)
-                return Fail("cannot export " + projectArgument +
-                            ": the website tree is damaged from its root folder on; nothing was "
-                            "exported.");
-            std::fprintf(stderr,
-                         "pagelorn-cli: warning: the website tree in %s is damaged; exporting the "
-                         "%zu folders that could be read%s%s\n",
-                         Printable(projectArgument).c_str(), load.foldersRead,
-                         load.message.empty() ? "" : ": ", Printable(load.message).c_str());
-            break;
-        case LoadStatus::HeaderDamaged:
-        case LoadStatus::WrongVersion:
-        case LoadStatus::NotOpenable:
-            return Fail(
-                "cannot export " + projectArgument + ": " +
-                (load.message.empty() ? std::string("the project cannot be read") : load.message));
-    }
-
-    CWebsiteSettings settings;
-    const bool settingsRead = LoadSettingsOf(projectPath, settings);
+    const fs::path projectPath = arguments.project;
+    LoadedWebsite website;
+    if (const std::optional<int> failed =
+            LoadWebsite(projectPath, "export", "exporting", "; nothing was exported", website))
+        return *failed;
+    const CPageOption& page = website.page;
 
     fs::path folder;
-    if (haveFolder) {
-        folder = folderArgument;
+    if (arguments.haveFolder) {
+        folder = arguments.folder;
     } else {
         const ExportLocation location =
             ResolveExportLocation(page.general.location.View(), projectPath);
@@ -164,9 +117,9 @@ int RunExportCommand(int argc, char** argv) {
 
     CProgressLine progressLine;
     const bool terminal = StderrIsTerminal();
-    ExportParameters parameters{.tree = tree,
+    ExportParameters parameters{.tree = website.tree,
                                 .pageOption = page,
-                                .layoutOption = layout,
+                                .layoutOption = website.layout,
                                 .exportFolder = folder,
                                 .projectFile = projectPath,
                                 .clearExistingFolder = yes,
@@ -174,7 +127,7 @@ int RunExportCommand(int argc, char** argv) {
                                 .cancel = &InterruptFlag(),
                                 .full = full,
                                 .threads = 0,
-                                .pictures = settings.pictures};
+                                .pictures = website.settings.pictures};
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
@@ -196,7 +149,7 @@ int RunExportCommand(int argc, char** argv) {
     if (result.status == ExportStatus::Stopped || Interrupted())
         return ReportInterruption(result.message);
     std::printf("%s\n", Printable(result.message).c_str());
-    if (!result.failures.empty() || load.status == LoadStatus::TreeDamaged || !settingsRead)
-        return kExitPartly;
+    const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
+    if (!result.failures.empty() || damaged) return kExitPartly;
     return kExitOk;
 }
