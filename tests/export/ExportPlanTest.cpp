@@ -11,6 +11,7 @@
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
 #include "TextEncoder.h"
+#include "WebsiteExporter.h"
 
 namespace {
 
@@ -368,16 +369,18 @@ TEST_F(PlanTest, PagesAreWrittenInTheirCharsetWithLinksThatAlwaysResolve) {
 }
 
 TEST_F(PlanTest, WhereAnExportGoesWithoutALocation) {
-    // The folder of this test program lies in the build tree, which may be written.
+    // The folder of this test program lies in the build tree, which may be written; a checkout
+    // inside a folder of the system (/tmp, /srv, /root) has its exports in the documents.
     const fs::path program = ProgramFolder() / ("location-test-" + std::to_string(::getpid()));
     fs::create_directories(program);
     const fs::path documents = dir / "Documents";
+    const bool besideTheProgram = !LiesInSystemFolder(program);
     struct Case {
         fs::path programFolder;
         fs::path folder;
     };
     const Case cases[] = {
-        {program, program / "Export"},
+        {program, besideTheProgram ? program / "Export" : documents / "Pagelorn Export"},
         {"/usr/bin", documents / "Pagelorn Export"},   // an installed program
         {dir / "bin", documents / "Pagelorn Export"},  // in /tmp, a folder of the system
         {{}, documents / "Pagelorn Export"},
