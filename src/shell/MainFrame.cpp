@@ -163,7 +163,7 @@ void CMainFrame::CreateActions() {
     AddAction(kImportFiles, text("Import &Files"), text("Import files\nImport files"),
               text("import-files"));
     AddAction(kExport, text("&Export"), text("Export website\nExport website"), text("export"));
-    AddAction(kCheckWebsite, text("Check website..."),
+    AddAction(kCheckWebsite, text("&Check website..."),
               text("List what the export would find wrong, writing nothing\nCheck website"));
 
     QAction* statusToggle = AddAction(kViewStatusBar, text("&Status Bar"),

@@ -48,7 +48,7 @@ private slots:
                               u"Move &Up\tCtrl+Up Arrow"_s, u"Move Dow&n\tCtrl+Down Arrow"_s}));
         QCOMPARE(MenuTexts(*menu(2)),
                  (QStringList{u"&Preview"_s, u"-"_s, u"Import F&older"_s, u"Import &Files"_s,
-                              u"Check website..."_s, u"&Export"_s}));
+                              u"&Check website..."_s, u"&Export"_s}));
         QCOMPARE(MenuTexts(*menu(3)), (QStringList{u"&Toolbar"_s, u"&Status Bar"_s}));
         QCOMPARE(MenuTexts(*menu(4)),
                  (QStringList{u"Website Properties"_s, u"Layout Properties"_s}));
