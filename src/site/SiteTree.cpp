@@ -14,17 +14,17 @@ struct CSiteEditRecord::Step {
     Kind kind = Kind::Folder;
     // Folder, Items: whether the edit put the records into the tree (else it took them out).
     bool inserted = false;
-    CFolderKey folder;  // the folder concerned; for items and texts of items, their folder
-    CFolderKey parent;
+    CFolderKey folder{};  // the folder concerned; for items and texts of items, their folder
+    CFolderKey parent{};
     std::size_t position = 0;  // in parent (folders) or in folder (items); where a move starts
-    CFolderKey toParent;
+    CFolderKey toParent{};
     std::size_t toPosition = 0;
     std::size_t count = 0;
-    std::unique_ptr<CSiteNode> subtree;  // the folder while it is out of the tree
-    std::vector<CSiteItem> items;        // the items while they are out of the tree
-    CItemKey item;
+    std::unique_ptr<CSiteNode> subtree{};  // the folder while it is out of the tree
+    std::vector<CSiteItem> items{};        // the items while they are out of the tree
+    CItemKey item{};
     CSiteField field = CSiteField::Caption;
-    CSiteText text;  // the text the record does not hold at the moment
+    CSiteText text{};  // the text the record does not hold at the moment
 };
 
 CSiteEditRecord::CSiteEditRecord() = default;
@@ -545,14 +545,12 @@ void CSiteTree::InsertNode(CSiteNode& parent, std::size_t position,
                            std::unique_ptr<CSiteNode> node) {
     const CFolderKey key = node->key;
     AttachNode(parent, position, std::move(node));
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::Folder;
-    step.inserted = true;
-    step.folder = key;
-    step.parent = parent.key;
-    step.position = position;
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Folder,
+                                    .inserted = true,
+                                    .folder = key,
+                                    .parent = parent.key,
+                                    .position = position});
 }
 
 void CSiteTree::RemoveNode(CSiteNode& node) {
@@ -560,78 +558,66 @@ void CSiteTree::RemoveNode(CSiteNode& node) {
     const CFolderKey parent = node.parent->key;
     const std::size_t position = node.position;
     std::unique_ptr<CSiteNode> subtree = DetachNode(node);
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::Folder;
-    step.folder = key;
-    step.parent = parent;
-    step.position = position;
-    step.subtree = std::move(subtree);
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Folder,
+                                    .folder = key,
+                                    .parent = parent,
+                                    .position = position,
+                                    .subtree = std::move(subtree)});
 }
 
 void CSiteTree::MoveNode(CSiteNode& node, CSiteNode& parent, std::size_t position) {
     const CFolderKey oldParent = node.parent->key;
     const std::size_t from = node.position;
     RelocateNode(node, parent, position);
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::FolderMove;
-    step.folder = node.key;
-    step.parent = oldParent;
-    step.position = from;
-    step.toParent = parent.key;
-    step.toPosition = position;
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::FolderMove,
+                                    .folder = node.key,
+                                    .parent = oldParent,
+                                    .position = from,
+                                    .toParent = parent.key,
+                                    .toPosition = position});
 }
 
 void CSiteTree::InsertItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items) {
     const std::size_t count = items.size();
     if (count == 0) return;
     AttachItems(node, position, std::move(items));
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::Items;
-    step.inserted = true;
-    step.folder = node.key;
-    step.position = position;
-    step.count = count;
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Items,
+                                    .inserted = true,
+                                    .folder = node.key,
+                                    .position = position,
+                                    .count = count});
 }
 
 void CSiteTree::RemoveItems(CSiteNode& node, std::size_t first, std::size_t count) {
     std::vector<CSiteItem> taken = DetachItems(node, first, count);
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::Items;
-    step.folder = node.key;
-    step.position = first;
-    step.count = count;
-    step.items = std::move(taken);
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Items,
+                                    .folder = node.key,
+                                    .position = first,
+                                    .count = count,
+                                    .items = std::move(taken)});
 }
 
 void CSiteTree::MoveItemWithin(CSiteNode& node, std::size_t from, std::size_t to) {
     RelocateItem(node, from, to);
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::ItemMove;
-    step.folder = node.key;
-    step.position = from;
-    step.toPosition = to;
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::ItemMove,
+                                    .folder = node.key,
+                                    .position = from,
+                                    .toPosition = to});
 }
 
 void CSiteTree::ExchangeText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text) {
     SwapText(node, item, field, text);
-    if (!recording) return;
-    CSiteEditRecord::Step step;
-    step.kind = CSiteEditRecord::Step::Kind::Text;
-    step.folder = node.key;
-    step.item = item;
-    step.field = field;
-    step.text = std::move(text);
-    recording->steps.push_back(std::move(step));
+    if (recording)
+        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Text,
+                                    .folder = node.key,
+                                    .item = item,
+                                    .field = field,
+                                    .text = std::move(text)});
 }
 
 void CSiteTree::RemoveItemKeys(CSiteNode& node, std::vector<CItemKey> keys) {
