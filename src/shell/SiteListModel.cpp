@@ -5,7 +5,7 @@
 #include "TextCodec.h"
 
 CSiteListModel::CSiteListModel(CSiteDocument& siteDocument, QObject* parent)
-    : QAbstractTableModel(parent),
+    : CRowChanges(parent),
       document(siteDocument),
       tree(siteDocument.Tree()),
       folderIcon(QStringLiteral(":/icons/subsite.svg")),
@@ -30,18 +30,11 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
     if (!node) return;
     const int folders = static_cast<int>(node->ChildCount());
     const int from = static_cast<int>(change.position);
-    auto insert = [&](int first, int last) {
-        beginInsertRows({}, first, last);
-        pending = Pending::Insert;
-    };
-    auto remove = [&](int first, int last) {
-        beginRemoveRows({}, first, last);
-        pending = Pending::Remove;
-    };
+    auto insert = [&](int first, int last) { BeginInsert({}, first, last); };
+    auto remove = [&](int first, int last) { BeginRemove({}, first, last); };
     switch (change.kind) {
         case Kind::Reset:
-            beginResetModel();
-            pending = Pending::Reset;
+            BeginReset();
             break;
         case Kind::FolderInserted:
             if (change.parent == shown) insert(from, from);
@@ -59,8 +52,7 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
             const bool out = change.parent == shown;
             const bool in = change.toParent == shown;
             if (out && in) {
-                if (beginMoveRows({}, from, from, {}, to > from ? to + 1 : to))
-                    pending = Pending::Move;
+                BeginMove({}, from, {}, to);
             } else if (out) {
                 remove(from, from);
             } else if (in) {
@@ -76,13 +68,10 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
             if (change.folder == shown)
                 remove(folders + from, folders + from + static_cast<int>(change.count) - 1);
             break;
-        case Kind::ItemMoved: {
-            const int to = static_cast<int>(change.toPosition);
-            if (change.folder == shown && beginMoveRows({}, folders + from, folders + from, {},
-                                                        folders + (to > from ? to + 1 : to)))
-                pending = Pending::Move;
+        case Kind::ItemMoved:
+            if (change.folder == shown)
+                BeginMove({}, folders + from, {}, folders + static_cast<int>(change.toPosition));
             break;
-        }
         case Kind::TextChanged:
             break;
     }
@@ -91,25 +80,10 @@ void CSiteListModel::ChangeBegins(const CSiteChange& change) {
 void CSiteListModel::ChangeEnded(const CSiteChange& change) {
     using Kind = CSiteChange::Kind;
     if (std::exchange(losingShown, false)) shown = {};
+    // A new project shows nothing until the window picks a folder.
+    if (ResetPending()) shown = {};
     rows = RowCount(tree, shown);
-    switch (std::exchange(pending, Pending::None)) {
-        case Pending::Reset:
-            shown = {};
-            rows = 0;
-            endResetModel();
-            break;
-        case Pending::Insert:
-            endInsertRows();
-            break;
-        case Pending::Remove:
-            endRemoveRows();
-            break;
-        case Pending::Move:
-            endMoveRows();
-            break;
-        case Pending::None:
-            break;
-    }
+    EndChange();
     const CSiteNode* node = tree.Find(shown);
     if (!node) return;
     switch (change.kind) {

@@ -3,13 +3,14 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include "RowChanges.h"
 #include "SiteDocument.h"
 
 // The rows of the list: the shown folder's sub-sites in tree order, then its items in folder
 // order (item k at row sub-sites + k). Rows are read from the tree each time, never copied, and
 // follow each change the tree reports with row inserts, removals, moves and data changes; only
 // showing another folder resets the model.
-class CSiteListModel : public QAbstractTableModel {
+class CSiteListModel : public CRowChanges<QAbstractTableModel> {
     Q_OBJECT
 public:
     enum Column { kCaptionColumn = 0, kIdColumn = 1, kUrlColumn = 2, kColumnCount = 3 };
@@ -39,15 +40,12 @@ private:
     // The ID column of the rows of items first .. last-1 (positions in the folder).
     void IdsChanged(std::size_t first, std::size_t last);
 
-    enum class Pending { None, Reset, Insert, Remove, Move };
-
     CSiteDocument& document;
     const CSiteTree& tree;
     CFolderKey shown;
     // The shown folder's rows as the tree has them at the last notice, so that the view, which
     // asks for every row's index and flags as it lays them out, pays no lookup for each.
     int rows = 0;
-    Pending pending = Pending::None;
     // The shown folder leaves the tree with the change under way.
     bool losingShown = false;
     QIcon folderIcon;

@@ -3,7 +3,7 @@
 #include "TextCodec.h"
 
 CSiteTreeModel::CSiteTreeModel(CSiteDocument& siteDocument, QObject* parent)
-    : QAbstractItemModel(parent), document(siteDocument), tree(siteDocument.Tree()) {
+    : CRowChanges(parent), document(siteDocument), tree(siteDocument.Tree()) {
     rootIcon.addFile(QStringLiteral(":/icons/root.svg"), QSize(16, 16));
     folderIcon.addFile(QStringLiteral(":/icons/subsite.svg"), QSize(16, 16), QIcon::Normal);
     folderIcon.addFile(QStringLiteral(":/icons/subsite-open.svg"), QSize(16, 16), QIcon::Selected);
@@ -18,26 +18,18 @@ void CSiteTreeModel::ChangeBegins(const CSiteChange& change) {
     const int from = static_cast<int>(change.position);
     switch (change.kind) {
         case Kind::Reset:
-            beginResetModel();
-            pending = Pending::Reset;
+            BeginReset();
             break;
         case Kind::FolderInserted:
-            beginInsertRows(IndexOf(change.parent), from, from);
-            pending = Pending::Insert;
+            BeginInsert(IndexOf(change.parent), from, from);
             break;
         case Kind::FolderRemoved:
-            beginRemoveRows(IndexOf(change.parent), from, from);
-            pending = Pending::Remove;
+            BeginRemove(IndexOf(change.parent), from, from);
             break;
-        case Kind::FolderMoved: {
-            const int to = static_cast<int>(change.toPosition);
-            // Qt counts the destination among the rows before the move.
-            const int destination = change.parent == change.toParent && to > from ? to + 1 : to;
-            if (beginMoveRows(IndexOf(change.parent), from, from, IndexOf(change.toParent),
-                              destination))
-                pending = Pending::Move;
+        case Kind::FolderMoved:
+            BeginMove(IndexOf(change.parent), from, IndexOf(change.toParent),
+                      static_cast<int>(change.toPosition));
             break;
-        }
         case Kind::ItemsInserted:
         case Kind::ItemsRemoved:
         case Kind::ItemMoved:
@@ -47,23 +39,7 @@ void CSiteTreeModel::ChangeBegins(const CSiteChange& change) {
 }
 
 void CSiteTreeModel::ChangeEnded(const CSiteChange& change) {
-    const Pending ending = std::exchange(pending, Pending::None);
-    switch (ending) {
-        case Pending::Reset:
-            endResetModel();
-            break;
-        case Pending::Insert:
-            endInsertRows();
-            break;
-        case Pending::Remove:
-            endRemoveRows();
-            break;
-        case Pending::Move:
-            endMoveRows();
-            break;
-        case Pending::None:
-            break;
-    }
+    EndChange();
     if (change.kind == CSiteChange::Kind::TextChanged && !change.item &&
         change.field == CSiteField::Caption) {
         const QModelIndex index = IndexOf(change.folder);

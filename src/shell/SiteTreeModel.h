@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <QIcon>
 
+#include "RowChanges.h"
 #include "SiteDocument.h"
 
 // The website tree as Qt sees it: every index carries the key of a folder of the document's tree,
@@ -10,7 +11,7 @@
 // widget keeps nothing of its own. The model follows each change the tree reports with the row
 // inserts, removals, moves and label changes Qt knows, so open folders, the selection and the
 // scroll position stay where they were; only a new project resets it.
-class CSiteTreeModel : public QAbstractItemModel {
+class CSiteTreeModel : public CRowChanges<QAbstractItemModel> {
     Q_OBJECT
 public:
     explicit CSiteTreeModel(CSiteDocument& document, QObject* parent = nullptr);
@@ -33,11 +34,8 @@ private:
     void ChangeBegins(const CSiteChange& change);
     void ChangeEnded(const CSiteChange& change);
 
-    enum class Pending { None, Reset, Insert, Remove, Move };
-
     CSiteDocument& document;
     const CSiteTree& tree;
-    Pending pending = Pending::None;
     QIcon rootIcon;
     QIcon folderIcon;  // with the open folder as its selected picture
 };
