@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "Desktop.h"
+#include "SiteDocument.h"
 
 namespace {
 
@@ -154,6 +155,20 @@ void RunOnWorker(
 }
 
 }  // namespace
+
+ExportParameters ExportParametersOf(const CProjectSnapshot& project, std::filesystem::path folder) {
+    return {.tree = project.tree,
+            .pageOption = project.thePageOption,
+            .layoutOption = project.theLayoutOption,
+            .exportFolder = std::move(folder),
+            .projectFile = project.projectFile,
+            .clearExistingFolder = false,
+            .progress = {},
+            .cancel = nullptr,
+            .full = false,
+            .threads = 0,
+            .pictures = project.settings.pictures};
+}
 
 ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {
     ExportResult result;

@@ -26,17 +26,7 @@ void CMainFrame::OnCheckWebsite() {
     const CPageOption& page = project->thePageOption;
     const ExportLocation location =
         ResolveExportLocation(page.general.location.View(), project->projectFile);
-    const ExportParameters parameters{.tree = project->tree,
-                                      .pageOption = page,
-                                      .layoutOption = project->theLayoutOption,
-                                      .exportFolder = location.folder,
-                                      .projectFile = project->projectFile,
-                                      .clearExistingFolder = false,
-                                      .progress = {},
-                                      .cancel = nullptr,
-                                      .full = false,
-                                      .threads = 0,
-                                      .pictures = project->settings.pictures};
+    const ExportParameters parameters = ExportParametersOf(*project, location.folder);
     exporting = true;
     ExportPlan plan = exportRunner.Check(this, parameters);
     exporting = false;

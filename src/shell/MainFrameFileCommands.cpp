@@ -284,17 +284,7 @@ bool CMainFrame::ExportSite() {
         return false;
     }
 
-    ExportParameters parameters{.tree = project->tree,
-                                .pageOption = project->thePageOption,
-                                .layoutOption = project->theLayoutOption,
-                                .exportFolder = location.folder,
-                                .projectFile = project->projectFile,
-                                .clearExistingFolder = false,
-                                .progress = {},
-                                .cancel = nullptr,
-                                .full = false,
-                                .threads = 0,
-                                .pictures = project->settings.pictures};
+    ExportParameters parameters = ExportParametersOf(*project, location.folder);
     const ExportFolderCheck check = CheckExportFolder(parameters);
     // What was checked is what is written, even if a link changes meanwhile.
     if (!check.folder.empty()) parameters.exportFolder = check.folder;
