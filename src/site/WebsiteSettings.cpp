@@ -1,10 +1,10 @@
 #include "WebsiteSettings.h"
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 #include "FileWrite.h"
@@ -77,7 +77,23 @@ std::optional<Problem> ReadPictures(const Json& root, const std::string& text,
     if (auto p = ReadNumber(section, "quality", kMinQuality, kMaxQuality, pictures.quality, text))
         return p;
     if (auto p = ReadFlag(section, "modernTypes", pictures.modernTypes, text)) return p;
+    if (auto p = ReadNumber(section, "maxMegapixels", kMinMegapixels, kMaxMegapixels,
+                            pictures.maxMegapixels, text))
+        return p;
     return std::nullopt;
+}
+
+constexpr const char* kTooLarge = "it is larger than 1 MiB";
+
+// Thrown by the parser's callback to stop at a nesting too deep.
+struct TooDeep {};
+
+// The library's message without the error code it starts with.
+std::string ReasonOf(const Json::exception& error) {
+    std::string reason = error.what();
+    if (const std::size_t colon = reason.find(": "); colon != std::string::npos)
+        reason = reason.substr(colon + 2);
+    return reason;
 }
 
 SettingsLoadResult Damaged(const std::string& shownName, std::size_t line,
@@ -132,6 +148,7 @@ std::string CWebsiteSettings::ToJson() const {
     section["density"] = pictures.density;
     section["quality"] = pictures.quality;
     section["modernTypes"] = pictures.modernTypes;
+    section["maxMegapixels"] = pictures.maxMegapixels;
     return json.dump(2) + "\n";
 }
 
@@ -144,15 +161,28 @@ fs::path WebsiteSettingsPath(const fs::path& projectFile) {
 SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::string& shownName,
                                         CWebsiteSettings& settings) {
     settings = CWebsiteSettings();
+    if (text.size() > kMaxSettingsFileSize) return Damaged(shownName, 0, kTooLarge);
     Json json;
     try {
-        json = Json::parse(text);
+        // The parser itself keeps its nesting on the heap, but the copies and the output of a
+        // deeply nested document recurse: such a file is refused as soon as it nests too deep.
+        const Json::parser_callback_t nesting = [](int depth, Json::parse_event_t event, Json&) {
+            if (depth >= kMaxSettingsNesting && (event == Json::parse_event_t::object_start ||
+                                                 event == Json::parse_event_t::array_start))
+                throw TooDeep{};
+            return true;
+        };
+        json = Json::parse(text, nesting);
+    } catch (const TooDeep&) {
+        return Damaged(shownName, 0,
+                       "it nests deeper than " + std::to_string(kMaxSettingsNesting) + " levels");
     } catch (const Json::parse_error& error) {
         // The library's message starts with its own error code; the reason after it is enough.
-        std::string reason = error.what();
-        if (const std::size_t colon = reason.find(": "); colon != std::string::npos)
-            reason = reason.substr(colon + 2);
-        return Damaged(shownName, LineAt(text, error.byte > 0 ? error.byte - 1 : 0), reason);
+        return Damaged(shownName, LineAt(text, error.byte > 0 ? error.byte - 1 : 0),
+                       ReasonOf(error));
+    } catch (const Json::exception& error) {
+        // A number too large for a double, and whatever else the library refuses.
+        return Damaged(shownName, 0, ReasonOf(error));
     }
     if (!json.is_object()) return Damaged(shownName, 1, "it does not hold a JSON object");
     if (const auto version = json.find("pagelorn");
@@ -177,13 +207,21 @@ SettingsLoadResult LoadWebsiteSettings(const fs::path& projectFile, CWebsiteSett
     if (!fs::is_regular_file(status)) {
         result = Damaged(path.string(), 0, "it is not a file");
     } else {
+        // Read up to just past the limit, so that a huge file is never read whole and one that
+        // grew meanwhile is refused all the same.
         std::ifstream file(path, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        if (!file)
+        std::string text;
+        std::array<char, 65536> buffer{};
+        while (file && text.size() <= kMaxSettingsFileSize) {
+            file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            text.append(buffer.data(), static_cast<std::size_t>(file.gcount()));
+        }
+        if (file.bad() || (!file && !file.eof()))
             result = Damaged(path.string(), 0, "it cannot be read");
+        else if (text.size() > kMaxSettingsFileSize)
+            result = Damaged(path.string(), 0, kTooLarge);
         else
-            result = ParseWebsiteSettings(text.str(), path.string(), settings);
+            result = ParseWebsiteSettings(text, path.string(), settings);
     }
     if (result.status == SettingsLoadStatus::Damaged) settings.damagedFile = path;
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +12,9 @@ struct CPictureSettings {
     int density = 2;           // pixels in the thumbnail file per page pixel
     int quality = 85;          // JPEG quality of thumbnail files
     bool modernTypes = false;  // PNG and WebP are pictures too, shown in the box
+    // A picture whose header declares more pixels than this (in millions) gets no thumbnail: it
+    // is never decoded, as a few bytes can declare a picture of gigabytes.
+    int maxMegapixels = 100;
 
     bool operator==(const CPictureSettings&) const = default;
 };
@@ -22,6 +26,13 @@ inline constexpr int kMinDensity = 1;
 inline constexpr int kMaxDensity = 4;
 inline constexpr int kMinQuality = 1;
 inline constexpr int kMaxQuality = 100;
+inline constexpr int kMinMegapixels = 1;
+inline constexpr int kMaxMegapixels = 1000;
+
+// A settings file larger than this, or nesting objects and arrays deeper than this, is damaged:
+// it is refused before it costs memory or stack.
+inline constexpr std::uintmax_t kMaxSettingsFileSize = 1024 * 1024;
+inline constexpr int kMaxSettingsNesting = 64;
 
 enum class SettingsLoadStatus {
     Missing,  // no settings file: every setting off

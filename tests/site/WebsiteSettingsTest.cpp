@@ -99,4 +99,54 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
     }
 }
 
+// Nothing in a settings file stops the program: every refusal is a damaged file.
+TEST_F(WebsiteSettingsTest, HostileFilesAreReportedAsDamaged) {
+    const auto nested = [](int levels, const std::string& inner) {
+        return "{\"later\": " + std::string(static_cast<std::size_t>(levels - 1), '[') + inner +
+               std::string(static_cast<std::size_t>(levels - 1), ']') + "}";
+    };
+    struct Case {
+        std::string text;
+        const char* reason;  // nullptr: the file is read
+    };
+    const Case cases[] = {
+        {R"({"later": {"x": 1e999}})", "number overflow"},
+        {R"({"pictures": {"box": -1e400}})", "number overflow"},
+        {R"({"pictures": {"box": 18446744073709551615}})", "\"box\" must be"},
+        {R"({"pictures": {"maxMegapixels": 0}})", "\"maxMegapixels\" must be"},
+        {nested(kMaxSettingsNesting, "1"), nullptr},
+        {nested(kMaxSettingsNesting + 1, "1"), "deeper than 64 levels"},
+        {nested(kMaxSettingsNesting, "{}"), "deeper than 64 levels"},
+        {std::string(100000, '['), "deeper than 64 levels"},
+        {"{}" + std::string(kMaxSettingsFileSize - 2, ' '), nullptr},
+        {"{}" + std::string(kMaxSettingsFileSize - 1, ' '), "larger than 1 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 80));
+        WriteSettings(c.text);
+        CWebsiteSettings settings = CWebsiteSettings::ForNewProject();
+        const SettingsLoadResult result = LoadWebsiteSettings(project, settings);
+        if (c.reason == nullptr) {
+            EXPECT_EQ(result.status, SettingsLoadStatus::Read) << result.message;
+            continue;
+        }
+        ASSERT_EQ(result.status, SettingsLoadStatus::Damaged);
+        EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
+        EXPECT_EQ(settings.pictures, CPictureSettings{});
+        EXPECT_EQ(ParseWebsiteSettings(c.text, "x", settings).status, SettingsLoadStatus::Damaged);
+    }
+}
+
+TEST_F(WebsiteSettingsTest, PictureSizeLimitIsReadAndWritten) {
+    CWebsiteSettings settings;
+    EXPECT_EQ(settings.pictures.maxMegapixels, 100);
+    ASSERT_EQ(ParseWebsiteSettings(R"({"pictures": {"maxMegapixels": 12}})", "x", settings).status,
+              SettingsLoadStatus::Read);
+    EXPECT_EQ(settings.pictures.maxMegapixels, 12);
+    CWebsiteSettings reread;
+    ASSERT_EQ(ParseWebsiteSettings(settings.ToJson(), "x", reread).status,
+              SettingsLoadStatus::Read);
+    EXPECT_EQ(reread, settings);
+}
+
 }  // namespace
