@@ -54,6 +54,13 @@ bool Exists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
+// Whether a project was written under the name: an empty file is one whose first save never came.
+bool HoldsProject(const fs::path& path) {
+    std::error_code error;
+    if (!Exists(path)) return false;
+    return !fs::is_regular_file(path, error) || fs::file_size(path, error) != 0 || error;
+}
+
 std::string Quoted(std::string_view text) {
     std::string quoted(1, '"');
     quoted += text;
@@ -129,14 +136,14 @@ int RunNewCommand(int argc, char** argv) {
     const fs::path project = paths.front();
     const std::string exists =
         Quoted(project.string()) + " exists already; use --force to replace it with a new project.";
-    if (!force && Exists(project)) return Fail(exists);
+    if (!force && HoldsProject(project)) return Fail(exists);
 
     CatchInterruptions();
     CProjectLock lock;
     if (const int locked = LockProject(lock, project, "No project was written."); locked != kExitOk)
         return locked;
-    // Another program may have made the file while this one waited.
-    if (!force && !lock.CreatedFile()) return Fail(exists);
+    // Another program may have written the project while this one waited.
+    if (!force && !lock.FoundEmpty()) return Fail(exists);
     if (Interrupted()) {
         lock.RemoveUnusedFile();
         return ReportInterruption("no project was written.");
@@ -178,12 +185,15 @@ int RunImportCommand(int argc, char** argv) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    if (!lock.CreatedFile()) {
+    // A project not yet written starts as a new one, with the settings of a new project.
+    bool newProject = lock.CreatedFile();
+    if (!newProject) {
         const LoadResult loaded = LoadProject(project, page, layout, tree);
         if (!loaded.IsComplete())
             return Fail(loaded.message,
                         "Nothing was imported: the project file is left as it is, so that "
                         "nothing more of it is lost.");
+        newProject = loaded.notWritten;
     }
     const auto interrupted = [&] {
         lock.RemoveUnusedFile();
@@ -229,7 +239,7 @@ int RunImportCommand(int argc, char** argv) {
         lock.RemoveUnusedFile();
         return Fail(saved.message, kNothingImported);
     }
-    const std::string settingsFailed = lock.CreatedFile() ? WriteNewSettings(project) : "";
+    const std::string settingsFailed = newProject ? WriteNewSettings(project) : "";
     lock.Release();
     std::fputs(summary.c_str(), stdout);
     if (!settingsFailed.empty()) {

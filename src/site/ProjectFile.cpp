@@ -651,6 +651,21 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
         result.message = "Cannot open " + Quoted(path.string()) + ": " + reason + ".";
         return result;
     }
+    if (image->size == 0) {
+        // The lock makes the file before anything is saved into it: an empty file is a project
+        // whose first save never came (a program stopped, or another one about to save).
+        page = CPageOption();
+        layout = CLayoutOption();
+        CSiteTree fresh;
+        tree.Swap(fresh);
+        tree.SetModified(false);
+        tree.SetExportPending(true);
+        LoadResult result;
+        result.status = LoadStatus::Complete;
+        result.foldersRead = 1;
+        result.notWritten = true;
+        return result;
+    }
     return LoadImage(*image, page, layout, tree, path.string());
 }
 

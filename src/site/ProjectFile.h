@@ -68,6 +68,8 @@ struct LoadResult {
     LoadStatus status = LoadStatus::NotOpenable;
     std::size_t foldersRead = 0;  // folder records taken from the file
     std::string message;          // empty when Complete
+    // The file was empty: a project not yet written, read as a new project (Complete).
+    bool notWritten = false;
 
     // Whether the file's contents were read whole, so that saving over it loses nothing.
     bool IsComplete() const { return status == LoadStatus::Complete; }
@@ -78,7 +80,8 @@ inline constexpr const char* kUnknownVersionMessage = "Unkown version!";
 // Replaces the project by the file's contents. The page properties are reset without the
 // GENERATOR entry first (the file brings its own meta variables). Folders get the ids 0, 1, 2 ...
 // in file order and items the ids of their positions, whatever the file stored. Afterwards the
-// project is not modified and nothing is cut or copied.
+// project is not modified and nothing is cut or copied. An empty file (0 bytes) is a project not
+// yet written: it reads as a new project, never as a damaged one.
 LoadResult LoadProject(const std::filesystem::path& path, CPageOption& page, CLayoutOption& layout,
                        CSiteTree& tree);
 LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,

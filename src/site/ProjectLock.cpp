@@ -66,6 +66,7 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
     path = project;
     message.clear();
     created = false;
+    empty = false;
     const auto deadline = std::chrono::steady_clock::now() + options.wait;
     bool toldWaiting = false;
     // Non-blocking opens: a FIFO in the project's place must not stop the program here.
@@ -129,6 +130,8 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
         if (::stat(project.c_str(), &current) == 0 && current.st_dev == opened.st_dev &&
             current.st_ino == opened.st_ino) {
             created = made && opened.st_size == 0;
+            struct stat locked {};
+            empty = ::fstat(fd, &locked) == 0 && locked.st_size == 0;
             return Status::Locked;
         }
         Release();
@@ -176,6 +179,7 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
                   std::string(FileTypeDescription(status.type())) + ", not a regular file.";
         return Status::Failed;
     }
+    empty = fs::exists(status) && fs::file_size(project, error) == 0 && !error;
     return Status::Locked;
 }
 

@@ -37,6 +37,9 @@ public:
     const std::string& Message() const { return message; }
     // The file did not exist: Acquire made it, empty.
     bool CreatedFile() const { return created; }
+    // The file locked holds no bytes: a project not yet written, made here or left by a program
+    // that stopped before its first save.
+    bool FoundEmpty() const { return empty; }
     // Removes the file Acquire made when nothing was saved into it, then unlocks.
     void RemoveUnusedFile();
     void Release();
@@ -46,6 +49,7 @@ private:
     std::string message;
     int fd = -1;
     bool created = false;
+    bool empty = false;
 };
 
 // What tells one version of a file on disk from another without reading it: a file that was

@@ -157,6 +157,34 @@ TEST_F(CliProjectTest, NewWritesTheDefaultProjectAndDoesNotReplaceOneUnasked) {
     }
 }
 
+// The lock makes the project file before the first save: a command stopped in between, or a
+// second first import, leaves an empty file, which is a project not yet written.
+TEST_F(CliProjectTest, EmptyProjectFileIsAProjectNotYetWritten) {
+    const auto emptyProject = [&] {
+        fs::remove(WebsiteSettingsPath(Project()));
+        std::ofstream(Project(), std::ios::trunc).close();
+        ASSERT_EQ(fs::file_size(Project()), 0u);
+    };
+    emptyProject();
+    const CliRun shown = Cli({"show", Project()});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_TRUE(Contains(shown.out, "Index (folder 0)\ncomplete: 1 folder, 0 items\n"))
+        << shown.out;
+
+    std::ofstream(folder / "notes.txt") << "n";
+    const CliRun imported = Cli({"import", Project(), (folder / "notes.txt").string()});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    CWebsiteSettings settings;
+    EXPECT_EQ(LoadWebsiteSettings(Project(), settings).status, SettingsLoadStatus::Read);
+    EXPECT_TRUE(settings == CWebsiteSettings::ForNewProject());
+    EXPECT_TRUE(Contains(Cli({"show", Project()}).out, "complete: 1 folder, 1 item\n"));
+
+    emptyProject();
+    const CliRun created = Cli({"new", Project()});
+    EXPECT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_EQ(fs::file_size(Project()), 6403u);
+}
+
 TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
     const fs::path source = folder / "photos";
     fs::create_directories(source / "summer");
