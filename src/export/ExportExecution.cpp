@@ -37,7 +37,7 @@ namespace {
 struct Worker {
     Worker(const ExportPlan& plan, const CPageOption& pageOption,
            const std::vector<char>& thumbnailFailed)
-        : encoder(pageOption.saveEncoding.View()),
+        : encoder(plan.charset),
           links(plan.linkedFiles, &thumbnailFailed),
           writer(pageOption, plan.layout, links, &encoder),
           composer(writer, plan.frame) {}

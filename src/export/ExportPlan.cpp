@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "Charset.h"
 #include "FileWrite.h"
 #include "HtmlWriter.h"
 #include "PageNames.h"
@@ -232,9 +233,15 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
         plan.folderCheck.state == ExportFolderState::Unusable)
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
 
-    CTextEncoder encoder(page.saveEncoding.View());
+    plan.charset = PageCharset(page.saveEncoding.View());
+    if (plan.charset != page.saveEncoding.View())
+        Problem(ProblemKind::Charset, ProblemSeverity::Error, page.saveEncoding.Str(),
+                "Website Properties > Language",
+                "charset " + page.saveEncoding.Str() +
+                    " is not known; the pages are written and declared in UTF-8");
+    CTextEncoder encoder(plan.charset);
     if (!encoder.Problem().empty())
-        Problem(ProblemKind::Charset, ProblemSeverity::Note, page.saveEncoding.Str(),
+        Problem(ProblemKind::Charset, ProblemSeverity::Note, plan.charset,
                 "Website Properties > Language", encoder.Problem());
 
     NameFolders();

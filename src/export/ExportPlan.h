@@ -31,7 +31,8 @@ enum class ProblemKind {
     UnsafeCharacters,  // note: characters of a caption that no file name may hold were replaced
     ActiveMarkup,      // note: a text holds markup a browser runs (script, on...=, javascript:)
     HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
-    Charset,           // note: the pages' charset cannot be written, so texts go as stored
+    Charset,           // error: the project's charset is not known, so the pages are UTF-8;
+                       // note: the pages' charset cannot be written, so texts go as stored
     UnreadablePicture  // note: a picture's size cannot be read; the page shows the file itself
 };
 
@@ -103,6 +104,9 @@ struct ExportPlan {
     CLinkedFiles linkedFiles;            // every file the pages link to, with the copies' names
     std::vector<SourceState> sources;    // by the index of the linked file
     CPictureSettings pictures;           // as the website's settings give them
+    // The charset the pages declare and are written in (PageCharset): the project's, or UTF-8
+    // when the project's is not known.
+    std::string charset;
     // The pictures whose thumbnail file is made, and those that should have one but cannot be
     // read (carrying out the plan lists them as failures), as indexes of linked files in plan
     // order.

@@ -1,6 +1,43 @@
 #include "HtmlWriter.h"
 
+#include "Charset.h"
 #include "TextEncoder.h"
+
+namespace {
+
+// The text inside a quoted attribute value.
+std::string AttributeText(std::string_view text) {
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+const std::string& CHtmlWriter::Charset() const {
+    if (charset.empty() || charsetOf != pageOption.saveEncoding.View()) {
+        charsetOf = pageOption.saveEncoding.Str();
+        charset = PageCharset(charsetOf);
+    }
+    return charset;
+}
 
 std::string CHtmlWriter::Text(std::string_view text) const {
     return encoder != nullptr ? encoder->Encode(text) : std::string(text);
@@ -122,9 +159,9 @@ std::string CHtmlWriter::MakeTableEnd() {
 
 std::string CHtmlWriter::MakeHeadStart() const {
     std::string head = "<HEAD>\n";
-    if (!pageOption.saveEncoding.Empty()) {
+    if (const std::string& declared = Charset(); !declared.empty()) {
         head += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
-        head += pageOption.saveEncoding.View();
+        head += AttributeText(declared);
         head += "\">\n";
     }
     for (const auto& meta : pageOption.metaVariables) {

@@ -55,6 +55,10 @@ public:
     static std::string EndDocument();
     static std::string MakeTableEnd();
 
+    // The charset the page declares: the save encoding when it is a known charset, else UTF-8
+    // (Charset.h); "" for none.
+    const std::string& Charset() const;
+
     // HEAD with the charset (only when a save encoding is set), every meta variable in order,
     // the TITLE "site title---caption" and the background sound: MakeHeadStart + the caption +
     // MakeHeadEnd.
@@ -79,4 +83,7 @@ private:
     const CLayoutOption& layoutOption;
     CPageLinks& links;
     CTextEncoder* encoder;
+    // The charset worked out for the save encoding it was worked out for: every page asks.
+    mutable std::string charsetOf;
+    mutable std::string charset;
 };

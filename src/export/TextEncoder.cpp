@@ -14,22 +14,15 @@ iconv_t Handle(void* converter) {
     return static_cast<iconv_t>(converter);
 }
 
-// Charset names browsers know under a name the system's converter does not.
-std::string ConverterName(std::string_view charset) {
-    const std::string lower = AsciiLower(charset);
-    if (lower == "x-euc") return "EUC-JP";
-    if (lower == "ks_c_5601-1987" || lower == "ks_c_5601") return "CP949";
-    return std::string(charset);
-}
-
 bool IsUtf8Name(std::string_view charset) {
     const std::string lower = AsciiLower(charset);
     return lower == "utf-8" || lower == "utf8";
 }
 
 // Length of the UTF-8 sequence at the start of text (1 to 4), and its code point; 0 when the
-// bytes there are no valid sequence.
+// bytes there are no valid sequence (or there are none).
 std::size_t DecodeUtf8(std::string_view text, std::uint32_t& codePoint) {
+    if (text.empty()) return 0;
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char first = byte(0);
     std::size_t length = 0;
@@ -69,22 +62,63 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// Converts text (valid UTF-8) into out; false when the converter fails for another reason than
-// a character the charset lacks.
-bool Convert(iconv_t handle, std::string_view text, std::string& out) {
-    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+// An iconv handle as a converter step.
+ConverterStep StepOf(iconv_t handle) {
+    return [handle](char** input, std::size_t* inputLeft, char** output, std::size_t* outputLeft) {
+        return iconv(handle, input, inputLeft, output, outputLeft);
+    };
+}
+
+// The output a single character may need at most grows the buffer up to this before the
+// converter is taken to misbehave.
+constexpr std::size_t kMaxConversionBuffer = std::size_t{1} << 20;
+
+}  // namespace
+
+std::string CharsetConverterName(std::string_view charset) {
+    // Charset names browsers know under a name the system's converter does not.
+    const std::string lower = AsciiLower(charset);
+    if (lower == "x-euc") return "EUC-JP";
+    if (lower == "ks_c_5601-1987" || lower == "ks_c_5601") return "CP949";
+    return std::string(charset);
+}
+
+bool ConvertUtf8Text(const ConverterStep& step, std::string_view text, std::string& out) {
+    step(nullptr, nullptr, nullptr, nullptr);
     std::vector<char> buffer(text.size() * 4 + 16);
     char* input = const_cast<char*>(text.data());
+    const char* const end = text.data() + text.size();
     std::size_t inputLeft = text.size();
-    const auto drain = [&](char* end) { out.append(buffer.data(), end); };
     while (inputLeft > 0) {
         char* output = buffer.data();
         std::size_t outputLeft = buffer.size();
-        const std::size_t result = iconv(handle, &input, &inputLeft, &output, &outputLeft);
-        drain(output);
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        if (errno != EILSEQ) return false;
+        const std::size_t leftBefore = inputLeft;
+        errno = 0;
+        const std::size_t result = step(&input, &inputLeft, &output, &outputLeft);
+        const int error = errno;
+        // What the converter reports must stay inside the text and the buffer.
+        if (inputLeft > leftBefore || input != end - inputLeft || output < buffer.data() ||
+            output > buffer.data() + buffer.size() ||
+            outputLeft != buffer.size() - static_cast<std::size_t>(output - buffer.data()))
+            return false;
+        out.append(buffer.data(), output);
+        const bool progress = inputLeft < leftBefore || output > buffer.data();
+        if (result != static_cast<std::size_t>(-1)) {
+            if (!progress) return false;
+            continue;
+        }
+        if (error == E2BIG) {
+            // A character whose output does not fit the whole buffer gets a larger one.
+            if (!progress) {
+                if (buffer.size() >= kMaxConversionBuffer) return false;
+                buffer.resize(buffer.size() * 2);
+            }
+            continue;
+        }
+        // EINVAL (a sequence cut off at the end, never in valid UTF-8) and anything else.
+        if (error != EILSEQ) return false;
+        // A converter that skips what it lacks reports that once all the text is done.
+        if (inputLeft == 0) break;
         // A character the charset lacks goes in as a reference to it.
         std::uint32_t codePoint = 0;
         const std::size_t length = DecodeUtf8(std::string_view(input, inputLeft), codePoint);
@@ -96,13 +130,12 @@ bool Convert(iconv_t handle, std::string_view text, std::string& out) {
     // A charset with shifts (ISO-2022-JP) returns to its initial state at the end of each text.
     char* output = buffer.data();
     std::size_t outputLeft = buffer.size();
-    if (iconv(handle, nullptr, nullptr, &output, &outputLeft) == static_cast<std::size_t>(-1))
+    if (step(nullptr, nullptr, &output, &outputLeft) == static_cast<std::size_t>(-1) ||
+        output < buffer.data() || output > buffer.data() + buffer.size())
         return false;
-    drain(output);
+    out.append(buffer.data(), output);
     return true;
 }
-
-}  // namespace
 
 bool IsValidUtf8(std::string_view text) {
     while (!text.empty()) {
@@ -116,7 +149,7 @@ bool IsValidUtf8(std::string_view text) {
 
 CTextEncoder::CTextEncoder(std::string_view charset) {
     if (charset.empty() || IsUtf8Name(charset)) return;
-    const std::string name = ConverterName(charset);
+    const std::string name = CharsetConverterName(charset);
     const iconv_t handle = iconv_open(name.c_str(), "UTF-8");
     if (handle == reinterpret_cast<iconv_t>(-1)) {
         problem = "this system cannot convert text to the charset " + std::string(charset) +
@@ -130,7 +163,7 @@ CTextEncoder::CTextEncoder(std::string_view charset) {
     for (char c = 0x20; c < 0x7F; ++c) probe += c;
     probe += "\r\n\t";
     std::string converted;
-    if (!Convert(handle, probe, converted) || converted != probe) {
+    if (!ConvertUtf8Text(StepOf(handle), probe, converted) || converted != probe) {
         iconv_close(handle);
         converter = nullptr;
         problem = "the charset " + std::string(charset) +
@@ -146,6 +179,6 @@ std::string CTextEncoder::Encode(std::string_view text) {
     if (converter == nullptr || IsAscii(text) || !IsValidUtf8(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    if (!Convert(Handle(converter), text, out)) return std::string(text);
+    if (!ConvertUtf8Text(StepOf(Handle(converter)), text, out)) return std::string(text);
     return out;
 }

@@ -324,5 +324,8 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     result.message = result.status == ExportStatus::Stopped
                          ? "The export to " + shown + " was stopped: " + counts + "."
                          : "Exported to " + shown + ": " + counts + ".";
+    if (plan.charset != parameters.pageOption.saveEncoding.View())
+        result.message += " The charset " + parameters.pageOption.saveEncoding.Str() +
+                          " is not known: the pages were written and declared in UTF-8.";
     return result;
 }

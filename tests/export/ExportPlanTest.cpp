@@ -368,6 +368,32 @@ TEST_F(PlanTest, PagesAreWrittenInTheirCharsetWithLinksThatAlwaysResolve) {
     EXPECT_TRUE(fs::exists(out / "Index_\xC3\x89t\xC3\xA9.htm"));
 }
 
+// A charset no browser knows, or markup in its place, never reaches a page: the check says so
+// and the pages are UTF-8.
+TEST_F(PlanTest, UnknownCharsetIsACheckErrorAndThePagesAreUtf8) {
+    page.general.title = "Caf\xC3\xA9 \xE2\x82\xAC";
+    for (const std::string charset :
+         {"ISO-8859-1//TRANSLIT", "utf-8\"><script>alert(1)</script>", "no-such-charset"}) {
+        SCOPED_TRACE(charset);
+        page.saveEncoding = charset;
+        const ExportPlan plan = BuildExportPlan(Parameters());
+        ASSERT_EQ(plan.ErrorCount(), 1u);
+        EXPECT_EQ(plan.problems.front().kind, ProblemKind::Charset);
+        EXPECT_NE(plan.problems.front().detail.find("charset " + charset + " is not known"),
+                  std::string::npos);
+        const ExportResult result = Export();
+        EXPECT_NE(result.message.find("The charset " + charset +
+                                      " is not known: the pages were "
+                                      "written and declared in UTF-8."),
+                  std::string::npos)
+            << result.message;
+        const std::string index = Read(out / "Index.htm");
+        EXPECT_NE(index.find("charset=UTF-8\">\r\n"), std::string::npos) << index;
+        EXPECT_NE(index.find("Caf\xC3\xA9 \xE2\x82\xAC"), std::string::npos) << index;
+        EXPECT_EQ(index.find("<script>"), std::string::npos) << index;
+    }
+}
+
 TEST_F(PlanTest, WhereAnExportGoesWithoutALocation) {
     // The folder of this test program lies in the build tree, which may be written; a checkout
     // inside a folder of the system (/tmp, /srv, /root) has its exports in the documents.
