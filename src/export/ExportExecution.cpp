@@ -312,9 +312,10 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         const std::optional<std::int64_t> made = FileModifiedNs(target, false);
         if (made && made == FileModifiedNs(source, true)) return Outcome::UpToDate;
     }
-    const ThumbnailOutcome outcome = MakeThumbnailFile(
-        source, target, plan.ThumbnailSide(),
-        file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg, plan.pictures.quality);
+    const ThumbnailOutcome outcome =
+        MakeThumbnailFile(source, target, plan.ThumbnailSide(),
+                          file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
+                          plan.pictures.quality, plan.MaxThumbnailPixels());
     if (outcome.ok) return Outcome::Written;
     // A thumbnail of what the source was before is no longer the picture's.
     std::error_code ignored;

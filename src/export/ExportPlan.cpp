@@ -384,6 +384,11 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
         if (sourceThere) file.pictureProblem = "not a JPEG, GIF, PNG or WebP picture";
         return;
     }
+    if (static_cast<std::int64_t>(natural->width) * natural->height > plan.MaxThumbnailPixels()) {
+        if (sourceThere)
+            file.pictureProblem = TooLargeForThumbnail(natural->width, natural->height);
+        return;
+    }
     file.thumbPng = transparent;
     // Named below, in plan order; a name marks the thumbnail as wanted until then.
     file.thumbName = ".";

@@ -122,6 +122,10 @@ struct ExportPlan {
     std::size_t ThumbnailCount() const { return thumbnails.size(); }
     // The longest side of a thumbnail file in pixels.
     int ThumbnailSide() const { return pictures.box * pictures.density; }
+    // The most pixels a picture may declare to get a thumbnail.
+    std::int64_t MaxThumbnailPixels() const {
+        return static_cast<std::int64_t>(pictures.maxMegapixels) * 1'000'000;
+    }
 };
 
 // Builds the plan of the export the parameters describe. The export folder is checked as

@@ -25,6 +25,7 @@ bool StartVips() {
         if (VIPS_INIT("pagelorn") != 0) return false;
         // Every picture is read once per export: caching decoded pictures would only grow memory.
         vips_cache_set_max(0);
+        vips_cache_set_max_mem(0);
         // Callers make one thumbnail per thread; threads of the library's own on top of those
         // only fight over the cores (measured: 1.9 s against 1.4 s for 40 photos on 2 cores).
         vips_concurrency_set(1);
@@ -108,10 +109,10 @@ vips::VImage ShrunkPicture(const PictureSource& picture, int maxSide) {
         vips::VImage::option()
             ->set("height", maxSide)
             ->set("size", VIPS_SIZE_DOWN)
-            // A picture cut short is damaged: it is reported, not shown half grey. Reading
-            // from a source, the loader takes the setting from the option string.
-            ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
-            ->set("option_string", "fail_on=truncated"));
+            // A damaged picture, one cut short among them, is reported, not shown half grey.
+            // Reading from a source, the loader takes the setting from the option string.
+            ->set("fail_on", VIPS_FAIL_ON_ERROR)
+            ->set("option_string", "fail_on=error"));
     // Pages are shown in sRGB; 16-bit and grey pictures become plain 8-bit colour here.
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB &&
         image.interpretation() != VIPS_INTERPRETATION_B_W)
@@ -131,12 +132,8 @@ fs::path TemporaryBeside(const fs::path& target) {
     return target.parent_path() / name;
 }
 
-}  // namespace
-
-std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
-    if (!StartVips()) return std::nullopt;
-    const PictureSource source(path);
-    if (!source.Usable()) return std::nullopt;
+// What the picture's header says; the picture itself is not decoded.
+std::optional<PictureHeader> HeaderOf(const PictureSource& source) {
     VipsImage* raw =
         vips_image_new_from_source(source.Get(), "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
     if (raw == nullptr) {
@@ -154,8 +151,26 @@ std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
     return header;
 }
 
+bool TooManyPixels(const PictureHeader& header, std::int64_t maxPixels) {
+    return static_cast<std::int64_t>(header.width) * header.height > maxPixels;
+}
+
+}  // namespace
+
+std::string TooLargeForThumbnail(int width, int height) {
+    return "too large to make a thumbnail (" + std::to_string(width) + " x " +
+           std::to_string(height) + ")";
+}
+
+std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
+    if (!StartVips()) return std::nullopt;
+    const PictureSource source(path);
+    if (!source.Usable()) return std::nullopt;
+    return HeaderOf(source);
+}
+
 ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& target, int maxSide,
-                                   ThumbnailFormat format, int quality) {
+                                   ThumbnailFormat format, int quality, std::int64_t maxPixels) {
     ThumbnailOutcome outcome;
     if (!StartVips()) {
         outcome.reason = "the picture library could not be started";
@@ -164,6 +179,16 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
     const PictureSource picture(source);
     if (!picture.Usable()) {
         outcome.reason = picture.Problem();
+        return outcome;
+    }
+    // The size is looked at again here: the file may have changed since the export was planned.
+    const std::optional<PictureHeader> header = HeaderOf(picture);
+    if (!header) {
+        outcome.reason = "the picture cannot be read";
+        return outcome;
+    }
+    if (TooManyPixels(*header, maxPixels)) {
+        outcome.reason = TooLargeForThumbnail(header->width, header->height);
         return outcome;
     }
     const fs::path temporary = TemporaryBeside(target);
@@ -216,11 +241,13 @@ std::optional<std::int64_t> FileModifiedNs(const fs::path& path, bool follow) {
     return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
 }
 
-std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide) {
-    const std::optional<PictureHeader> header = ReadPictureHeader(path);
-    if (!header) return std::nullopt;
+std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide,
+                                               std::int64_t maxPixels) {
+    if (!StartVips()) return std::nullopt;
     const PictureSource picture(path);
     if (!picture.Usable()) return std::nullopt;
+    const std::optional<PictureHeader> header = HeaderOf(picture);
+    if (!header || TooManyPixels(*header, maxPixels)) return std::nullopt;
     PicturePixels pixels;
     pixels.naturalWidth = header->width;
     pixels.naturalHeight = header->height;

@@ -25,6 +25,14 @@ std::optional<PictureHeader> ReadPictureHeader(const std::filesystem::path& path
 
 enum class ThumbnailFormat { Jpeg, Png };
 
+// The most pixels a picture may declare to get a thumbnail, unless the website's settings say
+// otherwise: a few bytes can declare a picture whose decoding takes gigabytes.
+inline constexpr std::int64_t kDefaultMaxThumbnailPixels = 100'000'000;
+
+// "too large to make a thumbnail (60000 x 60000)": why a picture that declares more pixels than
+// allowed gets none.
+std::string TooLargeForThumbnail(int width, int height);
+
 struct ThumbnailOutcome {
     bool ok = false;
     int width = 0;  // of the file written
@@ -34,13 +42,16 @@ struct ThumbnailOutcome {
 
 // Writes the thumbnail of `source` to `target`: upright, at most maxSide pixels on its longer side
 // (never enlarged), the first frame of an animated picture, sRGB, no metadata. A JPEG is written
-// at `quality` (1 to 100). The file appears under its name only when it is whole: it is written
-// under a temporary name in the target's folder and renamed. It gets the modification time of
-// the source as it was read, so that a later export sees whether the source changed since.
-// Libvips works on one thread per picture: callers make several thumbnails at once instead.
+// at `quality` (1 to 100). A picture whose header declares more than maxPixels pixels is never
+// decoded, and one that is damaged or cut short fails instead of coming out partly grey. The file
+// appears under its name only when it is whole: it is written under a temporary name in the
+// target's folder and renamed. It gets the modification time of the source as it was read, so that
+// a later export sees whether the source changed since. Libvips works on one thread per picture:
+// callers make several thumbnails at once instead.
 ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source,
                                    const std::filesystem::path& target, int maxSide,
-                                   ThumbnailFormat format, int quality);
+                                   ThumbnailFormat format, int quality,
+                                   std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
 
 // The modification time of a file in nanoseconds since the epoch, or nothing when it is not a
 // regular file (links are followed for a source, not for a file of the export: `follow`).
@@ -57,5 +68,7 @@ struct PicturePixels {
 };
 
 // Decodes a JPEG, GIF, PNG or WebP file for a preview, at a fraction of its size where the format
-// allows, in memory bounded by maxSide rather than by the picture; nothing when it cannot be read.
-std::optional<PicturePixels> ReadPicturePixels(const std::filesystem::path& path, int maxSide);
+// allows, in memory bounded by maxSide rather than by the picture; nothing when it cannot be read
+// or declares more than maxPixels pixels.
+std::optional<PicturePixels> ReadPicturePixels(const std::filesystem::path& path, int maxSide,
+                                               std::int64_t maxPixels = kDefaultMaxThumbnailPixels);

@@ -7,6 +7,7 @@
 
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
+#include "ThumbnailFile.h"
 #include "WebsiteExporter.h"
 
 namespace {
@@ -177,6 +178,60 @@ TEST_F(PictureExportTest, ThumbnailFilesFollowTheSettingsAndTheirSources) {
     EXPECT_EQ(Names(out / "image"),
               (std::vector<std::string>{"BIG.JPG", "BROKEN.JPG", "FAKE.GIF", "FRAMES.GIF",
                                         "PLAIN.JPG", "TURNED.JPG"}));
+}
+
+// A few bytes can declare a picture of gigabytes: such a picture is refused from its header, and
+// one that is cut short fails instead of making a thumbnail of what is there.
+TEST_F(PictureExportTest, PictureBombsAndCutPicturesAreFailures) {
+    const fs::path src = dir / "pictures";
+    fs::create_directories(src);
+    // A GIF of 35 bytes that declares 30000 x 30000 pixels.
+    const std::string gif = std::string("GIF89a\x30\x75\x30\x75\x80\0\0", 13) +
+                            std::string("\0\0\0\xFF\xFF\xFF", 6) +
+                            std::string("\x2C\0\0\0\0\x30\x75\x30\x75\0", 10) +
+                            std::string("\x02\x02\x44\x01\0\x3B", 6);
+    ASSERT_EQ(gif.size(), 35u);
+    Write("pictures/bomb.gif", gif);
+    // A small progressive JPEG whose frame header is patched to 60000 x 60000.
+    Picture(64, 48, 3).jpegsave((src / "small.jpg").c_str(),
+                                VImage::option()->set("interlace", true)->set("strip", true));
+    std::string jpeg = Read(src / "small.jpg");
+    const std::size_t frame = jpeg.find("\xFF\xC2");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg.replace(frame + 5, 4, "\xEA\x60\xEA\x60");
+    Write("pictures/patched.jpg", jpeg);
+    // A progressive photo cut short, and one larger than this website allows.
+    Picture(800, 600, 3)
+        .jpegsave((src / "whole.jpg").c_str(), VImage::option()->set("interlace", true));
+    const std::string whole = Read(src / "whole.jpg");
+    Write("pictures/cut.jpg", whole.substr(0, whole.size() * 2 / 3));
+    Picture(1200, 1000, 3).jpegsave((src / "large.jpg").c_str());
+    pictures.maxMegapixels = 1;
+    for (const char* name : {"bomb.gif", "patched.jpg", "cut.jpg", "large.jpg", "whole.jpg"})
+        tree.AddItem(tree.RootKey(), name, "file://" + (src / name).string());
+
+    const ExportResult result = ExportWebsite(Parameters());
+    ASSERT_EQ(result.status, ExportStatus::Completed) << result.message;
+    EXPECT_EQ(result.thumbnailsMade, 1u) << result.message;
+    const std::pair<const char*, const char*> expected[] = {
+        {"bomb.gif", "too large to make a thumbnail (30000 x 30000)"},
+        {"patched.jpg", "too large to make a thumbnail (60000 x 60000)"},
+        {"cut.jpg", ""},
+        {"large.jpg", "too large to make a thumbnail (1200 x 1000)"},
+    };
+    ASSERT_EQ(result.failures.size(), std::size(expected)) << result.message;
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(result.failures[i].path, (src / expected[i].first).string());
+        EXPECT_NE(result.failures[i].reason.find(expected[i].second), std::string::npos)
+            << result.failures[i].reason;
+    }
+
+    // Making the thumbnail looks at the size again, whatever the plan found.
+    const ThumbnailOutcome outcome =
+        MakeThumbnailFile(src / "bomb.gif", dir / "bomb.png", 200, ThumbnailFormat::Png, 85);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.reason, "too large to make a thumbnail (30000 x 30000)");
+    EXPECT_FALSE(ReadPicturePixels(src / "patched.jpg", 100));
 }
 
 }  // namespace
