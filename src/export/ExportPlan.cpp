@@ -358,13 +358,15 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
                                   const SourceState& state) {
     const CPictureSettings& pictures = plan.pictures;
     const int box = pictures.box;
-    bool isJpeg = false;
-    std::optional<PictureSize> natural = ReadPictureSize(source, isJpeg);
+    const PictureProbe probe = ProbePicture(source);
+    std::optional<PictureSize> natural = probe.size;
     const auto larger = [&] { return ThumbnailSizeFor(*natural, box) != PictureSize{0, 0}; };
     bool transparent = false;
-    bool thumbnailReadable = natural && isJpeg;
+    bool thumbnailReadable = natural && probe.isJpeg;
     const bool asAlways = !pictures.thumbnails && !pictures.modernTypes;
-    if (!asAlways && (!natural || (pictures.thumbnails && !isJpeg && larger()))) {
+    // A GIF or JPEG without its image data is no picture whatever libvips makes of its header.
+    if (!asAlways && !probe.damaged &&
+        (!natural || (pictures.thumbnails && !probe.isJpeg && larger()))) {
         if (const std::optional<PictureHeader> header = ReadPictureHeader(source)) {
             natural = PictureSize{header->width, header->height};
             transparent = header->hasAlpha;
@@ -375,7 +377,11 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
         state.kind == SourceState::Kind::Regular || state.kind == SourceState::Kind::NotLooked;
     if (!natural) {
         file.thumbnail = {box, box};
-        if (sourceThere) file.pictureProblem = "the picture cannot be read";
+        if (sourceThere)
+            file.pictureProblem = probe.damaged
+                                      ? "the picture cannot be read: its image data is missing "
+                                        "or cut short"
+                                      : "the picture cannot be read";
         return;
     }
     file.thumbnail = ThumbnailSizeFor(*natural, box);

@@ -74,11 +74,21 @@ void FileRewind(void* user) {
     std::rewind(static_cast<std::FILE*>(user));
 }
 
-// The segments of a JPEG in front of its frame header, walked as stb_image walks them. stb_image
-// 2.27 (the one Debian 12 ships) builds a Huffman table of more than 256 codes without complaint,
-// writing past the table's arrays: such a file is taken for no picture (false). The walk also
-// keeps the first EXIF segment's bytes, which say how the picture is turned.
-bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif, bool& isJpeg) {
+// What the walk over a picture's blocks found.
+enum class PictureCheck {
+    Other,    // no GIF or JPEG
+    Refused,  // a GIF or JPEG that stb_image must not be given
+    Damaged,  // a GIF or JPEG whose image data is missing or cut short
+    Whole     // a GIF or JPEG whose header and image data begin as they should
+};
+
+// The segments of a JPEG, walked as stb_image walks them up to the frame header and on to the
+// first scan. stb_image 2.27 (the one Debian 12 ships) builds a Huffman table of more than 256
+// codes without complaint, writing past the table's arrays: such a file is taken for no picture.
+// A JPEG whose scan is missing or cut off has no picture to show however whole its frame header
+// is: damaged. The walk also keeps the first EXIF segment's bytes, which say how the picture is
+// turned.
+PictureCheck WalkJpeg(const stbi_io_callbacks& io, void* user, std::string& exif) {
     // Past the end stb reads zeros, and so does this walk.
     bool atEnd = false;
     const auto get8 = [&]() -> int {
@@ -97,38 +107,106 @@ bool WalkJpegHeader(const stbi_io_callbacks& io, void* user, std::string& exif, 
         while (byte == 0xFF) byte = get8();
         return byte;
     };
-    if (getMarker() != 0xD8) return true;  // no JPEG
-    isJpeg = true;
+    // Skips a segment's bytes and tells whether all of them are there.
+    const auto skipSegment = [&](int length) {
+        if (length < 2) return false;
+        if (length > 2) {
+            io.skip(user, length - 3);
+            get8();
+        }
+        return !atEnd;
+    };
+    if (getMarker() != 0xD8) return PictureCheck::Other;
+    bool frameSeen = false;
     for (;;) {
         // Stray bytes between segments are passed over.
         const int marker = getMarker();
-        if (atEnd) return true;
+        if (atEnd) return frameSeen ? PictureCheck::Damaged : PictureCheck::Refused;
         if (marker < 0) continue;
-        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
-            return true;  // stb reads nothing past the frame header
-        if (marker == 0xC4) {
-            for (int left = get16() - 2; left > 0;) {
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            if (frameSeen || !skipSegment(get16())) return PictureCheck::Damaged;
+            frameSeen = true;
+        } else if (marker == 0xDA) {
+            if (!frameSeen) return PictureCheck::Refused;
+            // The scan header, then at least the first byte of its data.
+            if (!skipSegment(get16())) return PictureCheck::Damaged;
+            get8();
+            return atEnd ? PictureCheck::Damaged : PictureCheck::Whole;
+        } else if (marker == 0xC4) {
+            for (int left = get16() - 2; left > 0 && !atEnd;) {
                 get8();  // class and number of the table
                 int codes = 0;
                 for (int length = 0; length < 16; ++length) codes += get8();
-                if (codes > 256) return false;
+                if (codes > 256) return PictureCheck::Refused;
                 io.skip(user, codes);
                 left -= 17 + codes;
             }
-        } else if (marker == 0xE1 && exif.empty()) {
+        } else if (marker == 0xE1 && exif.empty() && !frameSeen) {
             const int length = get16();
-            if (length < 2) return true;
+            if (length < 2) return PictureCheck::Refused;
             std::string segment(static_cast<std::size_t>(length - 2), '\0');
             const int got = io.read(user, segment.data(), length - 2);
             segment.resize(static_cast<std::size_t>(std::max(got, 0)));
             if (segment.starts_with(std::string_view("Exif\0\0", 6))) exif = std::move(segment);
         } else if (marker == 0xDB || marker == 0xDD || marker == 0xFE ||
                    (marker >= 0xE0 && marker <= 0xEF)) {
-            const int length = get16();
-            if (length < 2) return true;
-            io.skip(user, length - 2);
+            if (!skipSegment(get16()))
+                return frameSeen ? PictureCheck::Damaged : PictureCheck::Refused;
         } else {
-            return true;  // stb refuses any other marker here
+            // stb refuses any other marker before the frame; after it, a picture without a scan.
+            return frameSeen ? PictureCheck::Damaged : PictureCheck::Refused;
+        }
+    }
+}
+
+// The blocks of a GIF up to its first image: the screen descriptor, the global colour table, the
+// extensions, then the image descriptor, its colour table and the first block of its data. A GIF
+// that ends or holds anything else before that (`GIF89a garbage`) is damaged, whatever size its
+// first bytes give.
+PictureCheck WalkGif(const stbi_io_callbacks& io, void* user) {
+    char signature[6] = {};
+    if (io.read(user, signature, 6) != 6) return PictureCheck::Other;
+    const std::string_view text(signature, 6);
+    if (text != "GIF87a" && text != "GIF89a") return PictureCheck::Other;
+    bool atEnd = false;
+    const auto get8 = [&]() -> int {
+        unsigned char byte = 0;
+        if (io.read(user, reinterpret_cast<char*>(&byte), 1) != 1) atEnd = true;
+        return byte;
+    };
+    // Skips n bytes and tells whether all of them are there.
+    const auto skip = [&](int n) {
+        if (n > 0) {
+            io.skip(user, n - 1);
+            get8();
+        }
+        return !atEnd;
+    };
+    const auto colourTableSize = [](int flags) {
+        return (flags & 0x80) != 0 ? 3 * (2 << (flags & 7)) : 0;
+    };
+    skip(4);
+    const int screenFlags = get8();
+    if (!skip(2) || !skip(colourTableSize(screenFlags))) return PictureCheck::Damaged;
+    for (;;) {
+        const int block = get8();
+        if (atEnd) return PictureCheck::Damaged;
+        if (block == 0x21) {
+            get8();  // the extension's label
+            for (int length = get8(); length != 0; length = get8())
+                if (atEnd || !skip(length)) return PictureCheck::Damaged;
+            if (atEnd) return PictureCheck::Damaged;
+        } else if (block == 0x2C) {
+            skip(8);
+            const int imageFlags = get8();
+            if (atEnd || !skip(colourTableSize(imageFlags))) return PictureCheck::Damaged;
+            const int codeSize = get8();
+            const int length = get8();
+            if (atEnd || codeSize < 1 || codeSize > 12 || length == 0 || !skip(length))
+                return PictureCheck::Damaged;
+            return PictureCheck::Whole;
+        } else {
+            return PictureCheck::Damaged;
         }
     }
 }
@@ -154,22 +232,28 @@ int ExifOrientation(const std::string& segment) {
     return orientation >= 1 && orientation <= 8 ? orientation : 1;
 }
 
-std::optional<PictureSize> SizeFromHeader(const stbi_io_callbacks& callbacks, void* user,
-                                          void (*rewind)(void*), bool& isJpeg) {
+PictureProbe ProbeHeader(const stbi_io_callbacks& callbacks, void* user, void (*rewind)(void*)) {
+    PictureProbe probe;
     std::string exif;
-    isJpeg = false;
-    if (!WalkJpegHeader(callbacks, user, exif, isJpeg)) return std::nullopt;
+    PictureCheck check = WalkJpeg(callbacks, user, exif);
+    probe.isJpeg = check != PictureCheck::Other;
+    if (check == PictureCheck::Other) {
+        rewind(user);
+        check = WalkGif(callbacks, user);
+    }
+    probe.damaged = check == PictureCheck::Damaged;
+    if (check != PictureCheck::Whole) return probe;
     rewind(user);
     int width = 0;
     int height = 0;
     int components = 0;
-    if (!stbi_info_from_callbacks(&callbacks, user, &width, &height, &components))
-        return std::nullopt;
+    if (!stbi_info_from_callbacks(&callbacks, user, &width, &height, &components)) return probe;
     if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
-        return std::nullopt;
+        return probe;
     // Orientations 5 to 8 turn the picture by a quarter: browsers show it with its sides swapped.
     if (ExifOrientation(exif) >= 5) std::swap(width, height);
-    return PictureSize{width, height};
+    probe.size = PictureSize{width, height};
+    return probe;
 }
 
 // The file opened for reading when it is a regular file; a FIFO or a device is refused without
@@ -192,26 +276,23 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path, bool& isJpeg) {
-    isJpeg = false;
+PictureProbe ProbePicture(const std::filesystem::path& path) {
     // stb_image's own file functions take a narrow name; opening the file here keeps wide
     // Windows paths working and lets stb read only as far as the header.
     std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
-    if (!file) return std::nullopt;
+    if (!file) return {};
     const stbi_io_callbacks callbacks{ReadCallback, SkipCallback, EofCallback};
-    return SizeFromHeader(callbacks, file.get(), FileRewind, isJpeg);
+    return ProbeHeader(callbacks, file.get(), FileRewind);
 }
 
 std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path) {
-    bool isJpeg = false;
-    return ReadPictureSize(path, isJpeg);
+    return ProbePicture(path).size;
 }
 
 std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes) {
     MemoryReader reader{bytes};
     const stbi_io_callbacks callbacks{MemoryRead, MemorySkip, MemoryEof};
-    bool isJpeg = false;
-    return SizeFromHeader(callbacks, &reader, MemoryRewind, isJpeg);
+    return ProbeHeader(callbacks, &reader, MemoryRewind).size;
 }
 
 PictureSize ThumbnailSizeFor(PictureSize natural, int box) {

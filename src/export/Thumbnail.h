@@ -18,15 +18,22 @@ inline constexpr int kDefaultPictureBox = 100;
 // larger comes from a damaged or hostile file.
 inline constexpr int kMaxPictureSide = 65535;
 
-// The size in pixels of a GIF or JPEG picture as browsers show it, read from the file's header
-// alone however large the file is: a JPEG whose EXIF orientation turns it (5 to 8) has its sides
-// swapped. Nothing when the file cannot be opened, is not a regular file (a FIFO named "x.jpg" is
-// never waited on), is no GIF or JPEG picture, or gives a size of 0 or one larger than
-// kMaxPictureSide.
+// What the header of a GIF or JPEG picture says, read however large the file is: its blocks up
+// to the first bytes of its image data, never the image data itself.
+struct PictureProbe {
+    // The size in pixels as browsers show it: a JPEG whose EXIF orientation turns it (5 to 8)
+    // has its sides swapped. Nothing when the file cannot be opened, is not a regular file (a
+    // FIFO named "x.jpg" is never waited on), is no GIF or JPEG picture, is damaged, or gives a
+    // size of 0 or one larger than kMaxPictureSide.
+    std::optional<PictureSize> size;
+    bool isJpeg = false;   // begins as a JPEG (which is never transparent)
+    bool damaged = false;  // a GIF or JPEG whose image data is missing or cut short: a GIF
+                           // without an image descriptor, a JPEG without a scan
+};
+PictureProbe ProbePicture(const std::filesystem::path& path);
+
+// The size of ProbePicture, for a file and for the bytes of a file.
 std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path);
-// The same, telling whether the picture is a JPEG (which is never transparent).
-std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path, bool& isJpeg);
-// The same for the bytes of a file.
 std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes);
 
 // The size an item's thumbnail is shown at, fitting a box of box x box pixels with the picture's

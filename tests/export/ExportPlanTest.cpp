@@ -196,6 +196,33 @@ TEST_F(PlanTest, ProblemsOfAProjectWithWhereTheyAreAndNothingWritten) {
     EXPECT_NE(refused.problems[0].detail.find("Refusing to clear"), std::string::npos);
 }
 
+TEST_F(PlanTest, DamagedPicturesAreShownInTheBoxWithANote) {
+    const std::string jpeg = exporttest::JpegBytes(640, 320);
+    const std::string pictures[] = {
+        exporttest::GifBytes(300, 150).substr(0, 13),
+        "GIF89a garbage",
+        jpeg.substr(0, jpeg.find("\xFF\xDA")) + std::string(200, '\0'),
+        exporttest::GifBytes(300, 150),
+    };
+    for (std::size_t i = 0; i < std::size(pictures); ++i) {
+        const fs::path file = Write("p" + std::to_string(i) + ".gif", pictures[i]);
+        tree.AddItem(tree.RootKey(), file.filename().string(), "file://" + file.string());
+    }
+    const ExportPlan plan = BuildExportPlan(Parameters());
+    ASSERT_EQ(plan.problems.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(plan.problems[i].kind, ProblemKind::UnreadablePicture);
+        EXPECT_EQ(plan.problems[i].path, (dir / ("p" + std::to_string(i) + ".gif")).string());
+        EXPECT_NE(plan.problems[i].detail.find("missing or cut short"), std::string::npos);
+    }
+    ASSERT_EQ(Export().status, ExportStatus::Completed);
+    const std::string index = Read(out / "Index.htm");
+    for (const char* copy : {"P0.GIF", "P1.GIF", "P2.GIF"})
+        EXPECT_NE(index.find(copy + std::string("\" width = 100 height = 100>")), std::string::npos)
+            << copy;
+    EXPECT_NE(index.find("P3.GIF\" width = 100 height = 50>"), std::string::npos);
+}
+
 TEST_F(PlanTest, ASecondExportWritesOnlyWhatDiffersAndEndsAsAFreshOne) {
     const fs::path report = Write("src/report.doc", "report");
     const fs::path photo = Write("src/photo.jpg", exporttest::JpegBytes(640, 480));

@@ -128,9 +128,9 @@ inline std::string ExifSegment(int orientation, bool bigEndian) {
     return segment;
 }
 
-// The start of a baseline JPEG (JFIF): SOI, APP0, an EXIF orientation when one is given, a
-// quantisation table and the frame header giving its size, then padding up to `size` bytes and
-// EOI.
+// The blocks of a baseline JPEG (JFIF): SOI, APP0, an EXIF orientation when one is given, a
+// quantisation table, the frame header giving its size and the scan header, then scan bytes up
+// to `size` bytes and EOI.
 inline std::string JpegBytes(int width, int height, std::size_t size = 0, int orientation = 0,
                              bool bigEndian = false) {
     std::string bytes("\xFF\xD8", 2);
@@ -142,6 +142,7 @@ inline std::string JpegBytes(int width, int height, std::size_t size = 0, int or
     PutBe16(bytes, height);
     PutBe16(bytes, width);
     bytes += std::string("\x01\x01\x11\x00", 4);
+    bytes += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x00", 11);
     if (bytes.size() + 2 < size) bytes += std::string(size - bytes.size() - 2, '\0');
     bytes += std::string("\xFF\xD9", 2);
     return bytes;

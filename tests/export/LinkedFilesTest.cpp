@@ -157,6 +157,11 @@ TEST_F(CopyTest, RelativeSourcesAreReadFromTheProjectFolder) {
     EXPECT_EQ(files.SourceFile("/abs/a.gif"), fs::path("/abs/a.gif"));
 }
 
+// A JPEG's bytes up to its scan header.
+std::string JpegCutAtScan(const std::string& jpeg) {
+    return jpeg.substr(0, jpeg.find("\xFF\xDA"));
+}
+
 TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
     struct Case {
         std::string bytes;
@@ -183,6 +188,19 @@ TEST_F(CopyTest, ThumbnailsComeFromThePictureHeader) {
         {exporttest::JpegBytes(3000, 2000, 6 * 1024 * 1024), {100, 66}},
         {"not a picture at all", {100, 100}},
         {exporttest::GifBytes(300, 150).substr(0, 8), {100, 100}},
+        // Damaged pictures whose first bytes still give a size: their image data is missing or
+        // cut short, so they cannot be read.
+        {exporttest::GifBytes(300, 150).substr(0, 13), {100, 100}},
+        {exporttest::GifBytes(300, 150).substr(0, 19), {100, 100}},
+        {exporttest::GifBytes(300, 150).substr(0, 19) + std::string("\x21\xF9\x04\0\0\0\0", 7),
+         {100, 100}},
+        {exporttest::GifBytes(300, 150).substr(0, 30), {100, 100}},
+        {"GIF89a garbage", {100, 100}},
+        {JpegCutAtScan(exporttest::JpegBytes(640, 320)), {100, 100}},
+        {JpegCutAtScan(exporttest::JpegBytes(640, 320)) + std::string(200, '\0'), {100, 100}},
+        {exporttest::JpegBytes(640, 320).substr(
+             0, JpegCutAtScan(exporttest::JpegBytes(640, 320)).size() + 9),
+         {100, 100}},
     };
     int n = 0;
     for (const Case& c : cases) {
