@@ -25,9 +25,9 @@ COptionPagePicturesPage::COptionPagePicturesPage(CPictureSettings& pictures, QWi
     : COptionPage(QStringLiteral("Pictures"), parent),
       pictures(pictures),
       thumbnailsCheck(new QCheckBox(QStringLiteral("Make thumbnail files"), this)),
-      boxSpin(new CSpinEdit(kMinThumbnailBox, kMaxThumbnailBox, this)),
-      densitySpin(new CSpinEdit(kMinDensity, kMaxDensity, this)),
-      qualitySpin(new CSpinEdit(kMinQuality, kMaxQuality, this)),
+      boxSpin(new CSpinEdit(kMinThumbnailBox, kMaxThumbnailBox, this, CSpinEdit::Typed::InRange)),
+      densitySpin(new CSpinEdit(kMinDensity, kMaxDensity, this, CSpinEdit::Typed::InRange)),
+      qualitySpin(new CSpinEdit(kMinQuality, kMaxQuality, this, CSpinEdit::Typed::InRange)),
       modernTypesCheck(new QCheckBox(QStringLiteral("Show PNG and WebP files as pictures"), this)) {
     thumbnailsCheck->setObjectName(QStringLiteral("thumbnailsCheck"));
     boxSpin->setObjectName(QStringLiteral("boxSpin"));

@@ -2,12 +2,19 @@
 
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <limits>
 
-CSpinEdit::CSpinEdit(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
-    setRange(minimum, maximum);
+CSpinEdit::CSpinEdit(int minimum, int maximum, QWidget* parent, Typed typed)
+    : QSpinBox(parent), arrowMinimum(minimum), arrowMaximum(maximum) {
+    // The edit takes digits only, so what is typed is never below 0.
+    if (typed == Typed::AnyNumber)
+        setRange(std::min(minimum, 0), std::numeric_limits<int>::max());
+    else
+        setRange(minimum, maximum);
     setKeyboardTracking(false);
     setGroupSeparatorShown(false);
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed = true; });
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { this->typed = true; });
     connect(this, &QAbstractSpinBox::editingFinished, this, &CSpinEdit::FinishTyping);
 }
 
@@ -24,9 +31,22 @@ void CSpinEdit::CommitTyped() {
 }
 
 void CSpinEdit::stepBy(int steps) {
-    QSpinBox::stepBy(steps);
+    interpretText();
+    const long long target =
+        std::clamp(static_cast<long long>(value()) + steps, static_cast<long long>(arrowMinimum),
+                   static_cast<long long>(arrowMaximum));
+    setValue(static_cast<int>(target));
+    selectAll();
     typed = false;
     emit valueEdited(value());
+}
+
+QAbstractSpinBox::StepEnabled CSpinEdit::stepEnabled() const {
+    if (isReadOnly()) return StepNone;
+    StepEnabled steps = StepNone;
+    if (value() < arrowMaximum) steps |= StepUpEnabled;
+    if (value() > arrowMinimum) steps |= StepDownEnabled;
+    return steps;
 }
 
 void CSpinEdit::FinishTyping() {

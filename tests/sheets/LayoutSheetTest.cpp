@@ -152,7 +152,7 @@ void LayoutSheetTest::MainCanvasRowsAndColumns() {
     auto* page = OpenPage<COptionLayoutMainPage>(sheet, kMainCanvas);
     auto* rows = Find<CSpinEdit>(page, "rowsSpin");
     auto* columns = Find<CSpinEdit>(page, "columnsSpin");
-    QCOMPARE(rows->value(), 100);
+    QCOMPARE(rows->value(), 150);
     QCOMPARE(columns->value(), 3);
     QVERIFY(Find<QLineEdit>(page, "imageEdit")->isEnabled());
     QCOMPARE(option.mainCanvas.rows, 150);
@@ -164,11 +164,17 @@ void LayoutSheetTest::MainCanvasRowsAndColumns() {
     columns->stepBy(-1);
     QCOMPARE(option.mainCanvas.columns, 0);
 
-    columns->selectAll();
+    // 150 typed into the Rows edit is stored as 150 although the arrows stop at 100.
+    rows->selectAll();
+    rows->setFocus();
+    QTest::keyClicks(rows, QStringLiteral("150"));
     columns->setFocus();
+    QCOMPARE(option.mainCanvas.rows, 150);
+    QCOMPARE(rows->value(), 150);
+    columns->selectAll();
     QTest::keyClicks(columns, QStringLiteral("250"));
     sheet.reject();
-    QVERIFY(option.mainCanvas.columns >= 0 && option.mainCanvas.columns <= 100);
+    QCOMPARE(option.mainCanvas.columns, 250);
     QCOMPARE(option.mainCanvas.columns, columns->value());
 
     Find<CAlignmentCombo>(page, "alignmentCombo")->setCurrentIndex(3);
@@ -188,7 +194,7 @@ void LayoutSheetTest::TablePage() {
     QCOMPARE(Find<CSpinEdit>(page, "borderWidthSpin")->value(), 2);
     QCOMPARE(Find<CSpinEdit>(page, "cellLineWidthSpin")->value(), 1);
     QCOMPARE(Find<CSpinEdit>(page, "cellPaddingSpin")->value(), 4);
-    QCOMPARE(Find<CSpinEdit>(page, "cellSpacingSpin")->value(), 100);
+    QCOMPARE(Find<CSpinEdit>(page, "cellSpacingSpin")->value(), 300);
     QCOMPARE(Find<CColorButton>(page, "borderSwatch")->Color(), COLORREF{0x010203});
 
     Find<CSpinEdit>(page, "cellPaddingSpin")->stepBy(2);

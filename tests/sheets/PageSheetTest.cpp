@@ -253,20 +253,34 @@ void PageSheetTest::OutOfRangeValueKeptUntilEdited() {
     CPictureSettings pictures;
     COptionPageSheet sheet(option, pictures);
     auto* general = OpenPage<COptionPageGeneralPage>(sheet, kGeneral);
-    QCOMPARE(Find<CSpinEdit>(general, "loopSpin")->value(), 9999);
+    auto* loop = Find<CSpinEdit>(general, "loopSpin");
+    QCOMPARE(loop->value(), 20000);
     auto* margins = OpenPage<COptionPageMarginsPage>(sheet, kMargins);
     auto* top = Find<CSpinEdit>(margins, "topSpin");
-    QCOMPARE(top->value(), 1024);
+    QCOMPARE(top->value(), 5000);
     sheet.accept();
     QCOMPARE(option.margins.topMargin, 5000);
     QCOMPARE(option.general.soundLoop, 20000);
 
+    // Typed values beyond the arrows' range are stored as typed, up to what the field holds.
     sheet.show();
-    top->selectAll();
-    TypeInto(top, QStringLiteral("99999"));
+    for (const auto& [text, stored] :
+         {std::pair{"5000", 5000}, {"99999", 99999}, {"2147483647", 2147483647}}) {
+        top->selectAll();
+        TypeInto(top, QString::fromLatin1(text));
+        top->CommitTyped();
+        QCOMPARE(option.margins.topMargin, stored);
+    }
+    // The arrows step back into their range and stop at its ends.
+    QTest::keyClick(top, Qt::Key_Up);
+    QCOMPARE(option.margins.topMargin, 2147483647);
+    top->stepBy(-1);
+    QCOMPARE(option.margins.topMargin, 1024);
+    top->stepBy(1);
+    QCOMPARE(option.margins.topMargin, 1024);
+    loop->stepBy(-1);
+    QCOMPARE(option.general.soundLoop, 9999);
     sheet.reject();
-    QVERIFY(option.margins.topMargin >= 0 && option.margins.topMargin <= 1024);
-    QCOMPARE(option.margins.topMargin, top->value());
 }
 
 void PageSheetTest::TextCutToFieldCapacity() {
