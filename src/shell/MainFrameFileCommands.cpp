@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
@@ -36,6 +37,12 @@ QSettings RecentFileSettings() {
 
 fs::path PathOf(const QString& path) {
     return fs::path(path.toStdU16String());
+}
+
+// A project's path as the window keeps it: absolute, so that a recent-file entry still finds the
+// file when the program starts in another folder.
+QString AbsoluteProjectPath(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 QString ShownPath(const fs::path& path) {
@@ -138,8 +145,9 @@ bool CMainFrame::SaveOrSaveAs() {
 // A project file that could not be written neither becomes the project's file nor a recent
 // file.
 bool CMainFrame::OnFileSaveAs() {
-    const QString path = TheDesktop().SaveFileName(this, kProjectFilter, kProjectSuffix);
-    if (path.isEmpty()) return false;
+    const QString chosen = TheDesktop().SaveFileName(this, kProjectFilter, kProjectSuffix);
+    if (chosen.isEmpty()) return false;
+    const QString path = AbsoluteProjectPath(chosen);
     const bool saved = SaveTo(path);
     if (document->FilePath() == path && recentFiles.AddRecentFile(path)) ShowRecentFiles();
     return saved;
@@ -213,7 +221,8 @@ void CMainFrame::OnFileOpen() {
     OpenAndRemember(path);
 }
 
-void CMainFrame::OpenAndRemember(const QString& path) {
+void CMainFrame::OpenAndRemember(const QString& chosen) {
+    const QString path = AbsoluteProjectPath(chosen);
     if (OpenProject(path) && recentFiles.AddRecentFile(path)) ShowRecentFiles();
 }
 
@@ -230,7 +239,8 @@ void CMainFrame::OnOpenRecentFile(int slot) {
     ShowRecentFiles();
 }
 
-bool CMainFrame::OpenProject(const QString& path) {
+bool CMainFrame::OpenProject(const QString& chosen) {
+    const QString path = AbsoluteProjectPath(chosen);
     FinishEditing();
     const FileStamp stamp = ReadFileStamp(PathOf(path));
     const COpenResult result = document->Open(path);

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -189,6 +190,30 @@ private slots:
             QVERIFY(f.desktop->messages.isEmpty());
             QVERIFY(f.frame.close());
         }
+        QCOMPARE(StoredRecentFiles(), (QStringList{path, QString(), QString(), QString()}));
+    }
+
+    // A project named relative to the current folder (pagelorn proj/b.www) is kept and
+    // remembered by its absolute path, which still holds when the program starts elsewhere.
+    void RelativePathsBecomeAbsolute() {
+        QTemporaryDir dir;
+        const QString path = QDir::cleanPath(dir.filePath(u"b.www"_s));
+        const QString relative = QDir::current().relativeFilePath(path);
+        QVERIFY(QFileInfo(relative).isRelative());
+        {
+            CFrameFixture f;
+            Change(f, "Photos");
+            f.desktop->fileNames = {relative};
+            QVERIFY(f.Trigger(kFileSaveAs));
+            QCOMPARE(f.frame.PathName(), path);
+            QCOMPARE(Slots(f.frame.RecentFiles()).front(), path);
+        }
+        StoreRecentFiles({});
+        CFrameFixture f;
+        f.frame.OpenAndRemember(relative);
+        QCOMPARE(f.frame.PathName(), path);
+        QCOMPARE(Slots(f.frame.RecentFiles()).front(), path);
+        QVERIFY(f.frame.close());
         QCOMPARE(StoredRecentFiles(), (QStringList{path, QString(), QString(), QString()}));
     }
 
