@@ -30,10 +30,11 @@ constexpr const char* kNewUsage =
 constexpr const char* kImportUsage =
     "usage: pagelorn-cli import PROJECT.www PATH...\n"
     "  Adds each PATH to the project's root: a folder's contents as sub-sites and items, a file\n"
-    "  as one item. Only regular files are imported. A project that does not exist yet is\n"
-    "  created, with the settings of a new project. While another pagelorn-cli changes the same\n"
-    "  project, waits a few seconds for it.\n"
-    "  Exit status: 0 imported, 2 nothing imported, 130 interrupted.\n";
+    "  as one item. Only regular files are imported. A PATH that does not exist is skipped and\n"
+    "  named. A project that does not exist yet is created, with the settings of a new\n"
+    "  project. While another pagelorn-cli changes the same project, waits a few seconds for it.\n"
+    "  Exit status: 0 imported, 1 imported but a PATH does not exist, 2 nothing imported,\n"
+    "  130 interrupted.\n";
 constexpr const char* kShowUsage =
     "usage: pagelorn-cli show PROJECT.www\n"
     "  Prints the website settings (PROJECT.www.json; every setting off without one), then the\n"
@@ -201,25 +202,34 @@ int RunImportCommand(int argc, char** argv) {
                                   " is as it was.");
     };
 
-    // Every path is scanned before the project changes, so a mistyped path imports nothing.
-    std::vector<CImportScan> scans;
+    // Every path is scanned before the project changes. A path that does not exist is skipped,
+    // as the window's import skips it, and named; only when none exists is nothing imported.
+    std::vector<std::pair<const char*, CImportScan>> scans;
+    std::vector<std::string> missing;
     const ImportProgressFn keepGoing = [](const ImportProgress&) { return !Interrupted(); };
     for (int i = 1; i < argc; ++i) {
-        scans.push_back(ScanImportPath(argv[i], keepGoing));
+        CImportScan scan = ScanImportPath(argv[i], keepGoing);
         if (Interrupted()) return interrupted();
-        if (!scans.back().found) {
-            lock.RemoveUnusedFile();
-            return Fail(Quoted(argv[i]) + " does not exist; nothing was imported.");
-        }
+        if (scan.found)
+            scans.emplace_back(argv[i], std::move(scan));
+        else
+            missing.push_back(Quoted(argv[i]));
+    }
+    if (scans.empty()) {
+        lock.RemoveUnusedFile();
+        for (std::size_t i = 0; i + 1 < missing.size(); ++i)
+            PrintMessage(missing[i] + " does not exist.");
+        return Fail(missing.back() + " does not exist; nothing was imported.");
     }
 
     // What was added is told only once it is saved.
     std::string summary;
     std::vector<std::string> skippedLines;
+    for (const std::string& path : missing)
+        skippedLines.push_back("skipped " + path + ": it does not exist");
     const CFolderKey root = tree.RootKey();
-    for (std::size_t i = 0; i < scans.size(); ++i) {
-        const char* path = argv[i + 1];
-        const CImportResult result = AddImportedScan(tree, root, std::move(scans[i]));
+    for (auto& [path, scan] : scans) {
+        const CImportResult result = AddImportedScan(tree, root, std::move(scan));
         summary += Printable(path) + ": " + Plural(result.foldersAdded, "sub-site", "sub-sites") +
                    " and " + Plural(result.itemsAdded, "item", "items") + " added";
         if (result.skipped > 0)
@@ -248,7 +258,7 @@ int RunImportCommand(int argc, char** argv) {
     }
     for (const std::string& line : skippedLines) PrintMessage(line);
     if (Interrupted()) return ReportInterruption("the import had been saved already.");
-    return kExitOk;
+    return missing.empty() ? kExitOk : kExitPartly;
 }
 
 int RunShowCommand(int argc, char** argv) {

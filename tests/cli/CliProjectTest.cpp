@@ -224,6 +224,19 @@ TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(Contains(missing.err, "does not exist")) << missing.err;
     EXPECT_EQ(Cli({"show", Project()}).out, expected);
+    EXPECT_EQ(Cli({"import", Project("none.www"), "nothing"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(Project("none.www")));
+
+    // What exists is imported, what does not is named, and the run counts as partly done.
+    const CliRun some = Cli({"import", Project(), (folder / "nothing").string(),
+                             (folder / "notes.txt").string(), (folder / "gone").string()});
+    EXPECT_EQ(some.exitCode, 1) << some.err;
+    EXPECT_TRUE(Contains(some.out, "notes.txt: 0 sub-sites and 1 item added")) << some.out;
+    for (const char* name : {"nothing", "gone"})
+        EXPECT_TRUE(
+            Contains(some.err, "skipped \"" + (folder / name).string() + "\": it does not exist"))
+            << some.err;
+    EXPECT_TRUE(Contains(Cli({"show", Project()}).out, "item 2: notes.txt")) << some.out;
 }
 
 TEST_F(CliProjectTest, ShowAndImportTellDamagedFilesApartAndNeverWriteOverThem) {
