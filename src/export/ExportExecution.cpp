@@ -23,6 +23,7 @@
 #include <unistd.h>
 #endif
 
+#include "ExportCache.h"
 #include "ExportPlan.h"
 #include "FileWrite.h"
 #include "TextEncoder.h"
@@ -102,28 +103,6 @@ bool HoldsBytes(const fs::path& path, std::string_view bytes, std::string& buffe
 #endif
 }
 
-// Whether the folder holds, under that name, a copy (a regular file, not a link) of the source's
-// size and modification time.
-bool HoldsCopy(const fs::path& path, const SourceState& source) {
-    if (source.kind != SourceState::Kind::Regular) return false;
-#if !defined(_WIN32)
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    const std::int64_t modified =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    return static_cast<std::uintmax_t>(status.st_size) == source.size &&
-           modified == source.modifiedNs;
-#else
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error)) || !fs::is_regular_file(path, error))
-        return false;
-    const std::int64_t modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      fs::last_write_time(path, error).time_since_epoch())
-                                      .count();
-    return fs::file_size(path, error) == source.size && modified == source.modifiedNs;
-#endif
-}
-
 // A folder, not a link to one; the type the folder listing gave is used when there is one.
 bool IsRealFolder(const fs::directory_entry& entry) {
     std::error_code error;
@@ -178,6 +157,7 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
     for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
         if (cancelled()) return;
         const std::string name = NameOf(entry.path());
+        if (name == kExportCacheName) continue;
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
             if (name == kCategoryFolderNames[i]) category = i;
@@ -195,12 +175,32 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
 
 enum class Outcome { Written, UpToDate, Failed, Interrupted };
 
+// The record of a file just made from a source: nothing when the source is not the file the plan
+// looked at any more, as it may have changed while it was read.
+std::optional<MadeFile> MadeFrom(const fs::path& target, const FoundSource& found) {
+    if (found.state.kind != SourceState::Kind::Regular) return std::nullopt;
+    const std::optional<FileStamp> made = StampOf(target, false);
+    const std::optional<FileStamp> source = StampOf(found.path, true);
+    if (!made || source != found.state.stamp) return std::nullopt;
+    return MadeFile{*made, found.normalPath, *source};
+}
+
+// The project a folder's record belongs to.
+std::string CacheProject(const ExportParameters& parameters) {
+    if (parameters.projectFile.empty()) return {};
+    std::error_code error;
+    const fs::path absolute = fs::absolute(parameters.projectFile, error);
+    return (error ? parameters.projectFile : absolute).lexically_normal().string();
+}
+
 class CPlanExecution {
 public:
-    CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh)
+    CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+                   const CExportCache& previous)
         : plan(plan),
           parameters(parameters),
           fresh(fresh),
+          previous(previous),
           thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
           workers([this] {
               return std::make_unique<Worker>(this->plan, this->parameters.pageOption,
@@ -208,6 +208,8 @@ public:
           }) {}
 
     void Run(ExportResult& result);
+    // The record of every copy and thumbnail now in the folder.
+    std::vector<std::pair<std::string, MadeFile>> MadeFiles();
 
 private:
     enum class Kind { Page, Copy, Thumbnail };
@@ -222,17 +224,25 @@ private:
     void RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end);
     void Do(std::size_t task);
     Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure);
-    Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure);
-    Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure);
+    Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure,
+                     std::optional<MadeFile>& made);
+    Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure,
+                          std::optional<MadeFile>& made);
+    // Whether the folder's record proves the file made from that source up to date; `made`
+    // then keeps the record.
+    bool UpToDate(std::string_view name, const fs::path& target, const FoundSource& source,
+                  std::optional<MadeFile>& made) const;
 
     const ExportPlan& plan;
     const ExportParameters& parameters;
     const bool fresh;
+    const CExportCache& previous;
     // By the index of the linked file: its thumbnail could not be made. Written while the
     // thumbnails are made, read by the pages composed after them.
     std::vector<char> thumbnailFailed;
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
+    std::vector<std::optional<MadeFile>> made;           // by task: copies and thumbnails
     std::mutex mutex;
     ExportProgress progress;
     std::size_t pagesWritten = 0;
@@ -262,19 +272,32 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     return Outcome::Failed;
 }
 
-Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>& failure) {
+bool CPlanExecution::UpToDate(std::string_view name, const fs::path& target,
+                              const FoundSource& source, std::optional<MadeFile>& made) const {
+    if (fresh || source.state.kind != SourceState::Kind::Regular ||
+        !previous.Holds(name, target, source.normalPath, source.state.stamp))
+        return false;
+    made = *previous.Find(name);
+    return true;
+}
+
+Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>& failure,
+                                 std::optional<MadeFile>& made) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
-    const SourceState& state = plan.sources[index];
-    if (file.name.empty()) {
-        failure = ExportFailure{file.source, "the path does not name a file"};
+    if (file.name.empty() || file.found.state.kind == SourceState::Kind::Ambiguous) {
+        failure = ExportFailure{file.source, file.found.state.reason};
         return Outcome::Failed;
     }
-    const fs::path target = plan.exportFolder / PathFromBytes(kCategoryFolderNames[file.folder]) /
-                            PathFromBytes(file.name);
-    if (!fresh && HoldsCopy(target, state)) return Outcome::UpToDate;
-    const fs::path from = plan.linkedFiles.SourceFile(file.source);
+    const std::string_view folder = kCategoryFolderNames[file.folder];
+    const fs::path target = plan.exportFolder / PathFromBytes(folder) / PathFromBytes(file.name);
+    const std::string name = MadeFileName(folder, file.name);
+    if (UpToDate(name, target, file.found, made)) return Outcome::UpToDate;
+    const fs::path& from = file.found.path;
     const FileWriteResult copied = ReplaceFileWithCopy(from, target, parameters.cancel);
-    if (copied) return Outcome::Written;
+    if (copied) {
+        made = MadeFrom(target, file.found);
+        return Outcome::Written;
+    }
     if (copied.reason == kInterruptedReason) return Outcome::Interrupted;
     if (copied.readFailed) {
         // Only a failed copy asks the file system why, keeping the usual path at one copy call.
@@ -295,7 +318,8 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
     return Outcome::Failed;
 }
 
-Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFailure>& failure) {
+Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFailure>& failure,
+                                      std::optional<MadeFile>& made) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     const auto failed = [&](const std::string& reason) {
         thumbnailFailed[index] = 1;
@@ -304,19 +328,18 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         return Outcome::Failed;
     };
     if (file.thumbName.empty()) return failed(file.pictureProblem);
-    const fs::path source = plan.linkedFiles.SourceFile(file.source);
     const fs::path target =
         plan.exportFolder / PathFromBytes(kThumbnailFolderName) / PathFromBytes(file.thumbName);
-    // A thumbnail carries the modification time of the source it was made from.
-    if (!fresh) {
-        const std::optional<std::int64_t> made = FileModifiedNs(target, false);
-        if (made && made == FileModifiedNs(source, true)) return Outcome::UpToDate;
-    }
+    if (UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made))
+        return Outcome::UpToDate;
     const ThumbnailOutcome outcome =
-        MakeThumbnailFile(source, target, plan.ThumbnailSide(),
+        MakeThumbnailFile(file.found.path, target, plan.ThumbnailSide(),
                           file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
                           plan.pictures.quality, plan.MaxThumbnailPixels());
-    if (outcome.ok) return Outcome::Written;
+    if (outcome.ok) {
+        made = MadeFrom(target, file.found);
+        return Outcome::Written;
+    }
     // A thumbnail of what the source was before is no longer the picture's.
     std::error_code ignored;
     fs::remove(target, ignored);
@@ -333,11 +356,11 @@ void CPlanExecution::Do(std::size_t task) {
             outcome = WritePage(plan.pages[task], failure);
             break;
         case Kind::Copy:
-            outcome = CopyFile(task - plan.pages.size(), failure);
+            outcome = CopyFile(task - plan.pages.size(), failure, made[task]);
             break;
         case Kind::Thumbnail:
             outcome = MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()],
-                                    failure);
+                                    failure, made[task]);
             break;
     }
     if (outcome == Outcome::Interrupted) return;
@@ -380,6 +403,7 @@ void CPlanExecution::Run(ExportResult& result) {
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount();
     failures.assign(total, std::nullopt);
+    made.assign(total, std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
     progress.thumbnailsTotal = plan.ThumbnailCount();
@@ -405,6 +429,23 @@ void CPlanExecution::Run(ExportResult& result) {
     result.status = Stopped() ? ExportStatus::Stopped : ExportStatus::Completed;
 }
 
+std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
+    const auto& files = plan.linkedFiles.Files();
+    std::vector<std::pair<std::string, MadeFile>> records;
+    for (std::size_t task = plan.pages.size(); task < made.size(); ++task) {
+        if (!made[task]) continue;
+        const LinkedFile& file =
+            KindOf(task) == Kind::Copy
+                ? files[task - plan.pages.size()]
+                : files[plan.thumbnails[task - plan.pages.size() - plan.CopyCount()]];
+        records.emplace_back(KindOf(task) == Kind::Copy
+                                 ? MadeFileName(kCategoryFolderNames[file.folder], file.name)
+                                 : MadeFileName(kThumbnailFolderName, file.thumbName),
+                             std::move(*made[task]));
+    }
+    return records;
+}
+
 }  // namespace
 
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
@@ -419,5 +460,13 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
         std::error_code error;
         fs::create_directory(plan.exportFolder / PathFromBytes(kThumbnailFolderName), error);
     }
-    CPlanExecution(plan, parameters, fresh).Run(result);
+    const std::string project = CacheProject(parameters);
+    CExportCache cache;
+    if (!fresh) cache = CExportCache::Read(plan.exportFolder, project);
+    CPlanExecution execution(plan, parameters, fresh, cache);
+    execution.Run(result);
+    if (result.status != ExportStatus::Completed) return;
+    // A record that cannot be written only means that the next export makes everything again.
+    cache.Replace(execution.MadeFiles());
+    cache.Write(plan.exportFolder, project);
 }

@@ -3,18 +3,9 @@
 #include <tbb/parallel_for.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <chrono>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "Charset.h"
-#include "FileWrite.h"
 #include "HtmlWriter.h"
 #include "PageNames.h"
 #include "TextEncoder.h"
@@ -108,74 +99,6 @@ std::string HiddenFolderOf(std::string_view path) {
     return {};
 }
 
-#if !defined(_WIN32)
-// Whether this process may read a file with that status, from its permission bits.
-bool MayRead(const struct stat& status) {
-    static const uid_t user = ::geteuid();
-    if (user == 0) return true;
-    if (status.st_uid == user) return (status.st_mode & S_IRUSR) != 0;
-    static const std::vector<gid_t> groups = [] {
-        std::vector<gid_t> all(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-        all.resize(static_cast<std::size_t>(
-            std::max(::getgroups(static_cast<int>(all.size()), all.data()), 0)));
-        all.push_back(::getegid());
-        return all;
-    }();
-    if (std::find(groups.begin(), groups.end(), status.st_gid) != groups.end())
-        return (status.st_mode & S_IRGRP) != 0;
-    return (status.st_mode & S_IROTH) != 0;
-}
-#endif
-
-SourceState LookAtSource(const fs::path& file) {
-    SourceState state;
-#if !defined(_WIN32)
-    struct stat status {};
-    if (::stat(file.c_str(), &status) != 0) {
-        const int error = errno;
-        state.kind = error == ENOENT || error == ENOTDIR ? SourceState::Kind::Missing
-                                                         : SourceState::Kind::Unreadable;
-        state.reason = state.kind == SourceState::Kind::Missing
-                           ? "the file does not exist"
-                           : "could not be read: " + std::generic_category().message(error);
-        return state;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        std::error_code ignored;
-        state.kind = SourceState::Kind::NotRegular;
-        state.reason = "not a regular file but " +
-                       std::string(FileTypeDescription(fs::status(file, ignored).type()));
-        return state;
-    }
-    if (!MayRead(status)) {
-        state.kind = SourceState::Kind::Unreadable;
-        state.reason = "could not be read: Permission denied";
-        return state;
-    }
-    state.kind = SourceState::Kind::Regular;
-    state.size = static_cast<std::uintmax_t>(status.st_size);
-    state.modifiedNs =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-#else
-    std::error_code error;
-    const fs::file_status status = fs::status(file, error);
-    if (!fs::exists(status)) {
-        state.kind = SourceState::Kind::Missing;
-        state.reason = "the file does not exist";
-    } else if (!fs::is_regular_file(status)) {
-        state.kind = SourceState::Kind::NotRegular;
-        state.reason = "not a regular file but " + std::string(FileTypeDescription(status.type()));
-    } else {
-        state.kind = SourceState::Kind::Regular;
-        state.size = fs::file_size(file, error);
-        state.modifiedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               fs::last_write_time(file, error).time_since_epoch())
-                               .count();
-    }
-#endif
-    return state;
-}
-
 // The links to a folder's sub-sites: in a row (compact, the Top Navigator) or one a line.
 std::string FolderLinks(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t index,
                         bool compact) {
@@ -248,6 +171,9 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
     CPageComposer composer(writer);
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
+    plan.linkedFiles.FindSources(
+        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption),
+        parameters.cancel);
     LinkPages(composer, writer);
     plan.frame = composer.Frame();
     if (Cancelled()) {
@@ -331,7 +257,8 @@ void CPlanBuilder::LinkPages(CPageComposer& composer, const CHtmlWriter& writer)
     }
 }
 
-// The state of every source, and the size of every picture shown as a thumbnail.
+// The state of every source as the plan uses it, and the size of every picture shown as a
+// thumbnail.
 void CPlanBuilder::InspectFiles() {
     std::vector<LinkedFile>& files = plan.linkedFiles.Files();
     plan.sources.assign(files.size(), {});
@@ -339,14 +266,8 @@ void CPlanBuilder::InspectFiles() {
         if (Cancelled()) return;
         LinkedFile& file = files[i];
         SourceState& state = plan.sources[i];
-        const fs::path source = plan.linkedFiles.SourceFile(file.source);
-        if (file.name.empty()) {
-            state.kind = SourceState::Kind::NoName;
-            state.reason = "the path does not name a file";
-        } else if (plan.copyFiles) {
-            state = LookAtSource(source);
-        }
-        if (file.picture) InspectPicture(file, source, state);
+        if (file.name.empty() || plan.copyFiles) state = file.found.state;
+        if (file.picture) InspectPicture(file, file.found.path, state);
     });
 }
 
@@ -454,6 +375,9 @@ void CPlanBuilder::FileProblems() {
             case SourceState::Kind::Missing:
                 problem(ProblemKind::MissingFile, ProblemSeverity::Error, state.reason);
                 break;
+            case SourceState::Kind::Ambiguous:
+                problem(ProblemKind::AmbiguousFile, ProblemSeverity::Error, state.reason);
+                break;
             case SourceState::Kind::Unreadable:
                 problem(ProblemKind::UnreadableFile, ProblemSeverity::Error, state.reason);
                 break;
@@ -521,6 +445,8 @@ std::string_view ProblemKindName(ProblemKind kind) {
     switch (kind) {
         case ProblemKind::MissingFile:
             return "missing file";
+        case ProblemKind::AmbiguousFile:
+            return "ambiguous file";
         case ProblemKind::UnreadableFile:
             return "unreadable file";
         case ProblemKind::NotAFile:

@@ -23,6 +23,7 @@ enum class ProblemSeverity {
 
 enum class ProblemKind {
     MissingFile,       // error: a linked file that does not exist
+    AmbiguousFile,     // error: a linked path that names no file as spelled, several without case
     UnreadableFile,    // error: a linked file that cannot be read
     NotAFile,          // error: a linked path that is a folder, a device ..., or names no file
     ExportFolder,      // error: the export folder is refused or cannot be used
@@ -78,22 +79,6 @@ struct PlannedPage {
     std::string fileName;
 };
 
-// A linked file's source as the plan found it.
-struct SourceState {
-    enum class Kind {
-        NotLooked,  // copying is "Manual": the source is not read
-        Regular,
-        Missing,
-        NotRegular,
-        Unreadable,
-        NoName  // the path names no file
-    };
-    Kind kind = Kind::NotLooked;
-    std::uintmax_t size = 0;
-    std::int64_t modifiedNs = 0;  // modification time, in nanoseconds since the epoch
-    std::string reason;           // why it cannot be copied
-};
-
 struct ExportPlan {
     ExportFolderCheck folderCheck;       // of the export folder given (none checked when empty)
     std::filesystem::path exportFolder;  // resolved
@@ -140,10 +125,11 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
                            std::size_t page, std::string itemRows);
 
 // Carries the plan out into plan.exportFolder, which exists and may be written: makes every
-// thumbnail file whose source changed since it was made (its modification time is no longer the
-// thumbnail's), then writes every page whose bytes differ from the file there and copies every
-// file whose copy there differs in size or modification time (everything when `fresh`: the
-// folder was empty, or was cleared), on worker threads. A page whose picture's thumbnail could
+// thumbnail file, then writes every page whose bytes differ from the file there and copies every
+// linked file, on worker threads. A copy or thumbnail is left as it is only when the folder's
+// record (ExportCache.h) proves it was made from the source as it is now and has not been
+// touched since; without a record that can be trusted, and when `fresh` (the folder was empty,
+// or was cleared), everything is made. A page whose picture's thumbnail could
 // not be made shows the picture itself. Before that, everything in the folder that the plan does
 // not produce is deleted (unless `fresh`). Fills the counts, the failures (deletions, then
 // pages, then copies, then thumbnails, each in plan order) and the status of `result`.

@@ -1,5 +1,7 @@
 #include "LinkedFiles.h"
 
+#include <tbb/parallel_for.h>
+
 #include <array>
 #include <utility>
 
@@ -125,18 +127,61 @@ const LinkedFile* CLinkedFiles::Find(std::string_view source) const {
     return found == indexOf.end() ? nullptr : &files[found->second];
 }
 
+void CLinkedFiles::FindSources(const std::vector<std::string>& paths,
+                               const std::atomic<bool>* cancel) {
+    std::vector<FoundSource> found(paths.size());
+    tbb::parallel_for(std::size_t{0}, paths.size(), [&](std::size_t i) {
+        if (cancel == nullptr || !cancel->load()) found[i] = FindSource(SourceFile(paths[i]));
+    });
+    if (cancel != nullptr && cancel->load()) return;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        finder.FindWithoutCase(found[i]);
+        foundEarlier.emplace(paths[i], std::move(found[i]));
+    }
+}
+
+FoundSource CLinkedFiles::Found(std::string_view path) {
+    if (const auto earlier = foundEarlier.find(path); earlier != foundEarlier.end())
+        return earlier->second;
+    FoundSource found = FindSource(SourceFile(path));
+    finder.FindWithoutCase(found);
+    return found;
+}
+
 LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
     if (const auto known = indexOf.find(path); known != indexOf.end()) return files[known->second];
+    const std::string_view rawName = FileNameOfPath(path);
+    const bool named = !(rawName.empty() || rawName == "." || rawName == "..");
+    FoundSource found;
+    std::string sourceKey;
+    if (named) {
+        found = Found(path);
+        // The same file however it is spelled: by identity where it exists. Lexically equal
+        // paths need not be the same file ("link/../f" is not "f" when link is a symbolic link),
+        // so the normal path is the key only of a file that is not there to be copied anyway.
+        const FileStamp& stamp = found.state.stamp;
+        sourceKey = found.state.kind == SourceState::Kind::Regular
+                        ? "=" + std::to_string(stamp.device) + ":" + std::to_string(stamp.inode)
+                        : "/" + found.normalPath;
+        if (const auto same = bySource.find(sourceKey); same != bySource.end()) {
+            indexOf.emplace(std::string(path), same->second);
+            return files[same->second];
+        }
+    } else {
+        found.path = SourceFile(path);
+        found.state.kind = SourceState::Kind::NoName;
+        found.state.reason = "the path does not name a file";
+    }
     const std::size_t index = files.size();
     LinkedFile& file = files.emplace_back();
     indexOf.emplace(std::string(path), index);
     file.source = std::string(path);
+    file.found = std::move(found);
     file.folderKey = currentFolder;
     file.itemKey = currentItem;
     file.property = std::string(currentProperty);
-
-    const std::string_view rawName = FileNameOfPath(path);
-    if (rawName.empty() || rawName == "." || rawName == "..") return file;
+    if (!named) return file;
+    bySource.emplace(std::move(sourceKey), index);
     const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
     file.folder = CategoryFolderIndex(ClassifyFile(fileName, modernTypes));
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "SiteFolder.h"
+#include "SourceFiles.h"
 #include "Thumbnail.h"
 #include "UniqueNames.h"
 
@@ -92,7 +94,8 @@ public:
 struct LinkedFile {
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    std::string source;      // the path as the project names it
+    std::string source;      // the path as the project names it (first, when it has several)
+    FoundSource found;       // where it is read and what the disk said of it
     std::size_t folder = 0;  // the category folder: an index into kCategoryFolderNames
     std::string name;        // the copy's file name; "" when the path names no file
     std::string link;        // "./image/LOGO.GIF"; "" when the path names no file
@@ -115,8 +118,11 @@ struct LinkedFile {
 };
 
 // The linked files of one export, as its plan decides them: the copies' names and the links to
-// them. Nothing is read or written here. Every source gets one copy however often pages link to
-// it; two different sources with the same name get their own copies, the second as NAME~2.EXT
+// them. Nothing is written here; each source is looked at on disk once (FindSource), so that
+// every source file gets one copy however often and however spelled pages link to it
+// ("src/logo.gif", "src//logo.gif", a hard link to it), and a path that does not exist as
+// spelled finds its file without regard to letter case (CSourceFinder). Two different
+// sources with the same name get their own copies, the second as NAME~2.EXT
 // (then ~3 ...), and names that differ only in letter case count as the same name so that the
 // website also works on file systems that do not tell case apart. A name is shortened (on a UTF-8
 // character boundary, keeping its extension) where the number would make it longer than a file
@@ -142,8 +148,12 @@ public:
     // URL is linked as typed.
     ItemTarget ResolveItemUrl(std::string_view url);
 
-    // Where a source path given as bytes is read from.
+    // The path a source path given as bytes names, relative ones taken from the source folder.
     std::filesystem::path SourceFile(std::string_view path) const;
+    // Looks at the sources of these paths on disk, several at a time, before pages link to them
+    // (a path linked later without having been looked at here is looked at then).
+    void FindSources(const std::vector<std::string>& paths,
+                     const std::atomic<bool>* cancel = nullptr);
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
     bool ModernTypes() const { return modernTypes; }
@@ -165,12 +175,18 @@ private:
     };
 
     LinkedFile& Link(std::string_view path, bool upperCaseName);
+    FoundSource Found(std::string_view path);
 
     std::filesystem::path sourceBase;
     bool modernTypes = false;
     int box = kDefaultPictureBox;
     std::vector<LinkedFile> files;
+    // Every spelling linked, and every source file (by identity, or by its normal path while it
+    // is missing), to its entry.
     std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> indexOf;
+    std::unordered_map<std::string, std::size_t> bySource;
+    std::unordered_map<std::string, FoundSource, TextHash, std::equal_to<>> foundEarlier;
+    CSourceFinder finder;
     CUniqueNames names[kCategoryFolderCount];
     CFolderKey currentFolder;
     CItemKey currentItem;

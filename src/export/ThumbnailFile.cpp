@@ -233,14 +233,6 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
     return outcome;
 }
 
-std::optional<std::int64_t> FileModifiedNs(const fs::path& path, bool follow) {
-    struct stat status {};
-    if ((follow ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) != 0 ||
-        !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-}
-
 std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide,
                                                std::int64_t maxPixels) {
     if (!StartVips()) return std::nullopt;

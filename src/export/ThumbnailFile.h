@@ -45,17 +45,12 @@ struct ThumbnailOutcome {
 // at `quality` (1 to 100). A picture whose header declares more than maxPixels pixels is never
 // decoded, and one that is damaged or cut short fails instead of coming out partly grey. The file
 // appears under its name only when it is whole: it is written under a temporary name in the
-// target's folder and renamed. It gets the modification time of the source as it was read, so that
-// a later export sees whether the source changed since. Libvips works on one thread per picture:
-// callers make several thumbnails at once instead.
+// target's folder and renamed. It gets the modification time of the source as it was read.
+// Libvips works on one thread per picture: callers make several thumbnails at once instead.
 ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source,
                                    const std::filesystem::path& target, int maxSide,
                                    ThumbnailFormat format, int quality,
                                    std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
-
-// The modification time of a file in nanoseconds since the epoch, or nothing when it is not a
-// regular file (links are followed for a source, not for a file of the export: `follow`).
-std::optional<std::int64_t> FileModifiedNs(const std::filesystem::path& path, bool follow);
 
 // A picture decoded for showing on screen: upright, at most maxSide pixels on its longer side,
 // four 8-bit channels (red, green, blue, alpha) a pixel, rows without padding.

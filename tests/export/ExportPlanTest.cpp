@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "ExportCache.h"
 #include "ExportLocation.h"
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
@@ -39,12 +40,14 @@ protected:
     }
     ExportResult Export() { return ExportWebsite(Parameters()); }
 
-    // Every file below the folder, by its path inside it, with its bytes.
+    // Every file below the folder, by its path inside it, with its bytes; the folder's record of
+    // what was made is no part of the website.
     static std::map<std::string, std::string> Contents(const fs::path& folder) {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
-            files[fs::relative(entry.path(), folder).string()] =
-                entry.is_directory() ? std::string("(folder)") : Read(entry.path());
+            if (entry.path().filename() != kExportCacheName)
+                files[fs::relative(entry.path(), folder).string()] =
+                    entry.is_directory() ? std::string("(folder)") : Read(entry.path());
         return files;
     }
 
@@ -59,7 +62,7 @@ protected:
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             struct stat status {};
             ::lstat(entry.path().c_str(), &status);
-            if (S_ISREG(status.st_mode))
+            if (S_ISREG(status.st_mode) && entry.path().filename() != kExportCacheName)
                 stamps[fs::relative(entry.path(), folder).string()] = {
                     status.st_ctim.tv_sec * 1000000000LL + status.st_ctim.tv_nsec,
                     status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec};

@@ -1,0 +1,233 @@
+#include "ExportCache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "ProgramInfo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
+constexpr std::uint64_t kFormat = 1;
+// A record this large is no record of ours; it is not read into memory.
+constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
+constexpr std::size_t kStampBytes = 5 * 8;
+
+std::uint64_t Checksum(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+void PutU64(std::string& out, std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void PutText(std::string& out, std::string_view text) {
+    PutU64(out, text.size());
+    out += text;
+}
+
+void PutStamp(std::string& out, const FileStamp& stamp) {
+    PutU64(out, stamp.device);
+    PutU64(out, stamp.inode);
+    PutU64(out, stamp.size);
+    PutU64(out, static_cast<std::uint64_t>(stamp.modifiedNs));
+    PutU64(out, static_cast<std::uint64_t>(stamp.changedNs));
+}
+
+// Reads the stored form; any read past the end or any count larger than what is left makes the
+// whole record unusable.
+class CReader {
+public:
+    explicit CReader(std::string_view bytes) : bytes(bytes) {}
+
+    bool Ok() const { return ok; }
+    bool AtEnd() const { return at == bytes.size(); }
+    std::size_t Left() const { return bytes.size() - at; }
+
+    std::uint64_t U64() {
+        if (Left() < 8) return Fail();
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i)
+            value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[at + i]))
+                     << (8 * i);
+        at += 8;
+        return value;
+    }
+    std::string_view Text() {
+        const std::uint64_t size = U64();
+        if (!ok || size > Left()) {
+            Fail();
+            return {};
+        }
+        const std::string_view text = bytes.substr(at, size);
+        at += size;
+        return text;
+    }
+    FileStamp Stamp() {
+        FileStamp stamp;
+        stamp.device = U64();
+        stamp.inode = U64();
+        stamp.size = U64();
+        stamp.modifiedNs = static_cast<std::int64_t>(U64());
+        stamp.changedNs = static_cast<std::int64_t>(U64());
+        return stamp;
+    }
+    // A count of records of at least `each` bytes that must fit into what is left.
+    std::uint64_t Count(std::size_t each) {
+        const std::uint64_t count = U64();
+        if (ok && count > Left() / each) return Fail();
+        return count;
+    }
+
+private:
+    std::uint64_t Fail() {
+        ok = false;
+        at = bytes.size();
+        return 0;
+    }
+
+    std::string_view bytes;
+    std::size_t at = 0;
+    bool ok = true;
+};
+
+// The file's bytes, or nothing when it is not a regular file of a plausible size (a link, a
+// FIFO, a folder of that name are never read).
+bool ReadStored(const fs::path& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat status {};
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+              static_cast<std::uint64_t>(status.st_size) <= kMaxStoredBytes;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        ok = got == bytes.size();
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+std::string MadeFileName(std::string_view folder, std::string_view name) {
+    std::string made(folder);
+    made += '/';
+    made += name;
+    return made;
+}
+
+CExportCache CExportCache::Read(const fs::path& folder, std::string_view project) {
+    CExportCache cache;
+    std::string bytes;
+    if (!ReadStored(folder / std::string(kExportCacheName), bytes)) return cache;
+    if (bytes.size() < kMagic.size() + 8 || !std::string_view(bytes).starts_with(kMagic))
+        return cache;
+    const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - 8);
+    CReader sum(std::string_view(bytes).substr(body.size()));
+    if (sum.U64() != Checksum(body)) return cache;
+
+    CReader in(body.substr(kMagic.size()));
+    if (in.U64() != kFormat || in.Text() != kProgramVersion || in.Text() != project) return cache;
+    struct Source {
+        std::string_view path;
+        FileStamp stamp;
+    };
+    std::vector<Source> sources(in.Count(8 + kStampBytes));
+    for (Source& source : sources) {
+        source.path = in.Text();
+        source.stamp = in.Stamp();
+    }
+    const std::uint64_t count = in.Count(8 + kStampBytes + 8);
+    for (std::uint64_t i = 0; i < count && in.Ok(); ++i) {
+        const std::string_view name = in.Text();
+        MadeFile made;
+        made.made = in.Stamp();
+        const std::uint64_t source = in.U64();
+        if (source >= sources.size()) return {};
+        made.sourcePath = std::string(sources[source].path);
+        made.source = sources[source].stamp;
+        cache.files.emplace(std::string(name), std::move(made));
+    }
+    if (!in.Ok() || !in.AtEnd()) return {};
+    cache.stored = std::move(bytes);
+    return cache;
+}
+
+const MadeFile* CExportCache::Find(std::string_view name) const {
+    const auto found = files.find(name);
+    return found == files.end() ? nullptr : &found->second;
+}
+
+void CExportCache::Replace(std::vector<std::pair<std::string, MadeFile>> made) {
+    files.clear();
+    for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));
+}
+
+bool CExportCache::Holds(std::string_view name, const fs::path& path, std::string_view sourcePath,
+                         const FileStamp& source) const {
+    const MadeFile* made = Find(name);
+    if (made == nullptr || made->sourcePath != sourcePath || made->source != source) return false;
+    const std::optional<FileStamp> there = StampOf(path, false);
+    return there && *there == made->made;
+}
+
+std::string CExportCache::Bytes(std::string_view project) const {
+    std::string out(kMagic);
+    PutU64(out, kFormat);
+    PutText(out, kProgramVersion);
+    PutText(out, project);
+    // A copy and a thumbnail of one source name it once.
+    std::unordered_map<std::string, std::size_t> indexOf;
+    std::vector<const MadeFile*> sources;
+    std::vector<std::size_t> sourceOf;
+    sourceOf.reserve(files.size());
+    std::string key;
+    for (const auto& [name, made] : files) {
+        key = made.sourcePath;
+        PutStamp(key, made.source);
+        const auto [at, added] = indexOf.emplace(key, sources.size());
+        if (added) sources.push_back(&made);
+        sourceOf.push_back(at->second);
+    }
+    PutU64(out, sources.size());
+    for (const MadeFile* made : sources) {
+        PutText(out, made->sourcePath);
+        PutStamp(out, made->source);
+    }
+    PutU64(out, files.size());
+    std::size_t i = 0;
+    for (const auto& [name, made] : files) {
+        PutText(out, name);
+        PutStamp(out, made.made);
+        PutU64(out, sourceOf[i++]);
+    }
+    PutU64(out, Checksum(out));
+    return out;
+}
+
+FileWriteResult CExportCache::Write(const fs::path& folder, std::string_view project) const {
+    const std::string bytes = Bytes(project);
+    if (bytes == stored) return {true, {}, {}};
+    return ReplaceFile(folder / std::string(kExportCacheName), bytes);
+}

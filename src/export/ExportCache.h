@@ -1,0 +1,57 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "FileWrite.h"
+#include "SourceFiles.h"
+
+// The record an export keeps at the top of its folder of what it made there from which source,
+// so that a re-export proves a copy or thumbnail up to date with two stats instead of making it
+// again. It is a cache, not a state: written whole (a temporary file renamed) at the end of a
+// completed export, and ignored when it is missing, damaged, cut short, written by another
+// version or for another project, which only means everything is made again. It is no part of
+// the website: never deleted as a foreign file, never listed by the check, never published.
+inline constexpr std::string_view kExportCacheName = ".pagelorn-cache";
+
+// A file of the export made from a source (a copy, a thumbnail).
+struct MadeFile {
+    FileStamp made;          // the file in the export folder as the export left it
+    std::string sourcePath;  // the source's normal path (FoundSource::normalPath)
+    FileStamp source;        // the source as it was read
+    bool operator==(const MadeFile&) const = default;
+};
+
+class CExportCache {
+public:
+    // The record in `folder`, or an empty one when there is none that can be trusted. `project`
+    // names the project it must belong to.
+    static CExportCache Read(const std::filesystem::path& folder, std::string_view project);
+
+    // Whether the file `name` of the folder ("image/LOGO.GIF"), found at `path`, is one this
+    // record says was made from that source as it is now, and has not been touched since.
+    bool Holds(std::string_view name, const std::filesystem::path& path,
+               std::string_view sourcePath, const FileStamp& source) const;
+    const MadeFile* Find(std::string_view name) const;
+    // From now on the record holds exactly these files.
+    void Replace(std::vector<std::pair<std::string, MadeFile>> made);
+    std::size_t Size() const { return files.size(); }
+
+    // The record as it is stored.
+    std::string Bytes(std::string_view project) const;
+    // Puts the record into `folder` under kExportCacheName; a folder that holds these bytes
+    // already (as read) is left as it is.
+    FileWriteResult Write(const std::filesystem::path& folder, std::string_view project) const;
+
+private:
+    std::map<std::string, MadeFile, std::less<>> files;  // by name, so that equal records are
+                                                         // stored as equal bytes
+    std::string stored;                                  // the bytes it was read from
+};
+
+// The name a made file has in the record: its folder and its name, "thumb/LOGO.GIF.200q85.jpg".
+std::string MadeFileName(std::string_view folder, std::string_view name);

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// What the disk says of the files a website links to: whether each is there and may be read,
+// the stamp that tells whether it is still the same file with the same bytes, and where a path
+// written on a system that does not tell letter case apart finds its file here.
+
+// A file's identity and the times that change with its bytes. Every write changes the change
+// time, which no program can set back (a restore or `touch -r` sets only the modification
+// time), so a file with the same stamp has not been written since.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;  // nanoseconds since the epoch
+    std::int64_t changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of a regular file; nothing when there is none there. `follow`: a link at the last
+// name is followed (sources), or is no regular file (files of the export folder).
+std::optional<FileStamp> StampOf(const std::filesystem::path& path, bool follow);
+
+// A linked file's source as the plan found it.
+struct SourceState {
+    enum class Kind {
+        NotLooked,  // copying is "Manual": the source is not looked at
+        Regular,
+        Missing,
+        NotRegular,
+        Unreadable,
+        NoName,    // the path names no file
+        Ambiguous  // the path does not exist as spelled, and names several files without case
+    };
+    Kind kind = Kind::NotLooked;
+    FileStamp stamp;     // of a regular file
+    std::string reason;  // why it cannot be copied
+};
+
+// A source found on disk.
+struct FoundSource {
+    std::filesystem::path path;  // where it is read from
+    std::string normalPath;      // that path absolute, without "." , ".." or doubled separators
+    SourceState state;
+};
+
+// Looks at the file `path` names as spelled, links followed. Safe on any number of threads.
+FoundSource FindSource(const std::filesystem::path& path);
+
+// Finds the files of paths that do not exist as spelled by looking each of their names up
+// without regard to ASCII letter case ("/HOME/ANN/PICS/LOGO.GIF" finds /home/ann/pics/logo.gif),
+// "\" separating names as "/" does (paths written on Windows). Folders it lists are kept, so a
+// thousand missing files of one folder list it once. One thread at a time.
+class CSourceFinder {
+public:
+    // A source found Missing becomes the one file that matches, or Ambiguous naming the matches.
+    void FindWithoutCase(FoundSource& found);
+
+private:
+    const std::vector<std::string>& Listing(const std::filesystem::path& folder);
+
+    std::unordered_map<std::string, std::vector<std::string>> listings;
+};
