@@ -79,6 +79,7 @@ public:
     }
     FileStamp Stamp() {
         FileStamp stamp;
+        stamp.exists = true;
         stamp.device = U64();
         stamp.inode = U64();
         stamp.size = U64();

@@ -24,10 +24,16 @@ constexpr std::size_t kMaxMatches = 16;
 
 #if !defined(_WIN32)
 FileStamp StampOfStatus(const struct stat& status) {
-    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-            static_cast<std::uint64_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-            static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<std::uintmax_t>(status.st_size);
+    stamp.device = static_cast<std::uint64_t>(status.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    stamp.changedNs =
+        static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
+    return stamp;
 }
 
 // Whether this process may read a file with that status, from its permission bits.
@@ -52,7 +58,12 @@ FileStamp StampOfStatus(const fs::path& path) {
     const std::int64_t modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                       fs::last_write_time(path, error).time_since_epoch())
                                       .count();
-    return {0, 0, fs::file_size(path, error), modified, modified};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = fs::file_size(path, error);
+    stamp.modifiedNs = modified;
+    stamp.changedNs = modified;
+    return stamp;
 }
 #endif
 

@@ -1,27 +1,20 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "ProjectLock.h"
+
 // What the disk says of the files a website links to: whether each is there and may be read,
 // the stamp that tells whether it is still the same file with the same bytes, and where a path
 // written on a system that does not tell letter case apart finds its file here.
 
-// A file's identity and the times that change with its bytes. Every write changes the change
-// time, which no program can set back (a restore or `touch -r` sets only the modification
-// time), so a file with the same stamp has not been written since.
-struct FileStamp {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t size = 0;
-    std::int64_t modifiedNs = 0;  // nanoseconds since the epoch
-    std::int64_t changedNs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
+// A file's stamp (ProjectLock.h) tells whether it is still the same file with the same bytes:
+// every write changes its change time, which no program can set back (a restore or `touch -r`
+// sets only the modification time).
 
 // The stamp of a regular file; nothing when there is none there. `follow`: a link at the last
 // name is followed (sources), or is no regular file (files of the export folder).
