@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 1;
+constexpr std::uint64_t kFormat = 2;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -170,6 +171,14 @@ CExportCache CExportCache::Read(const fs::path& folder, std::string_view project
         made.source = sources[source].stamp;
         cache.files.emplace(std::string(name), std::move(made));
     }
+    const std::uint64_t pageCount = in.Count(8 + kStampBytes + 16);
+    for (std::uint64_t i = 0; i < pageCount && in.Ok(); ++i) {
+        const std::string_view name = in.Text();
+        WrittenPage page;
+        page.made = in.Stamp();
+        page.hash = {in.U64(), in.U64()};
+        cache.pages.emplace(std::string(name), page);
+    }
     if (!in.Ok() || !in.AtEnd()) return {};
     cache.stored = std::move(bytes);
     return cache;
@@ -180,9 +189,24 @@ const MadeFile* CExportCache::Find(std::string_view name) const {
     return found == files.end() ? nullptr : &found->second;
 }
 
-void CExportCache::Replace(std::vector<std::pair<std::string, MadeFile>> made) {
+void CExportCache::Replace(std::vector<std::pair<std::string, MadeFile>> made,
+                           std::vector<std::pair<std::string, WrittenPage>> written) {
     files.clear();
     for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));
+    pages.clear();
+    for (auto& [name, page] : written) pages.insert_or_assign(std::move(name), page);
+}
+
+bool CExportCache::HoldsPage(std::string_view name, const fs::path& path,
+                             const PageHash& hash) const {
+    const auto page = pages.find(name);
+    if (page == pages.end() || page->second.hash != hash) return false;
+    const std::optional<FileStamp> there = StampOf(path, false);
+    return there && *there == page->second.made;
+}
+
+PageHash HashOfPage(std::string_view bytes) {
+    return {Checksum(bytes), static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
 }
 
 bool CExportCache::Holds(std::string_view name, const fs::path& path, std::string_view sourcePath,
@@ -222,6 +246,13 @@ std::string CExportCache::Bytes(std::string_view project) const {
         PutText(out, name);
         PutStamp(out, made.made);
         PutU64(out, sourceOf[i++]);
+    }
+    PutU64(out, pages.size());
+    for (const auto& [name, page] : pages) {
+        PutText(out, name);
+        PutStamp(out, page.made);
+        PutU64(out, page.hash[0]);
+        PutU64(out, page.hash[1]);
     }
     PutU64(out, Checksum(out));
     return out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,10 +14,11 @@
 
 // The record an export keeps at the top of its folder of what it made there from which source,
 // so that a re-export proves a copy or thumbnail up to date with two stats instead of making it
-// again. It is a cache, not a state: written whole (a temporary file renamed) at the end of a
-// completed export, and ignored when it is missing, damaged, cut short, written by another
-// version or for another project, which only means everything is made again. It is no part of
-// the website: never deleted as a foreign file, never listed by the check, never published.
+// again, and a page up to date with one stat instead of reading it back. It is a cache, not a
+// state: written whole (a temporary file renamed) at the end of a completed export, and ignored
+// when it is missing, damaged, cut short, written by another version or for another project, which
+// only means everything is made again. It is no part of the website: never deleted as a foreign
+// file, never listed by the check, never published.
 inline constexpr std::string_view kExportCacheName = ".pagelorn-cache";
 
 // A file of the export made from a source (a copy, a thumbnail).
@@ -24,6 +27,17 @@ struct MadeFile {
     std::string sourcePath;  // the source's normal path (FoundSource::normalPath)
     FileStamp source;        // the source as it was read
     bool operator==(const MadeFile&) const = default;
+};
+
+// A hash of a page's bytes, 128 bits: two independent 64-bit hashes.
+using PageHash = std::array<std::uint64_t, 2>;
+PageHash HashOfPage(std::string_view bytes);
+
+// A page as the export left it.
+struct WrittenPage {
+    FileStamp made;   // its file in the export folder
+    PageHash hash{};  // of its bytes
+    bool operator==(const WrittenPage&) const = default;
 };
 
 class CExportCache {
@@ -37,9 +51,13 @@ public:
     bool Holds(std::string_view name, const std::filesystem::path& path,
                std::string_view sourcePath, const FileStamp& source) const;
     const MadeFile* Find(std::string_view name) const;
-    // From now on the record holds exactly these files.
-    void Replace(std::vector<std::pair<std::string, MadeFile>> made);
-    std::size_t Size() const { return files.size(); }
+    // Whether the page `name`, found at `path`, is one this record says holds bytes of that hash
+    // and has not been touched since: it need not be read to be compared.
+    bool HoldsPage(std::string_view name, const std::filesystem::path& path,
+                   const PageHash& hash) const;
+    // From now on the record holds exactly these files and pages.
+    void Replace(std::vector<std::pair<std::string, MadeFile>> made,
+                 std::vector<std::pair<std::string, WrittenPage>> written);
 
     // The record as it is stored.
     std::string Bytes(std::string_view project) const;
@@ -48,9 +66,10 @@ public:
     FileWriteResult Write(const std::filesystem::path& folder, std::string_view project) const;
 
 private:
-    std::map<std::string, MadeFile, std::less<>> files;  // by name, so that equal records are
-                                                         // stored as equal bytes
-    std::string stored;                                  // the bytes it was read from
+    // By name, so that equal records are stored as equal bytes.
+    std::map<std::string, MadeFile, std::less<>> files;
+    std::map<std::string, WrittenPage, std::less<>> pages;
+    std::string stored;  // the bytes it was read from
 };
 
 // The name a made file has in the record: its folder and its name, "thumb/LOGO.GIF.200q85.jpg".

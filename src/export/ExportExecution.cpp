@@ -208,8 +208,9 @@ public:
           }) {}
 
     void Run(ExportResult& result);
-    // The record of every copy and thumbnail now in the folder.
+    // The record of every copy and thumbnail now in the folder, and of every page.
     std::vector<std::pair<std::string, MadeFile>> MadeFiles();
+    std::vector<std::pair<std::string, WrittenPage>> WrittenPages();
 
 private:
     enum class Kind { Page, Copy, Thumbnail };
@@ -223,7 +224,8 @@ private:
     }
     void RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end);
     void Do(std::size_t task);
-    Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure);
+    Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure,
+                      std::optional<WrittenPage>& written);
     Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure,
                      std::optional<MadeFile>& made);
     Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure,
@@ -243,6 +245,7 @@ private:
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
     std::vector<std::optional<MadeFile>> made;           // by task: copies and thumbnails
+    std::vector<std::optional<WrittenPage>> pageRecords;  // by task: pages
     std::mutex mutex;
     ExportProgress progress;
     std::size_t pagesWritten = 0;
@@ -251,7 +254,8 @@ private:
     std::atomic<bool> stop{false};
 };
 
-Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure) {
+Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure,
+                                  std::optional<WrittenPage>& written) {
     Worker& worker = *workers.local();
     const PlannedFolder& folder = plan.folders[page.folder];
     std::string itemRows;
@@ -264,12 +268,23 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
                                                              page.index, std::move(itemRows)));
     ToCrLf(worker.text, worker.bytes);
     const fs::path path = plan.exportFolder / PathFromBytes(page.fileName);
-    if (!fresh && HoldsBytes(path, worker.bytes, worker.existing)) return Outcome::UpToDate;
-    if (const FileWriteResult written = ReplaceFile(path, worker.bytes))
-        return Outcome::Written;
-    else
-        failure = ExportFailure{path.string(), "could not be written: " + written.reason};
-    return Outcome::Failed;
+    const PageHash hash = HashOfPage(worker.bytes);
+    const auto record = [&] {
+        if (const std::optional<FileStamp> stamp = StampOf(path, false))
+            written = WrittenPage{*stamp, hash};
+    };
+    if (!fresh && (previous.HoldsPage(page.fileName, path, hash) ||
+                   HoldsBytes(path, worker.bytes, worker.existing))) {
+        record();
+        return Outcome::UpToDate;
+    }
+    const FileWriteResult replaced = ReplaceFile(path, worker.bytes);
+    if (!replaced) {
+        failure = ExportFailure{path.string(), "could not be written: " + replaced.reason};
+        return Outcome::Failed;
+    }
+    record();
+    return Outcome::Written;
 }
 
 bool CPlanExecution::UpToDate(std::string_view name, const fs::path& target,
@@ -353,7 +368,7 @@ void CPlanExecution::Do(std::size_t task) {
     Outcome outcome = Outcome::Failed;
     switch (kind) {
         case Kind::Page:
-            outcome = WritePage(plan.pages[task], failure);
+            outcome = WritePage(plan.pages[task], failure, pageRecords[task]);
             break;
         case Kind::Copy:
             outcome = CopyFile(task - plan.pages.size(), failure, made[task]);
@@ -404,6 +419,7 @@ void CPlanExecution::Run(ExportResult& result) {
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount();
     failures.assign(total, std::nullopt);
     made.assign(total, std::nullopt);
+    pageRecords.assign(plan.pages.size(), std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
     progress.thumbnailsTotal = plan.ThumbnailCount();
@@ -446,6 +462,13 @@ std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
     return records;
 }
 
+std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() {
+    std::vector<std::pair<std::string, WrittenPage>> records;
+    for (std::size_t task = 0; task < pageRecords.size(); ++task)
+        if (pageRecords[task]) records.emplace_back(plan.pages[task].fileName, *pageRecords[task]);
+    return records;
+}
+
 }  // namespace
 
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
@@ -467,6 +490,6 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
     execution.Run(result);
     if (result.status != ExportStatus::Completed) return;
     // A record that cannot be written only means that the next export makes everything again.
-    cache.Replace(execution.MadeFiles());
+    cache.Replace(execution.MadeFiles(), execution.WrittenPages());
     cache.Write(plan.exportFolder, project);
 }

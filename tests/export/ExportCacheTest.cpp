@@ -217,13 +217,23 @@ TEST_F(CacheTest, TheRecordIsACacheWhateverHappensToItAndBehindItsBack) {
 
     const fs::path copy = out / "doc" / "REPORT.DOC";
     const fs::path thumbnail = out / "thumb" / "PHOTO.JPG.100q85.jpg";
+    const fs::path index = out / "Index.htm";
     struct Step {
         const char* what;
         std::function<void()> change;
         std::size_t made;  // copies and thumbnails made again
+        std::size_t pagesWritten = 0;
     };
     const Step steps[] = {
         {"nothing", [] {}, 0},
+        {"a page written behind its back", [&] { RewriteInPlace(index); }, 0, 1},
+        {"a page replaced by another of the same time",
+         [&] {
+             const timespec modified = ModifiedOf(index);
+             Write(index, "<HTML></HTML>");
+             SetModified(index, modified);
+         },
+         0, 1},
         {"a byte of the record changed",
          [&] {
              std::string bytes = good;
@@ -251,6 +261,7 @@ TEST_F(CacheTest, TheRecordIsACacheWhateverHappensToItAndBehindItsBack) {
         ASSERT_TRUE(result.AllWritten()) << result.message;
         EXPECT_EQ(result.filesCopied + result.thumbnailsMade, step.made) << result.message;
         EXPECT_EQ(result.filesUpToDate + result.thumbnailsUpToDate, 3 - step.made);
+        EXPECT_EQ(result.pagesWritten, step.pagesWritten);
         EXPECT_TRUE(fs::is_regular_file(record)) << "the record is never deleted as foreign";
         ExpectSameAsFresh();
     }
