@@ -140,9 +140,13 @@ std::string MadeFileName(std::string_view folder, std::string_view name) {
 }
 
 CExportCache CExportCache::Read(const fs::path& folder, std::string_view project) {
-    CExportCache cache;
     std::string bytes;
-    if (!ReadStored(folder / std::string(kExportCacheName), bytes)) return cache;
+    if (!ReadStored(folder / std::string(kExportCacheName), bytes)) return {};
+    return Parse(std::move(bytes), project);
+}
+
+CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
+    CExportCache cache;
     if (bytes.size() < kMagic.size() + 8 || !std::string_view(bytes).starts_with(kMagic))
         return cache;
     const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - 8);
@@ -217,11 +221,18 @@ bool CExportCache::Holds(std::string_view name, const fs::path& path, std::strin
     return there && *there == made->made;
 }
 
-std::string CExportCache::Bytes(std::string_view project) const {
+std::string StoredExportCache(std::string_view project, std::string_view tables) {
     std::string out(kMagic);
     PutU64(out, kFormat);
     PutText(out, kProgramVersion);
     PutText(out, project);
+    out += tables;
+    PutU64(out, Checksum(out));
+    return out;
+}
+
+std::string CExportCache::Bytes(std::string_view project) const {
+    std::string out;
     // A copy and a thumbnail of one source name it once.
     std::unordered_map<std::string, std::size_t> indexOf;
     std::vector<const MadeFile*> sources;
@@ -254,8 +265,7 @@ std::string CExportCache::Bytes(std::string_view project) const {
         PutU64(out, page.hash[0]);
         PutU64(out, page.hash[1]);
     }
-    PutU64(out, Checksum(out));
-    return out;
+    return StoredExportCache(project, out);
 }
 
 FileWriteResult CExportCache::Write(const fs::path& folder, std::string_view project) const {

@@ -45,6 +45,8 @@ public:
     // The record in `folder`, or an empty one when there is none that can be trusted. `project`
     // names the project it must belong to.
     static CExportCache Read(const std::filesystem::path& folder, std::string_view project);
+    // The same from the stored bytes.
+    static CExportCache Parse(std::string bytes, std::string_view project);
 
     // Whether the file `name` of the folder ("image/LOGO.GIF"), found at `path`, is one this
     // record says was made from that source as it is now, and has not been touched since.
@@ -71,6 +73,10 @@ private:
     std::map<std::string, WrittenPage, std::less<>> pages;
     std::string stored;  // the bytes it was read from
 };
+
+// The stored form of a record around its tables (sources, made files and pages as stored): the
+// header naming the format, the version and the project before them, the checksum after them.
+std::string StoredExportCache(std::string_view project, std::string_view tables);
 
 // The name a made file has in the record: its folder and its name, "thumb/LOGO.GIF.200q85.jpg".
 std::string MadeFileName(std::string_view folder, std::string_view name);
