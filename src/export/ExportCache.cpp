@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -18,10 +20,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 2;
+constexpr std::uint64_t kFormat = 3;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
+// What a picture's facts hold, in their first number.
+constexpr std::uint64_t kHasSize = 1, kIsJpeg = 2, kDamaged = 4, kHeaderRead = 8, kHasHeader = 16,
+                        kHasAlpha = 32;
 
 std::uint64_t Checksum(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -183,6 +188,29 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         page.hash = {in.U64(), in.U64()};
         cache.pages.emplace(std::string(name), page);
     }
+    const std::uint64_t pictureCount = in.Count(8 + kStampBytes + 6 * 8);
+    for (std::uint64_t i = 0; i < pictureCount && in.Ok(); ++i) {
+        const std::string_view path = in.Text();
+        const FileStamp stamp = in.Stamp();
+        const std::uint64_t flags = in.U64();
+        const auto side = [&] {
+            return static_cast<int>(std::min<std::uint64_t>(in.U64(), kMaxPictureSide));
+        };
+        PictureFacts facts;
+        const int width = side();
+        const int height = side();
+        if (flags & kHasSize) facts.probe.size = PictureSize{width, height};
+        facts.probe.isJpeg = (flags & kIsJpeg) != 0;
+        facts.probe.damaged = (flags & kDamaged) != 0;
+        facts.headerRead = (flags & kHeaderRead) != 0;
+        PictureHeader header;
+        header.width = side();
+        header.height = side();
+        header.orientation = std::clamp(side(), 1, 8);
+        header.hasAlpha = (flags & kHasAlpha) != 0;
+        if (flags & kHasHeader) facts.header = header;
+        cache.pictures.emplace(std::string(path), std::pair{stamp, facts});
+    }
     if (!in.Ok() || !in.AtEnd()) return {};
     cache.stored = std::move(bytes);
     return cache;
@@ -193,8 +221,26 @@ const MadeFile* CExportCache::Find(std::string_view name) const {
     return found == files.end() ? nullptr : &found->second;
 }
 
-void CExportCache::Replace(std::vector<std::pair<std::string, MadeFile>> made,
-                           std::vector<std::pair<std::string, WrittenPage>> written) {
+std::string ExportCacheProject(const fs::path& projectFile) {
+    if (projectFile.empty()) return {};
+    std::error_code error;
+    const fs::path absolute = fs::absolute(projectFile, error);
+    return (error ? projectFile : absolute).lexically_normal().string();
+}
+
+const PictureFacts* CExportCache::Picture(std::string_view sourcePath,
+                                          const FileStamp& source) const {
+    const auto found = pictures.find(sourcePath);
+    return found == pictures.end() || found->second.first != source ? nullptr
+                                                                    : &found->second.second;
+}
+
+void CExportCache::Replace(
+    std::vector<std::pair<std::string, MadeFile>> made,
+    std::vector<std::pair<std::string, WrittenPage>> written,
+    std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen) {
+    pictures.clear();
+    for (auto& [path, facts] : seen) pictures.insert_or_assign(std::move(path), facts);
     files.clear();
     for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));
     pages.clear();
@@ -264,6 +310,21 @@ std::string CExportCache::Bytes(std::string_view project) const {
         PutStamp(out, page.made);
         PutU64(out, page.hash[0]);
         PutU64(out, page.hash[1]);
+    }
+    PutU64(out, pictures.size());
+    for (const auto& [path, picture] : pictures) {
+        const auto& [stamp, facts] = picture;
+        PutText(out, path);
+        PutStamp(out, stamp);
+        const PictureHeader header = facts.header.value_or(PictureHeader{});
+        PutU64(out, (facts.probe.size ? kHasSize : 0) | (facts.probe.isJpeg ? kIsJpeg : 0) |
+                        (facts.probe.damaged ? kDamaged : 0) |
+                        (facts.headerRead ? kHeaderRead : 0) | (facts.header ? kHasHeader : 0) |
+                        (header.hasAlpha ? kHasAlpha : 0));
+        const PictureSize size = facts.probe.size.value_or(PictureSize{});
+        for (const int value :
+             {size.width, size.height, header.width, header.height, header.orientation})
+            PutU64(out, static_cast<std::uint64_t>(std::max(value, 0)));
     }
     return StoredExportCache(project, out);
 }

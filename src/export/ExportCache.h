@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,6 +12,8 @@
 
 #include "FileWrite.h"
 #include "SourceFiles.h"
+#include "Thumbnail.h"
+#include "ThumbnailFile.h"
 
 // The record an export keeps at the top of its folder of what it made there from which source,
 // so that a re-export proves a copy or thumbnail up to date with two stats instead of making it
@@ -40,6 +43,14 @@ struct WrittenPage {
     bool operator==(const WrittenPage&) const = default;
 };
 
+// What a picture's headers said: the probe every picture shown gets, and libvips's header where
+// it was asked for.
+struct PictureFacts {
+    PictureProbe probe;
+    bool headerRead = false;
+    std::optional<PictureHeader> header;
+};
+
 class CExportCache {
 public:
     // The record in `folder`, or an empty one when there is none that can be trusted. `project`
@@ -57,9 +68,13 @@ public:
     // and has not been touched since: it need not be read to be compared.
     bool HoldsPage(std::string_view name, const std::filesystem::path& path,
                    const PageHash& hash) const;
-    // From now on the record holds exactly these files and pages.
+    // What the picture at that normal path said when it had that stamp, or null: a picture
+    // whose stamp is the same need not be read again.
+    const PictureFacts* Picture(std::string_view sourcePath, const FileStamp& source) const;
+    // From now on the record holds exactly these files, pages and pictures (by normal path).
     void Replace(std::vector<std::pair<std::string, MadeFile>> made,
-                 std::vector<std::pair<std::string, WrittenPage>> written);
+                 std::vector<std::pair<std::string, WrittenPage>> written,
+                 std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen);
 
     // The record as it is stored.
     std::string Bytes(std::string_view project) const;
@@ -71,8 +86,12 @@ private:
     // By name, so that equal records are stored as equal bytes.
     std::map<std::string, MadeFile, std::less<>> files;
     std::map<std::string, WrittenPage, std::less<>> pages;
+    std::map<std::string, std::pair<FileStamp, PictureFacts>, std::less<>> pictures;
     std::string stored;  // the bytes it was read from
 };
+
+// The project a folder's record belongs to: its file's normal path.
+std::string ExportCacheProject(const std::filesystem::path& projectFile);
 
 // The stored form of a record around its tables (sources, made files and pages as stored): the
 // header naming the format, the version and the project before them, the checksum after them.

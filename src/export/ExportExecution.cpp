@@ -185,14 +185,6 @@ std::optional<MadeFile> MadeFrom(const fs::path& target, const FoundSource& foun
     return MadeFile{*made, found.normalPath, *source};
 }
 
-// The project a folder's record belongs to.
-std::string CacheProject(const ExportParameters& parameters) {
-    if (parameters.projectFile.empty()) return {};
-    std::error_code error;
-    const fs::path absolute = fs::absolute(parameters.projectFile, error);
-    return (error ? parameters.projectFile : absolute).lexically_normal().string();
-}
-
 class CPlanExecution {
 public:
     CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
@@ -483,13 +475,18 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
         std::error_code error;
         fs::create_directory(plan.exportFolder / PathFromBytes(kThumbnailFolderName), error);
     }
-    const std::string project = CacheProject(parameters);
-    CExportCache cache;
-    if (!fresh) cache = CExportCache::Read(plan.exportFolder, project);
+    CExportCache cache = fresh ? CExportCache() : plan.record;
     CPlanExecution execution(plan, parameters, fresh, cache);
     execution.Run(result);
     if (result.status != ExportStatus::Completed) return;
+    std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> pictures;
+    const auto& files = plan.linkedFiles.Files();
+    for (std::size_t i = 0; i < plan.pictureFacts.size(); ++i)
+        if (plan.pictureFacts[i] && files[i].found.state.kind == SourceState::Kind::Regular)
+            pictures.emplace_back(files[i].found.normalPath,
+                                  std::pair{files[i].found.state.stamp, *plan.pictureFacts[i]});
     // A record that cannot be written only means that the next export makes everything again.
-    cache.Replace(execution.MadeFiles(), execution.WrittenPages());
+    const std::string project = ExportCacheProject(parameters.projectFile);
+    cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
     cache.Write(plan.exportFolder, project);
 }

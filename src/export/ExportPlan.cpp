@@ -124,7 +124,8 @@ private:
     void NameFolders();
     void LinkPages(CPageComposer& composer, const CHtmlWriter& writer);
     void InspectFiles();
-    void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state);
+    void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state,
+                        std::optional<PictureFacts>& facts);
     void NameThumbnails();
     void FileProblems();
     void MarkupProblems();
@@ -152,6 +153,9 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
         plan.folderCheck = CheckExportFolder(parameters);
     plan.exportFolder =
         plan.folderCheck.folder.empty() ? parameters.exportFolder : plan.folderCheck.folder;
+    if (plan.folderCheck.state == ExportFolderState::NotEmpty && !parameters.full)
+        plan.record =
+            CExportCache::Read(plan.exportFolder, ExportCacheProject(parameters.projectFile));
     if (plan.folderCheck.state == ExportFolderState::Refused ||
         plan.folderCheck.state == ExportFolderState::Unusable)
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
@@ -262,12 +266,13 @@ void CPlanBuilder::LinkPages(CPageComposer& composer, const CHtmlWriter& writer)
 void CPlanBuilder::InspectFiles() {
     std::vector<LinkedFile>& files = plan.linkedFiles.Files();
     plan.sources.assign(files.size(), {});
+    plan.pictureFacts.assign(files.size(), std::nullopt);
     tbb::parallel_for(std::size_t{0}, files.size(), [&](std::size_t i) {
         if (Cancelled()) return;
         LinkedFile& file = files[i];
         SourceState& state = plan.sources[i];
         if (file.name.empty() || plan.copyFiles) state = file.found.state;
-        if (file.picture) InspectPicture(file, file.found.path, state);
+        if (file.picture) InspectPicture(file, file.found.path, state, plan.pictureFacts[i]);
     });
 }
 
@@ -276,10 +281,19 @@ void CPlanBuilder::InspectFiles() {
 // quicker than libvips; libvips reads the rest only where a thumbnail of a picture that may be
 // transparent is made, or where stb_image cannot read the picture (WebP).
 void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
-                                  const SourceState& state) {
+                                  const SourceState& state, std::optional<PictureFacts>& facts) {
     const CPictureSettings& pictures = plan.pictures;
     const int box = pictures.box;
-    const PictureProbe probe = ProbePicture(source);
+    // A source that has not changed since the record was written need not be read again.
+    const PictureFacts* known =
+        file.found.state.kind == SourceState::Kind::Regular
+            ? plan.record.Picture(file.found.normalPath, file.found.state.stamp)
+            : nullptr;
+    if (known != nullptr)
+        facts = *known;
+    else
+        facts = PictureFacts{ProbePicture(source), false, std::nullopt};
+    const PictureProbe& probe = facts->probe;
     std::optional<PictureSize> natural = probe.size;
     const auto larger = [&] { return ThumbnailSizeFor(*natural, box) != PictureSize{0, 0}; };
     bool transparent = false;
@@ -288,7 +302,11 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
     // A GIF or JPEG without its image data is no picture whatever libvips makes of its header.
     if (!asAlways && !probe.damaged &&
         (!natural || (pictures.thumbnails && !probe.isJpeg && larger()))) {
-        if (const std::optional<PictureHeader> header = ReadPictureHeader(source)) {
+        if (!facts->headerRead) {
+            facts->header = ReadPictureHeader(source);
+            facts->headerRead = true;
+        }
+        if (const std::optional<PictureHeader>& header = facts->header) {
             natural = PictureSize{header->width, header->height};
             transparent = header->hasAlpha;
             thumbnailReadable = true;

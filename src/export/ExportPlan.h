@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ExportCache.h"
 #include "LinkedFiles.h"
 #include "PageComposer.h"
 #include "WebsiteExporter.h"
@@ -88,7 +90,12 @@ struct ExportPlan {
     std::vector<PlannedPage> pages;      // in export order
     CLinkedFiles linkedFiles;            // every file the pages link to, with the copies' names
     std::vector<SourceState> sources;    // by the index of the linked file
-    CPictureSettings pictures;           // as the website's settings give them
+    // The export folder's record of what an earlier export made there (empty when the folder
+    // holds nothing, or none can be trusted), and what the headers of the pictures shown said
+    // (by the index of the linked file), for the next record.
+    CExportCache record;
+    std::vector<std::optional<PictureFacts>> pictureFacts;
+    CPictureSettings pictures;  // as the website's settings give them
     // The charset the pages declare and are written in (PageCharset): the project's, or UTF-8
     // when the project's is not known.
     std::string charset;

@@ -247,6 +247,14 @@ TEST_F(CacheTest, TheRecordIsACacheWhateverHappensToItAndBehindItsBack) {
         {"a copy written behind its back", [&] { RewriteInPlace(copy); }, 1},
         {"a thumbnail written behind its back", [&] { RewriteInPlace(thumbnail); }, 1},
         {"a source written in place", [&] { RewriteInPlace(report); }, 1},
+        {"a picture of another size written in place with its old time",
+         [&] {
+             const timespec modified = ModifiedOf(photo);
+             Picture(300, 400, 64).jpegsave((dir / "other.jpg").c_str());
+             std::ofstream(photo, std::ios::binary | std::ios::trunc) << Read(dir / "other.jpg");
+             SetModified(photo, modified);
+         },
+         2, 1},
         {"a copy replaced by a link",
          [&] {
              fs::remove(copy);
