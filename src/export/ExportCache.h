@@ -17,7 +17,8 @@
 
 // The record an export keeps at the top of its folder of what it made there from which source,
 // so that a re-export proves a copy or thumbnail up to date with two stats instead of making it
-// again, and a page up to date with one stat instead of reading it back. It is a cache, not a
+// again, a page up to date with one stat instead of reading it back, and knows the headers of an
+// unchanged picture without opening it. It is a cache, not a
 // state: written whole (a temporary file renamed) at the end of a completed export, and ignored
 // when it is missing, damaged, cut short, written by another version or for another project, which
 // only means everything is made again. It is no part of the website: never deleted as a foreign
@@ -93,7 +94,7 @@ private:
 // The project a folder's record belongs to: its file's normal path.
 std::string ExportCacheProject(const std::filesystem::path& projectFile);
 
-// The stored form of a record around its tables (sources, made files and pages as stored): the
+// The stored form of a record around its tables (sources, made files, pages and pictures): the
 // header naming the format, the version and the project before them, the checksum after them.
 std::string StoredExportCache(std::string_view project, std::string_view tables);
 

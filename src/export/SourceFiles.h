@@ -23,7 +23,7 @@ std::optional<FileStamp> StampOf(const std::filesystem::path& path, bool follow)
 // A linked file's source as the plan found it.
 struct SourceState {
     enum class Kind {
-        NotLooked,  // copying is "Manual": the source is not looked at
+        NotLooked,  // copying is "Manual": whether the source is there is not the export's
         Regular,
         Missing,
         NotRegular,
