@@ -3,13 +3,14 @@
 # two timings made in the same round: the first export against `cp -r` of the sources, a
 # re-export with nothing changed against the first export and against looking at every file once
 # (`find EXPORT SOURCES -printf`), a re-export after one caption changed against the first
-# export, the page rate with copying set to "Manual" (on /dev/shm too), and the peak resident
+# export, the page rate with copying set to "Manual" (in memory too), and the peak resident
 # memory of the first export. See README.md.
 #
 #   bench/export_bench.sh [ROUNDS]      (default 3 rounds)
 #
 # Environment: BENCH_DIR (working folder, default a new temporary folder, removed at the end
-# unless KEEP=1), BUILD_DIR (default build/export-bench; a Release build of pagelorn-cli is made
+# unless KEEP=1), BENCH_MEMORY_DIR (a folder on a memory file system, default /tmp when it is a
+# tmpfs), BUILD_DIR (default build/export-bench; a Release build of pagelorn-cli is made
 # there).
 set -euo pipefail
 
@@ -239,7 +240,11 @@ print("%.3f %.0f %.0f" % (b - a, p / (b - a), p / (d - c)))' "$pages" "$t0" "$t1
 
 echo "== copying Manual, 1 x 1 canvas, into $work"
 page_rate "$work/out-manual"
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then
-    echo "== copying Manual, 1 x 1 canvas, into /dev/shm (memory)"
-    page_rate "/dev/shm/pagelorn-export-bench.$$"
+# Exports into /dev/shm are refused (nothing inside /dev is ever written); /tmp is memory too
+# where it is a tmpfs.
+memory_dir=${BENCH_MEMORY_DIR:-}
+if [ -z "$memory_dir" ] && [ "$(stat -f -c %T /tmp)" = tmpfs ]; then memory_dir=/tmp; fi
+if [ -n "$memory_dir" ]; then
+    echo "== copying Manual, 1 x 1 canvas, into $memory_dir (memory)"
+    page_rate "$memory_dir/pagelorn-export-bench.$$"
 fi

@@ -22,8 +22,9 @@ constexpr const char* kUsage =
     "  refused or cannot be used. Notes: pages and copies renamed because of a clash,\n"
     "  characters replaced in page names, markup that\n"
     "  browsers run in a text, linked files inside hidden folders, a charset that cannot be\n"
-    "  written, pictures whose size cannot be read. The website settings beside the project\n"
-    "  (PROJECT.www.json) are honoured as the export honours them.\n"
+    "  written, pictures whose size cannot be read, and the entries at the top of the export\n"
+    "  folder that an export keeps (names beginning with \".\", and CNAME). The website\n"
+    "  settings beside the project (PROJECT.www.json) are honoured as the export honours them.\n"
     "  --to DIR   check the export into DIR instead of the project's location\n"
     "  Exit status: 0 no errors (notes may be listed), 1 errors listed or a damaged settings\n"
     "  file, 2 the project cannot be read, 130 interrupted.\n";

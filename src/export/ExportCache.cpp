@@ -329,8 +329,10 @@ std::string CExportCache::Bytes(std::string_view project) const {
     return StoredExportCache(project, out);
 }
 
-FileWriteResult CExportCache::Write(const fs::path& folder, std::string_view project) const {
+FileWriteResult CExportCache::Write(const CFolderHandle& folder, const fs::path& shown,
+                                    std::string_view project) const {
     const std::string bytes = Bytes(project);
     if (bytes == stored) return {true, {}, {}};
-    return ReplaceFile(folder / std::string(kExportCacheName), bytes);
+    const std::string name(kExportCacheName);
+    return ReplaceFile(folder, name, shown / name, bytes);
 }

@@ -79,9 +79,11 @@ public:
 
     // The record as it is stored.
     std::string Bytes(std::string_view project) const;
-    // Puts the record into `folder` under kExportCacheName; a folder that holds these bytes
-    // already (as read) is left as it is.
-    FileWriteResult Write(const std::filesystem::path& folder, std::string_view project) const;
+    // Puts the record into the export folder held open by `folder` (`shown`: its path, for
+    // messages) under kExportCacheName; a folder that holds these bytes already (as read) is
+    // left as it is.
+    FileWriteResult Write(const CFolderHandle& folder, const std::filesystem::path& shown,
+                          std::string_view project) const;
 
 private:
     // By name, so that equal records are stored as equal bytes.

@@ -5,23 +5,16 @@
 #include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
 #include <unordered_set>
-
-#if defined(_WIN32)
-#include <chrono>
-#include <fstream>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include "ExportCache.h"
 #include "ExportPlan.h"
@@ -72,59 +65,32 @@ void ToCrLf(std::string_view text, std::string& out) {
 }
 
 // Whether the folder holds, under that name, a regular file (not a link) with exactly these bytes.
-bool HoldsBytes(const fs::path& path, std::string_view bytes, std::string& buffer) {
-#if !defined(_WIN32)
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        static_cast<std::uintmax_t>(status.st_size) != bytes.size())
-        return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::string_view bytes,
+                std::string& buffer) {
+    const EntryStatus status = folder.Status(name);
+    if (status.type != EntryType::File || status.size != bytes.size()) return false;
+    std::error_code error;
+    const CFileDescriptor file = folder.OpenFileForReading(name, error);
+    if (!file.IsOpen()) return false;
     buffer.resize(bytes.size() + 1);
     std::size_t got = 0;
     // One byte more than expected is asked for, so a file that grew meanwhile is seen.
     while (got < buffer.size()) {
-        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        const ssize_t n = ::read(file.Get(), buffer.data() + got, buffer.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     return got == bytes.size() && std::memcmp(buffer.data(), bytes.data(), got) == 0;
-#else
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error)) || !fs::is_regular_file(path, error) ||
-        fs::file_size(path, error) != bytes.size())
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    buffer.assign(bytes.size(), '\0');
-    in.read(buffer.data(), static_cast<std::streamsize>(bytes.size()));
-    return in && buffer == bytes;
-#endif
-}
-
-// A folder, not a link to one; the type the folder listing gave is used when there is one.
-bool IsRealFolder(const fs::directory_entry& entry) {
-    std::error_code error;
-    return !entry.is_symlink(error) && entry.is_directory(error);
-}
-
-// The last name of a path the folder listing gave, without taking the path apart.
-std::string NameOf(const fs::path& path) {
-    const auto& native = path.native();
-    const std::size_t separator = native.find_last_of(fs::path::preferred_separator);
-    return fs::path(separator == native.npos ? native : native.substr(separator + 1)).string();
 }
 
 // Deletes everything in the export folder that the plan does not make: files and folders of other
 // names, and entries of a planned name that are of the wrong kind (a folder where a page goes).
-// With "Manual" copying the category folders end empty, as a fresh export leaves them.
-void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* cancel,
-                            ExportResult& result) {
+// With "Manual" copying the category folders end empty, as a fresh export leaves them. The
+// user's own entries at the top (.git, CNAME ...) stay.
+void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
+                            const std::atomic<bool>* cancel, ExportResult& result) {
     const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
-    const auto remove = [&](const fs::path& path) {
-        if (RemoveExportEntry(path, result.failures)) ++result.entriesDeleted;
-    };
     std::unordered_set<std::string> pages;
     for (const PlannedPage& page : plan.pages) pages.insert(PathFromBytes(page.fileName).string());
     std::unordered_set<std::string> copies[kCategoryFolderCount];
@@ -136,41 +102,62 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const std::atomic<bool>* can
         if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
             thumbnails.insert(PathFromBytes(file.thumbName).string());
 
-    const auto entries = [&](const fs::path& folder) {
-        std::vector<fs::directory_entry> found;
+    const auto names = [&](const CFolderHandle& inside, const fs::path& shown) {
         std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error))
-            found.push_back(*it);
+        std::vector<std::string> found = inside.Names(error);
         if (error)
-            result.failures.push_back({folder.string(), "could not be read: " + error.message()});
+            result.failures.push_back({shown.string(), "could not be read: " + error.message()});
         return found;
     };
-    const auto lookInside = [&](const fs::directory_entry& entry,
+    const auto remove = [&](const CFolderHandle& inside, const std::string& name,
+                            const fs::path& shown) {
+        result.entriesDeleted += RemoveExportEntry(inside, name, shown, result.failures);
+    };
+    const auto lookInside = [&](const std::string& name,
                                 const std::unordered_set<std::string>& keep) {
-        for (const fs::directory_entry& inside : entries(entry.path())) {
+        const fs::path shown = plan.exportFolder / name;
+        std::error_code error;
+        const CFolderHandle inside = folder.OpenFolder(name, error);
+        if (!inside.IsOpen()) {
+            // Something else took the folder's place since it was looked at.
+            remove(folder, name, shown);
+            return;
+        }
+        for (const std::string& entry : names(inside, shown)) {
             if (cancelled()) return;
-            if (!keep.contains(NameOf(inside.path())) || IsRealFolder(inside))
-                remove(inside.path());
+            if (!keep.contains(entry) || inside.Status(entry).type == EntryType::Folder)
+                remove(inside, entry, shown / entry);
         }
     };
-    for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
+    for (const std::string& name : names(folder, plan.exportFolder)) {
         if (cancelled()) return;
-        const std::string name = NameOf(entry.path());
-        if (name == kExportCacheName) continue;
+        if (IsKeptTopEntry(name)) continue;
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
             if (name == kCategoryFolderNames[i]) category = i;
-        if (category < kCategoryFolderCount && IsRealFolder(entry)) {
-            lookInside(entry, copies[category]);
-        } else if (plan.pictures.thumbnails && name == kThumbnailFolderName &&
-                   IsRealFolder(entry)) {
-            lookInside(entry, thumbnails);
-        } else if (category < kCategoryFolderCount || !pages.contains(name) ||
-                   IsRealFolder(entry)) {
-            remove(entry.path());
-        }
+        const bool isFolder = folder.Status(name).type == EntryType::Folder;
+        if (category < kCategoryFolderCount && isFolder)
+            lookInside(name, copies[category]);
+        else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder)
+            lookInside(name, thumbnails);
+        else if (category < kCategoryFolderCount || !pages.contains(name) || isFolder)
+            remove(folder, name, plan.exportFolder / name);
     }
+}
+
+// A sub-folder of the export folder that the export writes into, held open for the whole export.
+struct OutputFolder {
+    CFolderHandle handle;
+    std::string problem;  // why it could not be made or opened
+};
+
+OutputFolder MakeOutputFolder(const CFolderHandle& exportFolder, std::string_view name) {
+    OutputFolder made;
+    std::error_code error;
+    if (exportFolder.MakeFolder(name, error)) made.handle = exportFolder.OpenFolder(name, error);
+    if (!made.handle.IsOpen())
+        made.problem = "the folder " + std::string(name) + " could not be made: " + error.message();
+    return made;
 }
 
 enum class Outcome { Written, UpToDate, Failed, Interrupted };
@@ -188,11 +175,12 @@ std::optional<MadeFile> MadeFrom(const fs::path& target, const FoundSource& foun
 class CPlanExecution {
 public:
     CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
-                   const CExportCache& previous)
+                   const CExportCache& previous, const CFolderHandle& folder)
         : plan(plan),
           parameters(parameters),
           fresh(fresh),
           previous(previous),
+          exportFolder(folder),
           thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
           workers([this] {
               return std::make_unique<Worker>(this->plan, this->parameters.pageOption,
@@ -231,6 +219,9 @@ private:
     const ExportParameters& parameters;
     const bool fresh;
     const CExportCache& previous;
+    const CFolderHandle& exportFolder;
+    OutputFolder categories[kCategoryFolderCount];
+    OutputFolder thumbFolder;
     // By the index of the linked file: its thumbnail could not be made. Written while the
     // thumbnails are made, read by the pages composed after them.
     std::vector<char> thumbnailFailed;
@@ -259,18 +250,19 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     worker.composer.AppendPage(worker.text, PlannedPageTexts(plan, worker.writer, page.folder,
                                                              page.index, std::move(itemRows)));
     ToCrLf(worker.text, worker.bytes);
-    const fs::path path = plan.exportFolder / PathFromBytes(page.fileName);
+    const std::string name = PathFromBytes(page.fileName).string();
+    const fs::path path = plan.exportFolder / name;
     const PageHash hash = HashOfPage(worker.bytes);
     const auto record = [&] {
         if (const std::optional<FileStamp> stamp = StampOf(path, false))
             written = WrittenPage{*stamp, hash};
     };
     if (!fresh && (previous.HoldsPage(page.fileName, path, hash) ||
-                   HoldsBytes(path, worker.bytes, worker.existing))) {
+                   HoldsBytes(exportFolder, name, worker.bytes, worker.existing))) {
         record();
         return Outcome::UpToDate;
     }
-    const FileWriteResult replaced = ReplaceFile(path, worker.bytes);
+    const FileWriteResult replaced = ReplaceFile(exportFolder, name, path, worker.bytes);
     if (!replaced) {
         failure = ExportFailure{path.string(), "could not be written: " + replaced.reason};
         return Outcome::Failed;
@@ -296,11 +288,19 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
         return Outcome::Failed;
     }
     const std::string_view folder = kCategoryFolderNames[file.folder];
-    const fs::path target = plan.exportFolder / PathFromBytes(folder) / PathFromBytes(file.name);
+    const std::string fileName = PathFromBytes(file.name).string();
+    const fs::path target = plan.exportFolder / PathFromBytes(folder) / fileName;
+    const OutputFolder& category = categories[file.folder];
+    if (!category.handle.IsOpen()) {
+        failure = ExportFailure{
+            file.source, "could not be copied to " + target.string() + ": " + category.problem};
+        return Outcome::Failed;
+    }
     const std::string name = MadeFileName(folder, file.name);
     if (UpToDate(name, target, file.found, made)) return Outcome::UpToDate;
     const fs::path& from = file.found.path;
-    const FileWriteResult copied = ReplaceFileWithCopy(from, target, parameters.cancel);
+    const FileWriteResult copied =
+        ReplaceFileWithCopy(from, category.handle, fileName, target, parameters.cancel);
     if (copied) {
         made = MadeFrom(target, file.found);
         return Outcome::Written;
@@ -335,12 +335,13 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         return Outcome::Failed;
     };
     if (file.thumbName.empty()) return failed(file.pictureProblem);
-    const fs::path target =
-        plan.exportFolder / PathFromBytes(kThumbnailFolderName) / PathFromBytes(file.thumbName);
+    if (!thumbFolder.handle.IsOpen()) return failed(thumbFolder.problem);
+    const std::string name = PathFromBytes(file.thumbName).string();
+    const fs::path target = plan.exportFolder / PathFromBytes(kThumbnailFolderName) / name;
     if (UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made))
         return Outcome::UpToDate;
     const ThumbnailOutcome outcome =
-        MakeThumbnailFile(file.found.path, target, plan.ThumbnailSide(),
+        MakeThumbnailFile(file.found.path, thumbFolder.handle, name, target, plan.ThumbnailSide(),
                           file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
                           plan.pictures.quality, plan.MaxThumbnailPixels());
     if (outcome.ok) {
@@ -349,7 +350,7 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     }
     // A thumbnail of what the source was before is no longer the picture's.
     std::error_code ignored;
-    fs::remove(target, ignored);
+    thumbFolder.handle.RemoveFile(name, ignored);
     return failed(outcome.reason);
 }
 
@@ -407,6 +408,11 @@ void CPlanExecution::RunTasks(tbb::task_arena* arena, std::size_t begin, std::si
 }
 
 void CPlanExecution::Run(ExportResult& result) {
+    // A sub-folder that cannot be made shows up as failed copies into it.
+    for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
+        categories[i] = MakeOutputFolder(exportFolder, kCategoryFolderNames[i]);
+    if (plan.pictures.thumbnails)
+        thumbFolder = MakeOutputFolder(exportFolder, kThumbnailFolderName);
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount();
     failures.assign(total, std::nullopt);
@@ -464,19 +470,10 @@ std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() 
 }  // namespace
 
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
-                        ExportResult& result) {
-    if (!fresh) DeleteWhatIsNotPlanned(plan, parameters.cancel, result);
-    for (std::string_view name : kCategoryFolderNames) {
-        // A sub-folder that cannot be made shows up as failed copies into it.
-        std::error_code error;
-        fs::create_directory(plan.exportFolder / PathFromBytes(name), error);
-    }
-    if (plan.pictures.thumbnails) {
-        std::error_code error;
-        fs::create_directory(plan.exportFolder / PathFromBytes(kThumbnailFolderName), error);
-    }
+                        const CFolderHandle& folder, ExportResult& result) {
+    if (!fresh) DeleteWhatIsNotPlanned(plan, folder, parameters.cancel, result);
     CExportCache cache = fresh ? CExportCache() : plan.record;
-    CPlanExecution execution(plan, parameters, fresh, cache);
+    CPlanExecution execution(plan, parameters, fresh, cache, folder);
     execution.Run(result);
     if (result.status != ExportStatus::Completed) return;
     std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> pictures;
@@ -488,5 +485,5 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
     // A record that cannot be written only means that the next export makes everything again.
     const std::string project = ExportCacheProject(parameters.projectFile);
     cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
-    cache.Write(plan.exportFolder, project);
+    cache.Write(folder, plan.exportFolder, project);
 }

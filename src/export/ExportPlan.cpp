@@ -159,6 +159,10 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     if (plan.folderCheck.state == ExportFolderState::Refused ||
         plan.folderCheck.state == ExportFolderState::Unusable)
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
+    for (const std::string& name : plan.folderCheck.kept)
+        Problem(ProblemKind::KeptEntry, ProblemSeverity::Note,
+                (plan.exportFolder / PathFromBytes(name)).string(), "the export folder",
+                "the user's own: never deleted by an export");
 
     plan.charset = PageCharset(page.saveEncoding.View());
     if (plan.charset != page.saveEncoding.View())
@@ -483,6 +487,8 @@ std::string_view ProblemKindName(ProblemKind kind) {
             return "hidden folder";
         case ProblemKind::UnreadablePicture:
             return "unreadable picture";
+        case ProblemKind::KeptEntry:
+            return "kept";
         case ProblemKind::Charset:
             break;
     }

@@ -36,6 +36,7 @@ enum class ProblemKind {
     HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
     Charset,           // error: the project's charset is not known, so the pages are UTF-8;
                        // note: the pages' charset cannot be written, so texts go as stored
+    KeptEntry,         // note: an entry at the top of the export folder, the user's, that stays
     UnreadablePicture  // note: a picture's size cannot be read; the page shows the file itself
 };
 
@@ -131,7 +132,9 @@ ExportPlan BuildExportPlan(const ExportParameters& parameters,
 PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
                            std::size_t page, std::string itemRows);
 
-// Carries the plan out into plan.exportFolder, which exists and may be written: makes every
+// Carries the plan out into plan.exportFolder, held open by `folder` (every step is taken inside
+// that folder and its sub-folders, held open too, never through a path), which may be written:
+// makes every
 // thumbnail file, then writes every page whose bytes differ from the file there and copies every
 // linked file, on worker threads. A copy or thumbnail is left as it is only when the folder's
 // record (ExportCache.h) proves it was made from the source as it is now and has not been
@@ -141,4 +144,4 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
 // not produce is deleted (unless `fresh`). Fills the counts, the failures (deletions, then
 // pages, then copies, then thumbnails, each in plan order) and the status of `result`.
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
-                        ExportResult& result);
+                        const CFolderHandle& folder, ExportResult& result);

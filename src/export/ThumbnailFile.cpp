@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vips/vips8>
 
+#include "FileWrite.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -121,17 +123,6 @@ vips::VImage ShrunkPicture(const PictureSource& picture, int maxSide) {
     return image;
 }
 
-fs::path TemporaryBeside(const fs::path& target) {
-    static std::atomic<unsigned long> counter{0};
-    std::string name(".");
-    name += target.filename().string();
-    name += ".tmp-";
-    name += std::to_string(::getpid());
-    name += '-';
-    name += std::to_string(counter++);
-    return target.parent_path() / name;
-}
-
 // What the picture's header says; the picture itself is not decoded.
 std::optional<PictureHeader> HeaderOf(const PictureSource& source) {
     VipsImage* raw =
@@ -169,7 +160,8 @@ std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
     return HeaderOf(source);
 }
 
-ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& target, int maxSide,
+ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const CFolderHandle& folder,
+                                   std::string_view name, const fs::path& shown, int maxSide,
                                    ThumbnailFormat format, int quality, std::int64_t maxPixels) {
     ThumbnailOutcome outcome;
     if (!StartVips()) {
@@ -191,46 +183,55 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
         outcome.reason = TooLargeForThumbnail(header->width, header->height);
         return outcome;
     }
-    const fs::path temporary = TemporaryBeside(target);
+    // Made in memory (a thumbnail is small) and written as any file of the export is, inside
+    // the folder held open.
+    VipsBlob* blob = nullptr;
     try {
         vips::VImage thumbnail = ShrunkPicture(picture, maxSide);
         if (format == ThumbnailFormat::Jpeg) {
             if (thumbnail.has_alpha())
                 thumbnail = thumbnail.flatten(
                     vips::VImage::option()->set("background", std::vector<double>{255.0}));
-            thumbnail.jpegsave(temporary.c_str(), vips::VImage::option()
-                                                      ->set("Q", std::clamp(quality, 1, 100))
-                                                      ->set("strip", true)
-                                                      ->set("optimize_coding", true));
+            blob = thumbnail.jpegsave_buffer(vips::VImage::option()
+                                                 ->set("Q", std::clamp(quality, 1, 100))
+                                                 ->set("strip", true)
+                                                 ->set("optimize_coding", true));
         } else {
-            thumbnail.pngsave(temporary.c_str(), vips::VImage::option()->set("strip", true));
+            blob = thumbnail.pngsave_buffer(vips::VImage::option()->set("strip", true));
         }
         outcome.width = thumbnail.width();
         outcome.height = thumbnail.height();
     } catch (const vips::VError&) {
         outcome.reason = VipsReason();
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
         return outcome;
     }
-    std::error_code error;
-    const std::int64_t modified = picture.ModifiedNs();
-    const struct timespec times[2] = {
-        {0, UTIME_OMIT},
-        {static_cast<time_t>(modified / 1000000000), static_cast<long>(modified % 1000000000)}};
-    if (::utimensat(AT_FDCWD, temporary.c_str(), times, 0) != 0) {
-        outcome.reason = "could not be written: " + std::generic_category().message(errno);
-        fs::remove(temporary, error);
-        return outcome;
-    }
-    fs::rename(temporary, target, error);
-    if (error) {
-        outcome.reason = "could not be written: " + error.message();
-        fs::remove(temporary, error);
+    std::size_t size = 0;
+    const auto* data =
+        static_cast<const char*>(vips_area_get_data(&blob->area, &size, nullptr, nullptr, nullptr));
+    const FileWriteResult written =
+        ReplaceFile(folder, name, shown, std::string_view(data, size), picture.ModifiedNs());
+    vips_area_unref(&blob->area);
+    if (!written) {
+        outcome.reason = "could not be written: " + written.reason;
         return outcome;
     }
     outcome.ok = true;
     return outcome;
+}
+
+ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& target, int maxSide,
+                                   ThumbnailFormat format, int quality, std::int64_t maxPixels) {
+    std::error_code error;
+    const CFolderHandle folder = CFolderHandle::Open(
+        target.has_parent_path() ? fs::absolute(target.parent_path(), error) : fs::path("."),
+        error);
+    if (!folder.IsOpen()) {
+        ThumbnailOutcome outcome;
+        outcome.reason = "could not be written: " + error.message();
+        return outcome;
+    }
+    return MakeThumbnailFile(source, folder, target.filename().string(), target, maxSide, format,
+                             quality, maxPixels);
 }
 
 std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide,

@@ -4,7 +4,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "FolderHandle.h"
 
 // Thumbnail files for the pages, made with libvips: a picture is decoded at a fraction of its
 // size where the format allows (shrink-on-load), turned upright by its EXIF orientation, scaled
@@ -51,6 +54,11 @@ ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source,
                                    const std::filesystem::path& target, int maxSide,
                                    ThumbnailFormat format, int quality,
                                    std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
+// The same into the entry `name` of a folder held open (`shown`: its path, for messages).
+ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source, const CFolderHandle& folder,
+                                   std::string_view name, const std::filesystem::path& shown,
+                                   int maxSide, ThumbnailFormat format, int quality,
+                                   std::int64_t maxPixels);
 
 // A picture decoded for showing on screen: upright, at most maxSide pixels on its longer side,
 // four 8-bit channels (red, green, blue, alpha) a pixel, rows without padding.

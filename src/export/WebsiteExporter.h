@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "ExportFailure.h"
+#include "FolderHandle.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "SiteTree.h"
@@ -22,15 +24,21 @@
 //   1. CheckExportFolder resolves the export folder (links and "..", so that the folder checked
 //      is the folder written) and says whether it is missing, empty, holds files (the caller
 //      asks "Warning: All contents of  %s will be deleted!" before going on) or must never be
-//      cleared, with the reason in words. It also refuses a tree too deep to export.
-//   2. ExportWebsite does the export: it builds the export's plan (ExportPlan.h) and carries it
-//      out. Into a folder that holds files it goes only when clearExistingFolder is set, and it
-//      re-checks the refusals itself before deleting anything. There it writes only what differs
-//      from what the folder holds (a page whose bytes are the same, a copy with its source's size
-//      and modification time stay) and deletes everything the plan does not produce, so that the
-//      folder ends as a fresh export would leave it; `full` clears the folder and writes
-//      everything instead. It may run on a worker thread as long as nobody changes the tree or
-//      the options while it runs; progress reports arrive on its worker threads, one at a time.
+//      cleared, with the reason in words. It also refuses a tree too deep to export. Folders
+//      are told apart by identity (device and inode), not by how their path is spelt, so a
+//      second path to the project's folder (a link, a bind mount) is the project's folder.
+//   2. ExportWebsite does the export: it opens the export folder once, locks it against a
+//      second export (waiting kExportLockWait for one under way), checks what it opened with
+//      the refusals above, builds the export's plan (ExportPlan.h) and carries it out, every
+//      step inside that open folder: should the folder or one of its sub-folders be replaced
+//      by a link meanwhile, nothing outside is deleted or written. Into a folder that holds
+//      files it goes only when clearExistingFolder is set. There it writes only what differs
+//      from what the folder holds (a page whose bytes are the same, a copy with its source's
+//      size and modification time stay) and deletes everything the plan does not produce, so
+//      that the folder ends as a fresh export would leave it; `full` clears the folder and
+//      writes everything instead. The user's own entries at the top (IsKeptTopEntry) are never
+//      deleted. It may run on a worker thread as long as nobody changes the tree or the
+//      options while it runs; progress reports arrive on its worker threads, one at a time.
 //   3. After a completed export the caller clears the tree's export-pending flag (the export
 //      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor
@@ -90,16 +98,17 @@ inline constexpr int kMaxExportDepth = 1000;
 std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
                                             const CLayoutOption& layoutOption);
 
-// Why clearing `folder` (resolved: absolute, links followed) would delete what is not the
-// export's, or "" when it may be cleared: the root of the file system, a folder of the system
-// (/bin, /etc, /usr ...) or one holding it, the home folder of any account or a folder holding
-// it, a folder holding the project file or any file the project links to.
-std::string ClearingRefusal(const std::filesystem::path& folder,
-                            const ExportParameters& parameters);
-
 // Whether the folder (resolved: absolute, links followed) is a folder of the system (/usr, /etc,
-// /opt ...) or lies inside one.
+// /opt, /tmp ...) or lies inside one: a program there is an installed one.
 bool LiesInSystemFolder(const std::filesystem::path& folder);
+
+// An entry at the top of the export folder that is the user's own and is never deleted or
+// cleared: a name beginning with "." (.git, .htaccess, .well-known) and CNAME. A temporary file
+// of this program's, left by a run that was killed, is not one of them.
+bool IsKeptTopEntry(std::string_view name);
+
+// How long an export waits for another one writing into the same folder to end.
+inline constexpr std::chrono::milliseconds kExportLockWait{3000};
 
 enum class ExportFolderState {
     Missing,  // will be made, with any missing parent folders
@@ -113,17 +122,25 @@ struct ExportFolderCheck {
     ExportFolderState state = ExportFolderState::Missing;
     std::string message;
     std::filesystem::path folder;  // the folder that is checked and written: absolute, resolved
+    // The entries at its top that an export never deletes (IsKeptTopEntry), sorted.
+    std::vector<std::string> kept{};
 };
 
+// Refused: the root of the file system; /srv, /opt, /mnt, /media, /tmp and /root themselves
+// (the folders inside them are fine); /bin, /boot, /dev, /etc, /lib*, /proc, /run, /sbin, /sys,
+// /usr and /var and every folder inside them, except /var/www and the folders inside it; and,
+// when it holds files, a folder holding a folder of the system, a home folder, the project file
+// or a file the project links to.
 ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
 
 enum class ExportStatus {
-    Completed,     // every folder was written; single pages or files may still have failed
-    Stopped,       // the progress callback asked to stop; what was written stays
-    Refused,       // the folder must never be cleared; nothing was touched
-    NotCleared,    // the folder holds files and clearing was not agreed; nothing was touched
-    NoRoot,        // the tree has no root; nothing was touched
-    FolderNotMade  // the export folder could not be made, used or written; nothing was exported
+    Completed,      // every folder was written; single pages or files may still have failed
+    Stopped,        // the progress callback asked to stop; what was written stays
+    Refused,        // the folder must never be cleared; nothing was touched
+    NotCleared,     // the folder holds files and clearing was not agreed; nothing was touched
+    NoRoot,         // the tree has no root; nothing was touched
+    FolderNotMade,  // the export folder could not be made, used or written; nothing was exported
+    Busy  // another export kept writing into the folder for kExportLockWait; nothing was touched
 };
 
 struct ExportResult {
@@ -134,8 +151,10 @@ struct ExportResult {
     std::size_t filesUpToDate = 0;  // already copied, with the source's size and time
     std::size_t thumbnailsMade = 0;
     std::size_t thumbnailsUpToDate = 0;  // already made from the source as it is
-    std::size_t entriesDeleted =
-        0;  // files and folders of the folder that the export does not make
+    // Files and folders of the folder that the export does not make, deleted.
+    std::size_t entriesDeleted = 0;
+    // Files and folders deleted by clearing the folder first (`full`).
+    std::size_t entriesCleared = 0;
     // What could not be deleted, then pages that could not be written, then linked files that
     // could not be copied (missing sources among them), then pictures whose thumbnail could not
     // be made, the pages and files in plan order whatever the order the threads did them in.
@@ -150,13 +169,21 @@ struct ExportResult {
 
 ExportResult ExportWebsite(const ExportParameters& parameters);
 
-// Deletes everything inside the folder, sub-folders included; the folder itself stays. Symbolic
-// links are removed, never followed. Read-only entries are made writable first. Returns what
-// could not be deleted.
-std::vector<ExportFailure> ClearFolder(const std::filesystem::path& folder);
-// Deletes one entry of a folder the same way (a folder with all it holds); false when the entry
-// itself could not be deleted. What could not be deleted is added to `failures`.
-bool RemoveExportEntry(const std::filesystem::path& path, std::vector<ExportFailure>& failures);
+// Deletes everything inside the folder held by `folder`, sub-folders included; the folder
+// itself stays, and so do the user's own entries (IsKeptTopEntry) with `keepUsersEntries`.
+// Symbolic links are removed, never followed, and a sub-folder is only ever entered as a folder,
+// whatever is put in its place meanwhile. Read-only sub-folders are made writable first.
+// `shown` is the folder's path, for the failures; `deleted` counts every file and folder
+// deleted. Returns what could not be deleted.
+std::vector<ExportFailure> ClearFolder(const CFolderHandle& folder,
+                                       const std::filesystem::path& shown, bool keepUsersEntries,
+                                       std::size_t* deleted = nullptr);
+// Deletes the entry `name` of the folder the same way (a folder with all it holds); returns how
+// many files and folders were deleted, the entry among them. What could not be deleted is added
+// to `failures`.
+std::size_t RemoveExportEntry(const CFolderHandle& folder, std::string_view name,
+                              const std::filesystem::path& shown,
+                              std::vector<ExportFailure>& failures);
 
 // The name of the root's first page.
 inline constexpr const char* kRootPageFileName = "Index.htm";

@@ -343,6 +343,7 @@ bool CMainFrame::ExportSite() {
         case ExportStatus::NotCleared:
         case ExportStatus::NoRoot:
         case ExportStatus::FolderNotMade:
+        case ExportStatus::Busy:
             break;
     }
     TheDesktop().Tell(this, ExportFailureReport(result), CDesktop::Severity::Critical);

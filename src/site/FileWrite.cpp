@@ -355,17 +355,78 @@ FileWriteResult WriteFileAtomically(const fs::path& target, std::string_view dat
 
 #if !defined(_WIN32)
 
-FileWriteResult ReplaceFile(const fs::path& target, std::string_view data) {
-    CTemporaryFile temporary(target);
-    if (!temporary.Create(0666)) return Failure(target, LastError());
+namespace {
+
+// A new file under a temporary name beside its final one, in a folder held open. It takes the
+// final name only through Commit; in every other case it is removed when it goes out of scope.
+class CTemporaryEntry {
+public:
+    CTemporaryEntry(const CFolderHandle& folder, std::string finalName)
+        : folder(folder), finalName(std::move(finalName)) {}
+    CTemporaryEntry(const CTemporaryEntry&) = delete;
+    CTemporaryEntry& operator=(const CTemporaryEntry&) = delete;
+    ~CTemporaryEntry() {
+        file.Close();
+        std::error_code ignored;
+        if (!name.empty() && !committed) folder.RemoveFile(name, ignored);
+    }
+
+    bool Create(unsigned mode, std::error_code& error) {
+        for (unsigned attempt = 0; attempt < 100; ++attempt) {
+            std::string candidate = TemporaryName(fs::path(finalName), attempt).filename().string();
+            file = folder.CreateNewFile(candidate, mode, error);
+            if (file.IsOpen()) {
+                name = std::move(candidate);
+                return true;
+            }
+            if (error != std::errc::file_exists) return false;
+        }
+        return false;
+    }
+    int Fd() const { return file.Get(); }
+    bool CloseAndCommit(std::error_code& error) {
+        if (!file.Close()) {
+            error = LastError();
+            return false;
+        }
+        if (!folder.Rename(name, finalName, error)) return false;
+        committed = true;
+        return true;
+    }
+
+private:
+    const CFolderHandle& folder;
+    std::string finalName;
+    std::string name;
+    CFileDescriptor file;
+    bool committed = false;
+};
+
+bool SetModified(int fd, std::int64_t modifiedNs) {
+    const timespec times[2] = {
+        {0, UTIME_OMIT},
+        {static_cast<time_t>(modifiedNs / 1000000000), static_cast<long>(modifiedNs % 1000000000)}};
+    return ::futimens(fd, times) == 0;
+}
+
+}  // namespace
+
+FileWriteResult ReplaceFile(const CFolderHandle& folder, std::string_view name,
+                            const fs::path& shown, std::string_view data,
+                            std::optional<std::int64_t> modifiedNs) {
+    CTemporaryEntry temporary(folder, std::string(name));
+    std::error_code error;
+    if (!temporary.Create(0666, error)) return Failure(shown, error);
     if (!WriteAll(temporary.Fd(), reinterpret_cast<const unsigned char*>(data.data()),
                   data.size()) ||
-        !temporary.Close() || !temporary.Commit())
-        return Failure(target, LastError());
+        (modifiedNs && !SetModified(temporary.Fd(), *modifiedNs)))
+        return Failure(shown, LastError());
+    if (!temporary.CloseAndCommit(error)) return Failure(shown, error);
     return {true, {}, {}};
 }
 
-FileWriteResult ReplaceFileWithCopy(const fs::path& source, const fs::path& target,
+FileWriteResult ReplaceFileWithCopy(const fs::path& source, const CFolderHandle& folder,
+                                    std::string_view name, const fs::path& shown,
                                     const std::atomic<bool>* cancel) {
     const auto sourceFailure = [&](const std::string& reason) {
         return FileWriteResult{false, "Cannot read \"" + source.string() + "\": " + reason + ".",
@@ -383,70 +444,33 @@ FileWriteResult ReplaceFileWithCopy(const fs::path& source, const fs::path& targ
     if (!S_ISREG(status.st_mode))
         return sourceFailure(NotRegularReason(TypeOfMode(status.st_mode)));
 
-    CTemporaryFile temporary(target);
-    if (!temporary.Create(0666)) return Failure(target, LastError());
+    CTemporaryEntry temporary(folder, std::string(name));
+    std::error_code error;
+    if (!temporary.Create(0666, error)) return Failure(shown, error);
     // The copy keeps the source's permission bits, as the file manager's copy does.
-    if (::fchmod(temporary.Fd(), status.st_mode & 0777) != 0) return Failure(target, LastError());
+    if (::fchmod(temporary.Fd(), status.st_mode & 0777) != 0) return Failure(shown, LastError());
     switch (CopyData(input.Get(), temporary.Fd(), cancel)) {
         case CopyOutcome::Done:
             break;
         case CopyOutcome::ReadFailed:
             return sourceFailure(LastError().message());
         case CopyOutcome::WriteFailed:
-            return Failure(target, LastError());
+            return Failure(shown, LastError());
         case CopyOutcome::Cancelled:
-            return Failure(target, kInterruptedReason);
+            return Failure(shown, kInterruptedReason);
     }
     // The source's modification time goes with the copy: a later export sees by it (and the
     // size) that the copy is up to date. The time of last access is the copy's own.
     const timespec times[2] = {{0, UTIME_OMIT}, status.st_mtim};
-    if (::futimens(temporary.Fd(), times) != 0) return Failure(target, LastError());
-    if (!temporary.Close() || !temporary.Commit()) return Failure(target, LastError());
+    if (::futimens(temporary.Fd(), times) != 0) return Failure(shown, LastError());
+    if (!temporary.CloseAndCommit(error)) return Failure(shown, error);
     return {true, {}, {}};
 }
 
-std::string NewFileProblem(const fs::path& folder) {
-    CTemporaryFile probe(folder / "probe");
-    return probe.Create(0600) ? std::string() : LastError().message();
-}
-
-#else
-
-std::string NewFileProblem(const fs::path& folder) {
-    const fs::path probe = TemporaryName(folder / "probe", 0);
+std::string NewFileProblem(const CFolderHandle& folder) {
+    CTemporaryEntry probe(folder, "probe");
     std::error_code error;
-    {
-        std::ofstream stream(probe, std::ios::binary);
-        if (!stream) return "a new file cannot be made there";
-    }
-    fs::remove(probe, error);
-    return {};
-}
-
-FileWriteResult ReplaceFile(const fs::path& target, std::string_view data) {
-    return WriteFileAtomically(target, data, FileSync::NoSync);
-}
-
-FileWriteResult ReplaceFileWithCopy(const fs::path& source, const fs::path& target,
-                                    const std::atomic<bool>*) {
-    std::error_code error;
-    const fs::file_status status = fs::status(source, error);
-    if (error)
-        return {false, "Cannot read \"" + source.string() + "\": " + error.message() + ".",
-                error.message(), true};
-    if (!fs::is_regular_file(status)) {
-        const std::string reason = NotRegularReason(status.type());
-        return {false, "Cannot read \"" + source.string() + "\": " + reason + ".", reason, true};
-    }
-    const fs::path temporary = TemporaryName(target, 0);
-    if (!fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error) ||
-        (fs::last_write_time(temporary, fs::last_write_time(source, error), error), error) ||
-        (fs::rename(temporary, target, error), error)) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return Failure(target, error);
-    }
-    return {true, {}, {}};
+    return probe.Create(0600, error) ? std::string() : error.message();
 }
 
 #endif

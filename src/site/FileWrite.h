@@ -1,10 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "FolderHandle.h"
 
 struct FileWriteResult {
     bool ok = false;
@@ -32,10 +36,14 @@ FileWriteResult WriteFileAtomically(const std::filesystem::path& target,
 FileWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view data,
                                     FileSync sync = FileSync::Sync);
 
-// Output of the export, which owns its folder: the file of that name, whatever it was (a link
-// included, which is replaced and never followed), gives way to the new one only once the new
-// one is whole. Nothing is synced. On failure nothing is left under either name.
-FileWriteResult ReplaceFile(const std::filesystem::path& target, std::string_view data);
+// Output of the export, which owns its folder and holds it open: the entry `name` of `folder`,
+// whatever it was (a link included, which is replaced and never followed), gives way to the new
+// file only once the new one is whole. `shown` is the entry's path, for messages. Nothing is
+// synced. A file given `modifiedNs` (nanoseconds since the epoch) gets that modification time.
+// On failure nothing is left under either name.
+FileWriteResult ReplaceFile(const CFolderHandle& folder, std::string_view name,
+                            const std::filesystem::path& shown, std::string_view data,
+                            std::optional<std::int64_t> modifiedNs = std::nullopt);
 
 // The same for a copy of `source`, which must be a regular file (a link to one is fine): a FIFO
 // or a device is refused without being opened for long, so the copy can never hang on it. The
@@ -44,14 +52,15 @@ FileWriteResult ReplaceFile(const std::filesystem::path& target, std::string_vie
 // modification time and permission bits. When `cancel` becomes true the copy stops between two
 // blocks, leaves nothing behind and fails with the reason kInterruptedReason.
 FileWriteResult ReplaceFileWithCopy(const std::filesystem::path& source,
-                                    const std::filesystem::path& target,
+                                    const CFolderHandle& folder, std::string_view name,
+                                    const std::filesystem::path& shown,
                                     const std::atomic<bool>* cancel = nullptr);
 
 inline constexpr const char* kInterruptedReason = "interrupted";
 
 // Why no new file can be made in the folder ("Permission denied", "Read-only file system"), or ""
 // when one can. Tries it with a temporary file, which is removed again.
-std::string NewFileProblem(const std::filesystem::path& folder);
+std::string NewFileProblem(const CFolderHandle& folder);
 
 // "a FIFO", "a socket", "a character device", "a block device", "a folder", ... for messages
 // about files that are not regular files.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -11,6 +12,7 @@
 #include "CliProcess.h"
 #include "ExportLocation.h"
 #include "ExportTestSupport.h"
+#include "FolderHandle.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
@@ -225,6 +227,19 @@ TEST_F(CliExportTest, AnInterruptedExportStopsWithWholeFilesAndSaysWhatItDid) {
     EXPECT_GT(pages, 0u);
     EXPECT_LT(pages, 5000u);
     EXPECT_TRUE(Contains(err, std::to_string(pages) + " pages written")) << err;
+}
+
+TEST_F(CliExportTest, ASecondExportIntoTheSameFolderGivesUpWithTwo) {
+    Save();
+    fs::create_directories(out);
+    std::error_code error;
+    const CFolderHandle other = CFolderHandle::Open(out, error);
+    ASSERT_TRUE(other.Lock(std::chrono::milliseconds(0), error));
+    const CliRun run = Cli({project.string(), "--to", out.string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Contains(run.err, "pagelorn-cli: another export is writing into " + out.string()))
+        << run.err;
+    EXPECT_TRUE(fs::is_empty(out));
 }
 
 TEST_F(CliExportTest, MessagesTellWhatReallyHappened) {

@@ -18,6 +18,7 @@
 #include "CheckDialog.h"
 #include "CommandIds.h"
 #include "ExportLocation.h"
+#include "FolderHandle.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
@@ -143,6 +144,21 @@ private slots:
         QVERIFY2(report.contains(u"missing9.txt"_s), qPrintable(report));
         QVERIFY(!report.contains(u"missing11.txt"_s));
         QVERIFY(report.contains(u"and 2 more"_s));
+    }
+
+    void ASecondExportIntoTheSameFolderIsShown() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"out"_s);
+        QVERIFY(QDir().mkpath(out));
+        CFrameFixture f;
+        QVERIFY(f.frame.OpenProject(WriteSite(dir, out)));
+        std::error_code error;
+        const CFolderHandle other = CFolderHandle::Open(FsPath(out), error);
+        QVERIFY(other.Lock(0ms, error));
+        f.Trigger(kExport);
+        QCOMPARE(f.desktop->messages, QStringList{u"another export is writing into %1"_s.arg(out)});
+        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(!QFile::exists(out + u"/Index.htm"_s));
     }
 
     void RelativeLocationBelongsToTheProjectFolder() {
