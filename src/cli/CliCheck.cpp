@@ -41,7 +41,6 @@ int RunCheckCommand(int argc, char** argv) {
             ParseWebsiteArguments(argc, argv, "check", kUsage, arguments))
         return *done;
 
-    CatchInterruptions();
     const fs::path projectPath = arguments.project;
     LoadedWebsite website;
     if (const std::optional<int> failed =

@@ -96,7 +96,6 @@ int RunExportCommand(int argc, char** argv) {
             ParseWebsiteArguments(argc, argv, "export", kUsage, arguments, flag))
         return *done;
 
-    CatchInterruptions();
     const fs::path projectPath = arguments.project;
     LoadedWebsite website;
     if (const std::optional<int> failed =

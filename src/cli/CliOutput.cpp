@@ -2,6 +2,10 @@
 
 #include <cerrno>
 #include <csignal>
+
+#ifndef _WIN32
+#include <pthread.h>
+#endif
 #include <cstdio>
 #include <system_error>
 
@@ -65,6 +69,12 @@ void CatchInterruptions() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A parent may hand them down blocked; one sent before now arrives here.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 #endif
 }
 

@@ -24,7 +24,8 @@ int Fail(std::string_view message, std::string_view secondLine);
 int FailWithUsage(std::string_view message, const char* usage);
 
 // From now on SIGINT and SIGTERM only set the flag below, so that the command can remove its
-// temporary files and say what it did before it exits with kExitInterrupted.
+// temporary files and say what it did before it exits with kExitInterrupted. Called first thing
+// in main.
 void CatchInterruptions();
 const std::atomic<bool>& InterruptFlag();
 bool Interrupted();

@@ -139,7 +139,6 @@ int RunNewCommand(int argc, char** argv) {
         Quoted(project.string()) + " exists already; use --force to replace it with a new project.";
     if (!force && HoldsProject(project)) return Fail(exists);
 
-    CatchInterruptions();
     CProjectLock lock;
     if (const int locked = LockProject(lock, project, "No project was written."); locked != kExitOk)
         return locked;
@@ -176,7 +175,6 @@ int RunImportCommand(int argc, char** argv) {
     const fs::path project = argv[0];
     constexpr const char* kNothingImported = "Nothing was imported.";
 
-    CatchInterruptions();
     // Held from reading the project to the end of the save, so that a second import at the same
     // time waits for this one and then adds to what it saved.
     CProjectLock lock;

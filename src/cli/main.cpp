@@ -74,5 +74,12 @@ int RunCli(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return FinishOutput(RunCli(argc, argv));
+    // First of all: SIGINT or SIGTERM at any moment ends the program through its own handler,
+    // with its own exit status and a last line that says what was done.
+    CatchInterruptions();
+    int exitCode = RunCli(argc, argv);
+    // A command that never looks at the flag (show) has finished all the same.
+    if (Interrupted() && exitCode != kExitInterrupted)
+        exitCode = ReportInterruption("the command had finished all the same.");
+    return FinishOutput(exitCode);
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -20,8 +21,9 @@ namespace clitest {
 // while it runs (hold its project's lock, send it a signal).
 class CliProcess {
 public:
+    // `blocked`: signals blocked in the program from its start.
     CliProcess(const std::vector<std::string>& arguments, const std::filesystem::path& outFile,
-               const std::filesystem::path& errFile) {
+               const std::filesystem::path& errFile, const sigset_t* blocked = nullptr) {
         std::vector<std::string> all{PAGELORN_CLI};
         all.insert(all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -34,7 +36,15 @@ public:
                                          0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        if (posix_spawn(&pid, PAGELORN_CLI, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        if (blocked != nullptr) {
+            posix_spawnattr_setsigmask(&attributes, blocked);
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        }
+        if (posix_spawn(&pid, PAGELORN_CLI, &actions, &attributes, argv.data(), environ) != 0)
+            pid = -1;
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
     }
     CliProcess(const CliProcess&) = delete;

@@ -345,6 +345,24 @@ TEST_F(CliProjectTest, ImportsIntoOneProjectTakeTurns) {
     EXPECT_EQ(items().size(), 2u);
 }
 
+TEST_F(CliProjectTest, ASignalBeforeAnyCommandRunsEndsItThroughTheHandler) {
+    ASSERT_EQ(Cli({"new", Project()}).exitCode, 0);
+    // Blocked from the start, the signal waits until the program lets it in: with its handler.
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGTERM);
+    const fs::path out = folder / "bg-out.txt";
+    const fs::path err = folder / "bg-err.txt";
+    for (const char* command : {"show", "check"}) {
+        SCOPED_TRACE(command);
+        clitest::CliProcess cli({command, Project()}, out, err, &blocked);
+        ASSERT_TRUE(cli.Started());
+        cli.Signal(SIGTERM);
+        EXPECT_EQ(cli.Finish(), 130);
+        EXPECT_TRUE(Contains(ReadFile(err), "pagelorn-cli: interrupted: ")) << ReadFile(err);
+    }
+}
+
 TEST_F(CliProjectTest, OutputAndSavesThatFailAreReportedAsFailures) {
     ASSERT_EQ(Cli({"new", Project()}).exitCode, 0);
     const fs::path files = folder / "files";
