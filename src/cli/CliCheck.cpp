@@ -22,12 +22,17 @@ constexpr const char* kUsage =
     "  refused or cannot be used. Notes: pages and copies renamed because of a clash,\n"
     "  characters replaced in page names, markup that\n"
     "  browsers run in a text, linked files inside hidden folders, a charset that cannot be\n"
-    "  written, pictures whose size cannot be read, and the entries at the top of the export\n"
-    "  folder that an export keeps (names beginning with \".\", and CNAME). The website\n"
-    "  settings beside the project (PROJECT.www.json) are honoured as the export honours them.\n"
+    "  written, pictures whose size cannot be read, the entries at the top of the export\n"
+    "  folder that an export keeps (names beginning with \".\", and CNAME), an export folder\n"
+    "  that holds files this project did not make (which export --yes deletes). The last line\n"
+    "  names the export folder, resolved. The website settings beside the project\n"
+    "  (PROJECT.www.json) are honoured as the export honours them.\n"
     "  --to DIR   check the export into DIR instead of the project's location\n"
     "  Exit status: 0 no errors (notes may be listed), 1 errors listed or a damaged settings\n"
     "  file, 2 the project cannot be read, 130 interrupted.\n";
+
+// How many of the entries an export would delete a note names.
+constexpr std::size_t kNamesShown = 5;
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -69,6 +74,21 @@ int RunCheckCommand(int argc, char** argv) {
     if (!location.problem.empty())
         plan.problems.insert(plan.problems.begin(),
                              ExportFolderProblem(page.general.location.View(), location.problem));
+    // What export --yes would delete, because this project's export does not make it: files of
+    // someone else's, or of an earlier export of another project.
+    if (const std::vector<fs::path> foreign = UnplannedEntries(plan); !foreign.empty()) {
+        ExportProblem note = ExportFolderProblem(plan.exportFolder, "");
+        note.severity = ProblemSeverity::Note;
+        if (arguments.haveFolder) note.where = "--to";
+        note.detail = "it holds " + Plural(foreign.size(), "file or folder", "files or folders") +
+                      " this project did not make (";
+        for (std::size_t i = 0; i < foreign.size() && i < kNamesShown; ++i)
+            note.detail +=
+                (i > 0 ? ", " : "") + fs::relative(foreign[i], plan.exportFolder).generic_string();
+        note.detail += foreign.size() > kNamesShown ? ", ...)" : ")";
+        note.detail += ", which export --yes deletes";
+        plan.problems.insert(plan.problems.begin(), std::move(note));
+    }
 
     for (const ExportProblem& problem : plan.problems) {
         const std::string line = std::string(SeverityName(problem.severity)) + "\t" +
@@ -80,6 +100,8 @@ int RunCheckCommand(int argc, char** argv) {
     const std::size_t errors = plan.ErrorCount();
     std::printf("%s, %s\n", Plural(errors, "error", "errors").c_str(),
                 Plural(plan.problems.size() - errors, "note", "notes").c_str());
+    if (!plan.exportFolder.empty())
+        std::printf("export folder: %s\n", Printable(plan.exportFolder.string()).c_str());
     const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
     return errors > 0 || damaged ? kExitPartly : kExitOk;
 }

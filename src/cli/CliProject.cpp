@@ -28,11 +28,13 @@ constexpr const char* kNewUsage =
     "  --force   replace PROJECT.www (and its settings) if it exists already\n"
     "  Exit status: 0 written, 2 nothing written, 130 interrupted (nothing written).\n";
 constexpr const char* kImportUsage =
-    "usage: pagelorn-cli import PROJECT.www PATH...\n"
+    "usage: pagelorn-cli import PROJECT.www PATH... [--as-site]\n"
     "  Adds each PATH to the project's root: a folder's contents as sub-sites and items, a file\n"
     "  as one item. Only regular files are imported. A PATH that does not exist is skipped and\n"
     "  named. A project that does not exist yet is created, with the settings of a new\n"
     "  project. While another pagelorn-cli changes the same project, waits a few seconds for it.\n"
+    "  --as-site   make each folder PATH a sub-site of the root named after the folder, holding\n"
+    "              its contents\n"
     "  Exit status: 0 imported, 1 imported but a PATH does not exist, 2 nothing imported,\n"
     "  130 interrupted.\n";
 constexpr const char* kShowUsage =
@@ -171,7 +173,16 @@ int RunImportCommand(int argc, char** argv) {
         std::fputs(kImportUsage, stdout);
         return kExitOk;
     }
-    if (argc < 2) return FailWithUsage("import needs a project and a path", kImportUsage);
+    std::vector<const char*> paths;
+    bool asSites = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--as-site")
+            asSites = true;
+        else
+            paths.push_back(argv[i]);
+    }
+    if (argc < 1 || paths.empty())
+        return FailWithUsage("import needs a project and a path", kImportUsage);
     const fs::path project = argv[0];
     constexpr const char* kNothingImported = "Nothing was imported.";
 
@@ -205,13 +216,13 @@ int RunImportCommand(int argc, char** argv) {
     std::vector<std::pair<const char*, CImportScan>> scans;
     std::vector<std::string> missing;
     const ImportProgressFn keepGoing = [](const ImportProgress&) { return !Interrupted(); };
-    for (int i = 1; i < argc; ++i) {
-        CImportScan scan = ScanImportPath(argv[i], keepGoing);
+    for (const char* path : paths) {
+        CImportScan scan = ScanImportPath(path, keepGoing);
         if (Interrupted()) return interrupted();
         if (scan.found)
-            scans.emplace_back(argv[i], std::move(scan));
+            scans.emplace_back(path, std::move(scan));
         else
-            missing.push_back(Quoted(argv[i]));
+            missing.push_back(Quoted(path));
     }
     if (scans.empty()) {
         lock.RemoveUnusedFile();
@@ -227,7 +238,9 @@ int RunImportCommand(int argc, char** argv) {
         skippedLines.push_back("skipped " + path + ": it does not exist");
     const CFolderKey root = tree.RootKey();
     for (auto& [path, scan] : scans) {
-        const CImportResult result = AddImportedScan(tree, root, std::move(scan));
+        const CImportResult result =
+            asSites ? AddImportedScanAsSite(tree, root, ImportSiteName(path), std::move(scan))
+                    : AddImportedScan(tree, root, std::move(scan));
         summary += Printable(path) + ": " + Plural(result.foldersAdded, "sub-site", "sub-sites") +
                    " and " + Plural(result.itemsAdded, "item", "items") + " added";
         if (result.skipped > 0)

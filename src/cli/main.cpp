@@ -16,7 +16,9 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  new PROJECT.www [--force]        write a new project with the root \"Index\"\n"
-    "  import PROJECT.www PATH...       add folders and files to the project's root\n"
+    "  import PROJECT.www PATH... [--as-site]\n"
+    "                                   add folders and files to the project's root (each\n"
+    "                                   folder as a sub-site of its name with --as-site)\n"
     "  show PROJECT.www                 print the website settings, folders and items\n"
     "  check PROJECT.www [--to DIR]     list what the export would find wrong (missing files,\n"
     "                                   clashes ...), writing nothing\n"
@@ -24,6 +26,16 @@ constexpr const char* kUsage =
     "                                   write the website's pages and thumbnails; into an\n"
     "                                   earlier export only what changed, all of it with\n"
     "                                   --full\n"
+    "  set PROJECT.www KEY=VALUE...     set properties of the website (title, location,\n"
+    "                                   charset, colours, rows, pictures.box ...)\n"
+    "  get PROJECT.www [KEY]            print one property, or every KEY=VALUE\n"
+    "  caption PROJECT.www PATH TEXT    give a sub-site or item a caption\n"
+    "  describe PROJECT.www PATH TEXT   give a sub-site or item a description\n"
+    "  move PROJECT.www PATH up|down|POSITION|--into FOLDER\n"
+    "                                   move a sub-site or item\n"
+    "  remove PROJECT.www PATH          remove a sub-site or item\n"
+    "  sort PROJECT.www [PATH] [--by caption|name|date] [--recursive]\n"
+    "                                   put a folder's items in order\n"
     "\n"
     "Options:\n"
     "  -h, --help   print this help and exit\n"
@@ -46,8 +58,10 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"new", RunNewCommand},     {"import", RunImportCommand}, {"show", RunShowCommand},
-    {"check", RunCheckCommand}, {"export", RunExportCommand},
+    {"new", RunNewCommand},     {"import", RunImportCommand},   {"show", RunShowCommand},
+    {"check", RunCheckCommand}, {"export", RunExportCommand},   {"set", RunSetCommand},
+    {"get", RunGetCommand},     {"caption", RunCaptionCommand}, {"describe", RunDescribeCommand},
+    {"move", RunMoveCommand},   {"remove", RunRemoveCommand},   {"sort", RunSortCommand},
 };
 
 int RunCli(int argc, char** argv) {

@@ -84,6 +84,26 @@ bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::strin
     return got == bytes.size() && std::memcmp(buffer.data(), bytes.data(), got) == 0;
 }
 
+// The names of what the plan makes: pages at the top, copies in their category folders,
+// thumbnails in theirs.
+struct PlannedNames {
+    std::unordered_set<std::string> pages;
+    std::unordered_set<std::string> copies[kCategoryFolderCount];
+    std::unordered_set<std::string> thumbnails;
+
+    explicit PlannedNames(const ExportPlan& plan) {
+        for (const PlannedPage& page : plan.pages)
+            pages.insert(PathFromBytes(page.fileName).string());
+        if (plan.copyFiles)
+            for (const LinkedFile& file : plan.linkedFiles.Files())
+                if (!file.name.empty())
+                    copies[file.folder].insert(PathFromBytes(file.name).string());
+        for (const std::size_t index : plan.thumbnails)
+            if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
+                thumbnails.insert(PathFromBytes(file.thumbName).string());
+    }
+};
+
 // Deletes everything in the export folder that the plan does not make: files and folders of other
 // names, and entries of a planned name that are of the wrong kind (a folder where a page goes).
 // With "Manual" copying the category folders end empty, as a fresh export leaves them. The
@@ -91,16 +111,10 @@ bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::strin
 void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
                             const std::atomic<bool>* cancel, ExportResult& result) {
     const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
-    std::unordered_set<std::string> pages;
-    for (const PlannedPage& page : plan.pages) pages.insert(PathFromBytes(page.fileName).string());
-    std::unordered_set<std::string> copies[kCategoryFolderCount];
-    if (plan.copyFiles)
-        for (const LinkedFile& file : plan.linkedFiles.Files())
-            if (!file.name.empty()) copies[file.folder].insert(PathFromBytes(file.name).string());
-    std::unordered_set<std::string> thumbnails;
-    for (const std::size_t index : plan.thumbnails)
-        if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
-            thumbnails.insert(PathFromBytes(file.thumbName).string());
+    const PlannedNames planned(plan);
+    const auto& pages = planned.pages;
+    const auto& copies = planned.copies;
+    const auto& thumbnails = planned.thumbnails;
 
     const auto names = [&](const CFolderHandle& inside, const fs::path& shown) {
         std::error_code error;
@@ -486,4 +500,40 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
     const std::string project = ExportCacheProject(parameters.projectFile);
     cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
     cache.Write(folder, plan.exportFolder, project);
+}
+
+std::vector<fs::path> UnplannedEntries(const ExportPlan& plan) {
+    // Only looked at, never changed, so the folder is listed by path, as DeleteWhatIsNotPlanned
+    // would find it.
+    const PlannedNames planned(plan);
+    std::vector<fs::path> found;
+    const auto isFolder = [](const fs::directory_entry& entry) {
+        std::error_code error;
+        return !entry.is_symlink(error) && entry.is_directory(error);
+    };
+    const auto lookInside = [&](const fs::path& inside,
+                                const std::unordered_set<std::string>& keep) {
+        std::error_code error;
+        for (fs::directory_iterator it(inside, error), end; !error && it != end;
+             it.increment(error))
+            if (!keep.contains(it->path().filename().string()) || isFolder(*it))
+                found.push_back(it->path());
+    };
+    std::error_code error;
+    for (fs::directory_iterator it(plan.exportFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == kExportCacheName || IsKeptTopEntry(name)) continue;
+        std::size_t category = kCategoryFolderCount;
+        for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
+            if (name == kCategoryFolderNames[i]) category = i;
+        if (category < kCategoryFolderCount && isFolder(*it))
+            lookInside(it->path(), planned.copies[category]);
+        else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder(*it))
+            lookInside(it->path(), planned.thumbnails);
+        else if (category < kCategoryFolderCount || !planned.pages.contains(name) || isFolder(*it))
+            found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }

@@ -145,3 +145,8 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
 // pages, then copies, then thumbnails, each in plan order) and the status of `result`.
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
                         const CFolderHandle& folder, ExportResult& result);
+
+// What the export folder holds that carrying the plan out deletes (files and folders the plan
+// does not make, in the folder and its category and thumbnail folders; never the user's own
+// entries at the top, which an export keeps), sorted; nothing when the folder is missing.
+std::vector<std::filesystem::path> UnplannedEntries(const ExportPlan& plan);

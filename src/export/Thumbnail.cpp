@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "LinkedFiles.h"
 #include "StbImageConfig.h"
 
 #if !defined(_WIN32)
@@ -232,6 +233,39 @@ int ExifOrientation(const std::string& segment) {
     return orientation >= 1 && orientation <= 8 ? orientation : 1;
 }
 
+// The date and time an EXIF segment says the picture was taken ("2026:07:14 09:30:00"): the
+// original's, else the digitised one's, else the file's.
+std::optional<std::string> ExifDateTaken(const std::string& segment) {
+    if (segment.empty()) return std::nullopt;
+    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
+    if (!data) return std::nullopt;
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(segment.data()),
+                        static_cast<unsigned int>(segment.size()));
+    const std::pair<ExifIfd, ExifTag> places[] = {{EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
+                                                  {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED},
+                                                  {EXIF_IFD_0, EXIF_TAG_DATE_TIME}};
+    for (const auto& [ifd, tag] : places) {
+        const ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
+        if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->data == nullptr ||
+            entry->size < 19)
+            continue;
+        const std::string text(reinterpret_cast<const char*>(entry->data), 19);
+        // "YYYY:MM:DD HH:MM:SS"; cameras without a clock write zeros or blanks.
+        bool wellFormed = true;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char expected = i == 4 || i == 7     ? ':'
+                                  : i == 10            ? ' '
+                                  : i == 13 || i == 16 ? ':'
+                                                       : '0';
+            wellFormed = wellFormed &&
+                         (expected == '0' ? text[i] >= '0' && text[i] <= '9' : text[i] == expected);
+        }
+        if (wellFormed && text.compare(0, 4, "0000") != 0) return text;
+    }
+    return std::nullopt;
+}
+
 PictureProbe ProbeHeader(const stbi_io_callbacks& callbacks, void* user, void (*rewind)(void*)) {
     PictureProbe probe;
     std::string exif;
@@ -311,4 +345,27 @@ PictureSize GetThumbnailSize(const std::filesystem::path& path, int box) {
     const std::optional<PictureSize> natural = ReadPictureSize(path);
     if (!natural) return {box, box};
     return ThumbnailSizeFor(*natural, box);
+}
+
+std::optional<std::string> ReadDateTaken(const std::filesystem::path& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
+    if (!file) return std::nullopt;
+    const stbi_io_callbacks callbacks{ReadCallback, SkipCallback, EofCallback};
+    std::string exif;
+    WalkJpeg(callbacks, file.get(), exif);
+    return ExifDateTaken(exif);
+}
+
+CDateTakenFn ItemDatesTaken(const std::filesystem::path& projectFolder) {
+    return [files = CLinkedFiles(projectFolder)](const CSiteItem& item) {
+        std::string_view url = item.url.View();
+        const std::string scheme = AsciiLower(url.substr(0, 7));
+        if (scheme.starts_with("file://"))
+            url.remove_prefix(7);
+        else if (scheme.starts_with("file:"))
+            url.remove_prefix(5);
+        else
+            return std::optional<std::string>();
+        return ReadDateTaken(files.SourceFile(url));
+    };
 }

@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
+
+#include "SiteSort.h"
 
 struct PictureSize {
     int width = 0;
@@ -35,6 +38,13 @@ PictureProbe ProbePicture(const std::filesystem::path& path);
 // The size of ProbePicture, for a file and for the bytes of a file.
 std::optional<PictureSize> ReadPictureSize(const std::filesystem::path& path);
 std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes);
+
+// When a JPEG photo was taken, as its EXIF data says ("2026:07:14 09:30:00", which sorts in time
+// order); nothing for other files and photos without a date.
+std::optional<std::string> ReadDateTaken(const std::filesystem::path& path);
+// The date each item's photo was taken, its local file read as the export reads it for a
+// project in projectFolder, for sorting by date.
+CDateTakenFn ItemDatesTaken(const std::filesystem::path& projectFolder);
 
 // The size an item's thumbnail is shown at, fitting a box of box x box pixels with the picture's
 // proportions: 0 x 0 (natural size, no size attributes) when the picture is at most `box` pixels

@@ -469,3 +469,27 @@ CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
     }
     return AddImportedScan(tree, folder, std::move(scan));
 }
+
+std::string ImportSiteName(const fs::path& path) {
+    std::error_code error;
+    fs::path normal = path.lexically_normal();
+    if (normal.has_filename() && normal.filename() != "." && normal.filename() != "..")
+        return normal.filename().string();
+    normal = fs::absolute(path, error).lexically_normal();
+    if (!normal.has_filename()) normal = normal.parent_path();
+    return normal.filename().string();
+}
+
+CImportResult AddImportedScanAsSite(CSiteTree& tree, CFolderKey folder, std::string_view name,
+                                    CImportScan scan) {
+    if (!scan.isFolder) return AddImportedScan(tree, folder, std::move(scan));
+    const CSiteFolderResult site = tree.AddFolder(folder, CSiteText(name));
+    if (!site) {
+        CImportResult refused;
+        refused.status = site.status;
+        return refused;
+    }
+    CImportResult result = AddImportedScan(tree, site.key, std::move(scan));
+    ++result.foldersAdded;
+    return result;
+}

@@ -113,3 +113,12 @@ CImportResult ImportFolder(CSiteTree& tree, CFolderKey folder, const std::filesy
 // counted as skipped.
 CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
                           const std::vector<std::string>& paths);
+
+// The caption of the sub-site an import as a sub-site makes of a folder: the folder's own name,
+// whatever the path ("photos/", "." and "/home/ann/photos/.." name folders too).
+std::string ImportSiteName(const std::filesystem::path& path);
+
+// Import a folder as a sub-site: a folder's scan goes into a new sub-site of the folder captioned
+// `name` (counted among the sub-sites added), a single file's into the folder itself.
+CImportResult AddImportedScanAsSite(CSiteTree& tree, CFolderKey folder, std::string_view name,
+                                    CImportScan scan);

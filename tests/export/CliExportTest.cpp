@@ -278,7 +278,23 @@ TEST_F(CliExportTest, CheckListsProblemsWritesNothingAndExitsByWhatItFound) {
     Save();
     CliRun run = Cli({project.string(), "--to", out.string()}, "check");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "0 errors, 0 notes\n");
+    // The last line names the export folder, resolved.
+    const std::string folderLine = "export folder: " + fs::weakly_canonical(out).string() + "\n";
+    EXPECT_EQ(run.out, "0 errors, 0 notes\n" + folderLine);
+
+    // Files this project did not make are a note naming them; what an export of it made is not.
+    ASSERT_EQ(Cli({project.string(), "--to", out.string()}).exitCode, 0);
+    EXPECT_EQ(Cli({project.string(), "--to", out.string()}, "check").out,
+              "0 errors, 0 notes\n" + folderLine);
+    Write("web/notes.txt", "mine");
+    Write("web/image/old.gif", "mine");
+    run = Cli({project.string(), "--to", out.string()}, "check");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "note\texport folder\t" + fs::weakly_canonical(out).string() +
+                           "\t--to\tit holds 2 files or folders this project did not make (" +
+                           "image/old.gif, notes.txt), which export --yes deletes\n" +
+                           "0 errors, 1 note\n" + folderLine);
+    fs::remove_all(out);
 
     // Notes alone (a clash) leave the exit status at 0; a missing file is an error.
     tree.AddFolder(tree.RootKey(), "Photos");
@@ -287,7 +303,8 @@ TEST_F(CliExportTest, CheckListsProblemsWritesNothingAndExitsByWhatItFound) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
               "note\tpage renamed\tIndex_Photos~2.htm\tIndex > Photos\trenamed from "
-              "Index_Photos.htm: Index_Photos.htm is a page of Index > Photos\n0 errors, 1 note\n");
+              "Index_Photos.htm: Index_Photos.htm is a page of Index > Photos\n0 errors, 1 note\n" +
+                  folderLine);
     const fs::path gone = dir / "gone\x1B.pdf";
     tree.AddItem(tree.RootKey(), "Gone", "file://" + gone.string());
     page.general.location = "C:\\Web";

@@ -1,0 +1,88 @@
+#include "CliEditSession.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "CliCommands.h"
+#include "CliOutput.h"
+#include "ProjectFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+}  // namespace
+
+int CEditSession::Read(const fs::path& file) {
+    project = file;
+    const LoadResult loaded = LoadProject(project, page, layout, tree);
+    if (loaded.status == LoadStatus::WrongVersion)
+        return Fail(project.string() + ": " + loaded.message);
+    if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
+        return Fail(loaded.message);
+    settingsRead = LoadSettingsOf(project, settings);
+    return kExitOk;
+}
+
+int CEditSession::Open(const fs::path& file, const char* failureEnd) {
+    project = file;
+    nothingDone = failureEnd;
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(project, error)))
+        return Fail(Quoted(project.string()) + " does not exist.", nothingDone);
+    CatchInterruptions();
+    CProjectLock::Options options;
+    options.cancel = &InterruptFlag();
+    options.waiting = [&] {
+        std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
+                     Printable(Quoted(project.string())).c_str());
+    };
+    switch (lock.Acquire(project, options)) {
+        case CProjectLock::Status::Locked:
+            break;
+        case CProjectLock::Status::Cancelled:
+            return ReportInterruption(std::string(nothingDone));
+        case CProjectLock::Status::Unlocked:
+        case CProjectLock::Status::Busy:
+        case CProjectLock::Status::Failed:
+            return Fail(lock.Message(), nothingDone);
+    }
+    // Removed while this one waited for the lock.
+    if (lock.CreatedFile()) {
+        lock.RemoveUnusedFile();
+        return Fail(Quoted(project.string()) + " does not exist.", nothingDone);
+    }
+    const LoadResult loaded = LoadProject(project, page, layout, tree);
+    if (!loaded.IsComplete())
+        return Fail(loaded.message, std::string(nothingDone) +
+                                        " The project file is left as it is, so that nothing "
+                                        "more of it is lost.");
+    settingsRead = LoadSettingsOf(project, settings);
+    return kExitOk;
+}
+
+int CEditSession::Refuse(std::string_view why) {
+    return Fail(why, nothingDone);
+}
+
+int CEditSession::Save(std::string_view done) {
+    if (Interrupted()) return ReportInterruption(std::string(nothingDone));
+    if (saveProject) {
+        const SaveResult saved = SaveProject(project, page, layout, tree);
+        if (!saved) return Fail(saved.message, nothingDone);
+    }
+    if (saveSettings) {
+        const SettingsSaveResult saved = SaveWebsiteSettings(project, settings);
+        if (!saved) {
+            PrintMessage(saved.message);
+            return saveProject ? kExitPartly : kExitFailed;
+        }
+    }
+    lock.Release();
+    std::printf("%s\n", Printable(done).c_str());
+    return kExitOk;
+}
