@@ -434,6 +434,27 @@ bool CSiteDocument::MoveItem(CItemKey item, bool down) {
     });
 }
 
+bool CSiteDocument::SortItems(CFolderKey folder, CSortOrder order, const CDateTakenFn& dateTaken) {
+    const CSiteNode* node = tree.Find(folder);
+    if (!node) return false;
+    const std::vector<CItemKey> sorted = SortedItems(node->Folder(), order, dateTaken);
+    return RecordStep(tr("Sort Items"), [&](CSiteTree& t) {
+        ReorderItems(t, folder, sorted);
+        return selection;
+    });
+}
+
+CImportResult CSiteDocument::ImportAsSite(CFolderKey folder, const std::string& name,
+                                          CImportScan scan) {
+    CImportResult result;
+    result.status = CSiteStatus::NoSuchFolder;
+    RecordStep(tr("Import Folder as Sub-site"), [&](CSiteTree& t) {
+        result = AddImportedScanAsSite(t, folder, name, std::move(scan));
+        return CSiteSelection::OfFolder(folder);
+    });
+    return result;
+}
+
 CImportResult CSiteDocument::Import(CFolderKey folder, CImportScan scan) {
     CImportResult result;
     result.status = CSiteStatus::NoSuchFolder;

@@ -15,6 +15,7 @@
 #include "ProjectFile.h"
 #include "SiteImport.h"
 #include "SiteSelection.h"
+#include "SiteSort.h"
 #include "SiteTree.h"
 #include "WebsiteSettings.h"
 
@@ -143,9 +144,13 @@ public:
     // Swaps a sub-site, or an item, with its neighbour.
     bool MoveFolder(CFolderKey folder, bool down);
     bool MoveItem(CItemKey item, bool down);
+    // Puts the folder's items in order (Edit > Sort Items); false when they were in it.
+    bool SortItems(CFolderKey folder, CSortOrder order, const CDateTakenFn& dateTaken = {});
     // What an import found, or the files of a list, go into the folder, which becomes the
     // selected one; one step for the whole import.
     CImportResult Import(CFolderKey folder, CImportScan scan);
+    // The same into a new sub-site of the folder captioned `name` (AddImportedScanAsSite).
+    CImportResult ImportAsSite(CFolderKey folder, const std::string& name, CImportScan scan);
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
     // The options as a property sheet left them; one step when they changed. The Website
     // Properties sheet also edits the settings of pictures.

@@ -156,12 +156,22 @@ void CMainFrame::CreateActions() {
     AddAction(kMoveDown, text("Move Dow&n\tCtrl+Down Arrow"), text("Move down\nMove down"),
               text("move-down"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    AddAction(kSortByCaption, tr("by &Caption"),
+              tr("Put the items of the folder in the order of their captions\nSort by caption"));
+    AddAction(kSortByFileName, tr("by &File Name"),
+              tr("Put the items of the folder in the order of their files' names\nSort by file "
+                 "name"));
+    AddAction(kSortByDateTaken, tr("by &Date Taken"),
+              tr("Put the items of the folder in the order their photos were taken\nSort by date "
+                 "taken"));
 
     AddAction(kPreview, text("&Preview"), text("Preview\nPreview"), text("preview"));
     AddAction(kImportFolder, text("Import F&older"), text("Import a folder\nImport a folder"),
               text("import-folder"));
     AddAction(kImportFiles, text("Import &Files"), text("Import files\nImport files"),
               text("import-files"));
+    AddAction(kImportFolderAsSite, tr("Import Folder as Sub-&site..."),
+              tr("Import a folder as a new sub-site named after it\nImport folder as sub-site"));
     AddAction(kExport, text("&Export"), text("Export website\nExport website"), text("export"));
     AddAction(kCheckWebsite, text("&Check website..."),
               text("List what the export would find wrong, writing nothing\nCheck website"));
@@ -223,12 +233,16 @@ void CMainFrame::CreateMenus() {
     edit->addSeparator();
     edit->addAction(Action(kMoveUp));
     edit->addAction(Action(kMoveDown));
+    sortMenu = edit->addMenu(tr("Sort &Items"));
+    for (int id : {kSortByCaption, kSortByFileName, kSortByDateTaken})
+        sortMenu->addAction(Action(id));
 
     QMenu* site = menu("Site");
     site->addAction(Action(kPreview));
     site->addSeparator();
     site->addAction(Action(kImportFolder));
     site->addAction(Action(kImportFiles));
+    site->addAction(Action(kImportFolderAsSite));
     site->addAction(Action(kCheckWebsite));
     site->addAction(Action(kExport));
 

@@ -40,6 +40,7 @@ public:
     QAction* Action(int commandId) const { return actions.value(commandId); }
     QToolBar* ToolBar() const { return toolBar; }
     QMenu* FileMenu() const { return fileMenu; }
+    QMenu* SortMenu() const { return sortMenu; }
 
     // Full path of the open project file; empty while the project is untitled.
     const QString& PathName() const { return document->FilePath(); }
@@ -112,13 +113,15 @@ private:
     void OnCutCopy(bool cut);
     void OnPaste();
     void OnMove(bool down);
+    void OnSortItems(CSortOrder order);
     void OnUndoRedo(bool redo);
     void ShowUndoTexts();
 
     // MainFrameImportCommands.cpp
     void ConnectImportCommands();
     void UpdateImportActions();
-    void OnImportFolder();
+    // Import a folder; with asSite, into a new sub-site named after the folder.
+    void OnImportFolder(bool asSite);
     void OnImportFiles();
     // Tells the user what an import left out.
     void ReportImport(const CImportResult& result);
@@ -146,6 +149,7 @@ private:
 
     QHash<int, QAction*> actions;
     QMenu* fileMenu = nullptr;
+    QMenu* sortMenu = nullptr;
     // The separator above "E&xit": the recent files go in front of it.
     QAction* exitSeparator = nullptr;
     QToolBar* toolBar = nullptr;

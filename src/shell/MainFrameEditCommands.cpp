@@ -1,11 +1,14 @@
 // The edit commands of the main window: undo and redo, new sub-sites and items, and the commands
 // that act on the tree or on the list, whichever had the keyboard focus last.
 #include <QAction>
+#include <QMenu>
+#include <filesystem>
 
 #include "CommandIds.h"
 #include "MainFrame.h"
 #include "SiteListView.h"
 #include "SiteTreeView.h"
+#include "Thumbnail.h"
 
 namespace {
 
@@ -28,6 +31,11 @@ void CMainFrame::ConnectEditCommands() {
     connect(Action(kEditPaste), &QAction::triggered, this, &CMainFrame::OnPaste);
     connect(Action(kMoveUp), &QAction::triggered, this, [this] { OnMove(false); });
     connect(Action(kMoveDown), &QAction::triggered, this, [this] { OnMove(true); });
+    const std::pair<int, CSortOrder> sorts[] = {{kSortByCaption, CSortOrder::Caption},
+                                                {kSortByFileName, CSortOrder::FileName},
+                                                {kSortByDateTaken, CSortOrder::DateTaken}};
+    for (const auto& [id, order] : sorts)
+        connect(Action(id), &QAction::triggered, this, [this, order] { OnSortItems(order); });
 
     QUndoStack& history = document->UndoStack();
     connect(&history, &QUndoStack::indexChanged, this, [this] {
@@ -85,6 +93,12 @@ void CMainFrame::UpdateEditActions() {
                      (listFocus && listView->IsFolderRowSelected()));
     Action(kMoveUp)->setEnabled(belowRoot || position == 0 || position == 2);
     Action(kMoveDown)->setEnabled(belowRoot || position == 1 || position == 2);
+    // Sorting acts on the items of the folder the list shows.
+    const CSiteNode* shown = document->Tree().Find(document->Selection().folder);
+    const bool canSort = shown != nullptr && shown->Folder().items.size() > 1;
+    sortMenu->setEnabled(canSort);
+    for (int id : {kSortByCaption, kSortByFileName, kSortByDateTaken})
+        Action(id)->setEnabled(canSort);
 }
 
 void CMainFrame::OnUndoRedo(bool redo) {
@@ -148,6 +162,15 @@ void CMainFrame::OnPaste() {
         case FocusedPane::None:
             break;
     }
+}
+
+void CMainFrame::OnSortItems(CSortOrder order) {
+    FinishEditing();
+    const QString project = document->FilePath();
+    const std::filesystem::path projectFolder =
+        project.isEmpty() ? std::filesystem::path()
+                          : std::filesystem::path(project.toStdU16String()).parent_path();
+    document->SortItems(document->Selection().folder, order, ItemDatesTaken(projectFolder));
 }
 
 void CMainFrame::OnMove(bool down) {

@@ -27,7 +27,9 @@ constexpr std::size_t kSkippedPathsShown = 10;
 
 void CMainFrame::ConnectImportCommands() {
     using namespace CommandId;
-    connect(Action(kImportFolder), &QAction::triggered, this, &CMainFrame::OnImportFolder);
+    connect(Action(kImportFolder), &QAction::triggered, this, [this] { OnImportFolder(false); });
+    connect(Action(kImportFolderAsSite), &QAction::triggered, this,
+            [this] { OnImportFolder(true); });
     connect(Action(kImportFiles), &QAction::triggered, this, &CMainFrame::OnImportFiles);
 }
 
@@ -36,14 +38,16 @@ void CMainFrame::UpdateImportActions() {
     const bool target = static_cast<bool>(treeView->SelectedNode());
     Action(kImportFolder)->setEnabled(target);
     Action(kImportFiles)->setEnabled(target);
+    Action(kImportFolderAsSite)->setEnabled(target);
 }
 
-void CMainFrame::OnImportFolder() {
+void CMainFrame::OnImportFolder(bool asSite) {
     if (!treeView->SelectedNode()) return;
     const QString folder = TheDesktop().ExistingFolder(this, kImportFolderTitle);
     if (folder.isEmpty()) return;
     CImportJob job(this);
-    CImportScan scan = job.Run(std::filesystem::path(QFile::encodeName(folder).toStdString()));
+    const std::filesystem::path path(QFile::encodeName(folder).toStdString());
+    CImportScan scan = job.Run(path);
     if (!job.Failure().empty()) {
         TheDesktop().Tell(this,
                           QStringLiteral("The import stopped early: %1")
@@ -51,7 +55,9 @@ void CMainFrame::OnImportFolder() {
                           CDesktop::Severity::Warning);
     }
     const CFolderKey target = treeView->SelectedNode();
-    const CImportResult result = document->Import(target, std::move(scan));
+    const CImportResult result =
+        asSite ? document->ImportAsSite(target, ImportSiteName(path), std::move(scan))
+               : document->Import(target, std::move(scan));
     ShowImportTarget(target);
     ReportImport(result);
 }

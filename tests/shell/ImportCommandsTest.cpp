@@ -115,6 +115,24 @@ private slots:
         QCOMPARE(f.desktop->unexpected, 0);
     }
 
+    // Site > Import Folder as Sub-site: a new sub-site named after the folder holds it all, and
+    // one undo takes it back.
+    void AFolderAsASubSite() {
+        QTemporaryDir dir;
+        Touch(dir, u"Holiday 2026/a.jpg"_s);
+        Touch(dir, u"Holiday 2026/trip/day1.jpg"_s);
+        CFrameFixture f;
+        f.desktop->fileNames = {dir.filePath(u"Holiday 2026"_s)};
+        QVERIFY(f.Trigger(kImportFolderAsSite));
+        QCOMPARE(Children(f, f.Root()), (QStringList{u"Holiday 2026"_s}));
+        const CFolderKey site = f.Model().Find(f.Root())->Child(0)->Key();
+        QCOMPARE(Items(f, site), (QStringList{u"a.jpg:0"_s}));
+        QCOMPARE(Children(f, site), (QStringList{u"trip"_s}));
+        QVERIFY(Items(f, f.Root()).isEmpty());
+        QVERIFY(f.Trigger(kEditUndo));
+        QVERIFY(Children(f, f.Root()).isEmpty());
+    }
+
     void CancelledDialogsAddNothing() {
         CFrameFixture f;
         f.desktop->fileNames = {QString()};

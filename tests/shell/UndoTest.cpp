@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -393,6 +394,36 @@ private slots:
         QVERIFY(!undo->isEnabled());
         QCOMPARE(undo->text(), u"&Undo\tCtrl+Z"_s);
         QCOMPARE(f.desktop->unexpected, 0);
+    }
+
+    // Edit > Sort Items puts the shown folder's items in order as one step.
+    void SortItemsIsOneStep() {
+        CFrameFixture f;
+        for (int i = 0; i < 4; ++i) f.Doc().NewItem(f.Root());
+        std::size_t row = 0;
+        for (const char* caption : {"IMG_10.JPG", "b", "IMG_2.JPG", "A"})
+            f.Doc().SetText(CSiteNodeRef::Of(f.Doc().Tree().Root()->Folder().items[row++].key),
+                            CSiteField::Caption, caption, false);
+        const auto captions = [&] {
+            QStringList list;
+            for (const CSiteItem& item : f.Doc().Tree().Root()->Folder().items)
+                list << QString::fromStdString(item.caption.Str());
+            return list;
+        };
+        f.ClickNode(f.Root());
+        QVERIFY(f.frame.SortMenu()->isEnabled());
+        QCOMPARE(f.frame.SortMenu()->title(), u"Sort &Items"_s);
+        QVERIFY(f.Trigger(kSortByCaption));
+        QCOMPARE(captions(), (QStringList{u"A"_s, u"b"_s, u"IMG_2.JPG"_s, u"IMG_10.JPG"_s}));
+        QCOMPARE(f.frame.Action(kEditUndo)->toolTip(), u"Undo Sort Items"_s);
+        QVERIFY(f.Trigger(kEditUndo));
+        QCOMPARE(captions(), (QStringList{u"IMG_10.JPG"_s, u"b"_s, u"IMG_2.JPG"_s, u"A"_s}));
+        QVERIFY(f.Trigger(kEditRedo));
+        QCOMPARE(captions(), (QStringList{u"A"_s, u"b"_s, u"IMG_2.JPG"_s, u"IMG_10.JPG"_s}));
+        // Sorted already: no step.
+        const int steps = f.Doc().UndoStack().count();
+        QVERIFY(f.Trigger(kSortByCaption));
+        QCOMPARE(f.Doc().UndoStack().count(), steps);
     }
 };
 
