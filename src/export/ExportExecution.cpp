@@ -487,3 +487,57 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
     cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
     cache.Write(folder, plan.exportFolder, project);
 }
+
+UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named) {
+    // The same sorting as DeleteWhatIsNotPlanned, reading only.
+    UnplannedEntries found;
+    if (plan.exportFolder.empty()) return found;
+    std::unordered_set<std::string> pages;
+    for (const PlannedPage& page : plan.pages) pages.insert(PathFromBytes(page.fileName).string());
+    std::unordered_set<std::string> copies[kCategoryFolderCount];
+    if (plan.copyFiles)
+        for (const LinkedFile& file : plan.linkedFiles.Files())
+            if (!file.name.empty()) copies[file.folder].insert(PathFromBytes(file.name).string());
+    std::unordered_set<std::string> thumbnails;
+    for (const std::size_t index : plan.thumbnails)
+        if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
+            thumbnails.insert(PathFromBytes(file.thumbName).string());
+    const auto note = [&](const fs::path& path) {
+        if (found.names.size() < named)
+            found.names.push_back(path.lexically_relative(plan.exportFolder).string());
+        ++found.count;
+    };
+    const auto entries = [&](const fs::path& folder) {
+        std::vector<fs::directory_entry> listed;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            listed.push_back(*it);
+        if (error) found.unreadable = true;
+        return listed;
+    };
+    const auto isFolder = [](const fs::directory_entry& entry) {
+        std::error_code error;
+        return !entry.is_symlink(error) && entry.is_directory(error);
+    };
+    const auto lookInside = [&](const fs::directory_entry& entry,
+                                const std::unordered_set<std::string>& keep) {
+        for (const fs::directory_entry& inside : entries(entry.path()))
+            if (!keep.contains(inside.path().filename().string()) || isFolder(inside))
+                note(inside.path());
+    };
+    for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
+        const std::string name = entry.path().filename().string();
+        if (IsKeptTopEntry(name)) continue;
+        std::size_t category = kCategoryFolderCount;
+        for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
+            if (name == kCategoryFolderNames[i]) category = i;
+        if (category < kCategoryFolderCount && isFolder(entry))
+            lookInside(entry, copies[category]);
+        else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder(entry))
+            lookInside(entry, thumbnails);
+        else if (category < kCategoryFolderCount || !pages.contains(name) || isFolder(entry))
+            note(entry.path());
+    }
+    return found;
+}
