@@ -52,8 +52,9 @@ void CMainFrame::OnImportFolder() {
     }
     const CFolderKey target = treeView->SelectedNode();
     const CImportResult result = document->Import(target, std::move(scan));
-    ShowImportTarget(target);
+    // The report first: the focus goes back to the tree once the last dialog is closed.
     ReportImport(result);
+    ShowImportTarget(target);
 }
 
 void CMainFrame::OnImportFiles() {
@@ -70,14 +71,15 @@ void CMainFrame::OnImportFiles() {
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
         result = document->ImportFiles(target, paths);
     }
-    ShowImportTarget(target);
+    // The report first: the focus goes back to the tree once the last dialog is closed.
     ReportImport(result);
+    ShowImportTarget(target);
 }
 
 void CMainFrame::ShowImportTarget(CFolderKey folder) {
     treeView->ExpandNode(folder);
-    treeView->setFocus(Qt::OtherFocusReason);
     document->SelectFolder(folder);
+    ReturnFocus(treeView);
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {
