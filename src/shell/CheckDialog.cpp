@@ -20,6 +20,11 @@ constexpr int kFolderRole = Qt::UserRole;
 constexpr int kItemRole = Qt::UserRole + 1;
 // The widest a column other than the last starts out.
 constexpr int kWidestColumn = 320;
+// The narrowest the list is made to fit beside the main window.
+constexpr int kNarrowest = 420;
+// The size the dialog starts with when it has problems to list.
+constexpr int kListWidth = 900;
+constexpr int kListHeight = 420;
 
 QString SummaryText(std::size_t problems, std::size_t errors) {
     if (problems == 0) return CCheckDialog::tr("No problems found: the website can be exported.");
@@ -70,8 +75,9 @@ CCheckDialog::CCheckDialog(QWidget* parent, SelectFn select, ExistsFn exists,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
     layout->addWidget(table, 1);
+    layout->addStretch(0);
     layout->addWidget(buttons);
-    resize(900, 420);
+    resize(kListWidth, kListHeight);
 }
 
 void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::size_t errorCount) {
@@ -99,8 +105,14 @@ void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::
         cell(kDetailColumn, FromBytes(problem.detail));
     }
     summaryText = SummaryText(problems.size(), errorCount);
-    // Nothing to list: the sentence alone says so, instead of an empty table.
+    // Nothing to list: the sentence alone says so, in a small dialog, instead of an empty table.
     table->setVisible(!problems.empty());
+    if (problems.empty()) {
+        layout()->activate();
+        resize(std::max(kNarrowest, sizeHint().width()), sizeHint().height());
+    } else if (height() < kListHeight) {
+        resize(std::max(width(), kListWidth), kListHeight);
+    }
     table->resizeColumnsToContents();
     for (int column = 0; column < kDetailColumn; ++column)
         table->setColumnWidth(column, std::min(table->columnWidth(column), kWidestColumn));
@@ -140,8 +152,8 @@ void CCheckDialog::FollowProject() {
 
 void CCheckDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Beside the main window rather than over it, so both can be seen; over it only when the
-    // screen has no room on either side.
+    // Beside the main window rather than over it, so both can be seen, narrower when the screen
+    // has less room there; over it only when neither side has room for a useful list.
     if (placed || parentWidget() == nullptr) return;
     placed = true;
     const QWidget* main = parentWidget()->window();
@@ -149,13 +161,15 @@ void CCheckDialog::showEvent(QShowEvent* event) {
     if (screen == nullptr) return;
     const QRect room = screen->availableGeometry();
     const QRect beside = main->frameGeometry();
-    const QSize size = frameGeometry().size();
-    const int top =
-        std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - size.height()));
-    if (beside.right() + size.width() < room.right())
-        move(beside.right() + 1, top);
-    else if (beside.left() - size.width() >= room.left())
-        move(beside.left() - size.width(), top);
+    const int frameWidth = frameGeometry().width() - width();
+    const int rightRoom = room.right() - beside.right();
+    const int leftRoom = beside.left() - room.left();
+    const int outer = std::min(frameGeometry().width(), std::max(rightRoom, leftRoom));
+    if (outer < kNarrowest + frameWidth) return;
+    resize(outer - frameWidth, height());
+    const int top = std::clamp(beside.top(), room.top(),
+                               std::max(room.top(), room.bottom() - frameGeometry().height()));
+    move(rightRoom >= leftRoom ? beside.right() + 1 : beside.left() - outer, top);
 }
 
 void CCheckDialog::OnActivated(int row) {

@@ -14,6 +14,20 @@
 
 namespace {
 
+// Shows the box with the desktop theme's icons on its buttons, or none: the toolkit's own
+// stand-ins are coloured balls that no desktop uses.
+int ExecBox(QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+        const QMessageBox::ButtonRole role = box.buttonRole(button);
+        const bool accepts = role == QMessageBox::AcceptRole || role == QMessageBox::YesRole;
+        const bool rejects = role == QMessageBox::RejectRole || role == QMessageBox::NoRole;
+        button->setIcon(accepts   ? QIcon::fromTheme(QStringLiteral("dialog-ok"))
+                        : rejects ? QIcon::fromTheme(QStringLiteral("dialog-cancel"))
+                                  : QIcon());
+    }
+    return box.exec();
+}
+
 class CQtDesktop final : public CDesktop {
 public:
     Answer Ask(QWidget* parent, const QString& text, bool withCancel, Icon icon) override {
@@ -21,7 +35,7 @@ public:
         if (withCancel) buttons |= QMessageBox::Cancel;
         QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Question,
                         QString::fromUtf8(kAppTitle), text, buttons, parent);
-        const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+        const auto answer = static_cast<QMessageBox::StandardButton>(ExecBox(box));
         if (answer == QMessageBox::Yes) return Answer::Yes;
         if (answer == QMessageBox::No) return Answer::No;
         return Answer::Cancel;
@@ -31,22 +45,15 @@ public:
         QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kAppTitle), text,
                         QMessageBox::Ok | QMessageBox::Cancel, parent);
         if (!acceptText.isEmpty()) box.button(QMessageBox::Ok)->setText(acceptText);
-        return box.exec() == QMessageBox::Ok;
+        return ExecBox(box) == QMessageBox::Ok;
     }
 
     void Tell(QWidget* parent, const QString& text, Severity severity) override {
-        const QString title = QString::fromUtf8(kAppTitle);
-        switch (severity) {
-            case Severity::Information:
-                QMessageBox::information(parent, title, text);
-                break;
-            case Severity::Warning:
-                QMessageBox::warning(parent, title, text);
-                break;
-            case Severity::Critical:
-                QMessageBox::critical(parent, title, text);
-                break;
-        }
+        const QMessageBox::Icon icon = severity == Severity::Information ? QMessageBox::Information
+                                       : severity == Severity::Warning   ? QMessageBox::Warning
+                                                                         : QMessageBox::Critical;
+        QMessageBox box(icon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok, parent);
+        ExecBox(box);
     }
 
     QString OpenFileName(QWidget* parent, const QString& filter) override {
@@ -86,14 +93,16 @@ public:
             QObject::connect(
                 launcher, &CBrowserLauncher::Failed, launcher,
                 [](const QUrl& failed, const QString& reason) {
-                    QMessageBox::warning(
-                        QApplication::activeWindow(), QString::fromUtf8(kAppTitle),
+                    QMessageBox box(
+                        QMessageBox::Warning, QString::fromUtf8(kAppTitle),
                         QCoreApplication::translate(
                             "CDesktop",
                             "%1 could not be opened: no browser or other program "
                             "could be started for it.\n\n%2")
                             .arg(failed.isLocalFile() ? failed.toLocalFile() : failed.toString(),
-                                 reason));
+                                 reason),
+                        QMessageBox::Ok, QApplication::activeWindow());
+                    ExecBox(box);
                 });
         }
         return launcher->Open(url);
