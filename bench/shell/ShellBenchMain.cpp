@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     ReleaseEditWindow();
-    return 0;
+    return EditStepsOverLimit() ? 1 : 0;
 }

@@ -76,16 +76,16 @@ int RunCheckCommand(int argc, char** argv) {
                              ExportFolderProblem(page.general.location.View(), location.problem));
     // What export --yes would delete, because this project's export does not make it: files of
     // someone else's, or of an earlier export of another project.
-    if (const std::vector<fs::path> foreign = UnplannedEntries(plan); !foreign.empty()) {
+    if (const UnplannedEntries foreign = FindUnplannedEntries(plan, kNamesShown);
+        foreign.count > 0) {
         ExportProblem note = ExportFolderProblem(plan.exportFolder, "");
         note.severity = ProblemSeverity::Note;
         if (arguments.haveFolder) note.where = "--to";
-        note.detail = "it holds " + Plural(foreign.size(), "file or folder", "files or folders") +
+        note.detail = "it holds " + Plural(foreign.count, "file or folder", "files or folders") +
                       " this project did not make (";
-        for (std::size_t i = 0; i < foreign.size() && i < kNamesShown; ++i)
-            note.detail +=
-                (i > 0 ? ", " : "") + fs::relative(foreign[i], plan.exportFolder).generic_string();
-        note.detail += foreign.size() > kNamesShown ? ", ...)" : ")";
+        for (std::size_t i = 0; i < foreign.names.size(); ++i)
+            note.detail += (i > 0 ? ", " : "") + foreign.names[i];
+        note.detail += foreign.count > foreign.names.size() ? ", ...)" : ")";
         note.detail += ", which export --yes deletes";
         plan.problems.insert(plan.problems.begin(), std::move(note));
     }

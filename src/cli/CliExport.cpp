@@ -24,9 +24,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: pagelorn-cli export PROJECT.www [--to DIR] [--yes] [--full]\n"
     "  Writes the website of PROJECT.www into DIR, or else into the folder the project names\n"
-    "  as its location (a relative location is taken from the project's folder; with none, the\n"
-    "  folder Export beside the program when it may be written there, else Pagelorn Export in\n"
-    "  your documents folder). Into a folder that holds an earlier export only what changed is\n"
+    "  as its location (a relative location is taken from the project's folder; with none, a\n"
+    "  folder named after the project, PROJECT, inside the folder Export beside the program when\n"
+    "  it may be written there, else inside Pagelorn Export in your documents folder). Into a\n"
+    "  folder that holds an earlier export only what changed is\n"
     "  written: pages with the same bytes and copies with their source's size and time stay,\n"
     "  and whatever the export does not make is deleted. The website settings beside the\n"
     "  project (PROJECT.www.json) say how pictures are shown: with thumbnails on, each picture\n"

@@ -59,6 +59,31 @@ std::string_view CaptionOf(const CSiteTree& tree, CSiteNodeRef record) {
     return caption ? std::string_view(*caption) : std::string_view();
 }
 
+// The sub-sites and items below a folder, all the way down.
+struct CContents {
+    std::size_t folders = 0;
+    std::size_t items = 0;
+};
+void AddContents(const CSiteNode& node, CContents& contents) {
+    contents.items += node.Folder().items.size();
+    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+        ++contents.folders;
+        AddContents(*node.Child(i), contents);
+    }
+}
+
+// "1 sub-site", "3 items", "2 sub-sites and 3 items"; "" for none of either.
+QString CountText(std::size_t folders, std::size_t items) {
+    const QString folderText = folders == 1 ? CSiteDocument::tr("1 sub-site")
+                                            : CSiteDocument::tr("%1 sub-sites").arg(folders);
+    const QString itemText =
+        items == 1 ? CSiteDocument::tr("1 item") : CSiteDocument::tr("%1 items").arg(items);
+    if (folders > 0 && items > 0) return CSiteDocument::tr("%1 and %2").arg(folderText, itemText);
+    if (folders > 0) return folderText;
+    if (items > 0) return itemText;
+    return {};
+}
+
 }  // namespace
 
 CProjectSnapshot::CProjectSnapshot(const CSiteTree& siteTree, const CPageOption& page,
@@ -197,6 +222,36 @@ CSaveResult CSiteDocument::Save(const QString& path, SettingsSave damagedSetting
     return {true, true, {}};
 }
 
+QString CSiteDocument::DeleteQuestion(const std::vector<CSiteNodeRef>& records) const {
+    std::size_t folders = 0;
+    std::size_t items = 0;
+    CContents inside;
+    for (const CSiteNodeRef record : records) {
+        if (record.kind == CSiteNodeRef::Folder) {
+            if (const CSiteNode* node = tree.Find(record.folder)) {
+                ++folders;
+                AddContents(*node, inside);
+            }
+        } else if (record.kind == CSiteNodeRef::Item && tree.Find(record.item)) {
+            ++items;
+        }
+    }
+    QString question;
+    if (folders + items == 1) {
+        const QString caption = QuotedCaption(CaptionOf(tree, records.front()));
+        const QString held = CountText(inside.folders, inside.items);
+        question = items == 1       ? tr("Delete the item %1?").arg(caption)
+                   : held.isEmpty() ? tr("Delete the sub-site %1?").arg(caption)
+                                    : tr("Delete the sub-site %1 and its %2?").arg(caption, held);
+    } else {
+        question = tr("Delete %1?").arg(CountText(folders, items));
+        if (const QString held = CountText(inside.folders, inside.items); !held.isEmpty())
+            question += u' ' + tr("The sub-sites hold %1 more.").arg(held);
+    }
+    return question + QStringLiteral("\n\n") +
+           (folders + items == 1 ? tr("Undo brings it back.") : tr("Undo brings them back."));
+}
+
 // --- selection ---------------------------------------------------------------------------------
 
 CSiteSelection CSiteDocument::Checked(CSiteSelection picked) const {
@@ -321,7 +376,7 @@ void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& l
 
 CFolderKey CSiteDocument::NewFolder(CFolderKey parent) {
     CFolderKey made;
-    RecordStep(QStringLiteral("New Folder"), [&](CSiteTree& t) {
+    RecordStep(tr("New Folder"), [&](CSiteTree& t) {
         made = t.NewFolder(parent).key;
         return made ? CSiteSelection::OfFolder(made) : selection;
     });
@@ -330,7 +385,7 @@ CFolderKey CSiteDocument::NewFolder(CFolderKey parent) {
 
 CItemKey CSiteDocument::NewItem(CFolderKey folder) {
     CItemKey made;
-    RecordStep(QStringLiteral("New Item"), [&](CSiteTree& t) {
+    RecordStep(tr("New Item"), [&](CSiteTree& t) {
         made = t.NewItem(folder).key;
         if (!made) return selection;
         return CSiteSelection::OfRows(folder, {CSiteNodeRef::Of(made)});
@@ -358,11 +413,10 @@ bool CSiteDocument::DeleteFolder(CFolderKey folder) {
     if (!next) next = node->PreviousSibling();
     if (!next) next = node->Parent();
     const CFolderKey nextKey = next->Key();
-    return RecordStep(QStringLiteral("Delete %1").arg(QuotedCaption(node->Label())),
-                      [&](CSiteTree& t) {
-                          if (t.DeleteFolder(folder) != CSiteStatus::Done) return selection;
-                          return CSiteSelection::OfFolder(nextKey);
-                      });
+    return RecordStep(tr("Delete %1").arg(QuotedCaption(node->Label())), [&](CSiteTree& t) {
+        if (t.DeleteFolder(folder) != CSiteStatus::Done) return selection;
+        return CSiteSelection::OfFolder(nextKey);
+    });
 }
 
 bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef>& rows) {
@@ -377,10 +431,9 @@ bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef
         if (row.kind == CSiteNodeRef::Item) items.push_back(row.item);
     }
     if (first < 0) return false;
-    const QString text =
-        rows.size() == 1
-            ? QStringLiteral("Delete %1").arg(QuotedCaption(CaptionOf(tree, rows.front())))
-            : QStringLiteral("Delete %1 Items").arg(rows.size());
+    const QString text = rows.size() == 1
+                             ? tr("Delete %1").arg(QuotedCaption(CaptionOf(tree, rows.front())))
+                             : tr("Delete %1").arg(CountText(folders.size(), items.size()));
     return RecordStep(text, [&](CSiteTree& t) {
         if (t.DeleteRows(folder, folders, items) != CSiteStatus::Done) return selection;
         CSiteSelection after = CSiteSelection::OfRows(folder, {});
@@ -392,7 +445,16 @@ bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef
 
 bool CSiteDocument::Paste(CFolderKey target) {
     if (!tree.CanPaste(target)) return false;
-    return RecordStep(QStringLiteral("Paste"), [&](CSiteTree& t) {
+    const CSiteClipboard& held = tree.Clipboard();
+    const CSiteNode* heldFolder = tree.Find(held.folderNode);
+    const QString what =
+        heldFolder ? QuotedCaption(heldFolder->Label())
+        : held.folderKeys.size() + held.itemKeys.size() == 1
+            ? QuotedCaption(CaptionOf(tree, held.itemKeys.empty()
+                                                ? CSiteNodeRef::Of(held.folderKeys.front())
+                                                : CSiteNodeRef::Of(held.itemKeys.front())))
+            : CountText(held.folderKeys.size(), held.itemKeys.size());
+    return RecordStep(tr("Paste %1").arg(what).trimmed(), [&](CSiteTree& t) {
         if (t.Paste(target) != CSiteStatus::Done) return selection;
         return CSiteSelection::OfFolder(target);
     });
@@ -401,8 +463,7 @@ bool CSiteDocument::Paste(CFolderKey target) {
 bool CSiteDocument::Drop(CFolderKey source, CFolderKey target, bool copy) {
     const CSiteNode* node = tree.Find(source);
     if (!node) return false;
-    const QString text = (copy ? QStringLiteral("Copy %1") : QStringLiteral("Move %1"))
-                             .arg(QuotedCaption(node->Label()));
+    const QString text = (copy ? tr("Copy %1") : tr("Move %1")).arg(QuotedCaption(node->Label()));
     return RecordStep(text, [&](CSiteTree& t) {
         t.Drop(source, target, copy);
         return selection;
@@ -412,8 +473,8 @@ bool CSiteDocument::Drop(CFolderKey source, CFolderKey target, bool copy) {
 bool CSiteDocument::MoveFolder(CFolderKey folder, bool down) {
     const CSiteNode* node = tree.Find(folder);
     if (!node) return false;
-    const QString text = (down ? QStringLiteral("Move Down %1") : QStringLiteral("Move Up %1"))
-                             .arg(QuotedCaption(node->Label()));
+    const QString text =
+        (down ? tr("Move Down %1") : tr("Move Up %1")).arg(QuotedCaption(node->Label()));
     return RecordStep(text, [&](CSiteTree& t) {
         if (down)
             t.MoveDown(folder);
@@ -426,8 +487,8 @@ bool CSiteDocument::MoveFolder(CFolderKey folder, bool down) {
 bool CSiteDocument::MoveItem(CItemKey item, bool down) {
     const CSiteItem* found = tree.Find(item);
     if (!found) return false;
-    const QString text = (down ? QStringLiteral("Move Down %1") : QStringLiteral("Move Up %1"))
-                             .arg(QuotedCaption(found->caption));
+    const QString text =
+        (down ? tr("Move Down %1") : tr("Move Up %1")).arg(QuotedCaption(found->caption));
     return RecordStep(text, [&](CSiteTree& t) {
         t.MoveItem(item, down);
         return selection;
@@ -458,7 +519,7 @@ CImportResult CSiteDocument::ImportAsSite(CFolderKey folder, const std::string& 
 CImportResult CSiteDocument::Import(CFolderKey folder, CImportScan scan) {
     CImportResult result;
     result.status = CSiteStatus::NoSuchFolder;
-    RecordStep(QStringLiteral("Import Folder"), [&](CSiteTree& t) {
+    RecordStep(tr("Import Folder"), [&](CSiteTree& t) {
         result = AddImportedScan(t, folder, std::move(scan));
         return CSiteSelection::OfFolder(folder);
     });
@@ -468,7 +529,7 @@ CImportResult CSiteDocument::Import(CFolderKey folder, CImportScan scan) {
 CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<std::string>& paths) {
     CImportResult result;
     result.status = CSiteStatus::NoSuchFolder;
-    RecordStep(QStringLiteral("Import Files"), [&](CSiteTree& t) {
+    RecordStep(tr("Import Files"), [&](CSiteTree& t) {
         result = ::ImportFiles(t, folder, paths);
         return CSiteSelection::OfFolder(folder);
     });
@@ -481,7 +542,7 @@ bool CSiteDocument::SetPageOption(const CPageOption& option) {
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
     if (option == thePageOption && pictures == settings.pictures) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Website Properties"),
+    undoStack.push(new COptionsCommand(*this, tr("Website Properties"),
                                        {thePageOption, theLayoutOption, settings.pictures},
                                        {option, theLayoutOption, pictures}));
     return true;
@@ -489,7 +550,7 @@ bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSetti
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
     if (option == theLayoutOption) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Layout Properties"),
+    undoStack.push(new COptionsCommand(*this, tr("Layout Properties"),
                                        {thePageOption, theLayoutOption, settings.pictures},
                                        {thePageOption, option, settings.pictures}));
     return true;

@@ -163,6 +163,10 @@ public:
     void Cut(CFolderKey folder);
     void CopyRows(CFolderKey source, bool cut, const std::vector<CSiteNodeRef>& rows);
 
+    // The question Delete asks about these sub-sites and items: what is deleted, by name or by
+    // number with what the sub-sites hold, and that Undo brings it back.
+    QString DeleteQuestion(const std::vector<CSiteNodeRef>& records) const;
+
 signals:
     // Every change of the tree, as CSiteTreeObserver tells it (the tree shows the state before
     // the change during ChangeBegins and the state after it during ChangeEnded).

@@ -502,38 +502,49 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
     cache.Write(folder, plan.exportFolder, project);
 }
 
-std::vector<fs::path> UnplannedEntries(const ExportPlan& plan) {
-    // Only looked at, never changed, so the folder is listed by path, as DeleteWhatIsNotPlanned
-    // would find it.
+UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named) {
+    // The same sorting as DeleteWhatIsNotPlanned, reading only, so the folder is listed by path.
+    UnplannedEntries found;
+    if (plan.exportFolder.empty()) return found;
     const PlannedNames planned(plan);
-    std::vector<fs::path> found;
+    const auto note = [&](const fs::path& path) {
+        if (found.names.size() < named)
+            found.names.push_back(path.lexically_relative(plan.exportFolder).string());
+        ++found.count;
+    };
+    const auto entries = [&](const fs::path& folder) {
+        std::vector<fs::directory_entry> listed;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error))
+            listed.push_back(*it);
+        if (error && error != std::errc::no_such_file_or_directory) found.unreadable = true;
+        std::sort(listed.begin(), listed.end());
+        return listed;
+    };
     const auto isFolder = [](const fs::directory_entry& entry) {
         std::error_code error;
         return !entry.is_symlink(error) && entry.is_directory(error);
     };
-    const auto lookInside = [&](const fs::path& inside,
+    const auto lookInside = [&](const fs::directory_entry& entry,
                                 const std::unordered_set<std::string>& keep) {
-        std::error_code error;
-        for (fs::directory_iterator it(inside, error), end; !error && it != end;
-             it.increment(error))
-            if (!keep.contains(it->path().filename().string()) || isFolder(*it))
-                found.push_back(it->path());
+        for (const fs::directory_entry& inside : entries(entry.path()))
+            if (!keep.contains(inside.path().filename().string()) || isFolder(inside))
+                note(inside.path());
     };
-    std::error_code error;
-    for (fs::directory_iterator it(plan.exportFolder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
+        const std::string name = entry.path().filename().string();
         if (name == kExportCacheName || IsKeptTopEntry(name)) continue;
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
             if (name == kCategoryFolderNames[i]) category = i;
-        if (category < kCategoryFolderCount && isFolder(*it))
-            lookInside(it->path(), planned.copies[category]);
-        else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder(*it))
-            lookInside(it->path(), planned.thumbnails);
-        else if (category < kCategoryFolderCount || !planned.pages.contains(name) || isFolder(*it))
-            found.push_back(it->path());
+        if (category < kCategoryFolderCount && isFolder(entry))
+            lookInside(entry, planned.copies[category]);
+        else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder(entry))
+            lookInside(entry, planned.thumbnails);
+        else if (category < kCategoryFolderCount || !planned.pages.contains(name) ||
+                 isFolder(entry))
+            note(entry.path());
     }
-    std::sort(found.begin(), found.end());
     return found;
 }

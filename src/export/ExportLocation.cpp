@@ -106,10 +106,24 @@ fs::path DefaultExportFolder(const fs::path& programFolder, const fs::path& docu
     return documentsFolder / "Pagelorn Export";
 }
 
+fs::path ProjectFolderName(const fs::path& projectFile) {
+    fs::path name = projectFile.filename();
+    if (name.extension() == ".www" || name.extension() == ".WWW") name = name.stem();
+    if (name.empty() || name == "." || name == "..") return "Untitled";
+    return name;
+}
+
+fs::path PreviewFolder(const fs::path& temporaryRoot, const fs::path& projectFile) {
+    return temporaryRoot / ProjectFolderName(projectFile);
+}
+
 ExportLocation ResolveExportLocation(std::string_view location, const fs::path& projectFile,
                                      const fs::path& programFolder,
                                      const fs::path& documentsFolder) {
-    if (location.empty()) return {DefaultExportFolder(programFolder, documentsFolder), {}};
+    if (location.empty())
+        return {
+            DefaultExportFolder(programFolder, documentsFolder) / ProjectFolderName(projectFile),
+            {}};
 #if !defined(_WIN32)
     // "C:\Web" from a project made on Windows would become a folder of that name here.
     if (IsWindowsPath(location))

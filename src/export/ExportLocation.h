@@ -24,10 +24,21 @@ std::filesystem::path DocumentsFolder();
 std::filesystem::path DefaultExportFolder(const std::filesystem::path& programFolder,
                                           const std::filesystem::path& documentsFolder);
 
-// The export folder for a project's location (the General page's "Location"): the default one
-// for an empty location; a relative location taken from the project's folder (from the documents
-// folder while the project was never saved). A Windows path ("C:\Web", "\\server\share") on
-// another system is refused with the reason.
+// The name of the project's own folder inside the default export folder and the preview folder:
+// the project file's name without ".www" ("site" for site.www), "Untitled" for a project never
+// saved.
+std::filesystem::path ProjectFolderName(const std::filesystem::path& projectFile);
+
+// Where Preview writes the project's pages: a folder of its own inside `temporaryRoot` (made by
+// the caller and removed when it is done), never the export folder.
+std::filesystem::path PreviewFolder(const std::filesystem::path& temporaryRoot,
+                                    const std::filesystem::path& projectFile);
+
+// The export folder for a project's location (the General page's "Location"): the project's own
+// folder in the default one for an empty location (so that no two projects share a folder); a
+// relative location taken from the project's folder (from the documents folder while the project
+// was never saved). A Windows path ("C:\Web", "\\server\share") on another system is refused with
+// the reason.
 ExportLocation ResolveExportLocation(std::string_view location,
                                      const std::filesystem::path& projectFile,
                                      const std::filesystem::path& programFolder,

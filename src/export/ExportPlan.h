@@ -146,7 +146,12 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
 void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
                         const CFolderHandle& folder, ExportResult& result);
 
-// What the export folder holds that carrying the plan out deletes (files and folders the plan
-// does not make, in the folder and its category and thumbnail folders; never the user's own
-// entries at the top, which an export keeps), sorted; nothing when the folder is missing.
-std::vector<std::filesystem::path> UnplannedEntries(const ExportPlan& plan);
+// What carrying the plan out would delete from plan.exportFolder because the plan does not make
+// it: an earlier export of the same website leaves nothing here unless pages or copies were
+// renamed since; anything else in the folder is someone else's.
+struct UnplannedEntries {
+    std::size_t count = 0;           // files and folders (a folder counts once, with all it holds)
+    std::vector<std::string> names;  // the first of them, relative to the export folder
+    bool unreadable = false;         // a folder could not be listed: there may be more
+};
+UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named);

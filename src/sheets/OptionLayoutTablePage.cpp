@@ -53,7 +53,7 @@ COptionLayoutTablePage::COptionLayoutTablePage(CLayoutOption& option, QWidget* p
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LineBox(QStringLiteral("Border"), borderSwatch, borderWidthSpin, this));
-    layout->addWidget(LineBox(QStringLiteral("Celline"), cellLineSwatch, cellLineWidthSpin, this));
+    layout->addWidget(LineBox(tr("Cell line"), cellLineSwatch, cellLineWidthSpin, this));
     layout->addWidget(layoutBox);
     layout->addStretch();
 }

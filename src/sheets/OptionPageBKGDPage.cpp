@@ -31,7 +31,8 @@ COptionPageBKGDPage::COptionPageBKGDPage(CPageOption& option, QWidget* parent)
     image->addWidget(imageBrowse, 1, 2);
 
     static constexpr std::array<const char*, 5> kSwatchLabels = {
-        "Background", "Text", "Hyperlink", "Visted Hyperlink", "Active Hyperlink"};
+        QT_TR_NOOP("Background"), QT_TR_NOOP("Text"), QT_TR_NOOP("Hyperlink"),
+        QT_TR_NOOP("Visited Hyperlink"), QT_TR_NOOP("Active Hyperlink")};
     static constexpr std::array<const char*, 5> kSwatchNames = {
         "bgColorSwatch", "textColorSwatch", "linkColorSwatch", "visitedLinkColorSwatch",
         "activeLinkColorSwatch"};
@@ -42,7 +43,7 @@ COptionPageBKGDPage::COptionPageBKGDPage(CPageOption& option, QWidget* parent)
         swatches[i] = new CColorButton(colorBox);
         swatches[i]->setObjectName(QLatin1String(kSwatchNames[i]));
         const int row = static_cast<int>(i) + 1;
-        colors->addWidget(new QLabel(QLatin1String(kSwatchLabels[i]), colorBox), row, 0);
+        colors->addWidget(new QLabel(tr(kSwatchLabels[i]), colorBox), row, 0);
         colors->addWidget(swatches[i], row, 1);
     }
     colors->setColumnStretch(2, 1);

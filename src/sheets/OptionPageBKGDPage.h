@@ -35,6 +35,6 @@ private:
     QLineEdit* imageEdit;
     CBrowseButton* imageBrowse;
     QCheckBox* defaultColorsCheck;
-    // Background, Text, Hyperlink, Visted Hyperlink, Active Hyperlink.
+    // Background, Text, Hyperlink, Visited Hyperlink, Active Hyperlink.
     std::array<CColorButton*, 5> swatches;
 };

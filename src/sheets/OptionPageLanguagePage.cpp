@@ -47,10 +47,9 @@ COptionPageLanguagePage::COptionPageLanguagePage(CPageOption& option, QWidget* p
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(EncodingBox(
         QStringLiteral("Save"), QStringLiteral("HTML Encoding for saving the page:"), saveCombo,
-        QStringLiteral("Note: If you change the HTML encoding for saving the page some characters "
-                       "may not display properly. This can happen if the character is not "
-                       "available in the new encoding. You can use Multilingual (UTF-8) to avoid "
-                       "this problem."),
+        tr("Note: If you change the HTML encoding for saving the page some characters may not "
+           "display properly. This can happen if the character is not available in the new "
+           "encoding. You can use Universal (UTF-8) to avoid this problem."),
         this));
     layout->addWidget(EncodingBox(
         QStringLiteral("Load"), QStringLiteral("HTML Encoding for loading the page:"), loadCombo,

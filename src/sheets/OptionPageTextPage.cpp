@@ -1,6 +1,7 @@
 #include "OptionPageTextPage.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -10,7 +11,17 @@ COptionPageTextPage::COptionPageTextPage(const QString& title, std::string& text
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The text goes into the pages as it is typed: markup works, and "<" or "&" meant as text
+    // must be written as markup too.
+    auto* note = new QLabel(
+        tr("HTML: this text is written into every page as it stands, so tags such as <b> and "
+           "<a href=...> work; write &lt; and &amp; for a plain < and &."),
+        this);
+    note->setObjectName(QStringLiteral("htmlNote"));
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(note);
     layout->addWidget(edit);
 }
 

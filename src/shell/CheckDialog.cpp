@@ -1,51 +1,91 @@
 #include "CheckDialog.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "Desktop.h"
 #include "TextCodec.h"
 
 namespace {
 
-// Where the keys of a row's folder and item are kept (in its first cell).
+// Where the keys of a row's folder and item are kept (in its first cell), and whether the row
+// names anything at all.
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kItemRole = Qt::UserRole + 1;
+// The widest a column other than the last starts out.
+constexpr int kWidestColumn = 320;
+// The narrowest the list is made to fit beside the main window.
+constexpr int kNarrowest = 420;
+// The size the dialog starts with when it has problems to list.
+constexpr int kListWidth = 900;
+constexpr int kListHeight = 420;
 
-QString Summary(std::size_t problems, std::size_t errors) {
-    if (problems == 0) return QStringLiteral("No problems found: the website can be exported.");
+QString SummaryText(std::size_t problems, std::size_t errors) {
+    if (problems == 0) return CCheckDialog::tr("No problems found: the website can be exported.");
     const std::size_t notes = problems - errors;
-    return QStringLiteral("%1 %2 and %3 %4. Double-click a row to select what it names.")
-        .arg(errors)
-        .arg(errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"))
-        .arg(notes)
-        .arg(notes == 1 ? QStringLiteral("note") : QStringLiteral("notes"));
+    const QString errorText =
+        errors == 1 ? CCheckDialog::tr("1 error") : CCheckDialog::tr("%1 errors").arg(errors);
+    const QString noteText =
+        notes == 1 ? CCheckDialog::tr("1 note") : CCheckDialog::tr("%1 notes").arg(notes);
+    return CCheckDialog::tr("%1 and %2. Double-click a row to select what it names.")
+        .arg(errorText, noteText);
 }
 
 }  // namespace
 
-CCheckDialog::CCheckDialog(QWidget* parent, const std::vector<ExportProblem>& problems,
-                           std::size_t errorCount, SelectFn select)
-    : QDialog(parent), select(std::move(select)) {
+CCheckDialog::CCheckDialog(QWidget* parent, SelectFn select, ExistsFn exists,
+                           std::function<void()> checkAgain)
+    : QDialog(parent), select(std::move(select)), exists(std::move(exists)) {
     setObjectName(QStringLiteral("checkDialog"));
-    setWindowTitle(QStringLiteral("Check website"));
+    setWindowTitle(tr("Check website"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* summary = new QLabel(Summary(problems.size(), errorCount), this);
+    summary = new QLabel(this);
     summary->setObjectName(QStringLiteral("summary"));
-    table = new QTableWidget(static_cast<int>(problems.size()), 5, this);
+    summary->setWordWrap(true);
+    table = new QTableWidget(0, 5, this);
     table->setObjectName(QStringLiteral("problems"));
-    table->setHorizontalHeaderLabels({QStringLiteral("Severity"), QStringLiteral("Kind"),
-                                      QStringLiteral("Path"), QStringLiteral("Where"),
-                                      QStringLiteral("Details")});
+    table->setHorizontalHeaderLabels(
+        {tr("Severity"), tr("Kind"), tr("Path"), tr("Where"), tr("Details")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setWordWrap(false);
+    table->setTextElideMode(Qt::ElideMiddle);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setHighlightSections(false);
+    connect(table, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { OnActivated(row); });
+    connect(table, &QTableWidget::cellActivated, this, [this](int row, int) { OnActivated(row); });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    checkAgainButton = buttons->addButton(tr("Check &Again"), QDialogButtonBox::ActionRole);
+    checkAgainButton->setObjectName(QStringLiteral("checkAgainButton"));
+    connect(checkAgainButton, &QPushButton::clicked, this, [checkAgain = std::move(checkAgain)] {
+        if (checkAgain) checkAgain();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(summary);
+    layout->addWidget(table, 1);
+    layout->addStretch(0);
+    layout->addWidget(buttons);
+    resize(kListWidth, kListHeight);
+}
+
+void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::size_t errorCount) {
+    table->setSortingEnabled(false);
+    table->clearContents();
+    table->setRowCount(static_cast<int>(problems.size()));
+    const QIcon errorIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
+    const QIcon noteIcon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     for (int row = 0; row < static_cast<int>(problems.size()); ++row) {
         const ExportProblem& problem = problems[static_cast<std::size_t>(row)];
         const auto cell = [&](int column, const QString& text) {
@@ -56,6 +96,7 @@ CCheckDialog::CCheckDialog(QWidget* parent, const std::vector<ExportProblem>& pr
         };
         QTableWidgetItem* severity =
             cell(kSeverityColumn, QString::fromLatin1(SeverityName(problem.severity)));
+        severity->setIcon(problem.severity == ProblemSeverity::Error ? errorIcon : noteIcon);
         severity->setData(kFolderRole, problem.folder.value);
         severity->setData(kItemRole, problem.item.value);
         cell(kKindColumn, QString::fromLatin1(ProblemKindName(problem.kind)));
@@ -63,27 +104,81 @@ CCheckDialog::CCheckDialog(QWidget* parent, const std::vector<ExportProblem>& pr
         cell(kWhereColumn, FromBytes(problem.where));
         cell(kDetailColumn, FromBytes(problem.detail));
     }
+    summaryText = SummaryText(problems.size(), errorCount);
+    // Nothing to list: the sentence alone says so, in a small dialog, instead of an empty table.
+    table->setVisible(!problems.empty());
+    if (problems.empty()) {
+        layout()->activate();
+        resize(std::max(kNarrowest, sizeHint().width()), sizeHint().height());
+    } else if (height() < kListHeight) {
+        resize(std::max(width(), kListWidth), kListHeight);
+    }
     table->resizeColumnsToContents();
     for (int column = 0; column < kDetailColumn; ++column)
-        table->setColumnWidth(column, std::min(table->columnWidth(column), 320));
+        table->setColumnWidth(column, std::min(table->columnWidth(column), kWidestColumn));
     table->setSortingEnabled(true);
     table->sortByColumn(kSeverityColumn, Qt::AscendingOrder);
-    connect(table, &QTableWidget::cellDoubleClicked, this,
-            [this](int row, int) { OnActivated(row); });
-    connect(table, &QTableWidget::cellActivated, this, [this](int row, int) { OnActivated(row); });
+    FollowProject();
+}
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(summary);
-    layout->addWidget(table);
-    layout->addWidget(buttons);
-    resize(900, 420);
+bool CCheckDialog::IsRowGone(int row) const {
+    const QTableWidgetItem* first = table->item(row, kSeverityColumn);
+    if (first == nullptr || !exists) return false;
+    const CFolderKey folder{first->data(kFolderRole).toUInt()};
+    const CItemKey item{first->data(kItemRole).toUInt()};
+    return folder && !exists(folder, item);
+}
+
+void CCheckDialog::FollowProject() {
+    const QBrush goneText = palette().brush(QPalette::Disabled, QPalette::Text);
+    const QString goneNote = tr("Deleted from the website since the check.");
+    int gone = 0;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const bool isGone = IsRowGone(row);
+        gone += isGone ? 1 : 0;
+        for (int column = 0; column < table->columnCount(); ++column) {
+            QTableWidgetItem* item = table->item(row, column);
+            if (item == nullptr) continue;
+            item->setForeground(isGone ? goneText : QBrush());
+            item->setToolTip(isGone ? goneNote : item->text());
+        }
+    }
+    summary->setText(gone == 0
+                         ? summaryText
+                         : summaryText + u' ' +
+                               (gone == 1 ? tr("1 row names what was deleted since.")
+                                          : tr("%1 rows name what was deleted since.").arg(gone)));
+}
+
+void CCheckDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Beside the main window rather than over it, so both can be seen, narrower when the screen
+    // has less room there; over it only when neither side has room for a useful list.
+    if (placed || parentWidget() == nullptr) return;
+    placed = true;
+    const QWidget* main = parentWidget()->window();
+    const QScreen* screen = main->screen();
+    if (screen == nullptr) return;
+    const QRect room = screen->availableGeometry();
+    const QRect beside = main->frameGeometry();
+    const int frameWidth = frameGeometry().width() - width();
+    const int rightRoom = room.right() - beside.right();
+    const int leftRoom = beside.left() - room.left();
+    const int outer = std::min(frameGeometry().width(), std::max(rightRoom, leftRoom));
+    if (outer < kNarrowest + frameWidth) return;
+    resize(outer - frameWidth, height());
+    const int top = std::clamp(beside.top(), room.top(),
+                               std::max(room.top(), room.bottom() - frameGeometry().height()));
+    move(rightRoom >= leftRoom ? beside.right() + 1 : beside.left() - outer, top);
 }
 
 void CCheckDialog::OnActivated(int row) {
     const QTableWidgetItem* first = table->item(row, kSeverityColumn);
     if (first == nullptr || !select) return;
+    if (IsRowGone(row)) {
+        QApplication::beep();
+        return;
+    }
     const CFolderKey folder{first->data(kFolderRole).toUInt()};
     const CItemKey item{first->data(kItemRole).toUInt()};
     if (folder) select(folder, item);

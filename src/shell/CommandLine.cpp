@@ -2,6 +2,8 @@
 
 #include "ProgramPaths.h"
 
+using namespace Qt::StringLiterals;
+
 CCommandLine ReadCommandLine(const QStringList& arguments) {
     CCommandLine line;
     QStringList unknown;
@@ -32,6 +34,43 @@ CCommandLine ReadCommandLine(const QStringList& arguments) {
         line.project = projects.front();
     }
     return line;
+}
+
+QStringList WithoutToolkitOptions(const QStringList& arguments) {
+    static const QStringList withValue = {u"platform"_s,        u"platformpluginpath"_s,
+                                          u"platformtheme"_s,   u"plugin"_s,
+                                          u"qwindowgeometry"_s, u"qwindowicon"_s,
+                                          u"qwindowtitle"_s,    u"session"_s,
+                                          u"style"_s,           u"stylesheet"_s,
+                                          u"display"_s,         u"geometry"_s,
+                                          u"title"_s,           u"name"_s,
+                                          u"visual"_s};
+    static const QStringList alone = {u"reverse"_s, u"widgetcount"_s, u"nograb"_s,
+                                      u"dograb"_s,  u"testability"_s, u"qmljsdebugger"_s};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"--") {
+            kept << arguments.mid(i);
+            break;
+        }
+        // The toolkit takes its options with one dash or two.
+        QString option = argument;
+        if (option.startsWith(u"--")) option.remove(0, 1);
+        if (!option.startsWith(u'-') || option.size() < 2) {
+            kept << argument;
+            continue;
+        }
+        option.remove(0, 1);
+        const qsizetype equals = option.indexOf(u'=');
+        const QString name = equals < 0 ? option : option.left(equals);
+        if (withValue.contains(name)) {
+            if (equals < 0) ++i;
+        } else if (!alone.contains(name)) {
+            kept << argument;
+        }
+    }
+    return kept;
 }
 
 QString CommandLineUsage(const QString& programFolder) {

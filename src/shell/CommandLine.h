@@ -16,6 +16,10 @@ struct CCommandLine {
 // ends the options, for a project file whose name starts with "-".
 CCommandLine ReadCommandLine(const QStringList& arguments);
 
+// The arguments without the toolkit's own options (-platform NAME, -style=fusion, --reverse ...),
+// so that a mistake is found before the toolkit needs a display.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
+
 // The text --help prints: the usage, and where the user guide is (or should be) for the program
 // running from programFolder.
 QString CommandLineUsage(const QString& programFolder);

@@ -27,8 +27,10 @@ public:
     }
     // The same with the icon given: a warning shows an exclamation mark.
     virtual Answer Ask(QWidget* parent, const QString& text, bool withCancel, Icon icon) = 0;
-    // A warning with OK and Cancel; true for OK.
-    virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // A warning with OK (or the button text given, such as "Overwrite") and Cancel; true for
+    // the first.
+    virtual bool Confirm(QWidget* parent, const QString& text,
+                         const QString& acceptText = QString()) = 0;
     virtual void Tell(QWidget* parent, const QString& text, Severity severity) = 0;
 
     // File dialogs; an empty result (or list) means the user cancelled. Filters are in Qt's form

@@ -1,10 +1,13 @@
 #include "ExportRunner.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -23,16 +26,21 @@ namespace {
 // the work runs: both ask it to stop, as Cancel does, and the dialog goes when the worker is
 // done.
 class CExportProgressDlg final : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(CExportProgressDlg)
+
 public:
     CExportProgressDlg(QWidget* parent, QString busyText, std::function<void()> onCancel)
         : QDialog(parent), busy(std::move(busyText)), cancelRequested(std::move(onCancel)) {
         setObjectName(QStringLiteral("exportProgress"));
         setWindowTitle(QString::fromUtf8(kAppTitle));
         setWindowModality(Qt::ApplicationModal);
-        label = new QLabel(busy + u'\n', this);
+        label =
+            new QLabel(busy + u'\n' + tr("Reading the website and the files it links to."), this);
+        label->setWordWrap(true);
         bar = new QProgressBar(this);
-        bar->setRange(0, 0);
-        cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+        bar->setRange(0, 1000);
+        bar->setValue(0);
+        cancelButton = new QPushButton(tr("Cancel"), this);
         cancelButton->setObjectName(QStringLiteral("cancelButton"));
         auto* buttons = new QHBoxLayout;
         buttons->addStretch();
@@ -50,33 +58,49 @@ public:
         const std::size_t total =
             progress.pagesTotal + progress.filesTotal + progress.thumbnailsTotal;
         const std::size_t done = progress.pagesDone + progress.filesDone + progress.thumbnailsDone;
-        if (total == 0) return;
+        // Until the plan is made nothing is counted: the bar stands at its start.
+        if (total == 0) {
+            label->setText(busy + u'\n' + tr("Reading the website and the files it links to."));
+            return;
+        }
+        if (!counting.isValid()) counting.start();
         // The bar counts in thousandths so that any number of pages fits its int range.
-        bar->setRange(0, 1000);
         bar->setValue(static_cast<int>(std::min<std::size_t>(done, total) * 1000 / total));
-        // Two short lines: the dialog keeps the width it was shown with.
-        QString counts = QStringLiteral(
-                             "\nPages: %1 of %2 (%3 up to date)    "
-                             "Files: %4 of %5 (%6 up to date)")
-                             .arg(progress.pagesDone)
-                             .arg(progress.pagesTotal)
-                             .arg(progress.pagesUpToDate)
-                             .arg(progress.filesDone)
-                             .arg(progress.filesTotal)
-                             .arg(progress.filesUpToDate);
+        const QLocale locale;
+        const auto line = [&](const QString& text, std::size_t partDone, std::size_t partTotal,
+                              std::size_t upToDate) {
+            QString sentence = text.arg(locale.toString(qulonglong(partDone)),
+                                        locale.toString(qulonglong(partTotal)));
+            if (upToDate > 0)
+                sentence +=
+                    u' ' +
+                    tr("(%1 of them were up to date.)").arg(locale.toString(qulonglong(upToDate)));
+            return sentence;
+        };
+        QStringList lines{busy};
+        lines << line(tr("Pages: %1 of %2 done."), progress.pagesDone, progress.pagesTotal,
+                      progress.pagesUpToDate);
+        if (progress.filesTotal > 0)
+            lines << line(tr("Copies of linked files: %1 of %2 done."), progress.filesDone,
+                          progress.filesTotal, progress.filesUpToDate);
         if (progress.thumbnailsTotal > 0)
-            counts += QStringLiteral("\nThumbnails: %1 of %2 (%3 up to date)")
-                          .arg(progress.thumbnailsDone)
-                          .arg(progress.thumbnailsTotal)
-                          .arg(progress.thumbnailsUpToDate);
-        label->setText(busy + counts);
+            lines << line(tr("Thumbnails: %1 of %2 done."), progress.thumbnailsDone,
+                          progress.thumbnailsTotal, progress.thumbnailsUpToDate);
+        // What is left, once enough is done to say: from the pace so far.
+        const qint64 elapsed = counting.elapsed();
+        if (done > 0 && done < total && elapsed > 2000) {
+            const qint64 left = elapsed * qint64(total - done) / qint64(done) / 1000;
+            lines << (left < 60 ? tr("About %1 seconds left.").arg(std::max<qint64>(left, 1))
+                                : tr("About %1 minutes left.").arg((left + 30) / 60));
+        }
+        label->setText(lines.join(u'\n'));
     }
 
     void reject() override {
         if (stopping) return;
         stopping = true;
         cancelButton->setEnabled(false);
-        label->setText(QStringLiteral("Stopping..."));
+        label->setText(tr("Stopping once the pages and files under way are written..."));
         cancelRequested();
     }
 
@@ -93,6 +117,7 @@ private:
     QProgressBar* bar = nullptr;
     QPushButton* cancelButton = nullptr;
     bool stopping = false;
+    QElapsedTimer counting;  // since the first counts came
 };
 
 // Runs `work` on a worker thread with a cancel flag and a place for progress reports, showing the
@@ -173,7 +198,8 @@ ExportParameters ExportParametersOf(const CProjectSnapshot& project, std::filesy
 ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {
     ExportResult result;
     try {
-        RunOnWorker(parent, progressDelay, QStringLiteral("Exporting the website..."),
+        RunOnWorker(parent, progressDelay,
+                    QCoreApplication::translate("CExportRunner", "Exporting the website..."),
                     [&](std::atomic<bool>& cancel, ExportProgressFn progress) {
                         parameters.progress = std::move(progress);
                         // Also stops a long copy half-way.
@@ -192,7 +218,8 @@ ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) co
 ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) const {
     ExportPlan plan;
     try {
-        RunOnWorker(parent, progressDelay, QStringLiteral("Checking the website..."),
+        RunOnWorker(parent, progressDelay,
+                    QCoreApplication::translate("CExportRunner", "Checking the website..."),
                     [&](std::atomic<bool>& cancel, ExportProgressFn) {
                         parameters.cancel = &cancel;
                         plan = BuildExportPlan(parameters);

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTemporaryDir>
 #include <QToolBar>
 
 #include "AboutDlg.h"
@@ -17,10 +19,13 @@
 #include "SiteListView.h"
 #include "SitePropertyView.h"
 #include "SiteTreeView.h"
+#include "ThemeIcon.h"
 
 namespace {
 
-const QString kIdleText = QStringLiteral("Ready");
+QString IdleText() {
+    return CMainFrame::tr("Ready");
+}
 
 }  // namespace
 
@@ -42,7 +47,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateActions();
     CreateToolBar();
     CreateMenus();
-    statusBar()->showMessage(kIdleText);
+    statusBar()->showMessage(IdleText());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect place = geometry();
@@ -57,6 +62,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     ConnectPropertyCommands();
     connect(document.get(), &CSiteDocument::SelectionChanged, this, &CMainFrame::UpdateActions);
     connect(document.get(), &CSiteDocument::ClipboardChanged, this, &CMainFrame::UpdateActions);
+    connect(document.get(), &CSiteDocument::ModifiedChanged, this, &CMainFrame::ShowTitle);
     connect(listView, &CSiteListView::FolderOpened, treeView, &CSiteTreeView::ExpandNode);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         FocusMoved(now);
@@ -103,7 +109,7 @@ QAction* CMainFrame::AddAction(int commandId, const QString& text, const QString
     const qsizetype newline = statusText.indexOf(u'\n');
     action->setStatusTip(statusText.left(newline));
     if (newline >= 0) action->setToolTip(statusText.mid(newline + 1));
-    if (!iconName.isEmpty()) action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(iconName)));
+    if (!iconName.isEmpty()) action->setIcon(ThemeIcon(iconName));
     action->setData(commandId);
     actions.insert(commandId, action);
     return action;
@@ -111,50 +117,53 @@ QAction* CMainFrame::AddAction(int commandId, const QString& text, const QString
 
 void CMainFrame::CreateActions() {
     using namespace CommandId;
-    auto text = [](const char* utf8) { return QString::fromUtf8(utf8); };
 
-    AddAction(kFileNew, text("&New\tCtrl+N"), text("Create a new document\nNew"), text("new"))
+    AddAction(kFileNew, tr("&New\tCtrl+N"), tr("Create a new document\nNew"), QStringLiteral("new"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    AddAction(kFileOpen, text("&Open...\tCtrl+O"), text("Open an existing document\nOpen"),
-              text("open"))
+    AddAction(kFileOpen, tr("&Open...\tCtrl+O"), tr("Open an existing document\nOpen"),
+              QStringLiteral("open"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddAction(kFileClose, text("&Close"), text("Close the active document\nClose"));
-    AddAction(kFileSave, text("&Save\tCtrl+S"), text("Save the active document\nSave"),
-              text("save"))
+    AddAction(kFileClose, tr("&Close"), tr("Close the active document\nClose"));
+    AddAction(kFileSave, tr("&Save\tCtrl+S"), tr("Save the active document\nSave"),
+              QStringLiteral("save"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    AddAction(kFileSaveAs, text("Save &As..."),
-              text("Save the active document with a new name\nSave As"));
-    AddAction(kAppExit, text("E&xit"),
-              text("Quit the application; prompts to save documents\nExit"));
+    AddAction(kFileSaveAs, tr("Save &As..."),
+              tr("Save the active document with a new name\nSave As"));
+    AddAction(kAppExit, tr("E&xit\tCtrl+Q"),
+              tr("Quit the application; prompts to save documents\nExit"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    AddAction(kEditUndo, text("&Undo\tCtrl+Z"), text("Undo the last action\nUndo"), text("undo"))
+    AddAction(kEditUndo, tr("&Undo\tCtrl+Z"), tr("Undo the last action\nUndo"),
+              QStringLiteral("undo"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    AddAction(kEditRedo, text("&Redo\tCtrl+Shift+Z"),
-              text("Redo the previously undone action\nRedo"), text("redo"))
+    AddAction(kEditRedo, tr("&Redo\tCtrl+Shift+Z"), tr("Redo the previously undone action\nRedo"),
+              QStringLiteral("redo"))
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    AddAction(kNewFolder, text("New &Folder\tCtrl+F"), text("New folder\nNew folder"),
-              text("new-folder"))
+    AddAction(kNewFolder, tr("New &Folder\tCtrl+F"), tr("New folder\nNew folder"),
+              QStringLiteral("new-folder"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    AddAction(kNewItem, text("New &Item\tCtrl+I"), text("New Item\nNew Item"), text("new-item"))
+    AddAction(kNewItem, tr("New &Item\tCtrl+I"), tr("New Item\nNew Item"),
+              QStringLiteral("new-item"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    AddAction(kEditCut, text("Cu&t\tCtrl+Shift+X"),
-              text("Cut the selection and put it on the Clipboard\nCut"), text("cut"))
+    AddAction(kEditCut, tr("Cu&t\tCtrl+Shift+X"),
+              tr("Cut the selection and put it on the Clipboard\nCut"), QStringLiteral("cut"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
-    AddAction(kEditCopy, text("&Copy\tCtrl+Shift+C"),
-              text("Copy the selection and put it on the Clipboard\nCopy"), text("copy"))
+    AddAction(kEditCopy, tr("&Copy\tCtrl+Shift+C"),
+              tr("Copy the selection and put it on the Clipboard\nCopy"), QStringLiteral("copy"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    AddAction(kEditPaste, text("&Paste\tCtrl+Shift+V"), text("Insert Clipboard contents\nPaste"),
-              text("paste"))
+    AddAction(kEditPaste, tr("&Paste\tCtrl+Shift+V"), tr("Insert Clipboard contents\nPaste"),
+              QStringLiteral("paste"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     // The Delete key belongs to the tree and the list, which handle it themselves; bound here it
     // would also swallow the key in the property form's edit boxes.
-    AddAction(kDelete, text("&Delete\tDel"), text("Delete folers or items\nDelete"),
-              text("delete"));
-    AddAction(kMoveUp, text("Move &Up\tCtrl+Up Arrow"), text("Move up\nMove up"), text("move-up"))
+    AddAction(kDelete, tr("&Delete\tDel"), tr("Delete folers or items\nDelete"),
+              QStringLiteral("delete"));
+    AddAction(kMoveUp, tr("Mo&ve Up\tCtrl+Up Arrow"), tr("Move up\nMove up"),
+              QStringLiteral("move-up"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
-    AddAction(kMoveDown, text("Move Dow&n\tCtrl+Down Arrow"), text("Move down\nMove down"),
-              text("move-down"))
+    AddAction(kMoveDown, tr("Move Dow&n\tCtrl+Down Arrow"), tr("Move down\nMove down"),
+              QStringLiteral("move-down"))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     AddAction(kSortByCaption, tr("by &Caption"),
               tr("Put the items of the folder in the order of their captions\nSort by caption"));
@@ -165,30 +174,31 @@ void CMainFrame::CreateActions() {
               tr("Put the items of the folder in the order their photos were taken\nSort by date "
                  "taken"));
 
-    AddAction(kPreview, text("&Preview"), text("Preview\nPreview"), text("preview"));
-    AddAction(kImportFolder, text("Import F&older"), text("Import a folder\nImport a folder"),
-              text("import-folder"));
-    AddAction(kImportFiles, text("Import &Files"), text("Import files\nImport files"),
-              text("import-files"));
+    AddAction(kPreview, tr("&Preview"), tr("Preview\nPreview"), QStringLiteral("preview"));
+    AddAction(kImportFolder, tr("Import F&older..."), tr("Import a folder\nImport a folder"),
+              QStringLiteral("import-folder"));
+    AddAction(kImportFiles, tr("Import &Files..."), tr("Import files\nImport files"),
+              QStringLiteral("import-files"));
     AddAction(kImportFolderAsSite, tr("Import Folder as Sub-&site..."),
               tr("Import a folder as a new sub-site named after it\nImport folder as sub-site"));
-    AddAction(kExport, text("&Export"), text("Export website\nExport website"), text("export"));
-    AddAction(kCheckWebsite, text("&Check website..."),
-              text("List what the export would find wrong, writing nothing\nCheck website"));
+    AddAction(kExport, tr("&Export..."), tr("Export website\nExport website"),
+              QStringLiteral("export"));
+    AddAction(kCheckWebsite, tr("&Check website..."),
+              tr("List what the export would find wrong, writing nothing\nCheck website"));
 
-    QAction* statusToggle = AddAction(kViewStatusBar, text("&Status Bar"),
-                                      text("Show or hide the status bar\nToggle StatusBar"));
+    QAction* statusToggle = AddAction(kViewStatusBar, tr("&Status Bar"),
+                                      tr("Show or hide the status bar\nToggle StatusBar"));
     statusToggle->setCheckable(true);
     statusToggle->setChecked(true);
 
-    AddAction(kWebsiteProperties, text("Website Properties"),
-              text("Website Properties\nWebsite Properties"));
-    AddAction(kLayoutProperties, text("Layout Properties"),
-              text("Layout Properties\nLayout Properties"));
+    AddAction(kWebsiteProperties, tr("&Website Properties..."),
+              tr("Website Properties\nWebsite Properties"));
+    AddAction(kLayoutProperties, tr("&Layout Properties..."),
+              tr("Layout Properties\nLayout Properties"));
 
-    AddAction(kHelpContents, text("&Contents"), text("Contents of help\nContents of help "),
-              text("help"));
-    AddAction(kAppAbout, text("&About  ! Pagelorn..."), text("About  ! Pagelorn"));
+    AddAction(kHelpContents, tr("&Contents"), tr("Contents of help\nContents of help "),
+              QStringLiteral("help"));
+    AddAction(kAppAbout, tr("&About  ! Pagelorn..."), tr("About  ! Pagelorn"));
 
     QAction* nextPane = AddAction(kNextPane, QString(), QString());
     nextPane->setShortcut(QKeySequence(Qt::Key_F6));
@@ -207,9 +217,9 @@ void CMainFrame::CreateActions() {
 void CMainFrame::CreateMenus() {
     using namespace CommandId;
     QMenuBar* bar = menuBar();
-    auto menu = [bar](const char* title) { return bar->addMenu(QString::fromUtf8(title)); };
+    auto menu = [bar](const QString& title) { return bar->addMenu(title); };
 
-    fileMenu = menu("&File");
+    fileMenu = menu(tr("&File"));
     fileMenu->addAction(Action(kFileNew));
     fileMenu->addAction(Action(kFileOpen));
     fileMenu->addAction(Action(kFileClose));
@@ -219,7 +229,7 @@ void CMainFrame::CreateMenus() {
     exitSeparator = fileMenu->addSeparator();
     fileMenu->addAction(Action(kAppExit));
 
-    QMenu* edit = menu("&Edit");
+    QMenu* edit = menu(tr("&Edit"));
     edit->addAction(Action(kEditUndo));
     edit->addAction(Action(kEditRedo));
     edit->addSeparator();
@@ -233,11 +243,11 @@ void CMainFrame::CreateMenus() {
     edit->addSeparator();
     edit->addAction(Action(kMoveUp));
     edit->addAction(Action(kMoveDown));
-    sortMenu = edit->addMenu(tr("Sort &Items"));
+    sortMenu = edit->addMenu(tr("S&ort Items"));
     for (int id : {kSortByCaption, kSortByFileName, kSortByDateTaken})
         sortMenu->addAction(Action(id));
 
-    QMenu* site = menu("Site");
+    QMenu* site = menu(tr("&Site"));
     site->addAction(Action(kPreview));
     site->addSeparator();
     site->addAction(Action(kImportFolder));
@@ -246,15 +256,15 @@ void CMainFrame::CreateMenus() {
     site->addAction(Action(kCheckWebsite));
     site->addAction(Action(kExport));
 
-    QMenu* view = menu("&View");
+    QMenu* view = menu(tr("&View"));
     view->addAction(Action(kViewToolbar));
     view->addAction(Action(kViewStatusBar));
 
-    QMenu* options = menu("Options");
+    QMenu* options = menu(tr("&Options"));
     options->addAction(Action(kWebsiteProperties));
     options->addAction(Action(kLayoutProperties));
 
-    QMenu* help = menu("&Help");
+    QMenu* help = menu(tr("&Help"));
     help->addAction(Action(kHelpContents));
     help->addSeparator();
     help->addAction(Action(kAppAbout));
@@ -282,9 +292,9 @@ void CMainFrame::CreateToolBar() {
     // The toolbar's own action, so that the check mark follows the toolbar however it is hidden
     // (its context menu shows the same action).
     QAction* toggle = toolBar->toggleViewAction();
-    toggle->setText(QStringLiteral("&Toolbar"));
-    toggle->setStatusTip(QStringLiteral("Show or hide the toolbar"));
-    toggle->setToolTip(QStringLiteral("Toggle ToolBar"));
+    toggle->setText(tr("&Toolbar"));
+    toggle->setStatusTip(tr("Show or hide the toolbar"));
+    toggle->setToolTip(tr("Toggle ToolBar"));
     toggle->setData(kViewToolbar);
     actions.insert(kViewToolbar, toggle);
 }
@@ -312,6 +322,16 @@ void CMainFrame::FinishEditing() {
     }
 }
 
+void CMainFrame::ReturnFocus(QWidget* widget) {
+    // The window manager may give the activation to another window when a dialog closes, and a
+    // focus set in an inactive window tells nobody: the commands would stay greyed until a click.
+    activateWindow();
+    if (!widget || !widget->isVisible() || widget->window() != this) widget = treeView;
+    widget->setFocus(Qt::OtherFocusReason);
+    FocusMoved(widget);
+    UpdateActions();
+}
+
 void CMainFrame::UpdateActions() {
     UpdateFileActions();
     UpdateEditActions();
@@ -332,16 +352,51 @@ void CMainFrame::CycleFocus(bool forward) {
     target->setFocus(Qt::OtherFocusReason);
 }
 
+bool CMainFrame::focusNextPrevChild(bool next) {
+    // The form shows the folder while the tree has the focus and the list's row while the list
+    // has it, so its fields follow the pane they show: tree, the folder's fields, list, the row's
+    // fields, and round again; a form that shows nothing is passed over.
+    QWidget* const focus = QApplication::focusWidget();
+    QWidget* const tree = treeView;
+    QWidget* const list = listView;
+    QWidget* const first = propertyView->CaptionEdit();
+    QWidget* const last = propertyView->DescriptionEdit();
+    const auto go = [next](QWidget* widget) {
+        widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    };
+    const bool rowShown = document->Selection().pane == CSiteSelection::Pane::List;
+    if (next) {
+        if (focus == tree || focus == list)
+            return go(first->isVisible() ? first : focus == tree ? list : tree);
+        if (focus == last) return go(rowShown ? tree : list);
+    } else {
+        if (focus == tree || focus == list) {
+            // Back into the form of the pane before: the list's row before the tree, the
+            // folder before the list.
+            document->SetPane(focus == tree ? CSiteSelection::Pane::List
+                                            : CSiteSelection::Pane::Tree);
+            return go(last->isVisible() ? last : focus == tree ? list : tree);
+        }
+        if (focus == first) return go(rowShown ? list : tree);
+    }
+    return QMainWindow::focusNextPrevChild(next);
+}
+
 void CMainFrame::OnAppAbout() {
-    CAboutDlg about(this);
-    about.exec();
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    {
+        CAboutDlg about(this);
+        about.exec();
+    }
+    ReturnFocus(focused);
 }
 
 bool CMainFrame::event(QEvent* event) {
     // Between two status texts the bar says "Ready", as it does when the program starts.
     if (event->type() == QEvent::StatusTip &&
         static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
-        statusBar()->showMessage(kIdleText);
+        statusBar()->showMessage(IdleText());
         return true;
     }
     return QMainWindow::event(event);

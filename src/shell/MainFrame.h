@@ -14,6 +14,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QTemporaryDir;
 class QToolBar;
 class CSiteTreeView;
 class CSiteListView;
@@ -60,6 +61,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QAction* AddAction(int commandId, const QString& text, const QString& statusText,
@@ -79,10 +81,15 @@ private:
     // Ends a rename in place (the caption typed so far is kept) before a command changes the
     // project under the editor.
     void FinishEditing();
+    // After a dialog: the window active again, the focus on the widget (the tree when it is
+    // gone) and the commands enabled for it.
+    void ReturnFocus(QWidget* widget);
 
     // MainFrameFileCommands.cpp
     void ConnectFileCommands();
     void UpdateFileActions();
+    // The title: the project's file name with a mark while it has unsaved changes.
+    void ShowTitle();
     void OnFileNew();
     void OnFileOpen();
     bool OnFileSaveAs();
@@ -95,8 +102,11 @@ private:
     bool SaveOrSaveAs();
     bool SaveTo(const QString& path);
     void ShowRecentFiles();
-    // Exports the website; true when every folder was written.
-    bool ExportSite();
+    // Exports the website, or with `preview` its preview; true when every folder was written.
+    bool ExportSite(bool preview);
+    // Asks before an export deletes files and folders of its folder that it did not make; true
+    // when there are none or the user agrees.
+    bool AgreeToDeleteUnplanned(const ExportParameters& parameters, const ExportFolderCheck& check);
 
     // MainFrameCheckCommand.cpp: Site > Check website.
     void ConnectCheckCommand();
@@ -138,14 +148,19 @@ private:
     FocusedPane lastPane = FocusedPane::None;
     // The project file as this window last read or wrote it; Save warns when it has changed.
     FileStamp savedStamp;
+    // Its settings file (NAME.www.json) as this window last read or wrote it.
+    FileStamp savedSettingsStamp;
     CRecentFileList recentFiles;
     // The separator and the entries of the recent files, hidden while their slot is empty.
     QAction* recentSeparator = nullptr;
     std::array<QAction*, CRecentFileList::kSlotCount> recentFileActions{};
     CExportRunner exportRunner;
     bool exporting = false;
-    // The first page of the last completed export, which Preview opens.
-    QString lastRootPage;
+    // Where Preview writes: a folder of its own per project inside this temporary folder, made at
+    // the first Preview and removed with the window.
+    std::unique_ptr<QTemporaryDir> previewRoot;
+    // The first page of the last preview, which the browser opens.
+    QString previewPage;
 
     QHash<int, QAction*> actions;
     QMenu* fileMenu = nullptr;

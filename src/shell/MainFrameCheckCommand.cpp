@@ -35,12 +35,24 @@ void CMainFrame::OnCheckWebsite() {
         plan.problems.insert(plan.problems.begin(),
                              ExportFolderProblem(page.general.location.View(), location.problem));
 
-    // One list at a time: a new check replaces the last one's.
-    if (const QPointer<CCheckDialog> shown = findChild<CCheckDialog*>()) shown->close();
-    auto* dialog = new CCheckDialog(
-        this, plan.problems, plan.ErrorCount(),
-        [this](CFolderKey folder, CItemKey item) { SelectProblemPlace(folder, item); });
+    // One list at a time: a new check replaces the last one's, where it stands.
+    QPointer<CCheckDialog> dialog = findChild<CCheckDialog*>();
+    if (!dialog) {
+        dialog = new CCheckDialog(
+            this, [this](CFolderKey folder, CItemKey item) { SelectProblemPlace(folder, item); },
+            [this](CFolderKey folder, CItemKey item) {
+                const CSiteTree& tree = document->Tree();
+                return tree.Find(folder) != nullptr &&
+                       (!item || (tree.Find(item) != nullptr && tree.FolderOf(item) == folder));
+            },
+            [this] { OnCheckWebsite(); });
+        // The list follows the project while it is open.
+        connect(document.get(), &CSiteDocument::TreeChangeEnded, dialog,
+                [dialog] { dialog->FollowProject(); });
+    }
+    dialog->SetProblems(plan.problems, plan.ErrorCount());
     dialog->show();
+    dialog->raise();
 }
 
 void CMainFrame::SelectProblemPlace(CFolderKey folder, CItemKey item) {

@@ -5,16 +5,20 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
 
 #include "CommandIds.h"
 #include "Desktop.h"
 #include "ExportLocation.h"
+#include "ExportPlan.h"
 #include "MainFrame.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
@@ -30,6 +34,8 @@ const QString kProjectFilter = QStringLiteral("WWW files (*.www);;All Files (*)"
 const QString kProjectSuffix = QStringLiteral("www");
 // An export with more failures than this lists the first ones and counts the rest.
 constexpr std::size_t kFailuresListed = 10;
+// The export's question names this many of the files and folders it would delete.
+constexpr std::size_t kUnplannedNamesShown = 5;
 
 QSettings RecentFileSettings() {
     return QSettings(QStringLiteral("Pagelorn"), QStringLiteral("Pagelorn"));
@@ -53,10 +59,11 @@ QString ShownPath(const fs::path& path) {
 #endif
 }
 
-// A menu entry shows the path as it is: an "&" would otherwise mark a mnemonic.
-QString MenuText(const QString& path) {
+// A menu entry shows the path as it is (an "&" in it would otherwise mark a mnemonic), behind
+// its slot's number, which is its key.
+QString MenuText(int slot, const QString& path) {
     QString text = path;
-    return text.replace(u'&', QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2").arg(slot).arg(text.replace(u'&', QStringLiteral("&&")));
 }
 
 QString ExportFailureReport(const ExportResult& result) {
@@ -108,6 +115,19 @@ void CMainFrame::UpdateFileActions() {
     for (int id : {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, kPreview, kExport,
                    kHelpContents})
         Action(id)->setEnabled(true);
+    ShowTitle();
+}
+
+void CMainFrame::ShowTitle() {
+    // As desktop programs name what they show: the project's file and its unsaved changes.
+    const QString path = document->FilePath();
+    const QString title =
+        path.isEmpty()
+            ? QString::fromUtf8(kAppTitle)
+            : tr("%1[*] - %2").arg(QFileInfo(path).fileName(), QString::fromUtf8(kAppTitle));
+    if (windowFilePath() != path) setWindowFilePath(path);
+    if (windowTitle() != title) setWindowTitle(title);
+    setWindowModified(!path.isEmpty() && document->IsModified());
 }
 
 void CMainFrame::ShowRecentFiles() {
@@ -115,7 +135,7 @@ void CMainFrame::ShowRecentFiles() {
     for (int slot = 1; slot <= CRecentFileList::kSlotCount; ++slot) {
         QAction* action = recentFileActions[static_cast<std::size_t>(slot - 1)];
         const QString path = recentFiles.File(slot);
-        action->setText(MenuText(path));
+        action->setText(path.isEmpty() ? QString() : MenuText(slot, path));
         action->setStatusTip(path);
         action->setVisible(!path.isEmpty());
     }
@@ -123,9 +143,12 @@ void CMainFrame::ShowRecentFiles() {
 
 bool CMainFrame::SaveChangesFirst() {
     if (!document->IsModified()) return true;
-    const auto answer =
-        TheDesktop().Ask(this, QStringLiteral("Do you want to save changes to this document?"),
-                         true, CDesktop::Icon::Warning);
+    const auto answer = TheDesktop().Ask(
+        this,
+        document->FilePath().isEmpty() ? tr("Do you want to save the changes to the new project?")
+                                       : tr("Do you want to save the changes to %1?")
+                                             .arg(QFileInfo(document->FilePath()).fileName()),
+        true, CDesktop::Icon::Warning);
     switch (answer) {
         case CDesktop::Answer::Yes:
             return SaveOrSaveAs();
@@ -171,13 +194,26 @@ bool CMainFrame::SaveTo(const QString& path) {
     // Another program (a second window, pagelorn-cli import) may have saved over the file since
     // it was read here; saving now would drop what it wrote without anyone seeing it.
     if (path == document->FilePath() && !lock.CreatedFile()) {
-        const FileStamp onDisk = ReadFileStamp(file);
-        if (onDisk.exists && onDisk != savedStamp &&
-            !TheDesktop().Confirm(
-                this, QStringLiteral("%1 was changed by another program since it was opened or "
-                                     "last saved.\n\nOverwrite it with this project? Cancel keeps "
-                                     "the file as the other program left it.")
-                          .arg(path)))
+        // The settings file counts as much as the project file: it holds settings of the same
+        // website.
+        const fs::path settingsFile = WebsiteSettingsPath(file);
+        QStringList changed;
+        for (const auto& [onDiskPath, stamp] :
+             {std::pair{file, savedStamp}, std::pair{settingsFile, savedSettingsStamp}}) {
+            const FileStamp onDisk = ReadFileStamp(onDiskPath);
+            if (onDisk.exists && onDisk != stamp) changed << ShownPath(onDiskPath);
+        }
+        const QString question =
+            changed.size() == 1
+                ? tr("%1 was changed by another program since it was opened or last saved.\n\n"
+                     "Overwrite it with this project? Cancel keeps the file as the other "
+                     "program left it.")
+                      .arg(changed.front())
+                : tr("%1 and %2 were changed by another program since they were opened or last "
+                     "saved.\n\nOverwrite them with this project? Cancel keeps the files as the "
+                     "other program left them.")
+                      .arg(changed.value(0), changed.value(1));
+        if (!changed.isEmpty() && !TheDesktop().Confirm(this, question, tr("Overwrite")))
             return false;
     }
     // The settings file found damaged at Open is replaced only when the user agrees.
@@ -198,7 +234,11 @@ bool CMainFrame::SaveTo(const QString& path) {
         if (answer == CDesktop::Answer::Yes) damagedSettings = SettingsSave::OverwriteDamaged;
     }
     const CSaveResult result = document->Save(path, damagedSettings);
-    if (result.projectWritten) savedStamp = ReadFileStamp(file);
+    ShowTitle();
+    if (result.projectWritten) {
+        savedStamp = ReadFileStamp(file);
+        savedSettingsStamp = ReadFileStamp(WebsiteSettingsPath(file));
+    }
     if (result) return true;
     if (!result.projectWritten) lock.RemoveUnusedFile();
     TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
@@ -209,8 +249,7 @@ void CMainFrame::OnFileNew() {
     if (!SaveChangesFirst()) return;
     document->NewProject();
     savedStamp = {};
-    // Pages exported from the project that was open belong to another website.
-    lastRootPage.clear();
+    savedSettingsStamp = {};
     UpdateActions();
 }
 
@@ -243,6 +282,7 @@ bool CMainFrame::OpenProject(const QString& chosen) {
     const QString path = AbsoluteProjectPath(chosen);
     FinishEditing();
     const FileStamp stamp = ReadFileStamp(PathOf(path));
+    const FileStamp settingsStamp = ReadFileStamp(WebsiteSettingsPath(PathOf(path)));
     const COpenResult result = document->Open(path);
     if (!result.replaced) {
         TheDesktop().Tell(this, FromBytes(result.load.message),
@@ -251,8 +291,8 @@ bool CMainFrame::OpenProject(const QString& chosen) {
                               : CDesktop::Severity::Critical);
         return false;
     }
-    lastRootPage.clear();
     savedStamp = result.load.IsComplete() ? stamp : FileStamp{};
+    savedSettingsStamp = settingsStamp;
     QStringList problems;
     if (result.load.status == LoadStatus::TreeDamaged)
         problems << FromBytes(result.load.message) +
@@ -260,10 +300,9 @@ bool CMainFrame::OpenProject(const QString& chosen) {
                             "\n\nWhat could be read is shown. Save it under a new name to keep "
                             "it; the file itself is left as it is.");
     if (result.settings.status == SettingsLoadStatus::Damaged)
+        // The message says already that every setting is off.
         problems << FromBytes(result.settings.message) +
-                        QStringLiteral(
-                            "\n\nEvery website setting is taken as off. Saving the project asks "
-                            "before that file is replaced.");
+                        tr("\n\nSaving the project asks before that file is replaced.");
     if (!problems.isEmpty())
         TheDesktop().Tell(this, problems.join(QStringLiteral("\n\n")), CDesktop::Severity::Warning);
     UpdateActions();
@@ -281,20 +320,38 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool CMainFrame::ExportSite() {
+bool CMainFrame::ExportSite(bool preview) {
     if (exporting) return false;
     // The export reads a copy of the project taken now.
     const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
-    // A relative location belongs to the project's folder, never to wherever the program
-    // happened to be started; the rule is the one pagelorn-cli follows.
-    const ExportLocation location =
-        ResolveExportLocation(project->thePageOption.general.location.View(), project->projectFile);
-    if (!location.problem.empty()) {
-        TheDesktop().Tell(this, FromBytes(location.problem), CDesktop::Severity::Critical);
-        return false;
+    std::filesystem::path folder;
+    if (preview) {
+        // Preview shows the project as it is now without touching its export: its pages go into
+        // a temporary folder of this window's, removed when the program ends.
+        if (!previewRoot || !previewRoot->isValid())
+            previewRoot = std::make_unique<QTemporaryDir>(
+                QDir::tempPath() + QStringLiteral("/pagelorn-preview-XXXXXX"));
+        if (!previewRoot->isValid()) {
+            TheDesktop().Tell(this,
+                              tr("No temporary folder could be made for the preview: %1")
+                                  .arg(previewRoot->errorString()),
+                              CDesktop::Severity::Critical);
+            return false;
+        }
+        folder = PreviewFolder(PathOf(previewRoot->path()), project->projectFile);
+    } else {
+        // A relative location belongs to the project's folder, never to wherever the program
+        // happened to be started; the rule is the one pagelorn-cli follows.
+        const ExportLocation location = ResolveExportLocation(
+            project->thePageOption.general.location.View(), project->projectFile);
+        if (!location.problem.empty()) {
+            TheDesktop().Tell(this, FromBytes(location.problem), CDesktop::Severity::Critical);
+            return false;
+        }
+        folder = location.folder;
     }
 
-    ExportParameters parameters = ExportParametersOf(*project, location.folder);
+    ExportParameters parameters = ExportParametersOf(*project, folder);
     const ExportFolderCheck check = CheckExportFolder(parameters);
     // What was checked is what is written, even if a link changes meanwhile.
     if (!check.folder.empty()) parameters.exportFolder = check.folder;
@@ -304,10 +361,7 @@ bool CMainFrame::ExportSite() {
             TheDesktop().Tell(this, FromBytes(check.message), CDesktop::Severity::Critical);
             return false;
         case ExportFolderState::NotEmpty:
-            if (!TheDesktop().Confirm(this, QStringLiteral("Warning: All contents of  %1 will be "
-                                                           "deleted!")
-                                                .arg(ShownPath(check.folder))))
-                return false;
+            if (!preview && !AgreeToDeleteUnplanned(parameters, check)) return false;
             parameters.clearExistingFolder = true;
             break;
         case ExportFolderState::Missing:
@@ -321,23 +375,26 @@ bool CMainFrame::ExportSite() {
     exporting = true;
     const ExportResult result = exportRunner.Run(this, parameters);
     exporting = false;
-    if (focused) focused->setFocus(Qt::OtherFocusReason);
+    ReturnFocus(focused);
 
     switch (result.status) {
         case ExportStatus::Completed:
-            document->ExportWritten(*project);
-            lastRootPage = ShownPath(result.rootPage);
-            statusBar()->showMessage(FromBytes(result.message), 10000);
+            if (preview) {
+                previewPage = ShownPath(result.rootPage);
+            } else {
+                document->ExportWritten(*project);
+                statusBar()->showMessage(FromBytes(result.message), 10000);
+            }
             if (!result.failures.empty())
                 TheDesktop().Tell(this, ExportFailureReport(result), CDesktop::Severity::Warning);
             UpdateActions();
             return true;
         case ExportStatus::Stopped:
-            TheDesktop().Tell(this,
-                              ExportFailureReport(result) +
-                                  QStringLiteral("\n\nThe pages written so far stay in the folder; "
+            TheDesktop().Tell(
+                this,
+                ExportFailureReport(result) + tr("\n\nThe pages written so far stay in the folder; "
                                                  "export again to write the whole website."),
-                              CDesktop::Severity::Information);
+                CDesktop::Severity::Information);
             return false;
         case ExportStatus::Refused:
         case ExportStatus::NotCleared:
@@ -350,19 +407,53 @@ bool CMainFrame::ExportSite() {
     return false;
 }
 
+bool CMainFrame::AgreeToDeleteUnplanned(const ExportParameters& parameters,
+                                        const ExportFolderCheck& check) {
+    // A folder holding only an earlier export of this website is brought up to date without a
+    // question; only what the export would delete and did not make is worth one.
+    ExportPlan plan;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        plan = BuildExportPlan(parameters, &check);
+    }
+    const UnplannedEntries unplanned = FindUnplannedEntries(plan, kUnplannedNamesShown);
+    if (unplanned.count == 0 && !unplanned.unreadable) return true;
+    QString names;
+    for (const std::string& name : unplanned.names) names += QStringLiteral("\n") + FromBytes(name);
+    if (unplanned.count > unplanned.names.size())
+        names += QStringLiteral("\n") +
+                 tr("... and %1 more").arg(unplanned.count - unplanned.names.size());
+    const QString folder = ShownPath(check.folder);
+    const QString question =
+        unplanned.count == 0
+            ? tr("Warning: %1 holds folders that cannot be read; exporting into it deletes "
+                 "whatever they hold.")
+                  .arg(folder)
+        : unplanned.count == 1
+            ? tr("Warning: exporting into %1 deletes 1 file or folder that is not part of this "
+                 "website:\n%2")
+                  .arg(folder, names)
+            : tr("Warning: exporting into %1 deletes %2 files and folders that are not part of "
+                 "this website:\n%3")
+                  .arg(folder)
+                  .arg(unplanned.count)
+                  .arg(names);
+    return TheDesktop().Confirm(this, question, tr("Delete and Export"));
+}
+
 void CMainFrame::OnExport() {
-    ExportSite();
+    ExportSite(false);
 }
 
 void CMainFrame::OnPreview() {
-    const bool upToDate = !document->Tree().IsExportPending() && !lastRootPage.isEmpty();
-    // Pages deleted since the last export are written again before the browser looks for them.
-    if ((!upToDate || !QFileInfo::exists(lastRootPage)) && !ExportSite()) return;
-    if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(lastRootPage)))
+    // Written again each time (only what changed): pages deleted meanwhile come back too.
+    if (!ExportSite(true)) return;
+    if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(previewPage)))
         TheDesktop().Tell(this,
-                          QStringLiteral("The website was exported, but %1 could not be opened in "
-                                         "the browser.")
-                              .arg(lastRootPage),
+                          tr("The preview was written, but %1 could not be opened in the "
+                             "browser.")
+                              .arg(previewPage),
                           CDesktop::Severity::Warning);
 }
 

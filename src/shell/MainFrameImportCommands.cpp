@@ -58,8 +58,9 @@ void CMainFrame::OnImportFolder(bool asSite) {
     const CImportResult result =
         asSite ? document->ImportAsSite(target, ImportSiteName(path), std::move(scan))
                : document->Import(target, std::move(scan));
-    ShowImportTarget(target);
+    // The report first: the focus goes back to the tree once the last dialog is closed.
     ReportImport(result);
+    ShowImportTarget(target);
 }
 
 void CMainFrame::OnImportFiles() {
@@ -76,14 +77,15 @@ void CMainFrame::OnImportFiles() {
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
         result = document->ImportFiles(target, paths);
     }
-    ShowImportTarget(target);
+    // The report first: the focus goes back to the tree once the last dialog is closed.
     ReportImport(result);
+    ShowImportTarget(target);
 }
 
 void CMainFrame::ShowImportTarget(CFolderKey folder) {
     treeView->ExpandNode(folder);
-    treeView->setFocus(Qt::OtherFocusReason);
     document->SelectFolder(folder);
+    ReturnFocus(treeView);
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {

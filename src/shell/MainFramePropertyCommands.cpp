@@ -2,6 +2,8 @@
 // the document's options (Website Properties also of its settings of pictures); whatever it
 // leaves (after OK or Cancel alike) becomes the document's as one undo step.
 #include <QAction>
+#include <QApplication>
+#include <QPointer>
 
 #include "CommandIds.h"
 #include "MainFrame.h"
@@ -23,6 +25,7 @@ void CMainFrame::UpdatePropertyActions() {
 
 void CMainFrame::OnWebsiteProperties() {
     FinishEditing();
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     CPageOption option = document->PageOption();
     CPictureSettings pictures = document->Settings().pictures;
     {
@@ -30,16 +33,17 @@ void CMainFrame::OnWebsiteProperties() {
         sheet.exec();
     }
     document->SetPageOption(option, pictures);
-    UpdateActions();
+    ReturnFocus(focused);
 }
 
 void CMainFrame::OnLayoutProperties() {
     FinishEditing();
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     CLayoutOption option = document->LayoutOption();
     {
         COptionLayoutSheet sheet(option, windowIcon(), this);
         sheet.exec();
     }
     document->SetLayoutOption(option);
-    UpdateActions();
+    ReturnFocus(focused);
 }

@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "TextCodec.h"
+#include "ThemeIcon.h"
 
 CSiteListModel::CSiteListModel(CSiteDocument& siteDocument, QObject* parent)
     : CRowChanges(parent),
       document(siteDocument),
       tree(siteDocument.Tree()),
-      folderIcon(QStringLiteral(":/icons/subsite.svg")),
-      itemIcon(QStringLiteral(":/icons/item.svg")) {
+      folderIcon(ThemeIcon(QStringLiteral("subsite"))),
+      itemIcon(ThemeIcon(QStringLiteral("item"))) {
     connect(&document, &CSiteDocument::TreeChangeBegins, this,
             [this](const CSiteChange& change) { ChangeBegins(change); });
     connect(&document, &CSiteDocument::TreeChangeEnded, this,
@@ -137,7 +138,9 @@ QVariant CSiteListModel::data(const QModelIndex& index, int role) const {
     if (!ref) return {};
     if (role == Qt::DecorationRole && index.column() == kCaptionColumn)
         return ref.kind == CSiteNodeRef::Folder ? folderIcon : itemIcon;
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    // A text cut short in its column shows whole as a tooltip.
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
+    if (role == Qt::ToolTipRole && index.column() == kIdColumn) return {};
     if (ref.kind == CSiteNodeRef::Folder)
         return index.column() == kCaptionColumn ? FromBytes(tree.Find(ref.folder)->Label())
                                                 : QString();
@@ -160,11 +163,11 @@ QVariant CSiteListModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole) return {};
     switch (section) {
         case kCaptionColumn:
-            return QStringLiteral("Caption");
+            return tr("Caption");
         case kIdColumn:
-            return QStringLiteral("ID");
+            return tr("ID");
         case kUrlColumn:
-            return QStringLiteral("Url");
+            return tr("Url");
         default:
             return {};
     }

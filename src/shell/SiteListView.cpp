@@ -23,10 +23,15 @@ CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
     setIconSize(QSize(16, 16));
     header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
-    header()->setStretchLastSection(false);
+    // The columns fill the list: the URL takes what the caption and the number leave, so no
+    // blank stub of a header is left at the right; long texts lose their middle, and show whole
+    // as a tooltip.
+    header()->setStretchLastSection(true);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setColumnWidth(CSiteListModel::kCaptionColumn, 100);
-    setColumnWidth(CSiteListModel::kIdColumn, 100);
+    header()->setMinimumSectionSize(40);
+    setTextElideMode(Qt::ElideMiddle);
+    setColumnWidth(CSiteListModel::kCaptionColumn, 200);
+    setColumnWidth(CSiteListModel::kIdColumn, 60);
     setColumnWidth(CSiteListModel::kUrlColumn, 300);
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -39,6 +44,10 @@ CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
         document.SelectRows(std::move(rows));
         reporting = false;
     });
+    connect(header(), &QHeaderView::sectionResized, this, [this](int section, int, int) {
+        if (section == CSiteListModel::kCaptionColumn && header()->underMouse())
+            captionSized = true;
+    });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OnDoubleClicked(index); });
     connect(&document, &CSiteDocument::SelectionChanged, this, [this] { ShowSelection(); });
@@ -49,21 +58,28 @@ void CSiteListView::ShowSelection() {
     if (reporting) return;
     const CSiteSelection& selection = document.Selection();
     std::vector<int> wanted;
+    int last = -1;
     for (const CSiteNodeRef ref : selection.rows)
-        if (const int row = listModel.RowOf(ref); row >= 0) wanted.push_back(row);
+        if (const int row = RowOf(document.Tree(), selection.folder, ref); row >= 0) {
+            wanted.push_back(row);
+            last = row;
+        }
     std::sort(wanted.begin(), wanted.end());
     // The view is left as it is (its scroll position too) while it shows these rows already.
     if (listModel.ShownNode() == selection.folder && SelectedRows() == wanted) return;
     showing = true;
     listModel.ShowNode(selection.folder);
+    // Rows next to each other make one range: a view asks its selection about every row it
+    // paints, and a range per row made that quadratic (undoing the delete of 100,000 rows froze
+    // the window for minutes).
     QItemSelection rows;
-    int last = -1;
-    for (const CSiteNodeRef ref : selection.rows) {
-        const int row = listModel.RowOf(ref);
-        if (row < 0) continue;
-        rows.select(listModel.index(row, 0),
-                    listModel.index(row, CSiteListModel::kColumnCount - 1));
-        last = row;
+    for (std::size_t first = 0; first < wanted.size();) {
+        std::size_t end = first + 1;
+        while (end < wanted.size() && wanted[end] == wanted[end - 1] + 1) ++end;
+        rows.append(QItemSelectionRange(
+            listModel.index(wanted[first], 0),
+            listModel.index(wanted[end - 1], CSiteListModel::kColumnCount - 1)));
+        first = end;
     }
     if (last >= 0) {
         // The last row picked is the current one, as after a click.
@@ -81,8 +97,12 @@ void CSiteListView::SelectRow(int row) {
 
 std::vector<int> CSiteListView::SelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    // Rows are selected whole, so the ranges give them; selectedRows() would ask every range
+    // about every row.
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -102,10 +122,8 @@ bool CSiteListView::IsFolderRowSelected() const {
 void CSiteListView::DeleteSelectedRows() {
     const std::vector<CSiteNodeRef> rows = document.Selection().rows;
     if (rows.empty()) return;
-    const QString question = rows.size() == 1
-                                 ? QStringLiteral("Do you really want to delete this item?")
-                                 : QStringLiteral("Do you really want to delete these items?");
-    if (TheDesktop().Ask(this, question, false) != CDesktop::Answer::Yes) return;
+    if (TheDesktop().Ask(this, document.DeleteQuestion(rows), false) != CDesktop::Answer::Yes)
+        return;
     document.DeleteRows(listModel.ShownNode(), rows);
 }
 
@@ -172,6 +190,16 @@ void CSiteListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void CSiteListView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    // The caption shares the width with the URL until the user sets its width himself.
+    if (!captionSized) {
+        const int share =
+            std::max(120, (viewport()->width() - columnWidth(CSiteListModel::kIdColumn)) * 2 / 5);
+        setColumnWidth(CSiteListModel::kCaptionColumn, share);
+    }
 }
 
 void CSiteListView::focusInEvent(QFocusEvent* event) {

@@ -40,6 +40,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
@@ -49,6 +50,7 @@ private:
 
     CSiteDocument& document;
     CSiteListModel listModel;
-    bool showing = false;    // the view is being made to show the document's selection
-    bool reporting = false;  // the document is being told of the user's selection
+    bool showing = false;       // the view is being made to show the document's selection
+    bool reporting = false;     // the document is being told of the user's selection
+    bool captionSized = false;  // the user dragged the caption column's width
 };

@@ -108,7 +108,17 @@ CSitePropertyView::CSitePropertyView(CSiteDocument& siteDocument, QWidget* paren
     form->setAutoFillBackground(true);
     setWidget(form);
     setWidgetResizable(true);
-    for (QWidget* control : form->findChildren<QWidget*>()) control->hide();
+    // The controls themselves, not their parts: a text box whose viewport is hidden shows
+    // nothing of what it holds.
+    for (QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        control->hide();
+    // The scroll area is no stop of its own: Tab goes from the list to the form's first field
+    // (or on to the tree while the form shows nothing), then through the fields in the order
+    // they stand in; hidden ones are passed over.
+    setFocusPolicy(Qt::NoFocus);
+    QWidget::setTabOrder(captionEdit, urlEdit);
+    QWidget::setTabOrder(urlEdit, browseButton);
+    QWidget::setTabOrder(browseButton, descriptionEdit);
 
     connect(captionEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { OnCaptionEdited(text); });

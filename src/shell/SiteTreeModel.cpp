@@ -1,12 +1,25 @@
 #include "SiteTreeModel.h"
 
 #include "TextCodec.h"
+#include "ThemeIcon.h"
 
 CSiteTreeModel::CSiteTreeModel(CSiteDocument& siteDocument, QObject* parent)
     : CRowChanges(parent), document(siteDocument), tree(siteDocument.Tree()) {
     rootIcon.addFile(QStringLiteral(":/icons/root.svg"), QSize(16, 16));
-    folderIcon.addFile(QStringLiteral(":/icons/subsite.svg"), QSize(16, 16), QIcon::Normal);
-    folderIcon.addFile(QStringLiteral(":/icons/subsite-open.svg"), QSize(16, 16), QIcon::Selected);
+    // A closed folder, and an open one for the selected node, from the same set of icons.
+    const bool themed =
+        HasThemeIcon(QStringLiteral("subsite")) && HasThemeIcon(QStringLiteral("subsite-open"));
+    for (const int side : {16, 32}) {
+        const QSize size(side, side);
+        if (themed) {
+            folderIcon.addPixmap(ThemeIcon(QStringLiteral("subsite")).pixmap(size), QIcon::Normal);
+            folderIcon.addPixmap(ThemeIcon(QStringLiteral("subsite-open")).pixmap(size),
+                                 QIcon::Selected);
+        } else {
+            folderIcon.addFile(QStringLiteral(":/icons/subsite.svg"), size, QIcon::Normal);
+            folderIcon.addFile(QStringLiteral(":/icons/subsite-open.svg"), size, QIcon::Selected);
+        }
+    }
     connect(&document, &CSiteDocument::TreeChangeBegins, this,
             [this](const CSiteChange& change) { ChangeBegins(change); });
     connect(&document, &CSiteDocument::TreeChangeEnded, this,

@@ -51,8 +51,19 @@ void CSiteTreeView::ExpandNode(CFolderKey folder) {
 void CSiteTreeView::ShowSelection() {
     const QModelIndex index = treeModel.IndexOf(document.Selection().folder);
     if (!index.isValid()) return;
-    // The view is left as it is (its scroll position too) while it shows the folder already.
-    if (selectionModel()->currentIndex() == index && selectionModel()->isSelected(index)) return;
+    // The view is left as it is (its scroll position too) while it shows the folder already, in
+    // sight: a folder dropped or pasted into a collapsed one stays the current node, and Delete
+    // and Cut must not act on a node the user cannot see.
+    if (selectionModel()->currentIndex() == index && selectionModel()->isSelected(index)) {
+        bool hidden = false;
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            hidden = hidden || !isExpanded(up);
+        if (hidden || !viewport()->rect().contains(visualRect(index))) {
+            ExpandTo(index);
+            scrollTo(index);
+        }
+        return;
+    }
     showing = true;
     ExpandTo(index);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -64,7 +75,7 @@ void CSiteTreeView::DeleteSelected() {
     const CFolderKey key = SelectedNode();
     const CSiteNode* node = document.Tree().Find(key);
     if (!node || !node->Parent()) return;
-    if (TheDesktop().Ask(this, QStringLiteral("Do you really want to delete this item?"), false) !=
+    if (TheDesktop().Ask(this, document.DeleteQuestion({CSiteNodeRef::Of(key)}), false) !=
         CDesktop::Answer::Yes)
         return;
     document.DeleteFolder(key);

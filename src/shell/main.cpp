@@ -21,6 +21,15 @@ int main(int argc, char** argv) {
             stdout);
         return 0;
     }
+    // A mistake is told without a display as well; the toolkit would stop at not finding one.
+    if (const CCommandLine mistaken = ReadCommandLine(WithoutToolkitOptions(arguments));
+        mistaken.request == CCommandLine::Request::Mistake) {
+        const QCoreApplication app(argc, argv);
+        std::fprintf(
+            stderr, "pagelorn: %s\n\n%s", mistaken.mistake.toLocal8Bit().constData(),
+            CommandLineUsage(QCoreApplication::applicationDirPath()).toLocal8Bit().constData());
+        return 2;
+    }
 
     CSiteApp app(argc, argv);
     // The application object has taken out the toolkit's options by now.

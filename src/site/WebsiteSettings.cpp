@@ -96,6 +96,63 @@ std::string ReasonOf(const Json::exception& error) {
     return reason;
 }
 
+// A token of the parser's message in the words of someone editing the file.
+std::string PlainToken(std::string token) {
+    static const std::pair<std::string_view, std::string_view> words[] = {
+        {"string literal", "a name or text in double quotes"},
+        {"number literal", "a number"},
+        {"literal", "a value"},
+        {"'[', '{', or a literal", "a value"},
+        {"end of input", "the end of the file"},
+        {"<parse error>", "something that is not JSON"},
+        {"<uninitialized>", "nothing"}};
+    for (const auto& [parser, plain] : words)
+        if (token == parser) return std::string(plain);
+    // '}' and the like: the character itself.
+    if (token.size() == 3 && token.front() == '\'' && token.back() == '\'')
+        return "\"" + token.substr(1, 1) + "\"";
+    return token;
+}
+
+}  // namespace
+
+std::string PlainParseReason(const std::string& what) {
+    // "[json.exception.parse_error.101] parse error at line 4, column 3: syntax error while
+    // parsing object key - unexpected '}'; expected string literal"
+    std::string column;
+    if (const std::size_t at = what.find("column "); at != std::string::npos) {
+        const std::size_t end = what.find(':', at);
+        column = what.substr(at + 7, end == std::string::npos ? std::string::npos : end - at - 7);
+    }
+    const std::size_t dash = what.find(" - ");
+    std::string detail = dash == std::string::npos ? what : what.substr(dash + 3);
+    if (dash == std::string::npos)
+        if (const std::size_t colon = what.rfind(": "); colon != std::string::npos)
+            detail = what.substr(colon + 2);
+    std::string plain;
+    if (detail.starts_with("unexpected ")) {
+        const std::size_t semicolon = detail.find("; expected ");
+        const std::string found =
+            detail.substr(11, semicolon == std::string::npos ? std::string::npos : semicolon - 11);
+        plain =
+            found == "end of input" ? "the file ends too early" : "there is " + PlainToken(found);
+        if (semicolon != std::string::npos)
+            plain += " where " + PlainToken(detail.substr(semicolon + 11)) + " belongs";
+    } else if (detail.starts_with("invalid literal")) {
+        plain = "a value is misspelt (values are numbers, true, false, or text in double quotes)";
+    } else if (detail.starts_with("invalid string")) {
+        plain = "a text in double quotes is not closed, or holds a line break or a lone \\";
+    } else if (detail.starts_with("invalid number")) {
+        plain = "a number is not written correctly";
+    } else {
+        plain = detail;
+    }
+    if (!column.empty()) plain = "at column " + column + ", " + plain;
+    return plain;
+}
+
+namespace {
+
 SettingsLoadResult Damaged(const std::string& shownName, std::size_t line,
                            const std::string& reason) {
     std::string message = "The website settings file \"" + shownName + "\"";
@@ -177,9 +234,8 @@ SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::stri
         return Damaged(shownName, 0,
                        "it nests deeper than " + std::to_string(kMaxSettingsNesting) + " levels");
     } catch (const Json::parse_error& error) {
-        // The library's message starts with its own error code; the reason after it is enough.
         return Damaged(shownName, LineAt(text, error.byte > 0 ? error.byte - 1 : 0),
-                       ReasonOf(error));
+                       PlainParseReason(error.what()));
     } catch (const Json::exception& error) {
         // A number too large for a double, and whatever else the library refuses.
         return Damaged(shownName, 0, ReasonOf(error));

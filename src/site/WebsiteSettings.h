@@ -96,6 +96,11 @@ private:
     std::filesystem::path damagedFile;
 };
 
+// What the JSON parser's message ("... syntax error while parsing object key - unexpected '}';
+// expected string literal") says, in words for someone editing the file by hand: "at column 3,
+// there is "}" where a name or text in double quotes belongs".
+std::string PlainParseReason(const std::string& what);
+
 // NAME.www.json beside NAME.www.
 std::filesystem::path WebsiteSettingsPath(const std::filesystem::path& projectFile);
 

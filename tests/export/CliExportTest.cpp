@@ -97,14 +97,16 @@ TEST_F(CliExportTest, UsesTheProjectsLocationOrTheDefaultFolder) {
     fs::create_directories(dir / "bin");
     fs::copy_file(PAGELORN_CLI, dir / "bin" / "pagelorn-cli");
     const fs::path home = dir / "home";
+    // Each project has a folder of its own there, named after its file.
+    const fs::path ownFolder = home / "Documents" / "Pagelorn Export" / project.stem();
     EXPECT_EQ(ResolveExportLocation("", project, dir / "bin", home / "Documents").folder,
-              home / "Documents" / "Pagelorn Export");
+              ownFolder);
     EXPECT_FALSE(fs::exists(home));
     const std::string command = "env -u XDG_CONFIG_HOME HOME=" + Quote(home.string()) + " " +
                                 Quote((dir / "bin" / "pagelorn-cli").string()) + " export " +
                                 Quote(project.string()) + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
-    EXPECT_TRUE(fs::exists(home / "Documents" / "Pagelorn Export" / "Index.htm"));
+    EXPECT_TRUE(fs::exists(ownFolder / "Index.htm"));
     EXPECT_FALSE(fs::exists(dir / "bin" / "Export"));
 
     page.general.location = "C:\\Web";

@@ -455,6 +455,15 @@ TEST_F(PlanTest, WhereAnExportGoesWithoutALocation) {
     EXPECT_EQ(ResolveExportLocation("web", project, program, documents).folder,
               dir / "site" / "web");
     EXPECT_EQ(ResolveExportLocation("web", {}, program, documents).folder, documents / "web");
+    // Without a location each project exports into a folder of its own, named after its file,
+    // and previews into one of its own in the temporary folder given.
+    const fs::path shared = DefaultExportFolder(program, documents);
+    EXPECT_EQ(ResolveExportLocation("", project, program, documents).folder, shared / "site");
+    EXPECT_EQ(ResolveExportLocation("", dir / "b" / "Holiday 2024.www", program, documents).folder,
+              shared / "Holiday 2024");
+    EXPECT_EQ(ResolveExportLocation("", {}, program, documents).folder, shared / "Untitled");
+    EXPECT_EQ(PreviewFolder("/tmp/p", project), fs::path("/tmp/p/site"));
+    EXPECT_EQ(PreviewFolder("/tmp/p", {}), fs::path("/tmp/p/Untitled"));
     EXPECT_EQ(ResolveExportLocation("/srv/web", project, program, documents).folder,
               fs::path("/srv/web"));
     for (const char* windows : {"C:\\Web", "d:/site", "\\\\server\\share"}) {
@@ -465,3 +474,34 @@ TEST_F(PlanTest, WhereAnExportGoesWithoutALocation) {
 }
 
 }  // namespace
+
+TEST_F(PlanTest, WhatAnExportWouldDeleteThatItDidNotMake) {
+    const fs::path report = Write("src/report.doc", "report");
+    const CFolderKey a = tree.AddFolder(tree.RootKey(), "A").key;
+    tree.AddItem(a, "Report", "file://" + report.string());
+    ASSERT_TRUE(Export().AllWritten());
+    const auto unplanned = [&](std::size_t named) {
+        return FindUnplannedEntries(BuildExportPlan(Parameters()), named);
+    };
+    // A folder holding the website's own earlier export: nothing to ask about.
+    EXPECT_EQ(unplanned(5).count, 0u);
+
+    Write("out/notes.txt", "mine");
+    Write("out/doc/old.doc", "older copy");
+    fs::create_directories(out / "holiday" / "2024");
+    Write("out/holiday/2024/a.jpg", "a");
+    const UnplannedEntries found = unplanned(2);
+    EXPECT_EQ(found.count, 3u);
+    ASSERT_EQ(found.names.size(), 2u);
+    for (const std::string& name : found.names)
+        EXPECT_TRUE(name == "notes.txt" || name == "doc/old.doc" || name == "holiday") << name;
+    EXPECT_FALSE(found.unreadable);
+    // The export deletes exactly what was counted.
+    EXPECT_EQ(Export().entriesDeleted, 3u);
+    EXPECT_EQ(unplanned(5).count, 0u);
+
+    // A renamed sub-site leaves its old page behind, which the export then deletes.
+    tree.RenameFolder(a, "B");
+    const UnplannedEntries renamed = unplanned(5);
+    EXPECT_EQ(renamed.names, std::vector<std::string>{"Index_A.htm"});
+}

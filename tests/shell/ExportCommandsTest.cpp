@@ -51,10 +51,6 @@ QString WriteSite(const QTemporaryDir& dir, const QString& location, const QStri
     return path;
 }
 
-QString Warning(const QString& folder) {
-    return u"Warning: All contents of  %1 will be deleted!"_s.arg(folder);
-}
-
 void Touch(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) qWarning("could not write %s", qPrintable(path));
@@ -85,28 +81,42 @@ private slots:
             QVERIFY2(QFile::exists(out + u'/' + QString::fromUtf8(page)), page);
         QVERIFY(!f.Model().IsExportPending());
 
-        // Nothing changed: Preview opens the root page without exporting.
-        const QUrl rootPage = QUrl::fromLocalFile(out + u"/Index.htm"_s);
-        QVERIFY(f.Trigger(kPreview));
-        QCOMPARE(f.desktop->openedUrls, QList<QUrl>{rootPage});
+        // A folder holding only this website's export is brought up to date without a word.
+        f.Doc().SetModified(true);
+        f.Trigger(kExport);
         QVERIFY(f.desktop->questions.isEmpty());
 
-        // After a change Preview exports first, and asks before clearing the folder.
+        // A file the export did not make: the question names it, and No leaves it.
+        Touch(out + u"/mine.txt"_s);
+        f.desktop->answers = {Answer::No};
+        f.Trigger(kExport);
+        QCOMPARE(f.desktop->questions.size(), 1);
+        QVERIFY2(f.desktop->questions.front().contains(u"deletes 1 file or folder"_s) &&
+                     f.desktop->questions.front().contains(u"\nmine.txt"_s) &&
+                     f.desktop->questions.front().contains(out),
+                 qPrintable(f.desktop->questions.front()));
+        QCOMPARE(f.desktop->confirmButtons.back(), u"Delete and Export"_s);
+        QVERIFY(QFile::exists(out + u"/mine.txt"_s));
+        f.desktop->answers = {Answer::Yes};
+        f.Trigger(kExport);
+        QVERIFY(!QFile::exists(out + u"/mine.txt"_s));
+
+        // Preview writes into a folder of its own, asks nothing and leaves the export alone.
         Touch(out + u"/mine.txt"_s);
         f.Doc().SetModified(true);
-        f.desktop->answers = {Answer::No};
-        f.Trigger(kPreview);
-        QCOMPARE(f.desktop->questions, QStringList{Warning(out)});
+        QVERIFY(f.Trigger(kPreview));
         QCOMPARE(f.desktop->openedUrls.size(), 1);
+        const QString previewPage = f.desktop->openedUrls.front().toLocalFile();
+        QVERIFY2(previewPage.endsWith(u"/site/Index.htm"_s) && !previewPage.startsWith(dir.path()),
+                 qPrintable(previewPage));
+        QVERIFY(QFile::exists(previewPage));
         QVERIFY(QFile::exists(out + u"/mine.txt"_s));
+        QCOMPARE(f.desktop->questions.size(), 2);
         QVERIFY(f.Model().IsExportPending());
-
-        f.desktop->answers = {Answer::Yes};
-        f.Trigger(kPreview);
-        QVERIFY(!QFile::exists(out + u"/mine.txt"_s));
-        QVERIFY(QFile::exists(out + u"/Index.htm"_s));
-        QCOMPARE(f.desktop->openedUrls, (QList<QUrl>{rootPage, rootPage}));
-        QVERIFY(!f.Model().IsExportPending());
+        // Written again each time, so pages deleted meanwhile come back.
+        QFile::remove(previewPage);
+        QVERIFY(f.Trigger(kPreview));
+        QVERIFY(QFile::exists(previewPage));
         QVERIFY(f.desktop->messages.isEmpty());
     }
 
@@ -116,8 +126,9 @@ private slots:
         SetLocation(f, dir.filePath(u"web"_s).toStdString());
         f.desktop->openSucceeds = false;
         f.Trigger(kPreview);
-        QCOMPARE(f.desktop->openedUrls,
-                 QList<QUrl>{QUrl::fromLocalFile(dir.filePath(u"web/Index.htm"_s))});
+        QCOMPARE(f.desktop->openedUrls.size(), 1);
+        QVERIFY(f.desktop->openedUrls.front().toLocalFile().endsWith(u"/Untitled/Index.htm"_s));
+        QVERIFY(!QFile::exists(dir.filePath(u"web"_s)));
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY(f.desktop->messages.front().contains(u"Index.htm"_s));
     }

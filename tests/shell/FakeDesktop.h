@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "Desktop.h"
@@ -21,6 +22,8 @@ public:
     QStringList messages;
     QList<QUrl> openedUrls;
     bool openSucceeds = true;
+    // Runs while a folder dialog is open, as another window would take the activation.
+    std::function<void()> whileAsking;
     int beeps = 0;
     int unexpected = 0;
 
@@ -36,7 +39,9 @@ public:
         answers.pop_front();
         return answer;
     }
-    bool Confirm(QWidget*, const QString& text) override {
+    QStringList confirmButtons;  // the accepting button of each Confirm, "" for OK
+    bool Confirm(QWidget*, const QString& text, const QString& acceptText) override {
+        confirmButtons << acceptText;
         return Ask(nullptr, text, false) == Answer::Yes;
     }
     void Tell(QWidget*, const QString& text, Severity) override { messages << text; }
@@ -56,6 +61,7 @@ public:
     }
     QString ExistingFolder(QWidget*, const QString& title) override {
         lastTitle = title;
+        if (whileAsking) whileAsking();
         return NextFileName();
     }
     bool OpenUrl(const QUrl& url) override {

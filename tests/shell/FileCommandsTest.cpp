@@ -89,9 +89,14 @@ QList<QAction*> RecentEntries(CMainFrame& frame) {
     return entries;
 }
 
+// The paths the entries show, behind their numbers ("&1 ", "&2 " ...), which are their keys.
 QStringList RecentTexts(CMainFrame& frame) {
     QStringList texts;
-    for (const QAction* action : RecentEntries(frame)) texts << action->text();
+    for (const QAction* action : RecentEntries(frame)) {
+        const QString number = u"&%1 "_s.arg(texts.size() + 1);
+        texts << (action->text().startsWith(number) ? action->text().mid(number.size())
+                                                    : action->text());
+    }
     return texts;
 }
 
@@ -169,8 +174,8 @@ private slots:
             QCOMPARE(Slots(f.frame.RecentFiles()).front(), path);
             QCOMPARE(MenuTexts(*f.frame.FileMenu()),
                      (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
-                                  u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, path, u"-"_s,
-                                  u"E&xit"_s}));
+                                  u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, u"&1 "_s + path,
+                                  u"-"_s, u"E&xit\tCtrl+Q"_s}));
 
             // Save writes to the project's file without asking.
             Change(f, "Music");
@@ -354,7 +359,7 @@ private slots:
         f.desktop->answers = {Answer::Cancel};
         f.Trigger(kFileNew);
         QCOMPARE(f.desktop->questions,
-                 QStringList{u"Do you want to save changes to this document?"_s});
+                 QStringList{u"Do you want to save the changes to the new project?"_s});
         // The prompt is a warning: the real box shows the exclamation mark and the title.
         QCOMPARE(f.desktop->questionIcons, QList<CDesktop::Icon>{CDesktop::Icon::Warning});
         {
@@ -528,7 +533,8 @@ private slots:
         QCOMPARE(SubSites(f), QStringList{u"B"_s});
         QCOMPARE(Slots(f.frame.RecentFiles()), (QStringList{b, saved, a, QString()}));
         // The entry shows the path exactly; "&" is no mnemonic.
-        QCOMPARE(RecentEntries(f.frame).at(1)->text().replace(u"&&"_s, u"&"_s), saved);
+        QCOMPARE(RecentEntries(f.frame).at(1)->text(),
+                 u"&2 "_s + QString(saved).replace(u"&"_s, u"&&"_s));
     }
 };
 

@@ -199,7 +199,10 @@ private slots:
         f.ClickNode(a);
         f.desktop->answers = {CDesktop::Answer::No};
         QTest::keyClick(&f.Tree(), Qt::Key_Delete);
-        QCOMPARE(f.desktop->questions, QStringList{u"Do you really want to delete this item?"_s});
+        // The question names what goes, with what it holds, and that Undo brings it back.
+        QCOMPARE(f.desktop->questions,
+                 QStringList{u"Delete the sub-site \"A\" and its 1 sub-site?\n\n"
+                             u"Undo brings it back."_s});
         QCOMPARE(f.ChildCount(), 2u);
         QVERIFY(!f.Doc().IsModified());
 
@@ -226,7 +229,7 @@ private slots:
         f.SelectRows({3, 4});
         f.desktop->answers = {CDesktop::Answer::Yes};
         QTest::keyClick(&f.List(), Qt::Key_Delete);
-        QCOMPARE(f.desktop->questions.back(), u"Do you really want to delete these items?"_s);
+        QCOMPARE(f.desktop->questions.back(), u"Delete 2 items?\n\nUndo brings them back."_s);
         QCOMPARE(Captions(f.Folder(f.Root())),
                  (QStringList{u"one:0"_s, u"New Item:1"_s, u"New Item:2"_s}));
         QCOMPARE(f.ListText(3, 1), u"1"_s);
@@ -237,7 +240,8 @@ private slots:
         f.SelectRows({4});
         f.desktop->answers = {CDesktop::Answer::Yes};
         QVERIFY(f.Trigger(kDelete));
-        QCOMPARE(f.desktop->questions.back(), u"Do you really want to delete this item?"_s);
+        QCOMPARE(f.desktop->questions.back(),
+                 u"Delete the item \"New Item\"?\n\nUndo brings it back."_s);
         QCOMPARE(f.ListRows(), 4);
         QCOMPARE(f.List().SelectedRows(), std::vector<int>{3});
 

@@ -412,7 +412,7 @@ private slots:
         };
         f.ClickNode(f.Root());
         QVERIFY(f.frame.SortMenu()->isEnabled());
-        QCOMPARE(f.frame.SortMenu()->title(), u"Sort &Items"_s);
+        QCOMPARE(f.frame.SortMenu()->title(), u"S&ort Items"_s);
         QVERIFY(f.Trigger(kSortByCaption));
         QCOMPARE(captions(), (QStringList{u"A"_s, u"b"_s, u"IMG_2.JPG"_s, u"IMG_10.JPG"_s}));
         QCOMPARE(f.frame.Action(kEditUndo)->toolTip(), u"Undo Sort Items"_s);

@@ -69,7 +69,8 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
         const char* reason;
     };
     const Case cases[] = {
-        {"{\n  \"pictures\": {\n    \"box\": 100,\n  }\n}\n", 4, "syntax error"},
+        {"{\n  \"pictures\": {\n    \"box\": 100,\n  }\n}\n", 4,
+         "there is \"}\" where a name or text in double quotes belongs"},
         {"{\n  \"pictures\": {\n    \"quality\": 300\n  }\n}\n", 3, "\"quality\" must be"},
         {"{\n  \"pictures\": {\n    \"thumbnails\": \"yes\"\n  }\n}\n", 3, "true or false"},
         {"[1, 2]", 1, "JSON object"},
@@ -150,3 +151,23 @@ TEST_F(WebsiteSettingsTest, PictureSizeLimitIsReadAndWritten) {
 }
 
 }  // namespace
+
+TEST(WebsiteSettingsWords, ParserMessagesInPlainWords) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"{\"a\": 1,}",
+         "at column 9, there is \"}\" where a name or text in double quotes belongs"},
+        {"{\"a\": tru}",
+         "at column 10, a value is misspelt (values are numbers, true, false, or "
+         "text in double quotes)."},
+        {"{\"a\": 1", "at column 8, the file ends too early"},
+        {"{\"a\" 1}", "at column 6, there is a number where \":\" belongs"},
+        {"{\"a\": \"x", "a text in double quotes is not closed"},
+    };
+    for (const auto& [text, words] : cases) {
+        CWebsiteSettings settings;
+        const SettingsLoadResult result = ParseWebsiteSettings(text, "site.www.json", settings);
+        EXPECT_NE(result.message.find(words), std::string::npos) << result.message;
+        for (const char* jargon : {"json.exception", "syntax error", "literal", "parse error"})
+            EXPECT_EQ(result.message.find(jargon), std::string::npos) << result.message;
+    }
+}
