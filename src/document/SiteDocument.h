@@ -148,9 +148,11 @@ public:
     CImportResult Import(CFolderKey folder, CImportScan scan);
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
     // The options as a property sheet left them; one step when they changed. The Website
-    // Properties sheet also edits the settings of pictures.
+    // Properties sheet also edits the settings of pictures and the page style.
     bool SetPageOption(const CPageOption& option);
     bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures);
+    bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                       const CPageSettings& pages);
     bool SetLayoutOption(const CLayoutOption& option);
 
     // --- cut and copy (no undo steps) -------------------------------------------------------
@@ -184,7 +186,7 @@ private:
     void Replay(CSiteEditRecord& record, bool forward);
     void ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text);
     void ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                      const CPictureSettings& pictures);
+                      const CPictureSettings& pictures, const CPageSettings& pages);
     void ShowSelection(const CSiteSelection& picked);
 
     // Records that name nothing left out of a selection.

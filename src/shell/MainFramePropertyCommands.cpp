@@ -25,11 +25,12 @@ void CMainFrame::OnWebsiteProperties() {
     FinishEditing();
     CPageOption option = document->PageOption();
     CPictureSettings pictures = document->Settings().pictures;
+    CPageSettings pages = document->Settings().pages;
     {
-        COptionPageSheet sheet(option, pictures, windowIcon(), this);
+        COptionPageSheet sheet(option, pictures, pages, windowIcon(), this);
         sheet.exec();
     }
-    document->SetPageOption(option, pictures);
+    document->SetPageOption(option, pictures, pages);
     UpdateActions();
 }
 
