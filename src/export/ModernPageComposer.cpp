@@ -478,9 +478,13 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
             const std::string folderLink = "./" + std::string(kViewFolderName) + "/";
             src = ModernUrl(folderLink + EncodeLinkName(linked->viewName));
             size = linked->view;
+            // Widths rather than densities: a phone, however fine its screen, is narrower than
+            // the view picture and takes the smaller file.
             if (!linked->view2xName.empty())
-                srcset = " srcset=\"" + src + " 1x, " +
-                         ModernUrl(folderLink + EncodeLinkName(linked->view2xName)) + " 2x\"";
+                srcset = " srcset=\"" + src + " " + std::to_string(size.width) + "w, " +
+                         ModernUrl(folderLink + EncodeLinkName(linked->view2xName)) + " " +
+                         std::to_string(2 * size.width) +
+                         "w\" sizes=\"(min-width: 82rem) 78rem, calc(100vw - 2rem)\"";
         }
         out += "<figure class=\"view\"><img src=\"" + src + "\"" + srcset + " alt=\"" + caption +
                "\"" + SizeAttributes(size) + ">";

@@ -210,8 +210,9 @@ TEST_F(ModernPageTest, FolderPagesHoldTheClassicItemsInAGridOfLandmarks) {
     const std::string big = Read(out / "Index_Summer _&_ _2024__Big _b_one__b_.htm");
     ASSERT_FALSE(big.empty()) << testing::PrintToString(Files(out));
     EXPECT_NE(big.find("<img src=\"./view/BIG.JPG.300q85.jpg\" srcset=\"./view/BIG.JPG.300q85.jpg "
-                       "1x, ./view/BIG.JPG.600q85.jpg 2x\" alt=\"Big &lt;b&gt;one&lt;/b&gt;\" "
-                       "width=\"300\" height=\"225\">"),
+                       "300w, ./view/BIG.JPG.600q85.jpg 600w\" sizes=\"(min-width: 82rem) 78rem, "
+                       "calc(100vw - 2rem)\" alt=\"Big &lt;b&gt;one&lt;/b&gt;\" width=\"300\" "
+                       "height=\"225\">"),
               std::string::npos)
         << big;
     EXPECT_NE(big.find("<a rel=\"next\" href=\"Index_Summer%20_%26_%20_2024__mid.jpg.htm\""),
