@@ -257,7 +257,10 @@ std::string CModernPageComposer::Head(std::string_view caption,
         }
         head += "\" content=\"" + Text(meta->value.View()) + "\">\n";
     }
-    head += "<link rel=\"stylesheet\" href=\"" + std::string(kStyleSheetFileName) +
+    // An empty icon: otherwise every browser asks the server for /favicon.ico, which the website
+    // does not have.
+    head += "<link rel=\"icon\" href=\"data:,\">\n<link rel=\"stylesheet\" href=\"" +
+            std::string(kStyleSheetFileName) +
             "\">\n</head>\n<body>\n<a class=\"skip\" href=\"#main\">Skip to content</a>\n";
     return head;
 }

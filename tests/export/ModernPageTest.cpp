@@ -77,7 +77,9 @@ protected:
                     .view = 300};
         album = tree.AddFolder(tree.RootKey(), "Summer <&> \"2024\"").key;
         // Eleven items: two pages of nine, as the classic style makes them.
-        Picture(800, 600).jpegsave((src / "big.jpg").c_str());
+        VImage taken = Picture(800, 600).copy();
+        taken.set("exif-ifd2-DateTimeOriginal", "2024:07:14 18:30:05");
+        taken.jpegsave((src / "big.jpg").c_str());
         Picture(400, 300).jpegsave((src / "mid.jpg").c_str());
         Picture(80, 60).jpegsave((src / "small.jpg").c_str());
         for (const char* name : {"report.pdf", "song.mp3", "clip.mp4", "film.avi"})
@@ -220,6 +222,8 @@ TEST_F(ModernPageTest, FolderPagesHoldTheClassicItemsInAGridOfLandmarks) {
     EXPECT_NE(big.find("<a href=\"./image/BIG.JPG\" download>Download original</a>"),
               std::string::npos);
     EXPECT_EQ(big.find("rel=\"prev\""), std::string::npos);
+    EXPECT_NE(big.find("Taken <time datetime=\"2024-07-14T18:30:05\">2024-07-14 18:30</time>"),
+              std::string::npos);
     const std::string mid = Read(out / "Index_Summer _&_ _2024__mid.jpg.htm");
     EXPECT_EQ(mid.find("600q85"), std::string::npos);
     EXPECT_NE(Read(out / "Index_Summer _&_ _2024__Clip.htm")
