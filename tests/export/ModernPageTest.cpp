@@ -6,6 +6,7 @@
 #include <map>
 #include <vips/vips8>
 
+#include "ExportCache.h"
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
 #include "ModernPageComposer.h"
@@ -116,8 +117,9 @@ protected:
 
     std::vector<std::string> Files(const fs::path& folder) const {
         std::vector<std::string> names;
+        // The export's own record of what it made is no part of the website.
         for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file())
+            if (entry.is_regular_file() && entry.path().filename() != kExportCacheName)
                 names.push_back(fs::relative(entry.path(), folder).string());
         std::sort(names.begin(), names.end());
         return names;
