@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what only the tests need, beyond scripts/install-deps.sh: the desktop's validators,
-# Chromium, Node.js and the browser driver (puppeteer-core, from the npm registry, at the version
-# in tests/browser/package-lock.json; it never downloads a browser of its own). Sourced by test.sh.
+# Chromium, Node.js, Java and, from the npm registry at the versions in
+# tests/browser/package-lock.json, the browser driver (puppeteer-core; it never downloads a
+# browser of its own), axe-core and the Nu Html Checker (vnu-jar, run with Java). Sourced by
+# test.sh.
 pagelorn_test_packages=(
-    chromium nodejs npm
+    chromium nodejs npm default-jre-headless
     # tests/install: the validators of the menu entry, metainfo, file type and manual pages
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
 )

@@ -68,7 +68,8 @@ int RunCheckCommand(int argc, char** argv) {
                                       .cancel = &InterruptFlag(),
                                       .full = false,
                                       .threads = 0,
-                                      .pictures = website.settings.pictures};
+                                      .pictures = website.settings.pictures,
+                                      .pages = website.settings.pages};
     ExportPlan plan = BuildExportPlan(parameters);
     if (plan.stopped || Interrupted()) return ReportInterruption("the check was not finished.");
     if (!location.problem.empty())

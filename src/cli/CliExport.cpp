@@ -127,7 +127,8 @@ int RunExportCommand(int argc, char** argv) {
                                 .cancel = &InterruptFlag(),
                                 .full = full,
                                 .threads = 0,
-                                .pictures = website.settings.pictures};
+                                .pictures = website.settings.pictures,
+                                .pages = website.settings.pages};
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 

@@ -23,8 +23,8 @@ namespace {
 constexpr const char* kNewUsage =
     "usage: pagelorn-cli new PROJECT.www [--force]\n"
     "  Writes a new project: the root \"Index\" and the default properties, and beside it the\n"
-    "  website settings PROJECT.www.json with thumbnail files on and PNG and WebP shown as\n"
-    "  pictures.\n"
+    "  website settings PROJECT.www.json with thumbnail files on, PNG and WebP shown as\n"
+    "  pictures and the modern page style.\n"
     "  --force   replace PROJECT.www (and its settings) if it exists already\n"
     "  Exit status: 0 written, 2 nothing written, 130 interrupted (nothing written).\n";
 constexpr const char* kImportUsage =
@@ -39,8 +39,8 @@ constexpr const char* kImportUsage =
     "  130 interrupted.\n";
 constexpr const char* kShowUsage =
     "usage: pagelorn-cli show PROJECT.www\n"
-    "  Prints the website settings (PROJECT.www.json; every setting off without one), then the\n"
-    "  project's folders, indented by depth, with their items.\n"
+    "  Prints the website settings (PROJECT.www.json; every setting off and the classic page\n"
+    "  style without one), then the project's folders, indented by depth, with their items.\n"
     "  Exit status: 0 complete, 1 the tree part or the settings file is damaged, 2 the file\n"
     "  could not be read.\n";
 
@@ -299,6 +299,7 @@ int RunShowCommand(int argc, char** argv) {
     std::printf("settings: thumbnails %s, box %d, density %d, quality %d, modernTypes %s (%s)\n",
                 OnOff(pictures.thumbnails), pictures.box, pictures.density, pictures.quality,
                 OnOff(pictures.modernTypes), from.c_str());
+    std::printf("pages: style %s, view %d\n", PageStyleName(settings.pages.style), pictures.view);
 
     std::size_t items = 0;
     std::size_t hidden = 0;

@@ -365,10 +365,11 @@ void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::
 }
 
 void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                                 const CPictureSettings& pictures) {
+                                 const CPictureSettings& pictures, const CPageSettings& pages) {
     thePageOption = page;
     theLayoutOption = layout;
     settings.pictures = pictures;
+    settings.pages = pages;
     tree.SetModified(true);
     ++revision;
     emit OptionsChanged();
@@ -541,18 +542,26 @@ bool CSiteDocument::SetPageOption(const CPageOption& option) {
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
-    if (option == thePageOption && pictures == settings.pictures) return false;
-    undoStack.push(new COptionsCommand(*this, tr("Website Properties"),
-                                       {thePageOption, theLayoutOption, settings.pictures},
-                                       {option, theLayoutOption, pictures}));
+    return SetPageOption(option, pictures, settings.pages);
+}
+
+bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                                  const CPageSettings& pages) {
+    if (option == thePageOption && pictures == settings.pictures && pages == settings.pages)
+        return false;
+    undoStack.push(
+        new COptionsCommand(*this, tr("Website Properties"),
+                            {thePageOption, theLayoutOption, settings.pictures, settings.pages},
+                            {option, theLayoutOption, pictures, pages}));
     return true;
 }
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
     if (option == theLayoutOption) return false;
-    undoStack.push(new COptionsCommand(*this, tr("Layout Properties"),
-                                       {thePageOption, theLayoutOption, settings.pictures},
-                                       {thePageOption, option, settings.pictures}));
+    undoStack.push(
+        new COptionsCommand(*this, tr("Layout Properties"),
+                            {thePageOption, theLayoutOption, settings.pictures, settings.pages},
+                            {thePageOption, option, settings.pictures, settings.pages}));
     return true;
 }
 

@@ -153,9 +153,11 @@ public:
     CImportResult ImportAsSite(CFolderKey folder, const std::string& name, CImportScan scan);
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
     // The options as a property sheet left them; one step when they changed. The Website
-    // Properties sheet also edits the settings of pictures.
+    // Properties sheet also edits the settings of pictures and the page style.
     bool SetPageOption(const CPageOption& option);
     bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures);
+    bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                       const CPageSettings& pages);
     bool SetLayoutOption(const CLayoutOption& option);
 
     // --- cut and copy (no undo steps) -------------------------------------------------------
@@ -193,7 +195,7 @@ private:
     void Replay(CSiteEditRecord& record, bool forward);
     void ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text);
     void ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                      const CPictureSettings& pictures);
+                      const CPictureSettings& pictures, const CPageSettings& pages);
     void ShowSelection(const CSiteSelection& picked);
 
     // Records that name nothing left out of a selection.

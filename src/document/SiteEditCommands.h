@@ -60,11 +60,13 @@ private:
     bool done = true;
 };
 
-// What the property sheets edit: the page and layout options and the settings of pictures.
+// What the property sheets edit: the page and layout options, the settings of pictures and the
+// page style.
 struct COptionsState {
     CPageOption page;
     CLayoutOption layout;
     CPictureSettings pictures;
+    CPageSettings pages;
 };
 
 // The options before and after a property sheet was open.

@@ -19,6 +19,7 @@
 #include "ExportCache.h"
 #include "ExportPlan.h"
 #include "FileWrite.h"
+#include "ModernPageComposer.h"
 #include "TextEncoder.h"
 #include "ThumbnailFile.h"
 
@@ -30,16 +31,18 @@ namespace {
 // from the plan; the thread's own encoder converts texts, as an encoder serves one thread.
 struct Worker {
     Worker(const ExportPlan& plan, const CPageOption& pageOption,
-           const std::vector<char>& thumbnailFailed)
+           const std::vector<char>& thumbnailFailed, const std::vector<char>& viewFailed)
         : encoder(plan.charset),
           links(plan.linkedFiles, &thumbnailFailed),
           writer(pageOption, plan.layout, links, &encoder),
-          composer(writer, plan.frame) {}
+          composer(writer, plan.frame),
+          modern(plan, pageOption, links, &viewFailed) {}
 
     CTextEncoder encoder;
     CPlannedLinks links;
     CHtmlWriter writer;
     CPageComposer composer;
+    CModernPageComposer modern;
     std::string text;      // the page as composed, lines ending in LF
     std::string bytes;     // the page as written, lines ending in CR LF
     std::string existing;  // the file the folder holds under the page's name
@@ -85,11 +88,12 @@ bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::strin
 }
 
 // The names of what the plan makes: pages at the top, copies in their category folders,
-// thumbnails in theirs.
+// thumbnails and view pictures in theirs.
 struct PlannedNames {
     std::unordered_set<std::string> pages;
     std::unordered_set<std::string> copies[kCategoryFolderCount];
     std::unordered_set<std::string> thumbnails;
+    std::unordered_set<std::string> views;
 
     explicit PlannedNames(const ExportPlan& plan) {
         for (const PlannedPage& page : plan.pages)
@@ -99,8 +103,16 @@ struct PlannedNames {
                 if (!file.name.empty())
                     copies[file.folder].insert(PathFromBytes(file.name).string());
         for (const std::size_t index : plan.thumbnails)
-            if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty())
+            if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty()) {
                 thumbnails.insert(PathFromBytes(file.thumbName).string());
+                if (!file.thumb1xName.empty())
+                    thumbnails.insert(PathFromBytes(file.thumb1xName).string());
+            }
+        for (const std::size_t index : plan.views) {
+            const LinkedFile& file = plan.linkedFiles.Files()[index];
+            views.insert(PathFromBytes(file.viewName).string());
+            if (!file.view2xName.empty()) views.insert(PathFromBytes(file.view2xName).string());
+        }
     }
 };
 
@@ -115,6 +127,7 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
     const auto& pages = planned.pages;
     const auto& copies = planned.copies;
     const auto& thumbnails = planned.thumbnails;
+    const auto& views = planned.views;
 
     const auto names = [&](const CFolderHandle& inside, const fs::path& shown) {
         std::error_code error;
@@ -154,6 +167,8 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
             lookInside(name, copies[category]);
         else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder)
             lookInside(name, thumbnails);
+        else if (!plan.views.empty() && name == kViewFolderName && isFolder)
+            lookInside(name, views);
         else if (category < kCategoryFolderCount || !pages.contains(name) || isFolder)
             remove(folder, name, plan.exportFolder / name);
     }
@@ -196,9 +211,10 @@ public:
           previous(previous),
           exportFolder(folder),
           thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
+          viewFailed(plan.linkedFiles.FilesLinked(), 0),
           workers([this] {
               return std::make_unique<Worker>(this->plan, this->parameters.pageOption,
-                                              thumbnailFailed);
+                                              thumbnailFailed, viewFailed);
           }) {}
 
     void Run(ExportResult& result);
@@ -207,14 +223,16 @@ public:
     std::vector<std::pair<std::string, WrittenPage>> WrittenPages();
 
 private:
-    enum class Kind { Page, Copy, Thumbnail };
+    enum class Kind { Page, Copy, Thumbnail, View };
 
     bool Stopped() const {
         return stop.load() || (parameters.cancel != nullptr && parameters.cancel->load());
     }
     Kind KindOf(std::size_t task) const {
         if (task < plan.pages.size()) return Kind::Page;
-        return task < plan.pages.size() + plan.CopyCount() ? Kind::Copy : Kind::Thumbnail;
+        if (task < plan.pages.size() + plan.CopyCount()) return Kind::Copy;
+        return task < plan.pages.size() + plan.CopyCount() + plan.ThumbnailCount() ? Kind::Thumbnail
+                                                                                   : Kind::View;
     }
     void RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end);
     void Do(std::size_t task);
@@ -222,8 +240,20 @@ private:
                       std::optional<WrittenPage>& written);
     Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure,
                      std::optional<MadeFile>& made);
+    // A picture's thumbnail, and beside it the one at the box size (modern pages), whose record
+    // goes into `more`.
     Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure,
-                          std::optional<MadeFile>& made);
+                          std::optional<MadeFile>& made,
+                          std::vector<std::pair<std::string, MadeFile>>& more);
+    // A picture's view pictures (modern pages); their records go into `more`.
+    Outcome MakeView(std::size_t file, std::optional<ExportFailure>& failure,
+                     std::vector<std::pair<std::string, MadeFile>>& more);
+    // Makes a picture file of `maxSide` from `from` unless the record proves the file `name` of
+    // the folder up to date; its record goes into `more`.
+    bool MakePicture(const fs::path& from, const OutputFolder& into, std::string_view folder,
+                     const std::string& fileName, int maxSide, const LinkedFile& file,
+                     bool& madeAny, std::string& reason,
+                     std::vector<std::pair<std::string, MadeFile>>& more);
     // Whether the folder's record proves the file made from that source up to date; `made`
     // then keeps the record.
     bool UpToDate(std::string_view name, const fs::path& target, const FoundSource& source,
@@ -236,12 +266,16 @@ private:
     const CFolderHandle& exportFolder;
     OutputFolder categories[kCategoryFolderCount];
     OutputFolder thumbFolder;
+    OutputFolder viewFolder;  // modern pages' view pictures
     // By the index of the linked file: its thumbnail could not be made. Written while the
     // thumbnails are made, read by the pages composed after them.
     std::vector<char> thumbnailFailed;
+    std::vector<char> viewFailed;  // the same for the view pictures of modern pages
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
     std::vector<std::optional<MadeFile>> made;           // by task: copies and thumbnails
+    // By task: the thumbnails at the box size and the view pictures of modern pages.
+    std::vector<std::vector<std::pair<std::string, MadeFile>>> moreMade;
     std::vector<std::optional<WrittenPage>> pageRecords;  // by task: pages
     std::mutex mutex;
     ExportProgress progress;
@@ -255,15 +289,20 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
                                   std::optional<WrittenPage>& written) {
     Worker& worker = *workers.local();
     const PlannedFolder& folder = plan.folders[page.folder];
-    std::string itemRows;
-    if (folder.pageCount > 0)
-        itemRows =
-            worker.composer.BuildCanvasPage(folder.node->Folder(), plan.layout.mainCanvas.rows,
-                                            plan.layout.mainCanvas.columns, page.index);
-    worker.text.clear();
-    worker.composer.AppendPage(worker.text, PlannedPageTexts(plan, worker.writer, page.folder,
-                                                             page.index, std::move(itemRows)));
-    ToCrLf(worker.text, worker.bytes);
+    if (plan.style == PageStyle::Modern) {
+        // Modern pages end their lines in LF alone, as every browser and server expects.
+        worker.bytes = worker.modern.Compose(page);
+    } else {
+        std::string itemRows;
+        if (folder.pageCount > 0)
+            itemRows =
+                worker.composer.BuildCanvasPage(folder.node->Folder(), plan.layout.mainCanvas.rows,
+                                                plan.layout.mainCanvas.columns, page.index);
+        worker.text.clear();
+        worker.composer.AppendPage(worker.text, PlannedPageTexts(plan, worker.writer, page.folder,
+                                                                 page.index, std::move(itemRows)));
+        ToCrLf(worker.text, worker.bytes);
+    }
     const std::string name = PathFromBytes(page.fileName).string();
     const fs::path path = plan.exportFolder / name;
     const PageHash hash = HashOfPage(worker.bytes);
@@ -340,7 +379,8 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
 }
 
 Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFailure>& failure,
-                                      std::optional<MadeFile>& made) {
+                                      std::optional<MadeFile>& made,
+                                      std::vector<std::pair<std::string, MadeFile>>& more) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     const auto failed = [&](const std::string& reason) {
         thumbnailFailed[index] = 1;
@@ -352,20 +392,77 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     if (!thumbFolder.handle.IsOpen()) return failed(thumbFolder.problem);
     const std::string name = PathFromBytes(file.thumbName).string();
     const fs::path target = plan.exportFolder / PathFromBytes(kThumbnailFolderName) / name;
-    if (UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made))
-        return Outcome::UpToDate;
-    const ThumbnailOutcome outcome =
-        MakeThumbnailFile(file.found.path, thumbFolder.handle, name, target, plan.ThumbnailSide(),
-                          file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
-                          plan.pictures.quality, plan.MaxThumbnailPixels());
-    if (outcome.ok) {
+    bool madeAny = false;
+    if (!UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made)) {
+        const ThumbnailOutcome outcome = MakeThumbnailFile(
+            file.found.path, thumbFolder.handle, name, target, plan.ThumbnailSide(),
+            file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg, plan.pictures.quality,
+            plan.MaxThumbnailPixels());
+        if (!outcome.ok) {
+            // A thumbnail of what the source was before is no longer the picture's.
+            std::error_code ignored;
+            thumbFolder.handle.RemoveFile(name, ignored);
+            return failed(outcome.reason);
+        }
         made = MadeFrom(target, file.found);
-        return Outcome::Written;
+        madeAny = true;
     }
-    // A thumbnail of what the source was before is no longer the picture's.
-    std::error_code ignored;
-    thumbFolder.handle.RemoveFile(name, ignored);
-    return failed(outcome.reason);
+    // The one at the box size is made from the other, which is small and decoded quickly.
+    std::string reason;
+    if (!file.thumb1xName.empty() &&
+        !MakePicture(target, thumbFolder, kThumbnailFolderName, file.thumb1xName, plan.pictures.box,
+                     file, madeAny, reason, more))
+        return failed(reason);
+    return madeAny ? Outcome::Written : Outcome::UpToDate;
+}
+
+bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
+                                 std::string_view folder, const std::string& fileName, int maxSide,
+                                 const LinkedFile& file, bool& madeAny, std::string& reason,
+                                 std::vector<std::pair<std::string, MadeFile>>& more) {
+    if (!into.handle.IsOpen()) {
+        reason = into.problem;
+        return false;
+    }
+    const std::string name = PathFromBytes(fileName).string();
+    const fs::path target = plan.exportFolder / PathFromBytes(folder) / name;
+    const std::string recordName = MadeFileName(folder, fileName);
+    std::optional<MadeFile> record;
+    if (!UpToDate(recordName, target, file.found, record)) {
+        const ThumbnailOutcome outcome =
+            MakeThumbnailFile(from, into.handle, name, target, maxSide,
+                              file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
+                              plan.pictures.quality, plan.MaxThumbnailPixels());
+        if (!outcome.ok) {
+            std::error_code ignored;
+            into.handle.RemoveFile(name, ignored);
+            reason = outcome.reason;
+            return false;
+        }
+        record = MadeFrom(target, file.found);
+        madeAny = true;
+    }
+    if (record) more.emplace_back(recordName, std::move(*record));
+    return true;
+}
+
+Outcome CPlanExecution::MakeView(std::size_t index, std::optional<ExportFailure>& failure,
+                                 std::vector<std::pair<std::string, MadeFile>>& more) {
+    const LinkedFile& file = plan.linkedFiles.Files()[index];
+    const int side = plan.pictures.view;
+    bool madeAny = false;
+    std::string reason;
+    for (const auto& [name, maxSide] :
+         {std::pair<const std::string&, int>{file.viewName, side}, {file.view2xName, 2 * side}}) {
+        if (name.empty() || MakePicture(file.found.path, viewFolder, kViewFolderName, name, maxSide,
+                                        file, madeAny, reason, more))
+            continue;
+        viewFailed[index] = 1;
+        failure = ExportFailure{file.source, "no view picture was made (" + reason +
+                                                 "); its page shows the picture itself"};
+        return Outcome::Failed;
+    }
+    return madeAny ? Outcome::Written : Outcome::UpToDate;
 }
 
 void CPlanExecution::Do(std::size_t task) {
@@ -382,7 +479,12 @@ void CPlanExecution::Do(std::size_t task) {
             break;
         case Kind::Thumbnail:
             outcome = MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()],
-                                    failure, made[task]);
+                                    failure, made[task], moreMade[task]);
+            break;
+        case Kind::View:
+            outcome = MakeView(
+                plan.views[task - plan.pages.size() - plan.CopyCount() - plan.ThumbnailCount()],
+                failure, moreMade[task]);
             break;
     }
     if (outcome == Outcome::Interrupted) return;
@@ -395,7 +497,7 @@ void CPlanExecution::Do(std::size_t task) {
         done = &progress.filesDone;
         upToDate = &progress.filesUpToDate;
         written = &filesCopied;
-    } else if (kind == Kind::Thumbnail) {
+    } else if (kind == Kind::Thumbnail || kind == Kind::View) {
         done = &progress.thumbnailsDone;
         upToDate = &progress.thumbnailsUpToDate;
         written = &thumbnailsMade;
@@ -427,14 +529,17 @@ void CPlanExecution::Run(ExportResult& result) {
         categories[i] = MakeOutputFolder(exportFolder, kCategoryFolderNames[i]);
     if (plan.pictures.thumbnails)
         thumbFolder = MakeOutputFolder(exportFolder, kThumbnailFolderName);
+    if (!plan.views.empty()) viewFolder = MakeOutputFolder(exportFolder, kViewFolderName);
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
-    const std::size_t total = pagesAndCopies + plan.ThumbnailCount();
+    const std::size_t total = pagesAndCopies + plan.ThumbnailCount() + plan.ViewCount();
     failures.assign(total, std::nullopt);
     made.assign(total, std::nullopt);
+    moreMade.assign(total, {});
     pageRecords.assign(plan.pages.size(), std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
-    progress.thumbnailsTotal = plan.ThumbnailCount();
+    // The view pictures of modern pages count as thumbnails: they are made alike.
+    progress.thumbnailsTotal = plan.ThumbnailCount() + plan.ViewCount();
     std::optional<tbb::task_arena> arena;
     if (parameters.threads != 1) {
         // More threads than the system grants would only be refused (with a warning).
@@ -443,7 +548,7 @@ void CPlanExecution::Run(ExportResult& result) {
                                              : static_cast<int>(tbb::task_arena::automatic));
     }
     tbb::task_arena* const threads = arena ? &*arena : nullptr;
-    // The thumbnails first: a page shows the picture itself where its thumbnail failed.
+    // The thumbnails and view pictures first: a page shows the picture itself where one failed.
     RunTasks(threads, pagesAndCopies, total);
     RunTasks(threads, 0, pagesAndCopies);
     for (std::optional<ExportFailure>& failure : failures)
@@ -461,6 +566,7 @@ std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
     const auto& files = plan.linkedFiles.Files();
     std::vector<std::pair<std::string, MadeFile>> records;
     for (std::size_t task = plan.pages.size(); task < made.size(); ++task) {
+        for (auto& record : moreMade[task]) records.push_back(std::move(record));
         if (!made[task]) continue;
         const LinkedFile& file =
             KindOf(task) == Kind::Copy
@@ -542,6 +648,8 @@ UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named)
             lookInside(entry, planned.copies[category]);
         else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder(entry))
             lookInside(entry, planned.thumbnails);
+        else if (!plan.views.empty() && name == kViewFolderName && isFolder(entry))
+            lookInside(entry, planned.views);
         else if (category < kCategoryFolderCount || !planned.pages.contains(name) ||
                  isFolder(entry))
             note(entry.path());

@@ -7,6 +7,7 @@
 
 #include "Charset.h"
 #include "HtmlWriter.h"
+#include "ModernPlan.h"
 #include "PageNames.h"
 #include "TextEncoder.h"
 #include "TextField.h"
@@ -145,6 +146,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.copyFiles = page.general.copyLinkedFiles != 0;
     plan.layout = ClampedLayout(parameters.layoutOption);
     plan.pictures = parameters.pictures;
+    plan.style = parameters.pages.style;
     plan.linkedFiles = CLinkedFiles(LinkedSourceFolder(parameters), parameters.pictures.modernTypes,
                                     parameters.pictures.box);
     if (knownCheck != nullptr)
@@ -176,6 +178,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
                 "Website Properties > Language", encoder.Problem());
 
     NameFolders();
+    if (plan.style == PageStyle::Modern) PlanModernPages(plan, names);
     CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
     CPageComposer composer(writer);
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
@@ -191,8 +194,10 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     InspectFiles();
     plan.stopped = Cancelled();
     NameThumbnails();
+    if (plan.style == PageStyle::Modern) NameViews(plan);
     FileProblems();
     MarkupProblems();
+    if (plan.style == PageStyle::Modern) AddModernStyleProblems(plan, parameters.pageOption);
 }
 
 // Base names are fixed for the whole tree before any page is composed, because a folder's pages
@@ -328,6 +333,7 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
         return;
     }
     file.thumbnail = ThumbnailSizeFor(*natural, box);
+    file.natural = *natural;
     if (!pictures.thumbnails || !larger()) return;
     if (!thumbnailReadable) {
         if (sourceThere) file.pictureProblem = "not a JPEG, GIF, PNG or WebP picture";
@@ -489,6 +495,10 @@ std::string_view ProblemKindName(ProblemKind kind) {
             return "unreadable picture";
         case ProblemKind::KeptEntry:
             return "kept";
+        case ProblemKind::LowContrast:
+            return "low contrast";
+        case ProblemKind::NoCaption:
+            return "no caption";
         case ProblemKind::Charset:
             break;
     }

@@ -24,20 +24,22 @@ enum class ProblemSeverity {
 };
 
 enum class ProblemKind {
-    MissingFile,       // error: a linked file that does not exist
-    AmbiguousFile,     // error: a linked path that names no file as spelled, several without case
-    UnreadableFile,    // error: a linked file that cannot be read
-    NotAFile,          // error: a linked path that is a folder, a device ..., or names no file
-    ExportFolder,      // error: the export folder is refused or cannot be used
-    PageRenamed,       // note: a folder's pages took a numbered name because of a clash
-    CopyRenamed,       // note: a copy took a numbered name because another source has the name
-    UnsafeCharacters,  // note: characters of a caption that no file name may hold were replaced
-    ActiveMarkup,      // note: a text holds markup a browser runs (script, on...=, javascript:)
-    HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
-    Charset,           // error: the project's charset is not known, so the pages are UTF-8;
-                       // note: the pages' charset cannot be written, so texts go as stored
-    KeptEntry,         // note: an entry at the top of the export folder, the user's, that stays
-    UnreadablePicture  // note: a picture's size cannot be read; the page shows the file itself
+    MissingFile,        // error: a linked file that does not exist
+    AmbiguousFile,      // error: a linked path that names no file as spelled, several without case
+    UnreadableFile,     // error: a linked file that cannot be read
+    NotAFile,           // error: a linked path that is a folder, a device ..., or names no file
+    ExportFolder,       // error: the export folder is refused or cannot be used
+    PageRenamed,        // note: a folder's pages took a numbered name because of a clash
+    CopyRenamed,        // note: a copy took a numbered name because another source has the name
+    UnsafeCharacters,   // note: characters of a caption that no file name may hold were replaced
+    ActiveMarkup,       // note: a text holds markup a browser runs (script, on...=, javascript:)
+    HiddenFolder,       // note: a linked file lies inside a hidden folder (such as ~/.ssh)
+    Charset,            // error: the project's charset is not known, so the pages are UTF-8;
+                        // note: the pages' charset cannot be written, so texts go as stored
+    KeptEntry,          // note: an entry at the top of the export folder, the user's, that stays
+    UnreadablePicture,  // note: a picture's size cannot be read; the page shows the file itself
+    LowContrast,        // note: modern pages: a bar's or the canvas's text is hard to read
+    NoCaption           // note: modern pages: a picture's alt text will be its file name
 };
 
 // "missing file", "page renamed" ...: the kind as the check prints it.
@@ -59,6 +61,8 @@ struct ExportProblem {
 
 // The folder of the export folder that holds the thumbnail files.
 inline constexpr std::string_view kThumbnailFolderName = "thumb";
+// The folder that holds the screen-sized pictures of modern pages.
+inline constexpr std::string_view kViewFolderName = "view";
 
 // The folder relative linked paths are read from: the project's folder (empty for a project that
 // was never saved).
@@ -74,12 +78,25 @@ struct PlannedFolder {
     std::vector<std::size_t> children;  // their entries, in tree order
     std::string baseName;               // its pages are BASE.htm, BASE1.htm ...
     std::size_t pageCount = 0;          // canvas pages; the folder writes at least one file
+    // Modern pages: by item, the entry in ExportPlan::pages of the item's own page (kNoPage for
+    // an item without one).
+    std::vector<std::size_t> itemPages;
 };
+
+// What a planned file is. Classic pages are all folder pages.
+enum class PlannedPageKind {
+    Folder,     // a page of a folder's canvas
+    Item,       // modern pages: the page of a picture, video or sound item
+    StyleSheet  // modern pages: style.css
+};
+
+inline constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
 
 struct PlannedPage {
     std::size_t folder = 0;  // index into ExportPlan::folders
-    std::size_t index = 0;   // page of that folder, from 0
+    std::size_t index = 0;   // page of that folder, from 0; an item page: the item's index
     std::string fileName;
+    PlannedPageKind kind = PlannedPageKind::Folder;
 };
 
 struct ExportPlan {
@@ -104,6 +121,10 @@ struct ExportPlan {
     // read (carrying out the plan lists them as failures), as indexes of linked files in plan
     // order.
     std::vector<std::size_t> thumbnails;
+    PageStyle style = PageStyle::Classic;
+    // Modern pages: the pictures whose screen-sized "view" files are made, as indexes of linked
+    // files in plan order.
+    std::vector<std::size_t> views;
     std::string topNavigator;  // the same on every page
     CPageFrame frame;          // the parts of a page that are the same on every page
     std::vector<ExportProblem> problems;
@@ -113,6 +134,7 @@ struct ExportPlan {
     // The copies to make (none with "Manual" copying), as indexes of linked files.
     std::size_t CopyCount() const { return copyFiles ? linkedFiles.FilesLinked() : 0; }
     std::size_t ThumbnailCount() const { return thumbnails.size(); }
+    std::size_t ViewCount() const { return views.size(); }
     // The longest side of a thumbnail file in pixels.
     int ThumbnailSide() const { return pictures.box * pictures.density; }
     // The most pixels a picture may declare to get a thumbnail.

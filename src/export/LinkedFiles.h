@@ -109,6 +109,16 @@ struct LinkedFile {
     std::string thumbName;
     std::string thumbLink;
     bool thumbPng = false;  // the picture can be transparent: its thumbnail is a PNG
+    // Modern pages: the thumbnail at the box size beside thumbName (made from it), for screens
+    // of one pixel a page pixel; "" when thumbName is that size already.
+    std::string thumb1xName;
+    // The picture's own size, upright, when it could be read.
+    PictureSize natural{0, 0};
+    // Modern pages: the screen-sized picture in the folder "view" ("" when the page shows the
+    // copy itself), its size, and the one of twice its size where the picture is that large.
+    std::string viewName;
+    PictureSize view{0, 0};
+    std::string view2xName;
     // Why the picture could not be read; the page shows the file itself in the box.
     std::string pictureProblem;
     // The first place in the project that names it: an item of a folder, or a setting.

@@ -83,6 +83,8 @@ struct ExportParameters {
     // How pictures are shown: the box, PNG and WebP, thumbnail files. All off (as for a project
     // without a settings file) unless given.
     CPictureSettings pictures{};
+    // Classic pages (as for a project without a settings file) unless given.
+    CPageSettings pages{};
 };
 
 // The deepest tree the export writes (the root is at depth 0). Every page carries its folder's

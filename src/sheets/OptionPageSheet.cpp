@@ -6,6 +6,7 @@
 #include "OptionPageLanguagePage.h"
 #include "OptionPageMarginsPage.h"
 #include "OptionPagePicturesPage.h"
+#include "OptionPageStylePage.h"
 #include "OptionPageTextPage.h"
 
 COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
@@ -20,4 +21,10 @@ COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictur
     AddPage(new COptionPageFooterPage(option, this));
     // Last, so that the pages of the page properties keep their places.
     AddPage(new COptionPagePicturesPage(pictures, this));
+}
+
+COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
+                                   CPageSettings& pages, const QIcon& icon, QWidget* parent)
+    : COptionPageSheet(option, pictures, icon, parent) {
+    AddPage(new COptionPageStylePage(pages, this));
 }

@@ -192,7 +192,8 @@ ExportParameters ExportParametersOf(const CProjectSnapshot& project, std::filesy
             .cancel = nullptr,
             .full = false,
             .threads = 0,
-            .pictures = project.settings.pictures};
+            .pictures = project.settings.pictures,
+            .pages = project.settings.pages};
 }
 
 ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {

@@ -28,11 +28,13 @@ void CMainFrame::OnWebsiteProperties() {
     const QPointer<QWidget> focused = QApplication::focusWidget();
     CPageOption option = document->PageOption();
     CPictureSettings pictures = document->Settings().pictures;
+    CPageSettings pages = document->Settings().pages;
     {
-        COptionPageSheet sheet(option, pictures, windowIcon(), this);
+        COptionPageSheet sheet(option, pictures, pages, windowIcon(), this);
         sheet.exec();
     }
-    document->SetPageOption(option, pictures);
+    document->SetPageOption(option, pictures, pages);
+    UpdateActions();
     ReturnFocus(focused);
 }
 

@@ -80,6 +80,24 @@ std::optional<Problem> ReadPictures(const Json& root, const std::string& text,
     if (auto p = ReadNumber(section, "maxMegapixels", kMinMegapixels, kMaxMegapixels,
                             pictures.maxMegapixels, text))
         return p;
+    if (auto p = ReadNumber(section, "view", 0, kMaxViewSide, pictures.view, text)) return p;
+    return std::nullopt;
+}
+
+std::optional<Problem> ReadPages(const Json& root, const std::string& text, CPageSettings& pages) {
+    const auto it = root.find("pages");
+    if (it == root.end()) return std::nullopt;
+    const std::size_t at = text.find("\"pages\"");
+    if (!it->is_object()) return Problem{LineAt(text, at), "\"pages\" must be an object"};
+    const auto style = it->find("style");
+    if (style == it->end()) return std::nullopt;
+    const std::size_t styleAt = text.find("\"style\"", at == std::string::npos ? 0 : at);
+    if (style->is_string() && style->get<std::string>() == "classic")
+        pages.style = PageStyle::Classic;
+    else if (style->is_string() && style->get<std::string>() == "modern")
+        pages.style = PageStyle::Modern;
+    else
+        return Problem{LineAt(text, styleAt), "\"style\" must be \"classic\" or \"modern\""};
     return std::nullopt;
 }
 
@@ -172,9 +190,14 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 
 }  // namespace
 
+const char* PageStyleName(PageStyle style) {
+    return style == PageStyle::Modern ? "modern" : "classic";
+}
+
 CWebsiteSettings::CWebsiteSettings() : document(std::make_unique<Document>()) {}
 CWebsiteSettings::CWebsiteSettings(const CWebsiteSettings& other)
     : pictures(other.pictures),
+      pages(other.pages),
       document(std::make_unique<Document>(*other.document)),
       damagedFile(other.damagedFile) {}
 CWebsiteSettings& CWebsiteSettings::operator=(const CWebsiteSettings& other) {
@@ -192,6 +215,7 @@ CWebsiteSettings CWebsiteSettings::ForNewProject() {
     CWebsiteSettings settings;
     settings.pictures.thumbnails = true;
     settings.pictures.modernTypes = true;
+    settings.pages.style = PageStyle::Modern;
     return settings;
 }
 
@@ -206,6 +230,10 @@ std::string CWebsiteSettings::ToJson() const {
     section["quality"] = pictures.quality;
     section["modernTypes"] = pictures.modernTypes;
     section["maxMegapixels"] = pictures.maxMegapixels;
+    section["view"] = pictures.view;
+    Json& pagesSection = json["pages"];
+    if (!pagesSection.is_object()) pagesSection = Json::object();
+    pagesSection["style"] = PageStyleName(pages.style);
     return json.dump(2) + "\n";
 }
 
@@ -248,7 +276,11 @@ SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::stri
     CPictureSettings pictures;
     if (std::optional<Problem> problem = ReadPictures(json, text, pictures))
         return Damaged(shownName, problem->line, problem->reason);
+    CPageSettings pages;
+    if (std::optional<Problem> problem = ReadPages(json, text, pages))
+        return Damaged(shownName, problem->line, problem->reason);
     settings.pictures = pictures;
+    settings.pages = pages;
     settings.document->json = std::move(json);
     return {SettingsLoadStatus::Read, {}};
 }

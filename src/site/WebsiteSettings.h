@@ -15,6 +15,9 @@ struct CPictureSettings {
     // A picture whose header declares more pixels than this (in millions) gets no thumbnail: it
     // is never decoded, as a few bytes can declare a picture of gigabytes.
     int maxMegapixels = 100;
+    // Longest side of the screen-sized picture on a picture's own page (modern pages); 0: none,
+    // the page shows the thumbnail and links to the picture.
+    int view = 1600;
 
     bool operator==(const CPictureSettings&) const = default;
 };
@@ -28,11 +31,26 @@ inline constexpr int kMinQuality = 1;
 inline constexpr int kMaxQuality = 100;
 inline constexpr int kMinMegapixels = 1;
 inline constexpr int kMaxMegapixels = 1000;
+inline constexpr int kMaxViewSide = 8000;
 
 // A settings file larger than this, or nesting objects and arrays deeper than this, is damaged:
 // it is refused before it costs memory or stack.
 inline constexpr std::uintmax_t kMaxSettingsFileSize = 1024 * 1024;
 inline constexpr int kMaxSettingsNesting = 64;
+
+// How the pages look: "classic" as every project always had them (HTML 4, a layout table), or
+// "modern" (HTML5 with one stylesheet, a grid that reflows on a phone, a page for every picture,
+// video and sound).
+enum class PageStyle { Classic, Modern };
+
+struct CPageSettings {
+    PageStyle style = PageStyle::Classic;
+
+    bool operator==(const CPageSettings&) const = default;
+};
+
+// "classic" or "modern", as the settings file spells it.
+const char* PageStyleName(PageStyle style);
 
 enum class SettingsLoadStatus {
     Missing,  // no settings file: every setting off
@@ -65,6 +83,7 @@ struct SettingsSaveResult {
 class CWebsiteSettings {
 public:
     CPictureSettings pictures;
+    CPageSettings pages;
 
     CWebsiteSettings();
     CWebsiteSettings(const CWebsiteSettings& other);
@@ -73,7 +92,7 @@ public:
     CWebsiteSettings& operator=(CWebsiteSettings&&) noexcept;
     ~CWebsiteSettings();
 
-    // What a new project starts with: thumbnails on, PNG and WebP shown as pictures.
+    // What a new project starts with: thumbnails on, PNG and WebP shown as pictures, modern pages.
     static CWebsiteSettings ForNewProject();
 
     // The settings file that was found damaged when these settings were read (empty when none
@@ -83,7 +102,9 @@ public:
     // The file's text with the known settings written into it and every other key kept.
     std::string ToJson() const;
 
-    bool operator==(const CWebsiteSettings& other) const { return pictures == other.pictures; }
+    bool operator==(const CWebsiteSettings& other) const {
+        return pictures == other.pictures && pages == other.pages;
+    }
 
 private:
     friend SettingsLoadResult ParseWebsiteSettings(const std::string&, const std::string&,

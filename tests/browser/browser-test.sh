@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
 # Makes the example website as ./run.sh does (pagelorn-cli new, import, export: a new project
-# makes thumbnail files), then opens it in headless Chromium and checks every page, picture,
-# thumbnail and link (check-site.mjs); then the same project as an older one without its website
-# settings (no thumbnails, the pictures themselves in the box).
+# makes thumbnail files and modern pages), then opens it in headless Chromium and checks every
+# page, picture, thumbnail and link (check-site.mjs), and what the modern style promises at the
+# size of a phone and of a desktop: no sideways scrolling, axe-core and the Nu Html Checker
+# without a complaint, keys and pages without JavaScript (check-modern.mjs); then the same project
+# as an older one without its website settings (no thumbnails, the pictures themselves in the box,
+# classic pages).
 #   browser-test.sh PAGELORN_CLI SOURCE_FOLDER [check-site options]
 set -euo pipefail
 cli=$1
 source_folder=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
-if [ ! -d "$here/node_modules/puppeteer-core" ]; then
-    echo "puppeteer-core is not installed: run scripts/install-test-deps.sh (test.sh does)" >&2
-    exit 1
-fi
+for module in puppeteer-core @axe-core/puppeteer vnu-jar; do
+    if [ ! -d "$here/node_modules/$module" ]; then
+        echo "$module is not installed: run scripts/install-test-deps.sh (test.sh does)" >&2
+        exit 1
+    fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$cli" new "$work/example.www" >/dev/null
 "$cli" import "$work/example.www" "$source_folder" >/dev/null
 "$cli" export "$work/example.www" --to "$work/website" --yes
 node "$here/check-site.mjs" "$work/website" --expect-thumbnails "$@"
+node "$here/check-modern.mjs" "$work/website"
 rm "$work/example.www.json"
 "$cli" export "$work/example.www" --to "$work/plain-website" --yes
-if [ -e "$work/plain-website/thumb" ]; then
-    echo "a project without website settings made thumbnail files" >&2
+if [ -e "$work/plain-website/thumb" ] || [ -e "$work/plain-website/index.html" ]; then
+    echo "a project without website settings made thumbnail files or modern pages" >&2
     exit 1
 fi
 node "$here/check-site.mjs" "$work/plain-website" "$@"
@@ -40,3 +46,4 @@ cp "$source_folder/Documents/notes.htm" "$odd/$(printf 'r\xc3\xa9sum\xc3\xa9?.ht
 "$cli" export "$work/odd.www" --to "$work/odd-website" >/dev/null
 "$cli" export "$work/odd.www" --to "$work/odd-website" --yes
 node "$here/check-site.mjs" "$work/odd-website" "$@"
+node "$here/check-modern.mjs" "$work/odd-website"

@@ -19,7 +19,7 @@ if (!folder) {
     process.exit(2);
 }
 const root = path.resolve(folder);
-const pages = fs.readdirSync(root).filter((name) => name.toLowerCase().endsWith('.htm')).sort();
+const pages = fs.readdirSync(root).filter((name) => /\.html?$/i.test(name)).sort();
 if (pages.length === 0) {
     console.error(`no pages in ${root}`);
     process.exit(2);

@@ -206,6 +206,7 @@ TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
     const std::string expected =
         "settings: thumbnails true, box 100, density 2, quality 85, modernTypes true "
         "(site.www.json)\n"
+        "pages: style modern, view 1600\n"
         "Index (folder 0)\n"
         "  item 0: a.jpg -> file://" +
         (source / "a.jpg").string() +

@@ -15,6 +15,7 @@
 #include "OptionPageMarginsPage.h"
 #include "OptionPagePicturesPage.h"
 #include "OptionPageSheet.h"
+#include "OptionPageStylePage.h"
 #include "OptionPageTextPage.h"
 #include "SheetTestUtil.h"
 
@@ -28,7 +29,8 @@ enum PageIndex {
     kLanguage,
     kHeader,
     kFooter,
-    kPictures
+    kPictures,
+    kStyle
 };
 
 // Types text into an edit that keeps the focus, so nothing has stored it yet.
@@ -64,6 +66,7 @@ private slots:
     void LanguageUnlistedOrOtherCaseSelectsNothing();
     void HeaderAndFooterAreUnbounded();
     void PicturesPageEditsTheWebsiteSettings();
+    void StylePageChoosesThePageStyle();
 };
 
 void PageSheetTest::TabsInOrderAndPagesReadWhenOpened() {
@@ -497,6 +500,31 @@ void PageSheetTest::PicturesPageEditsTheWebsiteSettings() {
     thumbnails->click();
     QVERIFY(!pictures.thumbnails);
     QVERIFY(!density->isEnabled());
+}
+
+void PageSheetTest::StylePageChoosesThePageStyle() {
+    CPageOption option;
+    CPictureSettings pictures;
+    CPageSettings pages;  // classic, as a project without a settings file has it
+    COptionPageSheet sheet(option, pictures, pages);
+    QCOMPARE(sheet.Tabs()->count(), kStyle + 1);
+    QCOMPARE(sheet.Tabs()->tabText(kStyle), QStringLiteral("Style"));
+    QSignalSpy changed(&sheet, &COptionSheet::changed);
+    auto* page = OpenPage<COptionPageStylePage>(sheet, kStyle);
+    QVERIFY(page);
+    auto* classic = Find<QRadioButton>(page, "classicRadio");
+    auto* modern = Find<QRadioButton>(page, "modernRadio");
+    QVERIFY(classic->isChecked() && !modern->isChecked());
+    // Each choice has its picture and a line saying what it is.
+    for (const char* name : {"classicSketch", "modernSketch"})
+        QVERIFY(!Find<QLabel>(page, name)->pixmap().isNull());
+    QVERIFY(page->findChildren<QLabel*>().size() >= 4);
+
+    modern->click();
+    QCOMPARE(pages.style, PageStyle::Modern);
+    classic->click();
+    QCOMPARE(pages.style, PageStyle::Classic);
+    QCOMPARE(changed.count(), 2);
 }
 
 int RunPageSheetTest(int argc, char** argv) {

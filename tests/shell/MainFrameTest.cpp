@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -182,26 +183,29 @@ private slots:
     }
 
     // What a property sheet changed is one step of the project, kept after Cancel as after OK:
-    // closing offers to save it, Preview exports again, and Undo takes it back. The last page
-    // of Website Properties ("Pictures") edits the website settings the same way.
+    // closing offers to save it, Preview exports again, and Undo takes it back. The last pages
+    // of Website Properties ("Pictures", "Style") edit the website settings the same way.
     void PropertySheetIsOneUndoStep() {
-        for (const auto& [id, lastPage] : {std::pair{kWebsiteProperties, false},
-                                           {kLayoutProperties, false},
-                                           {kWebsiteProperties, true}}) {
+        // The page changed: from the first (0 and up) or from the last (-1 and down).
+        for (const auto& [id, pageIndex] : {std::pair{kWebsiteProperties, 0},
+                                            {kLayoutProperties, 0},
+                                            {kWebsiteProperties, -2},
+                                            {kWebsiteProperties, -1}}) {
             CFrameFixture f;
             f.Model().SetExportPending(false);
             const CPageOption page = f.Doc().PageOption();
             const CLayoutOption layout = f.Doc().LayoutOption();
             const CPictureSettings pictures = f.Doc().Settings().pictures;
+            const CPageSettings pages = f.Doc().Settings().pages;
             const auto same = [&] {
                 return f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout &&
-                       f.Doc().Settings().pictures == pictures;
+                       f.Doc().Settings().pictures == pictures && f.Doc().Settings().pages == pages;
             };
             bool changed = false;
             QTimer::singleShot(0, &f.frame, [&] {
                 auto* sheet = qobject_cast<COptionSheet*>(QApplication::activeModalWidget());
                 if (!sheet) return;
-                const int index = lastPage ? sheet->PageCount() - 1 : 0;
+                const int index = pageIndex < 0 ? sheet->PageCount() + pageIndex : pageIndex;
                 sheet->Tabs()->setCurrentIndex(index);
                 for (CSpinEdit* spin : sheet->Page(index)->findChildren<CSpinEdit*>()) {
                     if (changed || !spin->isEnabled()) continue;
@@ -211,6 +215,11 @@ private slots:
                 for (QLineEdit* edit : sheet->Page(index)->findChildren<QLineEdit*>()) {
                     if (changed || !edit->isEnabled()) continue;
                     TypeText(edit, u"x"_s);
+                    changed = true;
+                }
+                for (QRadioButton* radio : sheet->Page(index)->findChildren<QRadioButton*>()) {
+                    if (changed || !radio->isEnabled() || radio->isChecked()) continue;
+                    radio->click();
                     changed = true;
                 }
                 sheet->reject();

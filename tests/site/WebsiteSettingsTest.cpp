@@ -42,7 +42,9 @@ TEST_F(WebsiteSettingsTest, MissingFileMeansEveryKeyOffAndRewritingKeepsUnknownK
     EXPECT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Missing);
     EXPECT_FALSE(settings.pictures.thumbnails);
     EXPECT_FALSE(settings.pictures.modernTypes);
+    EXPECT_EQ(settings.pages.style, PageStyle::Classic);
     EXPECT_TRUE(CWebsiteSettings::ForNewProject().pictures.thumbnails);
+    EXPECT_EQ(CWebsiteSettings::ForNewProject().pages.style, PageStyle::Modern);
 
     WriteSettings(R"({ "pagelorn": 1, "later": {"keep": [1, 2]},
                        "pictures": { "box": 120, "thumbnails": true, "sharpen": 0.5 } })");
@@ -60,6 +62,19 @@ TEST_F(WebsiteSettingsTest, MissingFileMeansEveryKeyOffAndRewritingKeepsUnknownK
     ASSERT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
     EXPECT_EQ(reread, settings);
     EXPECT_EQ(reread.pictures.quality, 70);
+    EXPECT_EQ(reread.pages.style, PageStyle::Classic);
+
+    // The style and the view size are read, and written back as they were set.
+    WriteSettings(
+        R"({ "pages": { "style": "modern", "later": true }, "pictures": { "view": 0 } })");
+    ASSERT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(settings.pages.style, PageStyle::Modern);
+    EXPECT_EQ(settings.pictures.view, 0);
+    settings.pages.style = PageStyle::Classic;
+    ASSERT_TRUE(SaveWebsiteSettings(project, settings));
+    ASSERT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(reread, settings);
+    EXPECT_NE(Read(WebsiteSettingsPath(project)).find("\"later\": true"), std::string::npos);
 }
 
 TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserAgrees) {
@@ -74,6 +89,9 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
         {"{\n  \"pictures\": {\n    \"quality\": 300\n  }\n}\n", 3, "\"quality\" must be"},
         {"{\n  \"pictures\": {\n    \"thumbnails\": \"yes\"\n  }\n}\n", 3, "true or false"},
         {"[1, 2]", 1, "JSON object"},
+        {"{\n  \"pages\": {\n    \"style\": \"fancy\"\n  }\n}\n", 3, "\"classic\" or \"modern\""},
+        {"{\n  \"pages\": 1\n}\n", 2, "\"pages\" must be an object"},
+        {"{\n  \"pictures\": {\n    \"view\": -1\n  }\n}\n", 3, "\"view\" must be"},
     };
     for (const Case& c : cases) {
         WriteSettings(c.text);
@@ -85,6 +103,7 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
             << result.message;
         EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
         EXPECT_EQ(settings.pictures, CPictureSettings{});
+        EXPECT_EQ(settings.pages.style, PageStyle::Classic);
 
         // Saving over the damaged file needs the user's agreement; another name does not.
         const SettingsSaveResult kept = SaveWebsiteSettings(project, settings);
