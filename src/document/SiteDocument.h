@@ -146,7 +146,8 @@ public:
     // What an import found, or the files of a list, go into the folder, which becomes the
     // selected one; one step for the whole import.
     CImportResult Import(CFolderKey folder, CImportScan scan);
-    CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
+    CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths,
+                              const ImportOptions& options = {});
     // The options as a property sheet left them; one step when they changed. The Website
     // Properties sheet also edits the settings of pictures.
     bool SetPageOption(const CPageOption& option);

@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <filesystem>
 
 #include "CommandIds.h"
 #include "Desktop.h"
 #include "ImportJob.h"
 #include "MainFrame.h"
+#include "PictureFacts.h"
 #include "SiteTreeView.h"
 
 namespace {
@@ -43,7 +45,8 @@ void CMainFrame::OnImportFolder() {
     const QString folder = TheDesktop().ExistingFolder(this, kImportFolderTitle);
     if (folder.isEmpty()) return;
     CImportJob job(this);
-    CImportScan scan = job.Run(std::filesystem::path(QFile::encodeName(folder).toStdString()));
+    CImportScan scan =
+        job.Run(std::filesystem::path(QFile::encodeName(folder).toStdString()), ImportOptionsOf());
     if (!job.Failure().empty()) {
         TheDesktop().Tell(this,
                           QStringLiteral("The import stopped early: %1")
@@ -68,10 +71,15 @@ void CMainFrame::OnImportFiles() {
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-        result = document->ImportFiles(target, paths);
+        result = document->ImportFiles(target, paths, ImportOptionsOf());
     }
     ShowImportTarget(target);
     ReportImport(result);
+}
+
+ImportOptions CMainFrame::ImportOptionsOf() const {
+    return {document->Settings().importing,
+            [](const std::string& path) { return ReadPictureFacts(path); }};
 }
 
 void CMainFrame::ShowImportTarget(CFolderKey folder) {
@@ -81,6 +89,13 @@ void CMainFrame::ShowImportTarget(CFolderKey folder) {
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {
+    // Junk left out is what the settings asked for: the status bar counts it.
+    if (result.leftOut > 0)
+        statusBar()->showMessage(
+            result.leftOut == 1
+                ? tr("1 hidden or junk entry left out of the import")
+                : tr("%1 hidden or junk entries left out of the import").arg(result.leftOut),
+            10000);
     if (result.skipped == 0) return;
     QString text = result.skipped == 1
                        ? QStringLiteral("1 entry was not imported")

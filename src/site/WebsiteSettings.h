@@ -19,6 +19,24 @@ struct CPictureSettings {
     bool operator==(const CPictureSettings&) const = default;
 };
 
+// What an import makes of the files it brings in.
+struct CImportSettings {
+    enum class Caption {
+        File,  // the file's name, as always
+        Name,  // the file's name without its extension
+        Title  // the title a picture holds, else the name without its extension
+    };
+    enum class Order {
+        Name,  // by name, as always
+        Date   // pictures by the date they were taken, then the rest by name
+    };
+    Caption caption = Caption::File;
+    Order order = Order::Name;
+    bool skip = false;  // hidden files and folders and the junk systems leave are left out
+
+    bool operator==(const CImportSettings&) const = default;
+};
+
 // The ranges the settings file and the Pictures page accept.
 inline constexpr int kMinThumbnailBox = 16;
 inline constexpr int kMaxThumbnailBox = 1000;
@@ -65,6 +83,7 @@ struct SettingsSaveResult {
 class CWebsiteSettings {
 public:
     CPictureSettings pictures;
+    CImportSettings importing;  // the section "import"
 
     CWebsiteSettings();
     CWebsiteSettings(const CWebsiteSettings& other);
@@ -73,7 +92,8 @@ public:
     CWebsiteSettings& operator=(CWebsiteSettings&&) noexcept;
     ~CWebsiteSettings();
 
-    // What a new project starts with: thumbnails on, PNG and WebP shown as pictures.
+    // What a new project starts with: thumbnails on, today's file types, and imports captioned
+    // by the pictures' titles, in the order they were taken, without junk.
     static CWebsiteSettings ForNewProject();
 
     // The settings file that was found damaged when these settings were read (empty when none
@@ -83,7 +103,9 @@ public:
     // The file's text with the known settings written into it and every other key kept.
     std::string ToJson() const;
 
-    bool operator==(const CWebsiteSettings& other) const { return pictures == other.pictures; }
+    bool operator==(const CWebsiteSettings& other) const {
+        return pictures == other.pictures && importing == other.importing;
+    }
 
 private:
     friend SettingsLoadResult ParseWebsiteSettings(const std::string&, const std::string&,
