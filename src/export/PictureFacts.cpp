@@ -210,7 +210,25 @@ std::string XmpTitle(std::string_view xmp) {
     return CleanTitle(XmlText(xmp.substr(start + 1, stop - start - 1)));
 }
 
-// The EXIF and XMP segments of a JPEG's first bytes; the walk ends at the picture data.
+// IPTC's caption (2:120), else its object name (2:05). Its records are found by their tag
+// bytes, so that the same search reads a JPEG's Photoshop segment and libvips's IPTC block.
+std::string IptcTitle(std::string_view iptc) {
+    for (const char dataset : {'\x78', '\x05'}) {
+        const std::string tag{'\x1C', '\x02', dataset};
+        for (std::size_t at = iptc.find(tag); at != std::string_view::npos && at + 5 <= iptc.size();
+             at = iptc.find(tag, at + 1)) {
+            const std::size_t length = (static_cast<unsigned char>(iptc[at + 3]) << 8) |
+                                       static_cast<unsigned char>(iptc[at + 4]);
+            // A length with the high bit set is an extended one, which no caption needs.
+            if (length >= 0x8000 || at + 5 + length > iptc.size()) continue;
+            std::string title = CleanTitle(iptc.substr(at + 5, length));
+            if (!title.empty()) return title;
+        }
+    }
+    return {};
+}
+
+// The EXIF, XMP and IPTC segments of a JPEG's first bytes; the walk ends at the picture data.
 PictureMetadata JpegMetadata(std::string_view head) {
     PictureMetadata found;
     if (!head.starts_with("\xFF\xD8")) return found;
@@ -233,6 +251,8 @@ PictureMetadata JpegMetadata(std::string_view head) {
             found.exif = segment;
         else if (marker == 0xE1 && found.xmp.empty() && segment.starts_with(kXmpStart))
             found.xmp = segment.substr(kXmpStart.size());
+        else if (marker == 0xED && found.iptc.empty() && segment.starts_with("Photoshop 3.0"))
+            found.iptc = segment;
         at += 2 + length;
     }
     return found;
@@ -278,5 +298,6 @@ ImportedFileFacts ReadPictureFacts(const fs::path& path) {
     }
     ReadExif(metadata.exif, facts);
     if (facts.title.empty()) facts.title = XmpTitle(metadata.xmp);
+    if (facts.title.empty()) facts.title = IptcTitle(metadata.iptc);
     return facts;
 }

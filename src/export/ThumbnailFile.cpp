@@ -294,5 +294,6 @@ std::optional<PictureMetadata> ReadPictureMetadata(const fs::path& path) {
         }
         return std::string(static_cast<const char*>(data), length);
     };
-    return PictureMetadata{blob(VIPS_META_EXIF_NAME), blob(VIPS_META_XMP_NAME)};
+    return PictureMetadata{blob(VIPS_META_EXIF_NAME), blob(VIPS_META_XMP_NAME),
+                           blob(VIPS_META_IPTC_NAME)};
 }

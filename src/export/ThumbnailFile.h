@@ -76,11 +76,12 @@ struct PicturePixels {
 std::optional<PicturePixels> ReadPicturePixels(const std::filesystem::path& path, int maxSide,
                                                std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
 
-// The metadata blocks a picture's header holds, as they are stored: EXIF (starting "Exif\0\0")
-// and XMP; empty when it has none.
+// The metadata blocks a picture's header holds, as they are stored: EXIF (starting "Exif\0\0"),
+// XMP and IPTC; empty when it has none.
 struct PictureMetadata {
     std::string exif;
     std::string xmp;
+    std::string iptc;
 };
 // The metadata of a picture ReadPictureHeader reads; nothing when it cannot be read.
 std::optional<PictureMetadata> ReadPictureMetadata(const std::filesystem::path& path);

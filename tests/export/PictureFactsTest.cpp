@@ -61,6 +61,8 @@ TEST_F(PictureFactsTest, TitlesAndDatesFromEachSource) {
         {"camera.jpg",
          "-ImageDescription='OLYMPUS DIGITAL CAMERA' -DateTimeOriginal='0000:00:00 00:00:00'", "",
          ""},
+        {"iptc.jpg", "-IPTC:ObjectName='Old town' -IPTC:Caption-Abstract='Market day'",
+         "Market day", ""},
         {"latin.jpg", "-charset exif=latin -ImageDescription='Garçon'", "Garçon", ""},
         {"plain.jpg", "", "", ""},
         {"red.png", "-ImageDescription=Red -DateTimeOriginal='2025:01:01 10:00:00'", "Red",
