@@ -7,9 +7,9 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "ImportFacts.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
-#include "PictureFacts.h"
 #include "ProjectFile.h"
 #include "ProjectLock.h"
 #include "SiteImport.h"
@@ -205,7 +205,7 @@ int RunImportCommand(int argc, char** argv) {
     };
 
     // The settings say how files are captioned, ordered and picked; a new project has its own.
-    ImportOptions options{{}, [](const std::string& path) { return ReadPictureFacts(path); }};
+    ImportOptions options{{}, [](const std::string& path) { return ReadImportFacts(path); }};
     if (newProject) {
         options.settings = CWebsiteSettings::ForNewProject().importing;
     } else {

@@ -9,9 +9,9 @@
 
 #include "CommandIds.h"
 #include "Desktop.h"
+#include "ImportFacts.h"
 #include "ImportJob.h"
 #include "MainFrame.h"
-#include "PictureFacts.h"
 #include "SiteTreeView.h"
 
 namespace {
@@ -79,7 +79,7 @@ void CMainFrame::OnImportFiles() {
 
 ImportOptions CMainFrame::ImportOptionsOf() const {
     return {document->Settings().importing,
-            [](const std::string& path) { return ReadPictureFacts(path); }};
+            [](const std::string& path) { return ReadImportFacts(path); }};
 }
 
 void CMainFrame::ShowImportTarget(CFolderKey folder) {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "ExportTestSupport.h"
-#include "PictureFacts.h"
+#include "ImportFacts.h"
 #include "ProjectFile.h"
 
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using exporttest::TempFolderTest;
 namespace fs = std::filesystem;
 
-class PictureFactsTest : public TempFolderTest {
+class ImportFactsTest : public TempFolderTest {
 protected:
     // Runs a shell command in the test's folder; false when it fails.
     bool Run(const std::string& command) const {
@@ -45,7 +45,7 @@ protected:
     }
 };
 
-TEST_F(PictureFactsTest, TitlesAndDatesFromEachSource) {
+TEST_F(ImportFactsTest, TitlesAndDatesFromEachSource) {
     struct Case {
         const char* name;
         const char* tags;
@@ -75,7 +75,7 @@ TEST_F(PictureFactsTest, TitlesAndDatesFromEachSource) {
                             " && exiftool -q -overwrite_original " + c.tags + " " + c.name));
         else
             Photo(c.name, c.tags);
-        const ImportedFileFacts facts = ReadPictureFacts(dir / c.name);
+        const ImportedFileFacts facts = ReadImportFacts(dir / c.name);
         EXPECT_EQ(facts.title, c.title);
         EXPECT_EQ(facts.taken, c.taken);
     }
@@ -84,19 +84,19 @@ TEST_F(PictureFactsTest, TitlesAndDatesFromEachSource) {
     fs::copy_file(dir / "desc.jpg", dir / "desc.txt");
     Write("fake.heic", "not a picture");
     for (const char* name : {"notes.txt", "desc.txt", "fake.heic", "missing.jpg"}) {
-        const ImportedFileFacts facts = ReadPictureFacts(dir / name);
+        const ImportedFileFacts facts = ReadImportFacts(dir / name);
         EXPECT_TRUE(facts.title.empty() && facts.taken.empty()) << name;
     }
     if (!Run("heif-enc -o desc.heic desc.jpg"))
         GTEST_SKIP() << "heif-enc (libheif-examples) cannot make a HEIC here";
-    const ImportedFileFacts heic = ReadPictureFacts(dir / "desc.heic");
+    const ImportedFileFacts heic = ReadImportFacts(dir / "desc.heic");
     EXPECT_EQ(heic.title, "Beach at noon");
     EXPECT_EQ(heic.taken, "2026:07:14 12:00:00");
 }
 
 // A new project imports a phone's folder captioned by titles, in the order taken, without junk;
 // an existing project without settings imports as it always did.
-TEST_F(PictureFactsTest, CliImportOfAPhoneFolder) {
+TEST_F(ImportFactsTest, CliImportOfAPhoneFolder) {
     fs::create_directories(dir / "phone/.thumbnails");
     Photo("phone/IMG_0002.JPG",
           "-ImageDescription='Harbour' -DateTimeOriginal='2026:07:13 08:00:00'");

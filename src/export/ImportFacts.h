@@ -12,4 +12,4 @@
 // are read by their first segments only; HEIC, HEIF, AVIF, JPEG XL, PNG and WebP files through
 // libvips's reading of their headers. Any other file, and one that cannot be read, has neither.
 // Texts come out as UTF-8: a title that is not valid UTF-8 is read as Latin-1.
-ImportedFileFacts ReadPictureFacts(const std::filesystem::path& path);
+ImportedFileFacts ReadImportFacts(const std::filesystem::path& path);

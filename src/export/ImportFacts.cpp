@@ -1,4 +1,4 @@
-#include "PictureFacts.h"
+#include "ImportFacts.h"
 
 #include <fcntl.h>
 #include <libexif/exif-data.h>
@@ -280,7 +280,7 @@ std::string FileHead(const fs::path& path, std::size_t limit) {
 
 }  // namespace
 
-ImportedFileFacts ReadPictureFacts(const fs::path& path) {
+ImportedFileFacts ReadImportFacts(const fs::path& path) {
     ImportedFileFacts facts;
     const std::string name = AsciiUpper(path.filename().string());
     const std::string_view extension = [&]() -> std::string_view {
