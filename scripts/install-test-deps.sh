@@ -8,6 +8,8 @@ pagelorn_test_packages=(
     chromium nodejs npm default-jre-headless
     # tests/install: the validators of the menu entry, metainfo, file type and manual pages
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
+    # tests/export: photos with titles and dates (ImageMagick, exiftool) and HEIC (heif-enc)
+    imagemagick libimage-exiftool-perl libheif-examples
 )
 pagelorn_test_missing=()
 for pkg in "${pagelorn_test_packages[@]}"; do

@@ -7,6 +7,7 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "ImportFacts.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
@@ -35,6 +36,9 @@ constexpr const char* kImportUsage =
     "  project. While another pagelorn-cli changes the same project, waits a few seconds for it.\n"
     "  --as-site   make each folder PATH a sub-site of the root named after the folder, holding\n"
     "              its contents\n"
+    "  The settings' \"import\" section picks the captions (file name, name without extension,\n"
+    "  or a picture's title), the order (by name, or by date taken) and whether hidden and junk\n"
+    "  files are left out; a new project captions by title, orders by date and leaves junk out.\n"
     "  Exit status: 0 imported, 1 imported but a PATH does not exist, 2 nothing imported,\n"
     "  130 interrupted.\n";
 constexpr const char* kShowUsage =
@@ -211,13 +215,23 @@ int RunImportCommand(int argc, char** argv) {
                                   " is as it was.");
     };
 
+    // The settings say how files are captioned, ordered and picked; a new project has its own.
+    ImportOptions options{{}, [](const std::string& path) { return ReadImportFacts(path); }};
+    if (newProject) {
+        options.settings = CWebsiteSettings::ForNewProject().importing;
+    } else {
+        CWebsiteSettings settings;
+        LoadSettingsOf(project, settings);
+        options.settings = settings.importing;
+    }
+
     // Every path is scanned before the project changes. A path that does not exist is skipped,
     // as the window's import skips it, and named; only when none exists is nothing imported.
     std::vector<std::pair<const char*, CImportScan>> scans;
     std::vector<std::string> missing;
     const ImportProgressFn keepGoing = [](const ImportProgress&) { return !Interrupted(); };
     for (const char* path : paths) {
-        CImportScan scan = ScanImportPath(path, keepGoing);
+        CImportScan scan = ScanImportPath(path, keepGoing, options);
         if (Interrupted()) return interrupted();
         if (scan.found)
             scans.emplace_back(path, std::move(scan));
@@ -245,6 +259,10 @@ int RunImportCommand(int argc, char** argv) {
                    " and " + Plural(result.itemsAdded, "item", "items") + " added";
         if (result.skipped > 0)
             summary += ", " + Plural(result.skipped, "entry", "entries") + " skipped";
+        if (result.leftOut > 0)
+            summary += ", " +
+                       Plural(result.leftOut, "hidden or junk entry", "hidden or junk entries") +
+                       " left out";
         summary += '\n';
         for (const ImportSkip& skipped : result.skippedEntries)
             skippedLines.push_back("skipped " + Quoted(skipped.path) + ": " + skipped.reason);

@@ -527,11 +527,12 @@ CImportResult CSiteDocument::Import(CFolderKey folder, CImportScan scan) {
     return result;
 }
 
-CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<std::string>& paths) {
+CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<std::string>& paths,
+                                         const ImportOptions& options) {
     CImportResult result;
     result.status = CSiteStatus::NoSuchFolder;
     RecordStep(tr("Import Files"), [&](CSiteTree& t) {
-        result = ::ImportFiles(t, folder, paths);
+        result = ::ImportFiles(t, folder, paths, options);
         return CSiteSelection::OfFolder(folder);
     });
     return result;

@@ -151,7 +151,8 @@ public:
     CImportResult Import(CFolderKey folder, CImportScan scan);
     // The same into a new sub-site of the folder captioned `name` (AddImportedScanAsSite).
     CImportResult ImportAsSite(CFolderKey folder, const std::string& name, CImportScan scan);
-    CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
+    CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths,
+                              const ImportOptions& options = {});
     // The options as a property sheet left them; one step when they changed. The Website
     // Properties sheet also edits the settings of pictures and the page style.
     bool SetPageOption(const CPageOption& option);

@@ -281,14 +281,16 @@ void CPlanBuilder::InspectFiles() {
         LinkedFile& file = files[i];
         SourceState& state = plan.sources[i];
         if (file.name.empty() || plan.copyFiles) state = file.found.state;
-        if (file.picture) InspectPicture(file, file.found.path, state, plan.pictureFacts[i]);
+        // Without a thumbnail a picture that browsers cannot show is a link like any file.
+        if (file.picture && (plan.pictures.thumbnails || !file.thumbnailOnly))
+            InspectPicture(file, file.found.path, state, plan.pictureFacts[i]);
     });
 }
 
 // The size of the box a picture is shown in, and whether it gets a thumbnail file and of which
 // kind. Headers are read with stb_image (a JPEG's orientation with libexif), which is ten times
 // quicker than libvips; libvips reads the rest only where a thumbnail of a picture that may be
-// transparent is made, or where stb_image cannot read the picture (WebP).
+// transparent is made, or where stb_image cannot read the picture (WebP, HEIC, AVIF, JPEG XL).
 void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
                                   const SourceState& state, std::optional<PictureFacts>& facts) {
     const CPictureSettings& pictures = plan.pictures;
@@ -334,7 +336,7 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
     }
     file.thumbnail = ThumbnailSizeFor(*natural, box);
     file.natural = *natural;
-    if (!pictures.thumbnails || !larger()) return;
+    if (!pictures.thumbnails || (!larger() && !file.thumbnailOnly)) return;
     if (!thumbnailReadable) {
         if (sourceThere) file.pictureProblem = "not a JPEG, GIF, PNG or WebP picture";
         return;
@@ -344,7 +346,8 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
             file.pictureProblem = TooLargeForThumbnail(natural->width, natural->height);
         return;
     }
-    file.thumbPng = transparent;
+    // A thumbnail stands in for a HEIC or AVIF as a photo: a JPEG, on white where transparent.
+    file.thumbPng = transparent && !file.thumbnailOnly;
     // Named below, in plan order; a name marks the thumbnail as wanted until then.
     file.thumbName = ".";
 }
@@ -422,7 +425,9 @@ void CPlanBuilder::FileProblems() {
         }
         if (file.picture && !file.pictureProblem.empty())
             problem(ProblemKind::UnreadablePicture, ProblemSeverity::Note,
-                    file.pictureProblem + ", so the page shows the file itself in the box");
+                    file.pictureProblem + (file.thumbnailOnly
+                                               ? ", so the page links to the file"
+                                               : ", so the page shows the file itself in the box"));
         if (const std::string hidden = HiddenFolderOf(file.source); !hidden.empty())
             problem(ProblemKind::HiddenFolder, ProblemSeverity::Note,
                     "it lies inside the hidden folder " + hidden);

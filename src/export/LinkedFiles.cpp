@@ -27,6 +27,15 @@ const std::array<CategoryExtensions, 6> kExtensionTable{{
     {CategoryZip, {"ZIP", "Z", "GZ", "TZ", "TAZ", "TGZ", "LZH", "ARJ", "ARC", "TAR", "CAB"}},
 }};
 
+// What modernTypes adds: the formats of today's phones, cameras and browsers. Pictures that
+// browsers cannot show (HEIC, HEIF, AVIF, JXL) are shown through their thumbnails.
+const std::array<CategoryExtensions, 4> kModernExtensionTable{{
+    {CategoryWebImage, {"PNG", "WEBP"}},
+    {CategoryThumbnailImage, {"HEIC", "HEIF", "AVIF", "JXL"}},
+    {CategoryVideo, {"MP4", "WEBM", "MOV", "M4V", "MKV", "OGV"}},
+    {CategoryAudio, {"OGG", "OGA", "OPUS", "FLAC", "M4A", "AAC"}},
+}};
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && AsciiUpper(text.substr(0, prefix.size())) == prefix;
 }
@@ -51,7 +60,11 @@ FileCategory ClassifyFile(std::string_view text, bool modernTypes) {
     const std::size_t dot = text.rfind('.');
     const std::string extension =
         AsciiUpper(dot == std::string_view::npos ? text : text.substr(dot + 1));
-    if (modernTypes && (extension == "PNG" || extension == "WEBP")) return CategoryWebImage;
+    if (modernTypes) {
+        for (const auto& row : kModernExtensionTable)
+            for (std::string_view candidate : row.extensions)
+                if (extension == candidate) return row.category;
+    }
     for (const auto& row : kExtensionTable)
         for (std::string_view candidate : row.extensions)
             if (extension == candidate) return row.category;
@@ -62,6 +75,7 @@ std::size_t CategoryFolderIndex(FileCategory category) {
     switch (category) {
         case CategoryWebImage:
         case CategoryImage:
+        case CategoryThumbnailImage:
             return 0;
         case CategoryDoc:
             return 1;
@@ -263,9 +277,15 @@ ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
         if (target.sourcePath.empty()) return;
         LinkedFile& file = Link(target.sourcePath, true);
         if (target.category == CategoryWebImage) file.picture = true;
+        if (target.category == CategoryThumbnailImage) file.picture = file.thumbnailOnly = true;
         target.link = file.link;
         target.thumbnail = file.thumbnail;
     });
+}
+
+bool ShowsPicture(const ItemTarget& target) {
+    return target.category == CategoryWebImage ||
+           (target.category == CategoryThumbnailImage && target.pictureLink != target.link);
 }
 
 ItemTarget CLinkedFiles::ItemLink(const CSiteItem& item) {

@@ -24,13 +24,18 @@ enum FileCategory : int {
     CategoryAudio = 3,
     CategoryVideo = 4,
     CategoryZip = 5,
-    CategoryOthers = 6
+    CategoryOthers = 6,
+    // A picture that browsers cannot show themselves (HEIC, AVIF, JXL): its page shows it
+    // through its thumbnail file, and links to it as to any other file where it has none.
+    CategoryThumbnailImage = 7
 };
 
 // The category of a path or URL by its extension: everything after the last "." (the whole text
 // when there is none), compared without regard to ASCII letter case. The search does not stop at
 // folder separators, so "C:\DATA.V2\NOTES" has the extension "V2\NOTES" and is CategoryOthers.
-// With modernTypes, PNG and WEBP are web pictures too; otherwise they are CategoryOthers.
+// With modernTypes, PNG and WEBP are web pictures too (otherwise they are CategoryOthers); HEIC,
+// HEIF, AVIF and JXL are CategoryThumbnailImage; MP4, WEBM, MOV, M4V, MKV and OGV are videos; OGG,
+// OGA, OPUS, FLAC, M4A and AAC are audio (MP3 and WAV always are).
 FileCategory ClassifyFile(std::string_view text, bool modernTypes = false);
 
 // "image", "doc", "audio", "video", "zip" or "others".
@@ -75,6 +80,10 @@ struct ItemTarget {
     PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};
 };
 
+// Whether an item's cell shows its picture rather than a link with its caption: a web picture
+// always, a picture that browsers cannot show only through its thumbnail file.
+bool ShowsPicture(const ItemTarget& target);
+
 // How pages link to the website's own copies of local files. The composer asks for every file a
 // page shows, while it composes: building the export's plan decides the links then (CLinkedFiles),
 // and carrying the plan out composes the same pages again and looks the links up (CPlannedLinks).
@@ -102,7 +111,8 @@ struct LinkedFile {
     // A clash with another source's copy: the name this one wanted and the file that has it.
     std::string wantedName;
     std::size_t clashWith = kNone;
-    bool picture = false;  // a page shows it in the box, so its size is read
+    bool picture = false;        // a page shows it in the box, so its size is read
+    bool thumbnailOnly = false;  // browsers cannot show it: only its thumbnail is shown
     PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};  // its size on the page
     // The thumbnail file made for it in the folder "thumb" ("" when the page shows the file
     // itself) and the link to it.

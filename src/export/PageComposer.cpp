@@ -200,7 +200,7 @@ std::string CPageComposer::MakeIndexRow(std::string_view text) {
 std::string CPageComposer::MakeItemContent(const CSiteItem& item) {
     const ItemTarget target = writer.Links().ItemLink(item);
     std::string content;
-    if (target.category == CategoryWebImage) {
+    if (ShowsPicture(target)) {
         content = CHtmlWriter::MakeImageLink(target.link, target.pictureLink,
                                              target.thumbnail.width, target.thumbnail.height);
     } else {

@@ -18,9 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The loaders a website's pictures may go through.
-constexpr std::array<std::string_view, 4> kPictureLoaders = {"jpegload_source", "gifload_source",
-                                                             "pngload_source", "webpload_source"};
+// The loaders a website's pictures may go through. HEIC, HEIF and AVIF come through libheif, JPEG
+// XL through libjxl; browsers cannot show those, so their pages show them only as thumbnails.
+constexpr std::array<std::string_view, 6> kPictureLoaders = {"jpegload_source", "gifload_source",
+                                                             "pngload_source",  "webpload_source",
+                                                             "heifload_source", "jxlload_source"};
 
 bool StartVips() {
     static const bool started = [] {
@@ -33,6 +35,9 @@ bool StartVips() {
         vips_concurrency_set(1);
         // Loaders that hand the file to other programs or parse documents are not for pictures.
         vips_block_untrusted_set(TRUE);
+        // libvips counts its JPEG XL loader among those only because it is young; libjxl itself
+        // is the reference decoder, fuzzed upstream, and JPEG XL is a camera format of today.
+        vips_operation_block_set("VipsForeignLoadJxl", FALSE);
         // A damaged picture is reported as a failure of its own; the library's warnings about
         // it would only clutter the terminal.
         g_log_set_handler(
@@ -84,7 +89,7 @@ public:
         ::close(fd);
         if (source == nullptr || !IsPictureLoader(vips_foreign_find_load_source(source))) {
             vips_error_clear();
-            problem = "not a JPEG, GIF, PNG or WebP picture";
+            problem = "not a JPEG, GIF, PNG, WebP, HEIC, AVIF or JPEG XL picture";
         }
     }
     PictureSource(const PictureSource&) = delete;
@@ -266,4 +271,29 @@ std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide
         return std::nullopt;
     }
     return pixels;
+}
+
+std::optional<PictureMetadata> ReadPictureMetadata(const fs::path& path) {
+    if (!StartVips()) return std::nullopt;
+    const PictureSource picture(path);
+    if (!picture.Usable()) return std::nullopt;
+    VipsImage* raw =
+        vips_image_new_from_source(picture.Get(), "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    if (raw == nullptr) {
+        vips_error_clear();
+        return std::nullopt;
+    }
+    const vips::VImage image(raw);
+    const auto blob = [raw](const char* name) {
+        const void* data = nullptr;
+        std::size_t length = 0;
+        if (vips_image_get_typeof(raw, name) == 0 ||
+            vips_image_get_blob(raw, name, &data, &length) != 0 || data == nullptr) {
+            vips_error_clear();
+            return std::string();
+        }
+        return std::string(static_cast<const char*>(data), length);
+    };
+    return PictureMetadata{blob(VIPS_META_EXIF_NAME), blob(VIPS_META_XMP_NAME),
+                           blob(VIPS_META_IPTC_NAME)};
 }

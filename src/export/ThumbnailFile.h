@@ -21,9 +21,9 @@ struct PictureHeader {
     bool hasAlpha = false;  // the picture can be transparent: its thumbnail is a PNG
 };
 
-// The header of a JPEG, GIF, PNG or WebP file; nothing when the file is none of these or cannot be
-// read. Other formats libvips could open (PDF, SVG, formats read through other programs) are never
-// opened for a website's pictures.
+// The header of a JPEG, GIF, PNG, WebP, HEIC, HEIF, AVIF or JPEG XL file; nothing when the file is
+// none of these or cannot be read. Other formats libvips could open (PDF, SVG, formats read through
+// other programs) are never opened for a website's pictures.
 std::optional<PictureHeader> ReadPictureHeader(const std::filesystem::path& path);
 
 enum class ThumbnailFormat { Jpeg, Png };
@@ -70,8 +70,18 @@ struct PicturePixels {
     std::vector<unsigned char> rgba;
 };
 
-// Decodes a JPEG, GIF, PNG or WebP file for a preview, at a fraction of its size where the format
-// allows, in memory bounded by maxSide rather than by the picture; nothing when it cannot be read
-// or declares more than maxPixels pixels.
+// Decodes a picture ReadPictureHeader reads for a preview, at a fraction of its size where the
+// format allows, in memory bounded by maxSide rather than by the picture; nothing when it cannot be
+// read or declares more than maxPixels pixels.
 std::optional<PicturePixels> ReadPicturePixels(const std::filesystem::path& path, int maxSide,
                                                std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
+
+// The metadata blocks a picture's header holds, as they are stored: EXIF (starting "Exif\0\0"),
+// XMP and IPTC; empty when it has none.
+struct PictureMetadata {
+    std::string exif;
+    std::string xmp;
+    std::string iptc;
+};
+// The metadata of a picture ReadPictureHeader reads; nothing when it cannot be read.
+std::optional<PictureMetadata> ReadPictureMetadata(const std::filesystem::path& path);

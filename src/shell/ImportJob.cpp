@@ -59,7 +59,7 @@ void CImportJob::Stop() {
     if (worker.joinable()) worker.join();
 }
 
-CImportScan CImportJob::Run(const std::filesystem::path& path) {
+CImportScan CImportJob::Run(const std::filesystem::path& path, const ImportOptions& options) {
     CImportScan scan;
     if (worker.joinable()) return scan;
 
@@ -83,10 +83,10 @@ CImportScan CImportJob::Run(const std::filesystem::path& path) {
 
     QEventLoop loop;
     connect(this, &CImportJob::Finished, &loop, &QEventLoop::quit);
-    worker = std::thread([this, path, &scan] {
+    worker = std::thread([this, path, &scan, &options] {
         try {
-            scan = ScanImportPath(path,
-                                  [this](const ImportProgress& report) { return Report(report); });
+            scan = ScanImportPath(
+                path, [this](const ImportProgress& report) { return Report(report); }, options);
         } catch (const std::exception& error) {
             failure = error.what();
         }

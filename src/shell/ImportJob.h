@@ -28,7 +28,8 @@ public:
 
     // Scans the folder (or the single file) and returns what was found, once the worker has
     // finished or was cancelled; a cancelled scan holds what was found until then.
-    CImportScan Run(const std::filesystem::path& path);
+    // The options say how files are captioned, ordered and picked (ScanImportPath).
+    CImportScan Run(const std::filesystem::path& path, const ImportOptions& options = {});
 
     // Why the last scan stopped short, when it failed; empty otherwise.
     const std::string& Failure() const { return failure; }

@@ -137,6 +137,8 @@ private:
     void ReportImport(const CImportResult& result);
     // After an import: the folder opened, focused, selected and shown.
     void ShowImportTarget(CFolderKey folder);
+    // How the website's settings ask imports to caption, order and pick files.
+    ImportOptions ImportOptionsOf() const;
 
     // MainFramePropertyCommands.cpp: the two property sheets.
     void ConnectPropertyCommands();

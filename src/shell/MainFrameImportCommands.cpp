@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <filesystem>
 
 #include "CommandIds.h"
 #include "Desktop.h"
+#include "ImportFacts.h"
 #include "ImportJob.h"
 #include "MainFrame.h"
 #include "SiteTreeView.h"
@@ -47,7 +49,7 @@ void CMainFrame::OnImportFolder(bool asSite) {
     if (folder.isEmpty()) return;
     CImportJob job(this);
     const std::filesystem::path path(QFile::encodeName(folder).toStdString());
-    CImportScan scan = job.Run(path);
+    CImportScan scan = job.Run(path, ImportOptionsOf());
     if (!job.Failure().empty()) {
         TheDesktop().Tell(this,
                           QStringLiteral("The import stopped early: %1")
@@ -75,11 +77,16 @@ void CMainFrame::OnImportFiles() {
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-        result = document->ImportFiles(target, paths);
+        result = document->ImportFiles(target, paths, ImportOptionsOf());
     }
     // The report first: the focus goes back to the tree once the last dialog is closed.
     ReportImport(result);
     ShowImportTarget(target);
+}
+
+ImportOptions CMainFrame::ImportOptionsOf() const {
+    return {document->Settings().importing,
+            [](const std::string& path) { return ReadImportFacts(path); }};
 }
 
 void CMainFrame::ShowImportTarget(CFolderKey folder) {
@@ -89,6 +96,13 @@ void CMainFrame::ShowImportTarget(CFolderKey folder) {
 }
 
 void CMainFrame::ReportImport(const CImportResult& result) {
+    // Junk left out is what the settings asked for: the status bar counts it.
+    if (result.leftOut > 0)
+        statusBar()->showMessage(
+            result.leftOut == 1
+                ? tr("1 hidden or junk entry left out of the import")
+                : tr("%1 hidden or junk entries left out of the import").arg(result.leftOut),
+            10000);
     if (result.skipped == 0) return;
     QString text = result.skipped == 1
                        ? QStringLiteral("1 entry was not imported")

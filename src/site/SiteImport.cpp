@@ -85,8 +85,9 @@ public:
     static constexpr char kSeparator = '/';
 #endif
 
-    Scanner(CImportScan& scan, const ImportProgressFn& progress, std::string rootPath)
-        : scan(scan), progress(progress), rootPath(std::move(rootPath)) {}
+    Scanner(CImportScan& scan, const ImportProgressFn& progress, std::string rootPath,
+            bool skipJunk)
+        : scan(scan), progress(progress), rootPath(std::move(rootPath)), skipJunk(skipJunk) {}
 
     // The contents of the folder at the root path go into CImportScan::kTop.
     void Run();
@@ -123,6 +124,10 @@ private:
         for (const Entry& entry : listing.entries) {
             if (!Tick(folder)) break;
             const std::string_view name = listing.Name(entry);
+            if (skipJunk && IsJunkName(name)) {
+                ++scan.leftOut;
+                continue;
+            }
             if (entry.kind == EntryKind::Folder) {
                 subFolders.push_back(scan.AddFolder(folder, name));
                 continue;
@@ -183,6 +188,7 @@ private:
     CImportScan& scan;
     const ImportProgressFn& progress;
     std::string rootPath;
+    bool skipJunk = false;
     std::size_t seen = 0;
     long handlesKept = 0;
 };
@@ -339,8 +345,10 @@ std::size_t CImportScan::AddFolder(std::size_t parent, std::string_view name) {
 void CImportScan::AddFile(std::size_t folder, std::string_view path, std::size_t nameLength) {
     if (folder != kTop && folder >= folders.size())
         throw std::out_of_range("no such folder in the scan");
-    files.push_back({folder, texts.size(), kFileScheme.size() + path.size(),
-                     std::min(nameLength, path.size())});
+    const std::size_t url = texts.size();
+    const std::size_t urlLength = kFileScheme.size() + path.size();
+    nameLength = std::min(nameLength, path.size());
+    files.push_back({folder, url, urlLength, nameLength, url + urlLength - nameLength, nameLength});
     texts.append(kFileScheme);
     texts.append(path);
 }
@@ -364,11 +372,91 @@ std::string_view CImportScan::FileName(std::size_t file) const {
     return url.substr(url.size() - files[file].nameLength);
 }
 
+std::string_view CImportScan::FileCaption(std::size_t file) const {
+    return {texts.data() + files[file].caption, files[file].captionLength};
+}
+
+namespace {
+
+// A title fit for a caption: on one line, without the blanks around it.
+std::string CaptionOfTitle(std::string_view title) {
+    std::string caption;
+    for (const char c : title)
+        caption += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+    const std::size_t first = caption.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return caption.substr(first, caption.find_last_not_of(' ') + 1 - first);
+}
+
+std::string_view WithoutExtension(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+void CImportScan::Arrange(const ImportOptions& options, const ImportProgressFn& progress) {
+    using Caption = CImportSettings::Caption;
+    const CImportSettings& settings = options.settings;
+    const bool byDate = settings.order == CImportSettings::Order::Date;
+    const bool wantFacts = options.readFacts && (settings.caption == Caption::Title || byDate);
+    if (settings.caption == Caption::File && !wantFacts) return;
+    std::vector<std::string> taken(wantFacts ? files.size() : 0);
+    bool reading = wantFacts;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        File& file = files[i];
+        if (settings.caption != Caption::File)
+            file.captionLength = WithoutExtension(FileName(i)).size();
+        if (!reading) continue;
+        const std::string_view url = FileUrl(i);
+        const std::string path(url.substr(kFileScheme.size()));
+        if (progress && i % 16 == 0 && !progress(ImportProgress{i + 1, path})) {
+            reading = false;
+            cancelled = true;
+            continue;
+        }
+        ImportedFileFacts facts = options.readFacts(path);
+        taken[i] = std::move(facts.taken);
+        if (settings.caption != Caption::Title) continue;
+        const std::string title = CaptionOfTitle(facts.title);
+        if (title.empty()) continue;
+        file.caption = texts.size();
+        file.captionLength = title.size();
+        texts += title;
+    }
+    if (!byDate || !wantFacts) return;
+    std::vector<std::size_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    // Files keep their folder's place; within it those with a date come first.
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (files[a].folder != files[b].folder) return files[a].folder + 1 < files[b].folder + 1;
+        if (taken[a].empty() != taken[b].empty()) return taken[b].empty();
+        return taken[a] < taken[b];
+    });
+    std::vector<File> arranged;
+    arranged.reserve(files.size());
+    for (const std::size_t i : order) arranged.push_back(files[i]);
+    files = std::move(arranged);
+}
+
+bool IsJunkName(std::string_view name) {
+    if (name.starts_with('.') || name.ends_with('~')) return true;
+    const std::string lower = [&] {
+        std::string text(name);
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    }();
+    return lower == "thumbs.db" || lower == "desktop.ini" || lower == "@eadir" ||
+           lower == "__macosx";
+}
+
 std::string FileUrl(const fs::path& path) {
     return std::string(kFileScheme) + path.string();
 }
 
-CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progress) {
+CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progress,
+                           const ImportOptions& options) {
     CImportScan scan;
     const fs::path full = FullPath(path);
     std::error_code error;
@@ -377,12 +465,13 @@ CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progres
     scan.found = true;
     if (fs::is_directory(status)) {
         scan.isFolder = true;
-        Scanner(scan, progress, full.string()).Run();
+        Scanner(scan, progress, full.string(), options.settings.skip).Run();
     } else if (fs::is_regular_file(status)) {
         scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
     } else {
         scan.Skip(full.string(), NotAFile(status.type()));
     }
+    if (!scan.cancelled) scan.Arrange(options, progress);
     return scan;
 }
 
@@ -392,6 +481,7 @@ struct CImportAdder {
         CImportResult result;
         result.skipped = scan.skipped;
         result.skippedEntries = std::move(scan.skippedEntries);
+        result.leftOut = scan.leftOut;
         result.cancelled = scan.cancelled;
         if (!tree.Find(target)) {
             result.status = CSiteStatus::NoSuchFolder;
@@ -410,8 +500,7 @@ struct CImportAdder {
         for (const CImportScan::File& file : scan.files) {
             CSiteItem item;
             item.url = CSiteText::Borrow({texts + file.url, file.urlLength});
-            item.caption = CSiteText::Borrow(
-                {texts + file.url + file.urlLength - file.nameLength, file.nameLength});
+            item.caption = CSiteText::Borrow({texts + file.caption, file.captionLength});
             items[file.folder + 1].push_back(std::move(item));
         }
         std::vector<std::vector<std::size_t>> children(slots);
@@ -450,8 +539,8 @@ CImportResult ImportFolder(CSiteTree& tree, CFolderKey folder, const fs::path& p
     return AddImportedScan(tree, folder, ScanImportPath(path, progress));
 }
 
-CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
-                          const std::vector<std::string>& paths) {
+CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder, const std::vector<std::string>& paths,
+                          const ImportOptions& options) {
     CImportScan scan;
     for (const std::string& text : paths) {
         if (text.empty()) continue;
@@ -467,6 +556,9 @@ CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder,
         else
             scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
     }
+    ImportOptions captionOnly = options;
+    captionOnly.settings.order = CImportSettings::Order::Name;
+    scan.Arrange(captionOnly);
     return AddImportedScan(tree, folder, std::move(scan));
 }
 

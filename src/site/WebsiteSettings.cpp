@@ -26,9 +26,9 @@ std::size_t LineAt(const std::string& text, std::size_t offset) {
     return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
 }
 
-// The line where a key of the "pictures" section is written, for messages about its value.
-std::size_t LineOfPictureKey(const std::string& text, const std::string& key) {
-    std::size_t from = text.find("\"pictures\"");
+// The line where a key of a section is written, for messages about its value.
+std::size_t LineOfKey(const std::string& text, const char* section, const std::string& key) {
+    std::size_t from = text.find(std::string("\"") + section + '"');
     if (from == std::string::npos) from = 0;
     const std::size_t at = text.find('"' + key + '"', from);
     return at == std::string::npos ? LineAt(text, from) : LineAt(text, at);
@@ -39,12 +39,16 @@ struct Problem {
     std::string reason;
 };
 
+std::size_t LineOfPictureKey(const std::string& text, const std::string& key) {
+    return LineOfKey(text, "pictures", key);
+}
+
 std::optional<Problem> ReadFlag(const Json& section, const char* key, bool& value,
-                                const std::string& text) {
+                                const std::string& text, const char* sectionName = "pictures") {
     const auto it = section.find(key);
     if (it == section.end()) return std::nullopt;
     if (!it->is_boolean())
-        return Problem{LineOfPictureKey(text, key),
+        return Problem{LineOfKey(text, sectionName, key),
                        std::string("\"") + key + "\" must be true or false"};
     value = it->get<bool>();
     return std::nullopt;
@@ -98,6 +102,41 @@ std::optional<Problem> ReadPages(const Json& root, const std::string& text, CPag
         pages.style = PageStyle::Modern;
     else
         return Problem{LineAt(text, styleAt), "\"style\" must be \"classic\" or \"modern\""};
+    return std::nullopt;
+}
+
+// A key whose value is one of a few words; `names` holds them in the order of the enum.
+template <typename Enum, std::size_t N>
+std::optional<Problem> ReadChoice(const Json& section, const char* key,
+                                  const std::array<const char*, N>& names, Enum& value,
+                                  const std::string& text) {
+    const auto it = section.find(key);
+    if (it == section.end()) return std::nullopt;
+    for (std::size_t i = 0; i < N; ++i)
+        if (it->is_string() && it->get<std::string>() == names[i]) {
+            value = static_cast<Enum>(i);
+            return std::nullopt;
+        }
+    std::string allowed;
+    for (std::size_t i = 0; i < N; ++i)
+        allowed += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + '"' + names[i] + '"';
+    return Problem{LineOfKey(text, "import", key),
+                   std::string("\"") + key + "\" must be " + allowed};
+}
+
+constexpr std::array<const char*, 3> kCaptionNames{"file", "name", "title"};
+constexpr std::array<const char*, 2> kOrderNames{"name", "date"};
+
+std::optional<Problem> ReadImport(const Json& root, const std::string& text,
+                                  CImportSettings& importing) {
+    const auto it = root.find("import");
+    if (it == root.end()) return std::nullopt;
+    if (!it->is_object())
+        return Problem{LineAt(text, text.find("\"import\"")), "\"import\" must be an object"};
+    const Json& section = *it;
+    if (auto p = ReadChoice(section, "caption", kCaptionNames, importing.caption, text)) return p;
+    if (auto p = ReadChoice(section, "order", kOrderNames, importing.order, text)) return p;
+    if (auto p = ReadFlag(section, "skip", importing.skip, text, "import")) return p;
     return std::nullopt;
 }
 
@@ -198,6 +237,7 @@ CWebsiteSettings::CWebsiteSettings() : document(std::make_unique<Document>()) {}
 CWebsiteSettings::CWebsiteSettings(const CWebsiteSettings& other)
     : pictures(other.pictures),
       pages(other.pages),
+      importing(other.importing),
       document(std::make_unique<Document>(*other.document)),
       damagedFile(other.damagedFile) {}
 CWebsiteSettings& CWebsiteSettings::operator=(const CWebsiteSettings& other) {
@@ -216,6 +256,7 @@ CWebsiteSettings CWebsiteSettings::ForNewProject() {
     settings.pictures.thumbnails = true;
     settings.pictures.modernTypes = true;
     settings.pages.style = PageStyle::Modern;
+    settings.importing = {CImportSettings::Caption::Title, CImportSettings::Order::Date, true};
     return settings;
 }
 
@@ -281,6 +322,11 @@ SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::stri
         return Damaged(shownName, problem->line, problem->reason);
     settings.pictures = pictures;
     settings.pages = pages;
+    CImportSettings importing;
+    if (std::optional<Problem> problem = ReadImport(json, text, importing))
+        return Damaged(shownName, problem->line, problem->reason);
+    settings.pictures = pictures;
+    settings.importing = importing;
     settings.document->json = std::move(json);
     return {SettingsLoadStatus::Read, {}};
 }

@@ -22,6 +22,24 @@ struct CPictureSettings {
     bool operator==(const CPictureSettings&) const = default;
 };
 
+// What an import makes of the files it brings in.
+struct CImportSettings {
+    enum class Caption {
+        File,  // the file's name, as always
+        Name,  // the file's name without its extension
+        Title  // the title a picture holds, else the name without its extension
+    };
+    enum class Order {
+        Name,  // by name, as always
+        Date   // pictures by the date they were taken, then the rest by name
+    };
+    Caption caption = Caption::File;
+    Order order = Order::Name;
+    bool skip = false;  // hidden files and folders and the junk systems leave are left out
+
+    bool operator==(const CImportSettings&) const = default;
+};
+
 // The ranges the settings file and the Pictures page accept.
 inline constexpr int kMinThumbnailBox = 16;
 inline constexpr int kMaxThumbnailBox = 1000;
@@ -84,6 +102,7 @@ class CWebsiteSettings {
 public:
     CPictureSettings pictures;
     CPageSettings pages;
+    CImportSettings importing;  // the section "import"
 
     CWebsiteSettings();
     CWebsiteSettings(const CWebsiteSettings& other);
@@ -92,7 +111,8 @@ public:
     CWebsiteSettings& operator=(CWebsiteSettings&&) noexcept;
     ~CWebsiteSettings();
 
-    // What a new project starts with: thumbnails on, PNG and WebP shown as pictures, modern pages.
+    // What a new project starts with: modern pages, thumbnails on, today's file types, and imports
+    // captioned by the pictures' titles, in the order they were taken, without junk.
     static CWebsiteSettings ForNewProject();
 
     // The settings file that was found damaged when these settings were read (empty when none
@@ -103,7 +123,7 @@ public:
     std::string ToJson() const;
 
     bool operator==(const CWebsiteSettings& other) const {
-        return pictures == other.pictures && pages == other.pages;
+        return pictures == other.pictures && pages == other.pages && importing == other.importing;
     }
 
 private:

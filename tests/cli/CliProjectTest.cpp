@@ -202,20 +202,21 @@ TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
 
     const CliRun shown = Cli({"show", Project()});
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
-    // import made the project: it has the settings of a new project.
+    // import made the project: it has the settings of a new project, which caption by the
+    // pictures' titles, else by the names without their extensions.
     const std::string expected =
         "settings: thumbnails true, box 100, density 2, quality 85, modernTypes true "
         "(site.www.json)\n"
         "pages: style modern, view 1600\n"
         "Index (folder 0)\n"
-        "  item 0: a.jpg -> file://" +
+        "  item 0: a -> file://" +
         (source / "a.jpg").string() +
         "\n"
-        "  item 1: notes.txt -> file://" +
+        "  item 1: notes -> file://" +
         (folder / "notes.txt").string() +
         "\n"
         "  summer (folder 1)\n"
-        "    item 0: beach.jpg -> file://" +
+        "    item 0: beach -> file://" +
         (source / "summer" / "beach.jpg").string() +
         "\n"
         "complete: 2 folders, 3 items\n";
@@ -237,7 +238,7 @@ TEST_F(CliProjectTest, ImportAddsFoldersAndFilesAndShowListsThem) {
         EXPECT_TRUE(
             Contains(some.err, "skipped \"" + (folder / name).string() + "\": it does not exist"))
             << some.err;
-    EXPECT_TRUE(Contains(Cli({"show", Project()}).out, "item 2: notes.txt")) << some.out;
+    EXPECT_TRUE(Contains(Cli({"show", Project()}).out, "item 2: notes")) << some.out;
 }
 
 TEST_F(CliProjectTest, ShowAndImportTellDamagedFilesApartAndNeverWriteOverThem) {
@@ -331,7 +332,8 @@ TEST_F(CliProjectTest, ImportsIntoOneProjectTakeTurns) {
         ::close(held);
         EXPECT_EQ(waiting.Finish(), 0) << ReadFile(err);
     }
-    EXPECT_EQ(items(), (std::vector<std::string>{"theirs", "a.txt"}));
+    // (A new project's settings caption a file by its name without the extension.)
+    EXPECT_EQ(items(), (std::vector<std::string>{"theirs", "a"}));
 
     // Interrupted while it waits, it imports nothing and says so.
     held = ::open(Project().c_str(), O_RDONLY | O_CLOEXEC);

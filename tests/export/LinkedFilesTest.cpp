@@ -38,6 +38,46 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"/home/u/DATA.V2/NOTES.txt", CategoryDoc},
         ClassifyCase{"trailing.", CategoryOthers}, ClassifyCase{"", CategoryOthers}));
 
+// What the types of today add, and what stays as it was without them.
+TEST(ClassifyModernTest, TodaysTypesOnlyWithTheSetting) {
+    struct Case {
+        const char* text;
+        FileCategory modern;
+        FileCategory described;
+    };
+    const Case cases[] = {
+        {"clip.mp4", CategoryVideo, CategoryOthers},
+        {"a.WebM", CategoryVideo, CategoryOthers},
+        {"b.mov", CategoryVideo, CategoryOthers},
+        {"c.M4V", CategoryVideo, CategoryOthers},
+        {"d.mkv", CategoryVideo, CategoryOthers},
+        {"e.ogv", CategoryVideo, CategoryOthers},
+        {"f.ogg", CategoryAudio, CategoryOthers},
+        {"g.oga", CategoryAudio, CategoryOthers},
+        {"h.opus", CategoryAudio, CategoryOthers},
+        {"i.FLAC", CategoryAudio, CategoryOthers},
+        {"j.m4a", CategoryAudio, CategoryOthers},
+        {"k.aac", CategoryAudio, CategoryOthers},
+        {"l.mp3", CategoryAudio, CategoryAudio},
+        {"m.wav", CategoryAudio, CategoryAudio},
+        {"IMG_1.HEIC", CategoryThumbnailImage, CategoryOthers},
+        {"n.heif", CategoryThumbnailImage, CategoryOthers},
+        {"o.avif", CategoryThumbnailImage, CategoryOthers},
+        {"p.jxl", CategoryThumbnailImage, CategoryOthers},
+        {"q.png", CategoryWebImage, CategoryOthers},
+        {"r.webp", CategoryWebImage, CategoryOthers},
+        {"s.jpg", CategoryWebImage, CategoryWebImage},
+        {"t.avi", CategoryVideo, CategoryVideo},
+        {"u.mp4.txt", CategoryDoc, CategoryDoc},
+        {"v.mpeg4", CategoryOthers, CategoryOthers},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClassifyFile(c.text, true), c.modern) << c.text;
+        EXPECT_EQ(ClassifyFile(c.text, false), c.described) << c.text;
+    }
+    EXPECT_EQ(CategoryFolderName(CategoryThumbnailImage), "image");
+}
+
 TEST(LinkedFileNamesTest, FileNamesAndFolders) {
     EXPECT_EQ(FileNameOfPath("C:\\Pics\\logo.gif"), "logo.gif");
     EXPECT_EQ(FileNameOfPath("/home/u/pics/logo.gif"), "logo.gif");

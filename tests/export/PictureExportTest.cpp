@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vips/vips8>
 
 #include "ExportPlan.h"
@@ -178,6 +179,54 @@ TEST_F(PictureExportTest, ThumbnailFilesFollowTheSettingsAndTheirSources) {
     EXPECT_EQ(Names(out / "image"),
               (std::vector<std::string>{"BIG.JPG", "BROKEN.JPG", "FAKE.GIF", "FRAMES.GIF",
                                         "PLAIN.JPG", "TURNED.JPG"}));
+}
+
+// Browsers cannot show HEIC, AVIF or JPEG XL: their pages show a JPEG thumbnail, also of a
+// picture smaller than the box, and link to the original; without a thumbnail, a link by caption.
+TEST_F(PictureExportTest, CameraPicturesAreShownThroughTheirThumbnails) {
+    const fs::path src = dir / "camera";
+    fs::create_directories(src);
+    Picture(400, 300, 3).jpegsave((src / "shot.jpg").c_str());
+    Picture(60, 40, 3).jpegsave((src / "tiny.jpg").c_str());
+    const std::string encode = "heif-enc -q 80 -o '" + (src / "shot.heic").string() + "' '" +
+                               (src / "shot.jpg").string() + "' >/dev/null 2>&1 && heif-enc -o '" +
+                               (src / "tiny.heic").string() + "' '" + (src / "tiny.jpg").string() +
+                               "' >/dev/null 2>&1";
+    if (std::system(encode.c_str()) != 0)
+        GTEST_SKIP() << "heif-enc (libheif-examples) cannot make a HEIC here";
+    // The export blocks libvips's untrusted operations, its JPEG XL writer among them.
+    vips_operation_block_set("VipsForeignSaveJxl", FALSE);
+    Picture(300, 400, 4).jxlsave((src / "clear.jxl").c_str());
+    Write("camera/broken.heic", Read(src / "shot.heic").substr(0, 200));
+    for (const char* name : {"shot.heic", "tiny.heic", "clear.jxl", "broken.heic"})
+        tree.AddItem(tree.RootKey(), name, "file://" + (src / name).string());
+
+    ExportResult result = ExportWebsite(Parameters());
+    ASSERT_EQ(result.status, ExportStatus::Completed) << result.message;
+    EXPECT_EQ(result.thumbnailsMade, 3u) << result.message;
+    const std::string index = Read(out / "Index.htm");
+    for (const char* shown :
+         {"<A href=\"./image/SHOT.HEIC\"><IMG src = \"./thumb/SHOT.HEIC.200q85.jpg\" width = "
+          "100 height = 75>",
+          "<A href=\"./image/TINY.HEIC\"><IMG src = \"./thumb/TINY.HEIC.200q85.jpg\">",
+          "<A href=\"./image/CLEAR.JXL\"><IMG src = \"./thumb/CLEAR.JXL.200q85.jpg\" width = "
+          "75 height = 100>",
+          "<A href=\"./image/BROKEN.HEIC\">\r\nbroken.heic</A>"})
+        EXPECT_NE(index.find(shown), std::string::npos) << shown << "\n" << index;
+    const VImage tiny = VImage::new_from_file((out / "thumb" / "TINY.HEIC.200q85.jpg").c_str());
+    EXPECT_EQ(tiny.width(), 60);
+    EXPECT_EQ(Names(out / "image"),
+              (std::vector<std::string>{"BROKEN.HEIC", "CLEAR.JXL", "SHOT.HEIC", "TINY.HEIC"}));
+
+    pictures.thumbnails = false;
+    result = ExportWebsite(Parameters());
+    ASSERT_EQ(result.status, ExportStatus::Completed) << result.message;
+    EXPECT_NE(Read(out / "Index.htm").find("<A href=\"./image/SHOT.HEIC\">\r\nshot.heic</A>"),
+              std::string::npos);
+    pictures.modernTypes = false;
+    result = ExportWebsite(Parameters());
+    EXPECT_NE(Read(out / "Index.htm").find("<A href=\"./others/SHOT.HEIC\">\r\nshot.heic</A>"),
+              std::string::npos);
 }
 
 // A few bytes can declare a picture of gigabytes: such a picture is refused from its header, and

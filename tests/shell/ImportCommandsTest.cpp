@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -62,6 +63,7 @@ private slots:
         const QString b = Touch(dir, u"photos/b.gif"_s);
         const QString a = Touch(dir, u"photos/a.jpg"_s);
         Touch(dir, u"photos/trip/day1.jpg"_s);
+        Touch(dir, u"photos/.DS_Store"_s);
         QDir().mkpath(dir.filePath(u"photos/empty"_s));
 
         CFrameFixture f;
@@ -74,13 +76,17 @@ private slots:
         QVERIFY(f.Trigger(kImportFolder));
         QCOMPARE(f.desktop->lastTitle, u"Please select import folder"_s);
         QCOMPARE(Items(f, f.Root()),
-                 (QStringList{u"New Item:0"_s, u"New Item:1"_s, u"a.jpg:2"_s, u"b.gif:3"_s}));
+                 (QStringList{u"New Item:0"_s, u"New Item:1"_s, u"a:2"_s, u"b:3"_s}));
+        // A new project captions by title, else by name without the extension, and leaves
+        // junk out, counted in the status bar.
+        QCOMPARE(f.frame.statusBar()->currentMessage(),
+                 u"1 hidden or junk entry left out of the import"_s);
         QCOMPARE(f.Folder(f.Root()).items[2].url.Str(), Url(a));
         QCOMPARE(f.Folder(f.Root()).items[3].url.Str(), Url(b));
         QCOMPARE(Children(f, f.Root()), (QStringList{u"empty"_s, u"trip"_s}));
         QCOMPARE(f.ChildCount(f.Child(0)), 0u);
         QCOMPARE(Items(f, f.Child(0)), QStringList{});
-        QCOMPARE(Items(f, f.Child(1)), QStringList{u"day1.jpg:0"_s});
+        QCOMPARE(Items(f, f.Child(1)), QStringList{u"day1:0"_s});
         QVERIFY(f.Doc().IsModified());
         QVERIFY(f.desktop->messages.isEmpty());
 
@@ -89,7 +95,7 @@ private slots:
         QVERIFY(f.Tree().isExpanded(f.Tree().Model().IndexOf(f.Root())));
         QCOMPARE(QApplication::focusWidget(), &f.Tree());
         QCOMPARE(f.ListRows(), 6);
-        QCOMPARE(f.ListText(5, 0), u"b.gif"_s);
+        QCOMPARE(f.ListText(5, 0), u"b"_s);
         QCOMPARE(f.ListText(5, 1), u"3"_s);
 
         // Into a sub-site: it opens with the new contents, after the ids it had.
@@ -97,14 +103,14 @@ private slots:
         f.ClickNode(trip);
         f.desktop->fileNames = {dir.filePath(u"photos/trip"_s)};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(f, trip), (QStringList{u"day1.jpg:0"_s, u"day1.jpg:1"_s}));
+        QCOMPARE(Items(f, trip), (QStringList{u"day1:0"_s, u"day1:1"_s}));
         QCOMPARE(f.Tree().SelectedNode(), trip);
         QCOMPARE(f.ListRows(), 2);
 
         // The path of a single file adds that file.
         f.desktop->fileNames = {a};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(f, trip).back(), u"a.jpg:2"_s);
+        QCOMPARE(Items(f, trip).back(), u"a:2"_s);
 
         // An empty folder adds nothing and changes nothing.
         f.Doc().SetModified(false);
@@ -159,7 +165,7 @@ private slots:
         CFrameFixture f;
         f.desktop->fileNames = {dir.filePath(u"site"_s)};
         QVERIFY(f.Trigger(kImportFolder));
-        QCOMPARE(Items(f, f.Root()), (QStringList{u"page-link.htm:0"_s, u"page.htm:1"_s}));
+        QCOMPARE(Items(f, f.Root()), (QStringList{u"page-link:0"_s, u"page:1"_s}));
         QCOMPARE(f.ChildCount(), 0u);
         QCOMPARE(f.desktop->messages.size(), 1);
         QVERIFY2(f.desktop->messages[0].startsWith(u"2 entries were not imported"_s),
@@ -202,7 +208,7 @@ private slots:
         QVERIFY(f.Trigger(kImportFiles));
         QVERIFY(f.desktop->lastFilter.startsWith(u"All Files (*);;Html Files (*.htm);;"_s));
         QVERIFY(f.desktop->lastFilter.endsWith(u";;Zip files (*.zip)"_s));
-        QCOMPARE(Items(f, folder), (QStringList{u"New Item:0"_s, u"z.mp3:1"_s, u"a b.zip:2"_s}));
+        QCOMPARE(Items(f, folder), (QStringList{u"New Item:0"_s, u"z:1"_s, u"a b:2"_s}));
         QCOMPARE(f.Folder(folder).items[2].url.Str(), Url(second));
         QVERIFY(f.Doc().IsModified());
         QCOMPARE(f.Tree().SelectedNode(), folder);

@@ -203,3 +203,96 @@ TEST_F(SiteImportTest, AChainOfFoldersDeeperThanTheLongestPathIsImportedWhole) {
     ::close(handles.front());
 }
 #endif
+
+// Junk and hidden entries are left out and counted only when the settings ask; explicit files and
+// the described import keep them.
+TEST_F(SiteImportTest, SkipLeavesOutHiddenEntriesAndJunk) {
+    for (const char* junk :
+         {".DS_Store", "Thumbs.db", "DESKTOP.INI", "notes.txt~", ".thumbnails/a.jpg",
+          "@eaDir/a.jpg/SYNOFILE_THUMB_M.jpg", "__MACOSX/._a.jpg", "trip/.hidden"})
+        Touch(fs::path("phone") / junk);
+    Touch("phone/a.jpg");
+    Touch("phone/trip/b.jpg");
+    for (const char* name : {"Thumbs.db", "x~", ".env", "@eadir", "__MACOSX"})
+        EXPECT_TRUE(IsJunkName(name)) << name;
+    for (const char* name : {"a.jpg", "thumbs.db.jpg", "~x", "eaDir", "a.b"})
+        EXPECT_FALSE(IsJunkName(name)) << name;
+
+    CSiteTree kept;
+    const CImportResult all = ImportFolder(kept, kept.RootKey(), dir / "phone");
+    EXPECT_EQ(all.itemsAdded + all.foldersAdded, 15u);
+    EXPECT_EQ(all.leftOut, 0u);
+
+    ImportOptions options;
+    options.settings.skip = true;
+    CSiteTree tree;
+    const CImportResult result =
+        AddImportedScan(tree, tree.RootKey(), ScanImportPath(dir / "phone", {}, options));
+    EXPECT_EQ(result.leftOut, 8u);
+    EXPECT_EQ(result.skipped, 0u);
+    EXPECT_EQ(Captions(tree, tree.RootKey()), (std::vector<std::string>{"a.jpg"}));
+    ASSERT_EQ(tree.Root()->ChildCount(), 1u);
+    EXPECT_EQ(Captions(tree, tree.Root()->Child(0)->Key()), (std::vector<std::string>{"b.jpg"}));
+    EXPECT_EQ(tree.CheckInvariants(), "");
+
+    CSiteTree files;
+    EXPECT_EQ(ImportFiles(files, files.RootKey(), {(dir / "phone/.DS_Store").string()}, options)
+                  .itemsAdded,
+              1u);
+}
+
+// Captions from the name, the file's name without its extension or the title the reader gives;
+// by date, the files with a date come first, oldest first, in each folder, the rest by name.
+TEST_F(SiteImportTest, CaptionsAndOrderFollowTheSettings) {
+    for (const char* name :
+         {"a.txt", "b.jpg", "c.jpg", "d.heic", "e.tar.gz", "sub/f.jpg", "sub/g.jpg"})
+        Touch(fs::path("in") / name);
+    const ImportFactsReader reader = [](const std::string& path) {
+        const std::string name = fs::path(path).filename().string();
+        if (name == "b.jpg") return ImportedFileFacts{"  Beach\nat noon ", "2026:07:14 12:00:00"};
+        if (name == "c.jpg") return ImportedFileFacts{"", "2026:07:13 09:00:00"};
+        if (name == "d.heic") return ImportedFileFacts{"Dune", ""};
+        if (name == "g.jpg") return ImportedFileFacts{"", "2020:01:01 00:00:00"};
+        return ImportedFileFacts{};
+    };
+    using C = CImportSettings::Caption;
+    using O = CImportSettings::Order;
+    struct Case {
+        CImportSettings settings;
+        bool withReader;
+        std::vector<std::string> top;
+        std::vector<std::string> sub;
+    };
+    const Case cases[] = {
+        {{C::File, O::Name, false},
+         true,
+         {"a.txt", "b.jpg", "c.jpg", "d.heic", "e.tar.gz"},
+         {"f.jpg", "g.jpg"}},
+        {{C::Name, O::Name, false}, true, {"a", "b", "c", "d", "e.tar"}, {"f", "g"}},
+        {{C::Title, O::Name, false},
+         true,
+         {"a", "Beach at noon", "c", "Dune", "e.tar"},
+         {"f", "g"}},
+        {{C::File, O::Date, false},
+         true,
+         {"c.jpg", "b.jpg", "a.txt", "d.heic", "e.tar.gz"},
+         {"g.jpg", "f.jpg"}},
+        {{C::Title, O::Date, false}, false, {"a", "b", "c", "d", "e.tar"}, {"f", "g"}},
+    };
+    for (const Case& c : cases) {
+        const ImportOptions options{c.settings, c.withReader ? reader : ImportFactsReader()};
+        CSiteTree tree;
+        AddImportedScan(tree, tree.RootKey(), ScanImportPath(dir / "in", {}, options));
+        EXPECT_EQ(Captions(tree, tree.RootKey()), c.top);
+        ASSERT_EQ(tree.Root()->ChildCount(), 1u);
+        EXPECT_EQ(Captions(tree, tree.Root()->Child(0)->Key()), c.sub);
+        for (const CSiteItem& item : tree.Root()->Folder().items)
+            EXPECT_TRUE(item.description.empty());
+        EXPECT_EQ(tree.CheckInvariants(), "");
+    }
+    // A list of files keeps its order and takes the captions.
+    CSiteTree tree;
+    ImportFiles(tree, tree.RootKey(), {(dir / "in/c.jpg").string(), (dir / "in/b.jpg").string()},
+                {{C::Title, O::Date, true}, reader});
+    EXPECT_EQ(Captions(tree, tree.RootKey()), (std::vector<std::string>{"c", "Beach at noon"}));
+}

@@ -169,6 +169,38 @@ TEST_F(WebsiteSettingsTest, PictureSizeLimitIsReadAndWritten) {
     EXPECT_EQ(reread, settings);
 }
 
+TEST_F(WebsiteSettingsTest, ImportSettingsAreReadWrittenAndChecked) {
+    CWebsiteSettings settings;
+    EXPECT_EQ(settings.importing, CImportSettings{});
+    EXPECT_EQ(
+        CWebsiteSettings::ForNewProject().importing,
+        (CImportSettings{CImportSettings::Caption::Title, CImportSettings::Order::Date, true}));
+    ASSERT_EQ(
+        ParseWebsiteSettings(R"({"import": {"caption": "name", "order": "date"}})", "x", settings)
+            .status,
+        SettingsLoadStatus::Read);
+    EXPECT_EQ(settings.importing, (CImportSettings{CImportSettings::Caption::Name,
+                                                   CImportSettings::Order::Date, false}));
+    CWebsiteSettings reread;
+    ASSERT_EQ(ParseWebsiteSettings(settings.ToJson(), "x", reread).status,
+              SettingsLoadStatus::Read);
+    EXPECT_EQ(reread, settings);
+    const char* damaged[][2] = {
+        {R"({"import": {"caption": "Title"}})",
+         "\"caption\" must be \"file\", \"name\" or \"title\""},
+        {"{\"import\": {\n\"order\": 1}}",
+         "line 2, cannot be used: \"order\" must be \"name\" or \"date\""},
+        {R"({"import": {"skip": "yes"}})", "\"skip\" must be true or false"},
+        {R"({"import": []})", "\"import\" must be an object"},
+    };
+    for (const auto& [text, reason] : damaged) {
+        const SettingsLoadResult result = ParseWebsiteSettings(text, "x", settings);
+        ASSERT_EQ(result.status, SettingsLoadStatus::Damaged) << text;
+        EXPECT_NE(result.message.find(reason), std::string::npos) << result.message;
+        EXPECT_EQ(settings.importing, CImportSettings{});
+    }
+}
+
 }  // namespace
 
 TEST(WebsiteSettingsWords, ParserMessagesInPlainWords) {
