@@ -6,6 +6,8 @@ pagelorn_test_packages=(
     chromium nodejs npm
     # tests/install: the validators of the menu entry, metainfo, file type and manual pages
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
+    # tests/publish: the SFTP and FTPS servers the publish tests start on 127.0.0.1
+    openssh-server openssh-client vsftpd openssl
 )
 pagelorn_test_missing=()
 for pkg in "${pagelorn_test_packages[@]}"; do

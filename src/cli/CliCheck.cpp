@@ -69,6 +69,8 @@ int RunCheckCommand(int argc, char** argv) {
     if (!location.problem.empty())
         plan.problems.insert(plan.problems.begin(),
                              ExportFolderProblem(page.general.location.View(), location.problem));
+    if (std::optional<ExportProblem> ftp = PublishAddressProblem(website.settings.publish.url))
+        plan.problems.push_back(std::move(*ftp));
 
     for (const ExportProblem& problem : plan.problems) {
         const std::string line = std::string(SeverityName(problem.severity)) + "\t" +

@@ -11,6 +11,7 @@ int RunImportCommand(int argc, char** argv);
 int RunShowCommand(int argc, char** argv);
 int RunExportCommand(int argc, char** argv);
 int RunCheckCommand(int argc, char** argv);
+int RunPublishCommand(int argc, char** argv);
 
 // Reads the website settings beside the project; a settings file that cannot be used is reported
 // as a warning (its file, line and reason) and leaves every setting off. False when it was

@@ -24,6 +24,9 @@ constexpr const char* kUsage =
     "                                   write the website's pages and thumbnails; into an\n"
     "                                   earlier export only what changed, all of it with\n"
     "                                   --full\n"
+    "  publish PROJECT.www [--to URL] [--dry-run] [--into-nonempty] [--accept-host-key FP]\n"
+    "                                   bring the export up to date and upload what changed\n"
+    "                                   to the web host over SFTP or FTPS\n"
     "\n"
     "Options:\n"
     "  -h, --help   print this help and exit\n"
@@ -47,7 +50,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"new", RunNewCommand},     {"import", RunImportCommand}, {"show", RunShowCommand},
-    {"check", RunCheckCommand}, {"export", RunExportCommand},
+    {"check", RunCheckCommand}, {"export", RunExportCommand}, {"publish", RunPublishCommand},
 };
 
 int RunCli(int argc, char** argv) {

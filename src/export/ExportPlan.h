@@ -24,20 +24,21 @@ enum class ProblemSeverity {
 };
 
 enum class ProblemKind {
-    MissingFile,       // error: a linked file that does not exist
-    AmbiguousFile,     // error: a linked path that names no file as spelled, several without case
-    UnreadableFile,    // error: a linked file that cannot be read
-    NotAFile,          // error: a linked path that is a folder, a device ..., or names no file
-    ExportFolder,      // error: the export folder is refused or cannot be used
-    PageRenamed,       // note: a folder's pages took a numbered name because of a clash
-    CopyRenamed,       // note: a copy took a numbered name because another source has the name
-    UnsafeCharacters,  // note: characters of a caption that no file name may hold were replaced
-    ActiveMarkup,      // note: a text holds markup a browser runs (script, on...=, javascript:)
-    HiddenFolder,      // note: a linked file lies inside a hidden folder (such as ~/.ssh)
-    Charset,           // error: the project's charset is not known, so the pages are UTF-8;
-                       // note: the pages' charset cannot be written, so texts go as stored
-    KeptEntry,         // note: an entry at the top of the export folder, the user's, that stays
-    UnreadablePicture  // note: a picture's size cannot be read; the page shows the file itself
+    MissingFile,        // error: a linked file that does not exist
+    AmbiguousFile,      // error: a linked path that names no file as spelled, several without case
+    UnreadableFile,     // error: a linked file that cannot be read
+    NotAFile,           // error: a linked path that is a folder, a device ..., or names no file
+    ExportFolder,       // error: the export folder is refused or cannot be used
+    PageRenamed,        // note: a folder's pages took a numbered name because of a clash
+    CopyRenamed,        // note: a copy took a numbered name because another source has the name
+    UnsafeCharacters,   // note: characters of a caption that no file name may hold were replaced
+    ActiveMarkup,       // note: a text holds markup a browser runs (script, on...=, javascript:)
+    HiddenFolder,       // note: a linked file lies inside a hidden folder (such as ~/.ssh)
+    Charset,            // error: the project's charset is not known, so the pages are UTF-8;
+                        // note: the pages' charset cannot be written, so texts go as stored
+    KeptEntry,          // note: an entry at the top of the export folder, the user's, that stays
+    UnreadablePicture,  // note: a picture's size cannot be read; the page shows the file itself
+    PlainFtp            // note: the website is published over FTP, the password going in clear
 };
 
 // "missing file", "page renamed" ...: the kind as the check prints it.
@@ -56,6 +57,10 @@ struct ExportProblem {
     CFolderKey folder;
     CItemKey item;
 };
+
+// The note for a publish address (the settings' "publish" "url") that uses plain ftp://, else
+// nothing.
+std::optional<ExportProblem> PublishAddressProblem(const std::string& url);
 
 // The folder of the export folder that holds the thumbnail files.
 inline constexpr std::string_view kThumbnailFolderName = "thumb";

@@ -96,6 +96,19 @@ std::string ReasonOf(const Json::exception& error) {
     return reason;
 }
 
+std::optional<Problem> ReadPublish(const Json& root, const std::string& text,
+                                   CPublishSettings& publish) {
+    const auto it = root.find("publish");
+    if (it == root.end()) return std::nullopt;
+    const std::size_t line = LineAt(text, text.find("\"publish\""));
+    if (!it->is_object()) return Problem{line, "\"publish\" must be an object"};
+    if (const auto url = it->find("url"); url != it->end()) {
+        if (!url->is_string()) return Problem{line, "\"url\" must be a text"};
+        publish.url = url->get<std::string>();
+    }
+    return std::nullopt;
+}
+
 SettingsLoadResult Damaged(const std::string& shownName, std::size_t line,
                            const std::string& reason) {
     std::string message = "The website settings file \"" + shownName + "\"";
@@ -118,6 +131,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 CWebsiteSettings::CWebsiteSettings() : document(std::make_unique<Document>()) {}
 CWebsiteSettings::CWebsiteSettings(const CWebsiteSettings& other)
     : pictures(other.pictures),
+      publish(other.publish),
       document(std::make_unique<Document>(*other.document)),
       damagedFile(other.damagedFile) {}
 CWebsiteSettings& CWebsiteSettings::operator=(const CWebsiteSettings& other) {
@@ -149,6 +163,13 @@ std::string CWebsiteSettings::ToJson() const {
     section["quality"] = pictures.quality;
     section["modernTypes"] = pictures.modernTypes;
     section["maxMegapixels"] = pictures.maxMegapixels;
+    if (!publish.url.empty()) {
+        Json& where = json["publish"];
+        if (!where.is_object()) where = Json::object();
+        where["url"] = publish.url;
+    } else if (const auto where = json.find("publish"); where != json.end() && where->is_object()) {
+        where->erase("url");
+    }
     return json.dump(2) + "\n";
 }
 
@@ -192,7 +213,11 @@ SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::stri
     CPictureSettings pictures;
     if (std::optional<Problem> problem = ReadPictures(json, text, pictures))
         return Damaged(shownName, problem->line, problem->reason);
+    CPublishSettings publish;
+    if (std::optional<Problem> problem = ReadPublish(json, text, publish))
+        return Damaged(shownName, problem->line, problem->reason);
     settings.pictures = pictures;
+    settings.publish = publish;
     settings.document->json = std::move(json);
     return {SettingsLoadStatus::Read, {}};
 }

@@ -19,6 +19,14 @@ struct CPictureSettings {
     bool operator==(const CPictureSettings&) const = default;
 };
 
+// Where the website is published: "sftp://user@host[:port]/path", "ftps://..." or "ftp://..."
+// (empty: nowhere yet). Passwords are never kept here.
+struct CPublishSettings {
+    std::string url;
+
+    bool operator==(const CPublishSettings&) const = default;
+};
+
 // The ranges the settings file and the Pictures page accept.
 inline constexpr int kMinThumbnailBox = 16;
 inline constexpr int kMaxThumbnailBox = 1000;
@@ -65,6 +73,7 @@ struct SettingsSaveResult {
 class CWebsiteSettings {
 public:
     CPictureSettings pictures;
+    CPublishSettings publish;
 
     CWebsiteSettings();
     CWebsiteSettings(const CWebsiteSettings& other);
@@ -83,7 +92,9 @@ public:
     // The file's text with the known settings written into it and every other key kept.
     std::string ToJson() const;
 
-    bool operator==(const CWebsiteSettings& other) const { return pictures == other.pictures; }
+    bool operator==(const CWebsiteSettings& other) const {
+        return pictures == other.pictures && publish == other.publish;
+    }
 
 private:
     friend SettingsLoadResult ParseWebsiteSettings(const std::string&, const std::string&,

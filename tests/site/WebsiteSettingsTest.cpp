@@ -60,6 +60,17 @@ TEST_F(WebsiteSettingsTest, MissingFileMeansEveryKeyOffAndRewritingKeepsUnknownK
     ASSERT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
     EXPECT_EQ(reread, settings);
     EXPECT_EQ(reread.pictures.quality, 70);
+    EXPECT_EQ(written.find("\"publish\""), std::string::npos) << written;
+
+    // The publish address is kept with the keys beside it; clearing it removes only the address.
+    WriteSettings(R"({ "publish": { "url": "sftp://ann@example.org/www", "later": 1 } })");
+    ASSERT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(settings.publish.url, "sftp://ann@example.org/www");
+    settings.publish.url.clear();
+    ASSERT_TRUE(SaveWebsiteSettings(project, settings));
+    EXPECT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(reread.publish.url, "");
+    EXPECT_NE(Read(WebsiteSettingsPath(project)).find("\"later\": 1"), std::string::npos);
 }
 
 TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserAgrees) {
@@ -73,6 +84,8 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
         {"{\n  \"pictures\": {\n    \"quality\": 300\n  }\n}\n", 3, "\"quality\" must be"},
         {"{\n  \"pictures\": {\n    \"thumbnails\": \"yes\"\n  }\n}\n", 3, "true or false"},
         {"[1, 2]", 1, "JSON object"},
+        {"{\n  \"publish\": \"sftp://h/www\"\n}\n", 2, "\"publish\" must be an object"},
+        {"{\n\n  \"publish\": {\"url\": 7}\n}\n", 3, "\"url\" must be a text"},
     };
     for (const Case& c : cases) {
         WriteSettings(c.text);
