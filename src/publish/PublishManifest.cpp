@@ -36,7 +36,8 @@ std::string CPublishManifest::ToJson() const {
     json["pagelorn-publish"] = kManifestVersion;
     Json list = Json::object();
     for (const auto& [path, file] : files)
-        list[path] = Json{{"size", file.size}, {"sha256", file.sha256}};
+        list[path] =
+            Json{{"size", file.size}, {"sha256", file.sha256}, {"modified", file.modified}};
     json["files"] = std::move(list);
     // Names come from file names on disk and need not be UTF-8; they are kept byte for byte.
     return json.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
@@ -62,8 +63,12 @@ ManifestParse ParsePublishManifest(const std::string& text, CPublishManifest& ma
             !entry["size"].is_number_unsigned() || !entry["sha256"].is_string() ||
             !IsSha256(entry["sha256"].get<std::string>()))
             return {false, "its entry for \"" + path + "\" is damaged"};
+        std::int64_t modified = 0;
+        if (const auto time = entry.find("modified");
+            time != entry.end() && time->is_number_integer())
+            modified = time->get<std::int64_t>();
         manifest.files[path] = {entry["size"].get<std::uint64_t>(),
-                                entry["sha256"].get<std::string>()};
+                                entry["sha256"].get<std::string>(), modified};
     }
     return {true, {}};
 }

@@ -10,8 +10,15 @@ inline constexpr const char* kPublishManifestName = ".pagelorn-publish.json";
 struct PublishedFile {
     std::uint64_t size = 0;
     std::string sha256;  // 64 lower-case hex digits
+    // The local file's modification time when it was last compared (nanoseconds since the
+    // epoch; 0: unknown). A file with the same size and time is not read again to be compared,
+    // as rsync's quick check does.
+    std::int64_t modified = 0;
 
-    bool operator==(const PublishedFile&) const = default;
+    // The same bytes: the time does not count.
+    bool operator==(const PublishedFile& other) const {
+        return size == other.size && sha256 == other.sha256;
+    }
 };
 
 // Every file this program uploaded to a target folder, by its path under the folder ("/"

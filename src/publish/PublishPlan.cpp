@@ -1,6 +1,7 @@
 #include "PublishPlan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -25,7 +26,7 @@ bool IsPagePath(const std::string& path) {
 }
 
 LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
-                           const std::atomic<bool>* cancel) {
+                           const std::atomic<bool>* cancel, const CPublishManifest* known) {
     LocalScan scan;
     std::vector<std::pair<std::string, fs::path>> found;
     std::error_code error;
@@ -52,11 +53,26 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
     const auto work = [&] {
         for (std::size_t i = next++; i < found.size(); i = next++) {
             if (cancel && cancel->load()) return;
-            std::error_code sizeError;
-            const std::uintmax_t size = fs::file_size(found[i].second, sizeError);
+            std::error_code statError;
+            const std::uintmax_t size = fs::file_size(found[i].second, statError);
+            if (statError) continue;
+            const std::int64_t modified = static_cast<std::int64_t>(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    fs::last_write_time(found[i].second, statError).time_since_epoch())
+                    .count());
+            if (statError) continue;
+            if (known != nullptr) {
+                const auto listed = known->files.find(found[i].first);
+                if (listed != known->files.end() && listed->second.modified == modified &&
+                    modified != 0 && listed->second.size == size) {
+                    scan.files[i] = {found[i].first, listed->second};
+                    ok[i] = true;
+                    continue;
+                }
+            }
             const std::optional<std::string> digest = FileSha256(found[i].second);
-            if (sizeError || !digest) continue;
-            scan.files[i] = {found[i].first, {size, *digest}};
+            if (!digest) continue;
+            scan.files[i] = {found[i].first, {size, *digest, modified}};
             ok[i] = true;
         }
     };

@@ -20,11 +20,13 @@ struct LocalScan {
     bool stopped = false;
 };
 
-// Every regular file under the export folder with its size and SHA-256, hashed on `threads`
-// threads (0: one per core). Symbolic links, hidden names (a leading "."), and names that are
-// not safe on a server are left out: an export writes none of them.
+// Every regular file under the export folder with its size, modification time and SHA-256,
+// hashed on `threads` threads (0: one per core). A file whose size and time are those `known`
+// lists for it takes the digest listed there unread. Symbolic links, hidden names (a leading
+// "."), and names that are not safe on a server are left out: an export writes none of them.
 LocalScan ScanExportFolder(const std::filesystem::path& folder, unsigned threads,
-                           const std::atomic<bool>* cancel);
+                           const std::atomic<bool>* cancel,
+                           const CPublishManifest* known = nullptr);
 
 // What a publish does, in the order it does it: the copies (pictures, documents, thumbnails,
 // stylesheets) first, then the pages, so that a visitor never meets a page whose picture is not

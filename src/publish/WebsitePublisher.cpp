@@ -211,6 +211,13 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     for (const std::string& path : local.unreadable)
         result.failures.push_back({path, "cannot be read"});
     if (parameters.dryRun) return result;
+    // Files found the same by their bytes keep the time they have now, so that the next publish
+    // need not read them.
+    const std::string before = haveManifest ? manifest.ToJson() : std::string();
+    for (const LocalFile& file : local.files)
+        if (const auto listed = manifest.files.find(file.path);
+            listed != manifest.files.end() && listed->second == file.file)
+            listed->second.modified = file.file.modified;
 
     // A first publish claims the folder before anything else goes there, so that an
     // interrupted first publish is not taken for someone else's files the next time.
@@ -233,8 +240,9 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     }
     // Whatever happened, the manifest says what the server now holds; when the connection broke
     // this is tried once more on a new one, and otherwise the next publish sends again what it
-    // cannot tell arrived.
-    result.manifestWritten = WriteManifest(run.First(), manifest).Ok();
+    // cannot tell arrived. A manifest that would not change is not sent again.
+    result.manifestWritten =
+        manifest.ToJson() == before || WriteManifest(run.First(), manifest).Ok();
     if (run.Broken())
         result.status = PublishStatus::Interrupted;
     else if (Cancelled(parameters.cancel))

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -116,6 +117,39 @@ protected:
         PublishToServerTest::TearDown();
     }
 
+    // Adds six items of 16 MB each, so that a publish takes a while.
+    void AddBigFiles() {
+        for (int i = 0; i < 6; ++i) {
+            const std::string name = "files/big" + std::to_string(i) + ".bin";
+            Write(name, RandomBytes(16u << 20, 10 + i));
+            tree.AddItem(tree.RootKey(), "Big " + std::to_string(i),
+                         "file://" + (dir / name).string());
+        }
+        Save();
+    }
+    // Waits until a file is on its way to the server.
+    bool Sending() const {
+        return clitest::WaitFor([&] {
+            std::error_code error;
+            for (const auto& entry : fs::recursive_directory_iterator(dir / "target", error))
+                if (entry.path().filename().string().ends_with(".pagelorn-upload") &&
+                    entry.path().filename() != ".." + std::string(kPublishManifestName) &&
+                    entry.is_regular_file(error) && entry.file_size(error) > 0)
+                    return true;
+            return false;
+        });
+    }
+    // Every file under its real name on the server is the export's, whole.
+    void ExpectOnlyWholeFiles() const {
+        const auto exported = FilesUnder(dir / "web");
+        for (const auto& [path, bytes] : FilesUnder(dir / "target")) {
+            if (fs::path(path).filename().string().starts_with(".")) continue;
+            SCOPED_TRACE(path);
+            ASSERT_TRUE(exported.contains(path));
+            EXPECT_TRUE(exported.at(path) == bytes) << "not whole under its real name";
+        }
+    }
+
     publishtest::SshServer server;
 };
 
@@ -216,41 +250,35 @@ TEST_F(SftpPublishTest, AFolderWithoutManifestIsRefusedUnlessAgreed) {
 }
 
 TEST_F(SftpPublishTest, AServerKilledHalfWayLeavesOnlyWholeFilesAndTheNextPublishFinishes) {
-    for (int i = 0; i < 6; ++i) {
-        const std::string name = "files/big" + std::to_string(i) + ".bin";
-        Write(name, RandomBytes(16u << 20, 10 + i));
-        tree.AddItem(tree.RootKey(), "Big " + std::to_string(i), "file://" + (dir / name).string());
-    }
-    Save();
+    AddBigFiles();
     clitest::CliProcess cli({"publish", (dir / "site.www").string(), "--to", url}, dir / "out.txt",
                             dir / "err.txt");
-    // Wait until a file is on its way, then end the server and its sessions at once.
-    const bool sending = clitest::WaitFor([&] {
-        std::error_code error;
-        for (const auto& entry : fs::recursive_directory_iterator(dir / "target", error))
-            if (entry.path().filename().string().ends_with(".pagelorn-upload") &&
-                entry.path().filename() != ".." + std::string(kPublishManifestName) &&
-                entry.is_regular_file(error) && entry.file_size(error) > 0)
-                return true;
-        return false;
-    });
-    ASSERT_TRUE(sending) << ReadFile(dir / "err.txt");
+    ASSERT_TRUE(Sending()) << ReadFile(dir / "err.txt");
+    // The server and its sessions end at once, as in a crash.
     server.Kill();
     EXPECT_NE(cli.Finish(), 0);
-
-    const auto exported = FilesUnder(dir / "web");
-    for (const auto& [path, bytes] : FilesUnder(dir / "target")) {
-        const std::string name = fs::path(path).filename().string();
-        if (name.starts_with(".")) continue;
-        SCOPED_TRACE(path);
-        ASSERT_TRUE(exported.contains(path));
-        EXPECT_TRUE(exported.at(path) == bytes) << "not whole under its real name";
-    }
+    ExpectOnlyWholeFiles();
 
     ASSERT_EQ(server.Start(dir / "server"), "");
     const CliRun next = Publish();
     ASSERT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(Published(), exported);
+    EXPECT_EQ(Published(), FilesUnder(dir / "web"));
+}
+
+TEST_F(SftpPublishTest, CtrlCStopsWithWholeFilesAndSaysWhatWasDone) {
+    AddBigFiles();
+    clitest::CliProcess cli({"publish", (dir / "site.www").string(), "--to", url}, dir / "out.txt",
+                            dir / "err.txt");
+    ASSERT_TRUE(Sending()) << ReadFile(dir / "err.txt");
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Finish(), 130);
+    const std::string err = ReadFile(dir / "err.txt");
+    EXPECT_NE(err.find("interrupted: "), std::string::npos) << err;
+    EXPECT_NE(err.find("publishing again finishes the work"), std::string::npos) << err;
+    ExpectOnlyWholeFiles();
+    const CliRun next = Publish();
+    ASSERT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(Published(), FilesUnder(dir / "web"));
 }
 
 class FtpsPublishTest : public PublishToServerTest {
