@@ -310,10 +310,12 @@ void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::
 }
 
 void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                                 const CPictureSettings& pictures) {
+                                 const CPictureSettings& pictures,
+                                 const CPublishSettings& publish) {
     thePageOption = page;
     theLayoutOption = layout;
     settings.pictures = pictures;
+    settings.publish = publish;
     tree.SetModified(true);
     ++revision;
     emit OptionsChanged();
@@ -459,18 +461,26 @@ bool CSiteDocument::SetPageOption(const CPageOption& option) {
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
-    if (option == thePageOption && pictures == settings.pictures) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Website Properties"),
-                                       {thePageOption, theLayoutOption, settings.pictures},
-                                       {option, theLayoutOption, pictures}));
+    return SetPageOption(option, pictures, settings.publish);
+}
+
+bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                                  const CPublishSettings& publish) {
+    if (option == thePageOption && pictures == settings.pictures && publish == settings.publish)
+        return false;
+    undoStack.push(
+        new COptionsCommand(*this, QStringLiteral("Website Properties"),
+                            {thePageOption, theLayoutOption, settings.pictures, settings.publish},
+                            {option, theLayoutOption, pictures, publish}));
     return true;
 }
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
     if (option == theLayoutOption) return false;
-    undoStack.push(new COptionsCommand(*this, QStringLiteral("Layout Properties"),
-                                       {thePageOption, theLayoutOption, settings.pictures},
-                                       {thePageOption, option, settings.pictures}));
+    undoStack.push(
+        new COptionsCommand(*this, QStringLiteral("Layout Properties"),
+                            {thePageOption, theLayoutOption, settings.pictures, settings.publish},
+                            {thePageOption, option, settings.pictures, settings.publish}));
     return true;
 }
 

@@ -148,9 +148,11 @@ public:
     CImportResult Import(CFolderKey folder, CImportScan scan);
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths);
     // The options as a property sheet left them; one step when they changed. The Website
-    // Properties sheet also edits the settings of pictures.
+    // Properties sheet also edits the settings of pictures and the publish address.
     bool SetPageOption(const CPageOption& option);
     bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures);
+    bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                       const CPublishSettings& publish);
     bool SetLayoutOption(const CLayoutOption& option);
 
     // --- cut and copy (no undo steps) -------------------------------------------------------
@@ -169,7 +171,7 @@ signals:
     void ModifiedChanged(bool modified);
     // The cut/copy state changed.
     void ClipboardChanged();
-    // The page or layout options or the settings of pictures changed.
+    // The page or layout options, the settings of pictures or the publish address changed.
     void OptionsChanged();
 
 private:
@@ -184,7 +186,7 @@ private:
     void Replay(CSiteEditRecord& record, bool forward);
     void ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text);
     void ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                      const CPictureSettings& pictures);
+                      const CPictureSettings& pictures, const CPublishSettings& publish);
     void ShowSelection(const CSiteSelection& picked);
 
     // Records that name nothing left out of a selection.

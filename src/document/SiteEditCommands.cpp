@@ -102,9 +102,9 @@ COptionsCommand::COptionsCommand(CSiteDocument& owner, const QString& text, COpt
     : QUndoCommand(text), document(owner), before(std::move(old)), after(std::move(changed)) {}
 
 void COptionsCommand::undo() {
-    document.ApplyOptions(before.page, before.layout, before.pictures);
+    document.ApplyOptions(before.page, before.layout, before.pictures, before.publish);
 }
 
 void COptionsCommand::redo() {
-    document.ApplyOptions(after.page, after.layout, after.pictures);
+    document.ApplyOptions(after.page, after.layout, after.pictures, after.publish);
 }

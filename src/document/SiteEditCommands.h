@@ -65,6 +65,7 @@ struct COptionsState {
     CPageOption page;
     CLayoutOption layout;
     CPictureSettings pictures;
+    CPublishSettings publish;
 };
 
 // The options before and after a property sheet was open.

@@ -9,7 +9,8 @@
 #include "OptionPageTextPage.h"
 
 COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
-                                   const QIcon& icon, QWidget* parent)
+                                   const QIcon& icon, QWidget* parent, CPublishSettings* publish,
+                                   PublishConnectionTester tester)
     : COptionSheet(QStringLiteral("Website Properties"), icon, parent) {
     AddPage(new COptionPageGeneralPage(option, this));
     AddPage(new COptionPageBKGDPage(option, this));
@@ -20,4 +21,5 @@ COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictur
     AddPage(new COptionPageFooterPage(option, this));
     // Last, so that the pages of the page properties keep their places.
     AddPage(new COptionPagePicturesPage(pictures, this));
+    if (publish != nullptr) AddPage(new COptionPagePublishPage(*publish, std::move(tester), this));
 }

@@ -10,6 +10,7 @@ inline constexpr int kMoveDown = 114;
 inline constexpr int kPreview = 124;
 inline constexpr int kExport = 125;
 inline constexpr int kCheckWebsite = 126;
+inline constexpr int kPublish = 127;
 inline constexpr int kImportFolder = 130;
 inline constexpr int kImportFiles = 146;
 inline constexpr int kLayoutProperties = 147;

@@ -55,6 +55,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     ConnectEditCommands();
     ConnectImportCommands();
     ConnectPropertyCommands();
+    ConnectPublishCommand();
     connect(document.get(), &CSiteDocument::SelectionChanged, this, &CMainFrame::UpdateActions);
     connect(document.get(), &CSiteDocument::ClipboardChanged, this, &CMainFrame::UpdateActions);
     connect(listView, &CSiteListView::FolderOpened, treeView, &CSiteTreeView::ExpandNode);
@@ -165,6 +166,8 @@ void CMainFrame::CreateActions() {
     AddAction(kExport, text("&Export"), text("Export website\nExport website"), text("export"));
     AddAction(kCheckWebsite, text("&Check website..."),
               text("List what the export would find wrong, writing nothing\nCheck website"));
+    AddAction(kPublish, tr("P&ublish..."),
+              tr("Export, then put on your web host what changed\nPublish website"));
 
     QAction* statusToggle = AddAction(kViewStatusBar, text("&Status Bar"),
                                       text("Show or hide the status bar\nToggle StatusBar"));
@@ -231,6 +234,7 @@ void CMainFrame::CreateMenus() {
     site->addAction(Action(kImportFiles));
     site->addAction(Action(kCheckWebsite));
     site->addAction(Action(kExport));
+    site->addAction(Action(kPublish));
 
     QMenu* view = menu("&View");
     view->addAction(Action(kViewToolbar));

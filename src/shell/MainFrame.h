@@ -7,6 +7,7 @@
 
 #include "ExportRunner.h"
 #include "ProjectLock.h"
+#include "PublishRunner.h"
 #include "RecentFileList.h"
 #include "SiteDocument.h"
 
@@ -55,6 +56,7 @@ public:
 
     const CRecentFileList& RecentFiles() const { return recentFiles; }
     CExportRunner& ExportRunner() { return exportRunner; }
+    CPublishRunner& PublishRunner() { return publishRunner; }
 
 protected:
     bool event(QEvent* event) override;
@@ -96,6 +98,10 @@ private:
     void ShowRecentFiles();
     // Exports the website; true when every folder was written.
     bool ExportSite();
+
+    // MainFramePublishCommand.cpp: Site > Publish.
+    void ConnectPublishCommand();
+    void OnPublish();
 
     // MainFrameCheckCommand.cpp: Site > Check website.
     void ConnectCheckCommand();
@@ -140,6 +146,7 @@ private:
     QAction* recentSeparator = nullptr;
     std::array<QAction*, CRecentFileList::kSlotCount> recentFileActions{};
     CExportRunner exportRunner;
+    CPublishRunner publishRunner;
     bool exporting = false;
     // The first page of the last completed export, which Preview opens.
     QString lastRootPage;

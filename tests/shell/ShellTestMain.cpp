@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         {"ImportCommandsTest", RunImportCommandsTest},
         {"FileCommandsTest", RunFileCommandsTest},
         {"ExportCommandsTest", RunExportCommandsTest},
-        {"UndoTest", RunUndoTest}};
+        {"UndoTest", RunUndoTest},
+        {"PublishCommandsTest", RunPublishCommandsTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {
