@@ -141,6 +141,9 @@ public:
         Prepare(FileUrl(temporaryPath));
         reading = {file.get(), &source.bytes, 0};
         uploadProgress = progress ? &progress : nullptr;
+        // An upload without a progress report is the manifest, which is written also after the
+        // user stopped the publish, so that it says what arrived.
+        honourCancel = static_cast<bool>(progress);
         curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(handle, CURLOPT_READFUNCTION, &CCurlTransport::Supply);
         curl_easy_setopt(handle, CURLOPT_READDATA, this);
@@ -160,6 +163,7 @@ public:
         curl_easy_setopt(handle, CURLOPT_POSTQUOTE, afterList.get());
         TransportResult result = Perform();
         uploadProgress = nullptr;
+        honourCancel = true;
         return result;
     }
 
@@ -389,7 +393,9 @@ private:
 
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded) {
         auto* transport = static_cast<CCurlTransport*>(self);
-        if (transport->options.cancel && transport->options.cancel->load()) return 1;
+        if (transport->honourCancel && transport->options.cancel &&
+            transport->options.cancel->load())
+            return 1;
         if (transport->uploadProgress && uploaded > 0 &&
             !(*transport->uploadProgress)(static_cast<std::uint64_t>(uploaded)))
             return 1;
@@ -493,6 +499,7 @@ private:
     bool certificateRefused = false;
     Reading reading;
     const TransferProgressFn* uploadProgress = nullptr;
+    bool honourCancel = true;
 };
 
 }  // namespace

@@ -154,12 +154,16 @@ std::string TemporaryUploadPath(const std::string& path) {
 
 PublishResult PublishWebsite(const PublishParameters& parameters) {
     PublishResult result;
-    std::unique_ptr<CPublishTransport> first = parameters.connect();
-    if (TransportResult open = first->Open(); !open.Ok()) {
-        result.status = PublishStatus::NotConnected;
-        result.connection = std::move(open);
+    // A step before anything was sent failed: nothing was changed.
+    const auto notConnected = [&](TransportResult failure) {
+        result.status = failure.failure == TransportFailure::Cancelled
+                            ? PublishStatus::Stopped
+                            : PublishStatus::NotConnected;
+        result.connection = std::move(failure);
         return result;
-    }
+    };
+    std::unique_ptr<CPublishTransport> first = parameters.connect();
+    if (TransportResult open = first->Open(); !open.Ok()) return notConnected(std::move(open));
 
     CPublishManifest manifest;
     bool haveManifest = false;
@@ -174,17 +178,12 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
         }
         haveManifest = true;
     } else if (read.failure != TransportFailure::Missing) {
-        result.status = PublishStatus::NotConnected;
-        result.connection = std::move(read);
-        return result;
+        return notConnected(std::move(read));
     } else {
         std::vector<std::string> names;
         const TransportResult listed = first->ListTarget(names);
-        if (!listed.Ok() && listed.failure != TransportFailure::Missing) {
-            result.status = PublishStatus::NotConnected;
-            result.connection = listed;
-            return result;
-        }
+        if (!listed.Ok() && listed.failure != TransportFailure::Missing)
+            return notConnected(listed);
         if (!OnlyOurLeftovers(names) && !parameters.intoNonempty) {
             result.status = PublishStatus::NotEmpty;
             result.message =
@@ -222,11 +221,10 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     // A first publish claims the folder before anything else goes there, so that an
     // interrupted first publish is not taken for someone else's files the next time.
     if (!haveManifest) {
-        if (TransportResult claimed = WriteManifest(*first, manifest); !claimed.Ok()) {
-            result.status = PublishStatus::NotConnected;
-            result.connection = std::move(claimed);
-            return result;
-        }
+        if (Cancelled(parameters.cancel))
+            return notConnected({TransportFailure::Cancelled, {}, {}});
+        if (TransportResult claimed = WriteManifest(*first, manifest); !claimed.Ok())
+            return notConnected(std::move(claimed));
     }
 
     CPublishRun run(parameters, result, manifest, std::move(first));

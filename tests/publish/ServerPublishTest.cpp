@@ -133,7 +133,8 @@ protected:
             std::error_code error;
             for (const auto& entry : fs::recursive_directory_iterator(dir / "target", error))
                 if (entry.path().filename().string().ends_with(".pagelorn-upload") &&
-                    entry.path().filename() != ".." + std::string(kPublishManifestName) &&
+                    entry.path().filename().string().find(kPublishManifestName) ==
+                        std::string::npos &&
                     entry.is_regular_file(error) && entry.file_size(error) > 0)
                     return true;
             return false;
@@ -271,8 +272,9 @@ TEST_F(SftpPublishTest, CtrlCStopsWithWholeFilesAndSaysWhatWasDone) {
                             dir / "err.txt");
     ASSERT_TRUE(Sending()) << ReadFile(dir / "err.txt");
     cli.Signal(SIGINT);
-    EXPECT_EQ(cli.Finish(), 130);
+    const int exitCode = cli.Finish();
     const std::string err = ReadFile(dir / "err.txt");
+    EXPECT_EQ(exitCode, 130) << err;
     EXPECT_NE(err.find("interrupted: "), std::string::npos) << err;
     EXPECT_NE(err.find("publishing again finishes the work"), std::string::npos) << err;
     ExpectOnlyWholeFiles();

@@ -48,7 +48,7 @@ private slots:
                               u"Move &Up\tCtrl+Up Arrow"_s, u"Move Dow&n\tCtrl+Down Arrow"_s}));
         QCOMPARE(MenuTexts(*menu(2)),
                  (QStringList{u"&Preview"_s, u"-"_s, u"Import F&older"_s, u"Import &Files"_s,
-                              u"&Check website..."_s, u"&Export"_s}));
+                              u"&Check website..."_s, u"&Export"_s, u"P&ublish..."_s}));
         QCOMPARE(MenuTexts(*menu(3)), (QStringList{u"&Toolbar"_s, u"&Status Bar"_s}));
         QCOMPARE(MenuTexts(*menu(4)),
                  (QStringList{u"Website Properties"_s, u"Layout Properties"_s}));
@@ -186,9 +186,11 @@ private slots:
             const CPageOption page = f.Doc().PageOption();
             const CLayoutOption layout = f.Doc().LayoutOption();
             const CPictureSettings pictures = f.Doc().Settings().pictures;
+            const CPublishSettings publish = f.Doc().Settings().publish;
             const auto same = [&] {
                 return f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout &&
-                       f.Doc().Settings().pictures == pictures;
+                       f.Doc().Settings().pictures == pictures &&
+                       f.Doc().Settings().publish == publish;
             };
             bool changed = false;
             QTimer::singleShot(0, &f.frame, [&] {
