@@ -48,7 +48,8 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
     std::sort(found.begin(), found.end());
 
     scan.files.resize(found.size());
-    std::vector<bool> ok(found.size(), false);
+    // One byte each: the threads write neighbouring entries at once.
+    std::vector<char> ok(found.size(), 0);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < found.size(); i = next++) {
@@ -66,14 +67,14 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
                 if (listed != known->files.end() && listed->second.modified == modified &&
                     modified != 0 && listed->second.size == size) {
                     scan.files[i] = {found[i].first, listed->second};
-                    ok[i] = true;
+                    ok[i] = 1;
                     continue;
                 }
             }
             const std::optional<std::string> digest = FileSha256(found[i].second);
             if (!digest) continue;
             scan.files[i] = {found[i].first, {size, *digest, modified}};
-            ok[i] = true;
+            ok[i] = 1;
         }
     };
     unsigned count = threads != 0 ? threads : std::max(1u, std::thread::hardware_concurrency());

@@ -27,10 +27,11 @@ namespace {
 
 constexpr const char* kPassword = "s3cret-Pa55word";
 
-// Every file under a folder with its bytes, by its path under the folder.
+// Every file under a folder with its bytes, by its path under the folder; hidden files (the
+// export's own records) are never published and left out.
 std::map<std::string, std::string> FilesUnder(const QString& folder) {
     std::map<std::string, std::string> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         QFile file(path);
