@@ -174,7 +174,6 @@ int RunPublishCommand(int argc, char** argv) {
     if (!acceptedKey.empty() && !acceptedKey.starts_with("SHA256:"))
         return Fail("--accept-host-key takes a fingerprint as it was shown: SHA256:...");
 
-    CatchInterruptions();
     const fs::path projectPath = arguments.project;
     LoadedWebsite website;
     if (const std::optional<int> failed =
