@@ -90,6 +90,8 @@ int RunCheckCommand(int argc, char** argv) {
         note.detail += ", which export --yes deletes";
         plan.problems.insert(plan.problems.begin(), std::move(note));
     }
+    if (std::optional<ExportProblem> ftp = PublishAddressProblem(website.settings.publish.url))
+        plan.problems.push_back(std::move(*ftp));
 
     for (const ExportProblem& problem : plan.problems) {
         const std::string line = std::string(SeverityName(problem.severity)) + "\t" +

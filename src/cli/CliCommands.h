@@ -18,6 +18,7 @@ int RunDescribeCommand(int argc, char** argv);
 int RunMoveCommand(int argc, char** argv);
 int RunRemoveCommand(int argc, char** argv);
 int RunSortCommand(int argc, char** argv);
+int RunPublishCommand(int argc, char** argv);
 
 // Reads the website settings beside the project; a settings file that cannot be used is reported
 // as a warning (its file, line and reason) and leaves every setting off. False when it was

@@ -36,6 +36,9 @@ constexpr const char* kUsage =
     "  remove PROJECT.www PATH          remove a sub-site or item\n"
     "  sort PROJECT.www [PATH] [--by caption|name|date] [--recursive]\n"
     "                                   put a folder's items in order\n"
+    "  publish PROJECT.www [--to URL] [--dry-run] [--into-nonempty] [--accept-host-key FP]\n"
+    "                                   bring the export up to date and upload what changed\n"
+    "                                   to the web host over SFTP or FTPS\n"
     "\n"
     "Options:\n"
     "  -h, --help   print this help and exit\n"
@@ -58,10 +61,13 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"new", RunNewCommand},     {"import", RunImportCommand},   {"show", RunShowCommand},
-    {"check", RunCheckCommand}, {"export", RunExportCommand},   {"set", RunSetCommand},
-    {"get", RunGetCommand},     {"caption", RunCaptionCommand}, {"describe", RunDescribeCommand},
-    {"move", RunMoveCommand},   {"remove", RunRemoveCommand},   {"sort", RunSortCommand},
+    {"new", RunNewCommand},           {"import", RunImportCommand},
+    {"show", RunShowCommand},         {"check", RunCheckCommand},
+    {"export", RunExportCommand},     {"set", RunSetCommand},
+    {"get", RunGetCommand},           {"caption", RunCaptionCommand},
+    {"describe", RunDescribeCommand}, {"move", RunMoveCommand},
+    {"remove", RunRemoveCommand},     {"sort", RunSortCommand},
+    {"publish", RunPublishCommand},
 };
 
 int RunCli(int argc, char** argv) {

@@ -365,11 +365,13 @@ void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::
 }
 
 void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                                 const CPictureSettings& pictures, const CPageSettings& pages) {
+                                 const CPictureSettings& pictures, const CPageSettings& pages,
+                                 const CPublishSettings& publish) {
     thePageOption = page;
     theLayoutOption = layout;
     settings.pictures = pictures;
     settings.pages = pages;
+    settings.publish = publish;
     tree.SetModified(true);
     ++revision;
     emit OptionsChanged();
@@ -543,26 +545,32 @@ bool CSiteDocument::SetPageOption(const CPageOption& option) {
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
-    return SetPageOption(option, pictures, settings.pages);
+    return SetPageOption(option, pictures, settings.pages, settings.publish);
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
                                   const CPageSettings& pages) {
-    if (option == thePageOption && pictures == settings.pictures && pages == settings.pages)
+    return SetPageOption(option, pictures, pages, settings.publish);
+}
+
+bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                                  const CPageSettings& pages, const CPublishSettings& publish) {
+    if (option == thePageOption && pictures == settings.pictures && pages == settings.pages &&
+        publish == settings.publish)
         return false;
-    undoStack.push(
-        new COptionsCommand(*this, tr("Website Properties"),
-                            {thePageOption, theLayoutOption, settings.pictures, settings.pages},
-                            {option, theLayoutOption, pictures, pages}));
+    undoStack.push(new COptionsCommand(
+        *this, tr("Website Properties"),
+        {thePageOption, theLayoutOption, settings.pictures, settings.pages, settings.publish},
+        {option, theLayoutOption, pictures, pages, publish}));
     return true;
 }
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
     if (option == theLayoutOption) return false;
-    undoStack.push(
-        new COptionsCommand(*this, tr("Layout Properties"),
-                            {thePageOption, theLayoutOption, settings.pictures, settings.pages},
-                            {thePageOption, option, settings.pictures, settings.pages}));
+    undoStack.push(new COptionsCommand(
+        *this, tr("Layout Properties"),
+        {thePageOption, theLayoutOption, settings.pictures, settings.pages, settings.publish},
+        {thePageOption, option, settings.pictures, settings.pages, settings.publish}));
     return true;
 }
 

@@ -154,11 +154,14 @@ public:
     CImportResult ImportFiles(CFolderKey folder, const std::vector<std::string>& paths,
                               const ImportOptions& options = {});
     // The options as a property sheet left them; one step when they changed. The Website
-    // Properties sheet also edits the settings of pictures and the page style.
+    // Properties sheet also edits the settings of pictures, the page style and the publish
+    // address.
     bool SetPageOption(const CPageOption& option);
     bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures);
     bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
                        const CPageSettings& pages);
+    bool SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
+                       const CPageSettings& pages, const CPublishSettings& publish);
     bool SetLayoutOption(const CLayoutOption& option);
 
     // --- cut and copy (no undo steps) -------------------------------------------------------
@@ -181,7 +184,7 @@ signals:
     void ModifiedChanged(bool modified);
     // The cut/copy state changed.
     void ClipboardChanged();
-    // The page or layout options or the settings of pictures changed.
+    // The page or layout options, the settings of pictures or the publish address changed.
     void OptionsChanged();
 
 private:
@@ -196,7 +199,8 @@ private:
     void Replay(CSiteEditRecord& record, bool forward);
     void ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text);
     void ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
-                      const CPictureSettings& pictures, const CPageSettings& pages);
+                      const CPictureSettings& pictures, const CPageSettings& pages,
+                      const CPublishSettings& publish);
     void ShowSelection(const CSiteSelection& picked);
 
     // Records that name nothing left out of a selection.

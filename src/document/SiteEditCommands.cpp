@@ -102,9 +102,10 @@ COptionsCommand::COptionsCommand(CSiteDocument& owner, const QString& text, COpt
     : QUndoCommand(text), document(owner), before(std::move(old)), after(std::move(changed)) {}
 
 void COptionsCommand::undo() {
-    document.ApplyOptions(before.page, before.layout, before.pictures, before.pages);
+    document.ApplyOptions(before.page, before.layout, before.pictures, before.pages,
+                          before.publish);
 }
 
 void COptionsCommand::redo() {
-    document.ApplyOptions(after.page, after.layout, after.pictures, after.pages);
+    document.ApplyOptions(after.page, after.layout, after.pictures, after.pages, after.publish);
 }

@@ -67,6 +67,7 @@ struct COptionsState {
     CLayoutOption layout;
     CPictureSettings pictures;
     CPageSettings pages;
+    CPublishSettings publish;
 };
 
 // The options before and after a property sheet was open.

@@ -496,6 +496,8 @@ std::string_view ProblemKindName(ProblemKind kind) {
             return "active markup";
         case ProblemKind::HiddenFolder:
             return "hidden folder";
+        case ProblemKind::PlainFtp:
+            return "plain ftp";
         case ProblemKind::UnreadablePicture:
             return "unreadable picture";
         case ProblemKind::KeptEntry:
@@ -512,6 +514,20 @@ std::string_view ProblemKindName(ProblemKind kind) {
 
 std::string_view SeverityName(ProblemSeverity severity) {
     return severity == ProblemSeverity::Error ? "error" : "note";
+}
+
+std::optional<ExportProblem> PublishAddressProblem(const std::string& url) {
+    std::string scheme = url.substr(0, std::min<std::size_t>(url.size(), 6));
+    for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (scheme != "ftp://") return std::nullopt;
+    return ExportProblem{ProblemKind::PlainFtp,
+                         ProblemSeverity::Note,
+                         url,
+                         "Website Properties > Publish",
+                         "plain FTP sends the password and every file in clear; use sftp:// or "
+                         "ftps:// where the host offers it",
+                         {},
+                         {}};
 }
 
 ExportProblem ExportFolderProblem(const fs::path& folder, std::string message) {

@@ -39,7 +39,8 @@ enum class ProblemKind {
     KeptEntry,          // note: an entry at the top of the export folder, the user's, that stays
     UnreadablePicture,  // note: a picture's size cannot be read; the page shows the file itself
     LowContrast,        // note: modern pages: a bar's or the canvas's text is hard to read
-    NoCaption           // note: modern pages: a picture's alt text will be its file name
+    NoCaption,          // note: modern pages: a picture's alt text will be its file name
+    PlainFtp            // note: the website is published over FTP, the password going in clear
 };
 
 // "missing file", "page renamed" ...: the kind as the check prints it.
@@ -58,6 +59,10 @@ struct ExportProblem {
     CFolderKey folder;
     CItemKey item;
 };
+
+// The note for a publish address (the settings' "publish" "url") that uses plain ftp://, else
+// nothing.
+std::optional<ExportProblem> PublishAddressProblem(const std::string& url);
 
 // The folder of the export folder that holds the thumbnail files.
 inline constexpr std::string_view kThumbnailFolderName = "thumb";

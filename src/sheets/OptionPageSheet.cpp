@@ -10,8 +10,22 @@
 #include "OptionPageTextPage.h"
 
 COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
-                                   const QIcon& icon, QWidget* parent)
-    : COptionSheet(QStringLiteral("Website Properties"), icon, parent) {
+                                   const QIcon& icon, QWidget* parent, CPublishSettings* publish,
+                                   PublishConnectionTester tester)
+    : COptionSheet(tr("Website Properties"), icon, parent) {
+    AddPages(option, pictures, nullptr, publish, std::move(tester));
+}
+
+COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
+                                   CPageSettings& pages, const QIcon& icon, QWidget* parent,
+                                   CPublishSettings* publish, PublishConnectionTester tester)
+    : COptionSheet(tr("Website Properties"), icon, parent) {
+    AddPages(option, pictures, &pages, publish, std::move(tester));
+}
+
+void COptionPageSheet::AddPages(CPageOption& option, CPictureSettings& pictures,
+                                CPageSettings* pages, CPublishSettings* publish,
+                                PublishConnectionTester tester) {
     AddPage(new COptionPageGeneralPage(option, this));
     AddPage(new COptionPageBKGDPage(option, this));
     AddPage(new COptionPageMarginsPage(option, this));
@@ -21,10 +35,6 @@ COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictur
     AddPage(new COptionPageFooterPage(option, this));
     // Last, so that the pages of the page properties keep their places.
     AddPage(new COptionPagePicturesPage(pictures, this));
-}
-
-COptionPageSheet::COptionPageSheet(CPageOption& option, CPictureSettings& pictures,
-                                   CPageSettings& pages, const QIcon& icon, QWidget* parent)
-    : COptionPageSheet(option, pictures, icon, parent) {
-    AddPage(new COptionPageStylePage(pages, this));
+    if (pages != nullptr) AddPage(new COptionPageStylePage(*pages, this));
+    if (publish != nullptr) AddPage(new COptionPagePublishPage(*publish, std::move(tester), this));
 }

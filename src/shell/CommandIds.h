@@ -13,6 +13,7 @@ inline constexpr int kSortByDateTaken = 117;
 inline constexpr int kPreview = 124;
 inline constexpr int kExport = 125;
 inline constexpr int kCheckWebsite = 126;
+inline constexpr int kPublish = 127;
 inline constexpr int kImportFolder = 130;
 inline constexpr int kImportFolderAsSite = 131;
 inline constexpr int kImportFiles = 146;

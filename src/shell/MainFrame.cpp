@@ -60,6 +60,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     ConnectEditCommands();
     ConnectImportCommands();
     ConnectPropertyCommands();
+    ConnectPublishCommand();
     connect(document.get(), &CSiteDocument::SelectionChanged, this, &CMainFrame::UpdateActions);
     connect(document.get(), &CSiteDocument::ClipboardChanged, this, &CMainFrame::UpdateActions);
     connect(document.get(), &CSiteDocument::ModifiedChanged, this, &CMainFrame::ShowTitle);
@@ -185,6 +186,8 @@ void CMainFrame::CreateActions() {
               QStringLiteral("export"));
     AddAction(kCheckWebsite, tr("&Check website..."),
               tr("List what the export would find wrong, writing nothing\nCheck website"));
+    AddAction(kPublish, tr("P&ublish..."),
+              tr("Export, then put on your web host what changed\nPublish website"));
 
     QAction* statusToggle = AddAction(kViewStatusBar, tr("&Status Bar"),
                                       tr("Show or hide the status bar\nToggle StatusBar"));
@@ -255,6 +258,7 @@ void CMainFrame::CreateMenus() {
     site->addAction(Action(kImportFolderAsSite));
     site->addAction(Action(kCheckWebsite));
     site->addAction(Action(kExport));
+    site->addAction(Action(kPublish));
 
     QMenu* view = menu(tr("&View"));
     view->addAction(Action(kViewToolbar));

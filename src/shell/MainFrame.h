@@ -7,6 +7,7 @@
 
 #include "ExportRunner.h"
 #include "ProjectLock.h"
+#include "PublishRunner.h"
 #include "RecentFileList.h"
 #include "SiteDocument.h"
 
@@ -57,6 +58,7 @@ public:
 
     const CRecentFileList& RecentFiles() const { return recentFiles; }
     CExportRunner& ExportRunner() { return exportRunner; }
+    CPublishRunner& PublishRunner() { return publishRunner; }
 
 protected:
     bool event(QEvent* event) override;
@@ -108,6 +110,10 @@ private:
     // when there are none or the user agrees.
     bool AgreeToDeleteUnplanned(const ExportParameters& parameters, const ExportFolderCheck& check);
 
+    // MainFramePublishCommand.cpp: Site > Publish.
+    void ConnectPublishCommand();
+    void OnPublish();
+
     // MainFrameCheckCommand.cpp: Site > Check website.
     void ConnectCheckCommand();
     void OnCheckWebsite();
@@ -157,6 +163,7 @@ private:
     QAction* recentSeparator = nullptr;
     std::array<QAction*, CRecentFileList::kSlotCount> recentFileActions{};
     CExportRunner exportRunner;
+    CPublishRunner publishRunner;
     bool exporting = false;
     // Where Preview writes: a folder of its own per project inside this temporary folder, made at
     // the first Preview and removed with the window.

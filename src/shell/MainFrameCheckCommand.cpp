@@ -34,6 +34,8 @@ void CMainFrame::OnCheckWebsite() {
     if (!location.problem.empty())
         plan.problems.insert(plan.problems.begin(),
                              ExportFolderProblem(page.general.location.View(), location.problem));
+    if (std::optional<ExportProblem> ftp = PublishAddressProblem(project->settings.publish.url))
+        plan.problems.push_back(std::move(*ftp));
 
     // One list at a time: a new check replaces the last one's, where it stands.
     QPointer<CCheckDialog> dialog = findChild<CCheckDialog*>();

@@ -1,6 +1,7 @@
 // The Options menu: the Website Properties and Layout Properties sheets. A sheet edits a copy of
-// the document's options (Website Properties also of its settings of pictures); whatever it
-// leaves (after OK or Cancel alike) becomes the document's as one undo step.
+// the document's options (Website Properties also of its settings of pictures and the publish
+// address); whatever it leaves (after OK or Cancel alike) becomes the document's as one undo
+// step.
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
@@ -29,11 +30,14 @@ void CMainFrame::OnWebsiteProperties() {
     CPageOption option = document->PageOption();
     CPictureSettings pictures = document->Settings().pictures;
     CPageSettings pages = document->Settings().pages;
+    CPublishSettings publish = document->Settings().publish;
     {
-        COptionPageSheet sheet(option, pictures, pages, windowIcon(), this);
+        COptionPageSheet sheet(
+            option, pictures, pages, windowIcon(), this, &publish,
+            [this](const std::string& url) { return publishRunner.Test(this, url); });
         sheet.exec();
     }
-    document->SetPageOption(option, pictures, pages);
+    document->SetPageOption(option, pictures, pages, publish);
     UpdateActions();
     ReturnFocus(focused);
 }

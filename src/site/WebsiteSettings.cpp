@@ -210,6 +210,19 @@ std::string PlainParseReason(const std::string& what) {
 
 namespace {
 
+std::optional<Problem> ReadPublish(const Json& root, const std::string& text,
+                                   CPublishSettings& publish) {
+    const auto it = root.find("publish");
+    if (it == root.end()) return std::nullopt;
+    const std::size_t line = LineAt(text, text.find("\"publish\""));
+    if (!it->is_object()) return Problem{line, "\"publish\" must be an object"};
+    if (const auto url = it->find("url"); url != it->end()) {
+        if (!url->is_string()) return Problem{line, "\"url\" must be a text"};
+        publish.url = url->get<std::string>();
+    }
+    return std::nullopt;
+}
+
 SettingsLoadResult Damaged(const std::string& shownName, std::size_t line,
                            const std::string& reason) {
     std::string message = "The website settings file \"" + shownName + "\"";
@@ -238,6 +251,7 @@ CWebsiteSettings::CWebsiteSettings(const CWebsiteSettings& other)
     : pictures(other.pictures),
       pages(other.pages),
       importing(other.importing),
+      publish(other.publish),
       document(std::make_unique<Document>(*other.document)),
       damagedFile(other.damagedFile) {}
 CWebsiteSettings& CWebsiteSettings::operator=(const CWebsiteSettings& other) {
@@ -275,6 +289,13 @@ std::string CWebsiteSettings::ToJson() const {
     Json& pagesSection = json["pages"];
     if (!pagesSection.is_object()) pagesSection = Json::object();
     pagesSection["style"] = PageStyleName(pages.style);
+    if (!publish.url.empty()) {
+        Json& where = json["publish"];
+        if (!where.is_object()) where = Json::object();
+        where["url"] = publish.url;
+    } else if (const auto where = json.find("publish"); where != json.end() && where->is_object()) {
+        where->erase("url");
+    }
     return json.dump(2) + "\n";
 }
 
@@ -320,13 +341,16 @@ SettingsLoadResult ParseWebsiteSettings(const std::string& text, const std::stri
     CPageSettings pages;
     if (std::optional<Problem> problem = ReadPages(json, text, pages))
         return Damaged(shownName, problem->line, problem->reason);
-    settings.pictures = pictures;
-    settings.pages = pages;
     CImportSettings importing;
     if (std::optional<Problem> problem = ReadImport(json, text, importing))
         return Damaged(shownName, problem->line, problem->reason);
+    CPublishSettings publish;
+    if (std::optional<Problem> problem = ReadPublish(json, text, publish))
+        return Damaged(shownName, problem->line, problem->reason);
     settings.pictures = pictures;
+    settings.pages = pages;
     settings.importing = importing;
+    settings.publish = publish;
     settings.document->json = std::move(json);
     return {SettingsLoadStatus::Read, {}};
 }

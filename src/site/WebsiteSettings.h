@@ -40,6 +40,14 @@ struct CImportSettings {
     bool operator==(const CImportSettings&) const = default;
 };
 
+// Where the website is published: "sftp://user@host[:port]/path", "ftps://..." or "ftp://..."
+// (empty: nowhere yet). Passwords are never kept here.
+struct CPublishSettings {
+    std::string url;
+
+    bool operator==(const CPublishSettings&) const = default;
+};
+
 // The ranges the settings file and the Pictures page accept.
 inline constexpr int kMinThumbnailBox = 16;
 inline constexpr int kMaxThumbnailBox = 1000;
@@ -103,6 +111,7 @@ public:
     CPictureSettings pictures;
     CPageSettings pages;
     CImportSettings importing;  // the section "import"
+    CPublishSettings publish;
 
     CWebsiteSettings();
     CWebsiteSettings(const CWebsiteSettings& other);
@@ -123,7 +132,8 @@ public:
     std::string ToJson() const;
 
     bool operator==(const CWebsiteSettings& other) const {
-        return pictures == other.pictures && pages == other.pages && importing == other.importing;
+        return pictures == other.pictures && pages == other.pages && importing == other.importing &&
+               publish == other.publish;
     }
 
 private:

@@ -85,15 +85,15 @@ bool Contains(const std::string& text, const std::string& part) {
 TEST_F(CliProjectTest, HelpNamesEveryCommandAndMistakesExitWithTwo) {
     const CliRun help = Cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* command : {"new", "import", "show", "export"})
+    for (const char* command : {"new", "import", "show", "export", "publish"})
         EXPECT_TRUE(Contains(help.out, std::string("  ") + command + " ")) << command;
 
     const CliRun none = Cli({});
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_TRUE(Contains(none.err, "usage"));
-    const CliRun unknown = Cli({"publish"});
+    const CliRun unknown = Cli({"upload"});
     EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(Contains(unknown.err, "unknown command \"publish\""));
+    EXPECT_TRUE(Contains(unknown.err, "unknown command \"upload\""));
     EXPECT_EQ(Cli({"show"}).exitCode, 2);
     EXPECT_EQ(Cli({"import", Project()}).exitCode, 2);
     EXPECT_EQ(Cli({"show", "--help"}).exitCode, 0);

@@ -41,19 +41,19 @@ private slots:
         QCOMPARE(MenuTexts(*menu(0)),
                  (QStringList{u"&New\tCtrl+N"_s, u"&Open...\tCtrl+O"_s, u"&Close"_s, u"-"_s,
                               u"&Save\tCtrl+S"_s, u"Save &As..."_s, u"-"_s, u"E&xit\tCtrl+Q"_s}));
-        QCOMPARE(MenuTexts(*menu(1)),
-                 (QStringList{u"&Undo\tCtrl+Z"_s, u"&Redo\tCtrl+Shift+Z"_s, u"-"_s,
-                              u"New &Folder\tCtrl+F"_s, u"New &Item\tCtrl+I"_s, u"-"_s,
-                              u"Cu&t\tCtrl+Shift+X"_s, u"&Copy\tCtrl+Shift+C"_s,
-                              u"&Paste\tCtrl+Shift+V"_s, u"&Delete\tDel"_s, u"-"_s,
-                              u"Mo&ve Up\tCtrl+Up Arrow"_s, u"Move Dow&n\tCtrl+Down Arrow"_s,
-                              u"S&ort Items"_s}));
+        QCOMPARE(
+            MenuTexts(*menu(1)),
+            (QStringList{
+                u"&Undo\tCtrl+Z"_s, u"&Redo\tCtrl+Shift+Z"_s, u"-"_s, u"New &Folder\tCtrl+F"_s,
+                u"New &Item\tCtrl+I"_s, u"-"_s, u"Cu&t\tCtrl+Shift+X"_s, u"&Copy\tCtrl+Shift+C"_s,
+                u"&Paste\tCtrl+Shift+V"_s, u"&Delete\tDel"_s, u"-"_s, u"Mo&ve Up\tCtrl+Up Arrow"_s,
+                u"Move Dow&n\tCtrl+Down Arrow"_s, u"S&ort Items"_s}));
         QCOMPARE(MenuTexts(*f.frame.SortMenu()),
                  (QStringList{u"by &Caption"_s, u"by &File Name"_s, u"by &Date Taken"_s}));
         QCOMPARE(MenuTexts(*menu(2)),
                  (QStringList{u"&Preview"_s, u"-"_s, u"Import F&older..."_s, u"Import &Files..."_s,
                               u"Import Folder as Sub-&site..."_s, u"&Check website..."_s,
-                              u"&Export..."_s}));
+                              u"&Export..."_s, u"P&ublish..."_s}));
         QCOMPARE(MenuTexts(*menu(3)), (QStringList{u"&Toolbar"_s, u"&Status Bar"_s}));
         QCOMPARE(MenuTexts(*menu(4)),
                  (QStringList{u"&Website Properties..."_s, u"&Layout Properties..."_s}));
@@ -197,9 +197,11 @@ private slots:
             const CLayoutOption layout = f.Doc().LayoutOption();
             const CPictureSettings pictures = f.Doc().Settings().pictures;
             const CPageSettings pages = f.Doc().Settings().pages;
+            const CPublishSettings publish = f.Doc().Settings().publish;
             const auto same = [&] {
                 return f.Doc().PageOption() == page && f.Doc().LayoutOption() == layout &&
-                       f.Doc().Settings().pictures == pictures && f.Doc().Settings().pages == pages;
+                       f.Doc().Settings().pictures == pictures &&
+                       f.Doc().Settings().pages == pages && f.Doc().Settings().publish == publish;
             };
             bool changed = false;
             QTimer::singleShot(0, &f.frame, [&] {

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
         {"FileCommandsTest", RunFileCommandsTest},
         {"ExportCommandsTest", RunExportCommandsTest},
         {"UndoTest", RunUndoTest},
-        {"WindowUseTest", RunWindowUseTest}};
+        {"WindowUseTest", RunWindowUseTest},
+        {"PublishCommandsTest", RunPublishCommandsTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {

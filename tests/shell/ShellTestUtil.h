@@ -24,6 +24,7 @@ int RunFileCommandsTest(int argc, char** argv);
 int RunExportCommandsTest(int argc, char** argv);
 int RunUndoTest(int argc, char** argv);
 int RunWindowUseTest(int argc, char** argv);
+int RunPublishCommandsTest(int argc, char** argv);
 
 // The real main window, shown and active, with the focus in the tree and a fake desktop.
 struct CFrameFixture {

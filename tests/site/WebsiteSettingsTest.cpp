@@ -75,6 +75,17 @@ TEST_F(WebsiteSettingsTest, MissingFileMeansEveryKeyOffAndRewritingKeepsUnknownK
     ASSERT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
     EXPECT_EQ(reread, settings);
     EXPECT_NE(Read(WebsiteSettingsPath(project)).find("\"later\": true"), std::string::npos);
+    EXPECT_EQ(written.find("\"publish\""), std::string::npos) << written;
+
+    // The publish address is kept with the keys beside it; clearing it removes only the address.
+    WriteSettings(R"({ "publish": { "url": "sftp://ann@example.org/www", "later": 1 } })");
+    ASSERT_EQ(LoadWebsiteSettings(project, settings).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(settings.publish.url, "sftp://ann@example.org/www");
+    settings.publish.url.clear();
+    ASSERT_TRUE(SaveWebsiteSettings(project, settings));
+    EXPECT_EQ(LoadWebsiteSettings(project, reread).status, SettingsLoadStatus::Read);
+    EXPECT_EQ(reread.publish.url, "");
+    EXPECT_NE(Read(WebsiteSettingsPath(project)).find("\"later\": 1"), std::string::npos);
 }
 
 TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserAgrees) {
@@ -92,6 +103,8 @@ TEST_F(WebsiteSettingsTest, DamagedFileIsReportedWithItsLineAndKeptUntilTheUserA
         {"{\n  \"pages\": {\n    \"style\": \"fancy\"\n  }\n}\n", 3, "\"classic\" or \"modern\""},
         {"{\n  \"pages\": 1\n}\n", 2, "\"pages\" must be an object"},
         {"{\n  \"pictures\": {\n    \"view\": -1\n  }\n}\n", 3, "\"view\" must be"},
+        {"{\n  \"publish\": \"sftp://h/www\"\n}\n", 2, "\"publish\" must be an object"},
+        {"{\n\n  \"publish\": {\"url\": 7}\n}\n", 3, "\"url\" must be a text"},
     };
     for (const Case& c : cases) {
         WriteSettings(c.text);

@@ -1,0 +1,513 @@
+#include "CurlTransport.h"
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <system_error>
+
+#include "FileDigest.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A manifest larger than this is not ours.
+constexpr std::size_t kMaxReadBytes = 256u << 20;
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct CurlListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
+
+CurlList MakeList(const std::vector<std::string>& lines) {
+    curl_slist* list = nullptr;
+    for (const std::string& line : lines) list = curl_slist_append(list, line.c_str());
+    return CurlList(list);
+}
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The acceptance of a new host key, shared by the connections of one publish.
+struct SharedHostKey {
+    std::mutex mutex;
+    bool added = false;
+};
+
+// The key type name an SSH key blob starts with ("ssh-ed25519", "ecdsa-sha2-nistp256" ...).
+std::string KeyTypeOf(std::string_view blob) {
+    if (blob.size() < 4) return {};
+    const std::size_t length =
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[0])) << 24) |
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[1])) << 16) |
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[2])) << 8) |
+        static_cast<std::size_t>(static_cast<unsigned char>(blob[3]));
+    if (length == 0 || length > 64 || blob.size() < 4 + length) return {};
+    return std::string(blob.substr(4, length));
+}
+
+// A path for an SFTP quote command: in double quotes, '"' and '\' escaped.
+std::string QuotedPath(const std::string& path) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+int SslIndex() {
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+class CCurlTransport final : public CPublishTransport {
+public:
+    CCurlTransport(const CurlTransportOptions& options, std::shared_ptr<SharedHostKey> shared)
+        : options(options), shared(std::move(shared)), handle(curl_easy_init()) {}
+    ~CCurlTransport() override {
+        if (handle) curl_easy_cleanup(handle);
+    }
+    CCurlTransport(const CCurlTransport&) = delete;
+    CCurlTransport& operator=(const CCurlTransport&) = delete;
+
+    TransportResult Open() override {
+        if (open) return {};
+        Prepare(FileUrl(kProbeName));
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        TransportResult result = Perform();
+        if (result.failure == TransportFailure::Missing || result.Ok()) {
+            open = true;
+            return {};
+        }
+        return result;
+    }
+
+    std::string Fingerprint() const override { return fingerprint; }
+
+    TransportResult Read(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        Prepare(FileUrl(path));
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Collect);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &bytes);
+        return Perform();
+    }
+
+    TransportResult ListTarget(std::vector<std::string>& names) override {
+        names.clear();
+        std::string listing;
+        Prepare(FolderUrl(""));
+        curl_easy_setopt(handle, CURLOPT_DIRLISTONLY, 1L);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Collect);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &listing);
+        const TransportResult result = Perform();
+        if (!result.Ok()) return result;
+        std::size_t from = 0;
+        while (from < listing.size()) {
+            std::size_t end = listing.find('\n', from);
+            if (end == std::string::npos) end = listing.size();
+            std::string name = listing.substr(from, end - from);
+            if (name.ends_with('\r')) name.pop_back();
+            if (!name.empty() && name != "." && name != "..") names.push_back(std::move(name));
+            from = end + 1;
+        }
+        return {};
+    }
+
+    TransportResult Upload(const UploadSource& source, const std::string& path,
+                           const std::string& temporaryPath,
+                           const TransferProgressFn& progress) override {
+        std::unique_ptr<std::FILE, FileClose> file;
+        std::uint64_t size = source.bytes.size();
+        if (source.fromFile) {
+            file.reset(std::fopen(source.file.c_str(), "rb"));
+            std::error_code error;
+            size = fs::file_size(source.file, error);
+            if (!file || error) return {TransportFailure::File, "cannot be read", {}};
+        }
+        Prepare(FileUrl(temporaryPath));
+        reading = {file.get(), &source.bytes, 0};
+        uploadProgress = progress ? &progress : nullptr;
+        // An upload without a progress report is the manifest, which is written also after the
+        // user stopped the publish, so that it says what arrived.
+        honourCancel = static_cast<bool>(progress);
+        curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(handle, CURLOPT_READFUNCTION, &CCurlTransport::Supply);
+        curl_easy_setopt(handle, CURLOPT_READDATA, this);
+        curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
+        curl_easy_setopt(handle, CURLOPT_FTP_CREATE_MISSING_DIRS, CURLFTP_CREATE_DIR_RETRY);
+        std::vector<std::string> after;
+        if (Sftp()) {
+            // OpenSSH's server does not rename over an existing file.
+            after = {"*rm " + QuotedPath(ServerPath(path)),
+                     "rename " + QuotedPath(ServerPath(temporaryPath)) + " " +
+                         QuotedPath(ServerPath(path))};
+        } else {
+            // After the upload the connection is in the file's folder.
+            after = {"RNFR " + NameOf(temporaryPath), "RNTO " + NameOf(path)};
+        }
+        const CurlList afterList = MakeList(after);
+        curl_easy_setopt(handle, CURLOPT_POSTQUOTE, afterList.get());
+        TransportResult result = Perform();
+        uploadProgress = nullptr;
+        honourCancel = true;
+        return result;
+    }
+
+    TransportResult Remove(const std::string& path) override {
+        CurlList commands;
+        if (Sftp()) {
+            Prepare(ServerRootUrl());
+            commands = MakeList({"rm " + QuotedPath(ServerPath(path))});
+            curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands.get());
+        } else {
+            const std::size_t slash = path.rfind('/');
+            Prepare(FolderUrl(slash == std::string::npos ? "" : path.substr(0, slash)));
+            commands = MakeList({"DELE " + NameOf(path)});
+            curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands.get());
+        }
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        TransportResult result = Perform();
+        if (result.Ok() || result.Fatal() || result.failure == TransportFailure::Cancelled)
+            return result;
+        // A file that is already gone counts as deleted.
+        Prepare(FileUrl(path));
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        const TransportResult there = Perform();
+        if (there.failure == TransportFailure::Missing) return {};
+        return result;
+    }
+
+private:
+    static constexpr const char* kProbeName = ".pagelorn-publish.json";
+
+    bool Sftp() const { return options.address.protocol == PublishProtocol::Sftp; }
+
+    std::string ServerRootUrl() const {
+        const PublishAddress& a = options.address;
+        const std::string host =
+            a.host.find(':') != std::string::npos ? "[" + a.host + "]" : a.host;
+        return std::string(Sftp() ? "sftp://" : "ftp://") + host + ":" +
+               std::to_string(a.EffectivePort()) + "/";
+    }
+    std::string FolderUrl(const std::string& relative) const {
+        std::string path = options.address.path;
+        if (!relative.empty()) path += "/" + relative;
+        std::string url = ServerRootUrl();
+        url.pop_back();
+        return url + EncodeUrlPath(path) + "/";
+    }
+    std::string FileUrl(const std::string& relative) const {
+        std::string url = ServerRootUrl();
+        url.pop_back();
+        return url + EncodeUrlPath(options.address.path + "/" + relative);
+    }
+    // The path the SFTP server is given in commands: absolute, or under the home folder.
+    std::string ServerPath(const std::string& relative) const {
+        const std::string& base = options.address.path;
+        if (base == "/~") return relative;
+        if (base.starts_with("/~/")) return base.substr(3) + "/" + relative;
+        return base + "/" + relative;
+    }
+    static std::string NameOf(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
+    void Prepare(const std::string& url) {
+        // A reset keeps the connection, so that one login serves every request.
+        curl_easy_reset(handle);
+        errorText[0] = '\0';
+        keyProblem = TransportFailure::None;
+        certificateRefused = false;
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText.data());
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, 60L);
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &CCurlTransport::OnProgress);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
+        // What a request without a body answers (FTP's "Content-Length: ...") is not ours to
+        // print.
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Discard);
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &CCurlTransport::Discard);
+        const std::string user = UserName();
+        if (!user.empty()) curl_easy_setopt(handle, CURLOPT_USERNAME, user.c_str());
+        if (!options.password.empty())
+            curl_easy_setopt(handle, CURLOPT_PASSWORD, options.password.c_str());
+        if (Sftp())
+            PrepareSsh();
+        else
+            PrepareFtp();
+    }
+
+    std::string UserName() const {
+        if (!options.address.user.empty() || !Sftp()) return options.address.user;
+        for (const char* name : {"USER", "LOGNAME"})
+            if (const char* value = std::getenv(name); value != nullptr && *value != '\0')
+                return value;
+        return {};
+    }
+
+    void PrepareSsh() {
+        long methods = CURLSSH_AUTH_AGENT;
+        if (!options.password.empty()) methods |= CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
+        for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
+            const fs::path key = options.sshFolder / name;
+            std::error_code error;
+            if (fs::is_regular_file(key, error)) {
+                privateKey = key.string();
+                curl_easy_setopt(handle, CURLOPT_SSH_PRIVATE_KEYFILE, privateKey.c_str());
+                // libssh2 works the public key out of the private one.
+                curl_easy_setopt(handle, CURLOPT_SSH_PUBLIC_KEYFILE, "");
+                methods |= CURLSSH_AUTH_PUBLICKEY;
+                break;
+            }
+        }
+        curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, methods);
+        knownHosts = (options.sshFolder / "known_hosts").string();
+        curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
+        curl_easy_setopt(handle, CURLOPT_SSH_KEYFUNCTION, &CCurlTransport::CheckHostKey);
+        curl_easy_setopt(handle, CURLOPT_SSH_KEYDATA, this);
+    }
+
+    void PrepareFtp() {
+        if (options.address.protocol == PublishProtocol::Ftps) {
+            curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+            curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST,
+                             options.acceptedFingerprint.empty() ? 2L : 0L);
+            curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &CCurlTransport::PrepareTls);
+            curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
+        }
+        curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
+    }
+
+    TransportResult Perform() {
+        const CURLcode code = curl_easy_perform(handle);
+        if (code == CURLE_OK) return {};
+        TransportResult result;
+        result.fingerprint = fingerprint;
+        result.message = errorText[0] != '\0' ? errorText.data() : curl_easy_strerror(code);
+        switch (code) {
+            case CURLE_ABORTED_BY_CALLBACK:
+                result.failure = TransportFailure::Cancelled;
+                break;
+            case CURLE_PEER_FAILED_VERIFICATION:
+            case CURLE_SSL_CACERT_BADFILE:
+                if (Sftp()) {
+                    result.failure = keyProblem == TransportFailure::None
+                                         ? TransportFailure::HostKeyUnknown
+                                         : keyProblem;
+                    result.message =
+                        result.failure == TransportFailure::HostKeyChanged
+                            ? "WARNING: the server's host key differs from the one known_hosts "
+                              "holds for " +
+                                  options.address.KnownHostsName() +
+                                  "; someone may be listening in, or the server was set up "
+                                  "anew. Nothing was sent."
+                            : "the server's host key " + fingerprint + " is not in known_hosts";
+                } else {
+                    result.failure = TransportFailure::Certificate;
+                    result.message = "the server's certificate " + fingerprint +
+                                     " cannot be verified (" + result.message + ")";
+                }
+                break;
+            case CURLE_LOGIN_DENIED:
+                result.failure = TransportFailure::Login;
+                break;
+            case CURLE_REMOTE_FILE_NOT_FOUND:
+                result.failure = TransportFailure::Missing;
+                break;
+            case CURLE_REMOTE_ACCESS_DENIED:
+                // An FTP server answers a folder that is not there as a folder it may not enter.
+                result.failure = Sftp() ? TransportFailure::File : TransportFailure::Missing;
+                break;
+            case CURLE_UNSUPPORTED_PROTOCOL:
+            case CURLE_COULDNT_RESOLVE_HOST:
+            case CURLE_COULDNT_CONNECT:
+            case CURLE_OPERATION_TIMEDOUT:
+            case CURLE_SSL_CONNECT_ERROR:
+            case CURLE_USE_SSL_FAILED:
+            case CURLE_SEND_ERROR:
+            case CURLE_RECV_ERROR:
+            case CURLE_GOT_NOTHING:
+            case CURLE_PARTIAL_FILE:
+            case CURLE_FTP_WEIRD_SERVER_REPLY:
+            case CURLE_FTP_ACCEPT_FAILED:
+            case CURLE_FTP_CANT_GET_HOST:
+            case CURLE_SSH:
+                result.failure = TransportFailure::Connect;
+                break;
+            default:
+                result.failure = TransportFailure::File;
+                break;
+        }
+        if (code == CURLE_SSL_CONNECT_ERROR && certificateRefused) {
+            result.failure = TransportFailure::Certificate;
+            result.message = "the server's certificate " + fingerprint + " cannot be verified";
+        }
+        if (result.failure == TransportFailure::Login)
+            result.message = "the server refused the login: " + result.message;
+        return result;
+    }
+
+    static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
+
+    static size_t Collect(char* data, size_t size, size_t count, void* target) {
+        auto* bytes = static_cast<std::string*>(target);
+        if (bytes->size() + size * count > kMaxReadBytes) return 0;
+        bytes->append(data, size * count);
+        return size * count;
+    }
+
+    static size_t Supply(char* buffer, size_t size, size_t count, void* self) {
+        auto& reading = static_cast<CCurlTransport*>(self)->reading;
+        const std::size_t wanted = size * count;
+        if (reading.file != nullptr) {
+            const std::size_t got = std::fread(buffer, 1, wanted, reading.file);
+            if (got == 0 && std::ferror(reading.file)) return CURL_READFUNC_ABORT;
+            return got;
+        }
+        const std::size_t left = reading.bytes->size() - reading.offset;
+        const std::size_t got = std::min(left, wanted);
+        std::copy_n(reading.bytes->data() + reading.offset, got, buffer);
+        reading.offset += got;
+        return got;
+    }
+
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded) {
+        auto* transport = static_cast<CCurlTransport*>(self);
+        if (transport->honourCancel && transport->options.cancel &&
+            transport->options.cancel->load())
+            return 1;
+        if (transport->uploadProgress && uploaded > 0 &&
+            !(*transport->uploadProgress)(static_cast<std::uint64_t>(uploaded)))
+            return 1;
+        return 0;
+    }
+
+    static int CheckHostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match,
+                            void* self) {
+        auto* transport = static_cast<CCurlTransport*>(self);
+        std::string blob;
+        if (found->len > 0) {
+            blob.assign(found->key, found->len);
+        } else if (std::optional<std::string> decoded = Base64Decode(found->key)) {
+            blob = std::move(*decoded);
+        }
+        transport->fingerprint = Sha256Fingerprint(blob);
+        if (match == CURLKHMATCH_OK) return CURLKHSTAT_FINE;
+        if (match == CURLKHMATCH_MISMATCH) {
+            transport->keyProblem = TransportFailure::HostKeyChanged;
+            return CURLKHSTAT_REJECT;
+        }
+        if (transport->fingerprint != transport->options.acceptedFingerprint) {
+            transport->keyProblem = TransportFailure::HostKeyUnknown;
+            return CURLKHSTAT_REJECT;
+        }
+        transport->RememberHostKey(blob);
+        return CURLKHSTAT_FINE;
+    }
+
+    // Adds an accepted key to known_hosts as one more line, leaving the user's lines as they are.
+    void RememberHostKey(const std::string& blob) {
+        std::lock_guard lock(shared->mutex);
+        if (shared->added) return;
+        const std::string type = KeyTypeOf(blob);
+        if (type.empty()) return;
+        std::error_code error;
+        fs::create_directories(options.sshFolder, error);
+        fs::permissions(options.sshFolder, fs::perms::owner_all, fs::perm_options::replace, error);
+        std::ofstream file(options.sshFolder / "known_hosts", std::ios::app | std::ios::binary);
+        file << options.address.KnownHostsName() << ' ' << type << ' ' << Base64Encode(blob)
+             << '\n';
+        shared->added = static_cast<bool>(file);
+    }
+
+    static CURLcode PrepareTls(CURL*, void* context, void* self) {
+        auto* tls = static_cast<SSL_CTX*>(context);
+        SSL_CTX_set_ex_data(tls, SslIndex(), self);
+        SSL_CTX_set_verify(tls, SSL_VERIFY_PEER, &CCurlTransport::VerifyCertificate);
+        return CURLE_OK;
+    }
+
+    static int VerifyCertificate(int ok, X509_STORE_CTX* store) {
+        auto* ssl = static_cast<SSL*>(
+            X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+        if (ssl == nullptr) return ok;
+        auto* transport =
+            static_cast<CCurlTransport*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), SslIndex()));
+        if (transport == nullptr) return ok;
+        const int depth = X509_STORE_CTX_get_error_depth(store);
+        if (depth == 0) {
+            std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+            unsigned int length = 0;
+            if (X509* certificate = X509_STORE_CTX_get_current_cert(store);
+                certificate != nullptr &&
+                X509_digest(certificate, EVP_sha256(), digest.data(), &length) == 1) {
+                std::string encoded =
+                    Base64Encode({reinterpret_cast<const char*>(digest.data()), length});
+                while (encoded.ends_with('=')) encoded.pop_back();
+                transport->fingerprint = "SHA256:" + encoded;
+            }
+        }
+        const std::string& accepted = transport->options.acceptedFingerprint;
+        if (accepted.empty()) {
+            if (!ok) transport->certificateRefused = true;
+            return ok;
+        }
+        // The user accepted this very certificate: it alone is trusted, whoever signed it.
+        if (depth == 0 && transport->fingerprint != accepted) {
+            transport->certificateRefused = true;
+            return 0;
+        }
+        X509_STORE_CTX_set_error(store, X509_V_OK);
+        return 1;
+    }
+
+    struct Reading {
+        std::FILE* file = nullptr;
+        const std::string* bytes = nullptr;
+        std::size_t offset = 0;
+    };
+
+    CurlTransportOptions options;
+    std::shared_ptr<SharedHostKey> shared;
+    CURL* handle = nullptr;
+    bool open = false;
+    std::array<char, CURL_ERROR_SIZE + 1> errorText{};
+    std::string privateKey;
+    std::string knownHosts;
+    std::string fingerprint;
+    TransportFailure keyProblem = TransportFailure::None;
+    bool certificateRefused = false;
+    Reading reading;
+    const TransferProgressFn* uploadProgress = nullptr;
+    bool honourCancel = true;
+};
+
+}  // namespace
+
+TransportFactory CurlTransportFactory(const CurlTransportOptions& options) {
+    InitCurlOnce();
+    auto shared = std::make_shared<SharedHostKey>();
+    return [options, shared]() -> std::unique_ptr<CPublishTransport> {
+        return std::make_unique<CCurlTransport>(options, shared);
+    };
+}

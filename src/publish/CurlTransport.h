@@ -1,0 +1,28 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+
+#include "PublishAddress.h"
+#include "PublishTransport.h"
+
+struct CurlTransportOptions {
+    PublishAddress address;
+    // Empty: SFTP logs in with a key only (the SSH agent, or the first of id_ed25519, id_ecdsa
+    // and id_rsa in sshFolder); FTP logs in as "anonymous" when the address names no user.
+    std::string password;
+    // The user's ~/.ssh: known_hosts, and the keys.
+    std::filesystem::path sshFolder;
+    // A key or certificate fingerprint ("SHA256:...") the user accepted. An SSH host key that
+    // known_hosts does not know is accepted only when it has this fingerprint, and is then added
+    // to known_hosts; a TLS certificate that cannot be verified likewise (it is not stored).
+    std::string acceptedFingerprint;
+    const std::atomic<bool>* cancel = nullptr;
+    long connectTimeoutSeconds = 30;
+};
+
+// Connections through libcurl: SFTP with libssh2, FTPS (explicit TLS) and plain FTP. The
+// connections the factory makes share the acceptance of a new host key, so that known_hosts gets
+// one line for it.
+TransportFactory CurlTransportFactory(const CurlTransportOptions& options);

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class TransportFailure {
+    None,
+    Connect,         // the server cannot be reached, or broke the connection
+    Login,           // the user, key or password was refused
+    HostKeyUnknown,  // the server's key is not in known_hosts and was not accepted
+    HostKeyChanged,  // the server's key differs from the one known_hosts holds for it
+    Certificate,     // the TLS certificate cannot be verified and was not accepted
+    Missing,         // the file or folder is not there
+    File,            // this one file or folder could not be written, renamed or deleted
+    Cancelled
+};
+
+struct TransportResult {
+    TransportFailure failure = TransportFailure::None;
+    std::string message;      // the server's or the library's reason
+    std::string fingerprint;  // the server's key or certificate, "SHA256:...", where known
+
+    bool Ok() const { return failure == TransportFailure::None; }
+    // The failure concerns the connection or the login, not one file: nothing else will work.
+    bool Fatal() const {
+        return failure == TransportFailure::Connect || failure == TransportFailure::Login ||
+               failure == TransportFailure::HostKeyUnknown ||
+               failure == TransportFailure::HostKeyChanged ||
+               failure == TransportFailure::Certificate;
+    }
+};
+
+struct UploadSource {
+    std::filesystem::path file;  // a local file, or else
+    std::string bytes;           // these bytes
+    bool fromFile = true;
+};
+
+// Bytes of the current upload sent so far; returning false stops it.
+using TransferProgressFn = std::function<bool(std::uint64_t sent)>;
+
+// One connection to the target folder on a server. Paths are relative to the target folder, "/"
+// separated. A transport is used by one thread at a time; a publish opens a few at once.
+class CPublishTransport {
+public:
+    virtual ~CPublishTransport() = default;
+
+    // Connects and logs in (checking the server's key or certificate) if not yet connected.
+    virtual TransportResult Open() = 0;
+    // The server's key or certificate fingerprint once connected ("SHA256:..."), else "".
+    virtual std::string Fingerprint() const = 0;
+    // A file's bytes; Missing when there is none.
+    virtual TransportResult Read(const std::string& path, std::string& bytes) = 0;
+    // The names in the target folder, "." and ".." left out; Missing when the folder is not
+    // there.
+    virtual TransportResult ListTarget(std::vector<std::string>& names) = 0;
+    // Sends the source to `temporaryPath` (making missing folders) and, once it is whole, renames
+    // it to `path`, replacing the file there.
+    virtual TransportResult Upload(const UploadSource& source, const std::string& path,
+                                   const std::string& temporaryPath,
+                                   const TransferProgressFn& progress) = 0;
+    // Deletes a file; one that is not there counts as deleted.
+    virtual TransportResult Remove(const std::string& path) = 0;
+};
+
+using TransportFactory = std::function<std::unique_ptr<CPublishTransport>()>;

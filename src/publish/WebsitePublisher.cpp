@@ -1,0 +1,274 @@
+#include "WebsitePublisher.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+bool Cancelled(const std::atomic<bool>* cancel) {
+    return cancel != nullptr && cancel->load();
+}
+
+// The state the worker threads share while they upload or delete.
+class CPublishRun {
+public:
+    CPublishRun(const PublishParameters& parameters, PublishResult& result,
+                CPublishManifest& manifest, std::unique_ptr<CPublishTransport> first)
+        : parameters(parameters), result(result), manifest(manifest) {
+        transports.push_back(std::move(first));
+        progress.bytesTotal = result.plan.bytesToSend;
+        progress.filesTotal = result.plan.UploadCount();
+        progress.deletionsTotal = result.plan.deletions.size();
+    }
+
+    CPublishTransport& First() { return *transports.front(); }
+
+    void Upload(const std::vector<LocalFile>& files) {
+        RunOnWorkers(files.size(), [&](CPublishTransport& transport, std::size_t i) {
+            const LocalFile& file = files[i];
+            std::uint64_t counted = 0;
+            const TransferProgressFn onBytes = [&](std::uint64_t sent) {
+                if (sent > counted) {
+                    std::lock_guard lock(mutex);
+                    progress.bytesDone += sent - counted;
+                    counted = sent;
+                    Report();
+                }
+                return !Cancelled(parameters.cancel) && !broken;
+            };
+            const UploadSource source{parameters.exportFolder / file.path, {}, true};
+            const TransportResult done =
+                transport.Upload(source, file.path, TemporaryUploadPath(file.path), onBytes);
+            std::lock_guard lock(mutex);
+            ++progress.filesDone;
+            progress.bytesDone += file.file.size - std::min(counted, file.file.size);
+            if (done.Ok()) {
+                manifest.files[file.path] = file.file;
+                ++result.uploaded;
+                result.bytesSent += file.file.size;
+            } else {
+                progress.bytesDone -= file.file.size;
+                Failed(file.path, done);
+            }
+            Report();
+        });
+    }
+
+    void Delete(const std::vector<std::string>& paths) {
+        RunOnWorkers(paths.size(), [&](CPublishTransport& transport, std::size_t i) {
+            const TransportResult done = transport.Remove(paths[i]);
+            std::lock_guard lock(mutex);
+            ++progress.deletionsDone;
+            if (done.Ok()) {
+                manifest.files.erase(paths[i]);
+                ++result.deleted;
+            } else {
+                Failed(paths[i], done);
+            }
+            Report();
+        });
+    }
+
+    bool Broken() const { return broken; }
+    bool AnyFailed() const { return !result.failures.empty(); }
+
+private:
+    // Runs `task` for 0..count-1 on up to `connections` threads, each with a connection of its
+    // own; the first connection is the one already open.
+    void RunOnWorkers(std::size_t count,
+                      const std::function<void(CPublishTransport&, std::size_t)>& task) {
+        const std::size_t wanted = std::clamp<std::size_t>(parameters.connections, 1, 16);
+        const std::size_t workers = std::min(wanted, count);
+        while (transports.size() < workers) transports.push_back(parameters.connect());
+        std::atomic<std::size_t> next{0};
+        const auto work = [&](CPublishTransport& transport) {
+            if (const TransportResult open = transport.Open(); !open.Ok()) {
+                // The first connection is open: the others failing only slows the publish.
+                if (&transport != transports.front().get()) return;
+                std::lock_guard lock(mutex);
+                NoteBroken(open);
+                return;
+            }
+            for (std::size_t i = next++; i < count; i = next++) {
+                if (Cancelled(parameters.cancel) || broken) return;
+                task(transport, i);
+            }
+        };
+        std::vector<std::jthread> threads;
+        for (std::size_t t = 1; t < workers; ++t)
+            threads.emplace_back([&, t] { work(*transports[t]); });
+        if (workers > 0) work(*transports.front());
+    }
+
+    void Failed(const std::string& path, const TransportResult& done) {
+        if (done.failure == TransportFailure::Cancelled) return;
+        if (done.Fatal()) {
+            NoteBroken(done);
+            return;
+        }
+        result.failures.push_back({path, done.message});
+    }
+
+    void NoteBroken(const TransportResult& done) {
+        if (!broken) result.connection = done;
+        broken = true;
+    }
+
+    void Report() {
+        if (parameters.progress) parameters.progress(progress);
+    }
+
+    const PublishParameters& parameters;
+    PublishResult& result;
+    CPublishManifest& manifest;
+    std::vector<std::unique_ptr<CPublishTransport>> transports;
+    std::mutex mutex;
+    PublishProgress progress;
+    std::atomic<bool> broken{false};
+};
+
+TransportResult WriteManifest(CPublishTransport& transport, const CPublishManifest& manifest) {
+    const UploadSource source{{}, manifest.ToJson(), false};
+    return transport.Upload(source, kPublishManifestName, TemporaryUploadPath(kPublishManifestName),
+                            {});
+}
+
+bool OnlyOurLeftovers(const std::vector<std::string>& names) {
+    return std::all_of(names.begin(), names.end(), [](const std::string& name) {
+        return name == kPublishManifestName ||
+               (name.starts_with('.') && name.ends_with(".pagelorn-upload"));
+    });
+}
+
+}  // namespace
+
+std::string TemporaryUploadPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + ".pagelorn-upload";
+}
+
+PublishResult PublishWebsite(const PublishParameters& parameters) {
+    PublishResult result;
+    // A step before anything was sent failed: nothing was changed.
+    const auto notConnected = [&](TransportResult failure) {
+        result.status = failure.failure == TransportFailure::Cancelled
+                            ? PublishStatus::Stopped
+                            : PublishStatus::NotConnected;
+        result.connection = std::move(failure);
+        return result;
+    };
+    std::unique_ptr<CPublishTransport> first = parameters.connect();
+    if (TransportResult open = first->Open(); !open.Ok()) return notConnected(std::move(open));
+
+    CPublishManifest manifest;
+    bool haveManifest = false;
+    std::string text;
+    if (TransportResult read = first->Read(kPublishManifestName, text); read.Ok()) {
+        const ManifestParse parsed = ParsePublishManifest(text, manifest);
+        if (!parsed.ok) {
+            result.status = PublishStatus::BadManifest;
+            result.message = std::string("the manifest ") + kPublishManifestName +
+                             " on the server cannot be used: " + parsed.problem;
+            return result;
+        }
+        haveManifest = true;
+    } else if (read.failure != TransportFailure::Missing) {
+        return notConnected(std::move(read));
+    } else {
+        std::vector<std::string> names;
+        const TransportResult listed = first->ListTarget(names);
+        if (!listed.Ok() && listed.failure != TransportFailure::Missing)
+            return notConnected(listed);
+        if (!OnlyOurLeftovers(names) && !parameters.intoNonempty) {
+            result.status = PublishStatus::NotEmpty;
+            result.message =
+                "the folder on the server holds files that were not published "
+                "from here (it has no " +
+                std::string(kPublishManifestName) + "); nothing was changed";
+            return result;
+        }
+    }
+
+    const unsigned hashThreads = std::max(1u, std::thread::hardware_concurrency());
+    const LocalScan local =
+        ScanExportFolder(parameters.exportFolder, hashThreads, parameters.cancel);
+    if (local.stopped) {
+        result.status = PublishStatus::Stopped;
+        return result;
+    }
+    if (!local.problem.empty()) {
+        result.status = PublishStatus::NoExport;
+        result.message = local.problem;
+        return result;
+    }
+    result.plan = PlanPublish(local, manifest);
+    for (const std::string& path : local.unreadable)
+        result.failures.push_back({path, "cannot be read"});
+    if (parameters.dryRun) return result;
+    // Files found the same by their bytes keep the time they have now, so that the next publish
+    // need not read them.
+    const std::string before = haveManifest ? manifest.ToJson() : std::string();
+    for (const LocalFile& file : local.files)
+        if (const auto listed = manifest.files.find(file.path);
+            listed != manifest.files.end() && listed->second == file.file)
+            listed->second.modified = file.file.modified;
+
+    // A first publish claims the folder before anything else goes there, so that an
+    // interrupted first publish is not taken for someone else's files the next time.
+    if (!haveManifest) {
+        if (Cancelled(parameters.cancel))
+            return notConnected({TransportFailure::Cancelled, {}, {}});
+        if (TransportResult claimed = WriteManifest(*first, manifest); !claimed.Ok())
+            return notConnected(std::move(claimed));
+    }
+
+    CPublishRun run(parameters, result, manifest, std::move(first));
+    run.Upload(result.plan.copies);
+    if (!run.Broken() && !Cancelled(parameters.cancel)) run.Upload(result.plan.pages);
+    if (!run.Broken() && !Cancelled(parameters.cancel)) {
+        if (run.AnyFailed() && !result.plan.deletions.empty())
+            result.deletionsPostponed = true;
+        else
+            run.Delete(result.plan.deletions);
+    }
+    // Whatever happened, the manifest says what the server now holds; when the connection broke
+    // this is tried once more on a new one, and otherwise the next publish sends again what it
+    // cannot tell arrived. A manifest that would not change is not sent again.
+    result.manifestWritten =
+        manifest.ToJson() == before || WriteManifest(run.First(), manifest).Ok();
+    if (run.Broken())
+        result.status = PublishStatus::Interrupted;
+    else if (Cancelled(parameters.cancel))
+        result.status = PublishStatus::Stopped;
+    else if (!result.manifestWritten)
+        result.failures.push_back({kPublishManifestName, "could not be written"});
+    return result;
+}
+
+std::string FormatBytes(std::uint64_t bytes) {
+    if (bytes < 1000) return std::to_string(bytes) + " bytes";
+    static constexpr const char* kUnits[] = {"kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    std::size_t unit = 0;
+    while (value >= 1000.0 && unit + 1 < std::size(kUnits)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
+    return text;
+}
+
+std::string PublishSummary(const PublishResult& result) {
+    const auto files = [](std::size_t count) {
+        return std::to_string(count) + (count == 1 ? " file" : " files");
+    };
+    return files(result.uploaded) + " uploaded (" + FormatBytes(result.bytesSent) + "), " +
+           std::to_string(result.deleted) + " deleted, " + std::to_string(result.plan.upToDate) +
+           " up to date";
+}
