@@ -64,7 +64,7 @@ void CMainFrame::OnPublish() {
                                        "file over the network in clear. Publish all the same?")
                                         .arg(Text(address.ToString()))))
         return;
-    if (!ExportSite()) return;
+    if (!ExportSite(false)) return;
 
     const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
     const ExportLocation location =
