@@ -289,6 +289,11 @@ std::string CWebsiteSettings::ToJson() const {
     Json& pagesSection = json["pages"];
     if (!pagesSection.is_object()) pagesSection = Json::object();
     pagesSection["style"] = PageStyleName(pages.style);
+    Json& importSection = json["import"];
+    if (!importSection.is_object()) importSection = Json::object();
+    importSection["caption"] = kCaptionNames[static_cast<std::size_t>(importing.caption)];
+    importSection["order"] = kOrderNames[static_cast<std::size_t>(importing.order)];
+    importSection["skip"] = importing.skip;
     if (!publish.url.empty()) {
         Json& where = json["publish"];
         if (!where.is_object()) where = Json::object();

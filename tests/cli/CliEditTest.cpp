@@ -234,11 +234,11 @@ TEST_F(CliEditTest, ImportAsSiteMakesASubSiteOfEachFolder) {
     EXPECT_NE(run.out.find("Holiday 2026: 2 sub-sites and 2 items added"), std::string::npos)
         << run.out;
     EXPECT_EQ(Tree(),
-              "Index[]: notes.txt[]\n>Holiday 2026[]: a.jpg[]\n>>Beach[]: b.jpg[]\n"
-              ">Documents[]: c.pdf[]\n");
+              "Index[]: notes[]\n>Holiday 2026[]: a[]\n>>Beach[]: b[]\n"
+              ">Documents[]: c[]\n");
     // Without it, the contents go into the root as they always did.
     ASSERT_EQ(Cli({"import", project, (folder / "Documents").string()}).exitCode, 0);
-    EXPECT_NE(Tree().find("Index[]: notes.txt[] c.pdf[]\n"), std::string::npos) << Tree();
+    EXPECT_NE(Tree().find("Index[]: notes[] c[]\n"), std::string::npos) << Tree();
 }
 
 TEST_F(CliEditTest, SortByCaptionFileNameAndDateTaken) {
@@ -250,14 +250,15 @@ TEST_F(CliEditTest, SortByCaptionFileNameAndDateTaken) {
     fs::create_directories(folder / "photos" / "inner");
     std::ofstream(folder / "photos" / "inner" / "b9.txt") << "b";
     std::ofstream(folder / "photos" / "inner" / "B10.txt") << "a";
+    // A project made by import captions its items by their names without extensions.
     ASSERT_EQ(Cli({"import", project, (folder / "photos").string()}).exitCode, 0);
     ASSERT_EQ(Cli({"caption", project, "#1", "zz"}).exitCode, 0);  // IMG_1.JPG
     const std::pair<std::vector<std::string>, std::string> steps[] = {
-        {{"--by", "date"}, "Index[]: zz[] IMG_10.JPG[] IMG_2.JPG[] menu.pdf[]\n"},
-        {{"--by", "name"}, "Index[]: zz[] IMG_2.JPG[] IMG_10.JPG[] menu.pdf[]\n"},
-        {{}, "Index[]: IMG_2.JPG[] IMG_10.JPG[] menu.pdf[] zz[]\n"},
+        {{"--by", "date"}, "Index[]: zz[] IMG_10[] IMG_2[] menu[]\n"},
+        {{"--by", "name"}, "Index[]: zz[] IMG_2[] IMG_10[] menu[]\n"},
+        {{}, "Index[]: IMG_2[] IMG_10[] menu[] zz[]\n"},
         {{"", "--by", "name", "--recursive"},
-         "Index[]: zz[] IMG_2.JPG[] IMG_10.JPG[] menu.pdf[]\n>inner[]: b9.txt[] B10.txt[]\n"},
+         "Index[]: zz[] IMG_2[] IMG_10[] menu[]\n>inner[]: b9[] B10[]\n"},
     };
     for (const auto& [options, tree] : steps) {
         std::vector<std::string> arguments{"sort", project};

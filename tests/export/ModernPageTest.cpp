@@ -229,7 +229,7 @@ TEST_F(ModernPageTest, FolderPagesHoldTheClassicItemsInAGridOfLandmarks) {
     const std::string mid = Read(out / "Index_Summer _&_ _2024__mid.jpg.htm");
     EXPECT_EQ(mid.find("600q85"), std::string::npos);
     EXPECT_NE(Read(out / "Index_Summer _&_ _2024__Clip.htm")
-                  .find("<video controls preload=\"metadata\" src=\"./others/CLIP.MP4\">"),
+                  .find("<video controls preload=\"metadata\" src=\"./video/CLIP.MP4\">"),
               std::string::npos);
     EXPECT_NE(Read(out / "Index_Summer _&_ _2024__Song.htm")
                   .find("<audio controls preload=\"metadata\" src=\"./audio/SONG.MP3\">"),

@@ -132,7 +132,7 @@ private slots:
         QVERIFY(f.Trigger(kImportFolderAsSite));
         QCOMPARE(Children(f, f.Root()), (QStringList{u"Holiday 2026"_s}));
         const CFolderKey site = f.Model().Find(f.Root())->Child(0)->Key();
-        QCOMPARE(Items(f, site), (QStringList{u"a.jpg:0"_s}));
+        QCOMPARE(Items(f, site), (QStringList{u"a:0"_s}));  // a new project captions by name
         QCOMPARE(Children(f, site), (QStringList{u"trip"_s}));
         QVERIFY(Items(f, f.Root()).isEmpty());
         QVERIFY(f.Trigger(kEditUndo));
