@@ -142,16 +142,20 @@ bool CPublishRunner::Resolve(QWidget* parent, const PublishAddress& address,
     }
 }
 
+CurlTransportOptions CPublishRunner::OptionsFor(const PublishAddress& address,
+                                                std::atomic<bool>& cancel) const {
+    return {.address = address,
+            .password = keyring.read(KeyringKey(address)).toStdString(),
+            .sshFolder = QDir::home().filePath(QStringLiteral(".ssh")).toStdString(),
+            .acceptedFingerprint = {},
+            .cancel = &cancel,
+            .connectTimeoutSeconds = 30};
+}
+
 std::optional<PublishResult> CPublishRunner::Publish(QWidget* parent, const PublishAddress& address,
                                                      const std::filesystem::path& folder) const {
     std::atomic<bool> cancel{false};
-    CurlTransportOptions options{
-        .address = address,
-        .password = keyring.read(KeyringKey(address)).toStdString(),
-        .sshFolder = QDir::home().filePath(QStringLiteral(".ssh")).toStdString(),
-        .acceptedFingerprint = {},
-        .cancel = &cancel,
-        .connectTimeoutSeconds = 30};
+    CurlTransportOptions options = OptionsFor(address, cancel);
     bool askedPassword = false;
     std::optional<PasswordAnswer> answer;
     if (options.password.empty() && address.protocol != PublishProtocol::Sftp) {
@@ -204,13 +208,7 @@ PublishConnectionTest CPublishRunner::Test(QWidget* parent, const std::string& u
     if (!parsed.address) return {false, Text(parsed.problem), {}};
     const PublishAddress& address = *parsed.address;
     std::atomic<bool> cancel{false};
-    CurlTransportOptions options{
-        .address = address,
-        .password = keyring.read(KeyringKey(address)).toStdString(),
-        .sshFolder = QDir::home().filePath(QStringLiteral(".ssh")).toStdString(),
-        .acceptedFingerprint = {},
-        .cancel = &cancel,
-        .connectTimeoutSeconds = 30};
+    CurlTransportOptions options = OptionsFor(address, cancel);
     bool askedPassword = false;
     std::optional<PasswordAnswer> answer;
     for (;;) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -48,6 +49,9 @@ public:
     static QString KeyringKey(const PublishAddress& address);
 
 private:
+    // What every connection to `address` starts with: the remembered password, the user's SSH
+    // keys and no fingerprint accepted yet.
+    CurlTransportOptions OptionsFor(const PublishAddress& address, std::atomic<bool>& cancel) const;
     // A step of the conversation with the user after a refused connection: true when the user
     // gave what was missing and the attempt should be made again.
     bool Resolve(QWidget* parent, const PublishAddress& address, const TransportResult& failure,
