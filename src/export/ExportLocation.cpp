@@ -11,8 +11,8 @@
 #include <unistd.h>
 #endif
 
+#include "ExportFolder.h"
 #include "LinkedFiles.h"
-#include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
 

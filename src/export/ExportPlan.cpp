@@ -546,13 +546,6 @@ std::size_t ExportPlan::ErrorCount() const {
         [](const ExportProblem& problem) { return problem.severity == ProblemSeverity::Error; }));
 }
 
-fs::path LinkedSourceFolder(const ExportParameters& parameters) {
-    if (parameters.projectFile.empty()) return {};
-    std::error_code error;
-    fs::path absolute = fs::absolute(parameters.projectFile, error);
-    return error ? parameters.projectFile.parent_path() : absolute.parent_path();
-}
-
 PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
                            std::size_t page, std::string itemRows) {
     const PlannedFolder& entry = plan.folders[folder];

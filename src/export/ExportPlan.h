@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "ExportCache.h"
+#include "ExportFolder.h"
+#include "ExportResult.h"
 #include "LinkedFiles.h"
 #include "PageComposer.h"
-#include "WebsiteExporter.h"
 
 // An export as a plan: everything it writes and everything wrong with it, decided before anything
 // is written. Building the plan reads the project and the disk (the state of the linked files,
@@ -68,10 +69,6 @@ std::optional<ExportProblem> PublishAddressProblem(const std::string& url);
 inline constexpr std::string_view kThumbnailFolderName = "thumb";
 // The folder that holds the screen-sized pictures of modern pages.
 inline constexpr std::string_view kViewFolderName = "view";
-
-// The folder relative linked paths are read from: the project's folder (empty for a project that
-// was never saved).
-std::filesystem::path LinkedSourceFolder(const ExportParameters& parameters);
 
 // A problem of the export folder itself (a location that names no folder here, a refusal).
 ExportProblem ExportFolderProblem(const std::filesystem::path& folder, std::string message);
