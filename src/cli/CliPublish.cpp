@@ -12,6 +12,7 @@
 #include "CliWebsite.h"
 #include "CurlTransport.h"
 #include "ExportLocation.h"
+#include "KnownServers.h"
 #include "PublishAddress.h"
 #include "WebsiteExporter.h"
 #include "WebsitePublisher.h"
@@ -33,7 +34,8 @@ constexpr const char* kUsage =
     "  .pagelorn-publish.json; no other file there is ever changed or deleted.\n"
     "  SFTP logs in with the SSH agent or ~/.ssh/id_ed25519, id_ecdsa or id_rsa, else with a\n"
     "  password: PAGELORN_PASSWORD, or asked for on the terminal. The server's host key must be\n"
-    "  in ~/.ssh/known_hosts; a certificate of an FTPS server must be verifiable.\n"
+    "  in ~/.ssh/known_hosts; a certificate of an FTPS server must be verifiable or accepted\n"
+    "  before (kept in ~/.config/pagelorn/known_certificates).\n"
     "  --to URL         publish to URL instead of the address in the settings\n"
     "  --dry-run        list what would be uploaded and deleted, changing nothing on the\n"
     "                   server (the export is still brought up to date)\n"
@@ -41,7 +43,8 @@ constexpr const char* kUsage =
     "                   (files with the export's names are replaced; nothing is deleted)\n"
     "  --accept-host-key FP\n"
     "                   trust the server's host key (added to known_hosts) or TLS certificate\n"
-    "                   with the fingerprint FP (SHA256:...), as shown when it was refused\n"
+    "                   (added to known_certificates) with the fingerprint FP (SHA256:...),\n"
+    "                   as shown when it was refused\n"
     "  Exit status: 0 published, 1 published with failures (listed), 2 nothing published (no\n"
     "  address, could not connect or log in, a folder that is not ours), 130 interrupted (what\n"
     "  was sent is whole; publishing again finishes the work).\n";
@@ -205,6 +208,7 @@ int RunPublishCommand(int argc, char** argv) {
                                  .password = {},
                                  .sshFolder = HomeSshFolder(),
                                  .acceptedFingerprint = acceptedKey,
+                                 .knownCertificates = DefaultKnownCertificatesFile(),
                                  .cancel = &InterruptFlag(),
                                  .connectTimeoutSeconds = 30};
     if (const char* password = std::getenv("PAGELORN_PASSWORD"))

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "FileDigest.h"
+#include "KnownServers.h"
 
 namespace fs = std::filesystem;
 
@@ -45,6 +46,7 @@ struct FileClose {
 struct SharedHostKey {
     std::mutex mutex;
     bool added = false;
+    bool certificateKept = false;
 };
 
 // The key type name an SSH key blob starts with ("ssh-ed25519", "ecdsa-sha2-nistp256" ...).
@@ -291,15 +293,41 @@ private:
             curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
             curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
             curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST,
-                             options.acceptedFingerprint.empty() ? 2L : 0L);
+                             TrustedCertificate().empty() ? 2L : 0L);
             curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &CCurlTransport::PrepareTls);
             curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, this);
         }
         curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
     }
 
+    // The certificate trusted whether or not it can be verified: the one the user accepts now,
+    // else the one accepted before for this server.
+    const std::string& TrustedCertificate() {
+        if (!rememberedLoaded) {
+            rememberedCertificate =
+                KnownCertificate(options.knownCertificates, options.address.KnownHostsName());
+            rememberedLoaded = true;
+        }
+        return options.acceptedFingerprint.empty() ? rememberedCertificate
+                                                   : options.acceptedFingerprint;
+    }
+
+    // Keeps a certificate the user accepted once the handshake took it, so that the next publish
+    // does not ask again.
+    void KeepAcceptedCertificate() {
+        if (!certificateAccepted || options.acceptedFingerprint.empty() ||
+            options.acceptedFingerprint == rememberedCertificate)
+            return;
+        std::lock_guard lock(shared->mutex);
+        if (shared->certificateKept) return;
+        shared->certificateKept =
+            RememberCertificate(options.knownCertificates, options.address.KnownHostsName(),
+                                options.acceptedFingerprint);
+    }
+
     TransportResult Perform() {
         const CURLcode code = curl_easy_perform(handle);
+        KeepAcceptedCertificate();
         if (code == CURLE_OK) return {};
         TransportResult result;
         result.fingerprint = fingerprint;
@@ -362,6 +390,11 @@ private:
             result.failure = TransportFailure::Certificate;
             result.message = "the server's certificate " + fingerprint + " cannot be verified";
         }
+        if (result.failure == TransportFailure::Certificate &&
+            options.acceptedFingerprint.empty() && !rememberedCertificate.empty())
+            result.message = "the server's certificate " + fingerprint +
+                             " differs from the one accepted for it before (" +
+                             rememberedCertificate + ")";
         if (result.failure == TransportFailure::Login)
             result.message = "the server refused the login: " + result.message;
         return result;
@@ -467,7 +500,8 @@ private:
                 transport->fingerprint = "SHA256:" + encoded;
             }
         }
-        const std::string& accepted = transport->options.acceptedFingerprint;
+        if (!ok) transport->chainUnverified = true;
+        const std::string& accepted = transport->TrustedCertificate();
         if (accepted.empty()) {
             if (!ok) transport->certificateRefused = true;
             return ok;
@@ -477,6 +511,9 @@ private:
             transport->certificateRefused = true;
             return 0;
         }
+        // Only a certificate that needed the user's word is kept; one a CA vouches for is
+        // checked anew each time.
+        if (depth == 0 && transport->chainUnverified) transport->certificateAccepted = true;
         X509_STORE_CTX_set_error(store, X509_V_OK);
         return 1;
     }
@@ -497,6 +534,10 @@ private:
     std::string fingerprint;
     TransportFailure keyProblem = TransportFailure::None;
     bool certificateRefused = false;
+    bool certificateAccepted = false;
+    bool chainUnverified = false;
+    bool rememberedLoaded = false;
+    std::string rememberedCertificate;
     Reading reading;
     const TransferProgressFn* uploadProgress = nullptr;
     bool honourCancel = true;

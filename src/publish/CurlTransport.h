@@ -16,8 +16,12 @@ struct CurlTransportOptions {
     std::filesystem::path sshFolder;
     // A key or certificate fingerprint ("SHA256:...") the user accepted. An SSH host key that
     // known_hosts does not know is accepted only when it has this fingerprint, and is then added
-    // to known_hosts; a TLS certificate that cannot be verified likewise (it is not stored).
+    // to known_hosts; a TLS certificate that cannot be verified likewise, and is then kept in
+    // knownCertificates.
     std::string acceptedFingerprint;
+    // The certificates accepted before (see KnownServers.h); a server whose certificate cannot be
+    // verified is trusted without asking when it shows the one accepted for it. Empty: none.
+    std::filesystem::path knownCertificates;
     const std::atomic<bool>* cancel = nullptr;
     long connectTimeoutSeconds = 30;
 };

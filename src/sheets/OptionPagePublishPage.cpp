@@ -25,7 +25,7 @@ COptionPagePublishPage::COptionPagePublishPage(CPublishSettings& publish,
     addressEdit->setPlaceholderText(tr("sftp://example.org/~/public_html"));
     resultLabel->setWordWrap(true);
     fingerprintLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    testButton->setEnabled(static_cast<bool>(this->tester));
+    testButton->setEnabled(static_cast<bool>(this->tester.test));
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -96,17 +96,29 @@ void COptionPagePublishPage::InitPage() {
         StoreUrl();
     });
     connect(testButton, &QPushButton::clicked, this, &COptionPagePublishPage::TestConnection);
+    if (tester.knownFingerprint) ShowFingerprint(tester.knownFingerprint(publish.url));
 }
 
 void COptionPagePublishPage::StoreUrl() {
     Store(publish.url, JoinUrl(addressEdit->text(), userEdit->text()));
+    if (tester.knownFingerprint) ShowFingerprint(tester.knownFingerprint(publish.url));
+}
+
+void COptionPagePublishPage::ShowFingerprint(const QString& fingerprint) {
+    if (fingerprint.isEmpty()) {
+        fingerprintLabel->clear();
+        return;
+    }
+    const bool ftps = QString::fromStdString(publish.url)
+                          .startsWith(QStringLiteral("ftps://"), Qt::CaseInsensitive);
+    fingerprintLabel->setText(ftps ? tr("Certificate: %1").arg(fingerprint)
+                                   : tr("Host key: %1").arg(fingerprint));
 }
 
 void COptionPagePublishPage::TestConnection() {
     CommitEdits();
     resultLabel->setText(tr("Connecting..."));
-    const PublishConnectionTest result = tester(publish.url);
+    const PublishConnectionTest result = tester.test(publish.url);
     resultLabel->setText(result.message);
-    fingerprintLabel->setText(
-        result.fingerprint.isEmpty() ? QString() : tr("Host key: %1").arg(result.fingerprint));
+    ShowFingerprint(result.fingerprint);
 }

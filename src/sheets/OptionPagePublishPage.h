@@ -16,7 +16,12 @@ struct PublishConnectionTest {
     QString message;      // the server's reason, or "Connected."
     QString fingerprint;  // the server's host key or certificate, when it is known
 };
-using PublishConnectionTester = std::function<PublishConnectionTest(const std::string& url)>;
+struct PublishConnectionTester {
+    std::function<PublishConnectionTest(const std::string& url)> test;
+    // The fingerprint this computer already trusts for the server of url (known_hosts, or a
+    // certificate accepted before), "" when none: shown before anyone connects.
+    std::function<QString(const std::string& url)> knownFingerprint;
+};
 
 // "Publish": where Site > Publish... puts the website. The address (sftp://host/folder,
 // ftps://... or ftp://...) and the user are kept together as the settings' "url"; a password
@@ -39,6 +44,7 @@ protected:
 private:
     void StoreUrl();
     void TestConnection();
+    void ShowFingerprint(const QString& fingerprint);
 
     CPublishSettings& publish;
     PublishConnectionTester tester;

@@ -32,9 +32,11 @@ void CMainFrame::OnWebsiteProperties() {
     CPageSettings pages = document->Settings().pages;
     CPublishSettings publish = document->Settings().publish;
     {
-        COptionPageSheet sheet(
-            option, pictures, pages, windowIcon(), this, &publish,
-            [this](const std::string& url) { return publishRunner.Test(this, url); });
+        COptionPageSheet sheet(option, pictures, pages, windowIcon(), this, &publish,
+                               PublishConnectionTester{[this](const std::string& url) {
+                                                           return publishRunner.Test(this, url);
+                                                       },
+                                                       &CPublishRunner::KnownFingerprint});
         sheet.exec();
     }
     document->SetPageOption(option, pictures, pages, publish);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Desktop.h"
+#include "KnownServers.h"
 #include "PublishPasswordDlg.h"
 #include "PublishProgressDlg.h"
 
@@ -148,6 +149,7 @@ CurlTransportOptions CPublishRunner::OptionsFor(const PublishAddress& address,
             .password = keyring.read(KeyringKey(address)).toStdString(),
             .sshFolder = QDir::home().filePath(QStringLiteral(".ssh")).toStdString(),
             .acceptedFingerprint = {},
+            .knownCertificates = DefaultKnownCertificatesFile(),
             .cancel = &cancel,
             .connectTimeoutSeconds = 30};
 }
@@ -201,6 +203,16 @@ std::optional<PublishResult> CPublishRunner::Publish(QWidget* parent, const Publ
             keyring.write(KeyringKey(address), answer->password);
         return result;
     }
+}
+
+QString CPublishRunner::KnownFingerprint(const std::string& url) {
+    const PublishAddressParse parsed = ParsePublishAddress(url);
+    if (!parsed.address) return {};
+    const std::string name = parsed.address->KnownHostsName();
+    if (parsed.address->protocol == PublishProtocol::Sftp)
+        return Text(KnownHostKeyFingerprint(
+            QDir::home().filePath(QStringLiteral(".ssh/known_hosts")).toStdString(), name));
+    return Text(KnownCertificate(DefaultKnownCertificatesFile(), name));
 }
 
 PublishConnectionTest CPublishRunner::Test(QWidget* parent, const std::string& url) const {

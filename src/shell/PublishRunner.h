@@ -40,6 +40,9 @@ public:
                                          const std::filesystem::path& exportFolder) const;
     // Connects and logs in, as "Test connection" on the Publish page does.
     PublishConnectionTest Test(QWidget* parent, const std::string& url) const;
+    // The fingerprint of the host key (known_hosts) or certificate (accepted before) this
+    // computer already trusts for the server of url; "" when none.
+    static QString KnownFingerprint(const std::string& url);
 
     void SetTransportMaker(TransportMaker maker) { transportMaker = std::move(maker); }
     void SetPasswordAsker(PasswordAsker asker) { passwordAsker = std::move(asker); }

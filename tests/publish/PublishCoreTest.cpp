@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "ExportPlan.h"
 #include "FakeTransport.h"
 #include "FileDigest.h"
+#include "KnownServers.h"
 #include "PublishAddress.h"
 #include "PublishManifest.h"
 #include "WebsitePublisher.h"
@@ -65,6 +67,72 @@ TEST(PublishAddressTest, CheckNotesPlainFtpOnly) {
     EXPECT_EQ(plain->severity, ProblemSeverity::Note);
     for (const char* fine : {"", "ftps://ann@example.org/www", "sftp://example.org/www"})
         EXPECT_FALSE(PublishAddressProblem(fine)) << fine;
+}
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// ssh-keygen is the judge of what known_hosts holds: it makes the key, prints its fingerprint and
+// hashes the host names.
+TEST(KnownServersTest, FindsTheKeyKnownHostsHoldsPlainOrHashed) {
+    if (!fs::exists("/usr/bin/ssh-keygen")) GTEST_SKIP() << "ssh-keygen is not installed";
+    const fs::path dir = fs::temp_directory_path() / ("pagelorn-known-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string keygen = "/usr/bin/ssh-keygen -q -t ed25519 -N '' -C x -f " +
+                               (dir / "key").string() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(keygen.c_str()), 0);
+    ASSERT_EQ(std::system(("/usr/bin/ssh-keygen -lf " + (dir / "key.pub").string() + " > " +
+                           (dir / "fingerprint").string())
+                              .c_str()),
+              0);
+    std::istringstream listed(Slurp(dir / "fingerprint"));
+    std::string bits, fingerprint;
+    listed >> bits >> fingerprint;
+    ASSERT_TRUE(fingerprint.starts_with("SHA256:")) << fingerprint;
+    std::istringstream pub(Slurp(dir / "key.pub"));
+    std::string type, blob;
+    pub >> type >> blob;
+    std::ofstream(dir / "known_hosts")
+        << "# a comment\n@revoked example.org " << type << ' ' << blob << "\n"
+        << "other.org,!example.net " << type << " AAAA\n"
+        << "example.org,[example.org]:2222 " << type << ' ' << blob << "\n";
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "known_hosts", "example.org"), fingerprint);
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "known_hosts", "[example.org]:2222"), fingerprint);
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "known_hosts", "example.net"), "");
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "missing", "example.org"), "");
+    ASSERT_EQ(std::system(("/usr/bin/ssh-keygen -H -f " + (dir / "known_hosts").string() +
+                           " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    ASSERT_EQ(Slurp(dir / "known_hosts").find("example.org,"), std::string::npos);
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "known_hosts", "[example.org]:2222"), fingerprint);
+    EXPECT_EQ(KnownHostKeyFingerprint(dir / "known_hosts", "example.com"), "");
+    fs::remove_all(dir);
+}
+
+TEST(KnownServersTest, KeepsOneCertificateAServerAndTheOtherLines) {
+    const fs::path dir = fs::temp_directory_path() / ("pagelorn-certs-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    const fs::path file = dir / "pagelorn/known_certificates";
+    EXPECT_EQ(KnownCertificate(file, "example.org"), "");
+    ASSERT_TRUE(RememberCertificate(file, "example.org", "SHA256:one"));
+    ASSERT_TRUE(RememberCertificate(file, "[example.org]:990", "SHA256:two"));
+    ASSERT_TRUE(RememberCertificate(file, "example.org", "SHA256:three"));
+    EXPECT_EQ(KnownCertificate(file, "example.org"), "SHA256:three");
+    EXPECT_EQ(KnownCertificate(file, "[example.org]:990"), "SHA256:two");
+    EXPECT_EQ(Slurp(file), "[example.org]:990 SHA256:two\nexample.org SHA256:three\n");
+    EXPECT_FALSE(RememberCertificate(file, "bad name", "SHA256:x"));
+    fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(RememberCertificate(file, "example.net", "SHA256:x"));
+    }
+    fs::permissions(file.parent_path(), fs::perms::owner_all);
+    fs::remove_all(dir);
 }
 
 TEST(PublishManifestTest, RoundTripsAndRefusesWhatIsNotOurs) {

@@ -7,6 +7,7 @@
 
 #include "CliProcess.h"
 #include "FileDigest.h"
+#include "KnownServers.h"
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "ProjectFile.h"
@@ -52,6 +53,7 @@ protected:
         setenv("HOME", (dir / "home").c_str(), 1);
         unsetenv("SSH_AUTH_SOCK");
         unsetenv("PAGELORN_PASSWORD");
+        unsetenv("XDG_CONFIG_HOME");
 
         page.general.location = "web";
         Write("files/photo.jpg", RandomBytes(300000, 1));
@@ -347,6 +349,35 @@ TEST_F(FtpsPublishTest, ASelfSignedCertificateIsAcceptedByItsFingerprintThenOnly
     EXPECT_EQ(published["theirs.txt"], "someone else's");
     published.erase("theirs.txt");
     EXPECT_EQ(published, Exported());
+}
+
+TEST_F(FtpsPublishTest, AWrongPasswordChangesNothingAndAnAcceptedCertificateIsKept) {
+    server.Kill();
+    ASSERT_EQ(server.Start(dir / "server", dir / "target", "right password"), "");
+    url = "ftps://anonymous@127.0.0.1:" + std::to_string(server.Port()) + "/";
+    const std::string name = "[127.0.0.1]:" + std::to_string(server.Port());
+    const fs::path kept = dir / "home/.config/pagelorn/known_certificates";
+    const std::string fingerprint = Fingerprint();
+
+    setenv("PAGELORN_PASSWORD", "wrong password", 1);
+    const CliRun wrong = Publish({"--accept-host-key", fingerprint});
+    EXPECT_EQ(wrong.exitCode, 2) << wrong.err;
+    EXPECT_NE(wrong.err.find("refused the login"), std::string::npos) << wrong.err;
+    EXPECT_TRUE(FilesUnder(dir / "target").empty());
+    EXPECT_EQ(KnownCertificate(kept, name), fingerprint);
+
+    setenv("PAGELORN_PASSWORD", "right password", 1);
+    const CliRun right = Publish();
+    ASSERT_EQ(right.exitCode, 0) << right.err;
+    EXPECT_EQ(Published(), Exported());
+
+    ASSERT_TRUE(RememberCertificate(kept, name, "SHA256:another"));
+    Save();
+    const CliRun changed = Publish();
+    unsetenv("PAGELORN_PASSWORD");
+    EXPECT_EQ(changed.exitCode, 2) << changed.err;
+    EXPECT_NE(changed.err.find("differs from the one accepted for it before"), std::string::npos)
+        << changed.err;
 }
 
 }  // namespace

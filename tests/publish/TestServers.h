@@ -236,7 +236,9 @@ namespace publishtest {
 // certificate made for it; it runs as the test's user and lets "anonymous" write into `target`.
 class FtpsServer {
 public:
-    std::string Start(const fs::path& folder, const fs::path& target) {
+    // An empty password: anonymous logins need none; else only that one is let in.
+    std::string Start(const fs::path& folder, const fs::path& target,
+                      const std::string& password = {}) {
         if (!fs::exists("/usr/sbin/vsftpd") || !fs::exists("/usr/bin/openssl"))
             return "vsftpd or openssl is not installed";
         const fs::path log = folder / "vsftpd.log";
@@ -248,11 +250,15 @@ public:
                        log) != 0)
             return "openssl could not make a certificate";
         port = FreePort();
+        std::ofstream(folder / "passwords") << password << "\n";
         std::ofstream(folder / "vsftpd.conf")
             << "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" << port
             << "\nbackground=NO\nrun_as_launching_user=YES\nanonymous_enable=YES\n"
-               "no_anon_password=YES\nanon_root="
-            << target.string()
+            << (password.empty() ? "no_anon_password=YES\n"
+                                 : "no_anon_password=NO\nsecure_email_list_enable=YES\n"
+                                   "email_password_file=" +
+                                       (folder / "passwords").string() + "\n")
+            << "anon_root=" << target.string()
             << "\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\n"
                "anon_other_write_enable=YES\nanon_umask=022\nwrite_enable=YES\nlocal_enable=NO\n"
                "pasv_enable=YES\npasv_address=127.0.0.1\nssl_enable=YES\nallow_anon_ssl=YES\n"
