@@ -10,6 +10,8 @@ pagelorn_packages=(
     clang libclang-rt-14-dev
     xdg-utils
     scdoc librsvg2-bin
+    # the window's translations (lupdate, lrelease) and Qt's own for its buttons and dialogs
+    qt6-l10n-tools qt6-translations-l10n
 )
 pagelorn_missing=()
 for pkg in "${pagelorn_packages[@]}"; do

@@ -56,14 +56,13 @@ CTextEditCommand::CTextEditCommand(CSiteDocument& owner, CSiteNodeRef edited, CS
 void CTextEditCommand::Describe() {
     switch (field) {
         case CSiteField::Caption:
-            setText(QStringLiteral("Rename %1 to %2")
-                        .arg(QuotedCaption(oldText), QuotedCaption(newText)));
+            setText(tr("Rename %1 to %2").arg(QuotedCaption(oldText), QuotedCaption(newText)));
             break;
         case CSiteField::Description:
-            setText(QStringLiteral("Edit Description of %1").arg(QuotedCaption(caption)));
+            setText(tr("Edit Description of %1").arg(QuotedCaption(caption)));
             break;
         case CSiteField::Url:
-            setText(QStringLiteral("Edit URL of %1").arg(QuotedCaption(caption)));
+            setText(tr("Edit URL of %1").arg(QuotedCaption(caption)));
             break;
     }
 }

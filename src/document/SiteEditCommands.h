@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QUndoCommand>
 #include <string>
 
@@ -35,6 +36,8 @@ private:
 // A new text of one field of one folder or item. Steps of one typing session in the same field
 // of the same record merge into one; a step that ends where it began goes away.
 class CTextEditCommand : public QUndoCommand {
+    Q_DECLARE_TR_FUNCTIONS(CTextEditCommand)
+
 public:
     // `session` < 0: a step that never merges (a rename in place).
     CTextEditCommand(CSiteDocument& document, CSiteNodeRef record, CSiteField field,

@@ -20,16 +20,16 @@ QStringList CBrowseButton::Filters(BrowseKind kind) {
     // "All Files" matches "*" rather than "*.*", which would hide files without an extension.
     switch (kind) {
         case BrowseImage:
-            return {QStringLiteral("Gif Files (*.gif)"), QStringLiteral("JPG Files (*.jpg)"),
-                    QStringLiteral("JPEG Files (*.jpeg)"), QStringLiteral("All Files (*)")};
+            return {tr("Gif Files (*.gif)"), tr("JPG Files (*.jpg)"), tr("JPEG Files (*.jpeg)"),
+                    tr("All Files (*)")};
         case BrowseSound:
-            return {QStringLiteral("Wave Sound (*.wav)"),
-                    QStringLiteral("Midi Sequencer (*.mid)"),
-                    QStringLiteral("RealMedia (*.ram)"),
-                    QStringLiteral("RealMedia (*.ra)"),
-                    QStringLiteral("AIFF Sound (*.aif *.aifc *.aiff)"),
-                    QStringLiteral("AU Sound (*.au *.snd)"),
-                    QStringLiteral("All Files (*)")};
+            return {tr("Wave Sound (*.wav)"),
+                    tr("Midi Sequencer (*.mid)"),
+                    tr("RealMedia (*.ram)"),
+                    tr("RealMedia (*.ra)"),
+                    tr("AIFF Sound (*.aif *.aifc *.aiff)"),
+                    tr("AU Sound (*.au *.snd)"),
+                    tr("All Files (*)")};
         case BrowseFolder:
             break;
     }
@@ -37,5 +37,5 @@ QStringList CBrowseButton::Filters(BrowseKind kind) {
 }
 
 QString CBrowseButton::FolderTitle() {
-    return QStringLiteral("Please select a folder");
+    return tr("Please select a folder");
 }

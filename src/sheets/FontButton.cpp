@@ -55,10 +55,13 @@ bool ApplyFontChoice(CFontOption& font, const CFontChoice& choice, int dotsPerIn
 
 QString DescribeFont(const CFontOption& font) {
     QString text =
-        font.faceName.Empty() ? QStringLiteral("(Default)") : TextFromBytes(font.faceName.View());
-    if (font.bold != 0) text += QStringLiteral(" B");
-    if (font.italic != 0) text += QStringLiteral(" I");
-    if (font.underline != 0) text += QStringLiteral(" U");
-    if (font.strikeOut != 0) text += QStringLiteral(" S");
+        font.faceName.Empty() ? CFontButton::tr("(Default)") : TextFromBytes(font.faceName.View());
+    const std::pair<bool, QString> styles[] = {
+        {font.bold != 0, CFontButton::tr("B", "bold")},
+        {font.italic != 0, CFontButton::tr("I", "italic")},
+        {font.underline != 0, CFontButton::tr("U", "underline")},
+        {font.strikeOut != 0, CFontButton::tr("S", "strike-out")}};
+    for (const auto& [set, letter] : styles)
+        if (set) text += u' ' + letter;
     return text;
 }

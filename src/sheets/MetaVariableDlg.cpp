@@ -32,9 +32,9 @@ CMetaVariableDlg::CMetaVariableDlg(const QString& caption, const QString& name,
 
     auto* box = new QGroupBox(this);
     auto* fields = new QGridLayout(box);
-    fields->addWidget(new QLabel(QStringLiteral("Name:"), box), 0, 0);
+    fields->addWidget(new QLabel(tr("Name:"), box), 0, 0);
     fields->addWidget(nameEdit, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Value:"), box), 1, 0);
+    fields->addWidget(new QLabel(tr("Value:"), box), 1, 0);
     fields->addWidget(valueEdit, 1, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -48,7 +48,7 @@ CMetaVariableDlg::CMetaVariableDlg(const QString& caption, const QString& name,
 }
 
 QString CMetaVariableDlg::EmptyNameMessage() {
-    return QStringLiteral("Please input name of the variable.");
+    return tr("Please input name of the variable.");
 }
 
 void CMetaVariableDlg::accept() {

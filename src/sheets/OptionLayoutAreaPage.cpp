@@ -7,11 +7,11 @@
 #include <array>
 
 CAreaControls CAreaControls::Build(QWidget* page, QGroupBox*& backgroundBox, QGroupBox*& fontBox) {
-    backgroundBox = new QGroupBox(QStringLiteral("Background  Properties"), page);
-    fontBox = new QGroupBox(QStringLiteral("Font Properties"), page);
+    backgroundBox = new QGroupBox(tr("Background  Properties"), page);
+    fontBox = new QGroupBox(tr("Font Properties"), page);
     CAreaControls controls{
         new QLineEdit(backgroundBox),    new CBrowseButton(BrowseImage, backgroundBox),
-        new CColorButton(backgroundBox), new QLabel(QStringLiteral("(Default)"), fontBox),
+        new CColorButton(backgroundBox), new QLabel(tr("(Default)"), fontBox),
         new CFontButton(fontBox),        new CColorButton(fontBox)};
     controls.imageEdit->setObjectName(QStringLiteral("imageEdit"));
     controls.imageBrowse->setObjectName(QStringLiteral("imageBrowse"));
@@ -21,18 +21,18 @@ CAreaControls CAreaControls::Build(QWidget* page, QGroupBox*& backgroundBox, QGr
     controls.fontSwatch->setObjectName(QStringLiteral("fontSwatch"));
 
     auto* background = new QGridLayout(backgroundBox);
-    background->addWidget(new QLabel(QStringLiteral("Image:"), backgroundBox), 0, 0);
+    background->addWidget(new QLabel(tr("Image:"), backgroundBox), 0, 0);
     background->addWidget(controls.imageEdit, 0, 1, 1, 2);
     background->addWidget(controls.imageBrowse, 0, 3);
-    background->addWidget(new QLabel(QStringLiteral("Color:"), backgroundBox), 1, 0);
+    background->addWidget(new QLabel(tr("Color:"), backgroundBox), 1, 0);
     background->addWidget(controls.bgSwatch, 1, 1);
     background->setColumnStretch(2, 1);
 
     auto* font = new QGridLayout(fontBox);
-    font->addWidget(new QLabel(QStringLiteral("Font:"), fontBox), 0, 0);
+    font->addWidget(new QLabel(tr("Font:"), fontBox), 0, 0);
     font->addWidget(controls.fontLabel, 0, 1, 1, 2);
     font->addWidget(controls.fontButton, 0, 3);
-    font->addWidget(new QLabel(QStringLiteral("Color:"), fontBox), 1, 0);
+    font->addWidget(new QLabel(tr("Color:"), fontBox), 1, 0);
     font->addWidget(controls.fontSwatch, 1, 1);
     font->setColumnStretch(2, 1);
     return controls;
@@ -57,9 +57,9 @@ COptionLayoutAreaPage::COptionLayoutAreaPage(CLayoutOption& option, int areaInde
     controls = CAreaControls::Build(this, backgroundBox, fontBox);
     alignmentCombo->setObjectName(QStringLiteral("alignmentCombo"));
 
-    auto* layoutBox = new QGroupBox(QStringLiteral("Layout"), this);
+    auto* layoutBox = new QGroupBox(tr("Layout"), this);
     auto* layoutGrid = new QGridLayout(layoutBox);
-    layoutGrid->addWidget(new QLabel(QStringLiteral("Alignment:"), layoutBox), 0, 0);
+    layoutGrid->addWidget(new QLabel(tr("Alignment:"), layoutBox), 0, 0);
     layoutGrid->addWidget(alignmentCombo, 0, 1);
     layoutGrid->setColumnStretch(2, 1);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include "LayoutOption.h"
 #include "OptionPage.h"
 
@@ -8,6 +10,9 @@ class QLabel;
 
 // The background and font controls that every bar page and the main canvas share.
 struct CAreaControls {
+    Q_DECLARE_TR_FUNCTIONS(CAreaControls)
+
+public:
     QLineEdit* imageEdit;
     CBrowseButton* imageBrowse;
     CColorButton* bgSwatch;

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 COptionLayoutMainPage::COptionLayoutMainPage(CLayoutOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Main Canvas"), parent),
+    : COptionPage(tr("Main Canvas"), parent),
       option(option),
       controls{},
       rowsSpin(new CSpinEdit(0, 100, this)),
@@ -19,13 +19,13 @@ COptionLayoutMainPage::COptionLayoutMainPage(CLayoutOption& option, QWidget* par
     columnsSpin->setObjectName(QStringLiteral("columnsSpin"));
     alignmentCombo->setObjectName(QStringLiteral("alignmentCombo"));
 
-    auto* layoutBox = new QGroupBox(QStringLiteral("Layout"), this);
+    auto* layoutBox = new QGroupBox(tr("Layout"), this);
     auto* grid = new QGridLayout(layoutBox);
-    grid->addWidget(new QLabel(QStringLiteral("Rows:"), layoutBox), 0, 0);
+    grid->addWidget(new QLabel(tr("Rows:"), layoutBox), 0, 0);
     grid->addWidget(rowsSpin, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Columns:"), layoutBox), 1, 0);
+    grid->addWidget(new QLabel(tr("Columns:"), layoutBox), 1, 0);
     grid->addWidget(columnsSpin, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Alignment:"), layoutBox), 2, 0);
+    grid->addWidget(new QLabel(tr("Alignment:"), layoutBox), 2, 0);
     grid->addWidget(alignmentCombo, 2, 1);
     grid->setColumnStretch(2, 1);
 

@@ -5,16 +5,16 @@
 #include "OptionLayoutTablePage.h"
 
 COptionLayoutSheet::COptionLayoutSheet(CLayoutOption& option, const QIcon& icon, QWidget* parent)
-    : COptionSheet(QStringLiteral("Layout Properties"), icon, parent) {
+    : COptionSheet(tr("Layout Properties"), icon, parent) {
     const auto bar = [this, &option](int areaIndex, const char* title) {
-        return new COptionLayoutAreaPage(option, areaIndex, QLatin1String(title), this);
+        return new COptionLayoutAreaPage(option, areaIndex, tr(title), this);
     };
     AddPage(new COptionLayoutTablePage(option, this));
-    AddPage(bar(0, "Header Bar"));
-    AddPage(bar(1, "Top Navigator Bar"));
-    AddPage(bar(3, "History Bar"));
-    AddPage(bar(2, "Next Navigator Bar"));
+    AddPage(bar(0, QT_TR_NOOP("Header Bar")));
+    AddPage(bar(1, QT_TR_NOOP("Top Navigator Bar")));
+    AddPage(bar(3, QT_TR_NOOP("History Bar")));
+    AddPage(bar(2, QT_TR_NOOP("Next Navigator Bar")));
     AddPage(new COptionLayoutMainPage(option, this));
-    AddPage(bar(4, "Index Bar"));
-    AddPage(bar(5, "Footer Bar"));
+    AddPage(bar(4, QT_TR_NOOP("Index Bar")));
+    AddPage(bar(5, QT_TR_NOOP("Footer Bar")));
 }

@@ -10,15 +10,15 @@ namespace {
 void AddSpinRow(QGridLayout* grid, int row, const QString& label, CSpinEdit* spin, QWidget* box) {
     grid->addWidget(new QLabel(label, box), row, 0);
     grid->addWidget(spin, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Pixels"), box), row, 2);
+    grid->addWidget(new QLabel(COptionLayoutTablePage::tr("Pixels"), box), row, 2);
 }
 
 QGroupBox* LineBox(const QString& title, CColorButton* swatch, CSpinEdit* width, QWidget* page) {
     auto* box = new QGroupBox(title, page);
     auto* grid = new QGridLayout(box);
-    grid->addWidget(new QLabel(QStringLiteral("Color:"), box), 0, 0);
+    grid->addWidget(new QLabel(COptionLayoutTablePage::tr("Color:"), box), 0, 0);
     grid->addWidget(swatch, 0, 1);
-    AddSpinRow(grid, 1, QStringLiteral("Width:"), width, box);
+    AddSpinRow(grid, 1, COptionLayoutTablePage::tr("Width:"), width, box);
     grid->setColumnStretch(3, 1);
     return box;
 }
@@ -26,7 +26,7 @@ QGroupBox* LineBox(const QString& title, CColorButton* swatch, CSpinEdit* width,
 }  // namespace
 
 COptionLayoutTablePage::COptionLayoutTablePage(CLayoutOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Table Properties"), parent),
+    : COptionPage(tr("Table Properties"), parent),
       option(option),
       borderSwatch(new CColorButton(this)),
       borderWidthSpin(new CSpinEdit(0, 100, this)),
@@ -43,16 +43,16 @@ COptionLayoutTablePage::COptionLayoutTablePage(CLayoutOption& option, QWidget* p
     cellSpacingSpin->setObjectName(QStringLiteral("cellSpacingSpin"));
     alignmentCombo->setObjectName(QStringLiteral("alignmentCombo"));
 
-    auto* layoutBox = new QGroupBox(QStringLiteral("Layout"), this);
+    auto* layoutBox = new QGroupBox(tr("Layout"), this);
     auto* grid = new QGridLayout(layoutBox);
-    AddSpinRow(grid, 0, QStringLiteral("Cell Padding:"), cellPaddingSpin, layoutBox);
-    AddSpinRow(grid, 1, QStringLiteral("Cell Spacing:"), cellSpacingSpin, layoutBox);
-    grid->addWidget(new QLabel(QStringLiteral("Alignment:"), layoutBox), 2, 0);
+    AddSpinRow(grid, 0, tr("Cell Padding:"), cellPaddingSpin, layoutBox);
+    AddSpinRow(grid, 1, tr("Cell Spacing:"), cellSpacingSpin, layoutBox);
+    grid->addWidget(new QLabel(tr("Alignment:"), layoutBox), 2, 0);
     grid->addWidget(alignmentCombo, 2, 1);
     grid->setColumnStretch(3, 1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(LineBox(QStringLiteral("Border"), borderSwatch, borderWidthSpin, this));
+    layout->addWidget(LineBox(tr("Border"), borderSwatch, borderWidthSpin, this));
     layout->addWidget(LineBox(tr("Cell line"), cellLineSwatch, cellLineWidthSpin, this));
     layout->addWidget(layoutBox);
     layout->addStretch();

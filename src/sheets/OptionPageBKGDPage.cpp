@@ -7,14 +7,14 @@
 #include <QVBoxLayout>
 
 COptionPageBKGDPage::COptionPageBKGDPage(CPageOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Background"), parent),
+    : COptionPage(tr("Background"), parent),
       option(option),
-      specifyCheck(new QCheckBox(QStringLiteral("Specify Background and Colors"), this)),
-      imageCheck(new QCheckBox(QStringLiteral("Background Image"), this)),
-      watermarkCheck(new QCheckBox(QStringLiteral("Watermark"), this)),
+      specifyCheck(new QCheckBox(tr("Specify Background and Colors"), this)),
+      imageCheck(new QCheckBox(tr("Background Image"), this)),
+      watermarkCheck(new QCheckBox(tr("Watermark"), this)),
       imageEdit(new QLineEdit(this)),
       imageBrowse(new CBrowseButton(BrowseImage, this)),
-      defaultColorsCheck(new QCheckBox(QStringLiteral("Use Default Colors"), this)),
+      defaultColorsCheck(new QCheckBox(tr("Use Default Colors"), this)),
       swatches{} {
     specifyCheck->setObjectName(QStringLiteral("specifyCheck"));
     imageCheck->setObjectName(QStringLiteral("imageCheck"));
@@ -23,7 +23,7 @@ COptionPageBKGDPage::COptionPageBKGDPage(CPageOption& option, QWidget* parent)
     imageBrowse->setObjectName(QStringLiteral("imageBrowse"));
     defaultColorsCheck->setObjectName(QStringLiteral("defaultColorsCheck"));
 
-    auto* imageBox = new QGroupBox(QStringLiteral("Background"), this);
+    auto* imageBox = new QGroupBox(tr("Background"), this);
     auto* image = new QGridLayout(imageBox);
     image->addWidget(imageCheck, 0, 0);
     image->addWidget(watermarkCheck, 0, 1);
@@ -36,7 +36,7 @@ COptionPageBKGDPage::COptionPageBKGDPage(CPageOption& option, QWidget* parent)
     static constexpr std::array<const char*, 5> kSwatchNames = {
         "bgColorSwatch", "textColorSwatch", "linkColorSwatch", "visitedLinkColorSwatch",
         "activeLinkColorSwatch"};
-    auto* colorBox = new QGroupBox(QStringLiteral("Colors"), this);
+    auto* colorBox = new QGroupBox(tr("Colors"), this);
     auto* colors = new QGridLayout(colorBox);
     colors->addWidget(defaultColorsCheck, 0, 0, 1, 2);
     for (std::size_t i = 0; i < swatches.size(); ++i) {

@@ -15,7 +15,7 @@ namespace {
 QTreeWidget* MakeList(QWidget* parent) {
     auto* list = new QTreeWidget(parent);
     list->setColumnCount(2);
-    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Value")});
+    list->setHeaderLabels({COptionPageCustomPage::tr("Name"), COptionPageCustomPage::tr("Value")});
     list->setColumnWidth(0, 110);
     list->setColumnWidth(1, 190);
     list->setRootIsDecorated(false);
@@ -29,7 +29,7 @@ QTreeWidget* MakeList(QWidget* parent) {
 }  // namespace
 
 COptionPageCustomPage::COptionPageCustomPage(CPageOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Custom"), parent),
+    : COptionPage(tr("Custom"), parent),
       option(option),
       systemList(MakeList(this)),
       userList(MakeList(this)) {
@@ -38,15 +38,14 @@ COptionPageCustomPage::COptionPageCustomPage(CPageOption& option, QWidget* paren
 
     auto* layout = new QVBoxLayout(this);
     for (const bool system : {true, false}) {
-        auto* box = new QGroupBox(system ? QStringLiteral("System Variables (HTTP-EQUIV)")
-                                         : QStringLiteral("User Variables"),
-                                  this);
+        auto* box = new QGroupBox(
+            system ? tr("System Variables (HTTP-EQUIV)") : tr("User Variables"), this);
         auto* grid = new QGridLayout(box);
         grid->addWidget(List(system), 0, 0, 4, 1);
         const QString prefix = system ? QStringLiteral("system") : QStringLiteral("user");
-        auto* add = new QPushButton(QStringLiteral("Add"), box);
-        auto* modify = new QPushButton(QStringLiteral("Modify"), box);
-        auto* remove = new QPushButton(QStringLiteral("Remove"), box);
+        auto* add = new QPushButton(tr("Add"), box);
+        auto* modify = new QPushButton(tr("Modify"), box);
+        auto* remove = new QPushButton(tr("Remove"), box);
         add->setObjectName(prefix + QStringLiteral("Add"));
         modify->setObjectName(prefix + QStringLiteral("Modify"));
         remove->setObjectName(prefix + QStringLiteral("Remove"));
@@ -73,8 +72,7 @@ void COptionPageCustomPage::InitPage() {
 }
 
 QString COptionPageCustomPage::Caption(bool system) {
-    return system ? QStringLiteral("System Meta Variable (HTTP-EQUIV)")
-                  : QStringLiteral("User Meta Variables");
+    return system ? tr("System Meta Variable (HTTP-EQUIV)") : tr("User Meta Variables");
 }
 
 CMetaVariable* COptionPageCustomPage::RecordOf(const QTreeWidgetItem* row) {

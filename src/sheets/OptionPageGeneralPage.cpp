@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 COptionPageGeneralPage::COptionPageGeneralPage(CPageOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("General"), parent),
+    : COptionPage(tr("General"), parent),
       option(option),
       locationEdit(new QLineEdit(this)),
       locationBrowse(new CBrowseButton(BrowseFolder, this)),
@@ -16,9 +16,9 @@ COptionPageGeneralPage::COptionPageGeneralPage(CPageOption& option, QWidget* par
       soundEdit(new QLineEdit(this)),
       soundBrowse(new CBrowseButton(BrowseSound, this)),
       loopSpin(new CSpinEdit(0, 9999, this)),
-      foreverCheck(new QCheckBox(QStringLiteral("Forever"), this)),
-      automaticRadio(new QRadioButton(QStringLiteral("Automatic"), this)),
-      manualRadio(new QRadioButton(QStringLiteral("Manual"), this)) {
+      foreverCheck(new QCheckBox(tr("Forever"), this)),
+      automaticRadio(new QRadioButton(tr("Automatic"), this)),
+      manualRadio(new QRadioButton(tr("Manual"), this)) {
     locationEdit->setObjectName(QStringLiteral("locationEdit"));
     locationBrowse->setObjectName(QStringLiteral("locationBrowse"));
     titleEdit->setObjectName(QStringLiteral("titleEdit"));
@@ -30,23 +30,23 @@ COptionPageGeneralPage::COptionPageGeneralPage(CPageOption& option, QWidget* par
     manualRadio->setObjectName(QStringLiteral("manualRadio"));
 
     auto* top = new QGridLayout;
-    top->addWidget(new QLabel(QStringLiteral("Location:"), this), 0, 0);
+    top->addWidget(new QLabel(tr("Location:"), this), 0, 0);
     top->addWidget(locationEdit, 0, 1);
     top->addWidget(locationBrowse, 0, 2);
-    top->addWidget(new QLabel(QStringLiteral("Title:"), this), 1, 0);
+    top->addWidget(new QLabel(tr("Title:"), this), 1, 0);
     top->addWidget(titleEdit, 1, 1, 1, 2);
 
-    auto* soundBox = new QGroupBox(QStringLiteral("Background Sound"), this);
+    auto* soundBox = new QGroupBox(tr("Background Sound"), this);
     auto* sound = new QGridLayout(soundBox);
-    sound->addWidget(new QLabel(QStringLiteral("Location:"), soundBox), 0, 0);
+    sound->addWidget(new QLabel(tr("Location:"), soundBox), 0, 0);
     sound->addWidget(soundEdit, 0, 1, 1, 2);
     sound->addWidget(soundBrowse, 0, 3);
-    sound->addWidget(new QLabel(QStringLiteral("Loop:"), soundBox), 1, 0);
+    sound->addWidget(new QLabel(tr("Loop:"), soundBox), 1, 0);
     sound->addWidget(loopSpin, 1, 1);
     sound->addWidget(foreverCheck, 1, 2);
     sound->setColumnStretch(2, 1);
 
-    auto* copyBox = new QGroupBox(QStringLiteral("Copy Linked Files"), this);
+    auto* copyBox = new QGroupBox(tr("Copy Linked Files"), this);
     auto* copy = new QVBoxLayout(copyBox);
     copy->addWidget(automaticRadio);
     copy->addWidget(manualRadio);

@@ -4,10 +4,40 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <array>
 
 #include "EncodingTable.h"
 
 namespace {
+
+// The names of the listed charsets as the list shows them; the table itself is the core's.
+constexpr std::array kShownNames = {
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "<None>"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Baltic"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Central European"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Central European (ISO)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Cyrillic"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Cyrillic (KOI8-R)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Greek"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Japanese (EUC)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Japanese (JIS)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Japanese (Shift-JIS)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Korean (Wansung)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Universal (UTF-8)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Simplified Chinese (GB2312)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Traditional Chinese (Big5)"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Thai"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Turkish"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "US/Western European"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Universal Alphabet"),
+    QT_TRANSLATE_NOOP("COptionPageLanguagePage", "Universal Alphabet (Big-Endian)"),
+};
+
+QString ShownName(std::string_view label) {
+    for (const char* name : kShownNames)
+        if (label == name) return COptionPageLanguagePage::tr(name);
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
 
 QGroupBox* EncodingBox(const QString& title, const QString& prompt, QComboBox* combo,
                        const QString& note, QWidget* parent) {
@@ -27,7 +57,7 @@ void FillCombo(QComboBox* combo, std::string_view stored) {
     for (const auto& entry : theEncodingTable) {
         if (!entry.listed) continue;
         combo->addItem(
-            QString::fromLatin1(entry.label.data(), static_cast<qsizetype>(entry.label.size())),
+            ShownName(entry.label),
             QByteArray(entry.charsetName.data(), static_cast<qsizetype>(entry.charsetName.size())));
         if (selected < 0 && entry.charsetName == stored) selected = combo->count() - 1;
     }
@@ -38,7 +68,7 @@ void FillCombo(QComboBox* combo, std::string_view stored) {
 }  // namespace
 
 COptionPageLanguagePage::COptionPageLanguagePage(CPageOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Language"), parent),
+    : COptionPage(tr("Language"), parent),
       option(option),
       saveCombo(new QComboBox(this)),
       loadCombo(new QComboBox(this)) {
@@ -46,15 +76,15 @@ COptionPageLanguagePage::COptionPageLanguagePage(CPageOption& option, QWidget* p
     loadCombo->setObjectName(QStringLiteral("loadCombo"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(EncodingBox(
-        QStringLiteral("Save"), QStringLiteral("HTML Encoding for saving the page:"), saveCombo,
+        tr("Save"), tr("HTML Encoding for saving the page:"), saveCombo,
         tr("Note: If you change the HTML encoding for saving the page some characters may not "
            "display properly. This can happen if the character is not available in the new "
            "encoding. You can use Universal (UTF-8) to avoid this problem."),
         this));
     layout->addWidget(EncodingBox(
-        QStringLiteral("Load"), QStringLiteral("HTML Encoding for loading the page:"), loadCombo,
-        QStringLiteral("Note: If the text in the current page did not appear to load correctly, "
-                       "try specifying a different encoding."),
+        tr("Load"), tr("HTML Encoding for loading the page:"), loadCombo,
+        tr("Note: If the text in the current page did not appear to load correctly, try "
+           "specifying a different encoding."),
         this));
     layout->addStretch();
 }

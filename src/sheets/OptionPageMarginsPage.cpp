@@ -13,7 +13,7 @@ QGroupBox* MarginBox(const QString& title, QCheckBox* check, CSpinEdit* spin, QW
     auto* layout = new QGridLayout(box);
     layout->addWidget(check, 0, 0, 1, 3);
     layout->addWidget(spin, 1, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Pixels"), box), 1, 1);
+    layout->addWidget(new QLabel(COptionPageMarginsPage::tr("Pixels"), box), 1, 1);
     layout->setColumnStretch(2, 1);
     return box;
 }
@@ -21,11 +21,11 @@ QGroupBox* MarginBox(const QString& title, QCheckBox* check, CSpinEdit* spin, QW
 }  // namespace
 
 COptionPageMarginsPage::COptionPageMarginsPage(CPageOption& option, QWidget* parent)
-    : COptionPage(QStringLiteral("Margins "), parent),
+    : COptionPage(tr("Margins "), parent),
       option(option),
-      topCheck(new QCheckBox(QStringLiteral("Specify Top Margin"), this)),
+      topCheck(new QCheckBox(tr("Specify Top Margin"), this)),
       topSpin(new CSpinEdit(0, 1024, this)),
-      leftCheck(new QCheckBox(QStringLiteral("Specify Left Margin"), this)),
+      leftCheck(new QCheckBox(tr("Specify Left Margin"), this)),
       leftSpin(new CSpinEdit(0, 1024, this)) {
     topCheck->setObjectName(QStringLiteral("topCheck"));
     topSpin->setObjectName(QStringLiteral("topSpin"));
@@ -33,8 +33,8 @@ COptionPageMarginsPage::COptionPageMarginsPage(CPageOption& option, QWidget* par
     leftSpin->setObjectName(QStringLiteral("leftSpin"));
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MarginBox(QStringLiteral("Top Margin"), topCheck, topSpin, this));
-    layout->addWidget(MarginBox(QStringLiteral("Left Margin"), leftCheck, leftSpin, this));
+    layout->addWidget(MarginBox(tr("Top Margin"), topCheck, topSpin, this));
+    layout->addWidget(MarginBox(tr("Left Margin"), leftCheck, leftSpin, this));
     layout->addStretch();
 }
 

@@ -22,13 +22,13 @@ QLabel* Explanation(const QString& text, QWidget* parent) {
 }  // namespace
 
 COptionPagePicturesPage::COptionPagePicturesPage(CPictureSettings& pictures, QWidget* parent)
-    : COptionPage(QStringLiteral("Pictures"), parent),
+    : COptionPage(tr("Pictures"), parent),
       pictures(pictures),
-      thumbnailsCheck(new QCheckBox(QStringLiteral("Make thumbnail files"), this)),
+      thumbnailsCheck(new QCheckBox(tr("Make thumbnail files"), this)),
       boxSpin(new CSpinEdit(kMinThumbnailBox, kMaxThumbnailBox, this, CSpinEdit::Typed::InRange)),
       densitySpin(new CSpinEdit(kMinDensity, kMaxDensity, this, CSpinEdit::Typed::InRange)),
       qualitySpin(new CSpinEdit(kMinQuality, kMaxQuality, this, CSpinEdit::Typed::InRange)),
-      modernTypesCheck(new QCheckBox(QStringLiteral("Show PNG and WebP files as pictures"), this)) {
+      modernTypesCheck(new QCheckBox(tr("Show PNG and WebP files as pictures"), this)) {
     thumbnailsCheck->setObjectName(QStringLiteral("thumbnailsCheck"));
     boxSpin->setObjectName(QStringLiteral("boxSpin"));
     densitySpin->setObjectName(QStringLiteral("densitySpin"));
@@ -37,9 +37,9 @@ COptionPagePicturesPage::COptionPagePicturesPage(CPictureSettings& pictures, QWi
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(thumbnailsCheck);
-    layout->addWidget(Explanation(QStringLiteral("Pages show a small copy of each picture (in the "
-                                                 "folder thumb) instead of the whole file, so "
-                                                 "they load quickly; a click opens the picture."),
+    layout->addWidget(Explanation(tr("Pages show a small copy of each picture (in the "
+                                     "folder thumb) instead of the whole file, so "
+                                     "they load quickly; a click opens the picture."),
                                   this));
     auto* numbers = new QGridLayout;
     const auto addNumber = [&](int row, const QString& name, CSpinEdit* spin, const QString& unit,
@@ -54,20 +54,20 @@ COptionPagePicturesPage::COptionPagePicturesPage(CPictureSettings& pictures, QWi
         numbers->addWidget(line, row * 2 + 1, 0, 1, 4);
         return QList<QWidget*>{label, spin, unitLabel, line};
     };
-    addNumber(0, QStringLiteral("&Box:"), boxSpin, QStringLiteral("pixels"),
-              QStringLiteral("The longest side of a picture on the page."));
-    thumbnailOnly << addNumber(1, QStringLiteral("&Density:"), densitySpin, QStringLiteral("x"),
-                               QStringLiteral("Pixels in a thumbnail file for each pixel on the "
-                                              "page; 2 keeps pictures sharp on fine screens."));
-    thumbnailOnly << addNumber(2, QStringLiteral("&Quality:"), qualitySpin, QStringLiteral("%"),
-                               QStringLiteral("JPEG quality of the thumbnail files: higher is "
-                                              "sharper and larger."));
+    addNumber(0, tr("&Box:"), boxSpin, tr("pixels"),
+              tr("The longest side of a picture on the page."));
+    thumbnailOnly << addNumber(1, tr("&Density:"), densitySpin, tr("x"),
+                               tr("Pixels in a thumbnail file for each pixel on the "
+                                  "page; 2 keeps pictures sharp on fine screens."));
+    thumbnailOnly << addNumber(2, tr("&Quality:"), qualitySpin, tr("%"),
+                               tr("JPEG quality of the thumbnail files: higher is "
+                                  "sharper and larger."));
     numbers->setColumnStretch(3, 1);
     layout->addLayout(numbers);
     layout->addWidget(modernTypesCheck);
-    layout->addWidget(Explanation(QStringLiteral("PNG and WebP files are copied into the folder "
-                                                 "image and shown in the box; otherwise they go "
-                                                 "into others and are linked by their caption."),
+    layout->addWidget(Explanation(tr("PNG and WebP files are copied into the folder "
+                                     "image and shown in the box; otherwise they go "
+                                     "into others and are linked by their caption."),
                                   this));
     layout->addStretch();
 }

@@ -33,7 +33,7 @@ class COptionPageHeaderPage : public COptionPageTextPage {
     Q_OBJECT
 public:
     explicit COptionPageHeaderPage(CPageOption& option, QWidget* parent = nullptr)
-        : COptionPageTextPage(QStringLiteral("Header"), option.header, parent) {}
+        : COptionPageTextPage(tr("Header"), option.header, parent) {}
 };
 
 // "Footer": the text after the page's table.
@@ -41,5 +41,5 @@ class COptionPageFooterPage : public COptionPageTextPage {
     Q_OBJECT
 public:
     explicit COptionPageFooterPage(CPageOption& option, QWidget* parent = nullptr)
-        : COptionPageTextPage(QStringLiteral("Footer"), option.footer, parent) {}
+        : COptionPageTextPage(tr("Footer"), option.footer, parent) {}
 };

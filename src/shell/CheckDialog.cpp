@@ -26,6 +26,34 @@ constexpr int kNarrowest = 420;
 constexpr int kListWidth = 900;
 constexpr int kListHeight = 420;
 
+// The check's names of severities and kinds, as the list shows them.
+constexpr const char* kShownNames[] = {
+    QT_TRANSLATE_NOOP("CCheckDialog", "error"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "note"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "missing file"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "ambiguous file"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "unreadable file"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "not a file"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "export folder"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "page renamed"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "copy renamed"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "unsafe characters"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "active markup"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "hidden folder"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "plain ftp"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "unreadable picture"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "kept"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "low contrast"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "no caption"),
+    QT_TRANSLATE_NOOP("CCheckDialog", "charset"),
+};
+
+QString ShownName(std::string_view name) {
+    for (const char* shown : kShownNames)
+        if (name == shown) return CCheckDialog::tr(shown);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 QString SummaryText(std::size_t problems, std::size_t errors) {
     if (problems == 0) return CCheckDialog::tr("No problems found: the website can be exported.");
     const std::size_t notes = problems - errors;
@@ -95,11 +123,11 @@ void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::
             return item;
         };
         QTableWidgetItem* severity =
-            cell(kSeverityColumn, QString::fromLatin1(SeverityName(problem.severity)));
+            cell(kSeverityColumn, ShownName(SeverityName(problem.severity)));
         severity->setIcon(problem.severity == ProblemSeverity::Error ? errorIcon : noteIcon);
         severity->setData(kFolderRole, problem.folder.value);
         severity->setData(kItemRole, problem.item.value);
-        cell(kKindColumn, QString::fromLatin1(ProblemKindName(problem.kind)));
+        cell(kKindColumn, ShownName(ProblemKindName(problem.kind)));
         cell(kPathColumn, FromBytes(problem.path));
         cell(kWhereColumn, FromBytes(problem.where));
         cell(kDetailColumn, FromBytes(problem.detail));

@@ -66,7 +66,7 @@ CImportScan CImportJob::Run(const std::filesystem::path& path, const ImportOptio
     const auto progress = std::make_unique<QProgressDialog>(window);
     dialog = progress.get();
     progress->setWindowTitle(QString::fromUtf8(kAppTitle));
-    progress->setLabelText(QStringLiteral("Importing..."));
+    progress->setLabelText(tr("Importing..."));
     progress->setRange(0, 0);
     // Wide enough for the elided paths, so that the dialog does not change size as they go by.
     progress->setMinimumWidth(kPathWidth + 8 * progress->fontMetrics().averageCharWidth());
@@ -124,7 +124,7 @@ void CImportJob::TakeReport() {
     if (dialog && (!labelShown.isValid() || labelShown.elapsed() >= kLabelIntervalMs)) {
         labelShown.start();
         const QFontMetrics metrics(dialog->font());
-        dialog->setLabelText(QStringLiteral("Importing... %1 files and folders\n%2")
+        dialog->setLabelText(tr("Importing... %1 files and folders\n%2")
                                  .arg(QString::number(report.entriesSeen),
                                       metrics.elidedText(path, Qt::ElideMiddle, kPathWidth)));
     }

@@ -276,7 +276,7 @@ void CMainFrame::CreateMenus() {
 
 void CMainFrame::CreateToolBar() {
     using namespace CommandId;
-    toolBar = addToolBar(QStringLiteral("Toolbar"));
+    toolBar = addToolBar(tr("Toolbar"));
     toolBar->setObjectName(QStringLiteral("toolBar"));
     toolBar->setIconSize(QSize(16, 16));
     toolBar->setFloatable(false);

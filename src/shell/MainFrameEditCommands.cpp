@@ -48,21 +48,15 @@ void CMainFrame::ConnectEditCommands() {
 void CMainFrame::ShowUndoTexts() {
     using namespace CommandId;
     const QUndoStack& history = document->UndoStack();
-    const struct {
-        QAction* action;
-        QString step;
-        const char* name;
-        const char* keys;
-    } entries[] = {{Action(kEditUndo), history.undoText(), "Undo", "Ctrl+Z"},
-                   {Action(kEditRedo), history.redoText(), "Redo", "Ctrl+Shift+Z"}};
-    for (const auto& entry : entries) {
-        const QString name = QString::fromUtf8(entry.name);
-        const QString named = entry.step.isEmpty() ? name : name + u' ' + entry.step;
-        entry.action->setText(
-            u'&' + (entry.step.isEmpty() ? name : name + u' ' + MenuEscaped(entry.step)) + u'\t' +
-            QString::fromUtf8(entry.keys));
-        entry.action->setToolTip(named);
-    }
+    const QString undo = history.undoText();
+    const QString redo = history.redoText();
+    Action(kEditUndo)->setText(undo.isEmpty() ? tr("&Undo\tCtrl+Z")
+                                              : tr("&Undo %1\tCtrl+Z").arg(MenuEscaped(undo)));
+    Action(kEditUndo)->setToolTip(undo.isEmpty() ? tr("Undo") : tr("Undo %1").arg(undo));
+    Action(kEditRedo)->setText(redo.isEmpty()
+                                   ? tr("&Redo\tCtrl+Shift+Z")
+                                   : tr("&Redo %1\tCtrl+Shift+Z").arg(MenuEscaped(redo)));
+    Action(kEditRedo)->setToolTip(redo.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redo));
 }
 
 void CMainFrame::UpdateEditActions() {

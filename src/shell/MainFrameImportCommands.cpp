@@ -16,12 +16,12 @@
 
 namespace {
 
-const QString kImportFolderTitle = QStringLiteral("Please select import folder");
-
 // "All Files" matches every name: "*.*" would leave out names without a dot.
-const QString kImportFilesFilter = QStringLiteral(
-    "All Files (*);;Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;"
-    "JPEG Files (*.jpg);;MP3 Files (*.mp3);;Zip files (*.zip)");
+QString ImportFilesFilter() {
+    return CMainFrame::tr(
+        "All Files (*);;Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;"
+        "JPEG Files (*.jpg);;MP3 Files (*.mp3);;Zip files (*.zip)");
+}
 
 constexpr std::size_t kSkippedPathsShown = 10;
 
@@ -45,16 +45,16 @@ void CMainFrame::UpdateImportActions() {
 
 void CMainFrame::OnImportFolder(bool asSite) {
     if (!treeView->SelectedNode()) return;
-    const QString folder = TheDesktop().ExistingFolder(this, kImportFolderTitle);
+    const QString folder = TheDesktop().ExistingFolder(this, tr("Please select import folder"));
     if (folder.isEmpty()) return;
     CImportJob job(this);
     const std::filesystem::path path(QFile::encodeName(folder).toStdString());
     CImportScan scan = job.Run(path, ImportOptionsOf());
     if (!job.Failure().empty()) {
-        TheDesktop().Tell(this,
-                          QStringLiteral("The import stopped early: %1")
-                              .arg(QString::fromLocal8Bit(job.Failure().c_str())),
-                          CDesktop::Severity::Warning);
+        TheDesktop().Tell(
+            this,
+            tr("The import stopped early: %1").arg(QString::fromLocal8Bit(job.Failure().c_str())),
+            CDesktop::Severity::Warning);
     }
     const CFolderKey target = treeView->SelectedNode();
     const CImportResult result =
@@ -67,7 +67,7 @@ void CMainFrame::OnImportFolder(bool asSite) {
 
 void CMainFrame::OnImportFiles() {
     if (!treeView->SelectedNode()) return;
-    const QStringList files = TheDesktop().OpenFileNames(this, kImportFilesFilter);
+    const QStringList files = TheDesktop().OpenFileNames(this, ImportFilesFilter());
     if (files.isEmpty()) return;
     const CFolderKey target = treeView->SelectedNode();
     std::vector<std::string> paths;
@@ -104,12 +104,11 @@ void CMainFrame::ReportImport(const CImportResult& result) {
                 : tr("%1 hidden or junk entries left out of the import").arg(result.leftOut),
             10000);
     if (result.skipped == 0) return;
-    QString text = result.skipped == 1
-                       ? QStringLiteral("1 entry was not imported")
-                       : QStringLiteral("%1 entries were not imported").arg(result.skipped);
-    text += QStringLiteral(
-        ": only regular files are imported; links to folders are not followed, and entries "
-        "that cannot be read or no longer exist are left out.\n");
+    QString text = result.skipped == 1 ? tr("1 entry was not imported")
+                                       : tr("%1 entries were not imported").arg(result.skipped);
+    text +=
+        tr(": only regular files are imported; links to folders are not followed, and "
+           "entries that cannot be read or no longer exist are left out.\n");
     const std::size_t shown = std::min(result.skippedEntries.size(), kSkippedPathsShown);
     for (std::size_t i = 0; i < shown; ++i) {
         const ImportSkip& skip = result.skippedEntries[i];

@@ -25,7 +25,7 @@ QString FailureList(const PublishResult& result) {
     int shown = 0;
     for (const PublishFailure& failure : result.failures) {
         if (++shown > kShown) {
-            list += QObject::tr("\n... and %1 more").arg(result.failures.size() - kShown);
+            list += CMainFrame::tr("\n... and %1 more").arg(result.failures.size() - kShown);
             break;
         }
         list +=

@@ -15,3 +15,9 @@ QString FindUserGuide(const QString& programFolder) {
     const QString guide = UserGuidePath(programFolder);
     return QFileInfo(guide).isFile() ? guide : QString();
 }
+
+QString TranslationsFolder(const QString& programFolder) {
+    return QDir::cleanPath(
+        QDir(programFolder)
+            .filePath(QString::fromUtf8(kDataFolderFromProgram) + QStringLiteral("/translations")));
+}

@@ -11,3 +11,7 @@ QString UserGuidePath(const QString& programFolder);
 
 // The user guide of the program running from programFolder; empty when it is not there.
 QString FindUserGuide(const QString& programFolder);
+
+// Where the window's translations (pagelorn_LANG.qm) are: translations/ in the program's data
+// folder.
+QString TranslationsFolder(const QString& programFolder);

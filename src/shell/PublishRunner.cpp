@@ -111,11 +111,11 @@ bool CPublishRunner::Resolve(QWidget* parent, const PublishAddress& address,
                 return false;
             const QString what =
                 failure.failure == TransportFailure::HostKeyUnknown
-                    ? QObject::tr(
+                    ? CPublishRunner::tr(
                           "The server %1 is not known yet. Its host key has the "
                           "fingerprint\n\n%2\n\nIf your host tells you the same "
                           "fingerprint, the server is the right one. Trust it?")
-                    : QObject::tr(
+                    : CPublishRunner::tr(
                           "The certificate of %1 cannot be verified (it may be one the "
                           "host made itself). Its fingerprint is\n\n%2\n\nIf your host "
                           "tells you the same fingerprint, the server is the right one. "
@@ -129,7 +129,7 @@ bool CPublishRunner::Resolve(QWidget* parent, const PublishAddress& address,
         case TransportFailure::Login:
             if (askedPassword) {
                 TheDesktop().Tell(parent,
-                                  QObject::tr("The server %1 refused the login: %2")
+                                  CPublishRunner::tr("The server %1 refused the login: %2")
                                       .arg(where, Text(failure.message)),
                                   CDesktop::Severity::Warning);
             }
@@ -188,7 +188,7 @@ std::optional<PublishResult> CPublishRunner::Publish(QWidget* parent, const Publ
         }
         if (result.status == PublishStatus::NotEmpty && !intoNonempty) {
             const QString question =
-                QObject::tr(
+                CPublishRunner::tr(
                     "The folder at %1 holds files that were not published from here. "
                     "Publish into it all the same? Files with the website's names are "
                     "replaced; nothing else there is changed or deleted.")
@@ -233,7 +233,7 @@ PublishConnectionTest CPublishRunner::Test(QWidget* parent, const std::string& u
         });
         if (opened.Ok()) {
             if (answer && answer->remember) keyring.write(KeyringKey(address), answer->password);
-            return {true, QObject::tr("Connected."), Text(fingerprint)};
+            return {true, CPublishRunner::tr("Connected."), Text(fingerprint)};
         }
         if (!cancel && Resolve(parent, address, opened, options, askedPassword, answer)) continue;
         return {false, Text(opened.message), Text(opened.fingerprint)};

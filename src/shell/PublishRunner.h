@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <atomic>
 #include <filesystem>
@@ -23,6 +24,8 @@ struct PasswordAnswer {
 // desktop's keyring when one was remembered), a host key or certificate not met before, a target
 // that holds files of others. Tests put their own transport, password asker and keyring here.
 class CPublishRunner {
+    Q_DECLARE_TR_FUNCTIONS(CPublishRunner)
+
 public:
     using TransportMaker = std::function<TransportFactory(const CurlTransportOptions&)>;
     using PasswordAsker =

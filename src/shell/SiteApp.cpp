@@ -4,6 +4,8 @@
 
 #include "MainFrame.h"
 #include "ProgramInfo.h"
+#include "ProgramPaths.h"
+#include "Translations.h"
 
 CSiteApp::CSiteApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Pagelorn"));
@@ -11,6 +13,8 @@ CSiteApp::CSiteApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QString::fromUtf8(kProgramVersion));
     // Lets the desktop match the window with the menu entry and its icon.
     setDesktopFileName(QString::fromUtf8(kDesktopId));
+    // The language of the user's locale (LANG, LANGUAGE), before any window text is made.
+    InstallTranslations(*this, QLocale(), TranslationsFolder(applicationDirPath()));
 }
 
 CSiteApp::~CSiteApp() = default;

@@ -19,9 +19,6 @@
 
 namespace {
 
-const QString kBrowseFilter = QStringLiteral(
-    "Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;JPG Files (*.jpg);;"
-    "JPEG Files (*.jpeg);;MP3 Files (*.mp3);;Zip files (*.zip);;All Files (*)");
 const QString kFilePrefix = QStringLiteral("file://");
 
 // The form scrolls so that every control of either layout can be reached, with a margin.
@@ -79,9 +76,9 @@ CSitePropertyView::CSitePropertyView(CSiteDocument& siteDocument, QWidget* paren
       document(siteDocument),
       tree(siteDocument.Tree()),
       form(new QWidget),
-      captionLabel(new CColorLabel(QStringLiteral("Caption:"), form)),
-      descriptionLabel(new CColorLabel(QStringLiteral("Description:"), form)),
-      urlLabel(new CColorLabel(QStringLiteral("URL:"), form)),
+      captionLabel(new CColorLabel(tr("Caption:"), form)),
+      descriptionLabel(new CColorLabel(tr("Description:"), form)),
+      urlLabel(new CColorLabel(tr("URL:"), form)),
       preview(new CPictureCtrl(form)),
       captionEdit(new QLineEdit(form)),
       descriptionEdit(new QPlainTextEdit(form)),
@@ -371,7 +368,9 @@ void CSitePropertyView::OnUrlEdited(const QString& text) {
 }
 
 void CSitePropertyView::OnBrowse() {
-    const QString path = TheDesktop().OpenFileName(this, kBrowseFilter);
+    const QString path = TheDesktop().OpenFileName(
+        this, tr("Html Files (*.htm);;Html Files (*.html);;Gif Files (*.gif);;JPG Files (*.jpg);;"
+                 "JPEG Files (*.jpeg);;MP3 Files (*.mp3);;Zip files (*.zip);;All Files (*)"));
     if (path.isEmpty()) return;
     // A chosen file is a step of its own, not part of what was typed before or after.
     document.EndTyping();

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         {"ExportCommandsTest", RunExportCommandsTest},
         {"UndoTest", RunUndoTest},
         {"WindowUseTest", RunWindowUseTest},
-        {"PublishCommandsTest", RunPublishCommandsTest}};
+        {"PublishCommandsTest", RunPublishCommandsTest},
+        {"TranslationTest", RunTranslationTest}};
     int failures = 0;
     for (const auto& [name, run] : classes) {
         if (argc > 1 && argv[1][0] != '-') {

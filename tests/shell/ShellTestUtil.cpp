@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -99,4 +100,35 @@ QStringList MenuTexts(const QMenu& menu) {
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     return texts;
+}
+
+int Mnemonic(const QString& text) {
+    int key = 0;
+    int count = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] != u'&') {
+            key = text[i + 1].toUpper().unicode();
+            ++count;
+        }
+        ++i;
+    }
+    return count == 1 ? key : -count;
+}
+
+QStringList MnemonicClashes(const QList<QAction*>& entries) {
+    QStringList wrong;
+    QHash<int, QString> taken;
+    for (const QAction* action : entries) {
+        if (action->isSeparator() || !action->isVisible()) continue;
+        const QString text = action->text();
+        const int key = Mnemonic(text);
+        if (key <= 0)
+            wrong << text + QStringLiteral(": ") + QString::number(-key) + QStringLiteral(" keys");
+        else if (taken.contains(key))
+            wrong << text + QStringLiteral(" and ") + taken[key] + QStringLiteral(" share a key");
+        else
+            taken.insert(key, text);
+    }
+    return wrong;
 }

@@ -11,6 +11,7 @@
 #include "SitePropertyView.h"
 #include "SiteTreeView.h"
 
+class QAction;
 class QMenu;
 
 // Each test class runs from ShellTestMain.cpp.
@@ -25,6 +26,7 @@ int RunExportCommandsTest(int argc, char** argv);
 int RunUndoTest(int argc, char** argv);
 int RunWindowUseTest(int argc, char** argv);
 int RunPublishCommandsTest(int argc, char** argv);
+int RunTranslationTest(int argc, char** argv);
 
 // The real main window, shown and active, with the focus in the tree and a fake desktop.
 struct CFrameFixture {
@@ -67,3 +69,8 @@ void TypeText(QWidget* widget, const QString& text);
 void RenameInPlace(QAbstractItemView& view, const QModelIndex& index, const QString& text);
 // The texts of a menu's visible entries, "-" for a separator.
 QStringList MenuTexts(const QMenu& menu);
+// The key of a menu text ("E&xit" -> 'X'); several or none give the number of them as a negative
+// value instead.
+int Mnemonic(const QString& text);
+// What is wrong with the keys of these entries: a missing key, two keys, one key used twice.
+QStringList MnemonicClashes(const QList<QAction*>& entries);

@@ -56,40 +56,6 @@ QString TabStops(QWidget* start, bool back = false, int most = 12) {
     return stops.join(u' ');
 }
 
-// The key of a menu text ("E&xit" -> 'X'); several or none give the number of them as a negative
-// value instead.
-int Mnemonic(const QString& text) {
-    int key = 0;
-    int count = 0;
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&') continue;
-        if (text[i + 1] != u'&') {
-            key = text[i + 1].toUpper().unicode();
-            ++count;
-        }
-        ++i;
-    }
-    return count == 1 ? key : -count;
-}
-
-// What is wrong with the keys of these entries: a missing key, two keys, one key used twice.
-QStringList MnemonicClashes(const QList<QAction*>& entries) {
-    QStringList wrong;
-    QHash<int, QString> taken;
-    for (const QAction* action : entries) {
-        if (action->isSeparator() || !action->isVisible()) continue;
-        const QString text = action->text();
-        const int key = Mnemonic(text);
-        if (key <= 0)
-            wrong << text + u": "_s + QString::number(-key) + u" keys"_s;
-        else if (taken.contains(key))
-            wrong << text + u" and "_s + taken[key] + u" share a key"_s;
-        else
-            taken.insert(key, text);
-    }
-    return wrong;
-}
-
 }  // namespace
 
 class WindowUseTest : public QObject {
