@@ -1335,7 +1335,7 @@ Auf dem Server wurde nichts gelöscht, da eine alte Seite noch auf das verweisen
     </message>
     <message>
         <source>x</source>
-        <translation>fach</translation>
+        <translation>×</translation>
     </message>
     <message>
         <source>Pixels in a thumbnail file for each pixel on the page; 2 keeps pictures sharp on fine screens.</source>

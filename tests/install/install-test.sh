@@ -55,13 +55,11 @@ out=$(appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" 2>&1
     fail "appstreamcli validate: $out"
 grep -q "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo's release is not $version"
-out=$(xmllint --noout "$usr/share/mime/packages/$id.xml
-usr/share/pagelorn/translations/pagelorn_de.qm" 2>&1) || fail "xmllint: $out"
+out=$(xmllint --noout "$usr/share/mime/packages/$id.xml" 2>&1) || fail "xmllint: $out"
 # The file type as the desktop's MIME database sees it: *.www projects, with the program's icon.
 mime=$work/mime
 mkdir -p "$mime/packages"
-cp "$usr/share/mime/packages/$id.xml
-usr/share/pagelorn/translations/pagelorn_de.qm" "$mime/packages/"
+cp "$usr/share/mime/packages/$id.xml" "$mime/packages/"
 out=$(XDG_DATA_HOME=$work update-mime-database "$mime" 2>&1) && [ -z "$out" ] || fail "update-mime-database: $out"
 grep -qx "50:application/x-pagelorn-project:\*.www" "$mime/globs2" || fail "*.www has no file type"
 grep -qx "application/x-pagelorn-project:$id" "$mime/icons" || fail "the file type has no icon"
