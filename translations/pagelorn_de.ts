@@ -1392,6 +1392,10 @@ Auf dem Server wurde nichts gelöscht, da eine alte Seite noch auf das verweisen
         <source>Host key: %1</source>
         <translation>Host-Schlüssel: %1</translation>
     </message>
+    <message>
+        <source>Certificate: %1</source>
+        <translation>Zertifikat: %1</translation>
+    </message>
 </context>
 <context>
     <name>COptionPageSheet</name>
