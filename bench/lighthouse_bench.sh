@@ -146,6 +146,6 @@ done
 
 web=$work/out/modern
 album=$(cd "$web" && ls Index_Harbour.htm)
-photo=$(cd "$web" && ls Index_Harbour_IMG_0002.JPG.htm)
+photo=$(cd "$web" && ls Index_Harbour_IMG_0002*.htm | head -1)
 echo "== Lighthouse 12.2.3 (mobile) on index.html, $album and $photo"
 node "$here/run-lighthouse.mjs" "$web" index.html "$album" "$photo"

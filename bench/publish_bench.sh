@@ -9,7 +9,9 @@
 #
 # Environment: FILES (default 20000), BENCH_DIR (working folder, default a new temporary folder,
 # removed at the end), BUILD_DIR (default build/publish-bench; a Release build of pagelorn-cli is
-# made there). Needs openssh-server, rsync, python3 and /usr/bin/time.
+# made there), CLI (a pagelorn-cli to use instead of building one). Needs openssh-server, rsync,
+# python3 and /usr/bin/time. rsync leaves out hidden files as publishing does (the export's own
+# records stay at home).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,11 +32,15 @@ for tool in /usr/sbin/sshd rsync python3 /usr/bin/time; do
     command -v "$tool" >/dev/null || { echo "publish_bench.sh needs $tool" >&2; exit 2; }
 done
 
-echo "== building pagelorn-cli (Release) in $build"
-cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
-    -DPAGELORN_BENCH=OFF >/dev/null
-cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
-cli=$build/bin/pagelorn-cli
+if [ -n "${CLI:-}" ]; then
+    cli=$CLI
+else
+    echo "== building pagelorn-cli (Release) in $build"
+    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
+        -DPAGELORN_BENCH=OFF >/dev/null
+    cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
+    cli=$build/bin/pagelorn-cli
+fi
 
 echo "== making $files files of $file_size bytes in $work/src ($per_folder a folder)"
 mkdir -p "$work/src" "$work/home/.ssh" "$work/server"
@@ -51,10 +57,10 @@ PY
 echo "== the project and its export"
 "$cli" new "$work/site.www" --force >/dev/null
 "$cli" import "$work/site.www" "$work/src"/* >/dev/null
-# A project without a location exports into Export beside the program; publish brings the same
-# folder up to date, so the timings below compare the uploads.
-export_folder=$build/bin/Export
-rm -rf "$export_folder"
+# Publish brings the same export folder up to date first, so the timings below compare the
+# uploads.
+export_folder=$work/export
+"$cli" set "$work/site.www" location="$export_folder" >/dev/null
 "$cli" export "$work/site.www" >/dev/null
 
 echo "== an OpenSSH server on 127.0.0.1"
@@ -99,9 +105,9 @@ run() {
 }
 
 sync
-run rsync_first rsync -a -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
+run rsync_first rsync -a --exclude='.*' -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
 rsync_first=$elapsed
-run rsync_again rsync -a -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
+run rsync_again rsync -a --exclude='.*' -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
 rsync_again=$elapsed
 url="sftp://$user@127.0.0.1:$port$work/target-publish"
 sync
@@ -110,7 +116,7 @@ publish_first=$elapsed
 publish_peak=$peak
 run publish_again env HOME="$work/home" SSH_AUTH_SOCK= "$cli" publish "$work/site.www" --to "$url"
 publish_again=$elapsed
-diff -r --exclude=.pagelorn-publish.json "$work/target-rsync" "$work/target-publish" >/dev/null ||
+diff -r --exclude='.*' "$work/target-rsync" "$work/target-publish" >/dev/null ||
     { echo "the published folder differs from rsync's" >&2; exit 1; }
 
 echo
