@@ -4,7 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHash>
@@ -29,8 +32,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTranslator>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "CheckDialog.h"
@@ -43,6 +49,7 @@
 #include "Translations.h"
 
 using namespace CommandId;
+using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -271,7 +278,8 @@ private slots:
         QCoreApplication::installTranslator(&pseudo);
         const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&pseudo); });
         QTemporaryDir dir;
-        const QStringList userData{dir.path(), u"site.www"_s, u"Holiday"_s, u"Beach"_s};
+        const QStringList userData{dir.path(), u"site.www"_s, u"Holiday"_s, u"Beach"_s,
+                                   u"foreign.txt"_s};
         CShownTexts shown;
         CFrameFixture f;
         // A sub-site holding an item whose file is missing, which the check lists.
@@ -322,6 +330,51 @@ private slots:
             progress.Show(sent);
             shown.AddWindow(&progress, u"publish progress, sending"_s);
         }
+        // The export: its question before it deletes what it did not make, and its progress.
+        CPageOption page = f.Doc().PageOption();
+        page.general.location = CTextField<255>(dir.filePath(u"out"_s).toStdString());
+        f.Doc().SetPageOption(page);
+        QVERIFY(QDir(dir.path()).mkpath(u"out"_s));
+        QFile foreign(dir.filePath(u"out/foreign.txt"_s));
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.close();
+        QVERIFY(f.Trigger(kExport));
+        QVERIFY(foreign.remove());
+        std::atomic<bool> progressSeen{false};
+        f.frame.ExportRunner().SetProgressDelay(0ms);
+        f.frame.ExportRunner().SetExportFunction([&](const ExportParameters& parameters) {
+            const ExportProgress progress{.pagesDone = 1,
+                                          .pagesTotal = 2,
+                                          .pagesUpToDate = 1,
+                                          .filesDone = 1,
+                                          .filesTotal = 3,
+                                          .filesUpToDate = 0,
+                                          .thumbnailsDone = 0,
+                                          .thumbnailsTotal = 1,
+                                          .thumbnailsUpToDate = 0};
+            const QDeadlineTimer deadline(10s);
+            while (!progressSeen && !deadline.hasExpired()) {
+                parameters.progress(progress);
+                std::this_thread::sleep_for(5ms);
+            }
+            ExportResult result;
+            result.status = ExportStatus::Completed;
+            return result;
+        });
+        int ticks = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &f.frame, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->objectName() != u"exportProgress"_s || !window->isVisible()) continue;
+                shown.AddWindow(window, u"export progress"_s);
+                // Some ticks later the counts have reached the dialog.
+                if (++ticks == 20) progressSeen = true;
+            }
+        });
+        poll.start(10);
+        QVERIFY(f.Trigger(kExport));
+        poll.stop();
+        QVERIFY(progressSeen);
         // Questions and messages: a delete, a publish without an address, a new project while
         // this one has changes.
         f.SelectRows({0});
