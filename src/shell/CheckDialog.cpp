@@ -18,6 +18,7 @@ namespace {
 // names anything at all.
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kItemRole = Qt::UserRole + 1;
+constexpr int kSeverityRole = Qt::UserRole + 2;
 // The widest a column other than the last starts out.
 constexpr int kWidestColumn = 320;
 // The narrowest the list is made to fit beside the main window.
@@ -125,6 +126,7 @@ void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::
         QTableWidgetItem* severity =
             cell(kSeverityColumn, ShownName(SeverityName(problem.severity)));
         severity->setIcon(problem.severity == ProblemSeverity::Error ? errorIcon : noteIcon);
+        severity->setData(kSeverityRole, static_cast<int>(problem.severity));
         severity->setData(kFolderRole, problem.folder.value);
         severity->setData(kItemRole, problem.item.value);
         cell(kKindColumn, ShownName(ProblemKindName(problem.kind)));
@@ -157,6 +159,15 @@ bool CCheckDialog::IsRowGone(int row) const {
     return folder && !exists(folder, item);
 }
 
+QBrush CCheckDialog::SeverityBrush(ProblemSeverity severity) const {
+    // Red for errors and blue for notes, dark on a light list and light on a dark one, so that
+    // either stays readable (contrast 4.5:1 or more) in both kinds of theme.
+    const bool darkList = palette().color(QPalette::Base).lightness() < 128;
+    if (severity == ProblemSeverity::Error)
+        return QColor(darkList ? QRgb(0xf2b8b5) : QRgb(0xb3261e));
+    return QColor(darkList ? QRgb(0xa8c7fa) : QRgb(0x0b57d0));
+}
+
 void CCheckDialog::FollowProject() {
     const QBrush goneText = palette().brush(QPalette::Disabled, QPalette::Text);
     const QString goneNote = tr("Deleted from the website since the check.");
@@ -167,7 +178,11 @@ void CCheckDialog::FollowProject() {
         for (int column = 0; column < table->columnCount(); ++column) {
             QTableWidgetItem* item = table->item(row, column);
             if (item == nullptr) continue;
-            item->setForeground(isGone ? goneText : QBrush());
+            item->setForeground(
+                isGone ? goneText
+                : column == kSeverityColumn
+                    ? SeverityBrush(static_cast<ProblemSeverity>(item->data(kSeverityRole).toInt()))
+                    : QBrush());
             item->setToolTip(isGone ? goneNote : item->text());
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBrush>
 #include <QDialog>
 #include <functional>
 #include <vector>
@@ -11,10 +12,10 @@ class QPushButton;
 class QTableWidget;
 
 // The problems the check found, in a table that sorts by any column (severity, kind, path,
-// where, details), each row with its severity's icon. Double-clicking a row that names a folder or
-// an item asks for it to be selected. The dialog does not block the window, so the user can go
-// and mend what it lists: it follows the project (rows whose folder or item was deleted since are
-// greyed and say so) and checks again on "Check Again".
+// where, details), each row with its severity's icon and colour. Double-clicking a row that names a
+// folder or an item asks for it to be selected. The dialog does not block the window, so the user
+// can go and mend what it lists: it follows the project (rows whose folder or item was deleted
+// since are greyed and say so) and checks again on "Check Again".
 class CCheckDialog : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +37,8 @@ public:
     QPushButton* CheckAgainButton() const { return checkAgainButton; }
     // Whether the row names a folder or item that is no longer in the project.
     bool IsRowGone(int row) const;
+    // The colour the severity column shows a severity in, for this dialog's palette.
+    QBrush SeverityBrush(ProblemSeverity severity) const;
 
     enum Column { kSeverityColumn, kKindColumn, kPathColumn, kWhereColumn, kDetailColumn };
 

@@ -280,6 +280,12 @@ private slots:
         QCOMPARE(table->item(0, CCheckDialog::kPathColumn)->text(), missing);
         QCOMPARE(table->item(0, CCheckDialog::kWhereColumn)->text(), u"Index > B, item \"Gone\""_s);
         QCOMPARE(table->item(1, CCheckDialog::kKindColumn)->text(), u"page renamed"_s);
+        // Each severity has a colour of its own.
+        const QBrush errorColour = table->item(0, CCheckDialog::kSeverityColumn)->foreground();
+        QCOMPARE(errorColour, dialog->SeverityBrush(ProblemSeverity::Error));
+        QCOMPARE(table->item(1, CCheckDialog::kSeverityColumn)->foreground(),
+                 dialog->SeverityBrush(ProblemSeverity::Note));
+        QVERIFY(errorColour != dialog->SeverityBrush(ProblemSeverity::Note));
         table->sortByColumn(CCheckDialog::kKindColumn, Qt::DescendingOrder);
         QCOMPARE(table->item(0, CCheckDialog::kKindColumn)->text(), u"page renamed"_s);
 
