@@ -10,6 +10,8 @@ pagelorn_test_packages=(
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
     # tests/export: photos with titles and dates (ImageMagick, exiftool) and HEIC (heif-enc)
     imagemagick libimage-exiftool-perl libheif-examples
+    # tests/shell: the pseudo-translation of the window is written by a Python script
+    python3
     # tests/publish: the SFTP and FTPS servers the publish tests start on 127.0.0.1
     openssh-server openssh-client vsftpd openssl
 )

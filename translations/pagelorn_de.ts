@@ -1575,11 +1575,11 @@ Wenn Ihr Anbieter Ihnen denselben Fingerabdruck nennt, ist es der richtige Serve
     </message>
     <message>
         <source>Undo brings it back.</source>
-        <translation>Rückgängig holt es zurück.</translation>
+        <translation>Mit Rückgängig holen Sie es zurück.</translation>
     </message>
     <message>
         <source>Undo brings them back.</source>
-        <translation>Rückgängig holt sie zurück.</translation>
+        <translation>Mit Rückgängig holen Sie sie zurück.</translation>
     </message>
     <message>
         <source>New Folder</source>
