@@ -216,7 +216,7 @@
     </message>
     <message>
         <source>Severity</source>
-        <translation>Schwere</translation>
+        <translation>Schweregrad</translation>
     </message>
     <message>
         <source>Kind</source>
@@ -1139,7 +1139,7 @@ Auf dem Server wurde nichts gelöscht, da eine alte Seite noch auf das verweisen
     </message>
     <message>
         <source>Location:</source>
-        <translation>Ort:</translation>
+        <translation>Speicherort:</translation>
     </message>
     <message>
         <source>Title:</source>
