@@ -24,9 +24,10 @@ namespace {
 constexpr const char* kSetUsage =
     "usage: pagelorn-cli set PROJECT.www KEY=VALUE...\n"
     "  Sets properties of the website: the fields of Website Properties and Layout Properties\n"
-    "  and the keys of the settings file (pictures.*). \"pagelorn-cli get PROJECT.www\" lists\n"
-    "  every key with its value; the manual lists the values each key takes. All or nothing:\n"
-    "  an unknown key or a value the key does not take changes nothing.\n"
+    "  and the keys of the settings file (pictures.*, pages.style, import.*, publish.url).\n"
+    "  \"pagelorn-cli get PROJECT.www\" lists every key with its value; the manual lists the\n"
+    "  values each key takes. All or nothing: an unknown key or a value the key does not take\n"
+    "  changes nothing.\n"
     "  Exit status: 0 set, 2 nothing set, 130 interrupted.\n";
 constexpr const char* kGetUsage =
     "usage: pagelorn-cli get PROJECT.www [KEY]\n"

@@ -85,6 +85,29 @@ Entry Number(std::string name, long long minimum, long long maximum, std::string
         }};
 }
 
+// One of a few words, each standing for a value of the field, as the settings file spells them.
+template <typename Field>
+Entry Choice(std::string name, std::vector<std::pair<std::string, Field>> words,
+             std::string example, Access<Field> access) {
+    std::string values;
+    for (const auto& [word, value] : words) values += (values.empty() ? "" : "|") + word;
+    return {{std::move(name), values, std::move(example)},
+            [access, words](const CWebsiteProperties& p) {
+                for (const auto& [word, value] : words)
+                    if (Reach(access, p) == value) return word;
+                return std::string();
+            },
+            [access, words, values](CWebsiteProperties& p, std::string_view text) -> std::string {
+                for (const auto& [word, value] : words) {
+                    if (text == word) {
+                        access(p) = value;
+                        return {};
+                    }
+                }
+                return "it is none of " + values;
+            }};
+}
+
 // What the window's edits take: digits, as many as a 32-bit field stores.
 Entry Count(std::string name, std::string example, Access<std::int32_t> access) {
     return Number<std::int32_t>(std::move(name), 0, std::numeric_limits<std::int32_t>::max(),
@@ -354,6 +377,31 @@ std::vector<Entry> MakeEntries() {
     settingsEntry(Switch<bool>(
         "pictures.modernTypes", "true",
         [](CWebsiteProperties & p) -> auto& { return p.settings.pictures.modernTypes; }));
+    settingsEntry(Number<int>(
+        "pictures.maxMegapixels", kMinMegapixels, kMaxMegapixels, "200",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.pictures.maxMegapixels; }));
+    settingsEntry(Number<int>(
+        "pictures.view", 0, kMaxViewSide, "2000",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.pictures.view; }));
+    settingsEntry(Choice<PageStyle>(
+        "pages.style", {{"classic", PageStyle::Classic}, {"modern", PageStyle::Modern}}, "modern",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.pages.style; }));
+    using Caption = CImportSettings::Caption;
+    settingsEntry(Choice<Caption>(
+        "import.caption",
+        {{"file", Caption::File}, {"name", Caption::Name}, {"title", Caption::Title}}, "title",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.importing.caption; }));
+    using Order = CImportSettings::Order;
+    settingsEntry(Choice<Order>(
+        "import.order", {{"name", Order::Name}, {"date", Order::Date}}, "date",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.importing.order; }));
+    settingsEntry(Switch<bool>(
+        "import.skip", "true",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.importing.skip; }));
+    // Whether the address can be reached is for publishing and the check to say.
+    settingsEntry(LongText(
+        "publish.url", "sftp://me@example.org/~/public_html",
+        [](CWebsiteProperties & p) -> auto& { return p.settings.publish.url; }));
     return entries;
 }
 

@@ -54,7 +54,8 @@ TEST(WebsitePropertiesTest, EveryKeyRoundTripsThroughSaveAndLoad) {
     // Every page of both sheets and the settings file are reached.
     for (const char* name :
          {"title", "copy", "bgColor", "topMargin", "charset", "header", "footer", "rows", "columns",
-          "headerBar.color", "table.borderWidth", "pictures.thumbnails", "pictures.box"})
+          "headerBar.color", "table.borderWidth", "pictures.thumbnails", "pictures.box",
+          "pictures.view", "pages.style", "import.caption", "import.skip", "publish.url"})
         EXPECT_TRUE(names.contains(name)) << name;
     fs::remove_all(folder);
 }
@@ -92,6 +93,10 @@ TEST(WebsitePropertiesTest, ValuesAsTheSheetsTakeThemAndBadOnesChangeNothing) {
         {"pictures.quality", "101", false},
         {"headerBar.alignment", "justify", false},
         {"no.such.key", "1", false},
+        {"pictures.view", "0", true},
+        {"pictures.view", "8001", false},
+        {"pages.style", "Modern", false},
+        {"import.order", "size", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.value);
