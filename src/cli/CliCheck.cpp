@@ -8,6 +8,7 @@
 #include "CliWebsite.h"
 #include "ExportLocation.h"
 #include "ExportPlan.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -104,7 +105,7 @@ int RunCheckCommand(int argc, char** argv) {
     std::printf("%s, %s\n", Plural(errors, "error", "errors").c_str(),
                 Plural(plan.problems.size() - errors, "note", "notes").c_str());
     if (!plan.exportFolder.empty())
-        std::printf("export folder: %s\n", Printable(plan.exportFolder.string()).c_str());
+        std::printf("export folder: %s\n", Printable(Utf8FromPath(plan.exportFolder)).c_str());
     const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
     return errors > 0 || damaged ? kExitPartly : kExitOk;
 }

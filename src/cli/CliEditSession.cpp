@@ -6,6 +6,7 @@
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "ProjectFile.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -21,7 +22,7 @@ int CEditSession::Read(const fs::path& file) {
     project = file;
     const LoadResult loaded = LoadProject(project, page, layout, tree);
     if (loaded.status == LoadStatus::WrongVersion)
-        return Fail(project.string() + ": " + loaded.message);
+        return Fail(Utf8FromPath(project) + ": " + loaded.message);
     if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
         return Fail(loaded.message);
     settingsRead = LoadSettingsOf(project, settings);
@@ -33,13 +34,13 @@ int CEditSession::Open(const fs::path& file, const char* failureEnd) {
     nothingDone = failureEnd;
     std::error_code error;
     if (!fs::exists(fs::symlink_status(project, error)))
-        return Fail(Quoted(project.string()) + " does not exist.", nothingDone);
+        return Fail(Quoted(Utf8FromPath(project)) + " does not exist.", nothingDone);
     CatchInterruptions();
     CProjectLock::Options options;
     options.cancel = &InterruptFlag();
     options.waiting = [&] {
         std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
-                     Printable(Quoted(project.string())).c_str());
+                     Printable(Quoted(Utf8FromPath(project))).c_str());
     };
     switch (lock.Acquire(project, options)) {
         case CProjectLock::Status::Locked:
@@ -54,7 +55,7 @@ int CEditSession::Open(const fs::path& file, const char* failureEnd) {
     // Removed while this one waited for the lock.
     if (lock.CreatedFile()) {
         lock.RemoveUnusedFile();
-        return Fail(Quoted(project.string()) + " does not exist.", nothingDone);
+        return Fail(Quoted(Utf8FromPath(project)) + " does not exist.", nothingDone);
     }
     const LoadResult loaded = LoadProject(project, page, layout, tree);
     if (!loaded.IsComplete())

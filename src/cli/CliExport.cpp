@@ -5,16 +5,12 @@
 #include <string>
 #include <string_view>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "CliWebsite.h"
 #include "ExportLocation.h"
+#include "Terminal.h"
+#include "Utf8Path.h"
 #include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
@@ -44,11 +40,7 @@ constexpr const char* kUsage =
     "  130 interrupted (the pages and copies written so far stay, all of them whole).\n";
 
 bool StderrIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
+    return IsTerminal(StandardStream::Error);
 }
 
 // One progress line, rewritten in place at most ten times a second.
@@ -137,7 +129,7 @@ int RunExportCommand(int argc, char** argv) {
     const ExportResult result = ExportWebsite(parameters);
     progressLine.End();
     if (result.status == ExportStatus::NotCleared)
-        return Fail(result.exportFolder.string() +
+        return Fail(Utf8FromPath(result.exportFolder) +
                     " exists and is not empty; nothing was touched. Run again with --yes to "
                     "export into it (deleting what the export does not make).");
     if (result.status != ExportStatus::Completed && result.status != ExportStatus::Stopped) {

@@ -1,24 +1,10 @@
 #include "CliOutput.h"
 
 #include <cerrno>
-#include <csignal>
-
-#ifndef _WIN32
-#include <pthread.h>
-#endif
 #include <cstdio>
 #include <system_error>
 
-namespace {
-
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void OnInterrupt(int) {
-    interrupted.store(true);
-}
-
-}  // namespace
+#include "Interruption.h"
 
 void PrintMessage(std::string_view message) {
     const std::string shown = Printable(message);
@@ -59,31 +45,15 @@ int FailWithUsage(std::string_view message, const char* usage) {
 }
 
 void CatchInterruptions() {
-#ifdef _WIN32
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-#else
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A parent may hand them down blocked; one sent before now arrives here.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-#endif
+    CatchInterruptAndTerminate();
 }
 
 const std::atomic<bool>& InterruptFlag() {
-    return interrupted;
+    return InterruptRequested();
 }
 
 bool Interrupted() {
-    return interrupted.load();
+    return InterruptRequested().load();
 }
 
 int ReportInterruption(std::string_view whatWasDone) {

@@ -14,6 +14,7 @@
 #include "ExportLocation.h"
 #include "KnownServers.h"
 #include "PublishAddress.h"
+#include "Utf8Path.h"
 #include "WebsiteExporter.h"
 #include "WebsitePublisher.h"
 
@@ -52,7 +53,7 @@ constexpr const char* kUsage =
 std::string HomeSshFolder() {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') return {};
-    return (fs::path(home) / ".ssh").string();
+    return Utf8FromPath(fs::path(home) / ".ssh");
 }
 
 // One line whenever another 5 % of the bytes (or, for files without bytes, of the files) are
@@ -121,7 +122,7 @@ std::optional<int> UpdateExport(const LoadedWebsite& website, const fs::path& pr
     if (check.state == ExportFolderState::NotEmpty) {
         std::error_code error;
         if (!fs::is_regular_file(check.folder / kRootPageFileName, error))
-            return Fail(check.folder.string() +
+            return Fail(Utf8FromPath(check.folder) +
                         " holds files but no export; nothing was published. Export into it "
                         "first (pagelorn-cli export --yes) or give the project another location.");
         parameters.clearExistingFolder = true;
@@ -187,7 +188,7 @@ int RunPublishCommand(int argc, char** argv) {
     if (url.empty())
         return Fail("the website has no publish address; nothing was published.",
                     "Give it with --to URL, or as \"publish\": {\"url\": ...} in " +
-                        WebsiteSettingsPath(projectPath).string() + ".");
+                        Utf8FromPath(WebsiteSettingsPath(projectPath)) + ".");
     const PublishAddressParse parsed = ParsePublishAddress(url);
     if (!parsed.address) return Fail("cannot publish to " + url + ": " + parsed.problem + ".");
     const PublishAddress& address = *parsed.address;

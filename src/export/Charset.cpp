@@ -1,9 +1,8 @@
 #include "Charset.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 
+#include "CharsetConverter.h"
 #include "EncodingTable.h"
 #include "LinkedFiles.h"
 #include "TextEncoder.h"
@@ -25,11 +24,7 @@ bool IsPlainName(std::string_view name) {
 }
 
 bool ConverterKnows(std::string_view name) {
-    const std::string converterName = CharsetConverterName(name);
-    const iconv_t handle = iconv_open(converterName.c_str(), "UTF-8");
-    if (handle == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(handle);
-    return true;
+    return CCharsetConverter(CharsetConverterName(name), "UTF-8").IsOpen();
 }
 
 }  // namespace

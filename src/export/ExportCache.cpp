@@ -1,9 +1,5 @@
 #include "ExportCache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -13,7 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "FileStatus.h"
 #include "ProgramInfo.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -115,24 +113,12 @@ private:
 // The file's bytes, or nothing when it is not a regular file of a plausible size (a link, a
 // FIFO, a folder of that name are never read).
 bool ReadStored(const fs::path& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat status {};
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-              static_cast<std::uint64_t>(status.st_size) <= kMaxStoredBytes;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        ok = got == bytes.size();
-    }
-    ::close(fd);
-    return ok;
+    std::error_code error;
+    FileStatus status;
+    const CFileDescriptor file = OpenRegularFile(path, LinkRule::NoFollow, error, &status);
+    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return false;
+    bytes.resize(static_cast<std::size_t>(status.stamp.size));
+    return ReadUpTo(file, bytes.data(), bytes.size()) == bytes.size();
 }
 
 }  // namespace
@@ -225,7 +211,7 @@ std::string ExportCacheProject(const fs::path& projectFile) {
     if (projectFile.empty()) return {};
     std::error_code error;
     const fs::path absolute = fs::absolute(projectFile, error);
-    return (error ? projectFile : absolute).lexically_normal().string();
+    return Utf8FromPath((error ? projectFile : absolute).lexically_normal());
 }
 
 const PictureFacts* CExportCache::Picture(std::string_view sourcePath,

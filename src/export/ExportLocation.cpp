@@ -4,41 +4,14 @@
 #include <fstream>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
 #include "ExportFolder.h"
 #include "LinkedFiles.h"
+#include "SystemFolders.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsWritableFolder(const fs::path& folder) {
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) return false;
-#if defined(_WIN32)
-    return true;
-#else
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
-#endif
-}
-
-fs::path HomeFolder() {
-#if defined(_WIN32)
-    if (const char* profile = std::getenv("USERPROFILE"); profile != nullptr && *profile != '\0')
-        return profile;
-#else
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
-        return entry->pw_dir;
-#endif
-    return {};
-}
 
 // XDG_DOCUMENTS_DIR="$HOME/Documents" in the desktop's user-dirs.dirs; empty when not set there.
 fs::path DesktopDocumentsFolder(const fs::path& home) {
@@ -57,13 +30,12 @@ fs::path DesktopDocumentsFolder(const fs::path& home) {
         if (!line.starts_with(kKey) || line.size() < kKey.size() + 1 || line.back() != '"')
             continue;
         std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
-        if (value.starts_with("$HOME")) return home.string() + value.substr(5);
+        if (value.starts_with("$HOME")) return Utf8FromPath(home) + value.substr(5);
         if (value.starts_with("/")) return value;
     }
     return {};
 }
 
-#if !defined(_WIN32)
 bool IsWindowsPath(std::string_view location) {
     const bool drive = location.size() >= 3 &&
                        ((location[0] >= 'A' && location[0] <= 'Z') ||
@@ -71,21 +43,11 @@ bool IsWindowsPath(std::string_view location) {
                        location[1] == ':' && (location[2] == '\\' || location[2] == '/');
     return drive || location.starts_with("\\\\");
 }
-#endif
 
 }  // namespace
 
 fs::path ProgramFolder() {
-#if defined(_WIN32)
-    wchar_t buffer[32768];
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
-    if (length == 0 || length >= 32768) return {};
-    return fs::path(std::wstring(buffer, length)).parent_path();
-#else
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::path() : program.parent_path();
-#endif
+    return ProgramPath().parent_path();
 }
 
 fs::path DocumentsFolder() {
@@ -99,8 +61,8 @@ fs::path DefaultExportFolder(const fs::path& programFolder, const fs::path& docu
         const fs::path beside = programFolder / "Export";
         std::error_code error;
         const bool exists = fs::exists(fs::symlink_status(beside, error));
-        if (exists ? IsWritableFolder(beside) && !LiesInSystemFolder(beside)
-                   : IsWritableFolder(programFolder))
+        if (exists ? MayWriteInFolder(beside) && !LiesInSystemFolder(beside)
+                   : MayWriteInFolder(programFolder))
             return beside;
     }
     return documentsFolder / "Pagelorn Export";
@@ -124,14 +86,12 @@ ExportLocation ResolveExportLocation(std::string_view location, const fs::path& 
         return {
             DefaultExportFolder(programFolder, documentsFolder) / ProjectFolderName(projectFile),
             {}};
-#if !defined(_WIN32)
     // "C:\Web" from a project made on Windows would become a folder of that name here.
     if (IsWindowsPath(location))
         return {{},
                 "The project's location " + std::string(location) +
                     " is a Windows path, which names no folder on this system. Choose another "
                     "location in Website Properties > General."};
-#endif
     fs::path folder = PathFromBytes(location);
     if (folder.is_relative())
         folder = (projectFile.empty() ? documentsFolder : projectFile.parent_path()) / folder;

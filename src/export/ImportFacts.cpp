@@ -1,17 +1,16 @@
 #include "ImportFacts.h"
 
-#include <fcntl.h>
 #include <libexif/exif-data.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "FileStatus.h"
 #include "LinkedFiles.h"
 #include "ThumbnailFile.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -260,21 +259,11 @@ PictureMetadata JpegMetadata(std::string_view head) {
 
 // The first bytes of a regular file; a FIFO or device named like a picture is never waited on.
 std::string FileHead(const fs::path& path, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string head;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        head.resize(limit);
-        std::size_t got = 0;
-        while (got < limit) {
-            const ssize_t read = ::read(fd, head.data() + got, limit - got);
-            if (read <= 0) break;
-            got += static_cast<std::size_t>(read);
-        }
-        head.resize(got);
-    }
-    ::close(fd);
+    std::error_code error;
+    const CFileDescriptor file = OpenRegularFile(path, LinkRule::Follow, error);
+    if (!file.IsOpen()) return {};
+    std::string head(limit, '\0');
+    head.resize(ReadUpTo(file, head.data(), limit));
     return head;
 }
 
@@ -282,7 +271,7 @@ std::string FileHead(const fs::path& path, std::size_t limit) {
 
 ImportedFileFacts ReadImportFacts(const fs::path& path) {
     ImportedFileFacts facts;
-    const std::string name = AsciiUpper(path.filename().string());
+    const std::string name = AsciiUpper(Utf8FromPath(path.filename()));
     const std::string_view extension = [&]() -> std::string_view {
         const std::size_t dot = name.rfind('.');
         return dot == std::string::npos ? std::string_view() : std::string_view(name).substr(dot);

@@ -7,6 +7,7 @@
 
 #include "PageNames.h"
 #include "TextField.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -119,12 +120,7 @@ std::string_view FileNameOfPath(std::string_view path) {
 }
 
 fs::path PathFromBytes(std::string_view bytes) {
-#ifdef _WIN32
-    // Projects hold UTF-8; the narrow path constructor would read the ANSI code page.
-    return fs::path(std::u8string(bytes.begin(), bytes.end()));
-#else
-    return fs::path(std::string(bytes));
-#endif
+    return PathFromUtf8(bytes);
 }
 
 CLinkedFiles::CLinkedFiles(fs::path sourceBase, bool modernTypes, int box)

@@ -95,7 +95,7 @@ std::string ExifDateTaken(const std::filesystem::path& path) {
     struct Unref {
         void operator()(ExifData* data) const { exif_data_unref(data); }
     };
-    std::unique_ptr<ExifData, Unref> data(exif_data_new_from_file(path.string().c_str()));
+    std::unique_ptr<ExifData, Unref> data(exif_data_new_from_file(path.c_str()));
     if (!data) return {};
     ExifEntry* entry =
         exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], EXIF_TAG_DATE_TIME_ORIGINAL);

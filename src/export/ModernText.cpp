@@ -1,13 +1,12 @@
 #include "ModernText.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "CharsetConverter.h"
 #include "LinkedFiles.h"
 #include "TextEncoder.h"
 
@@ -56,17 +55,15 @@ std::string FromCp1252(std::string_view text) {
 }
 
 std::optional<std::string> FromCharset(std::string_view text, std::string_view charset) {
-    const std::string from(charset);
-    iconv_t converter = ::iconv_open("UTF-8", from.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    CCharsetConverter converter("UTF-8", charset);
+    if (!converter.IsOpen()) return std::nullopt;
     std::string input(text);
     std::string out(text.size() * 4 + 16, '\0');
     char* in = input.data();
     std::size_t inLeft = input.size();
     char* to = out.data();
     std::size_t toLeft = out.size();
-    const std::size_t done = ::iconv(converter, &in, &inLeft, &to, &toLeft);
-    ::iconv_close(converter);
+    const std::size_t done = converter.Convert(&in, &inLeft, &to, &toLeft);
     if (done == static_cast<std::size_t>(-1)) return std::nullopt;
     out.resize(out.size() - toLeft);
     if (!IsValidUtf8(out)) return std::nullopt;

@@ -1,18 +1,13 @@
 #include "TextEncoder.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <vector>
 
+#include "CharsetConverter.h"
 #include "LinkedFiles.h"
 
 namespace {
-
-iconv_t Handle(void* converter) {
-    return static_cast<iconv_t>(converter);
-}
 
 bool IsUtf8Name(std::string_view charset) {
     const std::string lower = AsciiLower(charset);
@@ -62,11 +57,11 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// An iconv handle as a converter step.
-ConverterStep StepOf(iconv_t handle) {
-    return [handle](char** input, std::size_t* inputLeft, char** output, std::size_t* outputLeft) {
-        return iconv(handle, input, inputLeft, output, outputLeft);
-    };
+ConverterStep StepOf(CCharsetConverter& converter) {
+    return
+        [&converter](char** input, std::size_t* inputLeft, char** output, std::size_t* outputLeft) {
+            return converter.Convert(input, inputLeft, output, outputLeft);
+        };
 }
 
 // The output a single character may need at most grows the buffer up to this before the
@@ -149,36 +144,32 @@ bool IsValidUtf8(std::string_view text) {
 
 CTextEncoder::CTextEncoder(std::string_view charset) {
     if (charset.empty() || IsUtf8Name(charset)) return;
-    const std::string name = CharsetConverterName(charset);
-    const iconv_t handle = iconv_open(name.c_str(), "UTF-8");
-    if (handle == reinterpret_cast<iconv_t>(-1)) {
+    auto opened = std::make_unique<CCharsetConverter>(CharsetConverterName(charset), "UTF-8");
+    if (!opened->IsOpen()) {
         problem = "this system cannot convert text to the charset " + std::string(charset) +
                   "; texts are written as they are stored";
         return;
     }
-    converter = handle;
     // The pages' own markup is ASCII and is written as it is: a charset that writes ASCII
     // otherwise (UTF-16, UTF-7 for some characters) would make the page unreadable.
     std::string probe;
     for (char c = 0x20; c < 0x7F; ++c) probe += c;
     probe += "\r\n\t";
     std::string converted;
-    if (!ConvertUtf8Text(StepOf(handle), probe, converted) || converted != probe) {
-        iconv_close(handle);
-        converter = nullptr;
+    if (!ConvertUtf8Text(StepOf(*opened), probe, converted) || converted != probe) {
         problem = "the charset " + std::string(charset) +
                   " does not keep ASCII text as it is; texts are written as they are stored";
+        return;
     }
+    converter = std::move(opened);
 }
 
-CTextEncoder::~CTextEncoder() {
-    if (converter != nullptr) iconv_close(Handle(converter));
-}
+CTextEncoder::~CTextEncoder() = default;
 
 std::string CTextEncoder::Encode(std::string_view text) {
     if (converter == nullptr || IsAscii(text) || !IsValidUtf8(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    if (!ConvertUtf8Text(StepOf(Handle(converter)), text, out)) return std::string(text);
+    if (!ConvertUtf8Text(StepOf(*converter), text, out)) return std::string(text);
     return out;
 }

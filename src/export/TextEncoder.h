@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,12 @@ bool IsValidUtf8(std::string_view text);
 // The name the system's converter knows a charset by ("x-euc" is EUC-JP).
 std::string CharsetConverterName(std::string_view charset);
 
-// One call of a converter as iconv(3) takes it: converts from *input on, advancing the pointers
-// and counts, and returns (std::size_t)-1 with errno set when it stops early. With `input` null
-// it writes what returns the output to its initial state; with `output` null as well it resets.
+class CCharsetConverter;
+
+// One call of a converter as CCharsetConverter::Convert takes it: converts from *input on,
+// advancing the pointers and counts, and returns (std::size_t)-1 with errno set when it stops
+// early. With `input` null it writes what returns the output to its initial state; with `output`
+// null as well it resets.
 using ConverterStep = std::function<std::size_t(char** input, std::size_t* inputLeft, char** output,
                                                 std::size_t* outputLeft)>;
 
@@ -45,6 +49,6 @@ public:
     std::string Encode(std::string_view text);
 
 private:
-    void* converter = nullptr;  // an iconv_t
+    std::unique_ptr<CCharsetConverter> converter;
     std::string problem;
 };

@@ -8,14 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "FileStatus.h"
 #include "LinkedFiles.h"
 #include "StbImageConfig.h"
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -293,19 +288,9 @@ PictureProbe ProbeHeader(const stbi_io_callbacks& callbacks, void* user, void (*
 // The file opened for reading when it is a regular file; a FIFO or a device is refused without
 // waiting for a writer or touching the device.
 std::FILE* OpenRegularFile(const std::filesystem::path& path) {
-#ifdef _WIN32
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return nullptr;
-    return _wfopen(path.c_str(), L"rb");
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat status {};
-    std::FILE* file = nullptr;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) file = ::fdopen(fd, "rb");
-    if (file == nullptr) ::close(fd);
-    return file;
-#endif
+    CFileDescriptor file = OpenRegularFile(path, LinkRule::Follow, error);
+    return file.IsOpen() ? StreamOf(std::move(file), "rb") : nullptr;
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 #include "ThumbnailFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -12,7 +8,9 @@
 #include <system_error>
 #include <vips/vips8>
 
+#include "FileStatus.h"
 #include "FileWrite.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -71,22 +69,18 @@ bool IsPictureLoader(const char* loaderClass) {
 class PictureSource {
 public:
     explicit PictureSource(const fs::path& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            problem = std::generic_category().message(errno);
+        std::error_code error;
+        FileStatus status;
+        const CFileDescriptor file = OpenRegularFile(path, LinkRule::Follow, error, &status);
+        if (!file.IsOpen()) {
+            // Whatever was opened and looked at is no regular file; what could not be opened
+            // says why.
+            problem = error == std::errc::invalid_argument ? "not a regular file" : error.message();
             return;
         }
-        struct stat status {};
-        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-            ::close(fd);
-            problem = "not a regular file";
-            return;
-        }
-        modifiedNs =
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+        modifiedNs = status.stamp.modifiedNs;
         // The source reads from a duplicate of the descriptor.
-        source = vips_source_new_from_descriptor(fd);
-        ::close(fd);
+        source = vips_source_new_from_descriptor(file.Get());
         if (source == nullptr || !IsPictureLoader(vips_foreign_find_load_source(source))) {
             vips_error_clear();
             problem = "not a JPEG, GIF, PNG, WebP, HEIC, AVIF or JPEG XL picture";
@@ -235,8 +229,8 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& targe
         outcome.reason = "could not be written: " + error.message();
         return outcome;
     }
-    return MakeThumbnailFile(source, folder, target.filename().string(), target, maxSide, format,
-                             quality, maxPixels);
+    return MakeThumbnailFile(source, folder, Utf8FromPath(target.filename()), target, maxSide,
+                             format, quality, maxPixels);
 }
 
 std::optional<PicturePixels> ReadPicturePixels(const fs::path& path, int maxSide,

@@ -2,12 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <thread>
+
+#include "FileLock.h"
+#include "SystemStat.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +32,29 @@ bool ValidName(std::string_view name, std::string& out, std::error_code& error) 
 
 FileIdentity IdentityOfStatus(const struct stat& status) {
     return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+fs::file_type TypeOfListedEntry(unsigned char type) {
+    switch (type) {
+        case DT_REG:
+            return fs::file_type::regular;
+        case DT_DIR:
+            return fs::file_type::directory;
+        case DT_LNK:
+            return fs::file_type::symlink;
+        case DT_FIFO:
+            return fs::file_type::fifo;
+        case DT_CHR:
+            return fs::file_type::character;
+        case DT_BLK:
+            return fs::file_type::block;
+        case DT_SOCK:
+            return fs::file_type::socket;
+        case DT_UNKNOWN:
+            return fs::file_type::none;
+        default:
+            return fs::file_type::unknown;
+    }
 }
 
 }  // namespace
@@ -68,6 +93,16 @@ CFolderHandle CFolderHandle::Open(const fs::path& path, std::error_code& error) 
     error.clear();
     const int fd =
         ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = LastError();
+        return {};
+    }
+    return CFolderHandle(fd);
+}
+
+CFolderHandle CFolderHandle::OpenThroughLinks(const fs::path& path, std::error_code& error) {
+    error.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = LastError();
         return {};
@@ -122,20 +157,25 @@ CFolderHandle CFolderHandle::OpenParent(std::error_code& error) const {
 }
 
 std::vector<std::string> CFolderHandle::Names(std::error_code& error) const {
-    error.clear();
     std::vector<std::string> names;
+    List([&](std::string_view name, fs::file_type) { names.emplace_back(name); }, error);
+    return names;
+}
+
+bool CFolderHandle::List(const ListVisitor& visit, std::error_code& error) const {
+    error.clear();
     // The listing reads through a descriptor of its own, so that this handle stays open and at
     // its place when the listing is closed.
     const int listing = ::openat(Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing < 0) {
         error = LastError();
-        return names;
+        return false;
     }
     DIR* folder = ::fdopendir(listing);
     if (folder == nullptr) {
         error = LastError();
         ::close(listing);
-        return names;
+        return false;
     }
     for (;;) {
         errno = 0;
@@ -145,10 +185,10 @@ std::vector<std::string> CFolderHandle::Names(std::error_code& error) const {
             break;
         }
         const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
+        if (name != "." && name != "..") visit(name, TypeOfListedEntry(entry->d_type));
     }
     ::closedir(folder);
-    return names;
+    return true;
 }
 
 EntryStatus CFolderHandle::Status(std::string_view name) const {
@@ -168,8 +208,7 @@ EntryStatus CFolderHandle::Status(std::string_view name) const {
     else
         entry.type = EntryType::Other;
     entry.size = static_cast<std::uint64_t>(status.st_size);
-    entry.modifiedNs =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    entry.modifiedNs = Nanoseconds(ModifiedTimeOf(status));
     return entry;
 }
 
@@ -266,15 +305,10 @@ bool CFolderHandle::Rename(std::string_view from, std::string_view to,
 }
 
 bool CFolderHandle::Lock(std::chrono::milliseconds wait, std::error_code& error) const {
-    error.clear();
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        if (::flock(Fd(), LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) {
-            error = LastError();
-            return false;
-        }
+        const LockAttempt attempt = TryLockExclusive(descriptor, error);
+        if (attempt != LockAttempt::HeldElsewhere) return attempt == LockAttempt::Taken;
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

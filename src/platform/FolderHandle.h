@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,9 @@ public:
     // Opens the folder the path names. Links on the way to it are followed, but its own name
     // must be the folder itself: a link there fails (ELOOP), as does a file (ENOTDIR).
     static CFolderHandle Open(const std::filesystem::path& path, std::error_code& error);
+    // The same, where a link at the folder's own name is followed as well.
+    static CFolderHandle OpenThroughLinks(const std::filesystem::path& path,
+                                          std::error_code& error);
 
     bool IsOpen() const { return descriptor.IsOpen(); }
     int Fd() const { return descriptor.Get(); }
@@ -76,6 +80,12 @@ public:
 
     // The names this folder holds, without "." and "..".
     std::vector<std::string> Names(std::error_code& error) const;
+    // Each entry of the folder, without "." and "..", with its type as the listing tells it
+    // without looking at the entry: a link is a symlink, and an entry whose type the file system
+    // does not tell is `none` (Status finds it). False with `error` set when the folder cannot be
+    // listed at all; true with `error` set when the listing broke off after the entries visited.
+    using ListVisitor = std::function<void(std::string_view name, std::filesystem::file_type type)>;
+    bool List(const ListVisitor& visit, std::error_code& error) const;
     EntryStatus Status(std::string_view name) const;
 
     // Removes a file or a link (the link itself); a folder is refused with EISDIR or EPERM.

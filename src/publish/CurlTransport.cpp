@@ -14,6 +14,7 @@
 
 #include "FileDigest.h"
 #include "KnownServers.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -273,7 +274,7 @@ private:
             const fs::path key = options.sshFolder / name;
             std::error_code error;
             if (fs::is_regular_file(key, error)) {
-                privateKey = key.string();
+                privateKey = Utf8FromPath(key);
                 curl_easy_setopt(handle, CURLOPT_SSH_PRIVATE_KEYFILE, privateKey.c_str());
                 // libssh2 works the public key out of the private one.
                 curl_easy_setopt(handle, CURLOPT_SSH_PUBLIC_KEYFILE, "");
@@ -282,7 +283,7 @@ private:
             }
         }
         curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, methods);
-        knownHosts = (options.sshFolder / "known_hosts").string();
+        knownHosts = Utf8FromPath(options.sshFolder / "known_hosts");
         curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
         curl_easy_setopt(handle, CURLOPT_SSH_KEYFUNCTION, &CCurlTransport::CheckHostKey);
         curl_easy_setopt(handle, CURLOPT_SSH_KEYDATA, this);

@@ -129,7 +129,8 @@ bool RememberCertificate(const fs::path& file, std::string_view hostName,
     text << hostName << ' ' << fingerprint << '\n';
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    const fs::path temporary = file.string() + ".new";
+    fs::path temporary = file;
+    temporary += ".new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << text.str();

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "FileDigest.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +33,7 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
     std::error_code error;
     fs::recursive_directory_iterator it(folder, fs::directory_options::none, error);
     for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         const fs::file_status status = it->symlink_status(error);
         if (error) break;
         if (name.starts_with(".")) {
@@ -44,7 +45,7 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
         if (!IsSafeRelativePath(relative)) continue;
         found.emplace_back(relative, it->path());
     }
-    if (error) scan.problem = folder.string() + ": " + error.message();
+    if (error) scan.problem = Utf8FromPath(folder) + ": " + error.message();
     std::sort(found.begin(), found.end());
 
     scan.files.resize(found.size());

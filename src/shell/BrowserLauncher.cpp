@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "SystemFolders.h"
+
 struct CBrowserLauncher::Launch {
     QUrl url;
     QString statusFile;
@@ -27,9 +29,8 @@ QString LastWords(const QString& path) {
 }  // namespace
 
 CBrowserLauncher::CBrowserLauncher(QObject* parent) : QObject(parent), poll(new QTimer(this)) {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-#endif
+    if (const std::string opener = DesktopOpener(); !opener.empty())
+        program = QStandardPaths::findExecutable(QString::fromStdString(opener));
     poll->setInterval(100);
     connect(poll, &QTimer::timeout, this, [this] { Poll(); });
 }

@@ -25,6 +25,7 @@
 #include "ProjectLock.h"
 #include "SiteTreeView.h"
 #include "TextCodec.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -52,11 +53,7 @@ QString AbsoluteProjectPath(const QString& path) {
 }
 
 QString ShownPath(const fs::path& path) {
-#ifdef _WIN32
-    return QString::fromStdWString(path.wstring());
-#else
-    return FromBytes(path.string());
-#endif
+    return FromBytes(Utf8FromPath(path));
 }
 
 // A menu entry shows the path as it is (an "&" in it would otherwise mark a mnemonic), behind

@@ -1,17 +1,11 @@
 #include "ProjectLock.h"
 
-#include <cerrno>
 #include <system_error>
 #include <thread>
 
+#include "FileLock.h"
 #include "FileWrite.h"
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -20,31 +14,14 @@ namespace {
 std::string Quoted(const fs::path& path) {
     // Built step by step: GCC 12 warns wrongly (-Wrestrict) about "\"" + string at -O3.
     std::string quoted(1, '"');
-    quoted += path.string();
+    quoted += Utf8FromPath(path);
     quoted += '"';
     return quoted;
 }
 
-#if !defined(_WIN32)
-
-std::string ErrorText(int error) {
-    return std::error_code(error, std::generic_category()).message();
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
-
-fs::file_type TypeOf(mode_t mode) {
-    if (S_ISDIR(mode)) return fs::file_type::directory;
-    if (S_ISFIFO(mode)) return fs::file_type::fifo;
-    if (S_ISSOCK(mode)) return fs::file_type::socket;
-    if (S_ISCHR(mode)) return fs::file_type::character;
-    if (S_ISBLK(mode)) return fs::file_type::block;
-    return fs::file_type::unknown;
-}
-
-std::int64_t Nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
-
-#endif
 
 }  // namespace
 
@@ -53,13 +30,8 @@ CProjectLock::~CProjectLock() {
 }
 
 void CProjectLock::Release() {
-#if !defined(_WIN32)
-    if (fd >= 0) ::close(fd);  // closing the last descriptor drops the lock
-#endif
-    fd = -1;
+    file = CFileDescriptor();  // closing the last descriptor drops the lock
 }
-
-#if !defined(_WIN32)
 
 CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Options& options) {
     Release();
@@ -69,42 +41,41 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
     empty = false;
     const auto deadline = std::chrono::steady_clock::now() + options.wait;
     bool toldWaiting = false;
-    // Non-blocking opens: a FIFO in the project's place must not stop the program here.
-    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     for (int attempt = 0;; ++attempt) {
-        int descriptor = ::open(project.c_str(), kFlags);
+        std::error_code error;
+        CFileDescriptor opened = OpenLockFile(project, LockFileCreation::Existing, error);
         bool made = false;
-        if (descriptor < 0 && errno == ENOENT) {
+        if (!opened.IsOpen() && error == std::errc::no_such_file_or_directory) {
             // After a few rounds the name is taken to be a dangling link: the file it names is
             // made, as a save would make it.
-            descriptor =
-                ::open(project.c_str(), kFlags | O_CREAT | (attempt < 3 ? O_EXCL : 0), 0666);
-            if (descriptor < 0 && errno == EEXIST) continue;
-            made = descriptor >= 0;
+            opened = OpenLockFile(
+                project, attempt < 3 ? LockFileCreation::New : LockFileCreation::Either, error);
+            if (!opened.IsOpen() && error == std::errc::file_exists) continue;
+            made = opened.IsOpen();
         }
-        if (descriptor < 0) {
-            message = "Cannot write " + Quoted(project) + ": " + ErrorText(errno) + ".";
+        if (!opened.IsOpen()) {
+            message = "Cannot write " + Quoted(project) + ": " + error.message() + ".";
             return Status::Failed;
         }
-        fd = descriptor;
-        struct stat opened {};
-        if (::fstat(fd, &opened) != 0) {
-            message = "Cannot lock " + Quoted(project) + ": " + ErrorText(errno) + ".";
+        file = std::move(opened);
+        const FileStatus status = StatusOf(file, error);
+        if (error) {
+            message = "Cannot lock " + Quoted(project) + ": " + error.message() + ".";
             Release();
             return Status::Failed;
         }
-        if (!S_ISREG(opened.st_mode)) {
+        if (status.type != fs::file_type::regular) {
             message = "Cannot write " + Quoted(project) + ": it is " +
-                      std::string(FileTypeDescription(TypeOf(opened.st_mode))) +
-                      ", not a regular file.";
+                      std::string(FileTypeDescription(status.type)) + ", not a regular file.";
             Release();
             return Status::Failed;
         }
 
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno == EINTR) continue;
-            if (errno != EWOULDBLOCK) {
-                message = "Cannot lock " + Quoted(project) + ": " + ErrorText(errno) + ".";
+        for (;;) {
+            const LockAttempt lock = TryLockExclusive(file, error);
+            if (lock == LockAttempt::Taken) break;
+            if (lock == LockAttempt::Failed) {
+                message = "Cannot lock " + Quoted(project) + ": " + error.message() + ".";
                 Release();
                 return Status::Failed;
             }
@@ -126,12 +97,10 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
         }
 
         // The holder may have saved meanwhile, renaming a new file over the one locked here.
-        struct stat current {};
-        if (::stat(project.c_str(), &current) == 0 && current.st_dev == opened.st_dev &&
-            current.st_ino == opened.st_ino) {
-            created = made && opened.st_size == 0;
-            struct stat locked {};
-            empty = ::fstat(fd, &locked) == 0 && locked.st_size == 0;
+        if (SameFile(ReadFileStamp(project), status.stamp)) {
+            created = made && status.stamp.size == 0;
+            const FileStatus locked = StatusOf(file, error);
+            empty = !error && locked.stamp.size == 0;
             return Status::Locked;
         }
         Release();
@@ -139,60 +108,14 @@ CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Option
 }
 
 void CProjectLock::RemoveUnusedFile() {
-    if (fd >= 0 && created) {
-        struct stat locked {};
-        struct stat named {};
-        if (::fstat(fd, &locked) == 0 && locked.st_size == 0 &&
-            ::lstat(path.c_str(), &named) == 0 && named.st_dev == locked.st_dev &&
-            named.st_ino == locked.st_ino)
-            ::unlink(path.c_str());
+    if (file.IsOpen() && created) {
+        std::error_code error;
+        const FileStatus locked = StatusOf(file, error);
+        std::error_code namedError;
+        const FileStatus named = StatusOf(path, LinkRule::NoFollow, namedError);
+        if (!error && !namedError && locked.stamp.size == 0 && SameFile(named.stamp, locked.stamp))
+            fs::remove(path, error);
     }
     created = false;
     Release();
 }
-
-FileStamp ReadFileStamp(const fs::path& path) {
-    FileStamp stamp;
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return stamp;
-    stamp.exists = true;
-    stamp.size = static_cast<std::uintmax_t>(status.st_size);
-    stamp.device = static_cast<std::uint64_t>(status.st_dev);
-    stamp.inode = static_cast<std::uint64_t>(status.st_ino);
-    stamp.modifiedNs = Nanoseconds(status.st_mtim);
-    stamp.changedNs = Nanoseconds(status.st_ctim);
-    return stamp;
-}
-
-#else
-
-// Windows keeps a file that a program has open for writing from being replaced; the lock only
-// checks that the project is a file that can be written.
-CProjectLock::Status CProjectLock::Acquire(const fs::path& project, const Options&) {
-    path = project;
-    message.clear();
-    created = false;
-    std::error_code error;
-    const fs::file_status status = fs::status(project, error);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        message = "Cannot write " + Quoted(project) + ": it is " +
-                  std::string(FileTypeDescription(status.type())) + ", not a regular file.";
-        return Status::Failed;
-    }
-    empty = fs::exists(status) && fs::file_size(project, error) == 0 && !error;
-    return Status::Locked;
-}
-
-void CProjectLock::RemoveUnusedFile() {}
-
-FileStamp ReadFileStamp(const fs::path& path) {
-    FileStamp stamp;
-    std::error_code error;
-    stamp.size = fs::file_size(path, error);
-    if (error) return {};
-    stamp.exists = true;
-    stamp.modifiedNs = fs::last_write_time(path, error).time_since_epoch().count();
-    return stamp;
-}
-
-#endif

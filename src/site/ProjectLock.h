@@ -7,8 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "FileStatus.h"
+#include "FolderHandle.h"
+
 // Keeps two programs from rewriting one project file at the same time, where the second would
-// save over the first one's work without having seen it. The lock is an advisory lock (flock) on
+// save over the first one's work without having seen it. The lock is an advisory lock on
 // the project file itself, taken before the file is read and held until the save is over; a
 // project that does not exist yet is made as an empty file to hold the lock. Saving renames a
 // new file into place, so a waiter that then gets the old file's lock notices the file was
@@ -47,22 +50,7 @@ public:
 private:
     std::filesystem::path path;
     std::string message;
-    int fd = -1;
+    CFileDescriptor file;
     bool created = false;
     bool empty = false;
 };
-
-// What tells one version of a file on disk from another without reading it: a file that was
-// written again, replaced or renamed over has a different stamp.
-struct FileStamp {
-    bool exists = false;
-    std::uintmax_t size = 0;
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t modifiedNs = 0;
-    std::int64_t changedNs = 0;
-
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp ReadFileStamp(const std::filesystem::path& path);

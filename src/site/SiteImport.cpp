@@ -8,14 +8,9 @@
 #include <system_error>
 #include <utility>
 
-#include "FileWrite.h"
-
-#if !defined(_WIN32)
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "FileStatus.h"
+#include "FolderHandle.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -44,7 +39,7 @@ fs::path FullPath(const fs::path& path) {
 }
 
 std::size_t NameLength(const fs::path& path) {
-    return path.filename().string().size();
+    return Utf8FromPath(path.filename()).size();
 }
 
 // What a folder entry is, as far as the import cares.
@@ -79,11 +74,7 @@ struct Listing {
 
 class Scanner {
 public:
-#if defined(_WIN32)
-    static constexpr char kSeparator = '\\';
-#else
-    static constexpr char kSeparator = '/';
-#endif
+    static constexpr char kSeparator = fs::path::preferred_separator;
 
     Scanner(CImportScan& scan, const ImportProgressFn& progress, std::string rootPath,
             bool skipJunk)
@@ -193,82 +184,18 @@ private:
     long handlesKept = 0;
 };
 
-#if defined(_WIN32)
-
-// The listing of a folder by its path; Windows gives each entry's attributes with it.
-bool ListFolder(const std::string& path, Listing& listing, std::error_code& error) {
-    fs::directory_iterator it(fs::path(path), error);
-    if (error) return false;
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (error) return false;
-        std::error_code typeError;
-        const fs::file_type type = it->symlink_status(typeError).type();
-        EntryKind kind = EntryKind::Unknown;
-        if (typeError)
-            kind = EntryKind::Unknown;
-        else if (type == fs::file_type::symlink)
-            kind = EntryKind::Link;
-        else if (type == fs::file_type::directory)
-            kind = EntryKind::Folder;
-        else if (type == fs::file_type::regular)
-            kind = EntryKind::File;
-        else
-            kind = EntryKind::Other;
-        listing.Add(it->path().filename().string(), kind, type);
-    }
-    return true;
-}
-
-void Scanner::Run() {
-    std::vector<std::size_t> pending{CImportScan::kTop};
-    while (!pending.empty() && !scan.cancelled) {
-        const std::size_t folder = pending.back();
-        pending.pop_back();
-        const std::string path = FolderPath(folder);
-        Listing listing;
-        std::error_code error;
-        if (!ListFolder(path, listing, error)) {
-            if (listing.entries.empty()) {
-                scan.Skip(path, Unreadable(error));
-                continue;
-            }
-            scan.Skip(path, "could not be read whole: " + error.message());
-        }
-        listing.Sort();
-        std::vector<std::size_t> subFolders = TakeListing(folder, listing);
-        pending.insert(pending.end(), subFolders.rbegin(), subFolders.rend());
-    }
-}
-
-#else
-
-EntryKind KindOf(unsigned char type) {
+EntryKind KindOf(fs::file_type type) {
     switch (type) {
-        case DT_REG:
+        case fs::file_type::regular:
             return EntryKind::File;
-        case DT_DIR:
+        case fs::file_type::directory:
             return EntryKind::Folder;
-        case DT_LNK:
+        case fs::file_type::symlink:
             return EntryKind::Link;
-        case DT_UNKNOWN:
+        case fs::file_type::none:
             return EntryKind::Unknown;
         default:
             return EntryKind::Other;
-    }
-}
-
-fs::file_type TypeOf(unsigned char type) {
-    switch (type) {
-        case DT_FIFO:
-            return fs::file_type::fifo;
-        case DT_CHR:
-            return fs::file_type::character;
-        case DT_BLK:
-            return fs::file_type::block;
-        case DT_SOCK:
-            return fs::file_type::socket;
-        default:
-            return fs::file_type::unknown;
     }
 }
 
@@ -278,18 +205,23 @@ fs::file_type TypeOf(unsigned char type) {
 // sub-folders at every level) the rest are opened by their full path.
 constexpr long kHandlesKept = 64;
 
-struct DirCloser {
-    long* kept = nullptr;
-    void operator()(DIR* dir) const {
-        ::closedir(dir);
+// An open folder that counts itself among the handles kept while it lives.
+struct KeptFolder {
+    KeptFolder(CFolderHandle handle, long* kept) : handle(std::move(handle)), kept(kept) {}
+    KeptFolder(const KeptFolder&) = delete;
+    KeptFolder& operator=(const KeptFolder&) = delete;
+    ~KeptFolder() {
         if (kept) --*kept;
     }
+
+    CFolderHandle handle;
+    long* kept = nullptr;
 };
-using DirHandle = std::shared_ptr<DIR>;
+using SharedFolder = std::shared_ptr<KeptFolder>;
 
 struct Pending {
     std::size_t folder = CImportScan::kTop;
-    DirHandle parent;
+    SharedFolder parent;
 };
 
 void Scanner::Run() {
@@ -297,39 +229,32 @@ void Scanner::Run() {
     while (!pending.empty() && !scan.cancelled) {
         Pending next = std::move(pending.back());
         pending.pop_back();
-        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-        const int fd = next.parent
-                           ? ::openat(::dirfd(next.parent.get()),
-                                      scan.FolderName(next.folder).data(), flags | O_NOFOLLOW)
-                           : ::open(FolderPath(next.folder).c_str(), flags);
+        std::error_code error;
+        CFolderHandle opened =
+            next.parent ? next.parent->handle.OpenFolder(scan.FolderName(next.folder), error)
+                        : CFolderHandle::OpenThroughLinks(FolderPath(next.folder), error);
         next.parent.reset();
-        DIR* opened = fd >= 0 ? ::fdopendir(fd) : nullptr;
-        if (!opened) {
-            const int reason = errno;
-            if (fd >= 0) ::close(fd);
-            scan.Skip(FolderPath(next.folder),
-                      Unreadable(std::error_code(reason, std::generic_category())));
+        Listing listing;
+        const auto add = [&](std::string_view name, fs::file_type type) {
+            listing.Add(name, KindOf(type),
+                        type == fs::file_type::none ? fs::file_type::unknown : type);
+        };
+        if (!opened.IsOpen() || !opened.List(add, error)) {
+            scan.Skip(FolderPath(next.folder), Unreadable(error));
             continue;
         }
+        if (error)
+            scan.Skip(FolderPath(next.folder), "could not be read whole: " + error.message());
         const bool keep = handlesKept < kHandlesKept;
         if (keep) ++handlesKept;
-        DirHandle dir(opened, DirCloser{keep ? &handlesKept : nullptr});
-        Listing listing;
-        errno = 0;
-        while (const dirent* entry = ::readdir(dir.get()))
-            listing.Add(entry->d_name, KindOf(entry->d_type), TypeOf(entry->d_type));
-        if (errno != 0)
-            scan.Skip(FolderPath(next.folder),
-                      "could not be read whole: " +
-                          std::error_code(errno, std::generic_category()).message());
+        const auto folder =
+            std::make_shared<KeptFolder>(std::move(opened), keep ? &handlesKept : nullptr);
         listing.Sort();
         const std::vector<std::size_t> subFolders = TakeListing(next.folder, listing);
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
-            pending.push_back({*it, keep ? dir : nullptr});
+            pending.push_back({*it, keep ? folder : nullptr});
     }
 }
-
-#endif
 
 }  // namespace
 
@@ -452,7 +377,7 @@ bool IsJunkName(std::string_view name) {
 }
 
 std::string FileUrl(const fs::path& path) {
-    return std::string(kFileScheme) + path.string();
+    return std::string(kFileScheme) + Utf8FromPath(path);
 }
 
 CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progress,
@@ -465,11 +390,11 @@ CImportScan ScanImportPath(const fs::path& path, const ImportProgressFn& progres
     scan.found = true;
     if (fs::is_directory(status)) {
         scan.isFolder = true;
-        Scanner(scan, progress, full.string(), options.settings.skip).Run();
+        Scanner(scan, progress, Utf8FromPath(full), options.settings.skip).Run();
     } else if (fs::is_regular_file(status)) {
-        scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
+        scan.AddFile(CImportScan::kTop, Utf8FromPath(full), NameLength(full));
     } else {
-        scan.Skip(full.string(), NotAFile(status.type()));
+        scan.Skip(Utf8FromPath(full), NotAFile(status.type()));
     }
     if (!scan.cancelled) scan.Arrange(options, progress);
     return scan;
@@ -554,7 +479,7 @@ CImportResult ImportFiles(CSiteTree& tree, CFolderKey folder, const std::vector<
         else if (!fs::is_regular_file(status))
             scan.Skip(text, NotAFile(status.type()));
         else
-            scan.AddFile(CImportScan::kTop, full.string(), NameLength(full));
+            scan.AddFile(CImportScan::kTop, Utf8FromPath(full), NameLength(full));
     }
     ImportOptions captionOnly = options;
     captionOnly.settings.order = CImportSettings::Order::Name;
@@ -566,10 +491,10 @@ std::string ImportSiteName(const fs::path& path) {
     std::error_code error;
     fs::path normal = path.lexically_normal();
     if (normal.has_filename() && normal.filename() != "." && normal.filename() != "..")
-        return normal.filename().string();
+        return Utf8FromPath(normal.filename());
     normal = fs::absolute(path, error).lexically_normal();
     if (!normal.has_filename()) normal = normal.parent_path();
-    return normal.filename().string();
+    return Utf8FromPath(normal.filename());
 }
 
 CImportResult AddImportedScanAsSite(CSiteTree& tree, CFolderKey folder, std::string_view name,

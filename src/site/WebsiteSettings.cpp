@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "FileWrite.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -368,7 +369,7 @@ SettingsLoadResult LoadWebsiteSettings(const fs::path& projectFile, CWebsiteSett
     if (!fs::exists(status)) return {SettingsLoadStatus::Missing, {}};
     SettingsLoadResult result;
     if (!fs::is_regular_file(status)) {
-        result = Damaged(path.string(), 0, "it is not a file");
+        result = Damaged(Utf8FromPath(path), 0, "it is not a file");
     } else {
         // Read up to just past the limit, so that a huge file is never read whole and one that
         // grew meanwhile is refused all the same.
@@ -380,11 +381,11 @@ SettingsLoadResult LoadWebsiteSettings(const fs::path& projectFile, CWebsiteSett
             text.append(buffer.data(), static_cast<std::size_t>(file.gcount()));
         }
         if (file.bad() || (!file && !file.eof()))
-            result = Damaged(path.string(), 0, "it cannot be read");
+            result = Damaged(Utf8FromPath(path), 0, "it cannot be read");
         else if (text.size() > kMaxSettingsFileSize)
-            result = Damaged(path.string(), 0, kTooLarge);
+            result = Damaged(Utf8FromPath(path), 0, kTooLarge);
         else
-            result = ParseWebsiteSettings(text, path.string(), settings);
+            result = ParseWebsiteSettings(text, Utf8FromPath(path), settings);
     }
     if (result.status == SettingsLoadStatus::Damaged) settings.damagedFile = path;
     return result;
@@ -395,8 +396,9 @@ SettingsSaveResult SaveWebsiteSettings(const fs::path& projectFile, CWebsiteSett
     const fs::path path = WebsiteSettingsPath(projectFile);
     if (!settings.damagedFile.empty() && damaged == SettingsSave::KeepDamaged &&
         SameFile(settings.damagedFile, path))
-        return {false, true,
-                "The damaged website settings file \"" + path.string() + "\" was left as it is."};
+        return {
+            false, true,
+            "The damaged website settings file \"" + Utf8FromPath(path) + "\" was left as it is."};
     const FileWriteResult written = WriteFileAtomically(path, settings.ToJson());
     if (!written) return {false, false, written.message};
     if (!settings.damagedFile.empty() && SameFile(settings.damagedFile, path))

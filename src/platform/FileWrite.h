@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "FileStatus.h"
 #include "FolderHandle.h"
 
 struct FileWriteResult {
@@ -61,7 +62,3 @@ inline constexpr const char* kInterruptedReason = "interrupted";
 // Why no new file can be made in the folder ("Permission denied", "Read-only file system"), or ""
 // when one can. Tries it with a temporary file, which is removed again.
 std::string NewFileProblem(const CFolderHandle& folder);
-
-// "a FIFO", "a socket", "a character device", "a block device", "a folder", ... for messages
-// about files that are not regular files.
-std::string_view FileTypeDescription(std::filesystem::file_type type);

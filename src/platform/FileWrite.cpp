@@ -1,29 +1,28 @@
 #include "FileWrite.h"
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <string>
 #include <system_error>
 #include <vector>
-
-#if defined(_WIN32)
-#include <fstream>
-#else
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
 #endif
-#endif
+
+#include "SystemStat.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 FileWriteResult Failure(const fs::path& target, const std::string& reason) {
-    return {false, "Cannot write \"" + target.string() + "\": " + reason + ".", reason};
+    return {false, "Cannot write \"" + Utf8FromPath(target) + "\": " + reason + ".", reason};
 }
 
 FileWriteResult Failure(const fs::path& target, std::error_code error) {
@@ -63,16 +62,12 @@ fs::path TemporaryName(const fs::path& resolved, unsigned attempt) {
     static std::atomic<unsigned long> counter{0};
     const auto ticks = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
-#if defined(_WIN32)
-    const unsigned long long process = 0;
-#else
     const auto process = static_cast<unsigned long long>(::getpid());
-#endif
     // A part of the target's name tells whose file it is; all of it would not fit beside the
     // suffix when the target's name is as long as a name may be.
     constexpr std::size_t kNameBytesKept = 64;
     std::string name(".");
-    name += resolved.filename().string().substr(0, kNameBytesKept);
+    name += Utf8FromPath(resolved.filename()).substr(0, kNameBytesKept);
     name += ".tmp-";
     name += std::to_string(process);
     name += '-';
@@ -83,8 +78,6 @@ fs::path TemporaryName(const fs::path& resolved, unsigned attempt) {
     name += std::to_string(attempt);
     return resolved.parent_path() / name;
 }
-
-#if !defined(_WIN32)
 
 std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
@@ -269,71 +262,7 @@ CopyOutcome CopyData(int from, int to, const std::atomic<bool>* cancel) {
     }
 }
 
-#else
-
-FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
-                              std::span<const unsigned char> data, FileSync) {
-    std::error_code error;
-    const fs::file_status status = fs::status(resolved, error);
-    if (fs::is_directory(status))
-        return Failure(target, std::make_error_code(std::errc::is_a_directory));
-    if (fs::exists(status) && !fs::is_regular_file(status))
-        return Failure(target, NotRegularReason(status.type()));
-    const bool keepMode = fs::exists(status);
-    const fs::perms mode = keepMode ? status.permissions() : fs::perms::none;
-
-    fs::path temporary;
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporary = TemporaryName(resolved, attempt);
-        if (!fs::exists(temporary, error)) break;
-    }
-    auto abandon = [&](const std::string& reason) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return Failure(target, reason);
-    };
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        if (!stream) return abandon("the temporary file cannot be created");
-        stream.write(reinterpret_cast<const char*>(data.data()),
-                     static_cast<std::streamsize>(data.size()));
-        stream.flush();
-        if (!stream) return abandon("the data could not be written");
-    }
-    if (keepMode) fs::permissions(temporary, mode, error);
-    fs::rename(temporary, resolved, error);
-    if (error) return abandon(error.message());
-    return {true, {}, {}};
-}
-
-#endif
-
 }  // namespace
-
-std::string_view FileTypeDescription(fs::file_type type) {
-    switch (type) {
-        case fs::file_type::regular:
-            return "a regular file";
-        case fs::file_type::directory:
-            return "a folder";
-        case fs::file_type::symlink:
-            return "a symbolic link";
-        case fs::file_type::block:
-            return "a block device";
-        case fs::file_type::character:
-            return "a character device";
-        case fs::file_type::fifo:
-            return "a FIFO";
-        case fs::file_type::socket:
-            return "a socket";
-        case fs::file_type::none:
-        case fs::file_type::not_found:
-            return "missing";
-        default:
-            break;
-    }
-    return "a special file";
-}
 
 FileWriteResult WriteFileAtomically(const fs::path& target, std::span<const unsigned char> data,
                                     FileSync sync) {
@@ -353,8 +282,6 @@ FileWriteResult WriteFileAtomically(const fs::path& target, std::string_view dat
         sync);
 }
 
-#if !defined(_WIN32)
-
 namespace {
 
 // A new file under a temporary name beside its final one, in a folder held open. It takes the
@@ -373,7 +300,8 @@ public:
 
     bool Create(unsigned mode, std::error_code& error) {
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
-            std::string candidate = TemporaryName(fs::path(finalName), attempt).filename().string();
+            std::string candidate =
+                Utf8FromPath(TemporaryName(PathFromUtf8(finalName), attempt).filename());
             file = folder.CreateNewFile(candidate, mode, error);
             if (file.IsOpen()) {
                 name = std::move(candidate);
@@ -429,8 +357,8 @@ FileWriteResult ReplaceFileWithCopy(const fs::path& source, const CFolderHandle&
                                     std::string_view name, const fs::path& shown,
                                     const std::atomic<bool>* cancel) {
     const auto sourceFailure = [&](const std::string& reason) {
-        return FileWriteResult{false, "Cannot read \"" + source.string() + "\": " + reason + ".",
-                               reason, true};
+        return FileWriteResult{
+            false, "Cannot read \"" + Utf8FromPath(source) + "\": " + reason + ".", reason, true};
     };
     // The type is looked at before opening, and again on what was opened: a FIFO put in the
     // file's place between the two opens without a writer and is then refused all the same.
@@ -461,7 +389,7 @@ FileWriteResult ReplaceFileWithCopy(const fs::path& source, const CFolderHandle&
     }
     // The source's modification time goes with the copy: a later export sees by it (and the
     // size) that the copy is up to date. The time of last access is the copy's own.
-    const timespec times[2] = {{0, UTIME_OMIT}, status.st_mtim};
+    const timespec times[2] = {{0, UTIME_OMIT}, ModifiedTimeOf(status)};
     if (::futimens(temporary.Fd(), times) != 0) return Failure(shown, LastError());
     if (!temporary.CloseAndCommit(error)) return Failure(shown, error);
     return {true, {}, {}};
@@ -472,5 +400,3 @@ std::string NewFileProblem(const CFolderHandle& folder) {
     std::error_code error;
     return probe.Create(0600, error) ? std::string() : error.message();
 }
-
-#endif
