@@ -14,6 +14,7 @@
 #include "ProjectLock.h"
 #include "SiteImport.h"
 #include "SiteTree.h"
+#include "Utf8Path.h"
 #include "WebsiteExporter.h"
 #include "WebsiteSettings.h"
 
@@ -86,14 +87,14 @@ int LockProject(CProjectLock& lock, const fs::path& project, const char* nothing
     options.cancel = &InterruptFlag();
     options.waiting = [&] {
         std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
-                     Printable(Quoted(project.string())).c_str());
+                     Printable(Quoted(Utf8FromPath(project))).c_str());
     };
     switch (lock.Acquire(project, options)) {
         case CProjectLock::Status::Locked:
             return kExitOk;
         case CProjectLock::Status::Cancelled:
-            return ReportInterruption(std::string(nothingDone) + " " + Quoted(project.string()) +
-                                      " is as it was.");
+            return ReportInterruption(std::string(nothingDone) + " " +
+                                      Quoted(Utf8FromPath(project)) + " is as it was.");
         case CProjectLock::Status::Unlocked:
         case CProjectLock::Status::Busy:
         case CProjectLock::Status::Failed:
@@ -141,8 +142,8 @@ int RunNewCommand(int argc, char** argv) {
     }
     if (paths.size() != 1) return FailWithUsage("new takes one project file", kNewUsage);
     const fs::path project = paths.front();
-    const std::string exists =
-        Quoted(project.string()) + " exists already; use --force to replace it with a new project.";
+    const std::string exists = Quoted(Utf8FromPath(project)) +
+                               " exists already; use --force to replace it with a new project.";
     if (!force && HoldsProject(project)) return Fail(exists);
 
     CProjectLock lock;
@@ -163,7 +164,7 @@ int RunNewCommand(int argc, char** argv) {
         lock.RemoveUnusedFile();
         return Fail(saved.message);
     }
-    std::printf("Wrote the new project %s.\n", Printable(Quoted(project.string())).c_str());
+    std::printf("Wrote the new project %s.\n", Printable(Quoted(Utf8FromPath(project))).c_str());
     if (const std::string failed = WriteNewSettings(project); !failed.empty()) {
         PrintMessage(failed);
         return kExitPartly;
@@ -211,7 +212,7 @@ int RunImportCommand(int argc, char** argv) {
     }
     const auto interrupted = [&] {
         lock.RemoveUnusedFile();
-        return ReportInterruption("nothing was imported; " + Quoted(project.string()) +
+        return ReportInterruption("nothing was imported; " + Quoted(Utf8FromPath(project)) +
                                   " is as it was.");
     };
 
@@ -305,15 +306,16 @@ int RunShowCommand(int argc, char** argv) {
     if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
         return Fail(loaded.message);
     if (loaded.status == LoadStatus::WrongVersion)
-        return Fail(project.string() + ": " + loaded.message);
+        return Fail(Utf8FromPath(project) + ": " + loaded.message);
 
     CWebsiteSettings settings;
     const bool settingsRead = LoadSettingsOf(project, settings);
     const CPictureSettings& pictures = settings.pictures;
     const fs::path settingsFile = WebsiteSettingsPath(project);
-    const std::string from = !settingsRead          ? "its settings file is damaged"
-                             : Exists(settingsFile) ? Printable(settingsFile.filename().string())
-                                                    : "no settings file";
+    const std::string from = !settingsRead ? "its settings file is damaged"
+                             : Exists(settingsFile)
+                                 ? Printable(Utf8FromPath(settingsFile.filename()))
+                                 : "no settings file";
     std::printf("settings: thumbnails %s, box %d, density %d, quality %d, modernTypes %s (%s)\n",
                 OnOff(pictures.thumbnails), pictures.box, pictures.density, pictures.quality,
                 OnOff(pictures.modernTypes), from.c_str());

@@ -4,6 +4,7 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "Utf8Path.h"
 
 std::optional<int> ParseWebsiteArguments(int argc, char** argv, const char* command,
                                          const char* usage, WebsiteArguments& arguments,
@@ -38,7 +39,7 @@ std::optional<int> ParseWebsiteArguments(int argc, char** argv, const char* comm
 std::optional<int> LoadWebsite(const std::filesystem::path& project, std::string_view verb,
                                std::string_view doing, std::string_view nothingDone,
                                LoadedWebsite& website) {
-    const std::string cannot = "cannot " + std::string(verb) + " " + project.string();
+    const std::string cannot = "cannot " + std::string(verb) + " " + Utf8FromPath(project);
     website.load = LoadProject(project, website.page, website.layout, website.tree);
     const LoadResult& load = website.load;
     switch (load.status) {
@@ -52,7 +53,7 @@ std::optional<int> LoadWebsite(const std::filesystem::path& project, std::string
             std::fprintf(stderr,
                          "pagelorn-cli: warning: the website tree in %s is damaged; %s the %zu "
                          "folders that could be read%s%s\n",
-                         Printable(project.string()).c_str(), std::string(doing).c_str(),
+                         Printable(Utf8FromPath(project)).c_str(), std::string(doing).c_str(),
                          load.foldersRead, load.message.empty() ? "" : ": ",
                          Printable(load.message).c_str());
             break;

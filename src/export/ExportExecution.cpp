@@ -5,7 +5,6 @@
 #include <tbb/info.h>
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +21,7 @@
 #include "ModernPageComposer.h"
 #include "TextEncoder.h"
 #include "ThumbnailFile.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -76,14 +76,8 @@ bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::strin
     const CFileDescriptor file = folder.OpenFileForReading(name, error);
     if (!file.IsOpen()) return false;
     buffer.resize(bytes.size() + 1);
-    std::size_t got = 0;
     // One byte more than expected is asked for, so a file that grew meanwhile is seen.
-    while (got < buffer.size()) {
-        const ssize_t n = ::read(file.Get(), buffer.data() + got, buffer.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
+    const std::size_t got = ReadUpTo(file, buffer.data(), buffer.size());
     return got == bytes.size() && std::memcmp(buffer.data(), bytes.data(), got) == 0;
 }
 
@@ -97,21 +91,22 @@ struct PlannedNames {
 
     explicit PlannedNames(const ExportPlan& plan) {
         for (const PlannedPage& page : plan.pages)
-            pages.insert(PathFromBytes(page.fileName).string());
+            pages.insert(Utf8FromPath(PathFromBytes(page.fileName)));
         if (plan.copyFiles)
             for (const LinkedFile& file : plan.linkedFiles.Files())
                 if (!file.name.empty())
-                    copies[file.folder].insert(PathFromBytes(file.name).string());
+                    copies[file.folder].insert(Utf8FromPath(PathFromBytes(file.name)));
         for (const std::size_t index : plan.thumbnails)
             if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty()) {
-                thumbnails.insert(PathFromBytes(file.thumbName).string());
+                thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumbName)));
                 if (!file.thumb1xName.empty())
-                    thumbnails.insert(PathFromBytes(file.thumb1xName).string());
+                    thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumb1xName)));
             }
         for (const std::size_t index : plan.views) {
             const LinkedFile& file = plan.linkedFiles.Files()[index];
-            views.insert(PathFromBytes(file.viewName).string());
-            if (!file.view2xName.empty()) views.insert(PathFromBytes(file.view2xName).string());
+            views.insert(Utf8FromPath(PathFromBytes(file.viewName)));
+            if (!file.view2xName.empty())
+                views.insert(Utf8FromPath(PathFromBytes(file.view2xName)));
         }
     }
 };
@@ -133,7 +128,8 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
         std::error_code error;
         std::vector<std::string> found = inside.Names(error);
         if (error)
-            result.failures.push_back({shown.string(), "could not be read: " + error.message()});
+            result.failures.push_back(
+                {Utf8FromPath(shown), "could not be read: " + error.message()});
         return found;
     };
     const auto remove = [&](const CFolderHandle& inside, const std::string& name,
@@ -303,7 +299,7 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
                                                                  page.index, std::move(itemRows)));
         ToCrLf(worker.text, worker.bytes);
     }
-    const std::string name = PathFromBytes(page.fileName).string();
+    const std::string name = Utf8FromPath(PathFromBytes(page.fileName));
     const fs::path path = plan.exportFolder / name;
     const PageHash hash = HashOfPage(worker.bytes);
     const auto record = [&] {
@@ -317,7 +313,7 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     }
     const FileWriteResult replaced = ReplaceFile(exportFolder, name, path, worker.bytes);
     if (!replaced) {
-        failure = ExportFailure{path.string(), "could not be written: " + replaced.reason};
+        failure = ExportFailure{Utf8FromPath(path), "could not be written: " + replaced.reason};
         return Outcome::Failed;
     }
     record();
@@ -341,12 +337,12 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
         return Outcome::Failed;
     }
     const std::string_view folder = kCategoryFolderNames[file.folder];
-    const std::string fileName = PathFromBytes(file.name).string();
+    const std::string fileName = Utf8FromPath(PathFromBytes(file.name));
     const fs::path target = plan.exportFolder / PathFromBytes(folder) / fileName;
     const OutputFolder& category = categories[file.folder];
     if (!category.handle.IsOpen()) {
-        failure = ExportFailure{
-            file.source, "could not be copied to " + target.string() + ": " + category.problem};
+        failure = ExportFailure{file.source, "could not be copied to " + Utf8FromPath(target) +
+                                                 ": " + category.problem};
         return Outcome::Failed;
     }
     const std::string name = MadeFileName(folder, file.name);
@@ -372,8 +368,8 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
         else
             failure = ExportFailure{file.source, "could not be read: " + copied.reason};
     } else {
-        failure = ExportFailure{file.source,
-                                "could not be copied to " + target.string() + ": " + copied.reason};
+        failure = ExportFailure{
+            file.source, "could not be copied to " + Utf8FromPath(target) + ": " + copied.reason};
     }
     return Outcome::Failed;
 }
@@ -390,7 +386,7 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     };
     if (file.thumbName.empty()) return failed(file.pictureProblem);
     if (!thumbFolder.handle.IsOpen()) return failed(thumbFolder.problem);
-    const std::string name = PathFromBytes(file.thumbName).string();
+    const std::string name = Utf8FromPath(PathFromBytes(file.thumbName));
     const fs::path target = plan.exportFolder / PathFromBytes(kThumbnailFolderName) / name;
     bool madeAny = false;
     if (!UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made)) {
@@ -424,7 +420,7 @@ bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
         reason = into.problem;
         return false;
     }
-    const std::string name = PathFromBytes(fileName).string();
+    const std::string name = Utf8FromPath(PathFromBytes(fileName));
     const fs::path target = plan.exportFolder / PathFromBytes(folder) / name;
     const std::string recordName = MadeFileName(folder, fileName);
     std::optional<MadeFile> record;
@@ -615,7 +611,7 @@ UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named)
     const PlannedNames planned(plan);
     const auto note = [&](const fs::path& path) {
         if (found.names.size() < named)
-            found.names.push_back(path.lexically_relative(plan.exportFolder).string());
+            found.names.push_back(Utf8FromPath(path.lexically_relative(plan.exportFolder)));
         ++found.count;
     };
     const auto entries = [&](const fs::path& folder) {
@@ -635,11 +631,11 @@ UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named)
     const auto lookInside = [&](const fs::directory_entry& entry,
                                 const std::unordered_set<std::string>& keep) {
         for (const fs::directory_entry& inside : entries(entry.path()))
-            if (!keep.contains(inside.path().filename().string()) || isFolder(inside))
+            if (!keep.contains(Utf8FromPath(inside.path().filename())) || isFolder(inside))
                 note(inside.path());
     };
     for (const fs::directory_entry& entry : entries(plan.exportFolder)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8FromPath(entry.path().filename());
         if (name == kExportCacheName || IsKeptTopEntry(name)) continue;
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)

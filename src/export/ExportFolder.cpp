@@ -9,13 +9,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#if !defined(_WIN32)
-#include <pwd.h>
-#endif
-
 #include "ExportCache.h"
 #include "FileWrite.h"
 #include "LinkedFiles.h"
+#include "SystemFolders.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -56,52 +54,13 @@ int TreeDepth(const CSiteTree& tree) {
     return deepest;
 }
 
-// Folders of the system that nothing inside is ever exported into (every /lib* is added).
-constexpr const char* kSystemFoldersWithAllInside[] = {"/bin", "/boot", "/dev", "/etc", "/proc",
-                                                       "/run", "/sbin", "/sys", "/usr", "/var"};
-// The one place inside them that is made for websites.
-constexpr const char* kWebFolderOfTheSystem = "/var/www";
-// Folders of the system that are never cleared themselves but hold folders anyone may make.
-constexpr const char* kSystemFoldersThemselves[] = {"/srv",   "/opt", "/mnt",
-                                                    "/media", "/tmp", "/root"};
-
-// Both kinds, as named (/lib, /lib64 ... as the root folder holds them).
+// Both kinds of folders of the system, as named (/lib, /lib64 ... as the root folder holds them).
 std::vector<fs::path> SystemFolderNames(bool withAllInside, bool themselves) {
     std::vector<fs::path> folders;
-#if !defined(_WIN32)
-    if (withAllInside) {
-        for (const char* name : kSystemFoldersWithAllInside) folders.emplace_back(name);
-        std::error_code error;
-        for (fs::directory_iterator it("/", error), end; !error && it != end; it.increment(error))
-            if (it->path().filename().string().starts_with("lib")) folders.push_back(it->path());
-    }
+    if (withAllInside) folders = SystemFoldersWithAllInside();
     if (themselves)
-        for (const char* name : kSystemFoldersThemselves) folders.emplace_back(name);
-#endif
+        for (fs::path& folder : SystemFoldersThemselves()) folders.push_back(std::move(folder));
     return folders;
-}
-
-struct AccountHome {
-    std::string account;  // empty for the home folder the environment names
-    fs::path home;
-};
-
-// The home folder of every account in the account database, and the one the environment names
-// (which may be missing from the database, or be wrong).
-std::vector<AccountHome> AccountHomes() {
-    std::vector<AccountHome> homes;
-#if !defined(_WIN32)
-    ::setpwent();
-    while (const passwd* entry = ::getpwent())
-        if (entry->pw_dir != nullptr && entry->pw_dir[0] == '/')
-            homes.push_back({entry->pw_name != nullptr ? entry->pw_name : "", entry->pw_dir});
-    ::endpwent();
-    const char* home = std::getenv("HOME");
-#else
-    const char* home = std::getenv("USERPROFILE");
-#endif
-    if (home != nullptr && *home != '\0') homes.push_back({{}, home});
-    return homes;
 }
 
 }  // namespace
@@ -203,10 +162,10 @@ std::vector<FileIdentity> FolderAndHolders(const CFolderHandle& folder) {
 // "" when none of these.
 std::string SystemRefusal(const CFolderHandle& folder, const fs::path& shown, bool below) {
     // A folder to be made below /var/www is fine even while /var/www is still to be made too.
-    if (below && IsInside(shown, kWebFolderOfTheSystem)) return {};
+    if (below && IsInside(shown, WebFolderOfTheSystem())) return {};
     const std::vector<FileIdentity> chain = FolderAndHolders(folder);
     if (chain.empty()) return {};
-    const std::string refusing = "Refusing to clear " + shown.string() + ": ";
+    const std::string refusing = "Refusing to clear " + Utf8FromPath(shown) + ": ";
     if (!below && IdentityOf("/") == chain.front())
         return refusing + "it is the root of the file system.";
     struct Named {
@@ -219,15 +178,15 @@ std::string SystemRefusal(const CFolderHandle& folder, const fs::path& shown, bo
         for (const fs::path& path : SystemFolderNames(allInside, !allInside))
             if (const std::optional<FileIdentity> identity = IdentityOf(path))
                 system.push_back({path, *identity, allInside});
-    const std::optional<FileIdentity> web = IdentityOf(kWebFolderOfTheSystem);
+    const std::optional<FileIdentity> web = IdentityOf(WebFolderOfTheSystem());
     for (std::size_t i = 0; i < chain.size(); ++i) {
         if (web && chain[i] == *web) break;
         const bool itself = i == 0 && !below;
         for (const Named& named : system) {
             if (chain[i] != named.identity || (!named.allInside && !itself)) continue;
             if (itself) return refusing + "it is a folder of the system.";
-            return "Refusing to export into " + shown.string() + ": it lies inside " +
-                   named.path.string() + ", a folder of the system, and " + kSystemRule + ".";
+            return "Refusing to export into " + Utf8FromPath(shown) + ": it lies inside " +
+                   Utf8FromPath(named.path) + ", a folder of the system, and " + kSystemRule + ".";
         }
     }
     return {};
@@ -263,23 +222,23 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
     const std::optional<FileIdentity> identity = handle.Identity();
     if (!identity) return {};
     CHolderTest inside(*identity);
-    const std::string refusing = "Refusing to clear " + folder.string() + ": ";
+    const std::string refusing = "Refusing to clear " + Utf8FromPath(folder) + ": ";
     for (const fs::path& system : SystemFolderNames(true, true))
         if (inside.Holds(OnDisk(system)))
-            return refusing + "it holds the system folder " + system.string() + ".";
+            return refusing + "it holds the system folder " + Utf8FromPath(system) + ".";
     for (const AccountHome& account : AccountHomes()) {
         const fs::path home = OnDisk(account.home);
         if (!inside.Holds(home)) continue;
         const bool itself = IdentityOf(home) == identity;
         if (account.account.empty())
             return itself ? refusing + "it is your home folder."
-                          : refusing + "it holds your home folder " + home.string() + ".";
+                          : refusing + "it holds your home folder " + Utf8FromPath(home) + ".";
         return itself ? refusing + "it is the home folder of the account " + account.account + "."
-                      : refusing + "it holds " + home.string() +
+                      : refusing + "it holds " + Utf8FromPath(home) +
                             ", the home folder of the account " + account.account + ".";
     }
     if (!parameters.projectFile.empty() && inside.Holds(OnDisk(parameters.projectFile)))
-        return refusing + "it holds the project file " + parameters.projectFile.string() + ".";
+        return refusing + "it holds the project file " + Utf8FromPath(parameters.projectFile) + ".";
 
     const CLinkedFiles resolver(LinkedSourceFolder(parameters));
     // A path resolves to its parent's place with its own name unless it is a link itself (or
@@ -339,7 +298,7 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
         }
         return {ExportFolderState::Missing, {}, folder};
     }
-    const std::string shown = folder.string();
+    const std::string shown = Utf8FromPath(folder);
     if (error) {
         std::error_code statusError;
         if (error == std::errc::not_a_directory ||
@@ -354,20 +313,20 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
     if (lock && !handle.Lock(kExportLockWait, error)) {
         busy = !error;
         return {ExportFolderState::Unusable,
-                busy ? "another export is writing into " + folder.string()
-                     : folder.string() + " cannot be locked: " + error.message(),
+                busy ? "another export is writing into " + Utf8FromPath(folder)
+                     : Utf8FromPath(folder) + " cannot be locked: " + error.message(),
                 folder};
     }
     const std::vector<std::string> names = handle.Names(error);
     if (error)
         return {ExportFolderState::Unusable,
-                folder.string() + " cannot be read: " + error.message(), folder};
+                Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
     if (names.empty()) return {ExportFolderState::Empty, {}, folder};
     if (std::string reason = ClearingRefusal(handle, folder, parameters); !reason.empty())
         return {ExportFolderState::Refused, std::move(reason), folder};
-    ExportFolderCheck check{ExportFolderState::NotEmpty,
-                            "Warning: All contents of  " + folder.string() + " will be deleted!",
-                            folder};
+    ExportFolderCheck check{
+        ExportFolderState::NotEmpty,
+        "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
     // The folder's record of the export is the program's own, not the user's.
     std::copy_if(
         names.begin(), names.end(), std::back_inserter(check.kept),
@@ -412,7 +371,7 @@ std::size_t RemoveExportEntry(const CFolderHandle& folder, std::string_view name
         if (error != std::errc::is_a_directory && error != std::errc::operation_not_permitted)
             break;
     }
-    failures.push_back({shown.string(), "could not be deleted: " + error.message()});
+    failures.push_back({Utf8FromPath(shown), "could not be deleted: " + error.message()});
     return removed;
 }
 
@@ -422,7 +381,7 @@ std::vector<ExportFailure> ClearFolder(const CFolderHandle& folder, const fs::pa
     std::error_code error;
     const std::vector<std::string> names = folder.Names(error);
     if (error) {
-        failures.push_back({shown.string(), "could not be read: " + error.message()});
+        failures.push_back({Utf8FromPath(shown), "could not be read: " + error.message()});
         return failures;
     }
     std::size_t removed = 0;

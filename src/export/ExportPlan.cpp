@@ -12,6 +12,7 @@
 #include "TextEncoder.h"
 #include "TextField.h"
 #include "ThumbnailFile.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -163,7 +164,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
     for (const std::string& name : plan.folderCheck.kept)
         Problem(ProblemKind::KeptEntry, ProblemSeverity::Note,
-                (plan.exportFolder / PathFromBytes(name)).string(), "the export folder",
+                Utf8FromPath(plan.exportFolder / PathFromBytes(name)), "the export folder",
                 "the user's own: never deleted by an export");
 
     plan.charset = PageCharset(page.saveEncoding.View());
@@ -533,7 +534,7 @@ std::optional<ExportProblem> PublishAddressProblem(const std::string& url) {
 ExportProblem ExportFolderProblem(const fs::path& folder, std::string message) {
     return {ProblemKind::ExportFolder,
             ProblemSeverity::Error,
-            folder.string(),
+            Utf8FromPath(folder),
             "Website Properties > General > Location",
             std::move(message),
             {},

@@ -5,6 +5,7 @@
 
 #include "ExportPlan.h"
 #include "FileWrite.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -26,14 +27,14 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
         if (error) {
             result.exportFolder = check.folder;
             result.status = ExportStatus::FolderNotMade;
-            result.message = check.folder.string() + " could not be made: " + error.message();
+            result.message = Utf8FromPath(check.folder) + " could not be made: " + error.message();
             return result;
         }
         check = InspectExportFolder(parameters, handle, true, busy);
     }
     if (!check.folder.empty()) result.exportFolder = check.folder;
     const fs::path& folder = result.exportFolder;
-    const std::string shown = folder.string();
+    const std::string shown = Utf8FromPath(folder);
     switch (check.state) {
         case ExportFolderState::Refused:
             result.status = ExportStatus::Refused;

@@ -4,9 +4,36 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSystemFoldersWithAllInside[] = {"/bin", "/boot", "/dev", "/etc", "/proc",
+                                                       "/run", "/sbin", "/sys", "/usr", "/var"};
+constexpr const char* kSystemFoldersThemselves[] = {"/srv",   "/opt", "/mnt",
+                                                    "/media", "/tmp", "/root"};
+
+}  // namespace
+
+std::vector<fs::path> SystemFoldersWithAllInside() {
+    std::vector<fs::path> folders(std::begin(kSystemFoldersWithAllInside),
+                                  std::end(kSystemFoldersWithAllInside));
+    std::error_code error;
+    for (fs::directory_iterator it("/", error), end; !error && it != end; it.increment(error))
+        if (it->path().filename().native().starts_with("lib")) folders.push_back(it->path());
+    return folders;
+}
+
+fs::path WebFolderOfTheSystem() {
+    return "/var/www";
+}
+
+std::vector<fs::path> SystemFoldersThemselves() {
+    return {std::begin(kSystemFoldersThemselves), std::end(kSystemFoldersThemselves)};
+}
 
 std::vector<AccountHome> AccountHomes() {
     std::vector<AccountHome> homes;

@@ -19,6 +19,15 @@ std::vector<AccountHome> AccountHomes();
 // account's own; empty when neither is known.
 std::filesystem::path HomeFolder();
 
+// Folders of the system that nothing inside is ever exported into: /bin, /etc, /usr, ... and every
+// /lib* the root folder holds.
+std::vector<std::filesystem::path> SystemFoldersWithAllInside();
+// The one place inside those that is made for websites (/var/www).
+std::filesystem::path WebFolderOfTheSystem();
+// Folders of the system that are never cleared themselves but hold folders anyone may make
+// (/srv, /opt, /tmp, ...).
+std::vector<std::filesystem::path> SystemFoldersThemselves();
+
 // Whether this process may make and remove entries in the folder (it is a folder, and the
 // permissions allow writing and entering it).
 bool MayWriteInFolder(const std::filesystem::path& folder);

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "FileWrite.h"
+#include "Utf8Path.h"
 
 namespace fs = std::filesystem;
 using namespace ProjectFileLayout;
@@ -620,9 +621,9 @@ SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLay
         size = ProjectSize(page, tree);
         bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
     } catch (const std::length_error& error) {
-        return {false, "Cannot write " + Quoted(path.string()) + ": " + error.what() + "."};
+        return {false, "Cannot write " + Quoted(Utf8FromPath(path)) + ": " + error.what() + "."};
     } catch (const std::bad_alloc&) {
-        return {false, "Cannot write " + Quoted(path.string()) + ": not enough memory."};
+        return {false, "Cannot write " + Quoted(Utf8FromPath(path)) + ": not enough memory."};
     }
     WriteProject(bytes.get(), page, layout, tree);
     FileWriteResult written =
@@ -648,7 +649,7 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
         tree.SetExportPending(true);
         LoadResult result;
         result.status = LoadStatus::NotOpenable;
-        result.message = "Cannot open " + Quoted(path.string()) + ": " + reason + ".";
+        result.message = "Cannot open " + Quoted(Utf8FromPath(path)) + ": " + reason + ".";
         return result;
     }
     if (image->size == 0) {
@@ -666,7 +667,7 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
         result.notWritten = true;
         return result;
     }
-    return LoadImage(*image, page, layout, tree, path.string());
+    return LoadImage(*image, page, layout, tree, Utf8FromPath(path));
 }
 
 LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,

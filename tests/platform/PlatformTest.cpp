@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "CharsetConverter.h"
 #include "FileLock.h"
@@ -161,6 +163,22 @@ TEST(SystemFoldersTest, ProgramAndHomes) {
         ASSERT_FALSE(homes.empty());
         EXPECT_EQ(homes.back().home, fs::path(home));
     }
+}
+
+TEST(SystemFoldersTest, SystemFoldersNameEveryLibFolderOfTheRoot) {
+    const std::vector<fs::path> allInside = SystemFoldersWithAllInside();
+    const auto has = [&](const fs::path& folder) {
+        return std::find(allInside.begin(), allInside.end(), folder) != allInside.end();
+    };
+    for (const char* folder : {"/usr", "/etc", "/var"}) EXPECT_TRUE(has(folder)) << folder;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/")) {
+        if (entry.path().filename().native().starts_with("lib")) {
+            EXPECT_TRUE(has(entry.path())) << entry.path();
+        }
+    }
+    EXPECT_EQ(WebFolderOfTheSystem().parent_path(), "/var");
+    const std::vector<fs::path> themselves = SystemFoldersThemselves();
+    EXPECT_NE(std::find(themselves.begin(), themselves.end(), "/tmp"), themselves.end());
 }
 
 TEST(InterruptionTest, CtrlCOnlySetsTheFlag) {

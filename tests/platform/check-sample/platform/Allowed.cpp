@@ -1,0 +1,3 @@
+bool Terminal() {
+    return isatty(2) != 0;
+}
