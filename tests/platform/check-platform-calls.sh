@@ -1,7 +1,7 @@
 #!/bin/sh
 # Fails, listing FILE:LINE, when a source file outside src/platform names one of the system calls
-# (or system conditions) that only the platform library may use. Comments are not looked at;
-# string literals are ("/proc/self/exe").
+# (or system conditions, or system headers) that only the platform library may use. Comments are
+# not looked at; string literals are ("/proc/self/exe").
 # Usage: check-platform-calls.sh SOURCE_FOLDER
 set -eu
 src=${1:?usage: check-platform-calls.sh SOURCE_FOLDER}
@@ -15,6 +15,8 @@ BEGIN {
             "iconv_open|iconv|iconv_close|st_mtim|st_ctim|st_mtimespec|st_ctimespec|"\
             "_WIN32|__linux__|__APPLE__|Q_OS_[A-Z0-9_]+"
     word = "(^|[^A-Za-z0-9_])(" calls ")([^A-Za-z0-9_]|$)"
+    headers = "#[ \t]*include[ \t]*<(unistd|fcntl|dirent|pwd|grp|termios|iconv|pthread|windows|io|"\
+              "conio|sys/[a-z_]+|linux/[a-z_]+)\\.h>"
     found = 0
 }
 FNR == 1 { inBlock = 0 }
@@ -38,7 +40,7 @@ FNR == 1 { inBlock = 0 }
         if (c == "\"" || c == "\x27") quote = c
         code = code c
     }
-    if (code ~ word || index(code, "/proc/self/exe") > 0) {
+    if (code ~ word || code ~ headers || index(code, "/proc/self/exe") > 0) {
         print FILENAME ":" FNR ": " $0
         found = 1
     }

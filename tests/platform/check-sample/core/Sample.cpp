@@ -9,3 +9,5 @@ const char* text = "// not a comment"; int n = fsync(fd);  // reported
 char quote = '"'; bool t = my_isatty(1) || flock_count > 0;
 #if defined(_WIN32)  // reported
 #endif
+#include <sys/stat.h>  // reported
+#include <string_view>
