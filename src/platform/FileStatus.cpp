@@ -18,17 +18,6 @@ std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
 }
 
-fs::file_type TypeOfMode(mode_t mode) {
-    if (S_ISREG(mode)) return fs::file_type::regular;
-    if (S_ISDIR(mode)) return fs::file_type::directory;
-    if (S_ISLNK(mode)) return fs::file_type::symlink;
-    if (S_ISFIFO(mode)) return fs::file_type::fifo;
-    if (S_ISSOCK(mode)) return fs::file_type::socket;
-    if (S_ISCHR(mode)) return fs::file_type::character;
-    if (S_ISBLK(mode)) return fs::file_type::block;
-    return fs::file_type::unknown;
-}
-
 bool MayRead(const struct stat& status) {
     static const uid_t user = ::geteuid();
     if (user == 0) return true;
@@ -47,7 +36,7 @@ bool MayRead(const struct stat& status) {
 
 FileStatus StatusOfRecord(const struct stat& record) {
     FileStatus status;
-    status.type = TypeOfMode(record.st_mode);
+    status.type = FileTypeOfMode(record.st_mode);
     status.stamp.exists = true;
     status.stamp.size = static_cast<std::uintmax_t>(record.st_size);
     status.stamp.device = static_cast<std::uint64_t>(record.st_dev);

@@ -83,41 +83,6 @@ std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
 }
 
-fs::file_type TypeOfMode(mode_t mode) {
-    if (S_ISREG(mode)) return fs::file_type::regular;
-    if (S_ISDIR(mode)) return fs::file_type::directory;
-    if (S_ISFIFO(mode)) return fs::file_type::fifo;
-    if (S_ISSOCK(mode)) return fs::file_type::socket;
-    if (S_ISCHR(mode)) return fs::file_type::character;
-    if (S_ISBLK(mode)) return fs::file_type::block;
-    if (S_ISLNK(mode)) return fs::file_type::symlink;
-    return fs::file_type::unknown;
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor = -1) : fd(descriptor) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    int Get() const { return fd; }
-    void Reset(int descriptor) {
-        if (fd >= 0) ::close(fd);
-        fd = descriptor;
-    }
-    // Closes now so that a failing close (delayed write errors on some file systems) is seen.
-    bool Close() {
-        const int result = ::close(fd);
-        fd = -1;
-        return result == 0;
-    }
-
-private:
-    int fd;
-};
-
 // A file under a temporary name beside its final one. It takes the final name only through
 // Commit; in every other case it is removed when it goes out of scope, so that a failure at any
 // step leaves nothing behind.
@@ -127,7 +92,7 @@ public:
     CTemporaryFile(const CTemporaryFile&) = delete;
     CTemporaryFile& operator=(const CTemporaryFile&) = delete;
     ~CTemporaryFile() {
-        file.Reset(-1);
+        file = CFileDescriptor();
         if (!path.empty() && !committed) ::unlink(path.c_str());
     }
 
@@ -137,7 +102,7 @@ public:
             fs::path candidate = TemporaryName(finalPath, attempt);
             const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd >= 0) {
-                file.Reset(fd);
+                file = CFileDescriptor(fd);
                 path = std::move(candidate);
                 return true;
             }
@@ -156,7 +121,7 @@ public:
 private:
     fs::path finalPath;
     fs::path path;
-    FileDescriptor file;
+    CFileDescriptor file;
     bool committed = false;
 };
 
@@ -192,7 +157,7 @@ FileWriteResult WriteResolved(const fs::path& target, const fs::path& resolved,
             return Failure(target, std::make_error_code(std::errc::is_a_directory));
         // Renaming over a device or a FIFO would put a plain file in its place.
         if (!S_ISREG(existing.st_mode))
-            return Failure(target, NotRegularReason(TypeOfMode(existing.st_mode)));
+            return Failure(target, NotRegularReason(FileTypeOfMode(existing.st_mode)));
         keepMode = true;
         // Renaming over a file needs no permission on the file itself; a file the user made
         // read-only is refused as a plain write would be.
@@ -365,12 +330,12 @@ FileWriteResult ReplaceFileWithCopy(const fs::path& source, const CFolderHandle&
     struct stat status {};
     if (::stat(source.c_str(), &status) != 0) return sourceFailure(LastError().message());
     if (!S_ISREG(status.st_mode))
-        return sourceFailure(NotRegularReason(TypeOfMode(status.st_mode)));
-    FileDescriptor input(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        return sourceFailure(NotRegularReason(FileTypeOfMode(status.st_mode)));
+    CFileDescriptor input(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (input.Get() < 0) return sourceFailure(LastError().message());
     if (::fstat(input.Get(), &status) != 0) return sourceFailure(LastError().message());
     if (!S_ISREG(status.st_mode))
-        return sourceFailure(NotRegularReason(TypeOfMode(status.st_mode)));
+        return sourceFailure(NotRegularReason(FileTypeOfMode(status.st_mode)));
 
     CTemporaryEntry temporary(folder, std::string(name));
     std::error_code error;
