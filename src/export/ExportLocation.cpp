@@ -30,8 +30,8 @@ fs::path DesktopDocumentsFolder(const fs::path& home) {
         if (!line.starts_with(kKey) || line.size() < kKey.size() + 1 || line.back() != '"')
             continue;
         std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
-        if (value.starts_with("$HOME")) return Utf8FromPath(home) + value.substr(5);
-        if (value.starts_with("/")) return value;
+        if (value.starts_with("$HOME")) return PathFromUtf8(Utf8FromPath(home) + value.substr(5));
+        if (value.starts_with("/")) return PathFromUtf8(value);
     }
     return {};
 }
