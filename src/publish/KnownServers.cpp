@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FileDigest.h"
+#include "FileWrite.h"
 
 namespace fs = std::filesystem;
 
@@ -129,19 +130,5 @@ bool RememberCertificate(const fs::path& file, std::string_view hostName,
     text << hostName << ' ' << fingerprint << '\n';
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
-    fs::path temporary = file;
-    temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        out.flush();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, file, error);
-    if (!error) return true;
-    fs::remove(temporary, error);
-    return false;
+    return static_cast<bool>(WriteFileAtomically(file, text.str()));
 }
