@@ -12,6 +12,8 @@ pagelorn_test_packages=(
     imagemagick libimage-exiftool-perl libheif-examples
     # tests/shell: the pseudo-translation of the window is written by a Python script
     python3
+    # tests/export: videos (ffmpeg); bench/poster_bench.sh compares with ffmpegthumbnailer
+    ffmpeg ffmpegthumbnailer
     # tests/publish: the SFTP and FTPS servers the publish tests start on 127.0.0.1
     openssh-server openssh-client vsftpd openssl
 )

@@ -11,6 +11,7 @@
 #include "LinkedFiles.h"
 #include "ThumbnailFile.h"
 #include "Utf8Path.h"
+#include "VideoPoster.h"
 
 namespace fs = std::filesystem;
 
@@ -282,6 +283,11 @@ ImportedFileFacts ReadImportFacts(const fs::path& path) {
     } else if (extension == ".HEIC" || extension == ".HEIF" || extension == ".AVIF" ||
                extension == ".JXL" || extension == ".PNG" || extension == ".WEBP") {
         if (std::optional<PictureMetadata> read = ReadPictureMetadata(path)) metadata = *read;
+    } else if (ClassifyFile(name, true) == CategoryVideo) {
+        // A video has no title of its own, but when it was recorded orders it among the photos.
+        if (const std::optional<VideoFacts> video = ReadVideoFacts(path).facts)
+            facts.taken = video->created.value_or(std::string());
+        return facts;
     } else {
         return facts;
     }

@@ -11,6 +11,7 @@
 #include "FileStatus.h"
 #include "LinkedFiles.h"
 #include "StbImageConfig.h"
+#include "VideoPoster.h"
 
 namespace {
 
@@ -351,6 +352,10 @@ CDateTakenFn ItemDatesTaken(const std::filesystem::path& projectFolder) {
             url.remove_prefix(5);
         else
             return std::optional<std::string>();
-        return ReadDateTaken(files.SourceFile(url));
+        const std::filesystem::path source = files.SourceFile(url);
+        if (ClassifyFile(url, true) == CategoryVideo)
+            if (std::optional<VideoFacts> video = ReadVideoFacts(source).facts)
+                return std::move(video->created);
+        return ReadDateTaken(source);
     };
 }

@@ -42,8 +42,8 @@ std::optional<PictureSize> ReadPictureSize(std::span<const unsigned char> bytes)
 // When a JPEG photo was taken, as its EXIF data says ("2026:07:14 09:30:00", which sorts in time
 // order); nothing for other files and photos without a date.
 std::optional<std::string> ReadDateTaken(const std::filesystem::path& path);
-// The date each item's photo was taken, its local file read as the export reads it for a
-// project in projectFolder, for sorting by date.
+// The date each item's photo was taken (a video's: when its container says it was recorded), its
+// local file read as the export reads it for a project in projectFolder, for sorting by date.
 CDateTakenFn ItemDatesTaken(const std::filesystem::path& projectFolder);
 
 // The size an item's thumbnail is shown at, fitting a box of box x box pixels with the picture's

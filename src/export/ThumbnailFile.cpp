@@ -141,6 +141,40 @@ std::optional<PictureHeader> HeaderOf(const PictureSource& source) {
     return header;
 }
 
+// Encodes the thumbnail in memory (a thumbnail is small) and writes it as any file of the export
+// is, inside the folder held open. Throws vips::VError when it cannot be encoded.
+ThumbnailOutcome WriteThumbnail(vips::VImage thumbnail, const CFolderHandle& folder,
+                                std::string_view name, const fs::path& shown,
+                                ThumbnailFormat format, int quality, std::int64_t modifiedNs) {
+    ThumbnailOutcome outcome;
+    VipsBlob* blob = nullptr;
+    if (format == ThumbnailFormat::Jpeg) {
+        if (thumbnail.has_alpha())
+            thumbnail = thumbnail.flatten(
+                vips::VImage::option()->set("background", std::vector<double>{255.0}));
+        blob = thumbnail.jpegsave_buffer(vips::VImage::option()
+                                             ->set("Q", std::clamp(quality, 1, 100))
+                                             ->set("strip", true)
+                                             ->set("optimize_coding", true));
+    } else {
+        blob = thumbnail.pngsave_buffer(vips::VImage::option()->set("strip", true));
+    }
+    outcome.width = thumbnail.width();
+    outcome.height = thumbnail.height();
+    std::size_t size = 0;
+    const auto* data =
+        static_cast<const char*>(vips_area_get_data(&blob->area, &size, nullptr, nullptr, nullptr));
+    const FileWriteResult written =
+        ReplaceFile(folder, name, shown, std::string_view(data, size), modifiedNs);
+    vips_area_unref(&blob->area);
+    if (!written) {
+        outcome.reason = "could not be written: " + written.reason;
+        return outcome;
+    }
+    outcome.ok = true;
+    return outcome;
+}
+
 bool TooManyPixels(const PictureHeader& header, std::int64_t maxPixels) {
     return static_cast<std::int64_t>(header.width) * header.height > maxPixels;
 }
@@ -182,40 +216,45 @@ ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const CFolderHandle& 
         outcome.reason = TooLargeForThumbnail(header->width, header->height);
         return outcome;
     }
-    // Made in memory (a thumbnail is small) and written as any file of the export is, inside
-    // the folder held open.
-    VipsBlob* blob = nullptr;
     try {
-        vips::VImage thumbnail = ShrunkPicture(picture, maxSide);
-        if (format == ThumbnailFormat::Jpeg) {
-            if (thumbnail.has_alpha())
-                thumbnail = thumbnail.flatten(
-                    vips::VImage::option()->set("background", std::vector<double>{255.0}));
-            blob = thumbnail.jpegsave_buffer(vips::VImage::option()
-                                                 ->set("Q", std::clamp(quality, 1, 100))
-                                                 ->set("strip", true)
-                                                 ->set("optimize_coding", true));
-        } else {
-            blob = thumbnail.pngsave_buffer(vips::VImage::option()->set("strip", true));
-        }
-        outcome.width = thumbnail.width();
-        outcome.height = thumbnail.height();
+        return WriteThumbnail(ShrunkPicture(picture, maxSide), folder, name, shown, format, quality,
+                              picture.ModifiedNs());
     } catch (const vips::VError&) {
         outcome.reason = VipsReason();
         return outcome;
     }
-    std::size_t size = 0;
-    const auto* data =
-        static_cast<const char*>(vips_area_get_data(&blob->area, &size, nullptr, nullptr, nullptr));
-    const FileWriteResult written =
-        ReplaceFile(folder, name, shown, std::string_view(data, size), picture.ModifiedNs());
-    vips_area_unref(&blob->area);
-    if (!written) {
-        outcome.reason = "could not be written: " + written.reason;
+}
+
+ThumbnailOutcome MakeThumbnailFile(const RgbPicture& picture, int quarterTurns,
+                                   const CFolderHandle& folder, std::string_view name,
+                                   const fs::path& shown, int maxSide, int quality,
+                                   std::int64_t modifiedNs) {
+    ThumbnailOutcome outcome;
+    if (!StartVips()) {
+        outcome.reason = "the picture library could not be started";
         return outcome;
     }
-    outcome.ok = true;
-    return outcome;
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgb.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) {
+        outcome.reason = "the picture cannot be read";
+        return outcome;
+    }
+    try {
+        vips::VImage image = vips::VImage::new_from_memory(
+            const_cast<unsigned char*>(picture.rgb.data()), picture.rgb.size(), picture.width,
+            picture.height, 3, VIPS_FORMAT_UCHAR);
+        static constexpr VipsAngle kTurns[] = {VIPS_ANGLE_D0, VIPS_ANGLE_D90, VIPS_ANGLE_D180,
+                                               VIPS_ANGLE_D270};
+        const VipsAngle turn = kTurns[((quarterTurns % 4) + 4) % 4];
+        if (turn != VIPS_ANGLE_D0) image = image.rot(turn);
+        image = image.thumbnail_image(
+            maxSide, vips::VImage::option()->set("height", maxSide)->set("size", VIPS_SIZE_DOWN));
+        return WriteThumbnail(image, folder, name, shown, ThumbnailFormat::Jpeg, quality,
+                              modifiedNs);
+    } catch (const vips::VError&) {
+        outcome.reason = VipsReason();
+        return outcome;
+    }
 }
 
 ThumbnailOutcome MakeThumbnailFile(const fs::path& source, const fs::path& target, int maxSide,

@@ -60,6 +60,21 @@ ThumbnailOutcome MakeThumbnailFile(const std::filesystem::path& source, const CF
                                    int maxSide, ThumbnailFormat format, int quality,
                                    std::int64_t maxPixels);
 
+// A picture another decoder made (a frame of a video): 8-bit red, green and blue, rows without
+// padding.
+struct RgbPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+// The same for a decoded picture: turned `quarterTurns` quarter turns clockwise, then fitted to
+// maxSide as above and written as a JPEG that gets the modification time modifiedNs.
+ThumbnailOutcome MakeThumbnailFile(const RgbPicture& picture, int quarterTurns,
+                                   const CFolderHandle& folder, std::string_view name,
+                                   const std::filesystem::path& shown, int maxSide, int quality,
+                                   std::int64_t modifiedNs);
+
 // A picture decoded for showing on screen: upright, at most maxSide pixels on its longer side,
 // four 8-bit channels (red, green, blue, alpha) a pixel, rows without padding.
 struct PicturePixels {

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vips/vips8>
+
+#include "ImportFacts.h"
+#include "Thumbnail.h"
+#include "VideoPoster.h"
+#include "VideoTestFiles.h"
+
+namespace fs = std::filesystem;
+using vips::VImage;
+
+namespace {
+
+class VideoPosterTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = fs::path(testing::TempDir()) / ("pagelorn_posters_" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        videos = MakeTestVideos(folder);
+    }
+    static void TearDownTestSuite() { fs::remove_all(folder); }
+    void SetUp() override {
+        ASSERT_EQ(VIPS_INIT("pagelorn-tests"), 0);
+        if (!videos.made) GTEST_SKIP() << videos.problem;
+    }
+
+    static inline fs::path folder;
+    static inline TestVideos videos;
+};
+
+TEST_F(VideoPosterTest, FactsComeFromTheContainer) {
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        int quarterTurns;
+        std::int64_t durationMs;
+        const char* created;
+    };
+    const Case cases[] = {
+        {"clip.mp4", 320, 180, 0, 3000, "2026:07:14 09:30:00"},
+        {"clip.webm", 320, 180, 0, 3000, nullptr},
+        {"turned.mp4", 180, 320, 1, 4000, nullptr},  // a phone held upright
+        {"wide.mp4", 320, 180, 0, 1000, nullptr},    // 160 x 180 pixels twice as wide as high
+    };
+    for (const Case& c : cases) {
+        const VideoProbe probe = ReadVideoFacts(folder / c.name);
+        ASSERT_TRUE(probe.facts) << c.name << ": " << probe.reason;
+        EXPECT_EQ(probe.facts->width, c.width) << c.name;
+        EXPECT_EQ(probe.facts->height, c.height) << c.name;
+        EXPECT_EQ(probe.facts->quarterTurns, c.quarterTurns) << c.name;
+        EXPECT_NEAR(static_cast<double>(probe.facts->durationMs), c.durationMs, 100) << c.name;
+        EXPECT_EQ(probe.facts->created.value_or("none"), c.created ? c.created : "none") << c.name;
+    }
+}
+
+TEST_F(VideoPosterTest, PostersAreUprightFittedAndTakenATenthOfTheWayIn) {
+    const fs::path out = folder / "thumb";
+    fs::create_directories(out);
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+    };
+    for (const Case& c : {Case{"clip.mp4", 200, 113}, Case{"clip.webm", 200, 113},
+                          Case{"turned.mp4", 113, 200}, Case{"wide.mp4", 200, 113}}) {
+        const fs::path poster = out / (std::string(c.name) + ".jpg");
+        const ThumbnailOutcome outcome = MakePosterFile(folder / c.name, poster, 200, 80);
+        ASSERT_TRUE(outcome.ok) << c.name << ": " << outcome.reason;
+        const VImage written = VImage::new_from_file(poster.c_str());
+        EXPECT_EQ(std::string(written.get_string("vips-loader")), "jpegload") << c.name;
+        EXPECT_EQ(written.width(), outcome.width) << c.name;
+        EXPECT_EQ(written.height(), outcome.height) << c.name;
+        EXPECT_EQ(written.width(), c.width) << c.name;
+        EXPECT_NEAR(written.height(), c.height, 1) << c.name;
+        EXPECT_EQ(fs::last_write_time(poster), fs::last_write_time(folder / c.name)) << c.name;
+    }
+    // turned.mp4 starts black, on its only key frame; from 0.2 s on its frames are white above
+    // and black below, and its container turns them a quarter clockwise: upright, white is on
+    // the right.
+    const VImage turned = VImage::new_from_file((out / "turned.mp4.jpg").c_str());
+    EXPECT_GT(turned.crop(turned.width() * 3 / 4, 0, turned.width() / 4, turned.height()).avg(),
+              200.0);
+    EXPECT_LT(turned.crop(0, 0, turned.width() / 4, turned.height()).avg(), 50.0);
+}
+
+TEST_F(VideoPosterTest, DamagedForeignAndReferringFilesFailWithoutLeavingFiles) {
+    // Cut off after its header; not a video at all; a list of other files named like a video
+    // (which must not be opened); and a FIFO, which must never be waited on.
+    std::ofstream(folder / "paper.mp4", std::ios::binary) << "%PDF-1.4\n1 0 obj\n<<>>\nendobj\n";
+    std::ofstream(folder / "list.mp4", std::ios::binary) << "ffconcat version 1.0\nfile clip.mp4\n";
+    ASSERT_EQ(::mkfifo((folder / "pipe.mp4").c_str(), 0600), 0);
+    const fs::path out = folder / "failed";
+    fs::create_directories(out);
+    for (const char* name : {"damaged.mp4", "paper.mp4", "list.mp4", "pipe.mp4", "missing.mp4"}) {
+        const ThumbnailOutcome outcome = MakePosterFile(folder / name, out / "poster.jpg", 200, 80);
+        EXPECT_FALSE(outcome.ok) << name;
+        EXPECT_FALSE(outcome.reason.empty()) << name;
+    }
+    for (const char* name : {"paper.mp4", "list.mp4", "pipe.mp4", "missing.mp4"})
+        EXPECT_FALSE(ReadVideoFacts(folder / name).facts) << name;
+    EXPECT_TRUE(fs::is_empty(out));
+    // Too many pixels for the settings: never decoded.
+    EXPECT_FALSE(MakePosterFile(folder / "clip.mp4", out / "poster.jpg", 200, 80, 320 * 100).ok);
+}
+
+TEST_F(VideoPosterTest, RecordingDatesOrderImportsAndSorts) {
+    EXPECT_EQ(ReadImportFacts(folder / "clip.mp4").taken, "2026:07:14 09:30:00");
+    EXPECT_EQ(ReadImportFacts(folder / "clip.webm").taken, "");
+    EXPECT_EQ(ReadImportFacts(folder / "damaged.mp4").taken, "2026:07:14 09:30:00");
+    CSiteItem item;
+    item.url = "file://clip.mp4";
+    EXPECT_EQ(ItemDatesTaken(folder)(item).value_or("none"), "2026:07:14 09:30:00");
+    item.url = "file://missing.mp4";
+    EXPECT_EQ(ItemDatesTaken(folder)(item).value_or("none"), "none");
+}
+
+TEST(DurationTextTest, MinutesAndSecondsOrHours) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {-1, "0:00"}, {999, "0:00"}, {7'400, "0:07"}, {754'000, "12:34"}, {3'723'000, "1:02:03"}};
+    for (const auto& [ms, text] : cases) EXPECT_EQ(DurationText(ms), text) << ms;
+}
+
+}  // namespace
