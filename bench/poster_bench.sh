@@ -26,17 +26,17 @@ done
 echo "== making $count one-minute 1080p videos in $work/videos"
 mkdir -p "$work/bases" "$work/videos"
 # Five one-minute videos, each of its own kind of picture, at 30 frames a second with a key frame
-# every two seconds as phones and cameras write them: four H.264 MP4s and a VP8 WebM as websites
-# use it. Making a one-minute 1080p video costs about a minute of one core (several on a loaded
-# machine), so the COUNT videos are hard links to these five in turn: each is read and decoded on
-# its own all the same.
+# every two seconds and at the bit rates phones and cameras write (12 Mbit/s): four H.264 MP4s and
+# a VP8 WebM (4 Mbit/s) as websites use it. Making a one-minute 1080p video costs about a minute
+# of one core (several on a loaded machine), so the COUNT videos are hard links to these five in
+# turn: each is read and decoded on its own all the same.
 make_base() {
     local n=$1 name source
     case $n in
         0) source="testsrc2=size=1920x1080:rate=30" ;;
         1) source="testsrc=size=1920x1080:rate=30" ;;
-        2) source="smptehdbars=size=1920x1080:rate=30,noise=alls=20:allf=t" ;;
-        3) source="life=size=1920x1080:rate=30:mold=10:ratio=0.3:death_color=#204060" ;;
+        2) source="smptehdbars=size=1920x1080:rate=30,noise=alls=12:allf=t" ;;
+        3) source="life=size=480x270:rate=30:mold=10:ratio=0.3:death_color=#204060,scale=1920:1080" ;;
         4) source="cellauto=size=1920x1080:rate=30:rule=30" ;;
     esac
     if [ "$n" = 4 ]; then
@@ -44,7 +44,8 @@ make_base() {
         set -- -c:v libvpx -deadline realtime -cpu-used 8 -b:v 4M -g 60
     else
         name=base$n.mp4
-        set -- -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 60
+        set -- -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 60 -b:v 12M -maxrate 16M \
+            -bufsize 24M
     fi
     [ -f "$work/bases/$name" ] && return
     ffmpeg -nostdin -v error -y -f lavfi -i "$source" -t 60 "$@" -threads 1 \
