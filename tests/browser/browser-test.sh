@@ -5,7 +5,8 @@
 # size of a phone and of a desktop: no sideways scrolling, axe-core and the Nu Html Checker
 # without a complaint, keys and pages without JavaScript (check-modern.mjs); then the same project
 # as an older one without its website settings (no thumbnails, the pictures themselves in the box,
-# classic pages).
+# classic pages); files whose names a link could break; and a website with a video, whose page
+# plays it (check-video.mjs).
 #   browser-test.sh PAGELORN_CLI SOURCE_FOLDER [check-site options]
 set -euo pipefail
 cli=$1
@@ -47,3 +48,18 @@ cp "$source_folder/Documents/notes.htm" "$odd/$(printf 'r\xc3\xa9sum\xc3\xa9?.ht
 "$cli" export "$work/odd.www" --to "$work/odd-website" --yes
 node "$here/check-site.mjs" "$work/odd-website" "$@"
 node "$here/check-modern.mjs" "$work/odd-website"
+
+# A video item's page plays: a WebM made by ffmpeg reaches readyState 2 in Chromium.
+if command -v ffmpeg >/dev/null; then
+    mkdir -p "$work/videos"
+    ffmpeg -nostdin -v error -f lavfi -i testsrc=size=320x180:rate=25:duration=2 -c:v libvpx \
+        -b:v 300k "$work/videos/clip.webm"
+    cp "$source_folder"/Holiday/*.jpg "$work/videos/"
+    "$cli" new "$work/videos.www" >/dev/null
+    "$cli" import "$work/videos.www" "$work/videos" >/dev/null
+    "$cli" export "$work/videos.www" --to "$work/video-website" --yes
+    node "$here/check-video.mjs" "$work/video-website"
+    node "$here/check-modern.mjs" "$work/video-website"
+else
+    echo "ffmpeg is not installed (scripts/install-test-deps.sh installs it): no video was checked"
+fi

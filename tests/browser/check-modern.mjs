@@ -135,7 +135,10 @@ try {
         await plain.goto(urlOf(name), {waitUntil: 'load'});
         const links = await plain.$$eval('nav a[href], main a[href]', (all) => all.length);
         if (links === 0) faults.push(`${name} (no JavaScript): no link to go on from`);
-        const selector = (await plain.$('a[rel~="next"]')) ? 'a[rel~="next"]' : 'nav a[href]';
+        // A website of one folder has no navigation bar: its root page's links are its items.
+        const selector = (await plain.$('a[rel~="next"]')) ? 'a[rel~="next"]'
+                         : (await plain.$('nav a[href]')) ? 'nav a[href]'
+                                                          : 'main a[href]';
         const expected = await plain.$eval(selector, (a) => a.href);
         await Promise.all([plain.waitForNavigation({waitUntil: 'load'}), plain.click(selector)]);
         if (plain.url() !== expected)
