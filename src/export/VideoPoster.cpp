@@ -8,10 +8,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +15,7 @@ extern "C" {
 #include <mutex>
 #include <system_error>
 
+#include "FileStatus.h"
 #include "Thumbnail.h"
 
 namespace fs = std::filesystem;
@@ -71,26 +68,27 @@ struct ScalerFreer {
 };
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 
-// A video file opened for libavformat: read through its descriptor, so that only a regular file
-// is opened for long (a FIFO named "x.mp4" is never waited on) and the demuxer reads nothing
+// A video file opened for libavformat: read through a stream of our own, so that only a regular
+// file is opened for long (a FIFO named "x.mp4" is never waited on) and the demuxer reads nothing
 // else.
 class VideoSource {
 public:
     explicit VideoSource(const fs::path& path) {
         StartFfmpeg();
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            problem = std::generic_category().message(errno);
+        std::error_code error;
+        FileStatus status;
+        CFileDescriptor opened = OpenRegularFile(path, LinkRule::Follow, error, &status);
+        if (!opened.IsOpen()) {
+            problem = error == std::errc::invalid_argument ? "not a regular file" : error.message();
             return;
         }
-        struct stat status {};
-        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-            problem = "not a regular file";
+        size = static_cast<std::int64_t>(status.stamp.size);
+        modifiedNs = status.stamp.modifiedNs;
+        file.reset(StreamOf(std::move(opened), "rb"));
+        if (!file) {
+            problem = "could not be read";
             return;
         }
-        size = status.st_size;
-        modifiedNs =
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
         constexpr int kBufferSize = 64 * 1024;
         auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
         if (buffer == nullptr) {
@@ -117,12 +115,12 @@ public:
         };
         AVDictionary* options = nullptr;
         av_dict_set(&options, "format_whitelist", kVideoDemuxers, 0);
-        const int opened = avformat_open_input(&raw, nullptr, nullptr, &options);
+        const int result = avformat_open_input(&raw, nullptr, nullptr, &options);
         av_dict_free(&options);
-        if (opened < 0) {  // raw is freed then
-            problem = opened == AVERROR_INVALIDDATA || opened == AVERROR(EINVAL)
+        if (result < 0) {  // raw is freed then
+            problem = result == AVERROR_INVALIDDATA || result == AVERROR(EINVAL)
                           ? "not a video that can be read"
-                          : ErrorText(opened);
+                          : ErrorText(result);
             return;
         }
         format.reset(raw);
@@ -136,10 +134,9 @@ public:
     VideoSource(const VideoSource&) = delete;
     VideoSource& operator=(const VideoSource&) = delete;
     ~VideoSource() {
-        // The format context goes first: it still reads through the I/O context.
+        // The format context goes first: it still reads through the I/O context and the file.
         format.reset();
         io.reset();
-        if (fd >= 0) ::close(fd);
     }
 
     bool Usable() const { return problem.empty(); }
@@ -151,22 +148,23 @@ public:
 
 private:
     static int Read(void* opaque, std::uint8_t* buffer, int length) {
-        auto* self = static_cast<VideoSource*>(opaque);
-        ssize_t got = 0;
-        do {
-            got = ::read(self->fd, buffer, static_cast<std::size_t>(length));
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) return AVERROR(errno);
-        return got == 0 ? AVERROR_EOF : static_cast<int>(got);
+        std::FILE* file = static_cast<VideoSource*>(opaque)->file.get();
+        const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(length), file);
+        if (got > 0) return static_cast<int>(got);
+        return std::ferror(file) != 0 ? AVERROR(EIO) : AVERROR_EOF;
     }
     static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
         auto* self = static_cast<VideoSource*>(opaque);
         if ((whence & AVSEEK_SIZE) != 0) return self->size;
-        const off_t at = ::lseek(self->fd, offset, whence & ~AVSEEK_FORCE);
-        return at < 0 ? AVERROR(errno) : at;
+        if (std::fseek(self->file.get(), static_cast<long>(offset), whence & ~AVSEEK_FORCE) != 0)
+            return AVERROR(EIO);
+        return std::ftell(self->file.get());
     }
 
-    int fd = -1;
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::unique_ptr<AVIOContext, IoFreer> io;
