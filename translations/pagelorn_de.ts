@@ -311,6 +311,14 @@
         <source>Checking the website...</source>
         <translation>Die Website wird geprüft...</translation>
     </message>
+    <message>
+        <source>The export failed: %1</source>
+        <translation>Der Export ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>The check failed: %1</source>
+        <translation>Die Prüfung ist fehlgeschlagen: %1</translation>
+    </message>
 </context>
 <context>
     <name>CFontButton</name>
@@ -901,6 +909,48 @@ Nothing was deleted on the server, since an old page may still link to what woul
         <translation>
 
 Auf dem Server wurde nichts gelöscht, da eine alte Seite noch auf das verweisen kann, was gelöscht würde.</translation>
+    </message>
+    <message>
+        <source>WWW files (*.www);;All Files (*)</source>
+        <translation>WWW-Dateien (*.www);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>
+
+Not everything could be written:</source>
+        <translation>
+
+Nicht alles konnte geschrieben werden:</translation>
+    </message>
+    <message>
+        <source>
+... and %1 more.</source>
+        <translation>
+... und %1 weitere.</translation>
+    </message>
+    <message>
+        <source>The website settings file %1 could not be read when the project was opened, so every setting in it was taken as off.
+
+Replace it with the settings the project has now? No saves the project and leaves that file as it is.</source>
+        <translation>Die Datei mit den Website-Einstellungen %1 konnte beim Öffnen des Projekts nicht gelesen werden, daher galt jede Einstellung darin als aus.
+
+Sie durch die Einstellungen ersetzen, die das Projekt jetzt hat? Nein speichert das Projekt und lässt diese Datei, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>
+
+What could be read is shown. Save it under a new name to keep it; the file itself is left as it is.</source>
+        <translation>
+
+Was gelesen werden konnte, wird gezeigt. Speichern Sie es unter einem neuen Namen, um es zu behalten; die Datei selbst bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>The user guide is missing: it belongs in %1.</source>
+        <translation>Das Benutzerhandbuch fehlt: Es gehört nach %1.</translation>
+    </message>
+    <message>
+        <source>The user guide %1 could not be opened in the browser.</source>
+        <translation>Das Benutzerhandbuch %1 konnte nicht im Browser geöffnet werden.</translation>
     </message>
 </context>
 <context>

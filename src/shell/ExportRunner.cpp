@@ -211,7 +211,9 @@ ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) co
         result = {};
         result.status = ExportStatus::FolderNotMade;
         result.exportFolder = parameters.exportFolder;
-        result.message = std::string("The export failed: ") + error.what();
+        result.message = QCoreApplication::translate("CExportRunner", "The export failed: %1")
+                             .arg(QString::fromLocal8Bit(error.what()))
+                             .toStdString();
     }
     return result;
 }
@@ -227,8 +229,11 @@ ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) co
                     });
     } catch (const std::exception& error) {
         plan = {};
-        plan.problems.push_back(ExportFolderProblem(
-            parameters.exportFolder, std::string("The check failed: ") + error.what()));
+        plan.problems.push_back(
+            ExportFolderProblem(parameters.exportFolder,
+                                QCoreApplication::translate("CExportRunner", "The check failed: %1")
+                                    .arg(QString::fromLocal8Bit(error.what()))
+                                    .toStdString()));
     }
     return plan;
 }

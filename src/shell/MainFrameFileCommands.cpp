@@ -31,8 +31,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString kProjectFilter = QStringLiteral("WWW files (*.www);;All Files (*)");
 const QString kProjectSuffix = QStringLiteral("www");
+
+QString ProjectFilter() {
+    return CMainFrame::tr("WWW files (*.www);;All Files (*)");
+}
 // An export with more failures than this lists the first ones and counts the rest.
 constexpr std::size_t kFailuresListed = 10;
 // The export's question names this many of the files and folders it would delete.
@@ -66,14 +69,14 @@ QString MenuText(int slot, const QString& path) {
 QString ExportFailureReport(const ExportResult& result) {
     QString text = FromBytes(result.message);
     if (result.failures.empty()) return text;
-    text += QStringLiteral("\n\nNot everything could be written:");
+    text += CMainFrame::tr("\n\nNot everything could be written:");
     const std::size_t listed = std::min(result.failures.size(), kFailuresListed);
     for (std::size_t i = 0; i < listed; ++i) {
         const ExportFailure& failure = result.failures[i];
         text += QStringLiteral("\n%1: %2").arg(FromBytes(failure.path), FromBytes(failure.reason));
     }
     if (result.failures.size() > listed)
-        text += QStringLiteral("\n... and %1 more.").arg(result.failures.size() - listed);
+        text += CMainFrame::tr("\n... and %1 more.").arg(result.failures.size() - listed);
     return text;
 }
 
@@ -165,7 +168,7 @@ bool CMainFrame::SaveOrSaveAs() {
 // A project file that could not be written neither becomes the project's file nor a recent
 // file.
 bool CMainFrame::OnFileSaveAs() {
-    const QString chosen = TheDesktop().SaveFileName(this, kProjectFilter, kProjectSuffix);
+    const QString chosen = TheDesktop().SaveFileName(this, ProjectFilter(), kProjectSuffix);
     if (chosen.isEmpty()) return false;
     const QString path = AbsoluteProjectPath(chosen);
     const bool saved = SaveTo(path);
@@ -218,10 +221,10 @@ bool CMainFrame::SaveTo(const QString& path) {
     if (document->SettingsDamagedAt(path)) {
         const auto answer = TheDesktop().Ask(
             this,
-            QStringLiteral("The website settings file %1 could not be read when the project was "
-                           "opened, so every setting in it was taken as off.\n\nReplace it with "
-                           "the settings the project has now? No saves the project and leaves "
-                           "that file as it is.")
+            tr("The website settings file %1 could not be read when the project was "
+               "opened, so every setting in it was taken as off.\n\nReplace it with "
+               "the settings the project has now? No saves the project and leaves "
+               "that file as it is.")
                 .arg(ShownPath(WebsiteSettingsPath(file))),
             true, CDesktop::Icon::Warning);
         if (answer == CDesktop::Answer::Cancel) {
@@ -252,7 +255,7 @@ void CMainFrame::OnFileNew() {
 
 void CMainFrame::OnFileOpen() {
     if (!SaveChangesFirst()) return;
-    const QString path = TheDesktop().OpenFileName(this, kProjectFilter);
+    const QString path = TheDesktop().OpenFileName(this, ProjectFilter());
     if (path.isEmpty()) return;
     OpenAndRemember(path);
 }
@@ -293,9 +296,8 @@ bool CMainFrame::OpenProject(const QString& chosen) {
     QStringList problems;
     if (result.load.status == LoadStatus::TreeDamaged)
         problems << FromBytes(result.load.message) +
-                        QStringLiteral(
-                            "\n\nWhat could be read is shown. Save it under a new name to keep "
-                            "it; the file itself is left as it is.");
+                        tr("\n\nWhat could be read is shown. Save it under a new name to keep "
+                           "it; the file itself is left as it is.");
     if (result.settings.status == SettingsLoadStatus::Damaged)
         // The message says already that every setting is off.
         problems << FromBytes(result.settings.message) +
@@ -458,15 +460,14 @@ void CMainFrame::OnHelpContents() {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString guide = FindUserGuide(programFolder);
     if (guide.isEmpty()) {
-        TheDesktop().Tell(this,
-                          QStringLiteral("The user guide is missing: it belongs in %1.")
-                              .arg(UserGuidePath(programFolder)),
-                          CDesktop::Severity::Warning);
+        TheDesktop().Tell(
+            this,
+            tr("The user guide is missing: it belongs in %1.").arg(UserGuidePath(programFolder)),
+            CDesktop::Severity::Warning);
         return;
     }
     if (!TheDesktop().OpenUrl(QUrl::fromLocalFile(guide)))
-        TheDesktop().Tell(
-            this,
-            QStringLiteral("The user guide %1 could not be opened in the browser.").arg(guide),
-            CDesktop::Severity::Warning);
+        TheDesktop().Tell(this,
+                          tr("The user guide %1 could not be opened in the browser.").arg(guide),
+                          CDesktop::Severity::Warning);
 }

@@ -375,6 +375,12 @@ private slots:
         QVERIFY(f.Trigger(kExport));
         poll.stop();
         QVERIFY(progressSeen);
+        // The file types the import dialog offers, and the user guide's message: missing beside
+        // the tests, or not opened.
+        QVERIFY(f.Trigger(kImportFiles));
+        shown.Add(f.desktop->lastFilter, u"import files filter"_s);
+        f.desktop->openSucceeds = false;
+        QVERIFY(f.Trigger(kHelpContents));
         // Questions and messages: a delete, a publish without an address, a new project while
         // this one has changes.
         f.SelectRows({0});
