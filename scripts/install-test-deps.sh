@@ -16,6 +16,8 @@ pagelorn_test_packages=(
     ffmpeg ffmpegthumbnailer
     # tests/publish: the SFTP and FTPS servers the publish tests start on 127.0.0.1
     openssh-server openssh-client vsftpd openssl
+    # bench/startup_bench.sh: the window's start under Xvfb against xlogo's, and the peak memory
+    xvfb x11-apps x11-utils xdotool time bc
 )
 pagelorn_test_missing=()
 for pkg in "${pagelorn_test_packages[@]}"; do

@@ -72,6 +72,9 @@ pagelorn-cli import "$work/example.www" examples/site
 pagelorn-cli export "$work/example.www" --to "$work/website" --yes </dev/null
 [ -f "$work/website/Index.htm" ] || fail "the export wrote no Index.htm"
 echo "   $(find "$work/website" -name '*.htm' | wc -l) pages, $(find "$work/website" -type f ! -name '*.htm' | wc -l) other files"
+module=$(dpkg -L pagelorn | grep '/pagelorn/libpagelorn_media\.so$' || true)
+[ -n "$module" ] || fail "the package holds no picture module"
+echo "   the picture module: $module"
 guide=$(QT_QPA_PLATFORM=offscreen pagelorn --help | sed -n 's/^User guide: //p')
 echo "\$ pagelorn --help: User guide: $guide"
 [ "$guide" = /usr/share/pagelorn/help/index.html ] || fail "the installed window does not find its user guide"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FileStatus.h"
+#include "MediaModule.h"
 #include "ProgramInfo.h"
 #include "Utf8Path.h"
 
@@ -226,6 +227,9 @@ void CExportCache::Replace(
     std::vector<std::pair<std::string, WrittenPage>> written,
     std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen) {
     pictures.clear();
+    // Without the picture module a header says less than it does (no orientation, no libvips):
+    // what was seen then is read again next time.
+    if (MediaModuleFailure()) seen.clear();
     for (auto& [path, facts] : seen) pictures.insert_or_assign(std::move(path), facts);
     files.clear();
     for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));

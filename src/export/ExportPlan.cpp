@@ -7,6 +7,7 @@
 
 #include "Charset.h"
 #include "HtmlWriter.h"
+#include "MediaModule.h"
 #include "ModernPlan.h"
 #include "PageNames.h"
 #include "TextEncoder.h"
@@ -332,14 +333,16 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
             file.pictureProblem = probe.damaged
                                       ? "the picture cannot be read: its image data is missing "
                                         "or cut short"
-                                      : "the picture cannot be read";
+                                      : MediaModuleFailure().value_or("the picture cannot be read");
         return;
     }
     file.thumbnail = ThumbnailSizeFor(*natural, box);
     file.natural = *natural;
     if (!pictures.thumbnails || (!larger() && !file.thumbnailOnly)) return;
     if (!thumbnailReadable) {
-        if (sourceThere) file.pictureProblem = "not a JPEG, GIF, PNG or WebP picture";
+        if (sourceThere)
+            file.pictureProblem =
+                MediaModuleFailure().value_or("not a JPEG, GIF, PNG or WebP picture");
         return;
     }
     if (static_cast<std::int64_t>(natural->width) * natural->height > plan.MaxThumbnailPixels()) {

@@ -1,12 +1,11 @@
 #include "ImportFacts.h"
 
-#include <libexif/exif-data.h>
-
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "ExifTags.h"
 #include "FileStatus.h"
 #include "LinkedFiles.h"
 #include "ThumbnailFile.h"
@@ -110,40 +109,23 @@ std::string CleanDate(std::string_view raw) {
     return std::string(raw);
 }
 
-struct ExifDataUnref {
-    void operator()(ExifData* data) const { exif_data_unref(data); }
-};
-
-std::string_view EntryBytes(const ExifEntry* entry) {
-    if (entry == nullptr || entry->data == nullptr) return {};
-    return {reinterpret_cast<const char*>(entry->data), entry->size};
-}
-
 void ReadExif(std::string_view stored, ImportedFileFacts& facts) {
     if (stored.empty()) return;
     // libexif finds the block by its header; some formats store the block without one.
     const std::string block = stored.starts_with(kExifStart)
                                   ? std::string(stored)
                                   : std::string(kExifStart) + std::string(stored);
-    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
-    if (!data) return;
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(block.data()),
-                        static_cast<unsigned int>(block.size()));
-    ExifContent* main = data->ifd[EXIF_IFD_0];
-    ExifContent* exif = data->ifd[EXIF_IFD_EXIF];
-    const ExifEntry* description = exif_content_get_entry(main, EXIF_TAG_IMAGE_DESCRIPTION);
-    if (description != nullptr && description->format == EXIF_FORMAT_ASCII)
-        facts.title = CleanTitle(EntryBytes(description));
-    if (facts.title.empty()) {
-        const ExifEntry* title = exif_content_get_entry(main, EXIF_TAG_XP_TITLE);
-        if (title != nullptr && title->data != nullptr)
-            facts.title = CleanTitle(FromUtf16Le(title->data, title->size));
+    const std::optional<ExifTags> tags = ReadExifTags(block);
+    if (!tags) return;
+    if (tags->imageDescription && tags->imageDescription->ascii)
+        facts.title = CleanTitle(tags->imageDescription->bytes);
+    if (facts.title.empty() && tags->xpTitle && !tags->xpTitle->bytes.empty()) {
+        const std::string& title = tags->xpTitle->bytes;
+        facts.title = CleanTitle(
+            FromUtf16Le(reinterpret_cast<const unsigned char*>(title.data()), title.size()));
     }
-    for (const ExifTag tag : {EXIF_TAG_DATE_TIME_ORIGINAL, EXIF_TAG_DATE_TIME_DIGITIZED}) {
-        const ExifEntry* date = exif_content_get_entry(exif, tag);
-        if (date != nullptr && date->format == EXIF_FORMAT_ASCII)
-            facts.taken = CleanDate(EntryBytes(date));
+    for (const std::optional<ExifValue>& date : {tags->dateTimeOriginal, tags->dateTimeDigitized}) {
+        if (date && date->ascii) facts.taken = CleanDate(date->bytes);
         if (!facts.taken.empty()) break;
     }
 }

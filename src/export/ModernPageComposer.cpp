@@ -1,12 +1,11 @@
 #include "ModernPageComposer.h"
 
-#include <libexif/exif-data.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
+#include "ExifTags.h"
 #include "HtmlWriter.h"
 #include "ModernPlan.h"
 #include "ModernText.h"
@@ -92,16 +91,12 @@ std::string CssFont(const CFontOption& font, std::string_view charset) {
 }
 
 std::string ExifDateTaken(const std::filesystem::path& path) {
-    struct Unref {
-        void operator()(ExifData* data) const { exif_data_unref(data); }
-    };
-    std::unique_ptr<ExifData, Unref> data(exif_data_new_from_file(path.c_str()));
-    if (!data) return {};
-    ExifEntry* entry =
-        exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], EXIF_TAG_DATE_TIME_ORIGINAL);
-    if (entry == nullptr) entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_DATE_TIME);
-    if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->size < 19) return {};
-    const std::string text(reinterpret_cast<const char*>(entry->data), 19);
+    const std::optional<ExifTags> tags = ReadExifTagsOfFile(path);
+    if (!tags) return {};
+    const std::optional<ExifValue>& entry =
+        tags->dateTimeOriginal ? tags->dateTimeOriginal : tags->dateTime;
+    if (!entry || !entry->ascii || entry->bytes.size() < 19) return {};
+    const std::string text = entry->bytes.substr(0, 19);
     // "YYYY:MM:DD HH:MM:SS"
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool separator = i == 4 || i == 7 || i == 10 || i == 13 || i == 16;

@@ -1,13 +1,12 @@
 #include "Thumbnail.h"
 
-#include <libexif/exif-data.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "ExifTags.h"
 #include "FileStatus.h"
 #include "LinkedFiles.h"
 #include "StbImageConfig.h"
@@ -208,45 +207,23 @@ PictureCheck WalkGif(const stbi_io_callbacks& io, void* user) {
     }
 }
 
-struct ExifDataUnref {
-    void operator()(ExifData* data) const { exif_data_unref(data); }
-};
-
 // The EXIF orientation (1 to 8) of an EXIF segment's bytes; 1 when it names none.
 int ExifOrientation(const std::string& segment) {
     if (segment.empty()) return 1;
-    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
-    if (!data) return 1;
-    // Only the tag is wanted: no mandatory tags are added and no unknown ones looked at.
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(segment.data()),
-                        static_cast<unsigned int>(segment.size()));
-    const ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 ||
-        entry->data == nullptr || entry->size < 2)
-        return 1;
-    const int orientation = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
-    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+    const std::optional<ExifTags> tags = ReadExifTags(segment);
+    return tags ? tags->orientation : 1;
 }
 
 // The date and time an EXIF segment says the picture was taken ("2026:07:14 09:30:00"): the
 // original's, else the digitised one's, else the file's.
 std::optional<std::string> ExifDateTaken(const std::string& segment) {
     if (segment.empty()) return std::nullopt;
-    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
-    if (!data) return std::nullopt;
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(segment.data()),
-                        static_cast<unsigned int>(segment.size()));
-    const std::pair<ExifIfd, ExifTag> places[] = {{EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_ORIGINAL},
-                                                  {EXIF_IFD_EXIF, EXIF_TAG_DATE_TIME_DIGITIZED},
-                                                  {EXIF_IFD_0, EXIF_TAG_DATE_TIME}};
-    for (const auto& [ifd, tag] : places) {
-        const ExifEntry* entry = exif_content_get_entry(data->ifd[ifd], tag);
-        if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->data == nullptr ||
-            entry->size < 19)
-            continue;
-        const std::string text(reinterpret_cast<const char*>(entry->data), 19);
+    const std::optional<ExifTags> tags = ReadExifTags(segment);
+    if (!tags) return std::nullopt;
+    for (const std::optional<ExifValue>& value :
+         {tags->dateTimeOriginal, tags->dateTimeDigitized, tags->dateTime}) {
+        if (!value || !value->ascii || value->bytes.size() < 19) continue;
+        const std::string text = value->bytes.substr(0, 19);
         // "YYYY:MM:DD HH:MM:SS"; cameras without a clock write zeros or blanks.
         bool wellFormed = true;
         for (std::size_t i = 0; i < text.size(); ++i) {

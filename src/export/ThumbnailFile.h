@@ -11,7 +11,9 @@
 
 // Thumbnail files for the pages, made with libvips: a picture is decoded at a fraction of its
 // size where the format allows (shrink-on-load), turned upright by its EXIF orientation, scaled
-// down to fit a square and written without metadata.
+// down to fit a square and written without metadata. These functions are carried out by the
+// picture module (MediaModule.h): when it cannot be loaded, what would be read is nothing and a
+// thumbnail fails with the reason.
 
 // What a picture's header says, read without decoding the picture.
 struct PictureHeader {
@@ -34,7 +36,10 @@ inline constexpr std::int64_t kDefaultMaxThumbnailPixels = 100'000'000;
 
 // "too large to make a thumbnail (60000 x 60000)": why a picture that declares more pixels than
 // allowed gets none.
-std::string TooLargeForThumbnail(int width, int height);
+inline std::string TooLargeForThumbnail(int width, int height) {
+    return "too large to make a thumbnail (" + std::to_string(width) + " x " +
+           std::to_string(height) + ")";
+}
 
 struct ThumbnailOutcome {
     bool ok = false;

@@ -348,4 +348,41 @@ TEST_F(CliExportTest, ASecondExportRewritesNothingAndFullRewritesAll) {
               second.st_ctim.tv_nsec + 1000000000LL * second.st_ctim.tv_sec);
 }
 
+// libvips and libexif are a module loaded for the first picture that needs them: showing a
+// project and exporting one without thumbnails never load it, a thumbnail does, and a missing
+// module is named in the failures of an export that still finishes.
+TEST_F(CliExportTest, ThePictureModuleIsLoadedOnlyForPicturesAndAMissingOneIsNamed) {
+    Save();
+    const auto loadsModule = [&](std::vector<std::string> arguments, const char* command) {
+        ::setenv("LD_DEBUG", "files", 1);
+        const CliRun run = Cli(std::move(arguments), command);
+        ::unsetenv("LD_DEBUG");
+        EXPECT_LT(run.exitCode, 2) << run.err;
+        return Contains(run.err, "libpagelorn_media");
+    };
+    EXPECT_FALSE(loadsModule({}, "--version"));
+    EXPECT_FALSE(loadsModule({project.string()}, "show"));
+    EXPECT_FALSE(loadsModule({project.string(), "--to", out.string()}, "export"));
+
+    Write("site.www.json", R"({"pictures": {"thumbnails": true}})");
+    EXPECT_TRUE(loadsModule({project.string(), "--to", out.string(), "--yes"}, "export"));
+    const auto thumbnails = [](const fs::path& folder) {
+        std::error_code error;
+        return std::distance(fs::directory_iterator(folder / "thumb", error),
+                             fs::directory_iterator());
+    };
+    EXPECT_EQ(thumbnails(out), 1);
+
+    const fs::path missing = dir / "lib" / "libpagelorn_media.so";
+    ::setenv("PAGELORN_MEDIA_MODULE", missing.c_str(), 1);
+    const CliRun run = Cli({project.string(), "--to", (dir / "other").string()});
+    ::unsetenv("PAGELORN_MEDIA_MODULE");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(
+        Contains(run.err, "the picture module " + missing.string() + " could not be loaded: "))
+        << run.err;
+    EXPECT_EQ(thumbnails(dir / "other"), 0);
+    EXPECT_TRUE(fs::exists(dir / "other" / "Index_Photos.htm"));
+}
+
 }  // namespace

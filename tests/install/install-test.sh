@@ -2,11 +2,12 @@
 # Installs a build into a temporary DESTDIR under the prefix /usr and checks what lands where,
 # runs the desktop's validators on the menu entry, the metainfo, the file type and the manual
 # pages, and runs the installed programs.
-#   install-test.sh BUILD_DIR VERSION APP_ID
+#   install-test.sh BUILD_DIR VERSION APP_ID MEDIA_MODULE (relative to the prefix)
 set -euo pipefail
 build=$1
 version=$2
 id=$3
+module=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 root=$work/root
@@ -23,6 +24,7 @@ DESTDIR=$root cmake --install "$build" --prefix /usr >"$work/install.log" ||
 # Every file in its place, and nothing else: nothing beside the programs in bin.
 expected="usr/bin/pagelorn
 usr/bin/pagelorn-cli
+usr/$module
 usr/share/applications/$id.desktop
 usr/share/icons/hicolor/128x128/apps/$id.png
 usr/share/icons/hicolor/48x48/apps/$id.png
@@ -81,6 +83,10 @@ grep -qxF "User guide: $usr/share/pagelorn/help/index.html" <<<"$out" ||
 out=$("$build/bin/pagelorn" --help) || fail "pagelorn --help failed in the build tree"
 grep -qxF "User guide: $build/share/pagelorn/help/index.html" <<<"$out" ||
     fail "pagelorn in the build tree does not find its user guide: $out"
+# The picture module is installed with its libraries; the programs link none of them.
+ldd "$usr/$module" | grep -q libvips || fail "the installed picture module does not link libvips"
+! ldd "$usr/bin/pagelorn-cli" "$usr/bin/pagelorn" | grep -E 'lib(vips|exif)' >&2 ||
+    fail "the installed programs link the picture libraries"
 status=0
 "$usr/bin/pagelorn" --no-such-option 2>"$work/err.txt" || status=$?
 [ "$status" = 2 ] && grep -q "unknown option --no-such-option" "$work/err.txt" ||

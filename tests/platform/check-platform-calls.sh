@@ -12,11 +12,12 @@ find "$src" -path "$src/platform" -prune -o -type f \( -name '*.h' -o -name '*.c
 BEGIN {
     calls = "flock|getpwent|getpwuid|getpwnam|openat|fdopendir|FICLONE|copy_file_range|fsync|"\
             "fdatasync|futimens|utimensat|lstat|fstatat|geteuid|getuid|sigaction|isatty|"\
+            "dlopen|dlsym|dlerror|dlclose|"\
             "iconv_open|iconv|iconv_close|st_mtim|st_ctim|st_mtimespec|st_ctimespec|"\
             "_WIN32|__linux__|__APPLE__|Q_OS_[A-Z0-9_]+"
     word = "(^|[^A-Za-z0-9_])(" calls ")([^A-Za-z0-9_]|$)"
     headers = "#[ \t]*include[ \t]*<(unistd|fcntl|dirent|pwd|grp|termios|iconv|pthread|windows|io|"\
-              "conio|sys/[a-z_]+|linux/[a-z_]+)\\.h>"
+              "conio|dlfcn|sys/[a-z_]+|linux/[a-z_]+)\\.h>"
     found = 0
 }
 FNR == 1 { inBlock = 0 }

@@ -181,11 +181,6 @@ bool TooManyPixels(const PictureHeader& header, std::int64_t maxPixels) {
 
 }  // namespace
 
-std::string TooLargeForThumbnail(int width, int height) {
-    return "too large to make a thumbnail (" + std::to_string(width) + " x " +
-           std::to_string(height) + ")";
-}
-
 std::optional<PictureHeader> ReadPictureHeader(const fs::path& path) {
     if (!StartVips()) return std::nullopt;
     const PictureSource source(path);
