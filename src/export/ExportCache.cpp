@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 3;
+constexpr std::uint64_t kFormat = 4;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -167,12 +167,15 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         made.source = sources[source].stamp;
         cache.files.emplace(std::string(name), std::move(made));
     }
-    const std::uint64_t pageCount = in.Count(8 + kStampBytes + 16);
+    const std::uint64_t pageCount = in.Count(8 + kStampBytes + 32);
     for (std::uint64_t i = 0; i < pageCount && in.Ok(); ++i) {
         const std::string_view name = in.Text();
         WrittenPage page;
         page.made = in.Stamp();
-        page.hash = {in.U64(), in.U64()};
+        page.hash[0] = in.U64();
+        page.hash[1] = in.U64();
+        page.inputs[0] = in.U64();
+        page.inputs[1] = in.U64();
         cache.pages.emplace(std::string(name), page);
     }
     const std::uint64_t pictureCount = in.Count(8 + kStampBytes + 6 * 8);
@@ -245,6 +248,15 @@ bool CExportCache::HoldsPage(std::string_view name, const fs::path& path,
     return there && *there == page->second.made;
 }
 
+const WrittenPage* CExportCache::PageMadeFrom(std::string_view name, const fs::path& path,
+                                              const PageHash& inputs) const {
+    const auto page = pages.find(name);
+    if (page == pages.end() || page->second.inputs != inputs || inputs == PageHash{})
+        return nullptr;
+    const std::optional<FileStamp> there = StampOf(path, false);
+    return there && *there == page->second.made ? &page->second : nullptr;
+}
+
 PageHash HashOfPage(std::string_view bytes) {
     return {Checksum(bytes), static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
 }
@@ -298,8 +310,9 @@ std::string CExportCache::Bytes(std::string_view project) const {
     for (const auto& [name, page] : pages) {
         PutText(out, name);
         PutStamp(out, page.made);
-        PutU64(out, page.hash[0]);
-        PutU64(out, page.hash[1]);
+        for (const std::uint64_t value :
+             {page.hash[0], page.hash[1], page.inputs[0], page.inputs[1]})
+            PutU64(out, value);
     }
     PutU64(out, pictures.size());
     for (const auto& [path, picture] : pictures) {

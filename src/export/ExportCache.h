@@ -39,8 +39,9 @@ PageHash HashOfPage(std::string_view bytes);
 
 // A page as the export left it.
 struct WrittenPage {
-    FileStamp made;   // its file in the export folder
-    PageHash hash{};  // of its bytes
+    FileStamp made;     // its file in the export folder
+    PageHash hash{};    // of its bytes
+    PageHash inputs{};  // of what it was composed from (PageInputs.h); all zero when unknown
     bool operator==(const WrittenPage&) const = default;
 };
 
@@ -69,6 +70,10 @@ public:
     // and has not been touched since: it need not be read to be compared.
     bool HoldsPage(std::string_view name, const std::filesystem::path& path,
                    const PageHash& hash) const;
+    // The record of the page `name`, found at `path`, when it was composed from inputs of that
+    // hash (not all zero) and has not been touched since: it need not even be composed; else null.
+    const WrittenPage* PageMadeFrom(std::string_view name, const std::filesystem::path& path,
+                                    const PageHash& inputs) const;
     // What the picture at that normal path said when it had that stamp, or null: a picture
     // whose stamp is the same need not be read again.
     const PictureFacts* Picture(std::string_view sourcePath, const FileStamp& source) const;

@@ -19,6 +19,7 @@
 #include "ExportPlan.h"
 #include "FileWrite.h"
 #include "ModernPageComposer.h"
+#include "PageInputs.h"
 #include "TextEncoder.h"
 #include "ThumbnailFile.h"
 #include "Utf8Path.h"
@@ -30,13 +31,13 @@ namespace {
 // What one thread composes pages with. The parts of a page that are the same on every page come
 // from the plan; the thread's own encoder converts texts, as an encoder serves one thread.
 struct Worker {
-    Worker(const ExportPlan& plan, const CPageOption& pageOption,
-           const std::vector<char>& thumbnailFailed, const std::vector<char>& viewFailed)
+    Worker(const ExportPlan& plan, const std::vector<char>& thumbnailFailed,
+           const std::vector<char>& viewFailed)
         : encoder(plan.charset),
           links(plan.linkedFiles, &thumbnailFailed),
-          writer(pageOption, plan.layout, links, &encoder),
+          writer(plan.pageOption, plan.layout, links, &encoder),
           composer(writer, plan.frame),
-          modern(plan, pageOption, links, &viewFailed) {}
+          modern(plan, plan.pageOption, links, &viewFailed) {}
 
     CTextEncoder encoder;
     CPlannedLinks links;
@@ -199,18 +200,17 @@ std::optional<MadeFile> MadeFrom(const fs::path& target, const FoundSource& foun
 
 class CPlanExecution {
 public:
-    CPlanExecution(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+    CPlanExecution(const ExportPlan& plan, const ExportRun& run, bool fresh,
                    const CExportCache& previous, const CFolderHandle& folder)
         : plan(plan),
-          parameters(parameters),
+          run(run),
           fresh(fresh),
           previous(previous),
           exportFolder(folder),
           thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
           viewFailed(plan.linkedFiles.FilesLinked(), 0),
           workers([this] {
-              return std::make_unique<Worker>(this->plan, this->parameters.pageOption,
-                                              thumbnailFailed, viewFailed);
+              return std::make_unique<Worker>(this->plan, thumbnailFailed, viewFailed);
           }) {}
 
     void Run(ExportResult& result);
@@ -221,9 +221,7 @@ public:
 private:
     enum class Kind { Page, Copy, Thumbnail, View };
 
-    bool Stopped() const {
-        return stop.load() || (parameters.cancel != nullptr && parameters.cancel->load());
-    }
+    bool Stopped() const { return stop.load() || (run.cancel != nullptr && run.cancel->load()); }
     Kind KindOf(std::size_t task) const {
         if (task < plan.pages.size()) return Kind::Page;
         if (task < plan.pages.size() + plan.CopyCount()) return Kind::Copy;
@@ -256,7 +254,7 @@ private:
                   std::optional<MadeFile>& made) const;
 
     const ExportPlan& plan;
-    const ExportParameters& parameters;
+    const ExportRun& run;
     const bool fresh;
     const CExportCache& previous;
     const CFolderHandle& exportFolder;
@@ -267,6 +265,9 @@ private:
     // thumbnails are made, read by the pages composed after them.
     std::vector<char> thumbnailFailed;
     std::vector<char> viewFailed;  // the same for the view pictures of modern pages
+    // A thumbnail or view picture the plan counted on could not be made: the pages showing it
+    // are no longer what their inputs say, so every page is composed.
+    std::atomic<bool> unplannedFailure{false};
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
     std::vector<std::optional<MadeFile>> made;           // by task: copies and thumbnails
@@ -278,11 +279,22 @@ private:
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
     std::size_t thumbnailsMade = 0;
+    std::atomic<std::size_t> pagesComposed{0};
     std::atomic<bool> stop{false};
 };
 
 Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure,
                                   std::optional<WrittenPage>& written) {
+    const std::string name = Utf8FromPath(PathFromBytes(page.fileName));
+    const fs::path path = plan.exportFolder / name;
+    const PageHash inputs = unplannedFailure.load() ? kUnknownInputs : page.inputs;
+    if (!fresh && inputs != kUnknownInputs) {
+        if (const WrittenPage* before = previous.PageMadeFrom(page.fileName, path, inputs)) {
+            written = *before;
+            return Outcome::UpToDate;
+        }
+    }
+    ++pagesComposed;
     Worker& worker = *workers.local();
     const PlannedFolder& folder = plan.folders[page.folder];
     if (plan.style == PageStyle::Modern) {
@@ -291,20 +303,17 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     } else {
         std::string itemRows;
         if (folder.pageCount > 0)
-            itemRows =
-                worker.composer.BuildCanvasPage(folder.node->Folder(), plan.layout.mainCanvas.rows,
-                                                plan.layout.mainCanvas.columns, page.index);
+            itemRows = worker.composer.BuildCanvasPage(folder.folder, plan.layout.mainCanvas.rows,
+                                                       plan.layout.mainCanvas.columns, page.index);
         worker.text.clear();
         worker.composer.AppendPage(worker.text, PlannedPageTexts(plan, worker.writer, page.folder,
                                                                  page.index, std::move(itemRows)));
         ToCrLf(worker.text, worker.bytes);
     }
-    const std::string name = Utf8FromPath(PathFromBytes(page.fileName));
-    const fs::path path = plan.exportFolder / name;
     const PageHash hash = HashOfPage(worker.bytes);
     const auto record = [&] {
         if (const std::optional<FileStamp> stamp = StampOf(path, false))
-            written = WrittenPage{*stamp, hash};
+            written = WrittenPage{*stamp, hash, inputs};
     };
     if (!fresh && (previous.HoldsPage(page.fileName, path, hash) ||
                    HoldsBytes(exportFolder, name, worker.bytes, worker.existing))) {
@@ -349,7 +358,7 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
     if (UpToDate(name, target, file.found, made)) return Outcome::UpToDate;
     const fs::path& from = file.found.path;
     const FileWriteResult copied =
-        ReplaceFileWithCopy(from, category.handle, fileName, target, parameters.cancel);
+        ReplaceFileWithCopy(from, category.handle, fileName, target, run.cancel);
     if (copied) {
         made = MadeFrom(target, file.found);
         return Outcome::Written;
@@ -380,6 +389,8 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     const auto failed = [&](const std::string& reason) {
         thumbnailFailed[index] = 1;
+        // A picture the plan knew unreadable has no thumbnail on any page anyway.
+        if (!file.thumbName.empty()) unplannedFailure = true;
         failure = ExportFailure{file.source, "no thumbnail was made (" + reason +
                                                  "); the page shows the picture itself"};
         return Outcome::Failed;
@@ -454,6 +465,7 @@ Outcome CPlanExecution::MakeView(std::size_t index, std::optional<ExportFailure>
                                         file, madeAny, reason, more))
             continue;
         viewFailed[index] = 1;
+        unplannedFailure = true;
         failure = ExportFailure{file.source, "no view picture was made (" + reason +
                                                  "); its page shows the picture itself"};
         return Outcome::Failed;
@@ -501,7 +513,7 @@ void CPlanExecution::Do(std::size_t task) {
     ++*done;
     if (outcome == Outcome::UpToDate) ++*upToDate;
     if (outcome == Outcome::Written) ++*written;
-    if (parameters.progress && !parameters.progress(progress)) stop = true;
+    if (run.progress && !run.progress(progress)) stop = true;
 }
 
 void CPlanExecution::RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end) {
@@ -537,11 +549,11 @@ void CPlanExecution::Run(ExportResult& result) {
     // The view pictures of modern pages count as thumbnails: they are made alike.
     progress.thumbnailsTotal = plan.ThumbnailCount() + plan.ViewCount();
     std::optional<tbb::task_arena> arena;
-    if (parameters.threads != 1) {
+    if (run.threads != 1) {
         // More threads than the system grants would only be refused (with a warning).
         const int cores = tbb::info::default_concurrency();
-        arena.emplace(parameters.threads > 0 ? std::min(static_cast<int>(parameters.threads), cores)
-                                             : static_cast<int>(tbb::task_arena::automatic));
+        arena.emplace(run.threads > 0 ? std::min(static_cast<int>(run.threads), cores)
+                                      : static_cast<int>(tbb::task_arena::automatic));
     }
     tbb::task_arena* const threads = arena ? &*arena : nullptr;
     // The thumbnails and view pictures first: a page shows the picture itself where one failed.
@@ -552,6 +564,7 @@ void CPlanExecution::Run(ExportResult& result) {
     result.pagesWritten = pagesWritten;
     result.filesCopied = filesCopied;
     result.thumbnailsMade = thumbnailsMade;
+    result.pagesComposed = pagesComposed;
     result.pagesUpToDate = progress.pagesUpToDate;
     result.filesUpToDate = progress.filesUpToDate;
     result.thumbnailsUpToDate = progress.thumbnailsUpToDate;
@@ -585,11 +598,11 @@ std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() 
 
 }  // namespace
 
-void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
                         const CFolderHandle& folder, ExportResult& result) {
-    if (!fresh) DeleteWhatIsNotPlanned(plan, folder, parameters.cancel, result);
+    if (!fresh) DeleteWhatIsNotPlanned(plan, folder, run.cancel, result);
     CExportCache cache = fresh ? CExportCache() : plan.record;
-    CPlanExecution execution(plan, parameters, fresh, cache, folder);
+    CPlanExecution execution(plan, run, fresh, cache, folder);
     execution.Run(result);
     if (result.status != ExportStatus::Completed) return;
     std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> pictures;
@@ -599,9 +612,8 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& paramete
             pictures.emplace_back(files[i].found.normalPath,
                                   std::pair{files[i].found.state.stamp, *plan.pictureFacts[i]});
     // A record that cannot be written only means that the next export makes everything again.
-    const std::string project = ExportCacheProject(parameters.projectFile);
     cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
-    cache.Write(folder, plan.exportFolder, project);
+    cache.Write(folder, plan.exportFolder, plan.project);
 }
 
 UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named) {

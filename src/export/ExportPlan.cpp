@@ -9,6 +9,7 @@
 #include "HtmlWriter.h"
 #include "MediaModule.h"
 #include "ModernPlan.h"
+#include "PageInputs.h"
 #include "PageNames.h"
 #include "TextEncoder.h"
 #include "TextField.h"
@@ -30,10 +31,7 @@ CLayoutOption ClampedLayout(const CLayoutOption& layout) {
     return clamped;
 }
 
-// "Index > Photos > Summer": the folder's place in the tree, by captions.
-std::string FolderPath(const CSiteNode* node) {
-    std::vector<std::string_view> captions;
-    for (; node != nullptr; node = node->Parent()) captions.push_back(node->Label());
+std::string PlacePath(std::vector<std::string_view>& captions) {
     std::string path;
     for (auto caption = captions.rbegin(); caption != captions.rend(); ++caption) {
         if (!path.empty()) path += " > ";
@@ -42,8 +40,15 @@ std::string FolderPath(const CSiteNode* node) {
     return path;
 }
 
-std::string ItemPlace(const CSiteNode& node, const CSiteItem& item) {
-    return FolderPath(&node) + ", item \"" + std::string(item.caption.View()) + "\"";
+// "Index > Photos > Summer": the folder's place in the tree, by captions.
+std::string FolderPath(const CSiteNode* node) {
+    std::vector<std::string_view> captions;
+    for (; node != nullptr; node = node->Parent()) captions.push_back(node->Label());
+    return PlacePath(captions);
+}
+
+std::string ItemPlace(std::string folderPath, const CSiteItem& item) {
+    return folderPath + ", item \"" + std::string(item.caption.View()) + "\"";
 }
 
 bool IsAsciiLetter(char c) {
@@ -108,8 +113,8 @@ std::string FolderLinks(const ExportPlan& plan, const CHtmlWriter& writer, std::
     std::string links;
     for (const std::size_t child : plan.folders[index].children) {
         const PlannedFolder& entry = plan.folders[child];
-        links += CHtmlWriter::MakeLink(writer.Text(entry.node->Label()),
-                                       EncodeLinkName(entry.baseName), true);
+        links +=
+            CHtmlWriter::MakeLink(writer.Text(entry.Label()), EncodeLinkName(entry.baseName), true);
         if (!compact) links += "<BR>\n\n";
     }
     return links;
@@ -125,7 +130,7 @@ public:
 private:
     bool Cancelled() const { return parameters.cancel != nullptr && parameters.cancel->load(); }
     void NameFolders();
-    void LinkPages(CPageComposer& composer, const CHtmlWriter& writer);
+    void LinkPages(CPageComposer& composer);
     void InspectFiles();
     void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state,
                         std::optional<PictureFacts>& facts);
@@ -144,7 +149,10 @@ private:
 };
 
 void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
-    const CPageOption& page = parameters.pageOption;
+    plan.pageOption = parameters.pageOption;
+    plan.texts = parameters.tree.KeptTexts();
+    plan.project = ExportCacheProject(parameters.projectFile);
+    const CPageOption& page = plan.pageOption;
     plan.copyFiles = page.general.copyLinkedFiles != 0;
     plan.layout = ClampedLayout(parameters.layoutOption);
     plan.pictures = parameters.pictures;
@@ -158,8 +166,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.exportFolder =
         plan.folderCheck.folder.empty() ? parameters.exportFolder : plan.folderCheck.folder;
     if (plan.folderCheck.state == ExportFolderState::NotEmpty && !parameters.full)
-        plan.record =
-            CExportCache::Read(plan.exportFolder, ExportCacheProject(parameters.projectFile));
+        plan.record = CExportCache::Read(plan.exportFolder, plan.project);
     if (plan.folderCheck.state == ExportFolderState::Refused ||
         plan.folderCheck.state == ExportFolderState::Unusable)
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
@@ -187,7 +194,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.linkedFiles.FindSources(
         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption),
         parameters.cancel);
-    LinkPages(composer, writer);
+    LinkPages(composer);
     plan.frame = composer.Frame();
     if (Cancelled()) {
         plan.stopped = true;
@@ -199,7 +206,9 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     if (plan.style == PageStyle::Modern) NameViews(plan);
     FileProblems();
     MarkupProblems();
-    if (plan.style == PageStyle::Modern) AddModernStyleProblems(plan, parameters.pageOption);
+    if (plan.style == PageStyle::Modern) AddModernStyleProblems(plan, plan.pageOption);
+    // Pages left unhashed when cancelled meanwhile are composed.
+    if (!plan.stopped) HashPageInputs(plan, parameters.cancel);
 }
 
 // Base names are fixed for the whole tree before any page is composed, because a folder's pages
@@ -218,7 +227,8 @@ void CPlanBuilder::NameFolders() {
             index == 0 ? std::string("Index") : plan.folders[parent].baseName + "_" + part;
         const std::size_t pageCount = CanvasPageCount(node->Folder().items.size(), rows, columns);
         PlannedFolder& entry = plan.folders.emplace_back();
-        entry.node = node;
+        entry.key = node->Key();
+        entry.folder = node->Folder();
         entry.parent = parent;
         entry.pageCount = pageCount;
         const std::string fitted = CPageNameTable::FittedBase(wanted, pageCount);
@@ -242,7 +252,7 @@ void CPlanBuilder::NameFolders() {
             }
             std::string detail = "renamed from " + PageFileName(fitted, 0);
             if (owner != CUniqueNames::kNoOwner && owner != index)
-                detail += ": " + taken + " is a page of " + FolderPath(plan.folders[owner].node);
+                detail += ": " + taken + " is a page of " + PlannedFolderPath(plan, owner);
             Problem(ProblemKind::PageRenamed, ProblemSeverity::Note, first, FolderPath(node),
                     std::move(detail), node->Key());
         }
@@ -252,23 +262,20 @@ void CPlanBuilder::NameFolders() {
     }
 }
 
-// Composes what decides the links: every item cell of every folder and each folder's first page
-// (every page of a folder shows the same bars). The texts are dropped; the links and the parts
-// that are the same on every page stay.
-void CPlanBuilder::LinkPages(CPageComposer& composer, const CHtmlWriter& writer) {
+// Links what the pages show in the order composing them would (every item cell of every folder,
+// then the parts of the folder's first page, as every page of a folder shows the same bars), so
+// that copies are named alike whenever the pages are composed, without composing them: the parts
+// that are the same on every page are made and kept.
+void CPlanBuilder::LinkPages(CPageComposer& composer) {
     const int rows = plan.layout.mainCanvas.rows;
     const int columns = plan.layout.mainCanvas.columns;
     for (std::size_t index = 0; index < plan.folders.size() && !Cancelled(); ++index) {
         const PlannedFolder& entry = plan.folders[index];
-        const CSiteFolder& folder = entry.node->Folder();
-        plan.linkedFiles.SetFolder(entry.node->Key());
-        std::string firstRows;
-        for (std::size_t page = 0; page < entry.pageCount; ++page) {
-            std::string itemRows = composer.BuildCanvasPage(folder, rows, columns, page);
-            if (page == 0) firstRows = std::move(itemRows);
-        }
+        plan.linkedFiles.SetFolder(entry.key);
+        composer.LinkCanvasItems(entry.folder, rows, columns);
         plan.linkedFiles.SetFolder({});
-        composer.BuildPage(PlannedPageTexts(plan, writer, index, 0, std::move(firstRows)));
+        composer.MakeFrame(!entry.children.empty(), !entry.folder.description.empty(),
+                           entry.pageCount > 1);
     }
 }
 
@@ -399,7 +406,7 @@ void CPlanBuilder::FileProblems() {
         if (file.itemKey) {
             const CSiteItem* item = parameters.tree.Find(file.itemKey);
             const CSiteNode* node = parameters.tree.Find(file.folderKey);
-            if (item != nullptr && node != nullptr) where = ItemPlace(*node, *item);
+            if (item != nullptr && node != nullptr) where = ItemPlace(FolderPath(node), *item);
         }
         const auto problem = [&](ProblemKind kind, ProblemSeverity severity, std::string detail) {
             Problem(kind, severity, file.source, where, std::move(detail), file.folderKey,
@@ -454,22 +461,23 @@ void CPlanBuilder::MarkupProblems() {
                     "the " + std::string(field) + " holds " + found + ", which browsers run",
                     folder, item);
     };
-    const CPageOption& page = parameters.pageOption;
+    const CPageOption& page = plan.pageOption;
     check(page.header, "header", "every page", "Website Properties > Header");
     check(page.footer, "footer", "every page", "Website Properties > Footer");
     for (const auto& meta : page.metaVariables)
         check(meta->value.View(), "meta variable " + meta->name.Str(), "every page",
               "Website Properties > Custom");
-    for (const PlannedFolder& entry : plan.folders) {
-        const CSiteFolder& folder = entry.node->Folder();
+    for (std::size_t index = 0; index < plan.folders.size(); ++index) {
+        const PlannedFolder& entry = plan.folders[index];
+        const CSiteFolder& folder = entry.folder;
         const std::string firstPage = PageFileName(entry.baseName, 0);
-        const std::string place = FolderPath(entry.node);
-        const CFolderKey key = entry.node->Key();
+        const std::string place = PlannedFolderPath(plan, index);
+        const CFolderKey key = entry.key;
         check(folder.caption, "caption", firstPage, place, key);
         check(folder.description, "description", firstPage, place, key);
         for (const CSiteItem& item : folder.items) {
             if (item.caption.empty() && item.description.empty()) continue;
-            const std::string itemPlace = ItemPlace(*entry.node, item);
+            const std::string itemPlace = ItemPlace(place, item);
             check(item.caption, "caption", firstPage, itemPlace, key, item.key);
             check(item.description, "description", firstPage, itemPlace, key, item.key);
         }
@@ -553,7 +561,7 @@ std::size_t ExportPlan::ErrorCount() const {
 PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
                            std::size_t page, std::string itemRows) {
     const PlannedFolder& entry = plan.folders[folder];
-    const CSiteFolder& record = entry.node->Folder();
+    const CSiteFolder& record = entry.folder;
     PageTexts texts;
     texts.caption = record.caption.Str();
     texts.topNavigator = plan.topNavigator;
@@ -563,8 +571,8 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
     for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
         if (link != chain.rbegin()) texts.history += "->";
         const PlannedFolder& step = plan.folders[*link];
-        texts.history += CHtmlWriter::MakeLink(writer.Text(step.node->Label()),
-                                               EncodeLinkName(step.baseName), true);
+        texts.history +=
+            CHtmlWriter::MakeLink(writer.Text(step.Label()), EncodeLinkName(step.baseName), true);
     }
     texts.nextNavigator = FolderLinks(plan, writer, folder, false);
     texts.canvasHeading = record.description.Str();
@@ -591,6 +599,13 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
         }
     }
     return texts;
+}
+
+std::string PlannedFolderPath(const ExportPlan& plan, std::size_t folder) {
+    std::vector<std::string_view> captions{plan.folders[folder].Label()};
+    for (; folder != 0; folder = plan.folders[folder].parent)
+        captions.push_back(plan.folders[plan.folders[folder].parent].Label());
+    return PlacePath(captions);
 }
 
 ExportPlan BuildExportPlan(const ExportParameters& parameters,

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +19,9 @@
 // An export as a plan: everything it writes and everything wrong with it, decided before anything
 // is written. Building the plan reads the project and the disk (the state of the linked files,
 // the pictures' headers) and writes nothing; carrying it out writes the pages and copies. The
-// window, `pagelorn-cli export` and `pagelorn-cli check` all start from it.
+// window, `pagelorn-cli export` and `pagelorn-cli check` all start from it. The plan holds what
+// its pages are composed from (the options and the folders' records, copied), so that carrying
+// it out needs nothing of the project: the project may change or go meanwhile.
 
 enum class ProblemSeverity {
     Error,  // the website will miss something, or the export cannot run
@@ -75,7 +79,8 @@ ExportProblem ExportFolderProblem(const std::filesystem::path& folder, std::stri
 
 // A folder of the tree as the export writes it.
 struct PlannedFolder {
-    const CSiteNode* node = nullptr;
+    CFolderKey key;                     // the folder in the tree the plan was made from
+    CSiteFolder folder;                 // its record as it was then: caption, description, items
     std::size_t parent = 0;             // index of the parent's entry (the root's is its own)
     std::vector<std::size_t> children;  // their entries, in tree order
     std::string baseName;               // its pages are BASE.htm, BASE1.htm ...
@@ -83,6 +88,8 @@ struct PlannedFolder {
     // Modern pages: by item, the entry in ExportPlan::pages of the item's own page (kNoPage for
     // an item without one).
     std::vector<std::size_t> itemPages;
+
+    std::string_view Label() const { return folder.caption.View(); }
 };
 
 // What a planned file is. Classic pages are all folder pages.
@@ -99,9 +106,15 @@ struct PlannedPage {
     std::size_t index = 0;   // page of that folder, from 0; an item page: the item's index
     std::string fileName;
     PlannedPageKind kind = PlannedPageKind::Folder;
+    // A hash of everything the page is composed from (PageInputs.h); all zero when unknown.
+    PageHash inputs{};
 };
 
 struct ExportPlan {
+    CPageOption pageOption;  // the website's properties as the plan was made
+    // The storage the folders' texts borrow from (CSiteTree::KeptTexts), kept as long as the plan.
+    std::vector<std::shared_ptr<const void>> texts;
+    std::string project;  // the project the export folder's record is kept for (ExportCacheProject)
     ExportFolderCheck folderCheck;       // of the export folder given (none checked when empty)
     std::filesystem::path exportFolder;  // resolved
     bool copyFiles = true;               // copying linked files is "Automatic"
@@ -151,10 +164,21 @@ struct ExportPlan {
 ExportPlan BuildExportPlan(const ExportParameters& parameters,
                            const ExportFolderCheck* knownCheck = nullptr);
 
-// The texts of one planned page, made alike when the plan is built and when it is carried out.
-// `writer` brings the texts of the project into the page's charset.
+// "Index > Photos > Summer": a planned folder's place in the tree, by captions.
+std::string PlannedFolderPath(const ExportPlan& plan, std::size_t folder);
+
+// The texts of one planned classic page, made from the plan when the page is composed. `writer`
+// brings the texts of the project into the page's charset.
 PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, std::size_t folder,
                            std::size_t page, std::string itemRows);
+
+// What carrying out a plan needs beside the plan.
+struct ExportRun {
+    unsigned threads = 0;  // worker threads; 0: one per core
+    // Stops the export as soon as it becomes true (ExportParameters::cancel).
+    const std::atomic<bool>* cancel = nullptr;
+    ExportProgressFn progress;
+};
 
 // Carries the plan out into plan.exportFolder, held open by `folder` (every step is taken inside
 // that folder and its sub-folders, held open too, never through a path), which may be written:
@@ -163,11 +187,13 @@ PageTexts PlannedPageTexts(const ExportPlan& plan, const CHtmlWriter& writer, st
 // linked file, on worker threads. A copy or thumbnail is left as it is only when the folder's
 // record (ExportCache.h) proves it was made from the source as it is now and has not been
 // touched since; without a record that can be trusted, and when `fresh` (the folder was empty,
-// or was cleared), everything is made. A page whose picture's thumbnail could
-// not be made shows the picture itself. Before that, everything in the folder that the plan does
-// not produce is deleted (unless `fresh`). Fills the counts, the failures (deletions, then
-// pages, then copies, then thumbnails, each in plan order) and the status of `result`.
-void CarryOutExportPlan(const ExportPlan& plan, const ExportParameters& parameters, bool fresh,
+// or was cleared), everything is made. A page whose record says it was composed from the same
+// inputs (PlannedPage::inputs) and that has not been touched since is not even composed. A page
+// whose picture's thumbnail could not be made shows the picture itself. Before that, everything in
+// the folder that the plan does not produce is deleted (unless `fresh`). Fills the counts, the
+// failures (deletions, then pages, then copies, then thumbnails, each in plan order) and the status
+// of `result`.
+void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
                         const CFolderHandle& folder, ExportResult& result);
 
 // What carrying the plan out would delete from plan.exportFolder because the plan does not make

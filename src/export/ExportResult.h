@@ -41,6 +41,8 @@ struct ExportResult {
     std::size_t pagesWritten = 0;
     std::size_t filesCopied = 0;
     std::size_t pagesUpToDate = 0;  // already in the folder with the same bytes
+    // Pages composed; the others were proved up to date by what they are composed from.
+    std::size_t pagesComposed = 0;
     std::size_t filesUpToDate = 0;  // already copied, with the source's size and time
     std::size_t thumbnailsMade = 0;
     std::size_t thumbnailsUpToDate = 0;  // already made from the source as it is

@@ -269,14 +269,14 @@ std::string CModernPageComposer::Top(std::size_t folder, const std::string* item
         out += "<nav class=\"bar top\" aria-label=\"Sites\">\n<ul>\n";
         for (const std::size_t child : root.children)
             out += "<li><a href=\"" + FolderLink(child) + "\">" +
-                   Text(plan.folders[child].node->Label()) + "</a></li>\n";
+                   Text(plan.folders[child].Label()) + "</a></li>\n";
         out += "</ul>\n</nav>\n";
     }
     std::vector<std::size_t> chain{folder};
     while (chain.back() != 0) chain.push_back(plan.folders[chain.back()].parent);
     out += "<nav class=\"bar history\" aria-label=\"Breadcrumb\">\n<ol>\n";
     for (auto step = chain.rbegin(); step != chain.rend(); ++step) {
-        const std::string label = Text(plan.folders[*step].node->Label());
+        const std::string label = Text(plan.folders[*step].Label());
         if (*step == folder && itemCrumb == nullptr)
             out += "<li aria-current=\"page\">" + label + "</li>\n";
         else
@@ -299,7 +299,7 @@ std::string CModernPageComposer::SubSites(std::size_t folder) {
     if (entry.children.empty()) return {};
     std::string out = "<nav class=\"bar next\" aria-label=\"Sub-sites\">\n<ul>\n";
     for (const std::size_t child : entry.children) {
-        const CSiteFolder& sub = plan.folders[child].node->Folder();
+        const CSiteFolder& sub = plan.folders[child].folder;
         out += "<li><a href=\"" + FolderLink(child) + "\">";
         for (const CSiteItem& item : sub.items) {
             const ItemTarget target = links.ItemLink(item);
@@ -307,7 +307,7 @@ std::string CModernPageComposer::SubSites(std::size_t folder) {
             out += "<img" + ThumbnailAttributes(item, target) + " alt=\"\" loading=\"lazy\">";
             break;
         }
-        out += "<span class=\"name\">" + Text(plan.folders[child].node->Label()) +
+        out += "<span class=\"name\">" + Text(plan.folders[child].Label()) +
                "</span><span class=\"count\">" + Plural(sub.items.size(), "item", "items") +
                "</span></a></li>\n";
     }
@@ -333,7 +333,7 @@ std::string CModernPageComposer::ThumbnailAttributes(const CSiteItem& item,
 
 std::string CModernPageComposer::Card(std::size_t folder, std::size_t index, bool lazy) {
     const PlannedFolder& entry = plan.folders[folder];
-    const CSiteItem& item = entry.node->Folder().items[index];
+    const CSiteItem& item = entry.folder.items[index];
     const ItemTarget target = links.ItemLink(item);
     const std::size_t ownPage = entry.itemPages.empty() ? kNoPage : entry.itemPages[index];
     const std::string href = ownPage != kNoPage
@@ -390,13 +390,13 @@ std::string CModernPageComposer::IndexBar(std::size_t folder, std::size_t pageIn
 
 std::string CModernPageComposer::FolderPage(std::size_t folder, std::size_t pageIndex) {
     const PlannedFolder& entry = plan.folders[folder];
-    const CSiteFolder& record = entry.node->Folder();
+    const CSiteFolder& record = entry.folder;
     std::string out = Head(record.caption.View(), record.description.View());
     out += Top(folder, nullptr);
     out += "<div class=\"layout\">\n";
     out += SubSites(folder);
     out += "<main id=\"main\" class=\"canvas\">\n<h1>" +
-           Text(record.caption.empty() ? entry.node->Label() : record.caption.View()) + "</h1>\n";
+           Text(record.caption.empty() ? entry.Label() : record.caption.View()) + "</h1>\n";
     if (!record.description.empty())
         out += "<p class=\"lead\">" + Markup(record.description) + "</p>\n";
     const int rows = plan.layout.mainCanvas.rows;
@@ -423,7 +423,7 @@ std::string CModernPageComposer::FolderPage(std::size_t folder, std::size_t page
 
 std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index) {
     const PlannedFolder& entry = plan.folders[folder];
-    const CSiteItem& item = entry.node->Folder().items[index];
+    const CSiteItem& item = entry.folder.items[index];
     const ItemTarget target = links.ItemLink(item);
     const std::string_view shownName =
         item.caption.empty() ? FileNameOfPath(item.url.View()) : item.caption.View();
@@ -455,7 +455,7 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
         out += "<li><a rel=\"prev\" href=\"" +
                ModernUrl(EncodeLinkName(plan.pages[previous].fileName)) + "\">Previous</a></li>\n";
     out += "<li><a rel=\"up\" href=\"" + FolderLink(folder, index / perPage) + "\">" +
-           Text(entry.node->Label()) + "</a></li>\n";
+           Text(entry.Label()) + "</a></li>\n";
     if (next != kNoPage)
         out += "<li><a rel=\"next\" href=\"" +
                ModernUrl(EncodeLinkName(plan.pages[next].fileName)) + "\">Next</a></li>\n";

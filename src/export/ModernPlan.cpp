@@ -42,7 +42,7 @@ void PlanModernPages(ExportPlan& plan, CPageNameTable& names) {
     std::size_t owner = plan.folders.size();
     for (std::size_t folder = 0; folder < plan.folders.size(); ++folder) {
         PlannedFolder& entry = plan.folders[folder];
-        const auto& items = entry.node->Folder().items;
+        const auto& items = entry.folder.items;
         entry.itemPages.assign(items.size(), kNoPage);
         for (std::size_t i = 0; i < items.size(); ++i) {
             const CSiteItem& item = items[i];
@@ -78,7 +78,7 @@ void NameViews(ExportPlan& plan) {
     for (const PlannedPage& page : plan.pages) {
         if (page.kind != PlannedPageKind::Item) continue;
         const std::size_t index =
-            ItemFileIndex(plan, plan.folders[page.folder].node->Folder().items[page.index]);
+            ItemFileIndex(plan, plan.folders[page.folder].folder.items[page.index]);
         if (index != LinkedFile::kNone) shown[index] = 1;
     }
     CUniqueNames taken;
@@ -151,20 +151,19 @@ void AddModernStyleProblems(ExportPlan& plan, const CPageOption& pageOption) {
         plan.problems.push_back(
             {ProblemKind::LowContrast, ProblemSeverity::Note, "style.css", where, text, {}, {}});
     }
-    for (const PlannedFolder& entry : plan.folders) {
-        for (const CSiteItem& item : entry.node->Folder().items) {
+    for (std::size_t folder = 0; folder < plan.folders.size(); ++folder) {
+        const PlannedFolder& entry = plan.folders[folder];
+        for (const CSiteItem& item : entry.folder.items) {
             if (!item.caption.empty() ||
                 ClassifyFile(item.url.View(), plan.pictures.modernTypes) != CategoryWebImage)
                 continue;
-            std::string place;
-            for (const CSiteNode* node = entry.node; node != nullptr; node = node->Parent())
-                place = std::string(node->Label()) + (place.empty() ? "" : " > ") + place;
+            const std::string place = PlannedFolderPath(plan, folder);
             plan.problems.push_back(
                 {ProblemKind::NoCaption, ProblemSeverity::Note, item.url.Str(),
                  place + ", item " + std::to_string(item.id),
                  "a picture without a caption: its text for those who cannot see it will be its "
                  "file name",
-                 entry.node->Key(), item.key});
+                 entry.key, item.key});
         }
     }
 }

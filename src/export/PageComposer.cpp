@@ -53,33 +53,38 @@ std::string CPageComposer::BuildPage(const PageTexts& texts) {
     return result;
 }
 
-void CPageComposer::AppendPage(std::string& result, const PageTexts& texts) {
+void CPageComposer::MakeFrame(bool nextNavigator, bool canvasHeading, bool indexRow) {
     if (!frame.headStart) frame.headStart = CHtmlWriter::BeginDocument() + writer.MakeHeadStart();
+    if (!frame.headEnd)
+        frame.headEnd = writer.MakeHeadEnd() + writer.MakeBody() + MakeHeaderParagraph() +
+                        writer.MakeTableStart();
+    Cached(frame.topNavigatorRow, &CPageComposer::TopNavigatorRowFrame);
+    Cached(frame.historyRow, &CPageComposer::HistoryRowFrame);
+    if (nextNavigator) Cached(frame.nextNavigatorCell, &CPageComposer::NextNavigatorCellFrame);
+    if (canvasHeading) Cached(frame.canvasHeadCell, &CPageComposer::CanvasHeadCellFrame);
+    if (indexRow) Cached(frame.indexRow, &CPageComposer::IndexRowFrame);
+    if (!frame.pageEnd)
+        frame.pageEnd = CHtmlWriter::MakeTableEnd() + MakeFooterParagraph() +
+                        CHtmlWriter::MakeGeneratedBy() + CHtmlWriter::EndDocument();
+}
+
+void CPageComposer::AppendPage(std::string& result, const PageTexts& texts) {
+    const bool indexRow = !texts.indexText.empty() && texts.indexText != "1";
+    MakeFrame(!texts.nextNavigator.empty(), !texts.canvasHeading.empty(), indexRow);
     result.reserve(result.size() + 4096 + texts.itemRows.size() + texts.history.size() +
                    2 * texts.topNavigator.size() + texts.nextNavigator.size());
     result += *frame.headStart;
     result += writer.Text(texts.caption);
-    if (!frame.headEnd)
-        frame.headEnd = writer.MakeHeadEnd() + writer.MakeBody() + MakeHeaderParagraph() +
-                        writer.MakeTableStart();
     result += *frame.headEnd;
-    Cached(frame.topNavigatorRow, &CPageComposer::TopNavigatorRowFrame)
-        .Append(result, texts.topNavigator);
-    Cached(frame.historyRow, &CPageComposer::HistoryRowFrame).Append(result, texts.history);
+    frame.topNavigatorRow->Append(result, texts.topNavigator);
+    frame.historyRow->Append(result, texts.history);
     result += "<TR>\n";
-    if (!texts.nextNavigator.empty())
-        Cached(frame.nextNavigatorCell, &CPageComposer::NextNavigatorCellFrame)
-            .Append(result, texts.nextNavigator);
+    if (!texts.nextNavigator.empty()) frame.nextNavigatorCell->Append(result, texts.nextNavigator);
     if (!texts.canvasHeading.empty())
-        Cached(frame.canvasHeadCell, &CPageComposer::CanvasHeadCellFrame)
-            .Append(result, writer.Text(texts.canvasHeading));
+        frame.canvasHeadCell->Append(result, writer.Text(texts.canvasHeading));
     result += "</TR>\n";
     result += texts.itemRows;
-    if (!texts.indexText.empty() && texts.indexText != "1")
-        Cached(frame.indexRow, &CPageComposer::IndexRowFrame).Append(result, texts.indexText);
-    if (!frame.pageEnd)
-        frame.pageEnd = CHtmlWriter::MakeTableEnd() + MakeFooterParagraph() +
-                        CHtmlWriter::MakeGeneratedBy() + CHtmlWriter::EndDocument();
+    if (indexRow) frame.indexRow->Append(result, texts.indexText);
     result += *frame.pageEnd;
 }
 
@@ -232,6 +237,15 @@ std::string CPageComposer::BuildCanvasPage(const CSiteFolder& folder, int rows, 
         body += "</TR>\n";
     }
     return body;
+}
+
+void CPageComposer::LinkCanvasItems(const CSiteFolder& folder, int rows, int columns) {
+    // With 0 rows or 0 columns no item is ever placed.
+    if (rows <= 0 || columns <= 0) return;
+    for (const CSiteItem& item : folder.items) {
+        writer.Links().ItemLink(item);
+        Cached(frame.itemCell, &CPageComposer::ItemCellFrame);
+    }
 }
 
 std::vector<std::string> CPageComposer::BuildCanvasPages(const CSiteFolder& folder, int rows,

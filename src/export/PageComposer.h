@@ -70,6 +70,10 @@ public:
     std::string BuildPage(const PageTexts& texts);
     // The same, appended to `out`.
     void AppendPage(std::string& out, const PageTexts& texts);
+    // Makes the parts of the frame a page needs that are not made yet, linking what they show in
+    // the order AppendPage would: with `nextNavigator` a page with sub-sites, with
+    // `canvasHeading` one with a description, with `indexRow` one of several pages.
+    void MakeFrame(bool nextNavigator, bool canvasHeading, bool indexRow);
 
     std::string MakeHeaderParagraph() const;
     std::string MakeFooterParagraph() const;
@@ -89,6 +93,8 @@ public:
     // thumbnails for web pictures and text links for everything else; the last row is filled up
     // with "&nbsp" cells. Links the items' local files.
     std::vector<std::string> BuildCanvasPages(const CSiteFolder& folder, int rows, int columns);
+    // Links what the cells of all those pages show, in their order, without composing them.
+    void LinkCanvasItems(const CSiteFolder& folder, int rows, int columns);
     // The item rows of one of those pages (pageIndex below CanvasPageCount).
     std::string BuildCanvasPage(const CSiteFolder& folder, int rows, int columns,
                                 std::size_t pageIndex);

@@ -78,7 +78,11 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
         result.failures = ClearFolder(handle, folder, true, &result.entriesCleared);
         fresh = true;
     }
-    CarryOutExportPlan(plan, parameters, fresh, handle, result);
+    CarryOutExportPlan(plan,
+                       {.threads = parameters.threads,
+                        .cancel = parameters.cancel,
+                        .progress = parameters.progress},
+                       fresh, handle, result);
 
     const bool thumbnails = plan.pictures.thumbnails;
     std::string counts = std::to_string(result.pagesWritten) + " pages written, " +

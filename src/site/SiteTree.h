@@ -177,6 +177,8 @@ public:
     // Keeps storage alive that texts of this project borrow from (CSiteText::Borrow), until
     // the project is replaced; copies of the tree share it.
     void KeepTexts(std::shared_ptr<const void> storage);
+    // That storage, for copies of records that outlive the tree.
+    const std::vector<std::shared_ptr<const void>>& KeptTexts() const { return textStorage; }
 
     // --- building --------------------------------------------------------------------------
     // Appends a folder record with its items as the last child of parent. The folder gets the

@@ -1,16 +1,21 @@
-// The export as a plan: the problems it finds, re-exports that write only what differs, failures
-// in plan order with several threads, texts in the pages' charset and where an export goes.
+// The export as a plan: the problems it finds, re-exports that write only what differs and compose
+// only pages whose inputs changed, a plan that stands without its project, failures in plan order
+// with several threads, texts in the pages' charset and where an export goes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "ExportCache.h"
 #include "ExportLocation.h"
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
+#include "ProjectFile.h"
 #include "TextEncoder.h"
 #include "WebsiteExporter.h"
 
@@ -507,4 +512,123 @@ TEST_F(PlanTest, WhatAnExportWouldDeleteThatItDidNotMake) {
     tree.RenameFolder(a, "B");
     const UnplannedEntries renamed = unplanned(5);
     EXPECT_EQ(renamed.names, std::vector<std::string>{"Index_A.htm"});
+}
+
+TEST_F(PlanTest, APlanIsCarriedOutAfterItsProjectIsGone) {
+    const fs::path photo = Write("src/photo.jpg", exporttest::JpegBytes(640, 480));
+    const fs::path report = Write("src/report.doc", "report");
+    const fs::path saved = dir / "site.www";
+    const CFolderKey a = tree.AddFolder(tree.RootKey(), "Photos").key;
+    tree.AddItem(a, "Photo", "file://" + photo.string(), "<b>taken</b> at home");
+    tree.AddItem(tree.AddFolder(a, "Reports").key, "Report", "file://" + report.string());
+    tree.SetText(a, CSiteField::Description, "Summer");
+    page.header = "Welcome";
+    page.background.specifyBackground = 1;
+    page.background.useBackgroundImage = 1;
+    page.background.backgroundImage = photo.string();
+    layout.mainCanvas.rows = 1;
+    layout.mainCanvas.columns = 1;
+    ASSERT_TRUE(SaveProject(saved, page, layout, tree));
+    // Loaded from the file, the project's texts borrow the file's bytes, which go with it.
+    struct Project {
+        CSiteTree tree;
+        CPageOption page;
+        CLayoutOption layout;
+    };
+    const auto parameters = [&](const Project& project, const fs::path& folder, PageStyle style) {
+        return ExportParameters{.tree = project.tree,
+                                .pageOption = project.page,
+                                .layoutOption = project.layout,
+                                .exportFolder = folder,
+                                .projectFile = saved,
+                                .clearExistingFolder = false,
+                                .progress = {},
+                                .cancel = nullptr,
+                                .full = false,
+                                .threads = 0,
+                                .pictures = {},
+                                .pages = {.style = style}};
+    };
+    for (const PageStyle style : {PageStyle::Classic, PageStyle::Modern}) {
+        SCOPED_TRACE(PageStyleName(style));
+        const fs::path planned = dir / (std::string("planned-") + PageStyleName(style));
+        const fs::path fresh = dir / (std::string("fresh-") + PageStyleName(style));
+        fs::create_directories(planned);
+        std::optional<ExportPlan> plan;
+        {
+            auto project = std::make_unique<Project>();
+            ASSERT_TRUE(
+                LoadProject(saved, project->page, project->layout, project->tree).IsComplete());
+            plan = BuildExportPlan(parameters(*project, planned, style));
+        }
+        std::error_code error;
+        const CFolderHandle folder = CFolderHandle::Open(plan->exportFolder, error);
+        ASSERT_TRUE(folder.IsOpen()) << error.message();
+        ExportResult result;
+        ExportRun run;
+        run.threads = 2;
+        CarryOutExportPlan(*plan, run, true, folder, result);
+        EXPECT_TRUE(result.AllWritten());
+        EXPECT_EQ(result.pagesComposed, plan->pages.size());
+
+        Project again;
+        ASSERT_TRUE(LoadProject(saved, again.page, again.layout, again.tree).IsComplete());
+        ASSERT_TRUE(ExportWebsite(parameters(again, fresh, style)).AllWritten());
+        EXPECT_EQ(Contents(planned), Contents(fresh));
+    }
+}
+
+TEST_F(PlanTest, OnlyPagesWhoseInputsChangedAreComposed) {
+    const fs::path report = Write("src/report.doc", "report");
+    const CFolderKey a = tree.AddFolder(tree.RootKey(), "A").key;
+    const CFolderKey b = tree.AddFolder(tree.RootKey(), "B").key;
+    const CFolderKey c = tree.AddFolder(a, "C").key;
+    std::vector<CItemKey> items;
+    for (const char* caption : {"one", "two", "three"})
+        items.push_back(tree.AddItem(a, caption, "file://" + report.string()).key);
+    tree.AddItem(b, "Report", "file://" + report.string());
+    // Two items a page: A has the pages Index_A.htm and Index_A1.htm.
+    layout.mainCanvas.rows = 1;
+    layout.mainCanvas.columns = 2;
+    const ExportResult first = Export();
+    ASSERT_TRUE(first.AllWritten()) << first.message;
+    EXPECT_EQ(first.pagesComposed, 5u);
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::size_t composed;  // the pages that show what changed
+    };
+    const Step steps[] = {
+        {"nothing", [] {}, 0},
+        {"the caption of an item on A's second page",
+         [&] { tree.SetText(items[2], CSiteField::Caption, "Three"); }, 1},
+        {"a description on A's first page",
+         [&] { tree.SetText(items[0], CSiteField::Description, "first"); }, 1},
+        // A's two pages link to C, and C's page (renamed with it) shows it in its history.
+        {"the caption of C", [&] { tree.RenameFolder(c, "D"); }, 3},
+        {"the header of every page", [&] { page.header = "Hello"; }, 5},
+        {"a page written behind the export's back", [&] { Write("out/Index_B.htm", "mine"); }, 1},
+        {"a caption changed and changed back",
+         [&] {
+             tree.SetText(items[1], CSiteField::Caption, "Two");
+             tree.SetText(items[1], CSiteField::Caption, "two");
+         },
+         0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const ExportResult result = Export();
+        ASSERT_TRUE(result.AllWritten()) << result.message;
+        EXPECT_EQ(result.pagesComposed, step.composed);
+        EXPECT_EQ(result.pagesWritten, step.composed);
+        EXPECT_EQ(result.pagesUpToDate + result.pagesWritten, 5u);
+        const fs::path saved = out;
+        out = dir / "fresh";
+        fs::remove_all(out);
+        EXPECT_TRUE(Export().AllWritten());
+        out = saved;
+        EXPECT_EQ(Contents(out), Contents(dir / "fresh"));
+    }
 }
