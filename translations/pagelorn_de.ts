@@ -300,6 +300,18 @@
         <source>Stopping once the pages and files under way are written...</source>
         <translation>Hält an, sobald die begonnenen Seiten und Dateien geschrieben sind...</translation>
     </message>
+    <message>
+        <source>Copied %1 of %2.</source>
+        <translation>%1 von %2 kopiert.</translation>
+    </message>
+    <message>
+        <source>Copied %1 of %2, about %3 seconds left for the copies.</source>
+        <translation>%1 von %2 kopiert, die Kopien brauchen noch etwa %3 Sekunden.</translation>
+    </message>
+    <message>
+        <source>Copied %1 of %2, about %3 minutes left for the copies.</source>
+        <translation>%1 von %2 kopiert, die Kopien brauchen noch etwa %3 Minuten.</translation>
+    </message>
 </context>
 <context>
     <name>CExportRunner</name>

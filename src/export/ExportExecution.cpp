@@ -234,6 +234,10 @@ private:
                       std::optional<WrittenPage>& written);
     Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure,
                      std::optional<MadeFile>& made);
+    // What a copy reads, as the source's size was when the plan was made.
+    std::uint64_t CopyBytes(std::size_t file) const {
+        return plan.linkedFiles.Files()[file].found.state.stamp.size;
+    }
     // A picture's thumbnail, and beside it the one at the box size (modern pages), whose record
     // goes into `more`.
     Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure,
@@ -510,6 +514,7 @@ void CPlanExecution::Do(std::size_t task) {
         upToDate = &progress.thumbnailsUpToDate;
         written = &thumbnailsMade;
     }
+    if (kind == Kind::Copy) progress.bytesDone += CopyBytes(task - plan.pages.size());
     ++*done;
     if (outcome == Outcome::UpToDate) ++*upToDate;
     if (outcome == Outcome::Written) ++*written;
@@ -546,6 +551,8 @@ void CPlanExecution::Run(ExportResult& result) {
     pageRecords.assign(plan.pages.size(), std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
+    for (std::size_t copy = 0; copy < plan.CopyCount(); ++copy)
+        progress.bytesTotal += CopyBytes(copy);
     // The view pictures of modern pages count as thumbnails: they are made alike.
     progress.thumbnailsTotal = plan.ThumbnailCount() + plan.ViewCount();
     std::optional<tbb::task_arena> arena;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,6 +18,8 @@ struct ExportProgress {
     std::size_t filesDone = 0;       // copied, up to date or failed to copy
     std::size_t filesTotal = 0;      // distinct files the pages link to (0 with copying "Manual")
     std::size_t filesUpToDate = 0;   // of those done: the copy there was the source's
+    std::uint64_t bytesDone = 0;     // the sources' bytes of the copies done
+    std::uint64_t bytesTotal = 0;    // the sources' bytes of every copy
     std::size_t thumbnailsDone = 0;  // made, up to date or failed
     std::size_t thumbnailsTotal = 0;
     std::size_t thumbnailsUpToDate = 0;  // of those done: made earlier from the same source

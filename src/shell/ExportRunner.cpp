@@ -19,6 +19,7 @@
 
 #include "Desktop.h"
 #include "SiteDocument.h"
+#include "WebsitePublisher.h"
 
 namespace {
 
@@ -80,9 +81,11 @@ public:
         QStringList lines{busy};
         lines << line(tr("Pages: %1 of %2 done."), progress.pagesDone, progress.pagesTotal,
                       progress.pagesUpToDate);
-        if (progress.filesTotal > 0)
+        if (progress.filesTotal > 0) {
             lines << line(tr("Copies of linked files: %1 of %2 done."), progress.filesDone,
                           progress.filesTotal, progress.filesUpToDate);
+            if (progress.bytesTotal > 0) lines << CopiedBytes(progress);
+        }
         if (progress.thumbnailsTotal > 0)
             lines << line(tr("Thumbnails: %1 of %2 done."), progress.thumbnailsDone,
                           progress.thumbnailsTotal, progress.thumbnailsUpToDate);
@@ -94,6 +97,27 @@ public:
                                 : tr("About %1 minutes left.").arg((left + 30) / 60));
         }
         label->setText(lines.join(u'\n'));
+    }
+
+    // "Copied 12.5 MB of 400 MB, about 2 minutes left for the copies.": the time from the pace of
+    // the bytes so far, as copies of large files take longer than pages.
+    QString CopiedBytes(const ExportProgress& progress) const {
+        // Sizes as the publish dialog and pagelorn-cli write them ("12.5 MB").
+        const QString done = QString::fromStdString(FormatBytes(progress.bytesDone));
+        const QString total = QString::fromStdString(FormatBytes(progress.bytesTotal));
+        if (progress.bytesDone == 0) return tr("Copied %1 of %2.").arg(done, total);
+        const qint64 elapsed = counting.elapsed();
+        if (progress.bytesDone >= progress.bytesTotal || elapsed < 2000)
+            return tr("Copied %1 of %2.").arg(done, total);
+        const double perByte = double(elapsed) / double(progress.bytesDone);
+        const qint64 left =
+            qint64(perByte * double(progress.bytesTotal - progress.bytesDone) / 1000.0);
+        return left < 60 ? tr("Copied %1 of %2, about %3 seconds left for the copies.")
+                               .arg(done, total)
+                               .arg(std::max<qint64>(left, 1))
+                         : tr("Copied %1 of %2, about %3 minutes left for the copies.")
+                               .arg(done, total)
+                               .arg((left + 30) / 60);
     }
 
     void reject() override {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -316,8 +317,10 @@ TEST_F(ExportTest, APageThatCannotBeWrittenIsReportedAndTheRestWritten) {
 TEST_F(ExportTest, ProgressCountsPagesAndFilesAndCanStop) {
     for (int i = 0; i < 3; ++i) {
         const CFolderKey node = Add(tree.RootKey(), "F" + std::to_string(i));
-        tree.AddItem(node, "f",
-                     "file://" + Write("src/f" + std::to_string(i) + ".doc", "d").string());
+        tree.AddItem(
+            node, "f",
+            "file://" + Write("src/f" + std::to_string(i) + ".doc", std::string(10 * (i + 1), 'd'))
+                            .string());
     }
     std::vector<ExportProgress> seen;
     progress = [&](const ExportProgress& p) {
@@ -331,6 +334,12 @@ TEST_F(ExportTest, ProgressCountsPagesAndFilesAndCanStop) {
     EXPECT_EQ(seen.back().pagesTotal, 4u);
     EXPECT_EQ(seen.back().filesDone, 3u);
     EXPECT_EQ(seen.back().filesTotal, 3u);
+    // The copies' bytes: 10 + 20 + 30, counted as each copy is done.
+    EXPECT_EQ(seen.front().bytesTotal, 60u);
+    EXPECT_EQ(seen.back().bytesDone, 60u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+        return a.bytesDone < b.bytesDone;
+    }));
 
     // With one thread nothing is under way beside the page that asks to stop.
     threads = 1;

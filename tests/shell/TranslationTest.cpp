@@ -349,6 +349,8 @@ private slots:
                                           .filesDone = 1,
                                           .filesTotal = 3,
                                           .filesUpToDate = 0,
+                                          .bytesDone = 1'500'000,
+                                          .bytesTotal = 4'000'000,
                                           .thumbnailsDone = 0,
                                           .thumbnailsTotal = 1,
                                           .thumbnailsUpToDate = 0};
