@@ -37,11 +37,11 @@ make_base() {
         1) source="testsrc=size=1920x1080:rate=30" ;;
         2) source="smptehdbars=size=1920x1080:rate=30,noise=alls=12:allf=t" ;;
         3) source="life=size=480x270:rate=30:mold=10:ratio=0.3:death_color=#204060,scale=1920:1080" ;;
-        4) source="cellauto=size=1920x1080:rate=30:rule=30" ;;
+        4) source="testsrc2=size=1920x1080:rate=30,hue=H=t/3,noise=alls=6:allf=t" ;;
     esac
     if [ "$n" = 4 ]; then
         name=base$n.webm
-        set -- -c:v libvpx -deadline realtime -cpu-used 8 -b:v 4M -g 60
+        set -- -c:v libvpx -deadline realtime -cpu-used 8 -b:v 4M -maxrate 4M -bufsize 8M -g 60
     else
         name=base$n.mp4
         set -- -c:v libx264 -preset veryfast -pix_fmt yuv420p -g 60 -b:v 12M -maxrate 16M \

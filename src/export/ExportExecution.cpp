@@ -23,6 +23,7 @@
 #include "TextEncoder.h"
 #include "ThumbnailFile.h"
 #include "Utf8Path.h"
+#include "VideoPoster.h"
 
 namespace fs = std::filesystem;
 
@@ -395,8 +396,11 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         thumbnailFailed[index] = 1;
         // A picture the plan knew unreadable has no thumbnail on any page anyway.
         if (!file.thumbName.empty()) unplannedFailure = true;
-        failure = ExportFailure{file.source, "no thumbnail was made (" + reason +
-                                                 "); the page shows the picture itself"};
+        failure = ExportFailure{
+            file.source,
+            file.video
+                ? "no poster was made (" + reason + "); the page links to the video"
+                : "no thumbnail was made (" + reason + "); the page shows the picture itself"};
         return Outcome::Failed;
     };
     if (file.thumbName.empty()) return failed(file.pictureProblem);
@@ -405,10 +409,15 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     const fs::path target = plan.exportFolder / PathFromBytes(kThumbnailFolderName) / name;
     bool madeAny = false;
     if (!UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made)) {
-        const ThumbnailOutcome outcome = MakeThumbnailFile(
-            file.found.path, thumbFolder.handle, name, target, plan.ThumbnailSide(),
-            file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg, plan.pictures.quality,
-            plan.MaxThumbnailPixels());
+        const ThumbnailOutcome outcome =
+            file.video
+                ? MakePosterFile(file.found.path, thumbFolder.handle, name, target,
+                                 plan.ThumbnailSide(), plan.pictures.quality,
+                                 plan.MaxThumbnailPixels())
+                : MakeThumbnailFile(file.found.path, thumbFolder.handle, name, target,
+                                    plan.ThumbnailSide(),
+                                    file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
+                                    plan.pictures.quality, plan.MaxThumbnailPixels());
         if (!outcome.ok) {
             // A thumbnail of what the source was before is no longer the picture's.
             std::error_code ignored;

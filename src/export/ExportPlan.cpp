@@ -15,6 +15,7 @@
 #include "TextField.h"
 #include "ThumbnailFile.h"
 #include "Utf8Path.h"
+#include "VideoPoster.h"
 
 namespace fs = std::filesystem;
 
@@ -134,6 +135,7 @@ private:
     void InspectFiles();
     void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state,
                         std::optional<PictureFacts>& facts);
+    void InspectVideo(LinkedFile& file, const SourceState& state);
     void NameThumbnails();
     void FileProblems();
     void MarkupProblems();
@@ -293,6 +295,8 @@ void CPlanBuilder::InspectFiles() {
         // Without a thumbnail a picture that browsers cannot show is a link like any file.
         if (file.picture && (plan.pictures.thumbnails || !file.thumbnailOnly))
             InspectPicture(file, file.found.path, state, plan.pictureFacts[i]);
+        else if (file.video && plan.pictures.thumbnails)
+            InspectVideo(file, state);
     });
 }
 
@@ -363,6 +367,27 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
     file.thumbName = ".";
 }
 
+// A video's poster is made when its container can be read: shown at the size a thumbnail of a
+// picture of the video's size would be, with the video's duration beside it.
+void CPlanBuilder::InspectVideo(LinkedFile& file, const SourceState& state) {
+    if (state.kind != SourceState::Kind::Regular && state.kind != SourceState::Kind::NotLooked)
+        return;
+    const VideoProbe probe = ReadVideoFacts(file.found.path);
+    if (!probe.facts) {
+        file.pictureProblem = probe.reason;
+        return;
+    }
+    const PictureSize natural{probe.facts->width, probe.facts->height};
+    file.natural = natural;
+    file.thumbnail = ThumbnailSizeFor(natural, plan.pictures.box);
+    file.durationMs = probe.facts->durationMs;
+    if (static_cast<std::int64_t>(natural.width) * natural.height > plan.MaxThumbnailPixels()) {
+        file.pictureProblem = TooLargeForThumbnail(natural.width, natural.height);
+        return;
+    }
+    file.thumbName = ".";
+}
+
 // Thumbnails are named after the copy they show and the settings they were made with, so that
 // a changed setting makes new files: LOGO.GIF.200q85.jpg, CLEAR.PNG.200.png. Names are claimed
 // in plan order, so each export names them alike.
@@ -377,6 +402,7 @@ void CPlanBuilder::NameThumbnails() {
         const bool sourceThere =
             state.kind == SourceState::Kind::Regular || state.kind == SourceState::Kind::NotLooked;
         if (file.thumbName.empty()) {
+            // A video whose container cannot be read is only noted: its page links to it.
             if (file.picture && sourceThere && !file.pictureProblem.empty())
                 plan.thumbnails.push_back(i);
             continue;
@@ -434,7 +460,10 @@ void CPlanBuilder::FileProblems() {
             case SourceState::Kind::Regular:
                 break;
         }
-        if (file.picture && !file.pictureProblem.empty())
+        if (file.video && !file.pictureProblem.empty())
+            problem(ProblemKind::UnreadableVideo, ProblemSeverity::Note,
+                    "no poster: " + file.pictureProblem + ", so the page links to the video");
+        else if (file.picture && !file.pictureProblem.empty())
             problem(ProblemKind::UnreadablePicture, ProblemSeverity::Note,
                     file.pictureProblem + (file.thumbnailOnly
                                                ? ", so the page links to the file"
@@ -512,6 +541,8 @@ std::string_view ProblemKindName(ProblemKind kind) {
             return "plain ftp";
         case ProblemKind::UnreadablePicture:
             return "unreadable picture";
+        case ProblemKind::UnreadableVideo:
+            return "unreadable video";
         case ProblemKind::KeptEntry:
             return "kept";
         case ProblemKind::LowContrast:

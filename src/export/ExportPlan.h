@@ -45,7 +45,8 @@ enum class ProblemKind {
     UnreadablePicture,  // note: a picture's size cannot be read; the page shows the file itself
     LowContrast,        // note: modern pages: a bar's or the canvas's text is hard to read
     NoCaption,          // note: modern pages: a picture's alt text will be its file name
-    PlainFtp            // note: the website is published over FTP, the password going in clear
+    PlainFtp,           // note: the website is published over FTP, the password going in clear
+    UnreadableVideo     // note: a video gets no poster; the page links to it
 };
 
 // "missing file", "page renamed" ...: the kind as the check prints it.

@@ -274,6 +274,7 @@ ItemTarget CLinkedFiles::ResolveItemUrl(std::string_view url) {
         LinkedFile& file = Link(target.sourcePath, true);
         if (target.category == CategoryWebImage) file.picture = true;
         if (target.category == CategoryThumbnailImage) file.picture = file.thumbnailOnly = true;
+        if (target.category == CategoryVideo) file.video = true;
         target.link = file.link;
         target.thumbnail = file.thumbnail;
     });
@@ -304,7 +305,12 @@ ItemTarget CPlannedLinks::ItemLink(const CSiteItem& item) {
         target.thumbnail = file->thumbnail;
         if (file->thumbName.empty()) return;
         const auto index = static_cast<std::size_t>(file - files.Files().data());
-        if (thumbnailFailed == nullptr || (*thumbnailFailed)[index] == 0)
+        if (thumbnailFailed != nullptr && (*thumbnailFailed)[index] != 0) return;
+        if (!file->video) {
             target.pictureLink = file->thumbLink;
+            return;
+        }
+        target.posterLink = file->thumbLink;
+        target.durationMs = file->durationMs;
     });
 }

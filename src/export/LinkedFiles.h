@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <optional>
@@ -78,6 +79,10 @@ struct ItemTarget {
     FileCategory category = CategoryOthers;
     // The size a web picture's thumbnail is shown at (the whole box when it cannot be measured).
     PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};
+    // A video's poster (a frame of it in the folder "thumb", shown at `thumbnail`), "" when it has
+    // none, and its duration (-1 when not known).
+    std::string posterLink;
+    std::int64_t durationMs = -1;
 };
 
 // Whether an item's cell shows its picture rather than a link with its caption: a web picture
@@ -129,8 +134,12 @@ struct LinkedFile {
     std::string viewName;
     PictureSize view{0, 0};
     std::string view2xName;
-    // Why the picture could not be read; the page shows the file itself in the box.
+    // Why the picture could not be read; the page shows the file itself in the box. For a video,
+    // why it gets no poster; the page links to it.
     std::string pictureProblem;
+    // A video whose poster is its thumbnail file, and its duration (-1 when not known).
+    bool video = false;
+    std::int64_t durationMs = -1;
     // The first place in the project that names it: an item of a folder, or a setting.
     CFolderKey folderKey;
     CItemKey itemKey;

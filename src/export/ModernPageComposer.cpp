@@ -9,6 +9,7 @@
 #include "HtmlWriter.h"
 #include "ModernPlan.h"
 #include "ModernText.h"
+#include "VideoPoster.h"
 
 namespace {
 
@@ -353,6 +354,19 @@ std::string CModernPageComposer::Card(std::size_t folder, std::size_t index, boo
         if (!description.empty()) out += "<br>" + description;
         return out + "</figcaption></figure></li>\n";
     }
+    if (!target.posterLink.empty()) {
+        ItemTarget poster = target;
+        poster.pictureLink = target.posterLink;
+        std::string out = "<li class=\"picture video\"><figure><a href=\"" + href +
+                          "\"><span class=\"poster\"><img" + ThumbnailAttributes(item, poster) +
+                          " alt=\"" + caption + "\"" + (lazy ? " loading=\"lazy\"" : "") +
+                          "><span class=\"play\" aria-hidden=\"true\">&#9654;</span>";
+        if (target.durationMs >= 0)
+            out += "<span class=\"duration\">" + DurationText(target.durationMs) + "</span>";
+        out += "</span></a><figcaption>" + caption;
+        if (!description.empty()) out += "<br>" + description;
+        return out + "</figcaption></figure></li>\n";
+    }
     std::string type = "Link";
     if (target.localFile) {
         const std::size_t file = ItemFileIndex(plan, item);
@@ -498,8 +512,15 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
         }
     } else {
         const PlayableMedia media = PlayableMediaOf(item.url.View());
+        const std::string poster = ModernUrl(target.posterLink);
+        const PictureSize size = linked != nullptr ? linked->natural : PictureSize{};
         if (media == PlayableMedia::Video)
-            out += "<video controls preload=\"metadata\" src=\"" + original + "\"></video>\n";
+            out += "<video controls preload=\"metadata\"" +
+                   (poster.empty() ? std::string() : " poster=\"" + poster + "\"") +
+                   SizeAttributes(size) + " src=\"" + original + "\"></video>\n";
+        else if (!poster.empty())  // a video browsers cannot play: its poster
+            out += "<figure class=\"view\"><img src=\"" + poster + "\" alt=\"" + caption + "\"" +
+                   SizeAttributes(target.thumbnail) + "></figure>\n";
         else if (media == PlayableMedia::Audio)
             out += "<audio controls preload=\"metadata\" src=\"" + original + "\"></audio>\n";
         if (!description.empty()) out += "<p class=\"lead\">" + description + "</p>\n";
@@ -609,6 +630,12 @@ std::string CModernPageComposer::StyleSheet() {
         ".grid figure a{display:block}\n"
         ".grid img{display:block;margin:0 auto}\n"
         ".grid figcaption{margin-top:.25rem}\n"
+        ".poster{position:relative;display:inline-block;vertical-align:top}\n"
+        ".play{position:absolute;left:50%;top:50%;transform:translate(-50%,-50%);"
+        "width:2.5rem;height:2.5rem;border-radius:50%;background:rgba(0,0,0,.6);color:#fff;"
+        "line-height:2.5rem;font-size:1.25rem;text-align:center}\n"
+        ".duration{position:absolute;right:.25rem;bottom:.25rem;padding:0 .25rem;"
+        "border-radius:.25rem;background:#000;color:#fff;font-size:.875rem}\n"
         ".file>a{display:inline-flex;align-items:center;min-height:44px}\n"
         ".type{display:block}\n"
         ".item{max-width:80rem;margin:0 auto}\n"

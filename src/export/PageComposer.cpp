@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "VideoPoster.h"
+
 namespace {
 
 std::string AlignmentText(std::string_view alignment) {
@@ -208,6 +210,14 @@ std::string CPageComposer::MakeItemContent(const CSiteItem& item) {
     if (ShowsPicture(target)) {
         content = CHtmlWriter::MakeImageLink(target.link, target.pictureLink,
                                              target.thumbnail.width, target.thumbnail.height);
+    } else if (!target.posterLink.empty()) {
+        // A video's poster, and under it the caption with a play mark and the duration.
+        content = CHtmlWriter::MakeImageLink(target.link, target.posterLink, target.thumbnail.width,
+                                             target.thumbnail.height);
+        CHtmlWriter::AppendBreak(content);
+        std::string label = "&#9654; " + writer.Text(item.caption);
+        if (target.durationMs >= 0) label += " (" + DurationText(target.durationMs) + ")";
+        content += CHtmlWriter::MakeLink(label, target.link, false);
     } else {
         content = CHtmlWriter::MakeLink(writer.Text(item.caption), target.link, false);
     }

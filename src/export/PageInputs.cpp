@@ -45,6 +45,8 @@ public:
         Text(target.pictureLink);
         Number(static_cast<std::uint64_t>(target.category));
         Size(target.thumbnail);
+        Text(target.posterLink);
+        Number(static_cast<std::uint64_t>(target.durationMs));
     }
     PageHash Done() const {
         const PageHash hash = HashOfPage(bytes);
@@ -74,6 +76,7 @@ void AddFile(CInputs& in, const ExportPlan& plan, std::size_t index, bool stamp)
     in.Text(file.viewName);
     in.Size(file.view);
     in.Text(file.view2xName);
+    in.Number(static_cast<std::uint64_t>(file.durationMs));
     in.Number(plan.sources[index].stamp.size);
     if (!stamp) return;
     in.Text(file.source);

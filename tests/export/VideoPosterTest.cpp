@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vips/vips8>
 
+#include "ExportTestSupport.h"
 #include "ImportFacts.h"
 #include "Thumbnail.h"
 #include "VideoPoster.h"
@@ -121,6 +125,99 @@ TEST_F(VideoPosterTest, RecordingDatesOrderImportsAndSorts) {
     EXPECT_EQ(ItemDatesTaken(folder)(item).value_or("none"), "2026:07:14 09:30:00");
     item.url = "file://missing.mp4";
     EXPECT_EQ(ItemDatesTaken(folder)(item).value_or("none"), "none");
+}
+
+// pagelorn-cli on a folder of videos: the posters on both styles' pages, only what changed made
+// again, and a video without a poster linked as before.
+class VideoExportTest : public exporttest::TempFolderTest {
+protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        const TestVideos made = MakeTestVideos(dir / "videos");
+        if (!made.made) GTEST_SKIP() << made.problem;
+        for (const char* name : {"plain.mp4", "wide.mp4"}) fs::remove(dir / "videos" / name);
+        fs::rename(dir / "videos/clip.webm", dir / "videos/waves.webm");
+        Write("videos/fake.mp4", "not a video");
+    }
+    std::pair<int, std::string> Cli(const std::string& arguments) const {
+        const fs::path output = dir / "cli.txt";
+        const int status = std::system(("cd '" + dir.string() + "' && " + PAGELORN_CLI + " " +
+                                        arguments + " >cli.txt 2>&1 </dev/null")
+                                           .c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(output)};
+    }
+    // The page of the folder `site` that plays or shows `copy`.
+    std::string PageOf(const std::string& site, const std::string& copy) const {
+        for (const auto& entry : fs::directory_iterator(dir / site)) {
+            if (entry.path().extension() != ".htm") continue;
+            const std::string page = Read(entry.path());
+            if (page.find("<main") != std::string::npos &&
+                page.find("<video") != std::string::npos &&
+                page.find("video/" + copy + "\"") != std::string::npos)
+                return page;
+        }
+        return {};
+    }
+};
+
+TEST_F(VideoExportTest, PostersOnPagesMadeOnceAndDamagedVideosLinked) {
+    ASSERT_EQ(Cli("new site.www").first, 0);
+    ASSERT_EQ(Cli("import site.www videos").first, 0);
+    const auto [checked, notes] = Cli("check site.www");
+    EXPECT_NE(notes.find("fake.mp4"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("no poster: not a video that can be read, so the page links to the video"),
+              std::string::npos)
+        << notes;
+
+    // The damaged video's frames cannot be decoded: a failure, and its page keeps its link.
+    auto [status, output] = Cli("export site.www --to modern --yes");
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_NE(output.find("3 thumbnails made, 1 failures"), std::string::npos) << output;
+    EXPECT_NE(output.find("damaged.mp4: no poster was made (no frame of the video can be decoded"),
+              std::string::npos)
+        << output;
+    for (const char* copy : {"CLIP.MP4", "WAVES.WEBM", "TURNED.MP4"}) {
+        const std::string poster = std::string("thumb/") + copy + ".200q85.jpg";
+        EXPECT_TRUE(fs::is_regular_file(dir / "modern" / poster)) << poster;
+        EXPECT_NE(PageOf("modern", copy).find(" poster=\"./" + poster + "\""), std::string::npos)
+            << copy;
+    }
+    EXPECT_NE(PageOf("modern", "TURNED.MP4").find("width=\"180\" height=\"320\""),
+              std::string::npos);
+    const std::string damaged = PageOf("modern", "DAMAGED.MP4");
+    EXPECT_NE(damaged.find("<video"), std::string::npos);
+    EXPECT_EQ(damaged.find("poster="), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "modern/thumb/DAMAGED.MP4.200q85.jpg"));
+    const std::string index = Read(dir / "modern/index.html");
+    EXPECT_NE(index.find("<span class=\"duration\">0:03</span>"), std::string::npos) << index;
+    EXPECT_NE(index.find("<span class=\"duration\">0:04</span>"), std::string::npos) << index;
+
+    // Again: nothing is made; a video written since gets its poster made again.
+    std::tie(status, output) = Cli("export site.www --to modern --yes");
+    EXPECT_NE(output.find("0 thumbnails made"), std::string::npos) << output;
+    fs::last_write_time(dir / "videos/turned.mp4",
+                        fs::last_write_time(dir / "videos/turned.mp4") + std::chrono::seconds(5));
+    std::tie(status, output) = Cli("export site.www --to modern --yes");
+    EXPECT_NE(output.find("1 thumbnails made"), std::string::npos) << output;
+
+    // Classic pages: the poster, a play mark, the caption and the duration, linked to the video;
+    // the damaged video by its caption as ever.
+    ASSERT_EQ(Cli("set site.www pages.style=classic").first, 0);
+    std::tie(status, output) = Cli("export site.www --to classic --yes");
+    std::string classic = Read(dir / "classic/Index.htm");
+    std::erase(classic, '\r');
+    EXPECT_NE(classic.find("<A href=\"./video/CLIP.MP4\"><IMG src = "
+                           "\"./thumb/CLIP.MP4.200q85.jpg\" width = 100 height = 56></A>\n<BR>\n"
+                           "<A href=\"./video/CLIP.MP4\">\n&#9654; clip (0:03)</A>"),
+              std::string::npos)
+        << classic;
+    EXPECT_NE(classic.find("<A href=\"./video/DAMAGED.MP4\">\ndamaged</A>"), std::string::npos);
+
+    // Without the settings file: no poster, the pages as they always were.
+    fs::remove(dir / "site.www.json");
+    std::tie(status, output) = Cli("export site.www --to plain --yes");
+    EXPECT_FALSE(fs::exists(dir / "plain/thumb"));
+    EXPECT_EQ(Read(dir / "plain/Index.htm").find("&#9654;"), std::string::npos);
 }
 
 TEST(DurationTextTest, MinutesAndSecondsOrHours) {

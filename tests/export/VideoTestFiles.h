@@ -29,6 +29,7 @@ inline TestVideos MakeTestVideos(const std::filesystem::path& folder) {
         videos.problem = "ffmpeg is not installed (scripts/install-test-deps.sh installs it)";
         return videos;
     }
+    std::filesystem::create_directories(folder);
     const auto at = [&](const char* name) { return "'" + (folder / name).string() + "'"; };
     const bool h264 =
         std::system("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q ' libx264 '") == 0;
