@@ -52,6 +52,14 @@ try {
             faults.push(`${name}: does not load: ${error.message}`);
             continue;
         }
+        // Pictures below the fold load only when scrolled to ("lazy"); every one is looked at.
+        await tab.evaluate(() => Promise.all(Array.from(document.images).map((img) => {
+            img.loading = 'eager';
+            return img.complete ? null : new Promise((done) => {
+                img.addEventListener('load', done);
+                img.addEventListener('error', done);
+            });
+        })));
         const found = await tab.evaluate(() => {
             const resolve = (value) => new URL(value, document.baseURI).href;
             return {
