@@ -128,3 +128,18 @@ std::optional<ExifTags> ReadExifTagsOfFile(const fs::path& path) {
     const MediaFunctions* media = Functions();
     return media != nullptr ? media->readExifTagsOfFile(path) : std::nullopt;
 }
+
+VideoProbe ReadVideoFacts(const fs::path& path) {
+    if (const MediaFunctions* media = Functions()) return media->readVideoFacts(path);
+    return VideoProbe{std::nullopt, loaded.failure};
+}
+
+ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& folder,
+                                std::string_view name, const fs::path& shown, int maxSide,
+                                int quality, std::int64_t maxPixels) {
+    if (const MediaFunctions* media = Functions())
+        return media->makePosterFileIn(source, folder, name, shown, maxSide, quality, maxPixels);
+    ThumbnailOutcome outcome;
+    outcome.reason = loaded.failure;
+    return outcome;
+}

@@ -8,15 +8,17 @@
 
 #include "ExifTags.h"
 #include "ThumbnailFile.h"
+#include "VideoPoster.h"
 
-// The code that needs libvips and libexif lives in a module of its own (libpagelorn_media.so in
-// the program's library folder), so that starting the program, showing or editing a project and
-// an export without pictures load none of those libraries. The functions of ThumbnailFile.h and
-// ExifTags.h load it the first time one of them is called, once for the whole process, and call
-// into it; the module defines the same functions for itself and hands them over in one table.
+// The code that needs libvips, libexif and FFmpeg's libraries lives in a module of its own
+// (libpagelorn_media.so in the program's library folder), so that starting the program, showing
+// or editing a project and an export without pictures or videos load none of those libraries. The
+// functions of ThumbnailFile.h, ExifTags.h and VideoPoster.h (but DurationText) load it the first
+// time one of them is called, once for the whole process, and call into it; the module defines the
+// same functions for itself and hands them over in one table.
 
 // Changes whenever the table changes: a module of another build is refused.
-inline constexpr std::uint32_t kMediaInterface = 1;
+inline constexpr std::uint32_t kMediaInterface = 2;
 
 struct MediaFunctions {
     std::uint32_t interface = kMediaInterface;
@@ -40,6 +42,11 @@ struct MediaFunctions {
     std::optional<PictureMetadata> (*readPictureMetadata)(const std::filesystem::path&) = nullptr;
     std::optional<ExifTags> (*readExifTags)(std::string_view block) = nullptr;
     std::optional<ExifTags> (*readExifTagsOfFile)(const std::filesystem::path&) = nullptr;
+    VideoProbe (*readVideoFacts)(const std::filesystem::path&) = nullptr;
+    ThumbnailOutcome (*makePosterFileIn)(const std::filesystem::path& source,
+                                         const CFolderHandle& folder, std::string_view name,
+                                         const std::filesystem::path& shown, int maxSide,
+                                         int quality, std::int64_t maxPixels) = nullptr;
 };
 
 // The one symbol the module exports: `extern "C" const MediaFunctions* PagelornMediaFunctions()`.

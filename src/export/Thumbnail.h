@@ -6,6 +6,7 @@
 #include <string>
 
 #include "SiteSort.h"
+#include "ThumbnailFile.h"
 
 struct PictureSize {
     int width = 0;
@@ -16,10 +17,6 @@ struct PictureSize {
 // The side of the square box a page shows a picture in, unless the website's settings say
 // otherwise.
 inline constexpr int kDefaultPictureBox = 100;
-
-// The largest side a picture may have; GIF and JPEG headers hold sizes in 16 bits, so anything
-// larger comes from a damaged or hostile file.
-inline constexpr int kMaxPictureSide = 65535;
 
 // What the header of a GIF or JPEG picture says, read however large the file is: its blocks up
 // to the first bytes of its image data, never the image data itself.

@@ -15,6 +15,10 @@
 // picture module (MediaModule.h): when it cannot be loaded, what would be read is nothing and a
 // thumbnail fails with the reason.
 
+// The largest side a picture may have; GIF and JPEG headers hold sizes in 16 bits, so anything
+// larger comes from a damaged or hostile file.
+inline constexpr int kMaxPictureSide = 65535;
+
 // What a picture's header says, read without decoding the picture.
 struct PictureHeader {
     int width = 0;  // upright: a picture that its orientation turns (5 to 8) has its sides swapped

@@ -11,7 +11,9 @@
 
 // Posters for the pages' videos, made with FFmpeg's libraries: the container is read for the
 // video's size, turn, duration and date, one frame about a tenth of the way in is decoded and
-// written as a JPEG thumbnail (ThumbnailFile.h).
+// written as a JPEG thumbnail (ThumbnailFile.h). Reading and decoding are carried out by the media
+// module (MediaModule.h), as thumbnails are: when it cannot be loaded a video has no facts and no
+// poster, with the reason.
 //
 // Only the containers websites and cameras use are opened (MP4 and QuickTime, Matroska and WebM,
 // Ogg, AVI, MPEG program and transport streams, RealMedia), always from the one regular file
@@ -36,7 +38,7 @@ struct VideoProbe {
 };
 
 // Reads the container of a video file (not its frames). A file that is not a regular file is not
-// waited on, nor one whose frames are larger than kMaxPictureSide (Thumbnail.h) either way.
+// waited on, nor one whose frames are larger than kMaxPictureSide (ThumbnailFile.h) either way.
 VideoProbe ReadVideoFacts(const std::filesystem::path& path);
 
 // Writes the poster of `source` into the entry `name` of `folder` (`shown`: its path, for

@@ -348,9 +348,9 @@ TEST_F(CliExportTest, ASecondExportRewritesNothingAndFullRewritesAll) {
               second.st_ctim.tv_nsec + 1000000000LL * second.st_ctim.tv_sec);
 }
 
-// libvips and libexif are a module loaded for the first picture that needs them: showing a
-// project and exporting one without thumbnails never load it, a thumbnail does, and a missing
-// module is named in the failures of an export that still finishes.
+// libvips, libexif and FFmpeg's libraries are a module loaded for the first picture or video that
+// needs them: showing a project and exporting one without thumbnails never load it, a thumbnail
+// does, and a missing module is named in the failures and notes of an export that still finishes.
 TEST_F(CliExportTest, ThePictureModuleIsLoadedOnlyForPicturesAndAMissingOneIsNamed) {
     Save();
     const auto loadsModule = [&](std::vector<std::string> arguments, const char* command) {
@@ -373,14 +373,20 @@ TEST_F(CliExportTest, ThePictureModuleIsLoadedOnlyForPicturesAndAMissingOneIsNam
     };
     EXPECT_EQ(thumbnails(out), 1);
 
+    // Videos go through the module too: without it the page links to the video.
+    tree.AddItem(tree.RootKey(), "Clip", "file://" + Write("files/clip.avi", "RIFF").string());
+    Save();
     const fs::path missing = dir / "lib" / "libpagelorn_media.so";
     ::setenv("PAGELORN_MEDIA_MODULE", missing.c_str(), 1);
     const CliRun run = Cli({project.string(), "--to", (dir / "other").string()});
+    const CliRun check = Cli({project.string()}, "check");
     ::unsetenv("PAGELORN_MEDIA_MODULE");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(
         Contains(run.err, "the picture module " + missing.string() + " could not be loaded: "))
         << run.err;
+    EXPECT_TRUE(Contains(check.out, "no poster: the picture module " + missing.string()))
+        << check.out;
     EXPECT_EQ(thumbnails(dir / "other"), 0);
     EXPECT_TRUE(fs::exists(dir / "other" / "Index_Photos.htm"));
 }

@@ -85,7 +85,8 @@ grep -qxF "User guide: $build/share/pagelorn/help/index.html" <<<"$out" ||
     fail "pagelorn in the build tree does not find its user guide: $out"
 # The picture module is installed with its libraries; the programs link none of them.
 ldd "$usr/$module" | grep -q libvips || fail "the installed picture module does not link libvips"
-! ldd "$usr/bin/pagelorn-cli" "$usr/bin/pagelorn" | grep -E 'lib(vips|exif)' >&2 ||
+ldd "$usr/$module" | grep -q libavformat || fail "the installed picture module does not link libavformat"
+! ldd "$usr/bin/pagelorn-cli" "$usr/bin/pagelorn" | grep -E 'lib(vips|exif|av[a-z]+|swscale|swresample)[.-]' >&2 ||
     fail "the installed programs link the picture libraries"
 status=0
 "$usr/bin/pagelorn" --no-such-option 2>"$work/err.txt" || status=$?
