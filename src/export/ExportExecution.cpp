@@ -103,6 +103,8 @@ struct PlannedNames {
                 thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumbName)));
                 if (!file.thumb1xName.empty())
                     thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumb1xName)));
+                if (!file.pagePosterName.empty())
+                    thumbnails.insert(Utf8FromPath(PathFromBytes(file.pagePosterName)));
             }
         for (const std::size_t index : plan.views) {
             const LinkedFile& file = plan.linkedFiles.Files()[index];
@@ -408,12 +410,26 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     const std::string name = Utf8FromPath(PathFromBytes(file.thumbName));
     const fs::path target = plan.exportFolder / PathFromBytes(kThumbnailFolderName) / name;
     bool madeAny = false;
-    if (!UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made)) {
+    // A video's poster for its page comes from the frame decoded for its thumbnail.
+    std::vector<PosterFile> posters;
+    std::optional<MadeFile> pagePoster;
+    const std::string pagePosterRecord = MadeFileName(kThumbnailFolderName, file.pagePosterName);
+    const fs::path pagePosterTarget = plan.exportFolder / PathFromBytes(kThumbnailFolderName) /
+                                      PathFromBytes(file.pagePosterName);
+    const bool thumbnailUpToDate =
+        UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made);
+    if (!thumbnailUpToDate) posters.push_back({name, target, plan.ThumbnailSide()});
+    const bool pagePosterMade =
+        !file.pagePosterName.empty() &&
+        !UpToDate(pagePosterRecord, pagePosterTarget, file.found, pagePoster);
+    if (pagePosterMade)
+        posters.push_back({Utf8FromPath(PathFromBytes(file.pagePosterName)), pagePosterTarget,
+                           plan.pictures.view});
+    if (!posters.empty()) {
         const ThumbnailOutcome outcome =
             file.video
-                ? MakePosterFile(file.found.path, thumbFolder.handle, name, target,
-                                 plan.ThumbnailSide(), plan.pictures.quality,
-                                 plan.MaxThumbnailPixels())
+                ? MakePosterFiles(file.found.path, thumbFolder.handle, posters,
+                                  plan.pictures.quality, plan.MaxThumbnailPixels())
                 : MakeThumbnailFile(file.found.path, thumbFolder.handle, name, target,
                                     plan.ThumbnailSide(),
                                     file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,
@@ -421,12 +437,15 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         if (!outcome.ok) {
             // A thumbnail of what the source was before is no longer the picture's.
             std::error_code ignored;
-            thumbFolder.handle.RemoveFile(name, ignored);
+            for (const PosterFile& poster : posters)
+                thumbFolder.handle.RemoveFile(poster.name, ignored);
             return failed(outcome.reason);
         }
-        made = MadeFrom(target, file.found);
+        if (!thumbnailUpToDate) made = MadeFrom(target, file.found);
+        if (pagePosterMade) pagePoster = MadeFrom(pagePosterTarget, file.found);
         madeAny = true;
     }
+    if (pagePoster) more.emplace_back(pagePosterRecord, std::move(*pagePoster));
     // The one at the box size is made from the other, which is small and decoded quickly.
     std::string reason;
     if (!file.thumb1xName.empty() &&

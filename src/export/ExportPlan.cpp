@@ -381,6 +381,7 @@ void CPlanBuilder::InspectVideo(LinkedFile& file, const SourceState& state) {
     file.natural = natural;
     file.thumbnail = ThumbnailSizeFor(natural, plan.pictures.box);
     file.durationMs = probe.facts->durationMs;
+    file.recorded = probe.facts->created.value_or("");
     if (static_cast<std::int64_t>(natural.width) * natural.height > plan.MaxThumbnailPixels()) {
         file.pictureProblem = TooLargeForThumbnail(natural.width, natural.height);
         return;

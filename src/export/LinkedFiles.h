@@ -140,6 +140,13 @@ struct LinkedFile {
     // A video whose poster is its thumbnail file, and its duration (-1 when not known).
     bool video = false;
     std::int64_t durationMs = -1;
+    // When the video was recorded, as its container says in UTC ("2026:07:14 09:30:00"; "" when
+    // it does not).
+    std::string recorded;
+    // Modern pages: the video's poster at the size of its page, made from the frame of its
+    // thumbnail and lying beside it ("" when the thumbnail is that large already), and its size.
+    std::string pagePosterName;
+    PictureSize pagePoster{0, 0};
     // The first place in the project that names it: an item of a folder, or a setting.
     CFolderKey folderKey;
     CItemKey itemKey;

@@ -134,11 +134,11 @@ VideoProbe ReadVideoFacts(const fs::path& path) {
     return VideoProbe{std::nullopt, loaded.failure};
 }
 
-ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& folder,
-                                std::string_view name, const fs::path& shown, int maxSide,
-                                int quality, std::int64_t maxPixels) {
+ThumbnailOutcome MakePosterFiles(const fs::path& source, const CFolderHandle& folder,
+                                 const std::vector<PosterFile>& files, int quality,
+                                 std::int64_t maxPixels) {
     if (const MediaFunctions* media = Functions())
-        return media->makePosterFileIn(source, folder, name, shown, maxSide, quality, maxPixels);
+        return media->makePosterFiles(source, folder, files, quality, maxPixels);
     ThumbnailOutcome outcome;
     outcome.reason = loaded.failure;
     return outcome;

@@ -18,7 +18,7 @@
 // same functions for itself and hands them over in one table.
 
 // Changes whenever the table changes: a module of another build is refused.
-inline constexpr std::uint32_t kMediaInterface = 2;
+inline constexpr std::uint32_t kMediaInterface = 3;
 
 struct MediaFunctions {
     std::uint32_t interface = kMediaInterface;
@@ -43,10 +43,10 @@ struct MediaFunctions {
     std::optional<ExifTags> (*readExifTags)(std::string_view block) = nullptr;
     std::optional<ExifTags> (*readExifTagsOfFile)(const std::filesystem::path&) = nullptr;
     VideoProbe (*readVideoFacts)(const std::filesystem::path&) = nullptr;
-    ThumbnailOutcome (*makePosterFileIn)(const std::filesystem::path& source,
-                                         const CFolderHandle& folder, std::string_view name,
-                                         const std::filesystem::path& shown, int maxSide,
-                                         int quality, std::int64_t maxPixels) = nullptr;
+    ThumbnailOutcome (*makePosterFiles)(const std::filesystem::path& source,
+                                        const CFolderHandle& folder,
+                                        const std::vector<PosterFile>& files, int quality,
+                                        std::int64_t maxPixels) = nullptr;
 };
 
 // The one symbol the module exports: `extern "C" const MediaFunctions* PagelornMediaFunctions()`.

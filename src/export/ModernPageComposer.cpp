@@ -512,7 +512,13 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
         }
     } else {
         const PlayableMedia media = PlayableMediaOf(item.url.View());
-        const std::string poster = ModernUrl(target.posterLink);
+        std::string poster = ModernUrl(target.posterLink);
+        PictureSize posterSize = target.thumbnail;
+        if (!poster.empty() && linked != nullptr && !linked->pagePosterName.empty()) {
+            poster = ModernUrl("./" + std::string(kThumbnailFolderName) + "/" +
+                               EncodeLinkName(linked->pagePosterName));
+            posterSize = linked->pagePoster;
+        }
         const PictureSize size = linked != nullptr ? linked->natural : PictureSize{};
         if (media == PlayableMedia::Video)
             out += "<video controls preload=\"metadata\"" +
@@ -520,9 +526,16 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
                    SizeAttributes(size) + " src=\"" + original + "\"></video>\n";
         else if (!poster.empty())  // a video browsers cannot play: its poster
             out += "<figure class=\"view\"><img src=\"" + poster + "\" alt=\"" + caption + "\"" +
-                   SizeAttributes(target.thumbnail) + "></figure>\n";
+                   SizeAttributes(posterSize) + "></figure>\n";
         else if (media == PlayableMedia::Audio)
             out += "<audio controls preload=\"metadata\" src=\"" + original + "\"></audio>\n";
+        if (linked != nullptr && linked->video && linked->recorded.size() == 19) {
+            // Containers keep the time in UTC.
+            const std::string& at = linked->recorded;
+            const std::string day = at.substr(0, 4) + "-" + at.substr(5, 2) + "-" + at.substr(8, 2);
+            out += "<p class=\"taken\">Recorded <time datetime=\"" + day + "T" + at.substr(11) +
+                   "Z\">" + day + " " + at.substr(11, 5) + " UTC</time></p>\n";
+        }
         if (!description.empty()) out += "<p class=\"lead\">" + description + "</p>\n";
     }
     std::string type = "Link";

@@ -15,6 +15,24 @@ bool HasOwnPage(const CSiteItem& item, bool modernTypes) {
            PlayableMediaOf(item.url.View()) != PlayableMedia::None;
 }
 
+// A video's page shows its poster at the page's size: named as its thumbnail at that side, beside
+// it, and made from the same frame. A video no larger than its thumbnail shows the thumbnail.
+void NamePagePoster(const ExportPlan& plan, LinkedFile& file) {
+    const int side = plan.pictures.view;
+    const int thumbnailSide = plan.ThumbnailSide();
+    const int longSide = std::max(file.natural.width, file.natural.height);
+    const std::string settings = "." + std::to_string(thumbnailSide) + "q";
+    const std::size_t at = file.thumbName.rfind(settings);
+    if (at == std::string::npos || side <= thumbnailSide || longSide <= thumbnailSide) return;
+    std::string name = file.thumbName.substr(0, at) + "." + std::to_string(side) +
+                       file.thumbName.substr(at + settings.size() - 1);
+    if (name.size() > kMaxFileNameBytes) return;
+    file.pagePosterName = std::move(name);
+    const double scale = std::min(1.0, static_cast<double>(side) / longSide);
+    file.pagePoster = {std::max(1, static_cast<int>(file.natural.width * scale + 0.5)),
+                       std::max(1, static_cast<int>(file.natural.height * scale + 0.5))};
+}
+
 }  // namespace
 
 PlayableMedia PlayableMediaOf(std::string_view path) {
@@ -87,6 +105,7 @@ void NameViews(ExportPlan& plan) {
         const SourceState& state = plan.sources[i];
         const bool sourceThere =
             state.kind == SourceState::Kind::Regular || state.kind == SourceState::Kind::NotLooked;
+        if (file.video && shown[i] && !file.thumbName.empty()) NamePagePoster(plan, file);
         const int longSide = std::max(file.natural.width, file.natural.height);
         if (!shown[i] || !file.picture || !sourceThere || !file.pictureProblem.empty() ||
             file.name.empty() || longSide <= side)

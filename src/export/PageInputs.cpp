@@ -77,6 +77,9 @@ void AddFile(CInputs& in, const ExportPlan& plan, std::size_t index, bool stamp)
     in.Size(file.view);
     in.Text(file.view2xName);
     in.Number(static_cast<std::uint64_t>(file.durationMs));
+    in.Text(file.recorded);
+    in.Text(file.pagePosterName);
+    in.Size(file.pagePoster);
     in.Number(plan.sources[index].stamp.size);
     if (!stamp) return;
     in.Text(file.source);

@@ -5,6 +5,13 @@
 
 namespace fs = std::filesystem;
 
+ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& folder,
+                                std::string_view name, const fs::path& shown, int maxSide,
+                                int quality, std::int64_t maxPixels) {
+    return MakePosterFiles(source, folder, {PosterFile{std::string(name), shown, maxSide}}, quality,
+                           maxPixels);
+}
+
 ThumbnailOutcome MakePosterFile(const fs::path& source, const fs::path& target, int maxSide,
                                 int quality, std::int64_t maxPixels) {
     std::error_code error;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FolderHandle.h"
 #include "ThumbnailFile.h"
@@ -55,6 +56,19 @@ ThumbnailOutcome MakePosterFile(const std::filesystem::path& source, const CFold
 ThumbnailOutcome MakePosterFile(const std::filesystem::path& source,
                                 const std::filesystem::path& target, int maxSide, int quality,
                                 std::int64_t maxPixels = kDefaultMaxThumbnailPixels);
+
+// One size of a poster: the entry `name` of the folder (`shown`: its path, for messages).
+struct PosterFile {
+    std::string name;
+    std::filesystem::path shown;
+    int maxSide = 0;
+};
+// The same at several sizes from the one frame decoded, into one folder: each file is what
+// MakePosterFile makes at its size. Fails as a whole when one cannot be made; the outcome's size
+// is the first file's.
+ThumbnailOutcome MakePosterFiles(const std::filesystem::path& source, const CFolderHandle& folder,
+                                 const std::vector<PosterFile>& files, int quality,
+                                 std::int64_t maxPixels);
 
 // A duration as pages show it: "0:07", "12:34", "1:02:03" (seconds rounded down).
 std::string DurationText(std::int64_t durationMs);

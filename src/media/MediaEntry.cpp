@@ -22,9 +22,7 @@ MediaFunctions MakeTable() {
     table.readExifTags = &ReadExifTags;
     table.readExifTagsOfFile = &ReadExifTagsOfFile;
     table.readVideoFacts = &ReadVideoFacts;
-    table.makePosterFileIn = static_cast<ThumbnailOutcome (*)(
-        const std::filesystem::path&, const CFolderHandle&, std::string_view,
-        const std::filesystem::path&, int, int, std::int64_t)>(&MakePosterFile);
+    table.makePosterFiles = &MakePosterFiles;
     return table;
 }
 

@@ -391,9 +391,9 @@ VideoProbe ReadVideoFacts(const fs::path& path) {
     return FactsOf(source);
 }
 
-ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& folder,
-                                std::string_view name, const fs::path& shown, int maxSide,
-                                int quality, std::int64_t maxPixels) {
+ThumbnailOutcome MakePosterFiles(const fs::path& source, const CFolderHandle& folder,
+                                 const std::vector<PosterFile>& files, int quality,
+                                 std::int64_t maxPixels) {
     ThumbnailOutcome outcome;
     const VideoSource video(source);
     if (!video.Usable()) {
@@ -422,6 +422,14 @@ ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& fol
         outcome.reason = "the video's frame cannot be converted";
         return outcome;
     }
-    return MakeThumbnailFile(*picture, probe.facts->quarterTurns, folder, name, shown, maxSide,
-                             quality, video.ModifiedNs());
+    ThumbnailOutcome first;
+    for (const PosterFile& file : files) {
+        ThumbnailOutcome made =
+            MakeThumbnailFile(*picture, probe.facts->quarterTurns, folder, file.name, file.shown,
+                              file.maxSide, quality, video.ModifiedNs());
+        if (!made.ok) return made;
+        if (&file == &files.front()) first = made;
+    }
+    if (files.empty()) first.reason = "no poster file was asked for";
+    return first;
 }

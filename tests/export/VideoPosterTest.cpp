@@ -176,14 +176,26 @@ TEST_F(VideoExportTest, PostersOnPagesMadeOnceAndDamagedVideosLinked) {
     EXPECT_NE(output.find("damaged.mp4: no poster was made (no frame of the video can be decoded"),
               std::string::npos)
         << output;
-    for (const char* copy : {"CLIP.MP4", "WAVES.WEBM", "TURNED.MP4"}) {
-        const std::string poster = std::string("thumb/") + copy + ".200q85.jpg";
-        EXPECT_TRUE(fs::is_regular_file(dir / "modern" / poster)) << poster;
+    // The item pages show the poster at the page's size (at most the video's), made from the
+    // thumbnail's frame; the date the container gives in UTC.
+    ASSERT_EQ(VIPS_INIT("pagelorn-tests"), 0);
+    for (const auto& [copy, width, height] :
+         {std::tuple{"CLIP.MP4", 320, 180}, {"WAVES.WEBM", 320, 180}, {"TURNED.MP4", 180, 320}}) {
+        EXPECT_TRUE(fs::is_regular_file(dir / "modern/thumb" / (copy + std::string(".200q85.jpg"))))
+            << copy;
+        const std::string poster = std::string("thumb/") + copy + ".1600q85.jpg";
         EXPECT_NE(PageOf("modern", copy).find(" poster=\"./" + poster + "\""), std::string::npos)
             << copy;
+        const VImage made = VImage::new_from_file((dir / "modern" / poster).c_str());
+        EXPECT_EQ(std::pair(made.width(), made.height()), std::pair(width, height)) << copy;
     }
     EXPECT_NE(PageOf("modern", "TURNED.MP4").find("width=\"180\" height=\"320\""),
               std::string::npos);
+    EXPECT_NE(PageOf("modern", "CLIP.MP4")
+                  .find("<p class=\"taken\">Recorded <time datetime=\"2026-07-14T09:30:00Z\">"
+                        "2026-07-14 09:30 UTC</time></p>"),
+              std::string::npos);
+    EXPECT_EQ(PageOf("modern", "WAVES.WEBM").find("Recorded"), std::string::npos);
     const std::string damaged = PageOf("modern", "DAMAGED.MP4");
     EXPECT_NE(damaged.find("<video"), std::string::npos);
     EXPECT_EQ(damaged.find("poster="), std::string::npos);
