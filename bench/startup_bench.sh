@@ -8,7 +8,7 @@
 #
 # Environment: BENCH_DIR (working folder, default a new temporary folder, removed at the end
 # unless KEEP=1), BUILD_DIR (default build/startup-bench; a Release build of both programs and
-# the picture module is made there), RUNS (start-ups per timing, default 200).
+# the media module is made there), RUNS (start-ups per timing, default 200).
 set -euo pipefail
 
 rounds=${1:-5}
@@ -31,7 +31,7 @@ cmake --build "$build" --target pagelorn-cli pagelorn pagelorn_media -j"$(nproc)
 cli=$build/bin/pagelorn-cli
 window=$build/bin/pagelorn
 echo "   libraries linked: pagelorn-cli $(ldd "$cli" | wc -l), pagelorn $(ldd "$window" | wc -l);" \
-    "libvips among them: $(ldd "$cli" "$window" | grep -c libvips || true)"
+    "libvips or FFmpeg among them: $(ldd "$cli" "$window" | grep -cE 'libvips|libav' || true)"
 
 mkdir -p "$work"
 project=$work/big.www
