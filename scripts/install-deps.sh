@@ -7,7 +7,7 @@ pagelorn_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev nlohmann-json3-dev libvips-dev
     libtbb-dev libexif-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-    libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev
+    libcurl4-openssl-dev libssh2-1-dev libssl-dev qtkeychain-qt6-dev
     clang libclang-rt-14-dev
     xdg-utils
     scdoc librsvg2-bin

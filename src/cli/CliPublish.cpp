@@ -116,7 +116,8 @@ std::optional<int> UpdateExport(const LoadedWebsite& website, const fs::path& pr
                                 .cancel = &InterruptFlag(),
                                 .full = false,
                                 .threads = 0,
-                                .pictures = website.settings.pictures};
+                                .pictures = website.settings.pictures,
+                                .pages = website.settings.pages};
     // An earlier export is brought up to date; any other folder that holds files is the user's.
     const ExportFolderCheck check = CheckExportFolder(parameters);
     if (check.state == ExportFolderState::NotEmpty) {

@@ -327,10 +327,12 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
     ExportFolderCheck check{
         ExportFolderState::NotEmpty,
         "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
-    // The folder's record of the export is the program's own, not the user's.
+    // The folder's records of the export and of the publish are the program's own, not the
+    // user's.
     std::copy_if(
-        names.begin(), names.end(), std::back_inserter(check.kept),
-        [](const std::string& name) { return IsKeptTopEntry(name) && name != kExportCacheName; });
+        names.begin(), names.end(), std::back_inserter(check.kept), [](const std::string& name) {
+            return IsKeptTopEntry(name) && name != kExportCacheName && name != kPublishCacheName;
+        });
     std::sort(check.kept.begin(), check.kept.end());
     return check;
 }

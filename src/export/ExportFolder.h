@@ -76,6 +76,10 @@ bool LiesInSystemFolder(const std::filesystem::path& folder);
 // of this program's, left by a run that was killed, is not one of them.
 bool IsKeptTopEntry(std::string_view name);
 
+// What a publish keeps at the top of the export folder: the digests of the files it read, so
+// that the next one reads only what changed. Like the export's own record it is not the user's.
+inline constexpr std::string_view kPublishCacheName = ".pagelorn-publish-cache";
+
 // How long an export waits for another one writing into the same folder to end.
 inline constexpr std::chrono::milliseconds kExportLockWait{3000};
 

@@ -14,7 +14,7 @@
 
 #include "FileDigest.h"
 #include "KnownServers.h"
-#include "Utf8Path.h"
+#include "SftpTransport.h"
 
 namespace fs = std::filesystem;
 
@@ -43,34 +43,11 @@ struct FileClose {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// The acceptance of a new host key, shared by the connections of one publish.
+// The keeping of an accepted certificate, shared by the connections of one publish.
 struct SharedHostKey {
     std::mutex mutex;
-    bool added = false;
     bool certificateKept = false;
 };
-
-// The key type name an SSH key blob starts with ("ssh-ed25519", "ecdsa-sha2-nistp256" ...).
-std::string KeyTypeOf(std::string_view blob) {
-    if (blob.size() < 4) return {};
-    const std::size_t length =
-        (static_cast<std::size_t>(static_cast<unsigned char>(blob[0])) << 24) |
-        (static_cast<std::size_t>(static_cast<unsigned char>(blob[1])) << 16) |
-        (static_cast<std::size_t>(static_cast<unsigned char>(blob[2])) << 8) |
-        static_cast<std::size_t>(static_cast<unsigned char>(blob[3]));
-    if (length == 0 || length > 64 || blob.size() < 4 + length) return {};
-    return std::string(blob.substr(4, length));
-}
-
-// A path for an SFTP quote command: in double quotes, '"' and '\' escaped.
-std::string QuotedPath(const std::string& path) {
-    std::string quoted = "\"";
-    for (const char c : path) {
-        if (c == '"' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 int SslIndex() {
     static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
@@ -152,17 +129,9 @@ public:
         curl_easy_setopt(handle, CURLOPT_READDATA, this);
         curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(size));
         curl_easy_setopt(handle, CURLOPT_FTP_CREATE_MISSING_DIRS, CURLFTP_CREATE_DIR_RETRY);
-        std::vector<std::string> after;
-        if (Sftp()) {
-            // OpenSSH's server does not rename over an existing file.
-            after = {"*rm " + QuotedPath(ServerPath(path)),
-                     "rename " + QuotedPath(ServerPath(temporaryPath)) + " " +
-                         QuotedPath(ServerPath(path))};
-        } else {
-            // After the upload the connection is in the file's folder.
-            after = {"RNFR " + NameOf(temporaryPath), "RNTO " + NameOf(path)};
-        }
-        const CurlList afterList = MakeList(after);
+        // After the upload the connection is in the file's folder.
+        const CurlList afterList =
+            MakeList({"RNFR " + NameOf(temporaryPath), "RNTO " + NameOf(path)});
         curl_easy_setopt(handle, CURLOPT_POSTQUOTE, afterList.get());
         TransportResult result = Perform();
         uploadProgress = nullptr;
@@ -171,17 +140,10 @@ public:
     }
 
     TransportResult Remove(const std::string& path) override {
-        CurlList commands;
-        if (Sftp()) {
-            Prepare(ServerRootUrl());
-            commands = MakeList({"rm " + QuotedPath(ServerPath(path))});
-            curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands.get());
-        } else {
-            const std::size_t slash = path.rfind('/');
-            Prepare(FolderUrl(slash == std::string::npos ? "" : path.substr(0, slash)));
-            commands = MakeList({"DELE " + NameOf(path)});
-            curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands.get());
-        }
+        const std::size_t slash = path.rfind('/');
+        Prepare(FolderUrl(slash == std::string::npos ? "" : path.substr(0, slash)));
+        const CurlList commands = MakeList({"DELE " + NameOf(path)});
+        curl_easy_setopt(handle, CURLOPT_POSTQUOTE, commands.get());
         curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
         TransportResult result = Perform();
         if (result.Ok() || result.Fatal() || result.failure == TransportFailure::Cancelled)
@@ -197,14 +159,11 @@ public:
 private:
     static constexpr const char* kProbeName = ".pagelorn-publish.json";
 
-    bool Sftp() const { return options.address.protocol == PublishProtocol::Sftp; }
-
     std::string ServerRootUrl() const {
         const PublishAddress& a = options.address;
         const std::string host =
             a.host.find(':') != std::string::npos ? "[" + a.host + "]" : a.host;
-        return std::string(Sftp() ? "sftp://" : "ftp://") + host + ":" +
-               std::to_string(a.EffectivePort()) + "/";
+        return "ftp://" + host + ":" + std::to_string(a.EffectivePort()) + "/";
     }
     std::string FolderUrl(const std::string& relative) const {
         std::string path = options.address.path;
@@ -218,13 +177,6 @@ private:
         url.pop_back();
         return url + EncodeUrlPath(options.address.path + "/" + relative);
     }
-    // The path the SFTP server is given in commands: absolute, or under the home folder.
-    std::string ServerPath(const std::string& relative) const {
-        const std::string& base = options.address.path;
-        if (base == "/~") return relative;
-        if (base.starts_with("/~/")) return base.substr(3) + "/" + relative;
-        return base + "/" + relative;
-    }
     static std::string NameOf(const std::string& path) {
         const std::size_t slash = path.rfind('/');
         return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -234,7 +186,6 @@ private:
         // A reset keeps the connection, so that one login serves every request.
         curl_easy_reset(handle);
         errorText[0] = '\0';
-        keyProblem = TransportFailure::None;
         certificateRefused = false;
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText.data());
@@ -249,44 +200,11 @@ private:
         // print.
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Discard);
         curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &CCurlTransport::Discard);
-        const std::string user = UserName();
+        const std::string& user = options.address.user;
         if (!user.empty()) curl_easy_setopt(handle, CURLOPT_USERNAME, user.c_str());
         if (!options.password.empty())
             curl_easy_setopt(handle, CURLOPT_PASSWORD, options.password.c_str());
-        if (Sftp())
-            PrepareSsh();
-        else
-            PrepareFtp();
-    }
-
-    std::string UserName() const {
-        if (!options.address.user.empty() || !Sftp()) return options.address.user;
-        for (const char* name : {"USER", "LOGNAME"})
-            if (const char* value = std::getenv(name); value != nullptr && *value != '\0')
-                return value;
-        return {};
-    }
-
-    void PrepareSsh() {
-        long methods = CURLSSH_AUTH_AGENT;
-        if (!options.password.empty()) methods |= CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
-        for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
-            const fs::path key = options.sshFolder / name;
-            std::error_code error;
-            if (fs::is_regular_file(key, error)) {
-                privateKey = Utf8FromPath(key);
-                curl_easy_setopt(handle, CURLOPT_SSH_PRIVATE_KEYFILE, privateKey.c_str());
-                // libssh2 works the public key out of the private one.
-                curl_easy_setopt(handle, CURLOPT_SSH_PUBLIC_KEYFILE, "");
-                methods |= CURLSSH_AUTH_PUBLICKEY;
-                break;
-            }
-        }
-        curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, methods);
-        knownHosts = Utf8FromPath(options.sshFolder / "known_hosts");
-        curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
-        curl_easy_setopt(handle, CURLOPT_SSH_KEYFUNCTION, &CCurlTransport::CheckHostKey);
-        curl_easy_setopt(handle, CURLOPT_SSH_KEYDATA, this);
+        PrepareFtp();
     }
 
     void PrepareFtp() {
@@ -339,23 +257,9 @@ private:
                 break;
             case CURLE_PEER_FAILED_VERIFICATION:
             case CURLE_SSL_CACERT_BADFILE:
-                if (Sftp()) {
-                    result.failure = keyProblem == TransportFailure::None
-                                         ? TransportFailure::HostKeyUnknown
-                                         : keyProblem;
-                    result.message =
-                        result.failure == TransportFailure::HostKeyChanged
-                            ? "WARNING: the server's host key differs from the one known_hosts "
-                              "holds for " +
-                                  options.address.KnownHostsName() +
-                                  "; someone may be listening in, or the server was set up "
-                                  "anew. Nothing was sent."
-                            : "the server's host key " + fingerprint + " is not in known_hosts";
-                } else {
-                    result.failure = TransportFailure::Certificate;
-                    result.message = "the server's certificate " + fingerprint +
-                                     " cannot be verified (" + result.message + ")";
-                }
+                result.failure = TransportFailure::Certificate;
+                result.message = "the server's certificate " + fingerprint +
+                                 " cannot be verified (" + result.message + ")";
                 break;
             case CURLE_LOGIN_DENIED:
                 result.failure = TransportFailure::Login;
@@ -365,7 +269,7 @@ private:
                 break;
             case CURLE_REMOTE_ACCESS_DENIED:
                 // An FTP server answers a folder that is not there as a folder it may not enter.
-                result.failure = Sftp() ? TransportFailure::File : TransportFailure::Missing;
+                result.failure = TransportFailure::Missing;
                 break;
             case CURLE_UNSUPPORTED_PROTOCOL:
             case CURLE_COULDNT_RESOLVE_HOST:
@@ -380,7 +284,6 @@ private:
             case CURLE_FTP_WEIRD_SERVER_REPLY:
             case CURLE_FTP_ACCEPT_FAILED:
             case CURLE_FTP_CANT_GET_HOST:
-            case CURLE_SSH:
                 result.failure = TransportFailure::Connect;
                 break;
             default:
@@ -434,44 +337,6 @@ private:
             !(*transport->uploadProgress)(static_cast<std::uint64_t>(uploaded)))
             return 1;
         return 0;
-    }
-
-    static int CheckHostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match,
-                            void* self) {
-        auto* transport = static_cast<CCurlTransport*>(self);
-        std::string blob;
-        if (found->len > 0) {
-            blob.assign(found->key, found->len);
-        } else if (std::optional<std::string> decoded = Base64Decode(found->key)) {
-            blob = std::move(*decoded);
-        }
-        transport->fingerprint = Sha256Fingerprint(blob);
-        if (match == CURLKHMATCH_OK) return CURLKHSTAT_FINE;
-        if (match == CURLKHMATCH_MISMATCH) {
-            transport->keyProblem = TransportFailure::HostKeyChanged;
-            return CURLKHSTAT_REJECT;
-        }
-        if (transport->fingerprint != transport->options.acceptedFingerprint) {
-            transport->keyProblem = TransportFailure::HostKeyUnknown;
-            return CURLKHSTAT_REJECT;
-        }
-        transport->RememberHostKey(blob);
-        return CURLKHSTAT_FINE;
-    }
-
-    // Adds an accepted key to known_hosts as one more line, leaving the user's lines as they are.
-    void RememberHostKey(const std::string& blob) {
-        std::lock_guard lock(shared->mutex);
-        if (shared->added) return;
-        const std::string type = KeyTypeOf(blob);
-        if (type.empty()) return;
-        std::error_code error;
-        fs::create_directories(options.sshFolder, error);
-        fs::permissions(options.sshFolder, fs::perms::owner_all, fs::perm_options::replace, error);
-        std::ofstream file(options.sshFolder / "known_hosts", std::ios::app | std::ios::binary);
-        file << options.address.KnownHostsName() << ' ' << type << ' ' << Base64Encode(blob)
-             << '\n';
-        shared->added = static_cast<bool>(file);
     }
 
     static CURLcode PrepareTls(CURL*, void* context, void* self) {
@@ -530,10 +395,7 @@ private:
     CURL* handle = nullptr;
     bool open = false;
     std::array<char, CURL_ERROR_SIZE + 1> errorText{};
-    std::string privateKey;
-    std::string knownHosts;
     std::string fingerprint;
-    TransportFailure keyProblem = TransportFailure::None;
     bool certificateRefused = false;
     bool certificateAccepted = false;
     bool chainUnverified = false;
@@ -547,6 +409,7 @@ private:
 }  // namespace
 
 TransportFactory CurlTransportFactory(const CurlTransportOptions& options) {
+    if (options.address.protocol == PublishProtocol::Sftp) return SftpTransportFactory(options);
     InitCurlOnce();
     auto shared = std::make_shared<SharedHostKey>();
     return [options, shared]() -> std::unique_ptr<CPublishTransport> {

@@ -26,7 +26,7 @@ struct CurlTransportOptions {
     long connectTimeoutSeconds = 30;
 };
 
-// Connections through libcurl: SFTP with libssh2, FTPS (explicit TLS) and plain FTP. The
-// connections the factory makes share the acceptance of a new host key, so that known_hosts gets
-// one line for it.
+// Connections to the server: SFTP through libssh2 (SftpTransport.h), FTPS (explicit TLS) and
+// plain FTP through libcurl. The connections the factory makes share the acceptance of a new host
+// key or certificate, so that it is written down once.
 TransportFactory CurlTransportFactory(const CurlTransportOptions& options);

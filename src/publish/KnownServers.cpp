@@ -82,17 +82,34 @@ bool NamesMatch(std::string_view names, std::string_view hostName) {
 
 }  // namespace
 
-std::string KnownHostKeyFingerprint(const fs::path& knownHosts, std::string_view hostName) {
+namespace {
+
+// The fields of the first line that holds the server's own key for the host; none when there is
+// no such line.
+std::vector<std::string> KnownHostLine(const fs::path& knownHosts, std::string_view hostName) {
     for (const std::string& line : Lines(knownHosts)) {
         std::vector<std::string_view> fields = Fields(line);
         if (fields.empty() || fields.front().starts_with('#')) continue;
         // A revoked key or a certificate authority is not the server's own key.
         if (fields.front().starts_with('@')) continue;
         if (fields.size() < 3 || !NamesMatch(fields[0], hostName)) continue;
-        if (const std::optional<std::string> blob = Base64Decode(fields[2]))
-            return Sha256Fingerprint(*blob);
+        return {fields.begin(), fields.end()};
     }
     return {};
+}
+
+}  // namespace
+
+std::string KnownHostKeyFingerprint(const fs::path& knownHosts, std::string_view hostName) {
+    const std::vector<std::string> fields = KnownHostLine(knownHosts, hostName);
+    if (fields.empty()) return {};
+    const std::optional<std::string> blob = Base64Decode(fields[2]);
+    return blob ? Sha256Fingerprint(*blob) : std::string();
+}
+
+std::string KnownHostKeyType(const fs::path& knownHosts, std::string_view hostName) {
+    const std::vector<std::string> fields = KnownHostLine(knownHosts, hostName);
+    return fields.empty() ? std::string() : fields[1];
 }
 
 fs::path DefaultKnownCertificatesFile() {

@@ -12,6 +12,9 @@
 std::string KnownHostKeyFingerprint(const std::filesystem::path& knownHosts,
                                     std::string_view hostName);
 
+// The key type ("ssh-ed25519", "ssh-rsa" ...) of that key; "" when known_hosts holds none.
+std::string KnownHostKeyType(const std::filesystem::path& knownHosts, std::string_view hostName);
+
 // Where accepted FTPS certificates are kept: $XDG_CONFIG_HOME/pagelorn/known_certificates, else
 // ~/.config/pagelorn/known_certificates; empty when neither variable is set. One line a server:
 // its name as known_hosts names it, a space, the fingerprint.

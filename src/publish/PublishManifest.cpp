@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-using Json = nlohmann::ordered_json;
+using Json = nlohmann::json;
 
 namespace {
 
@@ -32,19 +32,28 @@ bool IsSafeRelativePath(const std::string& path) {
 }
 
 std::string CPublishManifest::ToJson() const {
-    Json json = Json::object();
-    json["pagelorn-publish"] = kManifestVersion;
-    Json list = Json::object();
-    for (const auto& [path, file] : files)
-        list[path] =
-            Json{{"size", file.size}, {"sha256", file.sha256}, {"modified", file.modified}};
-    json["files"] = std::move(list);
-    // Names come from file names on disk and need not be UTF-8; they are kept byte for byte.
-    return json.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+    // Written out here rather than built as a document: a document keeps an object's keys in the
+    // order they came only by searching them one by one, which a website of many thousand files
+    // cannot wait for. The text is the one such a document prints, indented by one space.
+    std::string text =
+        "{\n \"pagelorn-publish\": " + std::to_string(kManifestVersion) + ",\n \"files\": {";
+    const char* separator = "\n";
+    for (const auto& [path, file] : files) {
+        text += separator;
+        // Names come from file names on disk and need not be UTF-8; they are kept byte for byte.
+        text += "  " + Json(path).dump(-1, ' ', false, Json::error_handler_t::replace) +
+                ": {\n   \"size\": " + std::to_string(file.size) + ",\n   \"sha256\": " +
+                Json(file.sha256).dump(-1, ' ', false, Json::error_handler_t::replace) +
+                ",\n   \"modified\": " + std::to_string(file.modified) + "\n  }";
+        separator = ",\n";
+    }
+    text += files.empty() ? "}\n}\n" : "\n }\n}\n";
+    return text;
 }
 
 ManifestParse ParsePublishManifest(const std::string& text, CPublishManifest& manifest) {
     manifest = CPublishManifest();
+    // Keys sorted in a tree: the order they came in does not matter here.
     Json json;
     try {
         json = Json::parse(text);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "FileDigest.h"
+#include "FileStatus.h"
 #include "Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -27,7 +28,7 @@ bool IsPagePath(const std::string& path) {
 }
 
 LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
-                           const std::atomic<bool>* cancel, const CPublishManifest* known) {
+                           const std::atomic<bool>* cancel, const CPublishDigestCache* known) {
     LocalScan scan;
     std::vector<std::pair<std::string, fs::path>> found;
     std::error_code error;
@@ -49,6 +50,11 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
     std::sort(found.begin(), found.end());
 
     scan.files.resize(found.size());
+    std::vector<FileStamp> stamps(found.size());
+    std::atomic<std::size_t> read{0};
+    const std::int64_t scanStart = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       std::chrono::system_clock::now().time_since_epoch())
+                                       .count();
     // One byte each: the threads write neighbouring entries at once.
     std::vector<char> ok(found.size(), 0);
     std::atomic<std::size_t> next{0};
@@ -56,25 +62,20 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
         for (std::size_t i = next++; i < found.size(); i = next++) {
             if (cancel && cancel->load()) return;
             std::error_code statError;
-            const std::uintmax_t size = fs::file_size(found[i].second, statError);
-            if (statError) continue;
-            const std::int64_t modified = static_cast<std::int64_t>(
-                std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    fs::last_write_time(found[i].second, statError).time_since_epoch())
-                    .count());
-            if (statError) continue;
-            if (known != nullptr) {
-                const auto listed = known->files.find(found[i].first);
-                if (listed != known->files.end() && listed->second.modified == modified &&
-                    modified != 0 && listed->second.size == size) {
-                    scan.files[i] = {found[i].first, listed->second};
-                    ok[i] = 1;
-                    continue;
-                }
+            const FileStatus status = StatusOf(found[i].second, LinkRule::NoFollow, statError);
+            if (statError || status.type != fs::file_type::regular) continue;
+            stamps[i] = status.stamp;
+            const std::string* cached = known ? known->Find(found[i].first, status.stamp) : nullptr;
+            std::optional<std::string> digest;
+            if (cached != nullptr) {
+                digest = *cached;
+            } else {
+                digest = FileSha256(found[i].second);
+                ++read;
             }
-            const std::optional<std::string> digest = FileSha256(found[i].second);
             if (!digest) continue;
-            scan.files[i] = {found[i].first, {size, *digest, modified}};
+            scan.files[i] = {found[i].first,
+                             {status.stamp.size, std::move(*digest), status.stamp.modifiedNs}};
             ok[i] = 1;
         }
     };
@@ -92,11 +93,14 @@ LocalScan ScanExportFolder(const fs::path& folder, unsigned threads,
     }
     std::vector<LocalFile> kept;
     for (std::size_t i = 0; i < found.size(); ++i) {
-        if (ok[i])
+        if (ok[i]) {
+            scan.digests.Set(found[i].first, stamps[i], scan.files[i].file.sha256, scanStart);
             kept.push_back(std::move(scan.files[i]));
-        else
+        } else {
             scan.unreadable.push_back(found[i].first);
+        }
     }
+    scan.filesRead = read;
     scan.files = std::move(kept);
     return scan;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PublishDigestCache.h"
 #include "PublishManifest.h"
 
 struct LocalFile {
@@ -18,15 +19,17 @@ struct LocalScan {
     std::vector<std::string> unreadable;  // paths as above, of files that could not be read
     std::string problem;                  // the folder could not be walked to its end
     bool stopped = false;
+    CPublishDigestCache digests;  // what the next scan may take unread
+    std::size_t filesRead = 0;    // files whose digest was computed rather than taken
 };
 
 // Every regular file under the export folder with its size, modification time and SHA-256,
-// hashed on `threads` threads (0: one per core). A file whose size and time are those `known`
-// lists for it takes the digest listed there unread. Symbolic links, hidden names (a leading
+// hashed on `threads` threads (0: one per core). A file that `known` lists with its current
+// stamp takes the digest listed there unread. Symbolic links, hidden names (a leading
 // "."), and names that are not safe on a server are left out: an export writes none of them.
 LocalScan ScanExportFolder(const std::filesystem::path& folder, unsigned threads,
                            const std::atomic<bool>* cancel,
-                           const CPublishManifest* known = nullptr);
+                           const CPublishDigestCache* known = nullptr);
 
 // What a publish does, in the order it does it: the copies (pictures, documents, thumbnails,
 // stylesheets) first, then the pages, so that a visitor never meets a page whose picture is not

@@ -195,8 +195,9 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     }
 
     const unsigned hashThreads = std::max(1u, std::thread::hardware_concurrency());
-    const LocalScan local =
-        ScanExportFolder(parameters.exportFolder, hashThreads, parameters.cancel);
+    const CPublishDigestCache known = CPublishDigestCache::Read(parameters.exportFolder);
+    LocalScan local =
+        ScanExportFolder(parameters.exportFolder, hashThreads, parameters.cancel, &known);
     if (local.stopped) {
         result.status = PublishStatus::Stopped;
         return result;
@@ -206,17 +207,24 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
         result.message = local.problem;
         return result;
     }
+    // Only a complete scan says which files are gone.
+    if (local.problem.empty() && !(local.digests == known))
+        local.digests.Write(parameters.exportFolder);
+    result.filesRead = local.filesRead;
     result.plan = PlanPublish(local, manifest);
     for (const std::string& path : local.unreadable)
         result.failures.push_back({path, "cannot be read"});
     if (parameters.dryRun) return result;
     // Files found the same by their bytes keep the time they have now, so that the next publish
     // need not read them.
-    const std::string before = haveManifest ? manifest.ToJson() : std::string();
+    bool timesChanged = false;
     for (const LocalFile& file : local.files)
         if (const auto listed = manifest.files.find(file.path);
-            listed != manifest.files.end() && listed->second == file.file)
+            listed != manifest.files.end() && listed->second == file.file &&
+            listed->second.modified != file.file.modified) {
             listed->second.modified = file.file.modified;
+            timesChanged = true;
+        }
 
     // A first publish claims the folder before anything else goes there, so that an
     // interrupted first publish is not taken for someone else's files the next time.
@@ -239,8 +247,9 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     // Whatever happened, the manifest says what the server now holds; when the connection broke
     // this is tried once more on a new one, and otherwise the next publish sends again what it
     // cannot tell arrived. A manifest that would not change is not sent again.
-    result.manifestWritten =
-        manifest.ToJson() == before || WriteManifest(run.First(), manifest).Ok();
+    const bool unchanged =
+        haveManifest && !timesChanged && result.uploaded == 0 && result.deleted == 0;
+    result.manifestWritten = unchanged || WriteManifest(run.First(), manifest).Ok();
     if (run.Broken())
         result.status = PublishStatus::Interrupted;
     else if (Cancelled(parameters.cancel))

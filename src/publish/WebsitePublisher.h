@@ -72,6 +72,7 @@ struct PublishResult {
     std::size_t uploaded = 0;
     std::size_t deleted = 0;
     std::uint64_t bytesSent = 0;
+    std::size_t filesRead = 0;  // export files read to be compared; the others were unchanged
     bool manifestWritten = false;
     bool deletionsPostponed = false;  // an upload failed, so nothing was deleted
     std::vector<PublishFailure> failures;

@@ -207,6 +207,8 @@ TEST_F(ExportSafetyTest, TheUsersDotfilesAndCnameStay) {
         Write("out/image/.hidden", "a copy folder holds copies only");
         // Left by an export that was killed.
         Write("out/.Index.htm.tmp-4242-7-123456-0", "cut off");
+        // The publish's record of its digests is the program's own, and stays.
+        Write("out/.pagelorn-publish-cache", "pagelorn-publish-cache 1");
         // The check lists them as kept.
         std::vector<std::string> kept;
         for (const ExportProblem& problem : BuildExportPlan(Parameters()).problems)
@@ -217,6 +219,7 @@ TEST_F(ExportSafetyTest, TheUsersDotfilesAndCnameStay) {
         const ExportResult result = ExportWebsite(Parameters(true, full));
         ASSERT_TRUE(result.AllWritten()) << result.message;
         for (const auto& [name, bytes] : mine) EXPECT_EQ(Read(out / name), bytes) << name;
+        EXPECT_TRUE(fs::exists(out / ".pagelorn-publish-cache"));
         EXPECT_FALSE(fs::exists(out / "old.htm"));
         EXPECT_FALSE(fs::exists(out / ".Index.htm.tmp-4242-7-123456-0"));
         EXPECT_FALSE(fs::exists(out / "image/.hidden"));

@@ -2,8 +2,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "ExportPlan.h"
@@ -11,7 +13,9 @@
 #include "FileDigest.h"
 #include "KnownServers.h"
 #include "PublishAddress.h"
+#include "PublishDigestCache.h"
 #include "PublishManifest.h"
+#include "PublishPlan.h"
 #include "WebsitePublisher.h"
 
 namespace {
@@ -142,6 +146,20 @@ TEST(PublishManifestTest, RoundTripsAndRefusesWhatIsNotOurs) {
     CPublishManifest read;
     ASSERT_TRUE(ParsePublishManifest(manifest.ToJson(), read).ok);
     EXPECT_EQ(read.files, manifest.files);
+    // The text is the one a JSON document of it prints, as earlier versions wrote it.
+    manifest.files["a\xff\"b"] = {3, BytesSha256("abc"), -5};
+    for (const bool empty : {false, true}) {
+        const CPublishManifest shown = empty ? CPublishManifest() : manifest;
+        nlohmann::ordered_json list = nlohmann::ordered_json::object();
+        for (const auto& [path, file] : shown.files)
+            list[path] = {
+                {"size", file.size}, {"sha256", file.sha256}, {"modified", file.modified}};
+        const nlohmann::ordered_json document = {{"pagelorn-publish", 1}, {"files", list}};
+        EXPECT_EQ(
+            shown.ToJson(),
+            document.dump(1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+    }
+    manifest.files.erase("a\xff\"b");
     EXPECT_EQ(BytesSha256("abc"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 
@@ -300,6 +318,52 @@ TEST_F(PublisherTest, AFailedUploadPostponesTheDeletionsAndKeepsTheOldEntry) {
     EXPECT_TRUE(next.AllSent());
     EXPECT_EQ(next.uploaded, 1u);
     EXPECT_EQ(next.deleted, 1u);
+}
+
+TEST_F(PublisherTest, OnlyFilesWhoseStampChangedAreReadAgain) {
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    // A digest that is no file's: taken unread, it shows that the file was not read.
+    const std::string made(64, 'a');
+    CPublishDigestCache cache;
+    for (const std::string path : {"Index.htm", "image/A.JPG", "image/B.JPG"})
+        cache.Set(path, ReadFileStamp(folder / path), made, now + 10'000'000'000);
+    // Changed just before the scan: the file system's clock may not have moved on since.
+    cache.Set("thumb/A.jpg", ReadFileStamp(folder / "thumb/A.jpg"), made, now);
+    EXPECT_EQ(cache.Size(), 3u);
+    ASSERT_TRUE(cache.Write(folder));
+    EXPECT_EQ(CPublishDigestCache::Read(folder), cache);
+
+    // The same size and modification time, other bytes.
+    const auto time = fs::last_write_time(folder / "image/B.JPG");
+    Write("image/B.JPG", std::string(7000, 'c'));
+    fs::last_write_time(folder / "image/B.JPG", time);
+    const CPublishDigestCache known = CPublishDigestCache::Read(folder);
+    const LocalScan scan = ScanExportFolder(folder, 2, nullptr, &known);
+    EXPECT_EQ(scan.filesRead, 3u);
+    std::map<std::string, std::string> digests;
+    for (const LocalFile& file : scan.files) digests[file.path] = file.file.sha256;
+    EXPECT_EQ(digests["Index.htm"], made);
+    EXPECT_EQ(digests["image/A.JPG"], made);
+    EXPECT_EQ(digests["image/B.JPG"], BytesSha256(std::string(7000, 'c')));
+    EXPECT_EQ(digests["thumb/A.jpg"], BytesSha256("small a"));
+
+    // A record cut short or damaged is not used.
+    const std::string whole = Slurp(folder / ".pagelorn-publish-cache");
+    for (const std::string& damaged :
+         {whole.substr(0, whole.rfind("end ")), whole.substr(0, whole.size() - 2),
+          std::string("pagelorn-publish-cache 1\nxyz 1 2 3 4 Index.htm\nend 1\n"),
+          "pagelorn-publish-cache 1\n" + made + " 1 2 3 4 ../up\nend 1\n"}) {
+        Write(".pagelorn-publish-cache", damaged);
+        EXPECT_EQ(CPublishDigestCache::Read(folder).Size(), 0u) << damaged;
+    }
+
+    // The record stays at home.
+    Write(".pagelorn-publish-cache", whole);
+    ASSERT_TRUE(Publish().AllSent());
+    EXPECT_EQ(Website().count(".pagelorn-publish-cache"), 0u);
+    EXPECT_EQ(Website().size(), 5u);
 }
 
 TEST_F(PublisherTest, ADryRunSendsNothing) {

@@ -199,6 +199,12 @@ TEST_F(SftpPublishTest, SendsTheExportThenOnlyWhatChangedAndLeavesOtherFilesAlon
     published.erase("theirs.txt");
     published.erase("image/THEIRS.JPG");
     EXPECT_EQ(published, Exported());
+
+    // The export a publish brings up to date is the one the settings describe.
+    Write("site.www.json", R"({"pagelorn": 1, "pages": {"style": "modern"}})");
+    const CliRun modern = Publish();
+    ASSERT_EQ(modern.exitCode, 0) << modern.err;
+    EXPECT_EQ(Published()["Index.htm"].rfind("<!DOCTYPE html>", 0), 0u);
 }
 
 TEST_F(SftpPublishTest, AWrongKeyOrPasswordChangesNothing) {

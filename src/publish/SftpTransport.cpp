@@ -1,0 +1,714 @@
+#include "SftpTransport.h"
+
+#include <fcntl.h>
+#include <libssh2.h>
+#include <libssh2_sftp.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include "FileDigest.h"
+#include "KnownServers.h"
+#include "Utf8Path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A manifest larger than this is not ours.
+constexpr std::size_t kMaxReadBytes = 256u << 20;
+// libssh2 splits a write into packets and keeps several on the way at once.
+constexpr std::size_t kWriteChunk = 256u << 10;
+// A request that sees no progress for this long has lost its server.
+constexpr int kStallMilliseconds = 60000;
+constexpr int kPollSliceMilliseconds = 100;
+// Not a libssh2 code: the user stopped the publish while a request waited.
+constexpr int kStopped = -10000;
+
+void InitOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { libssh2_init(0); });
+}
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The acceptance of a new host key, shared by the connections of one publish.
+struct SharedHostKey {
+    std::mutex mutex;
+    bool added = false;
+};
+
+// The key type name an SSH key blob starts with ("ssh-ed25519", "ecdsa-sha2-nistp256" ...).
+std::string KeyTypeOf(std::string_view blob) {
+    if (blob.size() < 4) return {};
+    const std::size_t length =
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[0])) << 24) |
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[1])) << 16) |
+        (static_cast<std::size_t>(static_cast<unsigned char>(blob[2])) << 8) |
+        static_cast<std::size_t>(static_cast<unsigned char>(blob[3]));
+    if (length == 0 || length > 64 || blob.size() < 4 + length) return {};
+    return std::string(blob.substr(4, length));
+}
+
+int KnownHostKeyBit(int hostKeyType) {
+    switch (hostKeyType) {
+        case LIBSSH2_HOSTKEY_TYPE_RSA:
+            return LIBSSH2_KNOWNHOST_KEY_SSHRSA;
+        case LIBSSH2_HOSTKEY_TYPE_DSS:
+            return LIBSSH2_KNOWNHOST_KEY_SSHDSS;
+        case LIBSSH2_HOSTKEY_TYPE_ECDSA_256:
+            return LIBSSH2_KNOWNHOST_KEY_ECDSA_256;
+        case LIBSSH2_HOSTKEY_TYPE_ECDSA_384:
+            return LIBSSH2_KNOWNHOST_KEY_ECDSA_384;
+        case LIBSSH2_HOSTKEY_TYPE_ECDSA_521:
+            return LIBSSH2_KNOWNHOST_KEY_ECDSA_521;
+        case LIBSSH2_HOSTKEY_TYPE_ED25519:
+            return LIBSSH2_KNOWNHOST_KEY_ED25519;
+        default:
+            return LIBSSH2_KNOWNHOST_KEY_UNKNOWN;
+    }
+}
+
+std::string SftpStatusText(unsigned long code) {
+    switch (code) {
+        case LIBSSH2_FX_PERMISSION_DENIED:
+            return "permission denied";
+        case LIBSSH2_FX_NO_SPACE_ON_FILESYSTEM:
+            return "no space left on the server";
+        case LIBSSH2_FX_QUOTA_EXCEEDED:
+            return "the account's quota is used up";
+        case LIBSSH2_FX_WRITE_PROTECT:
+            return "the server's disk is write-protected";
+        case LIBSSH2_FX_NOT_A_DIRECTORY:
+            return "a file stands where a folder is needed";
+        case LIBSSH2_FX_INVALID_FILENAME:
+            return "the server does not take the name";
+        default:
+            return "the server refused (SFTP status " + std::to_string(code) + ")";
+    }
+}
+
+bool IsLoginRefusal(int code) {
+    return code == LIBSSH2_ERROR_AUTHENTICATION_FAILED ||
+           code == LIBSSH2_ERROR_PUBLICKEY_UNVERIFIED || code == LIBSSH2_ERROR_FILE ||
+           code == LIBSSH2_ERROR_METHOD_NONE || code == LIBSSH2_ERROR_PASSWORD_EXPIRED ||
+           code == LIBSSH2_ERROR_METHOD_NOT_SUPPORTED || code == LIBSSH2_ERROR_PUBLICKEY_PROTOCOL;
+}
+
+bool Offers(std::string_view methods, std::string_view method) {
+    while (!methods.empty()) {
+        const std::size_t comma = methods.find(',');
+        if (methods.substr(0, comma) == method) return true;
+        if (comma == std::string_view::npos) break;
+        methods.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+std::string ParentOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+class CSftpTransport final : public CPublishTransport {
+public:
+    CSftpTransport(const CurlTransportOptions& options, std::shared_ptr<SharedHostKey> shared)
+        : options(options), shared(std::move(shared)) {}
+    ~CSftpTransport() override { Disconnect(false); }
+    CSftpTransport(const CSftpTransport&) = delete;
+    CSftpTransport& operator=(const CSftpTransport&) = delete;
+
+    TransportResult Open() override {
+        honourCancel = true;
+        return Connect();
+    }
+
+    std::string Fingerprint() const override { return fingerprint; }
+
+    TransportResult Read(const std::string& path, std::string& bytes) override {
+        bytes.clear();
+        honourCancel = true;
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        int code = 0;
+        const std::string file = ServerPath(path);
+        LIBSSH2_SFTP_HANDLE* handle =
+            OpenHandle(file, LIBSSH2_FXF_READ, LIBSSH2_SFTP_OPENFILE, code);
+        if (handle == nullptr) return Failure(code);
+        std::vector<char> buffer(kWriteChunk);
+        for (;;) {
+            ssize_t got = 0;
+            code = Run([&] {
+                got = libssh2_sftp_read(handle, buffer.data(), buffer.size());
+                return got < 0 ? static_cast<int>(got) : 0;
+            });
+            if (code != 0) return Failure(code, handle);
+            if (got == 0) break;
+            if (bytes.size() + static_cast<std::size_t>(got) > kMaxReadBytes) {
+                CloseHandle(handle);
+                return {TransportFailure::File, "it is too large", fingerprint};
+            }
+            bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        }
+        if ((code = CloseHandle(handle)) != 0) return Failure(code);
+        return {};
+    }
+
+    TransportResult ListTarget(std::vector<std::string>& names) override {
+        names.clear();
+        honourCancel = true;
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        int code = 0;
+        LIBSSH2_SFTP_HANDLE* handle = OpenHandle(ServerPath({}), 0, LIBSSH2_SFTP_OPENDIR, code);
+        if (handle == nullptr) return Failure(code);
+        std::array<char, 1024> name{};
+        for (;;) {
+            LIBSSH2_SFTP_ATTRIBUTES attributes{};
+            int length = 0;
+            code = Run([&] {
+                length = libssh2_sftp_readdir_ex(handle, name.data(), name.size(), nullptr, 0,
+                                                 &attributes);
+                return std::min(length, 0);
+            });
+            if (code != 0) return Failure(code, handle);
+            if (length == 0) break;
+            std::string entry(name.data(), static_cast<std::size_t>(length));
+            if (entry != "." && entry != "..") names.push_back(std::move(entry));
+        }
+        if ((code = CloseHandle(handle)) != 0) return Failure(code);
+        return {};
+    }
+
+    TransportResult Upload(const UploadSource& source, const std::string& path,
+                           const std::string& temporaryPath,
+                           const TransferProgressFn& progress) override {
+        // An upload without a progress report is the manifest, which is written also after the
+        // user stopped the publish, so that it says what arrived.
+        honourCancel = static_cast<bool>(progress);
+        std::unique_ptr<std::FILE, FileClose> file;
+        if (source.fromFile) {
+            file.reset(std::fopen(source.file.c_str(), "rb"));
+            if (!file) return {TransportFailure::File, "cannot be read", {}};
+        }
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        const std::string temporary = ServerPath(temporaryPath);
+        const std::string target = ServerPath(path);
+        int code = 0;
+        constexpr unsigned long kWrite = LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC;
+        LIBSSH2_SFTP_HANDLE* handle = OpenHandle(temporary, kWrite, LIBSSH2_SFTP_OPENFILE, code);
+        if (handle == nullptr && IsMissing(code)) {
+            if ((code = MakeFolder(ParentOf(temporary), 0)) != 0) return Failure(code);
+            handle = OpenHandle(temporary, kWrite, LIBSSH2_SFTP_OPENFILE, code);
+        }
+        if (handle == nullptr) return Failure(code);
+
+        buffer.resize(kWriteChunk);
+        std::uint64_t sent = 0;
+        std::size_t offset = 0;
+        bool unreadable = false;
+        for (;;) {
+            std::size_t got = 0;
+            if (file) {
+                got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+                unreadable = got == 0 && std::ferror(file.get());
+            } else {
+                got = std::min(buffer.size(), source.bytes.size() - offset);
+                std::memcpy(buffer.data(), source.bytes.data() + offset, got);
+                offset += got;
+            }
+            if (got == 0) break;
+            for (std::size_t at = 0; at < got;) {
+                ssize_t written = 0;
+                code = Run([&] {
+                    written = libssh2_sftp_write(handle, buffer.data() + at, got - at);
+                    return written < 0 ? static_cast<int>(written) : 0;
+                });
+                if (code != 0) return Failure(code, handle);
+                at += static_cast<std::size_t>(written);
+                sent += static_cast<std::uint64_t>(written);
+            }
+            if (progress && !progress(sent)) {
+                // Writes may still be on their way: this connection is not used again.
+                Disconnect(true);
+                return {TransportFailure::Cancelled, {}, fingerprint};
+            }
+        }
+        if ((code = CloseHandle(handle)) != 0) return Failure(code);
+        if (unreadable) return {TransportFailure::File, "cannot be read", fingerprint};
+
+        code = Rename(temporary, target);
+        // OpenSSH's server renames only onto a name that is free.
+        if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && !IsMissing(code)) {
+            code = Run([&] {
+                return libssh2_sftp_unlink_ex(sftp, target.data(),
+                                              static_cast<unsigned>(target.size()));
+            });
+            if (code == 0 || IsMissing(code)) code = Rename(temporary, target);
+        }
+        return code == 0 ? TransportResult{} : Failure(code);
+    }
+
+    TransportResult Remove(const std::string& path) override {
+        honourCancel = true;
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        const std::string file = ServerPath(path);
+        const int code = Run([&] {
+            return libssh2_sftp_unlink_ex(sftp, file.data(), static_cast<unsigned>(file.size()));
+        });
+        // A file that is already gone counts as deleted.
+        if (code == 0 || IsMissing(code)) return {};
+        return Failure(code);
+    }
+
+private:
+    // The path the SFTP server is given: absolute, or under the home folder. An empty
+    // `relative` names the target folder itself.
+    std::string ServerPath(const std::string& relative) const {
+        const std::string& base = options.address.path;
+        std::string folder;
+        if (base == "/~")
+            folder = ".";
+        else if (base.starts_with("/~/"))
+            folder = base.substr(3);
+        else
+            folder = base.empty() ? "/" : base;
+        if (relative.empty()) return folder;
+        if (folder == ".") return relative;
+        return folder.ends_with('/') ? folder + relative : folder + "/" + relative;
+    }
+
+    std::string UserName() const {
+        if (!options.address.user.empty()) return options.address.user;
+        for (const char* name : {"USER", "LOGNAME"})
+            if (const char* value = std::getenv(name); value != nullptr && *value != '\0')
+                return value;
+        return {};
+    }
+
+    bool Cancelled() const {
+        return honourCancel && options.cancel != nullptr && options.cancel->load();
+    }
+
+    // Waits until the socket is ready for what libssh2 waits for. 0, or why not.
+    int Wait() {
+        const int directions = libssh2_session_block_directions(session);
+        pollfd descriptor{socket, 0, 0};
+        if (directions & LIBSSH2_SESSION_BLOCK_INBOUND) descriptor.events |= POLLIN;
+        if (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) descriptor.events |= POLLOUT;
+        if (descriptor.events == 0) descriptor.events = POLLIN;
+        for (int waited = 0;;) {
+            if (Cancelled()) return kStopped;
+            const int ready = ::poll(&descriptor, 1, kPollSliceMilliseconds);
+            if (ready > 0) return 0;
+            if (ready < 0 && errno != EINTR) return LIBSSH2_ERROR_SOCKET_RECV;
+            if (ready == 0 && (waited += kPollSliceMilliseconds) >= stallLimit)
+                return LIBSSH2_ERROR_TIMEOUT;
+        }
+    }
+
+    // Repeats a libssh2 call that answers EAGAIN, waiting on the socket in between.
+    template <class Call>
+    int Run(Call&& call) {
+        for (;;) {
+            const int code = call();
+            if (code != LIBSSH2_ERROR_EAGAIN) return code;
+            if (const int waited = Wait(); waited != 0) return waited;
+        }
+    }
+
+    // The same for a call that answers a pointer, nullptr on failure.
+    template <class Call>
+    auto RunForPointer(Call&& call, int& code) {
+        for (;;) {
+            auto* result = call();
+            if (result != nullptr) {
+                code = 0;
+                return result;
+            }
+            code = libssh2_session_last_errno(session);
+            if (code != LIBSSH2_ERROR_EAGAIN) return result;
+            if ((code = Wait()) != 0) return result;
+        }
+    }
+
+    LIBSSH2_SFTP_HANDLE* OpenHandle(const std::string& path, unsigned long flags, int type,
+                                    int& code) {
+        constexpr long kMode = LIBSSH2_SFTP_S_IRUSR | LIBSSH2_SFTP_S_IWUSR | LIBSSH2_SFTP_S_IRGRP |
+                               LIBSSH2_SFTP_S_IROTH;
+        return RunForPointer(
+            [&] {
+                return libssh2_sftp_open_ex(sftp, path.data(), static_cast<unsigned>(path.size()),
+                                            flags, kMode, type);
+            },
+            code);
+    }
+
+    int CloseHandle(LIBSSH2_SFTP_HANDLE* handle) {
+        return Run([&] { return libssh2_sftp_close_handle(handle); });
+    }
+
+    int Rename(const std::string& from, const std::string& to) {
+        return Run([&] {
+            return libssh2_sftp_rename_ex(sftp, from.data(), static_cast<unsigned>(from.size()),
+                                          to.data(), static_cast<unsigned>(to.size()),
+                                          LIBSSH2_SFTP_RENAME_OVERWRITE |
+                                              LIBSSH2_SFTP_RENAME_ATOMIC |
+                                              LIBSSH2_SFTP_RENAME_NATIVE);
+        });
+    }
+
+    // Makes a folder and those above it that are missing; one that is there already, or that
+    // another connection makes at the same time, is fine.
+    int MakeFolder(const std::string& folder, int depth) {
+        if (folder.empty() || folder == "/" || folder == "." || depth > 64) return 0;
+        constexpr long kMode = LIBSSH2_SFTP_S_IRWXU | LIBSSH2_SFTP_S_IRGRP | LIBSSH2_SFTP_S_IXGRP |
+                               LIBSSH2_SFTP_S_IROTH | LIBSSH2_SFTP_S_IXOTH;
+        const auto make = [&] {
+            return Run([&] {
+                return libssh2_sftp_mkdir_ex(sftp, folder.data(),
+                                             static_cast<unsigned>(folder.size()), kMode);
+            });
+        };
+        int code = make();
+        if (code == 0) return 0;
+        if (code != LIBSSH2_ERROR_SFTP_PROTOCOL) return code;
+        if (!IsMissing(code)) return 0;
+        if ((code = MakeFolder(ParentOf(folder), depth + 1)) != 0) return code;
+        code = make();
+        return code == LIBSSH2_ERROR_SFTP_PROTOCOL ? 0 : code;
+    }
+
+    bool IsMissing(int code) const {
+        if (code != LIBSSH2_ERROR_SFTP_PROTOCOL || sftp == nullptr) return false;
+        const unsigned long status = libssh2_sftp_last_error(sftp);
+        return status == LIBSSH2_FX_NO_SUCH_FILE || status == LIBSSH2_FX_NO_SUCH_PATH;
+    }
+
+    std::string LastError() const {
+        char* message = nullptr;
+        if (session != nullptr) libssh2_session_last_error(session, &message, nullptr, 0);
+        return message != nullptr && *message != '\0' ? message : "the connection failed";
+    }
+
+    // What a failed request means. Anything but the server's refusal of this one request leaves
+    // the connection in a state no further request can build on: it is closed, and the next
+    // request connects anew.
+    TransportResult Failure(int code) {
+        if (code == kStopped) {
+            Disconnect(true);
+            return {TransportFailure::Cancelled, {}, fingerprint};
+        }
+        if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && sftp != nullptr) {
+            const unsigned long status = libssh2_sftp_last_error(sftp);
+            if (status == LIBSSH2_FX_NO_SUCH_FILE || status == LIBSSH2_FX_NO_SUCH_PATH)
+                return {TransportFailure::Missing, "no such file or folder", fingerprint};
+            return {TransportFailure::File, SftpStatusText(status), fingerprint};
+        }
+        TransportResult result{TransportFailure::Connect, LastError(), fingerprint};
+        if (code == LIBSSH2_ERROR_TIMEOUT && session != nullptr)
+            result.message = "the server stopped answering";
+        Disconnect(true);
+        return result;
+    }
+
+    // The same, closing the file or folder the request was working on while the connection
+    // still stands.
+    TransportResult Failure(int code, LIBSSH2_SFTP_HANDLE* handle) {
+        TransportResult result = Failure(code);
+        if (session != nullptr) CloseHandle(handle);
+        return result;
+    }
+
+    TransportResult Connect() {
+        if (session != nullptr) return {};
+        InitOnce();
+        stallLimit = static_cast<int>(std::min<long>(options.connectTimeoutSeconds, 3600)) * 1000;
+        if (TransportResult reached = Reach(); !reached.Ok()) return reached;
+        session = libssh2_session_init_ex(nullptr, nullptr, nullptr, this);
+        if (session == nullptr) {
+            Disconnect(true);
+            return {TransportFailure::Connect, "SSH cannot be set up", {}};
+        }
+        libssh2_session_set_blocking(session, 0);
+        // The server shows the kind of key known_hosts holds for it, when it has several.
+        std::string knownType =
+            KnownHostKeyType(options.sshFolder / "known_hosts", options.address.KnownHostsName());
+        if (knownType == "ssh-rsa") knownType = "rsa-sha2-512,rsa-sha2-256,ssh-rsa";
+        if (!knownType.empty())
+            libssh2_session_method_pref(session, LIBSSH2_METHOD_HOSTKEY, knownType.c_str());
+        int code = Run([&] { return libssh2_session_handshake(session, socket); });
+        if (code != 0) return Failure(code);
+        if (TransportResult checked = CheckHostKey(); !checked.Ok()) {
+            Disconnect(true);
+            return checked;
+        }
+        if (TransportResult login = LogIn(); !login.Ok()) return login;
+        sftp = RunForPointer([&] { return libssh2_sftp_init(session); }, code);
+        if (sftp == nullptr) return Failure(code);
+        stallLimit = kStallMilliseconds;
+        return {};
+    }
+
+    // The TCP connection, within the connection timeout and stoppable.
+    TransportResult Reach() {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const std::string& host = options.address.host;
+        const std::string port = std::to_string(options.address.EffectivePort());
+        if (const int failed = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+            failed != 0)
+            return {TransportFailure::Connect,
+                    "cannot find the server " + host + ": " + ::gai_strerror(failed),
+                    {}};
+        const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
+        std::string reason = "no address";
+        for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
+            socket = ::socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                              at->ai_protocol);
+            if (socket < 0) continue;
+            int error = ::connect(socket, at->ai_addr, at->ai_addrlen) == 0 ? 0 : errno;
+            if (error == EINPROGRESS) {
+                pollfd descriptor{socket, POLLOUT, 0};
+                int waited = 0;
+                int ready = 0;
+                while (!Cancelled() && waited < stallLimit &&
+                       (ready = ::poll(&descriptor, 1, kPollSliceMilliseconds)) <= 0) {
+                    if (ready < 0 && errno != EINTR) break;
+                    waited += kPollSliceMilliseconds;
+                }
+                socklen_t length = sizeof error;
+                if (Cancelled()) {
+                    Disconnect(true);
+                    return {TransportFailure::Cancelled, {}, {}};
+                }
+                if (ready <= 0)
+                    error = ETIMEDOUT;
+                else if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+                    error = errno;
+            }
+            if (error == 0) {
+                const int on = 1;
+                ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                return {};
+            }
+            reason = std::strerror(error);
+            ::close(socket);
+            socket = -1;
+        }
+        return {TransportFailure::Connect,
+                "cannot connect to " + host + " port " + port + ": " + reason,
+                {}};
+    }
+
+    TransportResult CheckHostKey() {
+        std::size_t length = 0;
+        int type = 0;
+        const char* key = libssh2_session_hostkey(session, &length, &type);
+        if (key == nullptr) return {TransportFailure::Connect, "the server shows no host key", {}};
+        const std::string blob(key, length);
+        fingerprint = Sha256Fingerprint(blob);
+        const std::unique_ptr<LIBSSH2_KNOWNHOSTS, decltype(&libssh2_knownhost_free)> known(
+            libssh2_knownhost_init(session), &libssh2_knownhost_free);
+        int match = LIBSSH2_KNOWNHOST_CHECK_NOTFOUND;
+        if (known) {
+            const std::string file = Utf8FromPath(options.sshFolder / "known_hosts");
+            // A missing file knows no server; the lines before one libssh2 cannot read count.
+            libssh2_knownhost_readfile(known.get(), file.c_str(), LIBSSH2_KNOWNHOST_FILE_OPENSSH);
+            const int port = options.address.EffectivePort();
+            match = libssh2_knownhost_checkp(
+                known.get(), options.address.host.c_str(), port == 22 ? -1 : port, key, length,
+                LIBSSH2_KNOWNHOST_TYPE_PLAIN | LIBSSH2_KNOWNHOST_KEYENC_RAW | KnownHostKeyBit(type),
+                nullptr);
+        }
+        if (match == LIBSSH2_KNOWNHOST_CHECK_MATCH) return {};
+        if (match == LIBSSH2_KNOWNHOST_CHECK_MISMATCH)
+            return {TransportFailure::HostKeyChanged,
+                    "WARNING: the server's host key differs from the one known_hosts holds for " +
+                        options.address.KnownHostsName() +
+                        "; someone may be listening in, or the server was set up anew. Nothing "
+                        "was sent.",
+                    fingerprint};
+        if (fingerprint != options.acceptedFingerprint)
+            return {TransportFailure::HostKeyUnknown,
+                    "the server's host key " + fingerprint + " is not in known_hosts", fingerprint};
+        RememberHostKey(blob);
+        return {};
+    }
+
+    // Adds an accepted key to known_hosts as one more line, leaving the user's lines as they are.
+    void RememberHostKey(const std::string& blob) {
+        std::lock_guard lock(shared->mutex);
+        if (shared->added) return;
+        const std::string type = KeyTypeOf(blob);
+        if (type.empty()) return;
+        std::error_code error;
+        fs::create_directories(options.sshFolder, error);
+        fs::permissions(options.sshFolder, fs::perms::owner_all, fs::perm_options::replace, error);
+        std::ofstream file(options.sshFolder / "known_hosts", std::ios::app | std::ios::binary);
+        file << options.address.KnownHostsName() << ' ' << type << ' ' << Base64Encode(blob)
+             << '\n';
+        shared->added = static_cast<bool>(file);
+    }
+
+    // The SSH agent, else the first of the user's keys, else the password.
+    TransportResult LogIn() {
+        const std::string user = UserName();
+        const auto userLength = static_cast<unsigned>(user.size());
+        int code = 0;
+        const char* listed = RunForPointer(
+            [&] { return libssh2_userauth_list(session, user.data(), userLength); }, code);
+        if (listed == nullptr) {
+            if (libssh2_userauth_authenticated(session)) return {};
+            return Failure(code);
+        }
+        const std::string methods = listed;
+        // Whether the login is done; a refusal moves on to the next way.
+        const auto tried = [&](int result, TransportResult& failure) {
+            if (result == 0) return true;
+            if (!IsLoginRefusal(result)) failure = Failure(result);
+            return false;
+        };
+        TransportResult failure;
+        if (Offers(methods, "publickey")) {
+            if (LogInWithAgent(user, failure)) return {};
+            if (!failure.Ok()) return failure;
+            for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
+                std::error_code error;
+                const fs::path key = options.sshFolder / name;
+                if (!fs::is_regular_file(key, error)) continue;
+                const std::string keyFile = Utf8FromPath(key);
+                // libssh2 works the public key out of the private one.
+                if (tried(Run([&] {
+                              return libssh2_userauth_publickey_fromfile_ex(
+                                  session, user.data(), userLength, nullptr, keyFile.c_str(),
+                                  nullptr);
+                          }),
+                          failure))
+                    return {};
+                if (!failure.Ok()) return failure;
+                break;
+            }
+        }
+        if (!options.password.empty() && Offers(methods, "password")) {
+            if (tried(Run([&] {
+                          return libssh2_userauth_password_ex(
+                              session, user.data(), userLength, options.password.data(),
+                              static_cast<unsigned>(options.password.size()), nullptr);
+                      }),
+                      failure))
+                return {};
+            if (!failure.Ok()) return failure;
+        }
+        if (!options.password.empty() && Offers(methods, "keyboard-interactive")) {
+            if (tried(Run([&] {
+                          return libssh2_userauth_keyboard_interactive_ex(
+                              session, user.data(), userLength, &CSftpTransport::Answer);
+                      }),
+                      failure))
+                return {};
+            if (!failure.Ok()) return failure;
+        }
+        Disconnect(true);
+        return {TransportFailure::Login,
+                std::string("the server refused the login: ") +
+                    (options.password.empty() ? "no key was accepted"
+                                              : "neither a key nor the password was accepted"),
+                fingerprint};
+    }
+
+    bool LogInWithAgent(const std::string& user, TransportResult& failure) {
+        const char* socketPath = std::getenv("SSH_AUTH_SOCK");
+        if (socketPath == nullptr || *socketPath == '\0') return false;
+        const std::unique_ptr<LIBSSH2_AGENT, decltype(&libssh2_agent_free)> agent(
+            libssh2_agent_init(session), &libssh2_agent_free);
+        if (!agent || libssh2_agent_connect(agent.get()) != 0) return false;
+        bool done = false;
+        if (libssh2_agent_list_identities(agent.get()) == 0) {
+            libssh2_agent_publickey* identity = nullptr;
+            while (!done && libssh2_agent_get_identity(agent.get(), &identity, identity) == 0) {
+                const int code = Run(
+                    [&] { return libssh2_agent_userauth(agent.get(), user.c_str(), identity); });
+                done = code == 0;
+                if (!done && !IsLoginRefusal(code)) {
+                    failure = Failure(code);
+                    break;
+                }
+            }
+        }
+        libssh2_agent_disconnect(agent.get());
+        return done;
+    }
+
+    // Keyboard-interactive logins ask for the password; every prompt gets it.
+    static void Answer(const char*, int, const char*, int, int count,
+                       const LIBSSH2_USERAUTH_KBDINT_PROMPT*,
+                       LIBSSH2_USERAUTH_KBDINT_RESPONSE* responses, void** abstract) {
+        const auto* transport = static_cast<const CSftpTransport*>(*abstract);
+        const std::string& password = transport->options.password;
+        for (int i = 0; i < count; ++i) {
+            // libssh2 frees the answers with free().
+            auto* text = static_cast<char*>(std::malloc(password.size() + 1));
+            if (text == nullptr) continue;
+            std::memcpy(text, password.c_str(), password.size() + 1);
+            responses[i].text = text;
+            responses[i].length = static_cast<unsigned>(password.size());
+        }
+    }
+
+    // Ends the connection. `broken`: requests may be half done, so nothing more is said to the
+    // server.
+    void Disconnect(bool broken) {
+        if (session != nullptr) {
+            if (broken && socket >= 0) ::shutdown(socket, SHUT_RDWR);
+            // libssh2 frees the SFTP channel and the session only when it may wait for them.
+            libssh2_session_set_blocking(session, 1);
+            libssh2_session_set_timeout(session, 2000);
+            if (sftp != nullptr) libssh2_sftp_shutdown(sftp);
+            if (!broken) libssh2_session_disconnect(session, "done");
+            libssh2_session_free(session);
+        }
+        sftp = nullptr;
+        session = nullptr;
+        if (socket >= 0) ::close(socket);
+        socket = -1;
+    }
+
+    CurlTransportOptions options;
+    std::shared_ptr<SharedHostKey> shared;
+    int socket = -1;
+    LIBSSH2_SESSION* session = nullptr;
+    LIBSSH2_SFTP* sftp = nullptr;
+    std::string fingerprint;
+    bool honourCancel = true;
+    int stallLimit = kStallMilliseconds;
+    std::vector<char> buffer;
+};
+
+}  // namespace
+
+TransportFactory SftpTransportFactory(const CurlTransportOptions& options) {
+    InitOnce();
+    auto shared = std::make_shared<SharedHostKey>();
+    return [options, shared]() -> std::unique_ptr<CPublishTransport> {
+        return std::make_unique<CSftpTransport>(options, shared);
+    };
+}
