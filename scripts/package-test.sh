@@ -75,6 +75,9 @@ echo "   $(find "$work/website" -name '*.htm' | wc -l) pages, $(find "$work/webs
 module=$(dpkg -L pagelorn | grep '/pagelorn/libpagelorn_media\.so$' || true)
 [ -n "$module" ] || fail "the package holds no picture module"
 echo "   the picture module: $module"
+transfer=$(dpkg -L pagelorn | grep '/pagelorn/libpagelorn_transfer\.so$' || true)
+[ -n "$transfer" ] || fail "the package holds no transfer module"
+echo "   the transfer module: $transfer"
 guide=$(QT_QPA_PLATFORM=offscreen pagelorn --help | sed -n 's/^User guide: //p')
 echo "\$ pagelorn --help: User guide: $guide"
 [ "$guide" = /usr/share/pagelorn/help/index.html ] || fail "the installed window does not find its user guide"

@@ -113,6 +113,18 @@ protected:
     CItemKey song;
 };
 
+TEST_F(PublishToServerTest, WithoutTheTransferModuleNothingIsPublished) {
+    setenv("PAGELORN_TRANSFER_MODULE", (dir / "missing.so").c_str(), 1);
+    url = "sftp://someone@127.0.0.1:9/target";
+    const CliRun run = Publish();
+    unsetenv("PAGELORN_TRANSFER_MODULE");
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err.find("the publish module " + (dir / "missing.so").string() +
+                           " could not be loaded"),
+              std::string::npos)
+        << run.err;
+}
+
 class SftpPublishTest : public PublishToServerTest {
 protected:
     void SetUp() override {
