@@ -19,13 +19,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 4;
+constexpr std::uint64_t kFormat = 5;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
 // What a picture's facts hold, in their first number.
 constexpr std::uint64_t kHasSize = 1, kIsJpeg = 2, kDamaged = 4, kHeaderRead = 8, kHasHeader = 16,
                         kHasAlpha = 32;
+// What a video's facts hold.
+constexpr std::uint64_t kHasFacts = 1, kHasCreated = 2;
 
 std::uint64_t Checksum(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -201,6 +203,23 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         if (flags & kHasHeader) facts.header = header;
         cache.pictures.emplace(std::string(path), std::pair{stamp, facts});
     }
+    const std::uint64_t videoCount = in.Count(8 + kStampBytes + 5 * 8 + 2 * 8);
+    for (std::uint64_t i = 0; i < videoCount && in.Ok(); ++i) {
+        const std::string_view path = in.Text();
+        const FileStamp stamp = in.Stamp();
+        const std::uint64_t flags = in.U64();
+        VideoFacts facts;
+        facts.width = static_cast<int>(std::min<std::uint64_t>(in.U64(), kMaxPictureSide));
+        facts.height = static_cast<int>(std::min<std::uint64_t>(in.U64(), kMaxPictureSide));
+        facts.quarterTurns = static_cast<int>(in.U64() % 4);
+        facts.durationMs = static_cast<std::int64_t>(in.U64());
+        const std::string_view created = in.Text();
+        if (flags & kHasCreated) facts.created = std::string(created);
+        VideoProbe probe;
+        probe.reason = std::string(in.Text());
+        if (flags & kHasFacts) probe.facts = std::move(facts);
+        cache.videos.emplace(std::string(path), std::pair{stamp, std::move(probe)});
+    }
     if (!in.Ok() || !in.AtEnd()) return {};
     cache.stored = std::move(bytes);
     return cache;
@@ -225,15 +244,27 @@ const PictureFacts* CExportCache::Picture(std::string_view sourcePath,
                                                                     : &found->second.second;
 }
 
+const VideoProbe* CExportCache::Video(std::string_view sourcePath, const FileStamp& source) const {
+    const auto found = videos.find(sourcePath);
+    return found == videos.end() || found->second.first != source ? nullptr : &found->second.second;
+}
+
 void CExportCache::Replace(
     std::vector<std::pair<std::string, MadeFile>> made,
     std::vector<std::pair<std::string, WrittenPage>> written,
-    std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen) {
+    std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen,
+    std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videosSeen) {
     pictures.clear();
-    // Without the picture module a header says less than it does (no orientation, no libvips):
-    // what was seen then is read again next time.
-    if (MediaModuleFailure()) seen.clear();
+    videos.clear();
+    // Without the picture module a header says less than it does (no orientation, no libvips,
+    // no container read): what was seen then is read again next time.
+    if (MediaModuleFailure()) {
+        seen.clear();
+        videosSeen.clear();
+    }
     for (auto& [path, facts] : seen) pictures.insert_or_assign(std::move(path), facts);
+    for (auto& [path, probe] : videosSeen)
+        videos.insert_or_assign(std::move(path), std::move(probe));
     files.clear();
     for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));
     pages.clear();
@@ -328,6 +359,19 @@ std::string CExportCache::Bytes(std::string_view project) const {
         for (const int value :
              {size.width, size.height, header.width, header.height, header.orientation})
             PutU64(out, static_cast<std::uint64_t>(std::max(value, 0)));
+    }
+    PutU64(out, videos.size());
+    for (const auto& [path, video] : videos) {
+        const auto& [stamp, probe] = video;
+        PutText(out, path);
+        PutStamp(out, stamp);
+        const VideoFacts facts = probe.facts.value_or(VideoFacts{});
+        PutU64(out, (probe.facts ? kHasFacts : 0) | (facts.created ? kHasCreated : 0));
+        for (const int value : {facts.width, facts.height, facts.quarterTurns})
+            PutU64(out, static_cast<std::uint64_t>(std::max(value, 0)));
+        PutU64(out, static_cast<std::uint64_t>(facts.durationMs));
+        PutText(out, facts.created.value_or(std::string()));
+        PutText(out, probe.reason);
     }
     return StoredExportCache(project, out);
 }

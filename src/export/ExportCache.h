@@ -14,11 +14,13 @@
 #include "SourceFiles.h"
 #include "Thumbnail.h"
 #include "ThumbnailFile.h"
+#include "VideoPoster.h"
 
 // The record an export keeps at the top of its folder of what it made there from which source,
 // so that a re-export proves a copy or thumbnail up to date with two stats instead of making it
 // again, a page up to date with one stat instead of reading it back, and knows the headers of an
-// unchanged picture without opening it. It is a cache, not a
+// unchanged picture and the container of an unchanged video without opening them. It is a cache,
+// not a
 // state: written whole (a temporary file renamed) at the end of a completed export, and ignored
 // when it is missing, damaged, cut short, written by another version or for another project, which
 // only means everything is made again. It is no part of the website: never deleted as a foreign
@@ -77,10 +79,15 @@ public:
     // What the picture at that normal path said when it had that stamp, or null: a picture
     // whose stamp is the same need not be read again.
     const PictureFacts* Picture(std::string_view sourcePath, const FileStamp& source) const;
-    // From now on the record holds exactly these files, pages and pictures (by normal path).
-    void Replace(std::vector<std::pair<std::string, MadeFile>> made,
-                 std::vector<std::pair<std::string, WrittenPage>> written,
-                 std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen);
+    // The same for what a video's container said (or why it could not be read).
+    const VideoProbe* Video(std::string_view sourcePath, const FileStamp& source) const;
+    // From now on the record holds exactly these files, pages, pictures and videos (by normal
+    // path).
+    void Replace(
+        std::vector<std::pair<std::string, MadeFile>> made,
+        std::vector<std::pair<std::string, WrittenPage>> written,
+        std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen,
+        std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videosSeen = {});
 
     // The record as it is stored.
     std::string Bytes(std::string_view project) const;
@@ -95,14 +102,15 @@ private:
     std::map<std::string, MadeFile, std::less<>> files;
     std::map<std::string, WrittenPage, std::less<>> pages;
     std::map<std::string, std::pair<FileStamp, PictureFacts>, std::less<>> pictures;
+    std::map<std::string, std::pair<FileStamp, VideoProbe>, std::less<>> videos;
     std::string stored;  // the bytes it was read from
 };
 
 // The project a folder's record belongs to: its file's normal path.
 std::string ExportCacheProject(const std::filesystem::path& projectFile);
 
-// The stored form of a record around its tables (sources, made files, pages and pictures): the
-// header naming the format, the version and the project before them, the checksum after them.
+// The stored form of a record around its tables (sources, made files, pages, pictures and videos):
+// the header naming the format, the version and the project before them, the checksum after them.
 std::string StoredExportCache(std::string_view project, std::string_view tables);
 
 // The name a made file has in the record: its folder and its name, "thumb/LOGO.GIF.200q85.jpg".

@@ -128,9 +128,18 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
     const auto& thumbnails = planned.thumbnails;
     const auto& views = planned.views;
 
-    const auto names = [&](const CFolderHandle& inside, const fs::path& shown) {
+    // Each entry with whether it is a folder, as the listing says: only an entry whose type the
+    // file system does not tell is looked at.
+    const auto entries = [&](const CFolderHandle& inside, const fs::path& shown) {
+        std::vector<std::pair<std::string, bool>> found;
         std::error_code error;
-        std::vector<std::string> found = inside.Names(error);
+        inside.List(
+            [&](std::string_view name, fs::file_type type) {
+                found.emplace_back(name, type == fs::file_type::directory);
+                if (type == fs::file_type::none || type == fs::file_type::unknown)
+                    found.back().second = inside.Status(name).type == EntryType::Folder;
+            },
+            error);
         if (error)
             result.failures.push_back(
                 {Utf8FromPath(shown), "could not be read: " + error.message()});
@@ -150,19 +159,17 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
             remove(folder, name, shown);
             return;
         }
-        for (const std::string& entry : names(inside, shown)) {
+        for (const auto& [entry, isFolder] : entries(inside, shown)) {
             if (cancelled()) return;
-            if (!keep.contains(entry) || inside.Status(entry).type == EntryType::Folder)
-                remove(inside, entry, shown / entry);
+            if (!keep.contains(entry) || isFolder) remove(inside, entry, shown / entry);
         }
     };
-    for (const std::string& name : names(folder, plan.exportFolder)) {
+    for (const auto& [name, isFolder] : entries(folder, plan.exportFolder)) {
         if (cancelled()) return;
         if (IsKeptTopEntry(name)) continue;
         std::size_t category = kCategoryFolderCount;
         for (std::size_t i = 0; i < kCategoryFolderCount; ++i)
             if (name == kCategoryFolderNames[i]) category = i;
-        const bool isFolder = folder.Status(name).type == EntryType::Folder;
         if (category < kCategoryFolderCount && isFolder)
             lookInside(name, copies[category]);
         else if (plan.pictures.thumbnails && name == kThumbnailFolderName && isFolder)
@@ -646,8 +653,13 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh
         if (plan.pictureFacts[i] && files[i].found.state.kind == SourceState::Kind::Regular)
             pictures.emplace_back(files[i].found.normalPath,
                                   std::pair{files[i].found.state.stamp, *plan.pictureFacts[i]});
+    std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videos;
+    for (const auto& [index, probe] : plan.videoProbes)
+        videos.emplace_back(files[index].found.normalPath,
+                            std::pair{files[index].found.state.stamp, probe});
     // A record that cannot be written only means that the next export makes everything again.
-    cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures));
+    cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures),
+                  std::move(videos));
     cache.Write(folder, plan.exportFolder, plan.project);
 }
 

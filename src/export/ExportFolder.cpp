@@ -1,5 +1,7 @@
 #include "ExportFolder.h"
 
+#include <tbb/parallel_for.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -218,7 +220,7 @@ private:
 }  // namespace
 
 std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
-                            const ExportParameters& parameters) {
+                            const ExportParameters& parameters, std::vector<FoundSource>* sources) {
     const std::optional<FileIdentity> identity = handle.Identity();
     if (!identity) return {};
     CHolderTest inside(*identity);
@@ -242,7 +244,7 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
 
     const CLinkedFiles resolver(LinkedSourceFolder(parameters));
     // A path resolves to its parent's place with its own name unless it is a link itself (or
-    // "." or ".."), so each folder costs one look at the disk and each file one more.
+    // "." or ".."), so each folder costs one look at the disk.
     std::unordered_map<std::string, fs::path> resolved;
     const auto resolve = [&](const fs::path& path, const auto& self) -> const fs::path& {
         if (const auto known = resolved.find(path.native()); known != resolved.end())
@@ -257,14 +259,26 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
                              : self(parent, self) / name;
         return resolved.emplace(path.native(), std::move(place)).first->second;
     };
-    for (const std::string& source :
-         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption)) {
-        fs::path file = resolver.SourceFile(source);
+    const std::vector<std::string> paths =
+        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
+    // Each file is looked at once, as the export's plan looks at it, which then takes that look.
+    std::vector<FoundSource> found(paths.size());
+    tbb::parallel_for(std::size_t{0}, paths.size(),
+                      [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const SourceState& state = found[i].state;
+        fs::path file = found[i].path;
         if (file.is_relative()) file = fs::absolute(file);
-        if (inside.Holds(resolve(file.parent_path(), resolve)) ||
-            inside.Holds(resolve(file, resolve)))
-            return refusing + "it holds " + source + ", a file the website links to.";
+        // A regular file, or nothing at all, is never the folder itself: only the folders
+        // holding it count, unless it is a link.
+        const bool holds = inside.Holds(resolve(file.parent_path(), resolve)) ||
+                           (state.linked ? inside.Holds(OnDisk(file))
+                                         : state.kind != SourceState::Kind::Regular &&
+                                               state.kind != SourceState::Kind::Missing &&
+                                               inside.Holds(resolve(file, resolve)));
+        if (holds) return refusing + "it holds " + paths[i] + ", a file the website links to.";
     }
+    if (sources != nullptr) *sources = std::move(found);
     return {};
 }
 
@@ -322,11 +336,14 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
         return {ExportFolderState::Unusable,
                 Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
     if (names.empty()) return {ExportFolderState::Empty, {}, folder};
-    if (std::string reason = ClearingRefusal(handle, folder, parameters); !reason.empty())
+    auto sources = std::make_shared<std::vector<FoundSource>>();
+    if (std::string reason = ClearingRefusal(handle, folder, parameters, sources.get());
+        !reason.empty())
         return {ExportFolderState::Refused, std::move(reason), folder};
     ExportFolderCheck check{
         ExportFolderState::NotEmpty,
         "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
+    check.sources = std::move(sources);
     // The folder's records of the export and of the publish are the program's own, not the
     // user's.
     std::copy_if(

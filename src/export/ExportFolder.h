@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "LayoutOption.h"
 #include "PageOption.h"
 #include "SiteTree.h"
+#include "SourceFiles.h"
 #include "WebsiteSettings.h"
 
 // The export folder and what keeps it safe: what an export is asked to do, the check of the
@@ -97,6 +99,10 @@ struct ExportFolderCheck {
     std::filesystem::path folder;  // the folder that is checked and written: absolute, resolved
     // The entries at its top that an export never deletes (IsKeptTopEntry), sorted.
     std::vector<std::string> kept{};
+    // What the disk said of the files the project links to (ProjectLinkedFiles, in its order),
+    // looked at by the check of a folder that is not empty, so that the plan built from this
+    // check need not look again: the plan takes them and leaves this empty.
+    std::shared_ptr<std::vector<FoundSource>> sources{};
 };
 
 // Refused: the root of the file system; /srv, /opt, /mnt, /media, /tmp and /root themselves
@@ -109,8 +115,11 @@ ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
 // Why clearing the folder (not empty, held by `handle`, named `folder`) would delete what is not
 // the export's: it holds a folder of the system, the home folder of an account, the project file
 // or a file the project links to, whatever path names them; "" when it holds none of these.
+// `sources`, when given, gets what the disk said of the linked files (FindSource) when they were
+// all looked at.
 std::string ClearingRefusal(const CFolderHandle& handle, const std::filesystem::path& folder,
-                            const ExportParameters& parameters);
+                            const ExportParameters& parameters,
+                            std::vector<FoundSource>* sources = nullptr);
 
 // Opens the export folder into `handle` and checks what it opened as CheckExportFolder does: the
 // refusals go by that handle, so that what is checked is what is written, whatever the path

@@ -3,6 +3,8 @@
 #include <tbb/parallel_for.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <system_error>
 
 #include "Charset.h"
@@ -135,7 +137,7 @@ private:
     void InspectFiles();
     void InspectPicture(LinkedFile& file, const fs::path& source, const SourceState& state,
                         std::optional<PictureFacts>& facts);
-    void InspectVideo(LinkedFile& file, const SourceState& state);
+    void InspectVideo(std::size_t index, const SourceState& state);
     void NameThumbnails();
     void FileProblems();
     void MarkupProblems();
@@ -148,6 +150,8 @@ private:
     const ExportParameters& parameters;
     ExportPlan& plan;
     CPageNameTable names;
+    std::atomic<std::size_t> headersRead{0};
+    std::mutex videoMutex;
 };
 
 void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
@@ -195,7 +199,8 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
     plan.linkedFiles.FindSources(
         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption),
-        parameters.cancel);
+        parameters.cancel, plan.folderCheck.sources.get());
+    plan.folderCheck.sources.reset();
     LinkPages(composer);
     plan.frame = composer.Frame();
     if (Cancelled()) {
@@ -296,8 +301,11 @@ void CPlanBuilder::InspectFiles() {
         if (file.picture && (plan.pictures.thumbnails || !file.thumbnailOnly))
             InspectPicture(file, file.found.path, state, plan.pictureFacts[i]);
         else if (file.video && plan.pictures.thumbnails)
-            InspectVideo(file, state);
+            InspectVideo(i, state);
     });
+    std::sort(plan.videoProbes.begin(), plan.videoProbes.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    plan.headersRead = headersRead;
 }
 
 // The size of the box a picture is shown in, and whether it gets a thumbnail file and of which
@@ -313,10 +321,12 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
         file.found.state.kind == SourceState::Kind::Regular
             ? plan.record.Picture(file.found.normalPath, file.found.state.stamp)
             : nullptr;
-    if (known != nullptr)
+    if (known != nullptr) {
         facts = *known;
-    else
+    } else {
         facts = PictureFacts{ProbePicture(source), false, std::nullopt};
+        ++headersRead;
+    }
     const PictureProbe& probe = facts->probe;
     std::optional<PictureSize> natural = probe.size;
     const auto larger = [&] { return ThumbnailSizeFor(*natural, box) != PictureSize{0, 0}; };
@@ -369,10 +379,25 @@ void CPlanBuilder::InspectPicture(LinkedFile& file, const fs::path& source,
 
 // A video's poster is made when its container can be read: shown at the size a thumbnail of a
 // picture of the video's size would be, with the video's duration beside it.
-void CPlanBuilder::InspectVideo(LinkedFile& file, const SourceState& state) {
+void CPlanBuilder::InspectVideo(std::size_t index, const SourceState& state) {
     if (state.kind != SourceState::Kind::Regular && state.kind != SourceState::Kind::NotLooked)
         return;
-    const VideoProbe probe = ReadVideoFacts(file.found.path);
+    LinkedFile& file = plan.linkedFiles.Files()[index];
+    // A video that has not changed since the record was written need not be opened again.
+    const bool stamped = file.found.state.kind == SourceState::Kind::Regular;
+    const VideoProbe* known =
+        stamped ? plan.record.Video(file.found.normalPath, file.found.state.stamp) : nullptr;
+    VideoProbe probe;
+    if (known != nullptr) {
+        probe = *known;
+    } else {
+        probe = ReadVideoFacts(file.found.path);
+        ++headersRead;
+    }
+    if (stamped) {
+        const std::scoped_lock lock(videoMutex);
+        plan.videoProbes.emplace_back(index, probe);
+    }
     if (!probe.facts) {
         file.pictureProblem = probe.reason;
         return;

@@ -129,6 +129,12 @@ struct ExportPlan {
     // (by the index of the linked file), for the next record.
     CExportCache record;
     std::vector<std::optional<PictureFacts>> pictureFacts;
+    // What the containers of the videos shown said, by the index of the linked file, in plan
+    // order.
+    std::vector<std::pair<std::size_t, VideoProbe>> videoProbes;
+    // How many pictures and videos were opened to read their headers; the others were known
+    // from the record.
+    std::size_t headersRead = 0;
     CPictureSettings pictures;  // as the website's settings give them
     // The charset the pages declare and are written in (PageCharset): the project's, or UTF-8
     // when the project's is not known.

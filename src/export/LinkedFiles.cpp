@@ -138,11 +138,17 @@ const LinkedFile* CLinkedFiles::Find(std::string_view source) const {
 }
 
 void CLinkedFiles::FindSources(const std::vector<std::string>& paths,
-                               const std::atomic<bool>* cancel) {
-    std::vector<FoundSource> found(paths.size());
-    tbb::parallel_for(std::size_t{0}, paths.size(), [&](std::size_t i) {
-        if (cancel == nullptr || !cancel->load()) found[i] = FindSource(SourceFile(paths[i]));
-    });
+                               const std::atomic<bool>* cancel, std::vector<FoundSource>* known) {
+    std::vector<FoundSource> found;
+    if (known != nullptr && known->size() == paths.size()) {
+        found = std::move(*known);
+        known->clear();
+    } else {
+        found.resize(paths.size());
+        tbb::parallel_for(std::size_t{0}, paths.size(), [&](std::size_t i) {
+            if (cancel == nullptr || !cancel->load()) found[i] = FindSource(SourceFile(paths[i]));
+        });
+    }
     if (cancel != nullptr && cancel->load()) return;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         finder.FindWithoutCase(found[i]);

@@ -187,9 +187,12 @@ public:
     // The path a source path given as bytes names, relative ones taken from the source folder.
     std::filesystem::path SourceFile(std::string_view path) const;
     // Looks at the sources of these paths on disk, several at a time, before pages link to them
-    // (a path linked later without having been looked at here is looked at then).
+    // (a path linked later without having been looked at here is looked at then). `known`, when
+    // it holds one source for each path (FindSource of SourceFile of it), is taken instead of
+    // looking again, and left empty.
     void FindSources(const std::vector<std::string>& paths,
-                     const std::atomic<bool>* cancel = nullptr);
+                     const std::atomic<bool>* cancel = nullptr,
+                     std::vector<FoundSource>* known = nullptr);
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
     bool ModernTypes() const { return modernTypes; }

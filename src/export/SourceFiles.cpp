@@ -19,7 +19,12 @@ constexpr std::size_t kMaxMatches = 16;
 SourceState LookAtSource(const fs::path& file) {
     SourceState state;
     std::error_code error;
-    const FileStatus status = StatusOf(file, LinkRule::Follow, error);
+    // Not followed at first, so that the export folder's check knows a link without asking again.
+    FileStatus status = StatusOf(file, LinkRule::NoFollow, error);
+    if (!error && status.type == fs::file_type::symlink) {
+        state.linked = true;
+        status = StatusOf(file, LinkRule::Follow, error);
+    }
     if (error) {
         state.kind =
             error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory

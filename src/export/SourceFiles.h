@@ -32,8 +32,9 @@ struct SourceState {
         Ambiguous  // the path does not exist as spelled, and names several files without case
     };
     Kind kind = Kind::NotLooked;
-    FileStamp stamp;     // of a regular file
-    std::string reason;  // why it cannot be copied
+    bool linked = false;  // the path's last name is a symbolic link (followed for the rest)
+    FileStamp stamp;      // of a regular file
+    std::string reason;   // why it cannot be copied
 };
 
 // A source found on disk.
@@ -43,7 +44,8 @@ struct FoundSource {
     SourceState state;
 };
 
-// Looks at the file `path` names as spelled, links followed. Safe on any number of threads.
+// Looks at the file `path` names as spelled, links followed: one look at the disk unless its last
+// name is a link. Safe on any number of threads.
 FoundSource FindSource(const std::filesystem::path& path);
 
 // Finds the files of paths that do not exist as spelled by looking each of their names up

@@ -13,6 +13,7 @@
 #include "ExportPlan.h"
 #include "ExportTestSupport.h"
 #include "LinkedFiles.h"
+#include "VideoTestFiles.h"
 #include "WebsiteExporter.h"
 
 namespace {
@@ -276,6 +277,30 @@ TEST_F(CacheTest, TheRecordIsACacheWhateverHappensToItAndBehindItsBack) {
     // The check never lists it.
     for (const ExportProblem& problem : BuildExportPlan(Parameters(out)).problems)
         EXPECT_EQ(problem.path.find(kExportCacheName), std::string::npos) << problem.path;
+}
+
+TEST_F(CacheTest, AnUnchangedVideoIsNotOpenedAgainAChangedOneIs) {
+    const TestVideos made = MakeTestVideos(dir / "videos");
+    if (!made.made) GTEST_SKIP() << made.problem;
+    const fs::path clip = dir / "videos" / "clip.mp4";
+    Link(clip);
+    Link(Write("videos/fake.mp4", "not a video"));
+    ASSERT_TRUE(Export().AllWritten());
+    const auto facts = [](const ExportPlan& plan) {
+        std::vector<std::tuple<int, int, std::int64_t, std::string>> all;
+        for (const LinkedFile& file : plan.linkedFiles.Files())
+            all.emplace_back(file.natural.width, file.natural.height, file.durationMs,
+                             file.pictureProblem);
+        return all;
+    };
+    const ExportPlan fresh = BuildExportPlan(Parameters(dir / "elsewhere"));
+    EXPECT_EQ(fresh.headersRead, 2u);
+    const ExportPlan again = BuildExportPlan(Parameters(out));
+    EXPECT_EQ(again.headersRead, 0u);
+    EXPECT_EQ(facts(again), facts(fresh));
+
+    fs::last_write_time(clip, fs::last_write_time(clip) + std::chrono::seconds(5));
+    EXPECT_EQ(BuildExportPlan(Parameters(out)).headersRead, 1u);
 }
 
 }  // namespace
