@@ -221,7 +221,7 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         cache.videos.emplace(std::string(path), std::pair{stamp, std::move(probe)});
     }
     if (!in.Ok() || !in.AtEnd()) return {};
-    cache.stored = std::move(bytes);
+    cache.stored = HashOfPage(bytes);
     return cache;
 }
 
@@ -300,18 +300,44 @@ bool CExportCache::Holds(std::string_view name, const fs::path& path, std::strin
     return there && *there == made->made;
 }
 
-std::string StoredExportCache(std::string_view project, std::string_view tables) {
+namespace {
+
+std::string StoredHead(std::string_view project) {
     std::string out(kMagic);
     PutU64(out, kFormat);
     PutText(out, kProgramVersion);
     PutText(out, project);
+    return out;
+}
+
+}  // namespace
+
+std::string StoredExportCache(std::string_view project, std::string_view tables) {
+    std::string out = StoredHead(project);
     out += tables;
     PutU64(out, Checksum(out));
     return out;
 }
 
+CExportCache CExportCache::Emptied() const {
+    CExportCache empty;
+    empty.stored = stored;
+    return empty;
+}
+
 std::string CExportCache::Bytes(std::string_view project) const {
-    std::string out;
+    // Written into one string of about the size it ends up, as a record of a large website takes
+    // megabytes: a source is counted with each of its files, at most.
+    std::size_t size = 6 * 8;
+    for (const auto& [name, made] : files)
+        size += 3 * 8 + name.size() + made.sourcePath.size() + 2 * kStampBytes;
+    for (const auto& [name, page] : pages) size += 8 + name.size() + kStampBytes + 4 * 8;
+    for (const auto& [path, picture] : pictures) size += 8 + path.size() + kStampBytes + 6 * 8;
+    for (const auto& [path, video] : videos)
+        size += 8 + path.size() + kStampBytes + 7 * 8 + video.second.reason.size() +
+                (video.second.facts ? video.second.facts->created.value_or("").size() : 0);
+    std::string out = StoredHead(project);
+    out.reserve(out.size() + size);
     // A copy and a thumbnail of one source name it once.
     std::unordered_map<std::string, std::size_t> indexOf;
     std::vector<const MadeFile*> sources;
@@ -373,13 +399,14 @@ std::string CExportCache::Bytes(std::string_view project) const {
         PutText(out, facts.created.value_or(std::string()));
         PutText(out, probe.reason);
     }
-    return StoredExportCache(project, out);
+    PutU64(out, Checksum(out));
+    return out;
 }
 
 FileWriteResult CExportCache::Write(const CFolderHandle& folder, const fs::path& shown,
                                     std::string_view project) const {
     const std::string bytes = Bytes(project);
-    if (bytes == stored) return {true, {}, {}};
+    if (HashOfPage(bytes) == stored) return {true, {}, {}};
     const std::string name(kExportCacheName);
     return ReplaceFile(folder, name, shown / name, bytes);
 }

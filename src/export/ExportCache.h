@@ -89,11 +89,15 @@ public:
         std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen,
         std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videosSeen = {});
 
+    // An empty record that remembers what this one was read from, so that Write leaves the
+    // folder's record as it is when it ends up holding the same.
+    CExportCache Emptied() const;
+
     // The record as it is stored.
     std::string Bytes(std::string_view project) const;
     // Puts the record into the export folder held open by `folder` (`shown`: its path, for
-    // messages) under kExportCacheName; a folder that holds these bytes already (as read) is
-    // left as it is.
+    // messages) under kExportCacheName; a folder that holds these bytes already (as read, or as
+    // the record Emptied came from read them) is left as it is.
     FileWriteResult Write(const CFolderHandle& folder, const std::filesystem::path& shown,
                           std::string_view project) const;
 
@@ -103,7 +107,7 @@ private:
     std::map<std::string, WrittenPage, std::less<>> pages;
     std::map<std::string, std::pair<FileStamp, PictureFacts>, std::less<>> pictures;
     std::map<std::string, std::pair<FileStamp, VideoProbe>, std::less<>> videos;
-    std::string stored;  // the bytes it was read from
+    PageHash stored{};  // a hash of the bytes it was read from; all zero when none
 };
 
 // The project a folder's record belongs to: its file's normal path.

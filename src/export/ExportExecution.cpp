@@ -643,10 +643,12 @@ std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() 
 void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
                         const CFolderHandle& folder, ExportResult& result) {
     if (!fresh) DeleteWhatIsNotPlanned(plan, folder, run.cancel, result);
-    CExportCache cache = fresh ? CExportCache() : plan.record;
-    CPlanExecution execution(plan, run, fresh, cache, folder);
+    const CExportCache none;
+    const CExportCache& previous = fresh ? none : plan.record;
+    CPlanExecution execution(plan, run, fresh, previous, folder);
     execution.Run(result);
     if (result.status != ExportStatus::Completed) return;
+    CExportCache cache = previous.Emptied();
     std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> pictures;
     const auto& files = plan.linkedFiles.Files();
     for (std::size_t i = 0; i < plan.pictureFacts.size(); ++i)

@@ -202,6 +202,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
         parameters.cancel, plan.folderCheck.sources.get());
     plan.folderCheck.sources.reset();
     LinkPages(composer);
+    plan.linkedFiles.ForgetFoundSources();
     plan.frame = composer.Frame();
     if (Cancelled()) {
         plan.stopped = true;

@@ -150,10 +150,16 @@ void CLinkedFiles::FindSources(const std::vector<std::string>& paths,
         });
     }
     if (cancel != nullptr && cancel->load()) return;
+    // Each path gives one file at most.
+    files.reserve(files.size() + paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         finder.FindWithoutCase(found[i]);
         foundEarlier.emplace(paths[i], std::move(found[i]));
     }
+}
+
+void CLinkedFiles::ForgetFoundSources() {
+    decltype(foundEarlier)().swap(foundEarlier);
 }
 
 FoundSource CLinkedFiles::Found(std::string_view path) {

@@ -193,6 +193,9 @@ public:
     void FindSources(const std::vector<std::string>& paths,
                      const std::atomic<bool>* cancel = nullptr,
                      std::vector<FoundSource>* known = nullptr);
+    // Lets go of what FindSources looked at, once every page has linked its files (a path
+    // linked later is looked at again).
+    void ForgetFoundSources();
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
     bool ModernTypes() const { return modernTypes; }
