@@ -4,36 +4,49 @@
 # re-export with nothing changed against the first export and against looking at every file once
 # (`find EXPORT SOURCES -printf`), a re-export after one caption changed against the first
 # export, the page rate with copying set to "Manual" (in memory too), and the peak resident
-# memory of the first export. See README.md.
+# memory of the first export against that of starting the program, and the system calls of a
+# re-export with nothing changed (`strace -c -f`, when strace is installed). See README.md.
 #
 #   bench/export_bench.sh [ROUNDS]      (default 3 rounds)
+#   ITEMS=1000000 bench/export_bench.sh (a large website of empty files, copying "Manual": the
+#                                        first export, a re-export with nothing changed, their
+#                                        CPU and peak memory; nothing else)
 #
 # Environment: BENCH_DIR (working folder, default a new temporary folder, removed at the end
 # unless KEEP=1), BENCH_MEMORY_DIR (a folder on a memory file system, default /tmp when it is a
 # tmpfs), BUILD_DIR (default build/export-bench; a Release build of pagelorn-cli is made
-# there).
+# there; CLI names a pagelorn-cli to measure instead), ITEMS (default 20000, spread over 1,000
+# folders).
 set -euo pipefail
 
 rounds=${1:-3}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$repo/build/export-bench}
 work=${BENCH_DIR:-$(mktemp -d /tmp/pagelorn-export-bench.XXXXXX)}
+items=${ITEMS:-20000}
 folders=1000
-files_per_folder=20
+files_per_folder=$(( (items + folders - 1) / folders ))
 file_size=20480
+# Anything but the usual size is the large run: empty files of no picture type.
+large=0
+if [ "$items" != 20000 ]; then large=1; file_size=0; fi
 
 cleanup() { if [ "${KEEP:-0}" != 1 ] && [ -z "${BENCH_DIR:-}" ]; then rm -rf "$work"; fi; }
 trap cleanup EXIT
 
-echo "== building pagelorn-cli (Release) in $build"
-cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
-    -DPAGELORN_BENCH=OFF >/dev/null
-cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
-cli=$build/bin/pagelorn-cli
+if [ -n "${CLI:-}" ]; then
+    cli=$CLI
+else
+    echo "== building pagelorn-cli (Release) in $build"
+    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_GUI=OFF -DPAGELORN_TESTS=OFF \
+        -DPAGELORN_BENCH=OFF >/dev/null
+    cmake --build "$build" --target pagelorn-cli -j"$(nproc)" >/dev/null
+    cli=$build/bin/pagelorn-cli
+fi
 
 echo "== making $folders folders x $files_per_folder files of $file_size bytes in $work/src"
 mkdir -p "$work"
-if [ -f "$work/src.done" ]; then
+if [ -f "$work/src.done" ] && [ "$(cat "$work/src.done")" = "$items $file_size" ]; then
     echo "   (kept from an earlier run)"
 else
 rm -rf "$work/src"
@@ -104,6 +117,8 @@ others = ["doc", "pdf", "txt", "zip", "mp3", "avi", "bin", "xls", "html"]
 # Navigator links to the root's sub-sites, and a thousand of them would make every page 60 KB.
 groups = 10
 n = 0
+if size == 0:
+    others = [e for e in others if e not in ("avi", "mp3")]
 for f in range(folders):
     group = f * groups // folders
     first_of_group = group * folders // groups
@@ -112,7 +127,10 @@ for f in range(folders):
         folder = os.path.join(folder, "folder%04d" % f)
     os.makedirs(folder, exist_ok=True)
     for i in range(per_folder):
-        if n % 10 == 0:
+        if size == 0:
+            ext = others[n % len(others)]
+            data = b""
+        elif n % 10 == 0:
             ext = "jpg" if (n // 10) % 2 == 0 else "gif"
             data = picture["jpg6" if ext == "jpg" and (n // 20) % 2 == 1 else ext]
         else:
@@ -122,7 +140,7 @@ for f in range(folders):
             out.write(data)
         n += 1
 PY
-touch "$work/src.done"
+echo "$items $file_size" >"$work/src.done"
 fi
 
 echo "== making the project with pagelorn-cli"
@@ -146,6 +164,51 @@ struct.pack_into("<ii", data, canvas + 560, 1, 1)
 open(sys.argv[2], "wb").write(data)
 PY
 
+# The elapsed seconds, user and system CPU seconds and peak resident kilobytes of a command, in
+# the file $1.
+measure() {
+    local into=$1
+    shift
+    /usr/bin/time -f "%e %U %S %M" -o "$into" "$@"
+}
+cpu() { awk '{ printf "%.2f", $2 + $3 }' "$1"; }
+peak_mb() { awk '{ printf "%.1f", $4 / 1024 }' "$1"; }
+measure "$work/startup.txt" "$cli" --version >/dev/null
+startup_mb=$(peak_mb "$work/startup.txt")
+
+if [ "$large" = 1 ]; then
+    # Copying "Manual": a million copies would measure the disk.
+    python3 - "$project" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+assert struct.unpack_from("<i", data, 300)[0] == 0x0044D8C8, "general block not where expected"
+struct.pack_into("<i", data, 300 + 776, 0)
+open(sys.argv[1], "wb").write(data)
+PY
+    project_mb=$(python3 -c 'import os, sys; print("%.1f" % (os.path.getsize(sys.argv[1]) / 1048576))' "$project")
+    echo "== $items items, project file $project_mb MB; start-up peak $startup_mb MB"
+    printf "%-6s %-10s %9s %9s %9s %10s\n" round export elapsed CPU "/first" "peak MB"
+    for round in $(seq 1 "$rounds"); do
+        rm -rf "$work/out"
+        sync
+        measure "$work/first.txt" "$cli" export "$project" --to "$work/out" --yes >"$work/first.log"
+        sync
+        measure "$work/unchanged.txt" "$cli" export "$project" --to "$work/out" --yes \
+            >"$work/unchanged.log"
+        ratio=$(python3 -c 'import sys; print("%.3f" % (float(sys.argv[1]) / float(sys.argv[2])))' \
+            "$(cpu "$work/unchanged.txt")" "$(cpu "$work/first.txt")")
+        printf "%-6s %-10s %9s %9s %9s %10s\n" "$round" first "$(awk '{print $1}' "$work/first.txt")" \
+            "$(cpu "$work/first.txt")" "" "$(peak_mb "$work/first.txt")"
+        printf "%-6s %-10s %9s %9s %9s %10s\n" "$round" unchanged \
+            "$(awk '{print $1}' "$work/unchanged.txt")" "$(cpu "$work/unchanged.txt")" "$ratio" \
+            "$(peak_mb "$work/unchanged.txt")"
+    done
+    echo "   first:     $(sed -n 's/^Exported to [^:]*: //p' "$work/first.log")"
+    echo "   unchanged: $(sed -n 's/^Exported to [^:]*: //p' "$work/unchanged.log")"
+    echo "   memory limit (1.5 x the project file + 40 MB): $(python3 -c 'import sys; print("%.1f" % (1.5 * float(sys.argv[1]) + 40))' "$project_mb") MB"
+    exit 0
+fi
+
 seconds() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$@"; }
 ratio() { python3 -c 'import sys; print("%.3f" % (float(sys.argv[1]) / float(sys.argv[2])))' "$@"; }
 now() { date +%s.%N; }
@@ -154,13 +217,18 @@ summary() { sed -n 's/^Exported to [^:]*: //p' "$1"; }
 # One caption changed, in place (same length): the item of file00101, whose page is rewritten.
 change_caption() {
     python3 - "$project" <<'PY'
-import sys
+import re, struct, sys
 path = sys.argv[1]
 data = bytearray(open(path, "rb").read())
-# The caption is stored after its 4-byte length (13 bytes), the URL after it holds the name too.
-at = max(data.find(b"\r\x00\x00\x00file00101."), data.find(b"\r\x00\x00\x00File00101."))
-assert at > 0, "caption not found"
-at += 4
+# The caption is stored after its 4-byte length: the file's name ("file00101.txt") or, where the
+# import takes titles, the name without its extension. The URL after it holds the name too.
+for found in re.finditer(rb"[fF]ile00101", data):
+    at = found.start()
+    length = struct.unpack_from("<I", data, at - 4)[0]
+    if length in (9, 13) and (length == 9 or data[at + 9:at + 10] == b"."):
+        break
+else:
+    raise AssertionError("caption not found")
 data[at] = ord("F") if data[at] == ord("f") else ord("f")
 open(path, "wb").write(data)
 PY
@@ -211,7 +279,29 @@ done
 echo "   first:     $(summary "$work/first.log")"
 echo "   unchanged: $(summary "$work/unchanged.log")"
 echo "   caption:   $(summary "$work/caption.log")"
-echo "   peak resident memory of the first export: $(( $(cat "$work/rss.txt") / 1024 )) MB"
+echo "   peak resident memory of the first export: $(( $(cat "$work/rss.txt") / 1024 )) MB" \
+    "(starting the program: $startup_mb MB)"
+
+# What the re-export asks of the system, against `find` looking at every file once.
+if command -v strace >/dev/null; then
+    echo "== system calls of a re-export with nothing changed (strace -c -f)"
+    "$cli" export "$project" --to "$work/out" --yes >/dev/null
+    strace -c -f -o "$work/strace-export.txt" "$cli" export "$project" --to "$work/out" --yes \
+        >/dev/null
+    strace -c -f -o "$work/strace-find.txt" find "$work/out" "$work/src" -printf '%s %T@\n' \
+        >/dev/null
+    printf "   files: %s sources, %s in the export folder\n" \
+        "$(find "$work/src" -type f | wc -l)" "$(find "$work/out" -type f | wc -l)"
+    calls() {
+        awk -v name="$2" '$NF == name { print $4; found = 1 } END { if (!found) print 0 }' "$1"
+    }
+    printf "   %-12s %8s %8s\n" call export find
+    for call in newfstatat fstatat64 statx lstat stat fstat openat read getdents64; do
+        e=$(calls "$work/strace-export.txt" "$call")
+        f=$(calls "$work/strace-find.txt" "$call")
+        if [ "$e" != 0 ] || [ "$f" != 0 ]; then printf "   %-12s %8s %8s\n" "$call" "$e" "$f"; fi
+    done
+fi
 
 # The page rate, on the work folder's disk and on a memory file system when there is one. As a
 # yardstick, `cp -r` of the written pages shows what creating that many files costs there.
