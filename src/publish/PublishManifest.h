@@ -10,9 +10,9 @@ inline constexpr const char* kPublishManifestName = ".pagelorn-publish.json";
 struct PublishedFile {
     std::uint64_t size = 0;
     std::string sha256;  // 64 lower-case hex digits
-    // The local file's modification time when it was last compared (nanoseconds since the
-    // epoch; 0: unknown). A file with the same size and time is not read again to be compared,
-    // as rsync's quick check does.
+    // The local file's modification time when it was uploaded (nanoseconds since the epoch; 0:
+    // unknown), for the reader's information: what tells an unchanged file without reading it
+    // is the cache on this side (PublishDigestCache.h), which no other computer writes.
     std::int64_t modified = 0;
 
     // The same bytes: the time does not count.

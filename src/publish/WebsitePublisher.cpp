@@ -215,17 +215,6 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     for (const std::string& path : local.unreadable)
         result.failures.push_back({path, "cannot be read"});
     if (parameters.dryRun) return result;
-    // Files found the same by their bytes keep the time they have now, so that the next publish
-    // need not read them.
-    bool timesChanged = false;
-    for (const LocalFile& file : local.files)
-        if (const auto listed = manifest.files.find(file.path);
-            listed != manifest.files.end() && listed->second == file.file &&
-            listed->second.modified != file.file.modified) {
-            listed->second.modified = file.file.modified;
-            timesChanged = true;
-        }
-
     // A first publish claims the folder before anything else goes there, so that an
     // interrupted first publish is not taken for someone else's files the next time.
     if (!haveManifest) {
@@ -247,8 +236,7 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     // Whatever happened, the manifest says what the server now holds; when the connection broke
     // this is tried once more on a new one, and otherwise the next publish sends again what it
     // cannot tell arrived. A manifest that would not change is not sent again.
-    const bool unchanged =
-        haveManifest && !timesChanged && result.uploaded == 0 && result.deleted == 0;
+    const bool unchanged = haveManifest && result.uploaded == 0 && result.deleted == 0;
     result.manifestWritten = unchanged || WriteManifest(run.First(), manifest).Ok();
     if (run.Broken())
         result.status = PublishStatus::Interrupted;
