@@ -284,8 +284,9 @@ private:
     std::atomic<bool> unplannedFailure{false};
     tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
-    std::vector<std::optional<MadeFile>> made;           // by task: copies and thumbnails
-    // By task: the thumbnails at the box size and the view pictures of modern pages.
+    // By task after the pages (the first copy's is at 0): copies and thumbnails.
+    std::vector<std::optional<MadeFile>> made;
+    // The same: the thumbnails at the box size and the view pictures of modern pages.
     std::vector<std::vector<std::pair<std::string, MadeFile>>> moreMade;
     std::vector<std::optional<WrittenPage>> pageRecords;  // by task: pages
     std::mutex mutex;
@@ -522,16 +523,17 @@ void CPlanExecution::Do(std::size_t task) {
             outcome = WritePage(plan.pages[task], failure, pageRecords[task]);
             break;
         case Kind::Copy:
-            outcome = CopyFile(task - plan.pages.size(), failure, made[task]);
+            outcome = CopyFile(task - plan.pages.size(), failure, made[task - plan.pages.size()]);
             break;
         case Kind::Thumbnail:
-            outcome = MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()],
-                                    failure, made[task], moreMade[task]);
+            outcome =
+                MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()], failure,
+                              made[task - plan.pages.size()], moreMade[task - plan.pages.size()]);
             break;
         case Kind::View:
             outcome = MakeView(
                 plan.views[task - plan.pages.size() - plan.CopyCount() - plan.ThumbnailCount()],
-                failure, moreMade[task]);
+                failure, moreMade[task - plan.pages.size()]);
             break;
     }
     if (outcome == Outcome::Interrupted) return;
@@ -581,8 +583,8 @@ void CPlanExecution::Run(ExportResult& result) {
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount() + plan.ViewCount();
     failures.assign(total, std::nullopt);
-    made.assign(total, std::nullopt);
-    moreMade.assign(total, {});
+    made.assign(total - plan.pages.size(), std::nullopt);
+    moreMade.assign(total - plan.pages.size(), {});
     pageRecords.assign(plan.pages.size(), std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
@@ -616,9 +618,11 @@ void CPlanExecution::Run(ExportResult& result) {
 std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
     const auto& files = plan.linkedFiles.Files();
     std::vector<std::pair<std::string, MadeFile>> records;
-    for (std::size_t task = plan.pages.size(); task < made.size(); ++task) {
-        for (auto& record : moreMade[task]) records.push_back(std::move(record));
-        if (!made[task]) continue;
+    records.reserve(made.size());
+    for (std::size_t at = 0; at < made.size(); ++at) {
+        const std::size_t task = at + plan.pages.size();
+        for (auto& record : moreMade[at]) records.push_back(std::move(record));
+        if (!made[at]) continue;
         const LinkedFile& file =
             KindOf(task) == Kind::Copy
                 ? files[task - plan.pages.size()]
@@ -626,7 +630,7 @@ std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
         records.emplace_back(KindOf(task) == Kind::Copy
                                  ? MadeFileName(kCategoryFolderNames[file.folder], file.name)
                                  : MadeFileName(kThumbnailFolderName, file.thumbName),
-                             std::move(*made[task]));
+                             std::move(*made[at]));
     }
     return records;
 }

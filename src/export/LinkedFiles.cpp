@@ -190,7 +190,7 @@ LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
             return files[same->second];
         }
     } else {
-        found.path = SourceFile(path);
+        found.path = SourceFile(path).native();
         found.state.kind = SourceState::Kind::NoName;
         found.state.reason = "the path does not name a file";
     }

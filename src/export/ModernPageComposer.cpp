@@ -505,7 +505,7 @@ std::string CModernPageComposer::ItemPage(std::size_t folder, std::size_t index)
         if (linked != nullptr) {
             const std::string taken = ExifDateTaken(
                 linked->found.path.empty() ? plan.linkedFiles.SourceFile(linked->source)
-                                           : linked->found.path);
+                                           : std::filesystem::path(linked->found.path));
             if (!taken.empty())
                 out += "<p class=\"taken\">Taken <time datetime=\"" + taken + "\">" +
                        taken.substr(0, 10) + " " + taken.substr(11, 5) + "</time></p>\n";

@@ -83,7 +83,7 @@ void AddFile(CInputs& in, const ExportPlan& plan, std::size_t index, bool stamp)
     in.Number(plan.sources[index].stamp.size);
     if (!stamp) return;
     in.Text(file.source);
-    in.Text(file.found.path.native());
+    in.Text(file.found.path);
     const FileStamp& found = file.found.state.stamp;
     for (const std::uint64_t value :
          {std::uint64_t{found.exists}, std::uint64_t{found.size}, found.device, found.inode,

@@ -63,7 +63,7 @@ FoundSource FindSource(const fs::path& path) {
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
     if (error) absolute = path;
-    return {path, Utf8FromPath(absolute.lexically_normal()), LookAtSource(path)};
+    return {path.native(), Utf8FromPath(absolute.lexically_normal()), LookAtSource(path)};
 }
 
 const std::vector<std::string>& CSourceFinder::Listing(const fs::path& folder) {
@@ -79,8 +79,9 @@ const std::vector<std::string>& CSourceFinder::Listing(const fs::path& folder) {
 
 void CSourceFinder::FindWithoutCase(FoundSource& found) {
     if (found.state.kind != SourceState::Kind::Missing) return;
-    std::vector<fs::path> candidates{found.path.root_path()};
-    for (const fs::path& element : found.path.relative_path()) {
+    const fs::path path(found.path);
+    std::vector<fs::path> candidates{path.root_path()};
+    for (const fs::path& element : path.relative_path()) {
         const std::string text = Utf8FromPath(element);
         for (std::size_t start = 0; start <= text.size();) {
             const std::size_t end = std::min(text.find('\\', start), text.size());
