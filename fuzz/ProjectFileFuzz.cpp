@@ -20,7 +20,6 @@ void Require(bool condition) {
 void CheckTree(const CSiteTree& tree) {
     Require(tree.Root() != nullptr);
     Require(tree.Root()->Parent() == nullptr);
-    Require(!tree.IsModified());
     Require(tree.Clipboard().IsEmpty());
     Require(tree.CheckInvariants().empty());
     std::set<std::int32_t> folderIds;

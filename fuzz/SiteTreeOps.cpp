@@ -67,6 +67,7 @@ public:
     explicit Mirror(const CSiteTree& watched) : tree(watched) { Rebuild(); }
 
     std::string problem;
+    std::size_t changesTold = 0;  // every change ended, as the document counts its revisions
 
     void ChangeBegins(const CSiteChange& c) override {
         using Kind = CSiteChange::Kind;
@@ -112,6 +113,7 @@ public:
 
     void ChangeEnded(const CSiteChange& c) override {
         using Kind = CSiteChange::Kind;
+        ++changesTold;
         if (!problem.empty()) return;
         switch (c.kind) {
             case Kind::Reset:
@@ -414,8 +416,7 @@ private:
         }
 
         const std::string before = Outline(tree, true);
-        const bool wasModified = tree.IsModified();
-        const bool wasPending = tree.IsExportPending();
+        const std::size_t changesBefore = mirror.changesTold;
         const CSiteClipboard clipboard = tree.Clipboard();
         CSiteEditRecord record;
         tree.RecordInto(&record);
@@ -563,8 +564,7 @@ private:
 
         const std::string after = Outline(tree, true);
         if (status != CSiteStatus::Done) {
-            if (after != before || tree.IsModified() != wasModified ||
-                tree.IsExportPending() != wasPending)
+            if (after != before || mirror.changesTold != changesBefore)
                 return "a refused operation changed the project";
             if (tree.Clipboard().folderNode != clipboard.folderNode ||
                 tree.Clipboard().itemKeys != clipboard.itemKeys)
@@ -579,8 +579,7 @@ private:
             if (!record.Empty()) return "an operation that changed nothing recorded steps";
             return {};
         }
-        if (!tree.IsModified() || !tree.IsExportPending())
-            return "a change did not mark the project modified";
+        if (mirror.changesTold == changesBefore) return "a change was not told to the observers";
         if (record.Empty()) return "a change recorded nothing to undo";
         undone.push_back({std::move(record), before, after});
         redone.clear();

@@ -73,7 +73,7 @@ int CEditSession::Refuse(std::string_view why) {
 int CEditSession::Save(std::string_view done) {
     if (Interrupted()) return ReportInterruption(std::string(nothingDone));
     if (saveProject) {
-        const SaveResult saved = SaveProject(project, page, layout, tree);
+        const Outcome saved = SaveProject(project, page, layout, tree);
         if (!saved) return Fail(saved.message, nothingDone);
     }
     if (saveSettings) {

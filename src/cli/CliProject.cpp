@@ -159,7 +159,7 @@ int RunNewCommand(int argc, char** argv) {
     CPageOption page;
     CLayoutOption layout;
     CSiteTree tree;
-    const SaveResult saved = SaveProject(project, page, layout, tree);
+    const Outcome saved = SaveProject(project, page, layout, tree);
     if (!saved) {
         lock.RemoveUnusedFile();
         return Fail(saved.message);
@@ -274,7 +274,7 @@ int RunImportCommand(int argc, char** argv) {
     }
     if (Interrupted()) return interrupted();
 
-    const SaveResult saved = SaveProject(project, page, layout, tree);
+    const Outcome saved = SaveProject(project, page, layout, tree);
     if (!saved) {
         lock.RemoveUnusedFile();
         return Fail(saved.message, kNothingImported);

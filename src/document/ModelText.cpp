@@ -39,3 +39,9 @@ QString TextFromBytes(std::string_view bytes) {
 std::string BytesFromText(const QString& text) {
     return text.toStdString();
 }
+
+bool AssignEdited(std::string& field, const QString& text) {
+    if (TextFromBytes(field) == text) return false;
+    field = BytesFromText(text);
+    return true;
+}

@@ -13,3 +13,7 @@ QString TextFromBytes(std::string_view bytes);
 
 // The UTF-8 bytes of typed text.
 std::string BytesFromText(const QString& text);
+
+// Stores text the user edited into a byte field, leaving the field alone when the text is what
+// TextFromBytes showed for it, so that untouched Windows-1252 bytes survive. True when it changed.
+bool AssignEdited(std::string& field, const QString& text);

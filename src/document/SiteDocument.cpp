@@ -119,12 +119,10 @@ void CSiteDocument::NoteModified() {
 
 void CSiteDocument::SetModified(bool flag) {
     changedOutside = flag;
-    if (flag) {
-        tree.SetExportPending(true);
-    } else {
+    if (flag)
+        exportedRevision.reset();
+    else
         undoStack.setClean();
-        tree.SetModified(false);
-    }
     NoteModified();
 }
 
@@ -135,7 +133,7 @@ std::shared_ptr<const CProjectSnapshot> CSiteDocument::Snapshot() const {
 }
 
 void CSiteDocument::ExportWritten(const CProjectSnapshot& snapshot) {
-    if (snapshot.revision == revision) tree.SetExportPending(false);
+    if (snapshot.revision == revision) exportedRevision = revision;
 }
 
 void CSiteDocument::ProjectReplaced() {
@@ -188,7 +186,6 @@ COpenResult CSiteDocument::Open(const QString& path) {
     const bool whole = result.load.IsComplete();
     filePath = whole ? path : QString();
     changedOutside = !whole;
-    tree.SetModified(!whole);
     ++revision;
     ProjectReplaced();
     return result;
@@ -204,7 +201,7 @@ bool CSiteDocument::SettingsDamagedAt(const QString& path) const {
 
 CSaveResult CSiteDocument::Save(const QString& path, SettingsSave damagedSettings) {
     const fs::path file = PathOf(path);
-    const SaveResult saved = SaveProject(file, thePageOption, theLayoutOption, tree);
+    const Outcome saved = SaveProject(file, thePageOption, theLayoutOption, tree);
     if (!saved) return {false, false, saved.message};
     filePath = path;
     const SettingsSaveResult settingsSaved = SaveWebsiteSettings(file, settings, damagedSettings);
@@ -372,7 +369,6 @@ void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& l
     settings.pictures = pictures;
     settings.pages = pages;
     settings.publish = publish;
-    tree.SetModified(true);
     ++revision;
     emit OptionsChanged();
 }

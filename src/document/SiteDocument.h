@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,8 @@ public:
     void SetModified(bool flag);
     // Counts every change of the project, undo and redo included.
     std::uint64_t Revision() const { return revision; }
+    // The project changed since its export was last written whole (or was never exported).
+    bool IsExportPending() const { return exportedRevision != revision; }
 
     // A copy of the whole project for a worker thread.
     std::shared_ptr<const CProjectSnapshot> Snapshot() const;
@@ -219,6 +222,7 @@ private:
     QString filePath;
     CSiteSelection selection;
     std::uint64_t revision = 0;
+    std::optional<std::uint64_t> exportedRevision;
     int typingSession = 0;
     // Changes of the tree made by this document's own steps, not from outside the history.
     int ownChanges = 0;

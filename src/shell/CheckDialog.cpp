@@ -10,7 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "TextCodec.h"
+#include "ModelText.h"
 
 namespace {
 
@@ -130,9 +130,9 @@ void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::
         severity->setData(kFolderRole, problem.folder.value);
         severity->setData(kItemRole, problem.item.value);
         cell(kKindColumn, ShownName(ProblemKindName(problem.kind)));
-        cell(kPathColumn, FromBytes(problem.path));
-        cell(kWhereColumn, FromBytes(problem.where));
-        cell(kDetailColumn, FromBytes(problem.detail));
+        cell(kPathColumn, TextFromBytes(problem.path));
+        cell(kWhereColumn, TextFromBytes(problem.where));
+        cell(kDetailColumn, TextFromBytes(problem.detail));
     }
     summaryText = SummaryText(problems.size(), errorCount);
     // Nothing to list: the sentence alone says so, in a small dialog, instead of an empty table.

@@ -20,11 +20,11 @@
 #include "ExportLocation.h"
 #include "ExportPlan.h"
 #include "MainFrame.h"
+#include "ModelText.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "ProjectLock.h"
 #include "SiteTreeView.h"
-#include "TextCodec.h"
 #include "Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -56,7 +56,7 @@ QString AbsoluteProjectPath(const QString& path) {
 }
 
 QString ShownPath(const fs::path& path) {
-    return FromBytes(Utf8FromPath(path));
+    return TextFromBytes(Utf8FromPath(path));
 }
 
 // A menu entry shows the path as it is (an "&" in it would otherwise mark a mnemonic), behind
@@ -67,13 +67,14 @@ QString MenuText(int slot, const QString& path) {
 }
 
 QString ExportFailureReport(const ExportResult& result) {
-    QString text = FromBytes(result.message);
+    QString text = TextFromBytes(result.message);
     if (result.failures.empty()) return text;
     text += CMainFrame::tr("\n\nNot everything could be written:");
     const std::size_t listed = std::min(result.failures.size(), kFailuresListed);
     for (std::size_t i = 0; i < listed; ++i) {
         const ExportFailure& failure = result.failures[i];
-        text += QStringLiteral("\n%1: %2").arg(FromBytes(failure.path), FromBytes(failure.reason));
+        text += QStringLiteral("\n%1: %2")
+                    .arg(TextFromBytes(failure.path), TextFromBytes(failure.reason));
     }
     if (result.failures.size() > listed)
         text += CMainFrame::tr("\n... and %1 more.").arg(result.failures.size() - listed);
@@ -188,7 +189,7 @@ bool CMainFrame::SaveTo(const QString& path) {
     CProjectLock::Options waitBriefly;
     waitBriefly.wait = std::chrono::milliseconds(1000);
     if (lock.Acquire(file, waitBriefly) == CProjectLock::Status::Busy) {
-        TheDesktop().Tell(this, FromBytes(lock.Message()), CDesktop::Severity::Warning);
+        TheDesktop().Tell(this, TextFromBytes(lock.Message()), CDesktop::Severity::Warning);
         return false;
     }
     // Another program (a second window, pagelorn-cli import) may have saved over the file since
@@ -241,7 +242,7 @@ bool CMainFrame::SaveTo(const QString& path) {
     }
     if (result) return true;
     if (!result.projectWritten) lock.RemoveUnusedFile();
-    TheDesktop().Tell(this, FromBytes(result.message), CDesktop::Severity::Critical);
+    TheDesktop().Tell(this, TextFromBytes(result.message), CDesktop::Severity::Critical);
     return false;
 }
 
@@ -285,7 +286,7 @@ bool CMainFrame::OpenProject(const QString& chosen) {
     const FileStamp settingsStamp = ReadFileStamp(WebsiteSettingsPath(PathOf(path)));
     const COpenResult result = document->Open(path);
     if (!result.replaced) {
-        TheDesktop().Tell(this, FromBytes(result.load.message),
+        TheDesktop().Tell(this, TextFromBytes(result.load.message),
                           result.load.status == LoadStatus::WrongVersion
                               ? CDesktop::Severity::Warning
                               : CDesktop::Severity::Critical);
@@ -295,12 +296,12 @@ bool CMainFrame::OpenProject(const QString& chosen) {
     savedSettingsStamp = settingsStamp;
     QStringList problems;
     if (result.load.status == LoadStatus::TreeDamaged)
-        problems << FromBytes(result.load.message) +
+        problems << TextFromBytes(result.load.message) +
                         tr("\n\nWhat could be read is shown. Save it under a new name to keep "
                            "it; the file itself is left as it is.");
     if (result.settings.status == SettingsLoadStatus::Damaged)
         // The message says already that every setting is off.
-        problems << FromBytes(result.settings.message) +
+        problems << TextFromBytes(result.settings.message) +
                         tr("\n\nSaving the project asks before that file is replaced.");
     if (!problems.isEmpty())
         TheDesktop().Tell(this, problems.join(QStringLiteral("\n\n")), CDesktop::Severity::Warning);
@@ -344,7 +345,7 @@ bool CMainFrame::ExportSite(bool preview) {
         const ExportLocation location = ResolveExportLocation(
             project->thePageOption.general.location.View(), project->projectFile);
         if (!location.problem.empty()) {
-            TheDesktop().Tell(this, FromBytes(location.problem), CDesktop::Severity::Critical);
+            TheDesktop().Tell(this, TextFromBytes(location.problem), CDesktop::Severity::Critical);
             return false;
         }
         folder = location.folder;
@@ -357,7 +358,7 @@ bool CMainFrame::ExportSite(bool preview) {
     switch (check.state) {
         case ExportFolderState::Refused:
         case ExportFolderState::Unusable:
-            TheDesktop().Tell(this, FromBytes(check.message), CDesktop::Severity::Critical);
+            TheDesktop().Tell(this, TextFromBytes(check.message), CDesktop::Severity::Critical);
             return false;
         case ExportFolderState::NotEmpty:
             if (!preview && !AgreeToDeleteUnplanned(parameters, check)) return false;
@@ -382,7 +383,7 @@ bool CMainFrame::ExportSite(bool preview) {
                 previewPage = ShownPath(result.rootPage);
             } else {
                 document->ExportWritten(*project);
-                statusBar()->showMessage(FromBytes(result.message), 10000);
+                statusBar()->showMessage(TextFromBytes(result.message), 10000);
             }
             if (!result.failures.empty())
                 TheDesktop().Tell(this, ExportFailureReport(result), CDesktop::Severity::Warning);
@@ -419,7 +420,8 @@ bool CMainFrame::AgreeToDeleteUnplanned(const ExportParameters& parameters,
     const UnplannedEntries unplanned = FindUnplannedEntries(plan, kUnplannedNamesShown);
     if (unplanned.count == 0 && !unplanned.unreadable) return true;
     QString names;
-    for (const std::string& name : unplanned.names) names += QStringLiteral("\n") + FromBytes(name);
+    for (const std::string& name : unplanned.names)
+        names += QStringLiteral("\n") + TextFromBytes(name);
     if (unplanned.count > unplanned.names.size())
         names += QStringLiteral("\n") +
                  tr("... and %1 more").arg(unplanned.count - unplanned.names.size());

@@ -11,12 +11,12 @@
 #include "Desktop.h"
 #include "ExportLocation.h"
 #include "MainFrame.h"
-#include "TextCodec.h"
+#include "ModelText.h"
 
 namespace {
 
 QString Text(const std::string& text) {
-    return FromBytes(text);
+    return TextFromBytes(text);
 }
 
 QString FailureList(const PublishResult& result) {

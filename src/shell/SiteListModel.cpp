@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TextCodec.h"
+#include "ModelText.h"
 #include "ThemeIcon.h"
 
 CSiteListModel::CSiteListModel(CSiteDocument& siteDocument, QObject* parent)
@@ -142,16 +142,16 @@ QVariant CSiteListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
     if (role == Qt::ToolTipRole && index.column() == kIdColumn) return {};
     if (ref.kind == CSiteNodeRef::Folder)
-        return index.column() == kCaptionColumn ? FromBytes(tree.Find(ref.folder)->Label())
+        return index.column() == kCaptionColumn ? TextFromBytes(tree.Find(ref.folder)->Label())
                                                 : QString();
     const CSiteItem& item = *tree.Find(ref.item);
     switch (index.column()) {
         case kCaptionColumn:
-            return FromBytes(item.caption);
+            return TextFromBytes(item.caption);
         case kIdColumn:
             return QString::number(item.id);
         case kUrlColumn:
-            return FromBytes(item.url);
+            return TextFromBytes(item.url);
         default:
             return {};
     }

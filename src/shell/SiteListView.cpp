@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "Desktop.h"
-#include "TextCodec.h"
+#include "ModelText.h"
 
 CSiteListView::CSiteListView(CSiteDocument& siteDocument, QWidget* parent)
     : QTreeView(parent), document(siteDocument), listModel(siteDocument) {
@@ -159,7 +159,7 @@ void CSiteListView::OnDoubleClicked(const QModelIndex& index) {
         document.SelectFolder(ref.folder);
         emit FolderOpened(ref.folder);
     } else if (ref.kind == CSiteNodeRef::Item) {
-        const QString url = FromBytes(document.Tree().Find(ref.item)->url).trimmed();
+        const QString url = TextFromBytes(document.Tree().Find(ref.item)->url).trimmed();
         if (!url.isEmpty()) TheDesktop().OpenUrl(UrlForOpening(url));
     }
 }

@@ -13,8 +13,8 @@
 
 #include "ColorLabel.h"
 #include "Desktop.h"
+#include "ModelText.h"
 #include "PictureCtrl.h"
-#include "TextCodec.h"
 #include "ThumbnailFile.h"
 
 namespace {
@@ -207,7 +207,7 @@ void CSitePropertyView::Follow(const CSiteChange& change) {
                : change.field == CSiteField::Description ? &record.description
                                                          : &record.url;
     }
-    const QString shownText = FromBytes(*text);
+    const QString shownText = TextFromBytes(*text);
     filling = true;
     switch (change.field) {
         case CSiteField::Caption:
@@ -263,16 +263,16 @@ void CSitePropertyView::Refresh() {
     const CSiteNode* shownFolder = mode == Mode::Folder ? tree.Find(folder) : nullptr;
     const CSiteItem* shownItem = mode == Mode::Item ? tree.Find(item) : nullptr;
     if (shownFolder) {
-        captionEdit->setText(FromBytes(shownFolder->Folder().caption));
-        descriptionEdit->setPlainText(FromBytes(shownFolder->Folder().description));
+        captionEdit->setText(TextFromBytes(shownFolder->Folder().caption));
+        descriptionEdit->setPlainText(TextFromBytes(shownFolder->Folder().description));
         urlEdit->clear();
         urlLabel->hide();
         urlEdit->hide();
         browseButton->hide();
     } else if (shownItem) {
-        captionEdit->setText(FromBytes(shownItem->caption));
-        descriptionEdit->setPlainText(FromBytes(shownItem->description));
-        urlEdit->setText(FromBytes(shownItem->url));
+        captionEdit->setText(TextFromBytes(shownItem->caption));
+        descriptionEdit->setPlainText(TextFromBytes(shownItem->description));
+        urlEdit->setText(TextFromBytes(shownItem->url));
         urlLabel->show();
         urlEdit->show();
         browseButton->show();
@@ -309,7 +309,7 @@ void CSitePropertyView::Layout() {
 void CSitePropertyView::ShowPreview() {
     const CSiteItem* shown = tree.Find(item);
     if (!shown) return;
-    const QString url = FromBytes(shown->url);
+    const QString url = TextFromBytes(shown->url);
     if (!url.startsWith(kFilePrefix, Qt::CaseInsensitive)) return;
     // The path keeps its letter case: file names differ by case on most file systems.
     const QString path = url.mid(kFilePrefix.size());

@@ -1,6 +1,6 @@
 #include "SiteTreeModel.h"
 
-#include "TextCodec.h"
+#include "ModelText.h"
 #include "ThemeIcon.h"
 
 CSiteTreeModel::CSiteTreeModel(CSiteDocument& siteDocument, QObject* parent)
@@ -106,7 +106,7 @@ QVariant CSiteTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return FromBytes(node->Label());
+            return TextFromBytes(node->Label());
         case Qt::DecorationRole:
             return node->Parent() ? folderIcon : rootIcon;
         default:

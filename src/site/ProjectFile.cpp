@@ -561,10 +561,7 @@ LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& l
             break;
         }
     }
-    tree.SetModified(false);
     tree.ClearClipboard();
-    // Whatever was exported before belongs to another project.
-    tree.SetExportPending(true);
     return result;
 }
 
@@ -613,8 +610,8 @@ std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLay
     return bytes;
 }
 
-SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLayoutOption& layout,
-                       CSiteTree& tree) {
+Outcome SaveProject(const fs::path& path, const CPageOption& page, const CLayoutOption& layout,
+                    const CSiteTree& tree) {
     std::unique_ptr<unsigned char[]> bytes;
     std::size_t size = 0;
     try {
@@ -629,7 +626,6 @@ SaveResult SaveProject(const fs::path& path, const CPageOption& page, const CLay
     FileWriteResult written =
         WriteFileAtomically(path, std::span<const unsigned char>(bytes.get(), size));
     if (!written) return {false, std::move(written.message)};
-    tree.SetModified(false);
     return {true, {}};
 }
 
@@ -645,8 +641,6 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
     if (!image) {
         CSiteTree fresh;
         tree.Swap(fresh);
-        tree.SetModified(false);
-        tree.SetExportPending(true);
         LoadResult result;
         result.status = LoadStatus::NotOpenable;
         result.message = "Cannot open " + Quoted(Utf8FromPath(path)) + ": " + reason + ".";
@@ -659,8 +653,6 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
         layout = CLayoutOption();
         CSiteTree fresh;
         tree.Swap(fresh);
-        tree.SetModified(false);
-        tree.SetExportPending(true);
         LoadResult result;
         result.status = LoadStatus::Complete;
         result.foldersRead = 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LayoutOption.h"
+#include "Outcome.h"
 #include "PageOption.h"
 #include "SiteTree.h"
 
@@ -44,17 +45,10 @@ inline constexpr std::int32_t kLayoutTag = 0x0044D8DC;
 std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLayoutOption& layout,
                                              const CSiteTree& tree);
 
-struct SaveResult {
-    bool ok = false;
-    std::string message;  // on failure: the file and the reason
-
-    explicit operator bool() const { return ok; }
-};
-
-// Writes the project atomically (the previous file stays whole if anything fails). On success
-// the project is no longer modified; on failure it stays modified. Folder ids do not change.
-SaveResult SaveProject(const std::filesystem::path& path, const CPageOption& page,
-                       const CLayoutOption& layout, CSiteTree& tree);
+// Writes the project atomically (the previous file stays whole if anything fails). Folder ids do
+// not change.
+Outcome SaveProject(const std::filesystem::path& path, const CPageOption& page,
+                    const CLayoutOption& layout, const CSiteTree& tree);
 
 enum class LoadStatus {
     Complete,       // everything was read
@@ -79,8 +73,8 @@ inline constexpr const char* kUnknownVersionMessage = "Unkown version!";
 
 // Replaces the project by the file's contents. The page properties are reset without the
 // GENERATOR entry first (the file brings its own meta variables). Folders get the ids 0, 1, 2 ...
-// in file order and items the ids of their positions, whatever the file stored. Afterwards the
-// project is not modified and nothing is cut or copied. An empty file (0 bytes) is a project not
+// in file order and items the ids of their positions, whatever the file stored. Afterwards
+// nothing is cut or copied. An empty file (0 bytes) is a project not
 // yet written: it reads as a new project, never as a damaged one.
 LoadResult LoadProject(const std::filesystem::path& path, CPageOption& page, CLayoutOption& layout,
                        CSiteTree& tree);

@@ -1,3 +1,5 @@
+// The tree's own operations: building, commands, reordering and the primitive changes they are
+// made of. Cut, copy and paste are in SiteClipboard.cpp, the undo records in SiteEditRecords.cpp.
 #include "SiteTree.h"
 
 #include <algorithm>
@@ -7,30 +9,6 @@
 #include <limits>
 #include <stdexcept>
 #include <unordered_set>
-
-struct CSiteEditRecord::Step {
-    enum class Kind { Folder, Items, FolderMove, ItemMove, Text };
-
-    Kind kind = Kind::Folder;
-    // Folder, Items: whether the edit put the records into the tree (else it took them out).
-    bool inserted = false;
-    CFolderKey folder{};  // the folder concerned; for items and texts of items, their folder
-    CFolderKey parent{};
-    std::size_t position = 0;  // in parent (folders) or in folder (items); where a move starts
-    CFolderKey toParent{};
-    std::size_t toPosition = 0;
-    std::size_t count = 0;
-    std::unique_ptr<CSiteNode> subtree{};  // the folder while it is out of the tree
-    std::vector<CSiteItem> items{};        // the items while they are out of the tree
-    CItemKey item{};
-    CSiteField field = CSiteField::Caption;
-    CSiteText text{};  // the text the record does not hold at the moment
-};
-
-CSiteEditRecord::CSiteEditRecord() = default;
-CSiteEditRecord::CSiteEditRecord(CSiteEditRecord&&) noexcept = default;
-CSiteEditRecord& CSiteEditRecord::operator=(CSiteEditRecord&&) noexcept = default;
-CSiteEditRecord::~CSiteEditRecord() = default;
 
 std::string_view Describe(CSiteStatus status) {
     switch (status) {
@@ -129,6 +107,12 @@ const CSiteNode* CSiteNode::NextSibling() const {
                                                             : nullptr;
 }
 
+bool CSiteNode::LiesWithin(const CSiteNode* other) const {
+    for (const CSiteNode* node = this; node; node = node->parent)
+        if (node == other) return true;
+    return false;
+}
+
 int CSiteNode::Depth() const {
     int depth = 0;
     for (const CSiteNode* node = parent; node; node = node->parent) ++depth;
@@ -153,8 +137,6 @@ CSiteTree::CSiteTree(const CSiteTree& other)
       textStorage(other.textStorage),
       project(other.project),
       nextFolderId(other.nextFolderId),
-      modified(other.modified),
-      exportPending(other.exportPending),
       clipboardStale(other.clipboardStale),
       clipboard(other.clipboard) {
     // Same keys and ids: the copy names its records as the original does.
@@ -217,13 +199,7 @@ void CSiteTree::Notify(bool ended, const CSiteChange& change) {
     }
 }
 
-void CSiteTree::SetModified(bool flag) {
-    modified = flag;
-    if (flag) exportPending = true;
-}
-
 void CSiteTree::Changed() {
-    SetModified(true);
     PruneClipboard();
 }
 
@@ -233,9 +209,6 @@ void CSiteTree::NewProject() {
     CSiteFolder rootFolder;
     rootFolder.caption = kRootCaption;
     StartProject(std::move(rootFolder));
-    modified = false;
-    // Pages exported before belong to another website.
-    exportPending = true;
     Notify(true, change);
 }
 
@@ -251,8 +224,6 @@ void CSiteTree::Swap(CSiteTree& other) noexcept {
     std::swap(itemCount, other.itemCount);
     std::swap(project, other.project);
     std::swap(nextFolderId, other.nextFolderId);
-    std::swap(modified, other.modified);
-    std::swap(exportPending, other.exportPending);
     std::swap(clipboardStale, other.clipboardStale);
     std::swap(clipboard, other.clipboard);
     recording = nullptr;
@@ -309,26 +280,16 @@ CFolderKey CSiteTree::FolderOf(CItemKey key) const {
     return node ? node->key : CFolderKey{};
 }
 
-namespace {
-
-bool NodeWithin(const CSiteNode* a, const CSiteNode* b) {
-    for (const CSiteNode* node = a; node; node = node->Parent())
-        if (node == b) return true;
-    return false;
-}
-
-}  // namespace
-
 bool CSiteTree::IsWithin(CFolderKey a, CFolderKey b) const {
     const CSiteNode* nodeA = Node(a);
     const CSiteNode* nodeB = Node(b);
-    return nodeA && nodeB && NodeWithin(nodeA, nodeB);
+    return nodeA && nodeB && nodeA->LiesWithin(nodeB);
 }
 
 bool CSiteTree::IsValidDrop(CFolderKey source, CFolderKey target) const {
     const CSiteNode* from = Node(source);
     const CSiteNode* onto = Node(target);
-    return from && onto && from != onto && !NodeWithin(onto, from) && from->parent != onto;
+    return from && onto && from != onto && !onto->LiesWithin(from) && from->parent != onto;
 }
 
 std::vector<std::string> CSiteTree::GetChildLabels(CFolderKey key) const {
@@ -539,87 +500,6 @@ void CSiteTree::SwapText(CSiteNode& node, CItemKey item, CSiteField field, CSite
     Notify(true, change);
 }
 
-// The same changes, written into the record being made.
-
-void CSiteTree::InsertNode(CSiteNode& parent, std::size_t position,
-                           std::unique_ptr<CSiteNode> node) {
-    const CFolderKey key = node->key;
-    AttachNode(parent, position, std::move(node));
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Folder,
-                                    .inserted = true,
-                                    .folder = key,
-                                    .parent = parent.key,
-                                    .position = position});
-}
-
-void CSiteTree::RemoveNode(CSiteNode& node) {
-    const CFolderKey key = node.key;
-    const CFolderKey parent = node.parent->key;
-    const std::size_t position = node.position;
-    std::unique_ptr<CSiteNode> subtree = DetachNode(node);
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Folder,
-                                    .folder = key,
-                                    .parent = parent,
-                                    .position = position,
-                                    .subtree = std::move(subtree)});
-}
-
-void CSiteTree::MoveNode(CSiteNode& node, CSiteNode& parent, std::size_t position) {
-    const CFolderKey oldParent = node.parent->key;
-    const std::size_t from = node.position;
-    RelocateNode(node, parent, position);
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::FolderMove,
-                                    .folder = node.key,
-                                    .parent = oldParent,
-                                    .position = from,
-                                    .toParent = parent.key,
-                                    .toPosition = position});
-}
-
-void CSiteTree::InsertItems(CSiteNode& node, std::size_t position, std::vector<CSiteItem> items) {
-    const std::size_t count = items.size();
-    if (count == 0) return;
-    AttachItems(node, position, std::move(items));
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Items,
-                                    .inserted = true,
-                                    .folder = node.key,
-                                    .position = position,
-                                    .count = count});
-}
-
-void CSiteTree::RemoveItems(CSiteNode& node, std::size_t first, std::size_t count) {
-    std::vector<CSiteItem> taken = DetachItems(node, first, count);
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Items,
-                                    .folder = node.key,
-                                    .position = first,
-                                    .count = count,
-                                    .items = std::move(taken)});
-}
-
-void CSiteTree::MoveItemWithin(CSiteNode& node, std::size_t from, std::size_t to) {
-    RelocateItem(node, from, to);
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::ItemMove,
-                                    .folder = node.key,
-                                    .position = from,
-                                    .toPosition = to});
-}
-
-void CSiteTree::ExchangeText(CSiteNode& node, CItemKey item, CSiteField field, CSiteText& text) {
-    SwapText(node, item, field, text);
-    if (recording)
-        recording->steps.push_back({.kind = CSiteEditRecord::Step::Kind::Text,
-                                    .folder = node.key,
-                                    .item = item,
-                                    .field = field,
-                                    .text = std::move(text)});
-}
-
 void CSiteTree::RemoveItemKeys(CSiteNode& node, std::vector<CItemKey> keys) {
     std::vector<std::size_t> positions;
     positions.reserve(keys.size());
@@ -641,19 +521,6 @@ void CSiteTree::RemoveItemKeys(CSiteNode& node, std::vector<CItemKey> keys) {
         }
         RemoveItems(node, first, count);
     }
-}
-
-void CSiteTree::PruneClipboard() {
-    if (!clipboardStale) return;
-    clipboardStale = false;
-    if (clipboard.folderNode) {
-        if (!Node(clipboard.folderNode)) clipboard.Clear();
-        return;
-    }
-    if (!clipboard.holdsRows) return;
-    std::erase_if(clipboard.folderKeys, [&](CFolderKey key) { return !Node(key); });
-    std::erase_if(clipboard.itemKeys, [&](CItemKey key) { return !Find(key); });
-    if (clipboard.folderKeys.empty() && clipboard.itemKeys.empty()) clipboard.Clear();
 }
 
 // --- building and commands ----------------------------------------------------------------------
@@ -769,61 +636,6 @@ CSiteStatus CSiteTree::DeleteRows(CFolderKey folder, const std::vector<CFolderKe
     return CSiteStatus::Done;
 }
 
-// --- cut, copy, paste ---------------------------------------------------------------------------
-
-CSiteStatus CSiteTree::Copy(CFolderKey folder) {
-    const CSiteNode* node = Node(folder);
-    if (!node) return CSiteStatus::NoSuchFolder;
-    if (node == root.get()) return CSiteStatus::RootRefused;
-    clipboard.Clear();
-    clipboard.folderNode = folder;
-    return CSiteStatus::Done;
-}
-
-CSiteStatus CSiteTree::Cut(CFolderKey folder) {
-    const CSiteStatus status = Copy(folder);
-    if (status == CSiteStatus::Done) clipboard.cut = true;
-    return status;
-}
-
-CSiteStatus CSiteTree::CopyRows(CFolderKey source, bool cut, std::vector<CFolderKey> folders,
-                                std::vector<CItemKey> items) {
-    const CSiteNode* node = Node(source);
-    if (!node) return CSiteStatus::NoSuchFolder;
-    for (CFolderKey key : folders) {
-        const CSiteNode* child = Node(key);
-        if (!child || child->parent != node) return CSiteStatus::NotARow;
-    }
-    for (CItemKey key : items) {
-        std::size_t position = 0;
-        if (ItemNode(key, position) != node) return CSiteStatus::NotARow;
-    }
-    clipboard.Clear();
-    if (folders.empty() && items.empty()) return CSiteStatus::Done;
-    clipboard.cut = cut;
-    clipboard.holdsRows = true;
-    clipboard.folderKeys = std::move(folders);
-    clipboard.itemKeys = std::move(items);
-    return CSiteStatus::Done;
-}
-
-bool CSiteTree::CanPaste(CFolderKey target) const {
-    const CSiteNode* node = Node(target);
-    if (!node) return false;
-    if (clipboard.folderNode) {
-        const CSiteNode* source = Node(clipboard.folderNode);
-        return source && !NodeWithin(node, source);
-    }
-    if (!clipboard.holdsRows) return false;
-    for (CItemKey key : clipboard.itemKeys)
-        if (Find(key)) return true;
-    for (CFolderKey key : clipboard.folderKeys) {
-        const CSiteNode* source = Node(key);
-        if (source && !NodeWithin(node, source)) return true;
-    }
-    return false;
-}
-
 CFolderKey CSiteTree::InsertCopy(const CSiteNode& source, CSiteNode& target) {
     const std::string_view label = source.Label();
     std::size_t index = 0;
@@ -835,80 +647,11 @@ CFolderKey CSiteTree::InsertCopy(const CSiteNode& source, CSiteNode& target) {
     return key;
 }
 
-CSiteStatus CSiteTree::Paste(CFolderKey target) {
-    CSiteNode* node = Node(target);
-    if (!node) return CSiteStatus::NoSuchFolder;
-    if (clipboard.folderNode) {
-        CSiteNode* source = Node(clipboard.folderNode);
-        if (!source) return CSiteStatus::NothingToPaste;
-        if (NodeWithin(node, source)) return CSiteStatus::IntoItself;
-        InsertCopy(*source, *node);
-        if (clipboard.cut) {
-            clipboard.Clear();
-            RemoveNode(*source);
-        }
-        Changed();
-        return CSiteStatus::Done;
-    }
-    if (!clipboard.holdsRows) return CSiteStatus::NothingToPaste;
-
-    std::vector<CFolderKey> folders;
-    bool leftOut = false;
-    for (CFolderKey key : clipboard.folderKeys) {
-        const CSiteNode* source = Node(key);
-        if (!source) continue;
-        if (NodeWithin(node, source)) {
-            leftOut = true;
-            continue;
-        }
-        folders.push_back(key);
-    }
-    // The items are copied before any is added, so rows pasted into their own folder come once.
-    std::vector<CSiteItem> copies;
-    std::vector<CItemKey> taken;
-    for (CItemKey key : clipboard.itemKeys) {
-        const CSiteItem* item = Find(key);
-        if (!item) continue;
-        copies.push_back(*item);
-        taken.push_back(key);
-    }
-    if (folders.empty() && copies.empty())
-        return leftOut ? CSiteStatus::IntoItself : CSiteStatus::NothingToPaste;
-
-    for (CFolderKey key : folders) InsertCopy(*Node(key), *node);
-    for (CSiteItem& copy : copies) copy.key = TakeItemKey();
-    InsertItems(*node, node->folder.items.size(), std::move(copies));
-    if (clipboard.cut) {
-        clipboard.Clear();
-        // By key: a folder of the rows may have been moved below another one since.
-        for (CFolderKey key : folders)
-            if (CSiteNode* source = Node(key)) RemoveNode(*source);
-        while (!taken.empty()) {
-            std::size_t position = 0;
-            CSiteNode* holder = ItemNode(taken.front(), position);
-            if (!holder) {
-                taken.erase(taken.begin());
-                continue;
-            }
-            std::vector<CItemKey> ofHolder;
-            std::erase_if(taken, [&](CItemKey key) {
-                std::size_t at = 0;
-                if (ItemNode(key, at) != holder) return false;
-                ofHolder.push_back(key);
-                return true;
-            });
-            RemoveItemKeys(*holder, std::move(ofHolder));
-        }
-    }
-    Changed();
-    return CSiteStatus::Done;
-}
-
 CSiteFolderResult CSiteTree::CopySubtree(CFolderKey source, CFolderKey target) {
     const CSiteNode* from = Node(source);
     CSiteNode* onto = Node(target);
     if (!from || !onto) return {CSiteStatus::NoSuchFolder, {}};
-    if (NodeWithin(onto, from)) return {CSiteStatus::IntoItself, {}};
+    if (onto->LiesWithin(from)) return {CSiteStatus::IntoItself, {}};
     const CFolderKey key = InsertCopy(*from, *onto);
     Changed();
     return {CSiteStatus::Done, key};
@@ -927,7 +670,7 @@ CSiteStatus CSiteTree::MoveFolder(CFolderKey folder, CFolderKey parent, std::siz
     CSiteNode* onto = Node(parent);
     if (!node || !onto) return CSiteStatus::NoSuchFolder;
     if (node == root.get()) return CSiteStatus::RootRefused;
-    if (NodeWithin(onto, node)) return CSiteStatus::IntoItself;
+    if (onto->LiesWithin(node)) return CSiteStatus::IntoItself;
     const std::size_t limit = onto->children.size() - (node->parent == onto ? 1 : 0);
     if (position > limit) return CSiteStatus::OutOfRange;
     if (node->parent == onto && node->position == position) return CSiteStatus::Done;
@@ -978,99 +721,6 @@ CSiteStatus CSiteTree::MoveItemTo(CItemKey item, std::size_t position) {
     MoveItemWithin(*node, from, position);
     Changed();
     return CSiteStatus::Done;
-}
-
-// --- undo ---------------------------------------------------------------------------------------
-
-void CSiteTree::RecordInto(CSiteEditRecord* record) {
-    recording = record;
-    if (record && record->steps.empty()) {
-        record->project = project;
-        record->undone = false;
-    }
-}
-
-CSiteStatus CSiteTree::Undo(CSiteEditRecord& record) {
-    if (recording || record.project != project || record.undone) return CSiteStatus::WrongProject;
-    const bool replayed = Replay(record, false);
-    record.undone = true;
-    Changed();
-    return replayed ? CSiteStatus::Done : CSiteStatus::WrongProject;
-}
-
-CSiteStatus CSiteTree::Redo(CSiteEditRecord& record) {
-    if (recording || record.project != project || !record.undone) return CSiteStatus::WrongProject;
-    const bool replayed = Replay(record, true);
-    record.undone = false;
-    Changed();
-    return replayed ? CSiteStatus::Done : CSiteStatus::WrongProject;
-}
-
-bool CSiteTree::Replay(CSiteEditRecord& record, bool forward) {
-    using Kind = CSiteEditRecord::Step::Kind;
-    const std::size_t count = record.steps.size();
-    for (std::size_t n = 0; n < count; ++n) {
-        CSiteEditRecord::Step& step = record.steps[forward ? n : count - 1 - n];
-        switch (step.kind) {
-            case Kind::Folder: {
-                CSiteNode* parent = Node(step.parent);
-                if (!parent) return false;
-                if (step.inserted == forward) {
-                    if (!step.subtree || step.position > parent->children.size()) return false;
-                    AttachNode(*parent, step.position, std::move(step.subtree));
-                } else {
-                    CSiteNode* node = Node(step.folder);
-                    if (!node || node->parent != parent || node->position != step.position)
-                        return false;
-                    step.subtree = DetachNode(*node);
-                }
-                break;
-            }
-            case Kind::Items: {
-                CSiteNode* node = Node(step.folder);
-                if (!node) return false;
-                const std::size_t size = node->folder.items.size();
-                if (step.inserted == forward) {
-                    if (step.position > size || step.items.size() != step.count) return false;
-                    AttachItems(*node, step.position, std::move(step.items));
-                    step.items.clear();
-                } else {
-                    if (step.position + step.count > size) return false;
-                    step.items = DetachItems(*node, step.position, step.count);
-                }
-                break;
-            }
-            case Kind::FolderMove: {
-                CSiteNode* node = Node(step.folder);
-                CSiteNode* from = Node(forward ? step.parent : step.toParent);
-                CSiteNode* onto = Node(forward ? step.toParent : step.parent);
-                const std::size_t at = forward ? step.position : step.toPosition;
-                const std::size_t to = forward ? step.toPosition : step.position;
-                if (!node || !from || !onto || node->parent != from || node->position != at ||
-                    NodeWithin(onto, node) || to > onto->children.size() - (from == onto ? 1 : 0))
-                    return false;
-                RelocateNode(*node, *onto, to);
-                break;
-            }
-            case Kind::ItemMove: {
-                CSiteNode* node = Node(step.folder);
-                const std::size_t at = forward ? step.position : step.toPosition;
-                const std::size_t to = forward ? step.toPosition : step.position;
-                if (!node || at >= node->folder.items.size() || to >= node->folder.items.size())
-                    return false;
-                RelocateItem(*node, at, to);
-                break;
-            }
-            case Kind::Text: {
-                std::size_t position = 0;
-                CSiteNode* node = step.item ? ItemNode(step.item, position) : Node(step.folder);
-                if (!node || node->key != step.folder) return false;
-                SwapText(*node, step.item, step.field, step.text);
-                break;
-            }
-        }
-    }
-    return true;
 }
 
 // --- checks -------------------------------------------------------------------------------------

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "SiteChange.h"
+#include "SiteClipboard.h"
+#include "SiteEditRecords.h"
 #include "SiteFolder.h"
 #include "SiteKey.h"
 
@@ -40,6 +42,8 @@ public:
     std::size_t IndexInParent() const { return position; }
     const CSiteNode* PreviousSibling() const;
     const CSiteNode* NextSibling() const;
+    // Whether this node is `other` or lies below it.
+    bool LiesWithin(const CSiteNode* other) const;
     // Number of nodes above this one (0 for the root).
     int Depth() const;
 
@@ -52,21 +56,6 @@ private:
     CSiteNode* parent = nullptr;
     std::size_t position = 0;
     std::vector<std::unique_ptr<CSiteNode>> children;
-};
-
-// The cut/copy state, by identity: one folder cut or copied in the tree (folderNode), or rows of
-// a folder's list (sub-sites and items, in row order). It stays valid through every edit that
-// leaves what it names in the tree. Records of it that are deleted are forgotten; once nothing
-// is left, the state is empty.
-struct CSiteClipboard {
-    bool cut = false;
-    bool holdsRows = false;
-    CFolderKey folderNode;
-    std::vector<CFolderKey> folderKeys;
-    std::vector<CItemKey> itemKeys;
-
-    void Clear() { *this = CSiteClipboard{}; }
-    bool IsEmpty() const { return !folderNode && !holdsRows; }
 };
 
 struct CSiteFolderResult {
@@ -83,41 +72,17 @@ struct CSiteItemResult {
     explicit operator bool() const { return status == CSiteStatus::Done; }
 };
 
-// What edits did, step by step, with the records they took out of the tree, so that CSiteTree
-// can take them back (Undo) and do them again (Redo) exactly: every record returns with its
-// key, ids and texts to its place. Filled while the tree records into it (RecordInto); a record
-// belongs to the project it was made in. Undo and Redo must alternate, and a record can only be
-// replayed while the tree is in the state the record left it in (as an undo stack ensures).
-class CSiteEditRecord {
-public:
-    CSiteEditRecord();
-    CSiteEditRecord(CSiteEditRecord&&) noexcept;
-    CSiteEditRecord& operator=(CSiteEditRecord&&) noexcept;
-    ~CSiteEditRecord();
-
-    bool Empty() const { return steps.empty(); }
-
-private:
-    friend class CSiteTree;
-    struct Step;
-
-    std::vector<Step> steps;
-    std::uint64_t project = 0;
-    bool undone = false;
-};
-
 // The website tree of one project and every operation on it. It keeps every rule of the tree
 // itself: one root, no cycles, every folder id distinct, every folder's items numbered 0, 1,
 // 2 ... with itemCount matching. Each operation checks its own preconditions and returns what
-// it refused (CSiteStatus); an operation that changes the tree marks the project modified (and
-// so export-pending) and tells the observers. Records are read through const nodes and looked
-// up by key in constant time.
+// it refused (CSiteStatus); an operation that changes the tree tells the observers. Records are
+// read through const nodes and looked up by key in constant time.
 class CSiteTree {
 public:
     CSiteTree();  // the default project: a root "Index" with folder id 0
     // A project whose root is that record (with its items); its folder id becomes 0.
     explicit CSiteTree(CSiteFolder root);
-    // A copy of the whole project (records, keys, folder ids, flags, cut/copy state) that
+    // A copy of the whole project (records, keys, folder ids, cut/copy state) that
     // shares nothing that can change with this one, so that it can be read on another thread
     // while this one is edited. Observers are not copied.
     CSiteTree(const CSiteTree& other);
@@ -159,17 +124,12 @@ public:
     std::size_t ItemCount() const { return itemCount; }
 
     // --- project state ---------------------------------------------------------------------
-    bool IsModified() const { return modified; }
-    // A set flag also makes the next Preview export again.
-    void SetModified(bool flag);
-    bool IsExportPending() const { return exportPending; }
-    void SetExportPending(bool flag) { exportPending = flag; }
     std::int32_t NextFolderId() const { return nextFolderId; }
     const CSiteClipboard& Clipboard() const { return clipboard; }
     void ClearClipboard() { clipboard.Clear(); }
 
-    // Replaces the tree by a root "Index" (the folder counter goes on counting), clears the
-    // cut/copy state and the modified flag and makes the project export-pending.
+    // Replaces the tree by a root "Index" (the folder counter goes on counting) and clears the
+    // cut/copy state.
     void NewProject();
     // Exchanges the whole project with another tree; the observers of both stay with their
     // trees and are told of a Reset.
@@ -250,7 +210,7 @@ public:
     // --- undo ------------------------------------------------------------------------------
     // While a record is set, every change is also written into it (null stops recording).
     void RecordInto(CSiteEditRecord* record);
-    // Takes back, or does again, what a record holds; the project becomes modified.
+    // Takes back, or does again, what a record holds.
     CSiteStatus Undo(CSiteEditRecord& record);
     CSiteStatus Redo(CSiteEditRecord& record);
 
@@ -313,8 +273,6 @@ private:
     std::size_t itemCount = 0;
     std::uint64_t project = 0;
     std::int32_t nextFolderId = 0;
-    bool modified = false;
-    bool exportPending = true;
     bool clipboardStale = false;
     CSiteClipboard clipboard;
     CSiteEditRecord* recording = nullptr;

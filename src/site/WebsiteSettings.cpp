@@ -396,12 +396,12 @@ SettingsSaveResult SaveWebsiteSettings(const fs::path& projectFile, CWebsiteSett
     const fs::path path = WebsiteSettingsPath(projectFile);
     if (!settings.damagedFile.empty() && damaged == SettingsSave::KeepDamaged &&
         SameFile(settings.damagedFile, path))
-        return {
-            false, true,
-            "The damaged website settings file \"" + Utf8FromPath(path) + "\" was left as it is."};
+        return {{false, "The damaged website settings file \"" + Utf8FromPath(path) +
+                            "\" was left as it is."},
+                true};
     const FileWriteResult written = WriteFileAtomically(path, settings.ToJson());
-    if (!written) return {false, false, written.message};
+    if (!written) return {{false, written.message}, false};
     if (!settings.damagedFile.empty() && SameFile(settings.damagedFile, path))
         settings.damagedFile.clear();
-    return {true, false, {}};
+    return {{true, {}}, false};
 }

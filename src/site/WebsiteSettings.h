@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "Outcome.h"
+
 // How the export treats pictures.
 struct CPictureSettings {
     bool thumbnails = false;   // make thumbnail files for the pages
@@ -94,12 +96,8 @@ enum class SettingsSave {
     OverwriteDamaged  // the user agreed to replace it
 };
 
-struct SettingsSaveResult {
-    bool ok = false;
+struct SettingsSaveResult : Outcome {
     bool refusedDamaged = false;  // nothing written: the file on disk is damaged and was kept
-    std::string message;
-
-    explicit operator bool() const { return ok; }
 };
 
 // The website's settings that the project file has no room for. They live beside the project,

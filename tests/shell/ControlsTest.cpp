@@ -6,10 +6,10 @@
 #include <QTest>
 
 #include "ColorLabel.h"
+#include "ModelText.h"
 #include "PictureCtrl.h"
 #include "ShellTestUtil.h"
 #include "StaticLink.h"
-#include "TextCodec.h"
 
 namespace {
 
@@ -41,11 +41,11 @@ private slots:
     void TextBytes() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, shown);
-        QCOMPARE(FromBytes(bytes.toStdString()), shown);
+        QCOMPARE(TextFromBytes(bytes.toStdString()), shown);
     }
 
     void TypedTextIsUtf8AndUntouchedFieldsKeepTheirBytes() {
-        QCOMPARE(ToBytes(QStringLiteral("Caf\u00e9")), std::string("Caf\xc3\xa9"));
+        QCOMPARE(BytesFromText(QStringLiteral("Caf\u00e9")), std::string("Caf\xc3\xa9"));
 
         std::string field = "Caf\xe9";
         QVERIFY(!AssignEdited(field, QStringLiteral("Caf\u00e9")));

@@ -19,10 +19,10 @@
 #include "CommandIds.h"
 #include "ExportLocation.h"
 #include "FolderHandle.h"
+#include "ModelText.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
-#include "TextCodec.h"
 #include "WebsiteExporter.h"
 
 using namespace CommandId;
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(f.desktop->messages.isEmpty());
         for (const char* page : {"Index.htm", "Index_A.htm", "Index_C.htm"})
             QVERIFY2(QFile::exists(out + u'/' + QString::fromUtf8(page)), page);
-        QVERIFY(!f.Model().IsExportPending());
+        QVERIFY(!f.Doc().IsExportPending());
 
         // A folder holding only this website's export is brought up to date without a word.
         f.Doc().SetModified(true);
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(QFile::exists(previewPage));
         QVERIFY(QFile::exists(out + u"/mine.txt"_s));
         QCOMPARE(f.desktop->questions.size(), 2);
-        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(f.Doc().IsExportPending());
         // Written again each time, so pages deleted meanwhile come back.
         QFile::remove(previewPage);
         QVERIFY(f.Trigger(kPreview));
@@ -141,7 +141,7 @@ private slots:
         f.Trigger(kExport);
         QVERIFY(f.desktop->questions.isEmpty());
         QCOMPARE(f.desktop->messages.size(), 1);
-        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(f.Doc().IsExportPending());
 
         // Missing linked files: the export completes and lists the first ten of twelve.
         QStringList urls;
@@ -149,7 +149,7 @@ private slots:
         QVERIFY(f.frame.OpenProject(WriteSite(dir, dir.filePath(u"out"_s), urls)));
         f.desktop->messages.clear();
         f.Trigger(kExport);
-        QVERIFY(!f.Model().IsExportPending());
+        QVERIFY(!f.Doc().IsExportPending());
         QCOMPARE(f.desktop->messages.size(), 1);
         const QString report = f.desktop->messages.front();
         QVERIFY2(report.contains(u"missing9.txt"_s), qPrintable(report));
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(other.Lock(0ms, error));
         f.Trigger(kExport);
         QCOMPARE(f.desktop->messages, QStringList{u"another export is writing into %1"_s.arg(out)});
-        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(f.Doc().IsExportPending());
         QVERIFY(!QFile::exists(out + u"/Index.htm"_s));
     }
 
@@ -233,7 +233,7 @@ private slots:
         // The export read a copy of the project, not the project the window edits.
         QVERIFY(exported && exported != &f.Doc().Tree());
         QVERIFY(f.frame.isVisible());
-        QVERIFY(f.Model().IsExportPending());
+        QVERIFY(f.Doc().IsExportPending());
         QVERIFY(QFile::exists(out + u"/Index.htm"_s));
         QVERIFY(!QFile::exists(out + u"/Index_C.htm"_s));
         QCOMPARE(f.desktop->messages.size(), 1);
@@ -245,7 +245,7 @@ private slots:
         f.desktop->answers = {Answer::Yes};
         f.Trigger(kExport);
         QVERIFY(QFile::exists(out + u"/Index_C.htm"_s));
-        QVERIFY(!f.Model().IsExportPending());
+        QVERIFY(!f.Doc().IsExportPending());
     }
 
     void LocationFollowsTheRuleOfTheCommandLine() {
@@ -254,8 +254,8 @@ private slots:
         SetLocation(f, "C:\\Web");
         f.Trigger(kExport);
         QCOMPARE(f.desktop->messages,
-                 QStringList{FromBytes(ResolveExportLocation("C:\\Web", {}).problem)});
-        QVERIFY(f.Model().IsExportPending());
+                 QStringList{TextFromBytes(ResolveExportLocation("C:\\Web", {}).problem)});
+        QVERIFY(f.Doc().IsExportPending());
     }
 
     void CheckListsProblemsAndSelectsWhatTheyName() {

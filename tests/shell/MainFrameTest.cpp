@@ -192,7 +192,7 @@ private slots:
                                             {kWebsiteProperties, -2},
                                             {kWebsiteProperties, -1}}) {
             CFrameFixture f;
-            f.Model().SetExportPending(false);
+            f.Doc().ExportWritten(*f.Doc().Snapshot());
             const CPageOption page = f.Doc().PageOption();
             const CLayoutOption layout = f.Doc().LayoutOption();
             const CPictureSettings pictures = f.Doc().Settings().pictures;
@@ -229,7 +229,7 @@ private slots:
             f.frame.Action(id)->trigger();
             QVERIFY(changed);
             QVERIFY(f.Doc().IsModified());
-            QVERIFY(f.Model().IsExportPending());
+            QVERIFY(f.Doc().IsExportPending());
             QVERIFY(!same());
             QCOMPARE(f.frame.Action(kEditUndo)->toolTip(), id == kWebsiteProperties
                                                                ? u"Undo Website Properties"_s

@@ -14,9 +14,9 @@
 #include <random>
 
 #include "CommandIds.h"
+#include "ModelText.h"
 #include "ProjectFile.h"
 #include "ShellTestUtil.h"
-#include "TextCodec.h"
 
 using namespace CommandId;
 using namespace Qt::StringLiterals;
@@ -73,7 +73,7 @@ void CheckViews(CFrameFixture& f) {
         const std::string_view caption = ref.kind == CSiteNodeRef::Folder
                                              ? tree.Find(ref.folder)->Label()
                                              : std::string_view(tree.Find(ref.item)->caption);
-        QCOMPARE(f.ListText(row, 0), FromBytes(caption));
+        QCOMPARE(f.ListText(row, 0), TextFromBytes(caption));
     }
     std::vector<int> selectedRows;
     for (const CSiteNodeRef ref : selection.rows)
@@ -85,10 +85,10 @@ void CheckViews(CFrameFixture& f) {
     QCOMPARE(f.Form().CaptionEdit()->isVisible(), static_cast<bool>(record));
     if (record.kind == CSiteNodeRef::Folder) {
         QCOMPARE(f.Form().ShownFolder(), record.folder);
-        QCOMPARE(f.Form().CaptionEdit()->text(), FromBytes(tree.Find(record.folder)->Label()));
+        QCOMPARE(f.Form().CaptionEdit()->text(), TextFromBytes(tree.Find(record.folder)->Label()));
     } else if (record.kind == CSiteNodeRef::Item) {
         QCOMPARE(f.Form().ShownItem(), record.item);
-        QCOMPARE(f.Form().UrlEdit()->text(), FromBytes(tree.Find(record.item)->url));
+        QCOMPARE(f.Form().UrlEdit()->text(), TextFromBytes(tree.Find(record.item)->url));
     }
 }
 

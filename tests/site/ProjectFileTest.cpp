@@ -99,7 +99,6 @@ std::vector<std::int32_t> FolderLevels(const Bytes& bytes, std::size_t offset) {
 void ExpectInvariants(const CSiteTree& tree) {
     ASSERT_NE(tree.Root(), nullptr);
     EXPECT_EQ(tree.Root()->Parent(), nullptr);
-    EXPECT_FALSE(tree.IsModified());
     EXPECT_TRUE(tree.Clipboard().IsEmpty());
     const std::set<std::int32_t> ids = ExpectRecordInvariants(tree);
     ASSERT_FALSE(ids.empty());
@@ -194,7 +193,6 @@ struct RichProject {
         AddFolder(tree, older, "Empty");
         const CFolderKey links = AddFolder(tree, root, "Links");
         tree.AddItem(links, "Home", "http://example.org/", "");
-        tree.SetModified(true);
     }
 };
 
@@ -352,11 +350,10 @@ TEST(ProjectFile, SaveLoadSaveOfEveryFieldGivesTheSameBytes) {
     EXPECT_TRUE(layout == project.layout);
     EXPECT_EQ(Outline(tree), Outline(project.tree));
     ExpectInvariants(tree);
-    EXPECT_TRUE(tree.IsExportPending());
     EXPECT_EQ(WriteProjectBytes(page, layout, tree), first);
 }
 
-TEST(ProjectFile, SavingKeepsFolderIdsAndClearsTheModifiedFlag) {
+TEST(ProjectFile, SavingKeepsFolderIdsAndWritesOneFile) {
     const fs::path folder =
         fs::path(testing::TempDir()) / ("pagelorn_project_save_" + std::to_string(::getpid()));
     fs::remove_all(folder);
@@ -366,10 +363,9 @@ TEST(ProjectFile, SavingKeepsFolderIdsAndClearsTheModifiedFlag) {
     const CFolderKey late = AddFolder(project.tree, project.tree.RootKey(), "Late");
     const std::int32_t lateId = project.tree.Find(late)->Folder().id;
 
-    const SaveResult saved =
+    const Outcome saved =
         SaveProject(folder / "site.www", project.page, project.layout, project.tree);
     ASSERT_TRUE(saved.ok) << saved.message;
-    EXPECT_FALSE(project.tree.IsModified());
     EXPECT_EQ(project.tree.Find(late)->Folder().id, lateId);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     EXPECT_TRUE(fs::is_regular_file(folder / "site.www"));
@@ -444,7 +440,6 @@ TEST(ProjectFile, DamagedHeaderResetsWithGeneratorAndGivesTheDefaultTree) {
         page.saveEncoding = "KOI8-R";
         CLayoutOption layout;
         CSiteTree tree;
-        tree.SetModified(true);
         const LoadResult result = LoadProjectFromBytes(damage.bytes, page, layout, tree);
         EXPECT_EQ(result.status, LoadStatus::HeaderDamaged);
         EXPECT_FALSE(result.message.empty());

@@ -13,6 +13,7 @@
 
 #include "SiteImport.h"
 #include "SiteTree.h"
+#include "TreeInvariants.h"
 
 namespace fs = std::filesystem;
 
@@ -58,13 +59,13 @@ TEST_F(SiteImportTest, AFolderBecomesSubSitesAndItemsAfterTheExistingOnes) {
     CSiteTree tree;
     const CFolderKey root = tree.RootKey();
     for (int i = 0; i < 3; ++i) tree.NewItem(root);
-    tree.SetModified(false);
+    CChangeCount changes(tree);
 
     const CImportResult result = ImportFolder(tree, root, dir / "photos");
     EXPECT_EQ(result.itemsAdded, 3u);
     EXPECT_EQ(result.foldersAdded, 2u);
     EXPECT_EQ(result.skipped, 0u);
-    EXPECT_TRUE(tree.IsModified());
+    EXPECT_GT(changes.count, 0u);
     EXPECT_EQ(tree.CheckInvariants(), "");
 
     const CSiteNode& node = *tree.Root();
@@ -98,10 +99,10 @@ TEST_F(SiteImportTest, AFilePathAddsOneItemAndMissingOrEmptyPathsAddNothing) {
     EXPECT_EQ(ImportFolder(tree, root, file).itemsAdded, 1u);
     EXPECT_EQ(Captions(tree, root), (std::vector<std::string>{"report.doc"}));
 
-    tree.SetModified(false);
+    CChangeCount changes(tree);
     EXPECT_EQ(ImportFolder(tree, root, dir / "missing").itemsAdded, 0u);
     EXPECT_EQ(ImportFolder(tree, root, dir / "nothing").itemsAdded, 0u);
-    EXPECT_FALSE(tree.IsModified());
+    EXPECT_EQ(changes.count, 0u);
 }
 
 TEST_F(SiteImportTest, LinksToFoldersAreNotFollowedAndBrokenLinksAreCounted) {

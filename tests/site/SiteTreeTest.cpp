@@ -51,15 +51,14 @@ TEST(SiteTree, NewProjectHasARootIndexAndKeepsCountingFolderIds) {
     CSiteTree tree;
     EXPECT_EQ(tree.Root()->Label(), "Index");
     EXPECT_EQ(tree.Root()->Folder().id, 0);
-    EXPECT_FALSE(tree.IsModified());
-    EXPECT_TRUE(tree.IsExportPending());
 
     tree.Copy(tree.NewFolder(tree.RootKey()).key);
+    CChangeCount changes(tree);
     tree.NewProject();
     EXPECT_EQ(tree.Root()->ChildCount(), 0u);
     EXPECT_EQ(tree.Root()->Folder().id, 2);  // the counter is never reset by New
     EXPECT_TRUE(tree.Clipboard().IsEmpty());
-    EXPECT_FALSE(tree.IsModified());
+    EXPECT_EQ(changes.count, 1u);  // one Reset
 }
 
 TEST(SiteTree, NewFoldersAndItemsGetTheirIdsAndMarkTheProjectModified) {
@@ -70,16 +69,13 @@ TEST(SiteTree, NewFoldersAndItemsGetTheirIdsAndMarkTheProjectModified) {
     EXPECT_EQ(Labels(tree, root), (std::vector<std::string>{"New SubSite", "New SubSite"}));
     EXPECT_EQ(tree.Root()->Child(0)->Key(), first);
     EXPECT_NE(tree.Find(first)->Folder().id, tree.Find(second)->Folder().id);
-    EXPECT_TRUE(tree.IsModified());
 
-    tree.SetModified(false);
-    tree.SetExportPending(false);
+    CChangeCount changes(tree);
     for (int i = 0; i < 3; ++i) tree.NewItem(root);
     const CSiteItem* fourth = tree.Find(tree.NewItem(root).key);
     EXPECT_EQ(fourth->id, 3);
     EXPECT_EQ(fourth->caption, "New Item");
-    EXPECT_TRUE(tree.IsModified());
-    EXPECT_TRUE(tree.IsExportPending());
+    EXPECT_EQ(changes.count, 4u);
 }
 
 TEST(SiteTree, KeysKeepNamingTheirRecordsAndAreNeverGivenAgain) {
@@ -139,8 +135,7 @@ TEST(SiteTree, EveryOperationRefusesWhatWouldBreakTheTreeAndChangesNothing) {
     const CFolderKey gone = AddFolder(tree, root, "Gone");
     tree.DeleteFolder(gone);
     tree.Copy(a);
-    tree.SetModified(false);
-    tree.SetExportPending(false);
+    CChangeCount changes(tree);
     const std::string before = Outline(tree);
 
     struct Case {
@@ -180,15 +175,13 @@ TEST(SiteTree, EveryOperationRefusesWhatWouldBreakTheTreeAndChangesNothing) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.run(), c.expected);
         EXPECT_EQ(Outline(tree), before);
-        EXPECT_FALSE(tree.IsModified());
-        EXPECT_FALSE(tree.IsExportPending());
+        EXPECT_EQ(changes.count, 0u);
         EXPECT_EQ(tree.Clipboard().folderNode, a);
     }
 
-    // What the core allows it marks modified itself, a drag's move too.
+    // What the core allows it tells of itself, a drag's move too.
     EXPECT_EQ(tree.MoveSubtree(below, other), CSiteStatus::Done);
-    EXPECT_TRUE(tree.IsModified());
-    EXPECT_TRUE(tree.IsExportPending());
+    EXPECT_EQ(changes.count, 1u);
     ExpectRecordInvariants(tree);
 }
 
@@ -471,10 +464,9 @@ TEST(SiteTree, SwappingProjectsTakesTheCutCopyStateAndFlagsAlong) {
     CSiteTree loaded(CSiteFolder{});
 
     open.Swap(loaded);
-    EXPECT_FALSE(open.IsModified());
     EXPECT_TRUE(open.Clipboard().IsEmpty());
     EXPECT_EQ(open.NextFolderId(), 1);
-    EXPECT_TRUE(loaded.IsModified());
+    EXPECT_EQ(loaded.Root()->Child(0)->Label(), "Copied");
     EXPECT_FALSE(loaded.Clipboard().IsEmpty());
     EXPECT_EQ(loaded.Paste(loaded.RootKey()), CSiteStatus::Done);
 }
