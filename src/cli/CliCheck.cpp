@@ -7,6 +7,7 @@
 #include "CliOutput.h"
 #include "CliWebsite.h"
 #include "ExportLocation.h"
+#include "ExportParametersFor.h"
 #include "ExportPlan.h"
 #include "Utf8Path.h"
 
@@ -48,29 +49,22 @@ int RunCheckCommand(int argc, char** argv) {
         return *done;
 
     const fs::path projectPath = arguments.project;
-    LoadedWebsite website;
+    CProject website;
+    ProjectOpenResult opened;
     if (const std::optional<int> failed =
-            LoadWebsite(projectPath, "check", "checking", "", website))
+            LoadWebsite(projectPath, "check", "checking", "", website, opened))
         return *failed;
-    const CPageOption& page = website.page;
+    const CPageOption& page = website.PageOption();
 
     ExportLocation location;
     if (arguments.haveFolder)
         location.folder = arguments.folder;
     else
         location = ResolveExportLocation(page.general.location.View(), projectPath);
-    const ExportParameters parameters{.tree = website.tree,
-                                      .pageOption = page,
-                                      .layoutOption = website.layout,
-                                      .exportFolder = location.folder,
-                                      .projectFile = projectPath,
-                                      .clearExistingFolder = false,
-                                      .progress = {},
-                                      .cancel = &InterruptFlag(),
-                                      .full = false,
-                                      .threads = 0,
-                                      .pictures = website.settings.pictures,
-                                      .pages = website.settings.pages};
+    ExportParameters parameters = ExportParametersFor(website, location.folder);
+    // A damaged tree leaves the project untitled; its links are still read from its folder.
+    parameters.projectFile = projectPath;
+    parameters.cancel = &InterruptFlag();
     ExportPlan plan = BuildExportPlan(parameters);
     if (plan.stopped || Interrupted()) return ReportInterruption("the check was not finished.");
     if (!location.problem.empty())
@@ -91,7 +85,7 @@ int RunCheckCommand(int argc, char** argv) {
         note.detail += ", which export --yes deletes";
         plan.problems.insert(plan.problems.begin(), std::move(note));
     }
-    if (std::optional<ExportProblem> ftp = PublishAddressProblem(website.settings.publish.url))
+    if (std::optional<ExportProblem> ftp = PublishAddressProblem(website.Settings().publish.url))
         plan.problems.push_back(std::move(*ftp));
 
     for (const ExportProblem& problem : plan.problems) {
@@ -106,6 +100,5 @@ int RunCheckCommand(int argc, char** argv) {
                 Plural(plan.problems.size() - errors, "note", "notes").c_str());
     if (!plan.exportFolder.empty())
         std::printf("export folder: %s\n", Printable(Utf8FromPath(plan.exportFolder)).c_str());
-    const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
-    return errors > 0 || damaged ? kExitPartly : kExitOk;
+    return errors > 0 || ReadInPart(opened) ? kExitPartly : kExitOk;
 }

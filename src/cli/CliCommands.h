@@ -1,7 +1,5 @@
 #pragma once
 
-#include <filesystem>
-
 #include "WebsiteSettings.h"
 
 // The commands of pagelorn-cli. Each takes the arguments after the command name and returns the
@@ -20,7 +18,6 @@ int RunRemoveCommand(int argc, char** argv);
 int RunSortCommand(int argc, char** argv);
 int RunPublishCommand(int argc, char** argv);
 
-// Reads the website settings beside the project; a settings file that cannot be used is reported
-// as a warning (its file, line and reason) and leaves every setting off. False when it was
-// damaged.
-bool LoadSettingsOf(const std::filesystem::path& project, CWebsiteSettings& settings);
+// Reports a settings file that could not be used (every setting is then off) as a warning: its
+// file, line and reason. False when it was damaged.
+bool ReportSettings(const SettingsLoadResult& settings);

@@ -5,7 +5,6 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
-#include "ProjectFile.h"
 #include "Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -20,12 +19,13 @@ std::string Quoted(std::string_view text) {
 
 int CEditSession::Read(const fs::path& file) {
     project = file;
-    const LoadResult loaded = LoadProject(project, page, layout, tree);
+    const ProjectOpenResult opened = website.Open(project);
+    const LoadResult& loaded = opened.load;
     if (loaded.status == LoadStatus::WrongVersion)
         return Fail(Utf8FromPath(project) + ": " + loaded.message);
     if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
         return Fail(loaded.message);
-    settingsRead = LoadSettingsOf(project, settings);
+    settingsRead = ReportSettings(opened.settings);
     return kExitOk;
 }
 
@@ -42,7 +42,7 @@ int CEditSession::Open(const fs::path& file, const char* failureEnd) {
         std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
                      Printable(Quoted(Utf8FromPath(project))).c_str());
     };
-    switch (lock.Acquire(project, options)) {
+    switch (website.Lock(project, options)) {
         case CProjectLock::Status::Locked:
             break;
         case CProjectLock::Status::Cancelled:
@@ -50,19 +50,19 @@ int CEditSession::Open(const fs::path& file, const char* failureEnd) {
         case CProjectLock::Status::Unlocked:
         case CProjectLock::Status::Busy:
         case CProjectLock::Status::Failed:
-            return Fail(lock.Message(), nothingDone);
+            return Fail(website.HeldLock().Message(), nothingDone);
     }
     // Removed while this one waited for the lock.
-    if (lock.CreatedFile()) {
-        lock.RemoveUnusedFile();
+    if (website.HeldLock().CreatedFile()) {
+        website.Unlock();
         return Fail(Quoted(Utf8FromPath(project)) + " does not exist.", nothingDone);
     }
-    const LoadResult loaded = LoadProject(project, page, layout, tree);
-    if (!loaded.IsComplete())
-        return Fail(loaded.message, std::string(nothingDone) +
-                                        " The project file is left as it is, so that nothing "
-                                        "more of it is lost.");
-    settingsRead = LoadSettingsOf(project, settings);
+    const ProjectOpenResult opened = website.Open(project);
+    if (!opened.load.IsComplete())
+        return Fail(opened.load.message, std::string(nothingDone) +
+                                             " The project file is left as it is, so that "
+                                             "nothing more of it is lost.");
+    settingsRead = ReportSettings(opened.settings);
     return kExitOk;
 }
 
@@ -72,18 +72,15 @@ int CEditSession::Refuse(std::string_view why) {
 
 int CEditSession::Save(std::string_view done) {
     if (Interrupted()) return ReportInterruption(std::string(nothingDone));
-    if (saveProject) {
-        const Outcome saved = SaveProject(project, page, layout, tree);
-        if (!saved) return Fail(saved.message, nothingDone);
+    ProjectSaveOptions options;
+    options.writeProject = saveProject;
+    options.writeSettings = saveSettings;
+    const ProjectSaveResult saved = website.SaveAs(project, options);
+    if (saveProject && !saved.projectWritten) return Fail(saved.message, nothingDone);
+    if (saved.status == ProjectSaveStatus::SettingsFailed) {
+        PrintMessage(saved.message);
+        return saveProject ? kExitPartly : kExitFailed;
     }
-    if (saveSettings) {
-        const SettingsSaveResult saved = SaveWebsiteSettings(project, settings);
-        if (!saved) {
-            PrintMessage(saved.message);
-            return saveProject ? kExitPartly : kExitFailed;
-        }
-    }
-    lock.Release();
     std::printf("%s\n", Printable(done).c_str());
     return kExitOk;
 }

@@ -4,21 +4,19 @@
 #include <string>
 #include <string_view>
 
-#include "LayoutOption.h"
-#include "PageOption.h"
-#include "ProjectLock.h"
-#include "SiteTree.h"
-#include "WebsiteSettings.h"
+#include "Project.h"
 
 // A project that a command of pagelorn-cli changes: locked from reading to saving, so that no
 // other program's save is lost under this one, read whole with its settings, and saved once.
 // Each method prints what went wrong and returns the exit code to end the command with.
 class CEditSession {
+    CProject website;
+
 public:
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    CWebsiteSettings settings;
+    CPageOption& page = website.PageOption();
+    CLayoutOption& layout = website.LayoutOption();
+    CSiteTree& tree = website.Tree();
+    CWebsiteSettings& settings = website.Settings();
     bool settingsRead = true;   // false: the settings file is damaged and every setting is off
     bool saveProject = true;    // Save writes the project file
     bool saveSettings = false;  // Save writes the settings file
@@ -37,5 +35,4 @@ public:
 private:
     std::filesystem::path project;
     const char* nothingDone = "";
-    CProjectLock lock;
 };

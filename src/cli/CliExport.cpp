@@ -9,6 +9,7 @@
 #include "CliOutput.h"
 #include "CliWebsite.h"
 #include "ExportLocation.h"
+#include "ExportParametersFor.h"
 #include "Terminal.h"
 #include "Utf8Path.h"
 #include "WebsiteExporter.h"
@@ -90,11 +91,12 @@ int RunExportCommand(int argc, char** argv) {
         return *done;
 
     const fs::path projectPath = arguments.project;
-    LoadedWebsite website;
-    if (const std::optional<int> failed =
-            LoadWebsite(projectPath, "export", "exporting", "; nothing was exported", website))
+    CProject website;
+    ProjectOpenResult opened;
+    if (const std::optional<int> failed = LoadWebsite(projectPath, "export", "exporting",
+                                                      "; nothing was exported", website, opened))
         return *failed;
-    const CPageOption& page = website.page;
+    const CPageOption& page = website.PageOption();
 
     fs::path folder;
     if (arguments.haveFolder) {
@@ -109,18 +111,12 @@ int RunExportCommand(int argc, char** argv) {
 
     CProgressLine progressLine;
     const bool terminal = StderrIsTerminal();
-    ExportParameters parameters{.tree = website.tree,
-                                .pageOption = page,
-                                .layoutOption = website.layout,
-                                .exportFolder = folder,
-                                .projectFile = projectPath,
-                                .clearExistingFolder = yes,
-                                .progress = {},
-                                .cancel = &InterruptFlag(),
-                                .full = full,
-                                .threads = 0,
-                                .pictures = website.settings.pictures,
-                                .pages = website.settings.pages};
+    ExportParameters parameters = ExportParametersFor(website, folder);
+    // A damaged tree leaves the project untitled; its links are still read from its folder.
+    parameters.projectFile = projectPath;
+    parameters.clearExistingFolder = yes;
+    parameters.cancel = &InterruptFlag();
+    parameters.full = full;
     if (terminal)
         parameters.progress = [&](const ExportProgress& p) { return progressLine.Show(p); };
 
@@ -142,7 +138,6 @@ int RunExportCommand(int argc, char** argv) {
     if (result.status == ExportStatus::Stopped || Interrupted())
         return ReportInterruption(result.message);
     std::printf("%s\n", Printable(result.message).c_str());
-    const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
-    if (!result.failures.empty() || damaged) return kExitPartly;
+    if (!result.failures.empty() || ReadInPart(opened)) return kExitPartly;
     return kExitOk;
 }

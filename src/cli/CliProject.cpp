@@ -8,10 +8,7 @@
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "ImportFacts.h"
-#include "LayoutOption.h"
-#include "PageOption.h"
-#include "ProjectFile.h"
-#include "ProjectLock.h"
+#include "Project.h"
 #include "SiteImport.h"
 #include "SiteTree.h"
 #include "Utf8Path.h"
@@ -82,14 +79,14 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 // Locks the project for a command that rewrites it; kExitOk when locked, else the exit code, the
 // message printed. `nothingDone` finishes the message ("Nothing was imported.").
-int LockProject(CProjectLock& lock, const fs::path& project, const char* nothingDone) {
+int LockProject(CProject& website, const fs::path& project, const char* nothingDone) {
     CProjectLock::Options options;
     options.cancel = &InterruptFlag();
     options.waiting = [&] {
         std::fprintf(stderr, "pagelorn-cli: waiting for another program to finish with %s...\n",
                      Printable(Quoted(Utf8FromPath(project))).c_str());
     };
-    switch (lock.Acquire(project, options)) {
+    switch (website.Lock(project, options)) {
         case CProjectLock::Status::Locked:
             return kExitOk;
         case CProjectLock::Status::Cancelled:
@@ -100,15 +97,15 @@ int LockProject(CProjectLock& lock, const fs::path& project, const char* nothing
         case CProjectLock::Status::Failed:
             break;
     }
-    return Fail(lock.Message(), nothingDone);
+    return Fail(website.HeldLock().Message(), nothingDone);
 }
 
-// Writes the settings a new project starts with beside it; the message of a failure, else "".
-std::string WriteNewSettings(const fs::path& project) {
-    CWebsiteSettings settings = CWebsiteSettings::ForNewProject();
-    const SettingsSaveResult saved =
-        SaveWebsiteSettings(project, settings, SettingsSave::OverwriteDamaged);
-    return saved ? std::string() : "the website settings could not be written: " + saved.message;
+// What a save that wrote the project file says about its settings file: the message of a
+// failure, else "".
+std::string SettingsFailure(const ProjectSaveResult& saved) {
+    return saved.status == ProjectSaveStatus::SettingsFailed
+               ? "the website settings could not be written: " + saved.message
+               : std::string();
 }
 
 const char* OnOff(bool flag) {
@@ -117,10 +114,9 @@ const char* OnOff(bool flag) {
 
 }  // namespace
 
-bool LoadSettingsOf(const fs::path& project, CWebsiteSettings& settings) {
-    const SettingsLoadResult loaded = LoadWebsiteSettings(project, settings);
-    if (loaded.status != SettingsLoadStatus::Damaged) return true;
-    PrintMessage("warning: " + loaded.message);
+bool ReportSettings(const SettingsLoadResult& settings) {
+    if (settings.status != SettingsLoadStatus::Damaged) return true;
+    PrintMessage("warning: " + settings.message);
     return false;
 }
 
@@ -146,26 +142,24 @@ int RunNewCommand(int argc, char** argv) {
                                " exists already; use --force to replace it with a new project.";
     if (!force && HoldsProject(project)) return Fail(exists);
 
-    CProjectLock lock;
-    if (const int locked = LockProject(lock, project, "No project was written."); locked != kExitOk)
+    // The root "Index", the default properties and the settings of a new project.
+    CProject created;
+    if (const int locked = LockProject(created, project, "No project was written.");
+        locked != kExitOk)
         return locked;
     // Another program may have written the project while this one waited.
-    if (!force && !lock.FoundEmpty()) return Fail(exists);
+    if (!force && !created.HeldLock().FoundEmpty()) return Fail(exists);
     if (Interrupted()) {
-        lock.RemoveUnusedFile();
+        created.Unlock();
         return ReportInterruption("no project was written.");
     }
 
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    const Outcome saved = SaveProject(project, page, layout, tree);
-    if (!saved) {
-        lock.RemoveUnusedFile();
-        return Fail(saved.message);
-    }
+    ProjectSaveOptions options;
+    options.damagedSettings = SettingsSave::OverwriteDamaged;
+    const ProjectSaveResult saved = created.SaveAs(project, options);
+    if (!saved.projectWritten) return Fail(saved.message);
     std::printf("Wrote the new project %s.\n", Printable(Quoted(Utf8FromPath(project))).c_str());
-    if (const std::string failed = WriteNewSettings(project); !failed.empty()) {
+    if (const std::string failed = SettingsFailure(saved); !failed.empty()) {
         PrintMessage(failed);
         return kExitPartly;
     }
@@ -193,38 +187,33 @@ int RunImportCommand(int argc, char** argv) {
 
     // Held from reading the project to the end of the save, so that a second import at the same
     // time waits for this one and then adds to what it saved.
-    CProjectLock lock;
-    if (const int locked = LockProject(lock, project, kNothingImported); locked != kExitOk)
+    CProject website;
+    if (const int locked = LockProject(website, project, kNothingImported); locked != kExitOk)
         return locked;
 
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
     // A project not yet written starts as a new one, with the settings of a new project.
-    bool newProject = lock.CreatedFile();
+    bool newProject = website.HeldLock().CreatedFile();
     if (!newProject) {
-        const LoadResult loaded = LoadProject(project, page, layout, tree);
-        if (!loaded.IsComplete())
-            return Fail(loaded.message,
+        const ProjectOpenResult opened = website.Open(project);
+        if (!opened.load.IsComplete())
+            return Fail(opened.load.message,
                         "Nothing was imported: the project file is left as it is, so that "
                         "nothing more of it is lost.");
-        newProject = loaded.notWritten;
+        newProject = opened.load.notWritten;
+        if (newProject)
+            website.Settings() = CWebsiteSettings::ForNewProject();
+        else
+            ReportSettings(opened.settings);
     }
     const auto interrupted = [&] {
-        lock.RemoveUnusedFile();
+        website.Unlock();
         return ReportInterruption("nothing was imported; " + Quoted(Utf8FromPath(project)) +
                                   " is as it was.");
     };
 
     // The settings say how files are captioned, ordered and picked; a new project has its own.
-    ImportOptions options{{}, [](const std::string& path) { return ReadImportFacts(path); }};
-    if (newProject) {
-        options.settings = CWebsiteSettings::ForNewProject().importing;
-    } else {
-        CWebsiteSettings settings;
-        LoadSettingsOf(project, settings);
-        options.settings = settings.importing;
-    }
+    ImportOptions options{website.Settings().importing,
+                          [](const std::string& path) { return ReadImportFacts(path); }};
 
     // Every path is scanned before the project changes. A path that does not exist is skipped,
     // as the window's import skips it, and named; only when none exists is nothing imported.
@@ -240,7 +229,7 @@ int RunImportCommand(int argc, char** argv) {
             missing.push_back(Quoted(path));
     }
     if (scans.empty()) {
-        lock.RemoveUnusedFile();
+        website.Unlock();
         for (std::size_t i = 0; i + 1 < missing.size(); ++i)
             PrintMessage(missing[i] + " does not exist.");
         return Fail(missing.back() + " does not exist; nothing was imported.");
@@ -251,6 +240,7 @@ int RunImportCommand(int argc, char** argv) {
     std::vector<std::string> skippedLines;
     for (const std::string& path : missing)
         skippedLines.push_back("skipped " + path + ": it does not exist");
+    CSiteTree& tree = website.Tree();
     const CFolderKey root = tree.RootKey();
     for (auto& [path, scan] : scans) {
         const CImportResult result =
@@ -274,13 +264,13 @@ int RunImportCommand(int argc, char** argv) {
     }
     if (Interrupted()) return interrupted();
 
-    const Outcome saved = SaveProject(project, page, layout, tree);
-    if (!saved) {
-        lock.RemoveUnusedFile();
-        return Fail(saved.message, kNothingImported);
-    }
-    const std::string settingsFailed = newProject ? WriteNewSettings(project) : "";
-    lock.Release();
+    // The settings file is written only for a new project: an existing one keeps its file.
+    ProjectSaveOptions saving;
+    saving.writeSettings = newProject;
+    saving.damagedSettings = SettingsSave::OverwriteDamaged;
+    const ProjectSaveResult saved = website.SaveAs(project, saving);
+    if (!saved.projectWritten) return Fail(saved.message, kNothingImported);
+    const std::string settingsFailed = SettingsFailure(saved);
     std::fputs(summary.c_str(), stdout);
     if (!settingsFailed.empty()) {
         PrintMessage(settingsFailed);
@@ -299,17 +289,17 @@ int RunShowCommand(int argc, char** argv) {
     if (argc != 1) return FailWithUsage("show takes one project file", kShowUsage);
     const fs::path project = argv[0];
 
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    const LoadResult loaded = LoadProject(project, page, layout, tree);
+    CProject website;
+    const ProjectOpenResult opened = website.Open(project);
+    const LoadResult& loaded = opened.load;
     if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
         return Fail(loaded.message);
     if (loaded.status == LoadStatus::WrongVersion)
         return Fail(Utf8FromPath(project) + ": " + loaded.message);
 
-    CWebsiteSettings settings;
-    const bool settingsRead = LoadSettingsOf(project, settings);
+    const bool settingsRead = ReportSettings(opened.settings);
+    const CWebsiteSettings& settings = website.Settings();
+    const CSiteTree& tree = website.Tree();
     const CPictureSettings& pictures = settings.pictures;
     const fs::path settingsFile = WebsiteSettingsPath(project);
     const std::string from = !settingsRead ? "its settings file is damaged"

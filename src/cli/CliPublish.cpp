@@ -12,6 +12,7 @@
 #include "CliWebsite.h"
 #include "CurlTransport.h"
 #include "ExportLocation.h"
+#include "ExportParametersFor.h"
 #include "KnownServers.h"
 #include "PublishAddress.h"
 #include "Utf8Path.h"
@@ -104,20 +105,12 @@ int ReportConnection(const TransportResult& connection, const PublishAddress& ad
 
 // Brings the export up to date. Returns the exit code when publishing cannot go on; `failed` is
 // set when some pages or files could not be written.
-std::optional<int> UpdateExport(const LoadedWebsite& website, const fs::path& projectPath,
+std::optional<int> UpdateExport(const CProject& website, const fs::path& projectPath,
                                 const fs::path& folder, bool& failed) {
-    ExportParameters parameters{.tree = website.tree,
-                                .pageOption = website.page,
-                                .layoutOption = website.layout,
-                                .exportFolder = folder,
-                                .projectFile = projectPath,
-                                .clearExistingFolder = false,
-                                .progress = {},
-                                .cancel = &InterruptFlag(),
-                                .full = false,
-                                .threads = 0,
-                                .pictures = website.settings.pictures,
-                                .pages = website.settings.pages};
+    ExportParameters parameters = ExportParametersFor(website, folder);
+    // A damaged tree leaves the project untitled; its links are still read from its folder.
+    parameters.projectFile = projectPath;
+    parameters.cancel = &InterruptFlag();
     // An earlier export is brought up to date; any other folder that holds files is the user's.
     const ExportFolderCheck check = CheckExportFolder(parameters);
     if (check.state == ExportFolderState::NotEmpty) {
@@ -180,12 +173,14 @@ int RunPublishCommand(int argc, char** argv) {
         return Fail("--accept-host-key takes a fingerprint as it was shown: SHA256:...");
 
     const fs::path projectPath = arguments.project;
-    LoadedWebsite website;
-    if (const std::optional<int> failed =
-            LoadWebsite(projectPath, "publish", "publishing", "; nothing was published", website))
+    CProject website;
+    ProjectOpenResult opened;
+    if (const std::optional<int> failed = LoadWebsite(projectPath, "publish", "publishing",
+                                                      "; nothing was published", website, opened))
         return *failed;
 
-    const std::string url = arguments.haveFolder ? arguments.folder : website.settings.publish.url;
+    const std::string url =
+        arguments.haveFolder ? arguments.folder : website.Settings().publish.url;
     if (url.empty())
         return Fail("the website has no publish address; nothing was published.",
                     "Give it with --to URL, or as \"publish\": {\"url\": ...} in " +
@@ -199,7 +194,7 @@ int RunPublishCommand(int argc, char** argv) {
             "or ftps:// where the host offers it.");
 
     const ExportLocation location =
-        ResolveExportLocation(website.page.general.location.View(), projectPath);
+        ResolveExportLocation(website.PageOption().general.location.View(), projectPath);
     if (!location.problem.empty()) return Fail(location.problem);
     bool exportFailed = false;
     if (const std::optional<int> stop =
@@ -274,6 +269,5 @@ int RunPublishCommand(int argc, char** argv) {
     if (result.deletionsPostponed)
         PrintMessage("nothing was deleted on the server, since some files could not be uploaded.");
     std::printf("%s\n", PublishSummary(result).c_str());
-    const bool damaged = website.load.status == LoadStatus::TreeDamaged || !website.settingsRead;
-    return result.AllSent() && !exportFailed && !damaged ? kExitOk : kExitPartly;
+    return result.AllSent() && !exportFailed && !ReadInPart(opened) ? kExitOk : kExitPartly;
 }

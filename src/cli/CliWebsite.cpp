@@ -38,10 +38,10 @@ std::optional<int> ParseWebsiteArguments(int argc, char** argv, const char* comm
 
 std::optional<int> LoadWebsite(const std::filesystem::path& project, std::string_view verb,
                                std::string_view doing, std::string_view nothingDone,
-                               LoadedWebsite& website) {
+                               CProject& website, ProjectOpenResult& opened) {
     const std::string cannot = "cannot " + std::string(verb) + " " + Utf8FromPath(project);
-    website.load = LoadProject(project, website.page, website.layout, website.tree);
-    const LoadResult& load = website.load;
+    opened = website.Open(project);
+    const LoadResult& load = opened.load;
     switch (load.status) {
         case LoadStatus::Complete:
             break;
@@ -64,6 +64,11 @@ std::optional<int> LoadWebsite(const std::filesystem::path& project, std::string
                 cannot + ": " +
                 (load.message.empty() ? std::string("the project cannot be read") : load.message));
     }
-    website.settingsRead = LoadSettingsOf(project, website.settings);
+    ReportSettings(opened.settings);
     return std::nullopt;
+}
+
+bool ReadInPart(const ProjectOpenResult& opened) {
+    return opened.load.status == LoadStatus::TreeDamaged ||
+           opened.settings.status == SettingsLoadStatus::Damaged;
 }

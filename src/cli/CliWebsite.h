@@ -6,11 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "LayoutOption.h"
-#include "PageOption.h"
-#include "ProjectFile.h"
-#include "SiteTree.h"
-#include "WebsiteSettings.h"
+#include "Project.h"
 
 // What the commands that work on a whole website (export, check) share: one project file and
 // --to DIR among their arguments, and the project read with its settings.
@@ -27,14 +23,9 @@ std::optional<int> ParseWebsiteArguments(int argc, char** argv, const char* comm
                                          const char* usage, WebsiteArguments& arguments,
                                          const std::function<bool(std::string_view)>& flag = {});
 
-struct LoadedWebsite {
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree tree;
-    LoadResult load;
-    CWebsiteSettings settings;
-    bool settingsRead = true;  // false: the settings file is damaged and every setting is off
-};
+// Whether what Open read holds less than the files: a tree damaged after its root, or a settings
+// file that could not be used (every setting off).
+bool ReadInPart(const ProjectOpenResult& opened);
 
 // Reads the project and the settings beside it. A tree damaged after its root is a warning and the
 // folders read are used ("exporting the 3 folders that could be read"); otherwise a project that
@@ -43,4 +34,4 @@ struct LoadedWebsite {
 // message ("; nothing was exported", or "").
 std::optional<int> LoadWebsite(const std::filesystem::path& project, std::string_view verb,
                                std::string_view doing, std::string_view nothingDone,
-                               LoadedWebsite& website);
+                               CProject& website, ProjectOpenResult& opened);

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
-#include <system_error>
+#include <chrono>
 
 #include "SiteEditCommands.h"
 
@@ -28,7 +28,7 @@ private:
 
 const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField field) {
     if (record.kind == CSiteNodeRef::Folder) {
-        const CSiteNode* node = tree.Find(record.folder);
+        const CSiteNode* node = project.Tree().Find(record.folder);
         if (!node) return nullptr;
         switch (field) {
             case CSiteField::Caption:
@@ -40,7 +40,7 @@ const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField f
         }
     }
     if (record.kind == CSiteNodeRef::Item) {
-        const CSiteItem* item = tree.Find(record.item);
+        const CSiteItem* item = project.Tree().Find(record.item);
         if (!item) return nullptr;
         switch (field) {
             case CSiteField::Caption:
@@ -55,7 +55,7 @@ const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField f
 }
 
 std::string_view CaptionOf(const CSiteTree& tree, CSiteNodeRef record) {
-    const CSiteText* caption = TextOf(tree, record, CSiteField::Caption);
+    const CSiteText* caption = TextOf(project.Tree(), record, CSiteField::Caption);
     return caption ? std::string_view(*caption) : std::string_view();
 }
 
@@ -86,26 +86,14 @@ QString CountText(std::size_t folders, std::size_t items) {
 
 }  // namespace
 
-CProjectSnapshot::CProjectSnapshot(const CSiteTree& siteTree, const CPageOption& page,
-                                   const CLayoutOption& layout,
-                                   const CWebsiteSettings& websiteSettings, fs::path file,
-                                   std::uint64_t at)
-    : tree(siteTree),
-      thePageOption(page),
-      theLayoutOption(layout),
-      settings(websiteSettings),
-      projectFile(std::move(file)),
-      revision(at) {}
-
-CSiteDocument::CSiteDocument(QObject* parent)
-    : QObject(parent), settings(CWebsiteSettings::ForNewProject()) {
-    tree.AddObserver(this);
-    selection.folder = tree.RootKey();
+CSiteDocument::CSiteDocument(QObject* parent) : QObject(parent) {
+    project.Tree().AddObserver(this);
+    selection.folder = project.Tree().RootKey();
     connect(&undoStack, &QUndoStack::cleanChanged, this, [this] { NoteModified(); });
 }
 
 CSiteDocument::~CSiteDocument() {
-    tree.RemoveObserver(this);
+    project.Tree().RemoveObserver(this);
 }
 
 // --- project state -----------------------------------------------------------------------------
@@ -126,18 +114,12 @@ void CSiteDocument::SetModified(bool flag) {
     NoteModified();
 }
 
-std::shared_ptr<const CProjectSnapshot> CSiteDocument::Snapshot() const {
-    return std::make_shared<const CProjectSnapshot>(
-        tree, thePageOption, theLayoutOption, settings,
-        filePath.isEmpty() ? fs::path() : PathOf(filePath), revision);
-}
-
-void CSiteDocument::ExportWritten(const CProjectSnapshot& snapshot) {
-    if (snapshot.revision == revision) exportedRevision = revision;
+void CSiteDocument::ExportWritten(std::uint64_t atRevision) {
+    if (atRevision == revision) exportedRevision = revision;
 }
 
 void CSiteDocument::ProjectReplaced() {
-    selection = CSiteSelection::OfFolder(tree.RootKey());
+    selection = CSiteSelection::OfFolder(project.Tree().RootKey());
     emit OptionsChanged();
     emit ClipboardChanged();
     emit SelectionChanged();
@@ -149,40 +131,27 @@ void CSiteDocument::NewProject() {
     undoStack.clear();
     {
         const COwnChanges own(ownChanges);
-        tree.NewProject();
+        project.New();
     }
-    thePageOption.Reset(true);
-    theLayoutOption.Reset();
-    settings = CWebsiteSettings::ForNewProject();
     filePath.clear();
     changedOutside = false;
     ++revision;
     ProjectReplaced();
 }
 
-COpenResult CSiteDocument::Open(const QString& path) {
-    // The file is read into a project of its own first, so that a file of which nothing can be
-    // used does not cost the user the project that is open.
-    COpenResult result;
-    CPageOption page;
-    CLayoutOption layout;
-    CSiteTree loaded;
-    result.load = LoadProject(PathOf(path), page, layout, loaded);
-    if (!result.load.IsComplete() && result.load.status != LoadStatus::TreeDamaged) return result;
-    CWebsiteSettings loadedSettings;
-    result.settings = LoadWebsiteSettings(PathOf(path), loadedSettings);
-
-    undoStack.clear();
+ProjectOpenResult CSiteDocument::Open(const QString& path) {
+    ProjectOpenResult result;
     {
         const COwnChanges own(ownChanges);
-        tree.Swap(loaded);
+        // Waits as briefly for another program as a save does.
+        CProjectLock::Options waitBriefly;
+        waitBriefly.wait = std::chrono::milliseconds(1000);
+        result = project.Open(PathOf(path), waitBriefly);
     }
-    thePageOption = std::move(page);
-    theLayoutOption = layout;
-    settings = std::move(loadedSettings);
-    result.replaced = true;
-    // Saving over a file that was not read whole would lose what could not be read: such a
-    // project goes on untitled, as a change not yet saved anywhere.
+    if (!result.replaced) return result;
+    // The steps name records of the project that went.
+    undoStack.clear();
+    // A project not read whole goes on untitled, as a change not yet saved anywhere.
     const bool whole = result.load.IsComplete();
     filePath = whole ? path : QString();
     changedOutside = !whole;
@@ -191,32 +160,15 @@ COpenResult CSiteDocument::Open(const QString& path) {
     return result;
 }
 
-bool CSiteDocument::SettingsDamagedAt(const QString& path) const {
-    const fs::path& damaged = settings.DamagedFile();
-    if (damaged.empty()) return false;
-    const fs::path target = WebsiteSettingsPath(PathOf(path));
-    std::error_code error;
-    return target == damaged || fs::equivalent(target, damaged, error);
-}
-
-CSaveResult CSiteDocument::Save(const QString& path, SettingsSave damagedSettings) {
-    const fs::path file = PathOf(path);
-    const Outcome saved = SaveProject(file, thePageOption, theLayoutOption, tree);
-    if (!saved) return {false, false, saved.message};
+ProjectSaveResult CSiteDocument::Save(const QString& path, const ProjectSaveOptions& options) {
+    const ProjectSaveResult result = project.SaveAs(PathOf(path), options);
+    if (!result.projectWritten) return result;
     filePath = path;
-    const SettingsSaveResult settingsSaved = SaveWebsiteSettings(file, settings, damagedSettings);
-    if (!settingsSaved && !settingsSaved.refusedDamaged) {
-        // The settings are not where the project file says they are: still a change to save.
-        changedOutside = true;
-        NoteModified();
-        return {false, true,
-                "The project was saved, but its website settings could not be written: " +
-                    settingsSaved.message};
-    }
-    changedOutside = false;
-    undoStack.setClean();
+    // Settings that are not where the project file says they are: still a change to save.
+    changedOutside = result.status == ProjectSaveStatus::SettingsFailed;
+    if (!changedOutside) undoStack.setClean();
     NoteModified();
-    return {true, true, {}};
+    return result;
 }
 
 QString CSiteDocument::DeleteQuestion(const std::vector<CSiteNodeRef>& records) const {
@@ -225,17 +177,17 @@ QString CSiteDocument::DeleteQuestion(const std::vector<CSiteNodeRef>& records) 
     CContents inside;
     for (const CSiteNodeRef record : records) {
         if (record.kind == CSiteNodeRef::Folder) {
-            if (const CSiteNode* node = tree.Find(record.folder)) {
+            if (const CSiteNode* node = project.Tree().Find(record.folder)) {
                 ++folders;
                 AddContents(*node, inside);
             }
-        } else if (record.kind == CSiteNodeRef::Item && tree.Find(record.item)) {
+        } else if (record.kind == CSiteNodeRef::Item && project.Tree().Find(record.item)) {
             ++items;
         }
     }
     QString question;
     if (folders + items == 1) {
-        const QString caption = QuotedCaption(CaptionOf(tree, records.front()));
+        const QString caption = QuotedCaption(CaptionOf(project.Tree(), records.front()));
         const QString held = CountText(inside.folders, inside.items);
         question = items == 1       ? tr("Delete the item %1?").arg(caption)
                    : held.isEmpty() ? tr("Delete the sub-site %1?").arg(caption)
@@ -252,9 +204,9 @@ QString CSiteDocument::DeleteQuestion(const std::vector<CSiteNodeRef>& records) 
 // --- selection ---------------------------------------------------------------------------------
 
 CSiteSelection CSiteDocument::Checked(CSiteSelection picked) const {
-    if (!tree.Find(picked.folder)) picked.folder = tree.RootKey();
+    if (!project.Tree().Find(picked.folder)) picked.folder = project.Tree().RootKey();
     std::erase_if(picked.rows,
-                  [&](CSiteNodeRef row) { return RowOf(tree, picked.folder, row) < 0; });
+                  [&](CSiteNodeRef row) { return RowOf(project.Tree(), picked.folder, row) < 0; });
     return picked;
 }
 
@@ -294,7 +246,7 @@ void CSiteDocument::ChangeEnded(const CSiteChange& change) {
     ++revision;
     emit TreeChangeEnded(change);
     if (ownChanges > 0) return;
-    // A change from outside the history: the steps no longer fit the tree.
+    // A change from outside the history: the steps no longer fit the project.Tree().
     undoStack.clear();
     changedOutside = true;
     if (change.kind == CSiteChange::Kind::Reset) {
@@ -321,12 +273,12 @@ bool CSiteDocument::RecordStep(const QString& text,
     CSiteSelection after;
     {
         const COwnChanges own(ownChanges);
-        tree.RecordInto(&record);
+        project.Tree().RecordInto(&record);
         struct StopRecording {
             CSiteTree& tree;
             ~StopRecording() { tree.RecordInto(nullptr); }
-        } stop{tree};
-        after = change(tree);
+        } stop{project.Tree()};
+        after = change(project.Tree());
     }
     if (record.Empty()) return false;
     ShowSelection(after);
@@ -339,7 +291,7 @@ void CSiteDocument::Replay(CSiteEditRecord& record, bool forward) {
     CSiteStatus status;
     {
         const COwnChanges own(ownChanges);
-        status = forward ? tree.Redo(record) : tree.Undo(record);
+        status = forward ? project.Tree().Redo(record) : project.Tree().Undo(record);
     }
     emit ClipboardChanged();
     if (status == CSiteStatus::Done) return;
@@ -356,19 +308,19 @@ void CSiteDocument::Replay(CSiteEditRecord& record, bool forward) {
 void CSiteDocument::ApplyText(CSiteNodeRef record, CSiteField field, const std::string& text) {
     const COwnChanges own(ownChanges);
     if (record.kind == CSiteNodeRef::Folder)
-        tree.SetText(record.folder, field, text);
+        project.Tree().SetText(record.folder, field, text);
     else if (record.kind == CSiteNodeRef::Item)
-        tree.SetText(record.item, field, text);
+        project.Tree().SetText(record.item, field, text);
 }
 
 void CSiteDocument::ApplyOptions(const CPageOption& page, const CLayoutOption& layout,
                                  const CPictureSettings& pictures, const CPageSettings& pages,
                                  const CPublishSettings& publish) {
-    thePageOption = page;
-    theLayoutOption = layout;
-    settings.pictures = pictures;
-    settings.pages = pages;
-    settings.publish = publish;
+    project.PageOption() = page;
+    project.LayoutOption() = layout;
+    project.Settings().pictures = pictures;
+    project.Settings().pages = pages;
+    project.Settings().publish = publish;
     ++revision;
     emit OptionsChanged();
 }
@@ -394,10 +346,10 @@ CItemKey CSiteDocument::NewItem(CFolderKey folder) {
 
 bool CSiteDocument::SetText(CSiteNodeRef record, CSiteField field, const std::string& text,
                             bool typing) {
-    const CSiteText* current = TextOf(tree, record, field);
+    const CSiteText* current = TextOf(project.Tree(), record, field);
     if (!current || *current == text) return false;
     std::string old(*current);
-    std::string caption(CaptionOf(tree, record));
+    std::string caption(CaptionOf(project.Tree(), record));
     ApplyText(record, field, text);
     undoStack.push(new CTextEditCommand(*this, record, field, std::move(old), text,
                                         std::move(caption), typing ? typingSession : -1,
@@ -406,7 +358,7 @@ bool CSiteDocument::SetText(CSiteNodeRef record, CSiteField field, const std::st
 }
 
 bool CSiteDocument::DeleteFolder(CFolderKey folder) {
-    const CSiteNode* node = tree.Find(folder);
+    const CSiteNode* node = project.Tree().Find(folder);
     if (!node || !node->Parent()) return false;
     const CSiteNode* next = node->NextSibling();
     if (!next) next = node->PreviousSibling();
@@ -423,16 +375,17 @@ bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef
     std::vector<CItemKey> items;
     int first = -1;
     for (const CSiteNodeRef row : rows) {
-        const int at = RowOf(tree, folder, row);
+        const int at = RowOf(project.Tree(), folder, row);
         if (at < 0) return false;
         if (first < 0 || at < first) first = at;
         if (row.kind == CSiteNodeRef::Folder) folders.push_back(row.folder);
         if (row.kind == CSiteNodeRef::Item) items.push_back(row.item);
     }
     if (first < 0) return false;
-    const QString text = rows.size() == 1
-                             ? tr("Delete %1").arg(QuotedCaption(CaptionOf(tree, rows.front())))
-                             : tr("Delete %1").arg(CountText(folders.size(), items.size()));
+    const QString text =
+        rows.size() == 1
+            ? tr("Delete %1").arg(QuotedCaption(CaptionOf(project.Tree(), rows.front())))
+            : tr("Delete %1").arg(CountText(folders.size(), items.size()));
     return RecordStep(text, [&](CSiteTree& t) {
         if (t.DeleteRows(folder, folders, items) != CSiteStatus::Done) return selection;
         CSiteSelection after = CSiteSelection::OfRows(folder, {});
@@ -443,15 +396,15 @@ bool CSiteDocument::DeleteRows(CFolderKey folder, const std::vector<CSiteNodeRef
 }
 
 bool CSiteDocument::Paste(CFolderKey target) {
-    if (!tree.CanPaste(target)) return false;
-    const CSiteClipboard& held = tree.Clipboard();
-    const CSiteNode* heldFolder = tree.Find(held.folderNode);
+    if (!project.Tree().CanPaste(target)) return false;
+    const CSiteClipboard& held = project.Tree().Clipboard();
+    const CSiteNode* heldFolder = project.Tree().Find(held.folderNode);
     const QString what =
         heldFolder ? QuotedCaption(heldFolder->Label())
         : held.folderKeys.size() + held.itemKeys.size() == 1
-            ? QuotedCaption(CaptionOf(tree, held.itemKeys.empty()
-                                                ? CSiteNodeRef::Of(held.folderKeys.front())
-                                                : CSiteNodeRef::Of(held.itemKeys.front())))
+            ? QuotedCaption(CaptionOf(
+                  project.Tree(), held.itemKeys.empty() ? CSiteNodeRef::Of(held.folderKeys.front())
+                                                        : CSiteNodeRef::Of(held.itemKeys.front())))
             : CountText(held.folderKeys.size(), held.itemKeys.size());
     return RecordStep(tr("Paste %1").arg(what).trimmed(), [&](CSiteTree& t) {
         if (t.Paste(target) != CSiteStatus::Done) return selection;
@@ -460,7 +413,7 @@ bool CSiteDocument::Paste(CFolderKey target) {
 }
 
 bool CSiteDocument::Drop(CFolderKey source, CFolderKey target, bool copy) {
-    const CSiteNode* node = tree.Find(source);
+    const CSiteNode* node = project.Tree().Find(source);
     if (!node) return false;
     const QString text = (copy ? tr("Copy %1") : tr("Move %1")).arg(QuotedCaption(node->Label()));
     return RecordStep(text, [&](CSiteTree& t) {
@@ -470,7 +423,7 @@ bool CSiteDocument::Drop(CFolderKey source, CFolderKey target, bool copy) {
 }
 
 bool CSiteDocument::MoveFolder(CFolderKey folder, bool down) {
-    const CSiteNode* node = tree.Find(folder);
+    const CSiteNode* node = project.Tree().Find(folder);
     if (!node) return false;
     const QString text =
         (down ? tr("Move Down %1") : tr("Move Up %1")).arg(QuotedCaption(node->Label()));
@@ -484,7 +437,7 @@ bool CSiteDocument::MoveFolder(CFolderKey folder, bool down) {
 }
 
 bool CSiteDocument::MoveItem(CItemKey item, bool down) {
-    const CSiteItem* found = tree.Find(item);
+    const CSiteItem* found = project.Tree().Find(item);
     if (!found) return false;
     const QString text =
         (down ? tr("Move Down %1") : tr("Move Up %1")).arg(QuotedCaption(found->caption));
@@ -495,7 +448,7 @@ bool CSiteDocument::MoveItem(CItemKey item, bool down) {
 }
 
 bool CSiteDocument::SortItems(CFolderKey folder, CSortOrder order, const CDateTakenFn& dateTaken) {
-    const CSiteNode* node = tree.Find(folder);
+    const CSiteNode* node = project.Tree().Find(folder);
     if (!node) return false;
     const std::vector<CItemKey> sorted = SortedItems(node->Folder(), order, dateTaken);
     return RecordStep(tr("Sort Items"), [&](CSiteTree& t) {
@@ -537,47 +490,50 @@ CImportResult CSiteDocument::ImportFiles(CFolderKey folder, const std::vector<st
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option) {
-    return SetPageOption(option, settings.pictures);
+    return SetPageOption(option, project.Settings().pictures);
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures) {
-    return SetPageOption(option, pictures, settings.pages, settings.publish);
+    return SetPageOption(option, pictures, project.Settings().pages, project.Settings().publish);
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
                                   const CPageSettings& pages) {
-    return SetPageOption(option, pictures, pages, settings.publish);
+    return SetPageOption(option, pictures, pages, project.Settings().publish);
 }
 
 bool CSiteDocument::SetPageOption(const CPageOption& option, const CPictureSettings& pictures,
                                   const CPageSettings& pages, const CPublishSettings& publish) {
-    if (option == thePageOption && pictures == settings.pictures && pages == settings.pages &&
-        publish == settings.publish)
+    if (option == project.PageOption() && pictures == project.Settings().pictures &&
+        pages == project.Settings().pages && publish == project.Settings().publish)
         return false;
     undoStack.push(new COptionsCommand(
         *this, tr("Website Properties"),
-        {thePageOption, theLayoutOption, settings.pictures, settings.pages, settings.publish},
-        {option, theLayoutOption, pictures, pages, publish}));
+        {project.PageOption(), project.LayoutOption(), project.Settings().pictures,
+         project.Settings().pages, project.Settings().publish},
+        {option, project.LayoutOption(), pictures, pages, publish}));
     return true;
 }
 
 bool CSiteDocument::SetLayoutOption(const CLayoutOption& option) {
-    if (option == theLayoutOption) return false;
+    if (option == project.LayoutOption()) return false;
     undoStack.push(new COptionsCommand(
         *this, tr("Layout Properties"),
-        {thePageOption, theLayoutOption, settings.pictures, settings.pages, settings.publish},
-        {thePageOption, option, settings.pictures, settings.pages, settings.publish}));
+        {project.PageOption(), project.LayoutOption(), project.Settings().pictures,
+         project.Settings().pages, project.Settings().publish},
+        {project.PageOption(), option, project.Settings().pictures, project.Settings().pages,
+         project.Settings().publish}));
     return true;
 }
 
 // --- cut and copy ------------------------------------------------------------------------------
 
 void CSiteDocument::Copy(CFolderKey folder) {
-    if (tree.Copy(folder) == CSiteStatus::Done) emit ClipboardChanged();
+    if (project.Tree().Copy(folder) == CSiteStatus::Done) emit ClipboardChanged();
 }
 
 void CSiteDocument::Cut(CFolderKey folder) {
-    if (tree.Cut(folder) == CSiteStatus::Done) emit ClipboardChanged();
+    if (project.Tree().Cut(folder) == CSiteStatus::Done) emit ClipboardChanged();
 }
 
 void CSiteDocument::CopyRows(CFolderKey source, bool cut, const std::vector<CSiteNodeRef>& rows) {
@@ -587,6 +543,7 @@ void CSiteDocument::CopyRows(CFolderKey source, bool cut, const std::vector<CSit
         if (row.kind == CSiteNodeRef::Folder) folders.push_back(row.folder);
         if (row.kind == CSiteNodeRef::Item) items.push_back(row.item);
     }
-    if (tree.CopyRows(source, cut, std::move(folders), std::move(items)) == CSiteStatus::Done)
+    if (project.Tree().CopyRows(source, cut, std::move(folders), std::move(items)) ==
+        CSiteStatus::Done)
         emit ClipboardChanged();
 }

@@ -13,6 +13,7 @@
 
 #include "LayoutOption.h"
 #include "PageOption.h"
+#include "Project.h"
 #include "ProjectFile.h"
 #include "SiteImport.h"
 #include "SiteSelection.h"
@@ -20,42 +21,9 @@
 #include "SiteTree.h"
 #include "WebsiteSettings.h"
 
-// The project as it stood at one moment, for work on another thread (export, preview, check):
-// it shares nothing that can change with the open project, so edits made meanwhile never reach
-// the worker.
-struct CProjectSnapshot {
-    CProjectSnapshot(const CSiteTree& tree, const CPageOption& page, const CLayoutOption& layout,
-                     const CWebsiteSettings& settings, std::filesystem::path projectFile,
-                     std::uint64_t revision);
-
-    const CSiteTree tree;
-    const CPageOption thePageOption;
-    const CLayoutOption theLayoutOption;
-    const CWebsiteSettings settings;
-    const std::filesystem::path projectFile;  // empty while the project is untitled
-    const std::uint64_t revision;             // the document's revision when it was taken
-};
-
-struct COpenResult {
-    LoadResult load;
-    SettingsLoadResult settings;
-    // The file's contents became the open project (read whole, or a damaged tree read as far as
-    // it goes); otherwise the open project is as it was.
-    bool replaced = false;
-};
-
-struct CSaveResult {
-    bool ok = false;
-    // The project file was written (it is now the document's file), though the settings file
-    // may have failed.
-    bool projectWritten = false;
-    std::string message;  // on failure: what failed and why
-
-    explicit operator bool() const { return ok; }
-};
-
-// The open project of the window: the website tree, thePageOption and theLayoutOption, the file
-// it was read from or saved to, the website settings file beside it, and the history of edits.
+// The open project of the window (a CProject: the website tree, thePageOption and
+// theLayoutOption, the website settings, the file it was read from or saved to) and the history
+// of its edits.
 // Every change of the project goes through one of the commands below as one undo step; the
 // views and sheets never change the records themselves. The views follow the tree's change
 // notices (TreeChangeBegins / TreeChangeEnded) and the selection (SelectionChanged), which is kept
@@ -72,10 +40,11 @@ public:
     CSiteDocument& operator=(const CSiteDocument&) = delete;
 
     // --- the project -----------------------------------------------------------------------
-    const CSiteTree& Tree() const { return tree; }
-    const CPageOption& PageOption() const { return thePageOption; }
-    const CLayoutOption& LayoutOption() const { return theLayoutOption; }
-    const CWebsiteSettings& Settings() const { return settings; }
+    const CProject& Project() const { return project; }
+    const CSiteTree& Tree() const { return project.Tree(); }
+    const CPageOption& PageOption() const { return project.PageOption(); }
+    const CLayoutOption& LayoutOption() const { return project.LayoutOption(); }
+    const CWebsiteSettings& Settings() const { return project.Settings(); }
     // Full path of the project file; empty while the project is untitled.
     const QString& FilePath() const { return filePath; }
     QUndoStack& UndoStack() { return undoStack; }
@@ -83,7 +52,7 @@ public:
     // The tree for building a project by program (tests, benchmarks). A change made through it
     // is no undo step: it empties the history, whose steps no longer fit, and marks the project
     // modified.
-    CSiteTree& EditOutsideHistory() { return tree; }
+    CSiteTree& EditOutsideHistory() { return project.Tree(); }
 
     bool IsModified() const { return changedOutside || !undoStack.isClean(); }
     // False: the project as it stands counts as saved. True: it counts as changed until the next
@@ -95,10 +64,10 @@ public:
     bool IsExportPending() const { return exportedRevision != revision; }
 
     // A copy of the whole project for a worker thread.
-    std::shared_ptr<const CProjectSnapshot> Snapshot() const;
-    // An export of the snapshot was written whole: Preview need not export again unless the
-    // project changed since the snapshot was taken.
-    void ExportWritten(const CProjectSnapshot& snapshot);
+    std::shared_ptr<const CProject> Snapshot() const { return project.Snapshot(); }
+    // An export of the project as it stood at that revision was written whole: it is no longer
+    // pending unless the project changed since.
+    void ExportWritten(std::uint64_t atRevision);
 
     // An empty project ("Index"), untitled, with default options and the settings of a new
     // project; the history is emptied.
@@ -107,13 +76,11 @@ public:
     // under its path; a damaged tree is shown as far as it could be read, untitled and modified;
     // a file of which nothing can be used leaves the open project alone. The history is emptied
     // whenever the project is replaced.
-    COpenResult Open(const QString& path);
-    // Whether saving under `path` would write over the settings file that was found damaged when
-    // the project was opened.
-    bool SettingsDamagedAt(const QString& path) const;
-    // Writes the project file atomically, then its settings file; the file becomes the project's
-    // and the history's current state its clean state.
-    CSaveResult Save(const QString& path, SettingsSave damagedSettings);
+    ProjectOpenResult Open(const QString& path);
+    // Saves the project under `path` (CProject::SaveAs, which asks what `options` ask); once the
+    // project file is written it is the project's file, and once both files are, the history's
+    // current state is its clean state.
+    ProjectSaveResult Save(const QString& path, const ProjectSaveOptions& options);
 
     // --- selection -------------------------------------------------------------------------
     const CSiteSelection& Selection() const { return selection; }
@@ -215,11 +182,8 @@ private:
     void ChangeBegins(const CSiteChange& change) override;
     void ChangeEnded(const CSiteChange& change) override;
 
-    CSiteTree tree;
-    CPageOption thePageOption;
-    CLayoutOption theLayoutOption;
-    CWebsiteSettings settings;
-    QString filePath;
+    CProject project;
+    QString filePath;  // the project's path as the window was given it
     CSiteSelection selection;
     std::uint64_t revision = 0;
     std::optional<std::uint64_t> exportedRevision;

@@ -18,7 +18,6 @@
 #include <thread>
 
 #include "Desktop.h"
-#include "SiteDocument.h"
 #include "WebsitePublisher.h"
 
 namespace {
@@ -204,21 +203,6 @@ void RunOnWorker(
 }
 
 }  // namespace
-
-ExportParameters ExportParametersOf(const CProjectSnapshot& project, std::filesystem::path folder) {
-    return {.tree = project.tree,
-            .pageOption = project.thePageOption,
-            .layoutOption = project.theLayoutOption,
-            .exportFolder = std::move(folder),
-            .projectFile = project.projectFile,
-            .clearExistingFolder = false,
-            .progress = {},
-            .cancel = nullptr,
-            .full = false,
-            .threads = 0,
-            .pictures = project.settings.pictures,
-            .pages = project.settings.pages};
-}
 
 ExportResult CExportRunner::Run(QWidget* parent, ExportParameters parameters) const {
     ExportResult result;

@@ -8,11 +8,6 @@
 #include "WebsiteExporter.h"
 
 class QWidget;
-struct CProjectSnapshot;
-
-// What exporting a copy of the project into `folder` takes: the tree, the options and the website
-// settings of the copy, which must outlive the parameters.
-ExportParameters ExportParametersOf(const CProjectSnapshot& project, std::filesystem::path folder);
 
 // Runs an export, or the check before one, on a worker thread so that the window goes on
 // painting. While it runs the window takes no input; when it takes longer than a moment a modal

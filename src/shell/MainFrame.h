@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "ExportRunner.h"
-#include "ProjectLock.h"
 #include "PublishRunner.h"
 #include "RecentFileList.h"
 #include "SiteDocument.h"
@@ -154,10 +153,6 @@ private:
 
     std::unique_ptr<CSiteDocument> document;
     FocusedPane lastPane = FocusedPane::None;
-    // The project file as this window last read or wrote it; Save warns when it has changed.
-    FileStamp savedStamp;
-    // Its settings file (NAME.www.json) as this window last read or wrote it.
-    FileStamp savedSettingsStamp;
     CRecentFileList recentFiles;
     // The separator and the entries of the recent files, hidden while their slot is empty.
     QAction* recentSeparator = nullptr;

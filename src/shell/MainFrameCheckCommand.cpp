@@ -8,6 +8,7 @@
 #include "CheckDialog.h"
 #include "CommandIds.h"
 #include "ExportLocation.h"
+#include "ExportParametersFor.h"
 #include "MainFrame.h"
 #include "SiteListView.h"
 #include "SiteTreeView.h"
@@ -22,11 +23,11 @@ void CMainFrame::ConnectCheckCommand() {
 void CMainFrame::OnCheckWebsite() {
     if (exporting) return;
     // The check reads a copy of the project: what it lists is the project as it was asked about.
-    const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
-    const CPageOption& page = project->thePageOption;
+    const std::shared_ptr<const CProject> project = document->Snapshot();
+    const CPageOption& page = project->PageOption();
     const ExportLocation location =
-        ResolveExportLocation(page.general.location.View(), project->projectFile);
-    const ExportParameters parameters = ExportParametersOf(*project, location.folder);
+        ResolveExportLocation(page.general.location.View(), project->Path());
+    const ExportParameters parameters = ExportParametersFor(*project, location.folder);
     exporting = true;
     ExportPlan plan = exportRunner.Check(this, parameters);
     exporting = false;
@@ -34,7 +35,7 @@ void CMainFrame::OnCheckWebsite() {
     if (!location.problem.empty())
         plan.problems.insert(plan.problems.begin(),
                              ExportFolderProblem(page.general.location.View(), location.problem));
-    if (std::optional<ExportProblem> ftp = PublishAddressProblem(project->settings.publish.url))
+    if (std::optional<ExportProblem> ftp = PublishAddressProblem(project->Settings().publish.url))
         plan.problems.push_back(std::move(*ftp));
 
     // One list at a time: a new check replaces the last one's, where it stands.

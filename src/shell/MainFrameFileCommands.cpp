@@ -14,16 +14,18 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "CommandIds.h"
 #include "Desktop.h"
 #include "ExportLocation.h"
+#include "ExportParametersFor.h"
 #include "ExportPlan.h"
 #include "MainFrame.h"
 #include "ModelText.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
-#include "ProjectLock.h"
 #include "SiteTreeView.h"
 #include "Utf8Path.h"
 
@@ -182,28 +184,13 @@ bool CMainFrame::SaveTo(const QString& path) {
     // the editor would otherwise stay open past the save.
     FinishEditing();
     const fs::path file = PathOf(path);
-    // pagelorn-cli import holds this lock from reading the file to saving it; saving in between
-    // would be lost under its save. A lock that cannot be taken at all (no such folder) leaves
-    // the reason to the save.
-    CProjectLock lock;
-    CProjectLock::Options waitBriefly;
-    waitBriefly.wait = std::chrono::milliseconds(1000);
-    if (lock.Acquire(file, waitBriefly) == CProjectLock::Status::Busy) {
-        TheDesktop().Tell(this, TextFromBytes(lock.Message()), CDesktop::Severity::Warning);
-        return false;
-    }
-    // Another program (a second window, pagelorn-cli import) may have saved over the file since
-    // it was read here; saving now would drop what it wrote without anyone seeing it.
-    if (path == document->FilePath() && !lock.CreatedFile()) {
-        // The settings file counts as much as the project file: it holds settings of the same
-        // website.
-        const fs::path settingsFile = WebsiteSettingsPath(file);
+    ProjectSaveOptions options;
+    // pagelorn-cli import holds the lock from reading the file to saving it; saving in between
+    // would be lost under its save.
+    options.lock.wait = std::chrono::milliseconds(1000);
+    options.overwriteChanged = [this](const std::vector<fs::path>& files) {
         QStringList changed;
-        for (const auto& [onDiskPath, stamp] :
-             {std::pair{file, savedStamp}, std::pair{settingsFile, savedSettingsStamp}}) {
-            const FileStamp onDisk = ReadFileStamp(onDiskPath);
-            if (onDisk.exists && onDisk != stamp) changed << ShownPath(onDiskPath);
-        }
+        for (const fs::path& onDisk : files) changed << ShownPath(onDisk);
         const QString question =
             changed.size() == 1
                 ? tr("%1 was changed by another program since it was opened or last saved.\n\n"
@@ -214,12 +201,10 @@ bool CMainFrame::SaveTo(const QString& path) {
                      "saved.\n\nOverwrite them with this project? Cancel keeps the files as the "
                      "other program left them.")
                       .arg(changed.value(0), changed.value(1));
-        if (!changed.isEmpty() && !TheDesktop().Confirm(this, question, tr("Overwrite")))
-            return false;
-    }
+        return TheDesktop().Confirm(this, question, tr("Overwrite"));
+    };
     // The settings file found damaged at Open is replaced only when the user agrees.
-    SettingsSave damagedSettings = SettingsSave::KeepDamaged;
-    if (document->SettingsDamagedAt(path)) {
+    options.replaceDamaged = [this, &file]() -> std::optional<SettingsSave> {
         const auto answer = TheDesktop().Ask(
             this,
             tr("The website settings file %1 could not be read when the project was "
@@ -228,20 +213,30 @@ bool CMainFrame::SaveTo(const QString& path) {
                "that file as it is.")
                 .arg(ShownPath(WebsiteSettingsPath(file))),
             true, CDesktop::Icon::Warning);
-        if (answer == CDesktop::Answer::Cancel) {
-            lock.RemoveUnusedFile();
-            return false;
-        }
-        if (answer == CDesktop::Answer::Yes) damagedSettings = SettingsSave::OverwriteDamaged;
-    }
-    const CSaveResult result = document->Save(path, damagedSettings);
+        if (answer == CDesktop::Answer::Cancel) return std::nullopt;
+        return answer == CDesktop::Answer::Yes ? SettingsSave::OverwriteDamaged
+                                               : SettingsSave::KeepDamaged;
+    };
+    const ProjectSaveResult result = document->Save(path, options);
     ShowTitle();
-    if (result.projectWritten) {
-        savedStamp = ReadFileStamp(file);
-        savedSettingsStamp = ReadFileStamp(WebsiteSettingsPath(file));
+    switch (result.status) {
+        case ProjectSaveStatus::Saved:
+            return true;
+        case ProjectSaveStatus::Cancelled:
+            return false;
+        case ProjectSaveStatus::Busy:
+            TheDesktop().Tell(this, TextFromBytes(result.message), CDesktop::Severity::Warning);
+            return false;
+        case ProjectSaveStatus::SettingsFailed:
+            TheDesktop().Tell(this,
+                              TextFromBytes("The project was saved, but its website settings "
+                                            "could not be written: " +
+                                            result.message),
+                              CDesktop::Severity::Critical);
+            return false;
+        case ProjectSaveStatus::Failed:
+            break;
     }
-    if (result) return true;
-    if (!result.projectWritten) lock.RemoveUnusedFile();
     TheDesktop().Tell(this, TextFromBytes(result.message), CDesktop::Severity::Critical);
     return false;
 }
@@ -249,8 +244,6 @@ bool CMainFrame::SaveTo(const QString& path) {
 void CMainFrame::OnFileNew() {
     if (!SaveChangesFirst()) return;
     document->NewProject();
-    savedStamp = {};
-    savedSettingsStamp = {};
     UpdateActions();
 }
 
@@ -282,9 +275,7 @@ void CMainFrame::OnOpenRecentFile(int slot) {
 bool CMainFrame::OpenProject(const QString& chosen) {
     const QString path = AbsoluteProjectPath(chosen);
     FinishEditing();
-    const FileStamp stamp = ReadFileStamp(PathOf(path));
-    const FileStamp settingsStamp = ReadFileStamp(WebsiteSettingsPath(PathOf(path)));
-    const COpenResult result = document->Open(path);
+    const ProjectOpenResult result = document->Open(path);
     if (!result.replaced) {
         TheDesktop().Tell(this, TextFromBytes(result.load.message),
                           result.load.status == LoadStatus::WrongVersion
@@ -292,8 +283,6 @@ bool CMainFrame::OpenProject(const QString& chosen) {
                               : CDesktop::Severity::Critical);
         return false;
     }
-    savedStamp = result.load.IsComplete() ? stamp : FileStamp{};
-    savedSettingsStamp = settingsStamp;
     QStringList problems;
     if (result.load.status == LoadStatus::TreeDamaged)
         problems << TextFromBytes(result.load.message) +
@@ -323,7 +312,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 bool CMainFrame::ExportSite(bool preview) {
     if (exporting) return false;
     // The export reads a copy of the project taken now.
-    const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
+    const std::shared_ptr<const CProject> project = document->Snapshot();
+    const std::uint64_t revision = document->Revision();
     std::filesystem::path folder;
     if (preview) {
         // Preview shows the project as it is now without touching its export: its pages go into
@@ -338,12 +328,12 @@ bool CMainFrame::ExportSite(bool preview) {
                               CDesktop::Severity::Critical);
             return false;
         }
-        folder = PreviewFolder(PathOf(previewRoot->path()), project->projectFile);
+        folder = PreviewFolder(PathOf(previewRoot->path()), project->Path());
     } else {
         // A relative location belongs to the project's folder, never to wherever the program
         // happened to be started; the rule is the one pagelorn-cli follows.
-        const ExportLocation location = ResolveExportLocation(
-            project->thePageOption.general.location.View(), project->projectFile);
+        const ExportLocation location =
+            ResolveExportLocation(project->PageOption().general.location.View(), project->Path());
         if (!location.problem.empty()) {
             TheDesktop().Tell(this, TextFromBytes(location.problem), CDesktop::Severity::Critical);
             return false;
@@ -351,7 +341,7 @@ bool CMainFrame::ExportSite(bool preview) {
         folder = location.folder;
     }
 
-    ExportParameters parameters = ExportParametersOf(*project, folder);
+    ExportParameters parameters = ExportParametersFor(*project, folder);
     const ExportFolderCheck check = CheckExportFolder(parameters);
     // What was checked is what is written, even if a link changes meanwhile.
     if (!check.folder.empty()) parameters.exportFolder = check.folder;
@@ -382,7 +372,7 @@ bool CMainFrame::ExportSite(bool preview) {
             if (preview) {
                 previewPage = ShownPath(result.rootPage);
             } else {
-                document->ExportWritten(*project);
+                document->ExportWritten(revision);
                 statusBar()->showMessage(TextFromBytes(result.message), 10000);
             }
             if (!result.failures.empty())

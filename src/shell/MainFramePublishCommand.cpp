@@ -66,9 +66,9 @@ void CMainFrame::OnPublish() {
         return;
     if (!ExportSite(false)) return;
 
-    const std::shared_ptr<const CProjectSnapshot> project = document->Snapshot();
+    const CProject& project = document->Project();
     const ExportLocation location =
-        ResolveExportLocation(project->thePageOption.general.location.View(), project->projectFile);
+        ResolveExportLocation(project.PageOption().general.location.View(), project.Path());
     std::error_code error;
     std::filesystem::path folder = std::filesystem::weakly_canonical(location.folder, error);
     if (error) folder = location.folder;

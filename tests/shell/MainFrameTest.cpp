@@ -192,7 +192,7 @@ private slots:
                                             {kWebsiteProperties, -2},
                                             {kWebsiteProperties, -1}}) {
             CFrameFixture f;
-            f.Doc().ExportWritten(*f.Doc().Snapshot());
+            f.Doc().ExportWritten(f.Doc().Revision());
             const CPageOption page = f.Doc().PageOption();
             const CLayoutOption layout = f.Doc().LayoutOption();
             const CPictureSettings pictures = f.Doc().Settings().pictures;
