@@ -1,6 +1,6 @@
 #include "BrowseButton.h"
 
-#include "DialogProvider.h"
+#include "Desktop.h"
 
 CBrowseButton::CBrowseButton(BrowseKind kind, QWidget* parent)
     : QPushButton(QStringLiteral("..."), parent), browseKind(kind) {
@@ -8,7 +8,7 @@ CBrowseButton::CBrowseButton(BrowseKind kind, QWidget* parent)
 }
 
 QString CBrowseButton::Browse() {
-    auto& dialogs = CDialogProvider::Current();
+    auto& dialogs = TheDesktop();
     if (browseKind == BrowseFolder)
         lastPath = dialogs.GetExistingDirectory(this, FolderTitle());
     else

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "DialogProvider.h"
+#include "Desktop.h"
 
 QColor ColorRefToQColor(COLORREF color) {
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
@@ -20,7 +20,7 @@ CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) {
 
 COLORREF CColorButton::PickColor() {
     const QColor initial = color == kNoColor ? QColor(Qt::black) : ColorRefToQColor(color);
-    if (const auto chosen = CDialogProvider::Current().GetColor(this, initial)) {
+    if (const auto chosen = TheDesktop().GetColor(this, initial)) {
         color = QColorToColorRef(*chosen);
         update();
     }

@@ -10,8 +10,8 @@ CFontButton::CFontButton(QWidget* parent) : QPushButton(QStringLiteral("..."), p
 }
 
 bool CFontButton::PickFont(CFontOption& font) {
-    const auto choice = CDialogProvider::Current().GetFont(this, FontFromOption(font),
-                                                           ColorRefToQColor(font.color));
+    const auto choice =
+        TheDesktop().GetFont(this, FontFromOption(font), ColorRefToQColor(font.color));
     if (!choice) return false;
     return ApplyFontChoice(font, *choice, logicalDpiY());
 }

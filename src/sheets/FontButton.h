@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QString>
 
-#include "DialogProvider.h"
+#include "Desktop.h"
 #include "LayoutOption.h"
 
 // The "..." button that edits a font record through the font dialog.

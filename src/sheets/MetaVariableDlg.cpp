@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "DialogProvider.h"
+#include "Desktop.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ QString CMetaVariableDlg::EmptyNameMessage() {
 
 void CMetaVariableDlg::accept() {
     if (nameEdit->text().isEmpty()) {
-        CDialogProvider::Current().ShowMessage(this, EmptyNameMessage());
+        TheDesktop().Tell(this, EmptyNameMessage(), CDesktop::Severity::Warning);
         nameEdit->setFocus();
         return;
     }

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "DialogProvider.h"
+#include "Desktop.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ void COptionPageCustomPage::ShowRecord(QTreeWidgetItem* row, const CMetaVariable
 }
 
 void COptionPageCustomPage::AddVariable(bool system) {
-    const auto entered = CDialogProvider::Current().EditMetaVariable(this, Caption(system), {});
+    const auto entered = TheDesktop().EditMetaVariable(this, Caption(system), {});
     if (!entered) return;
     CMetaVariable& record =
         option.AddMetaVariable(BytesFromText(entered->name), BytesFromText(entered->value), system);
@@ -105,7 +105,7 @@ void COptionPageCustomPage::ModifyVariable(bool system) {
     CMetaVariable* record = RecordOf(row);
     // Text the user leaves as it was keeps the record's bytes.
     const CMetaVariableText shown{row->text(0), row->text(1)};
-    const auto entered = CDialogProvider::Current().EditMetaVariable(this, Caption(system), shown);
+    const auto entered = TheDesktop().EditMetaVariable(this, Caption(system), shown);
     if (!entered) return;
     CMetaVariable updated = *record;
     updated.systemVariable = system ? 1 : 0;

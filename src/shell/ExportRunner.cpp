@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "Desktop.h"
+#include "ProgramInfo.h"
 #include "WebsitePublisher.h"
 
 namespace {

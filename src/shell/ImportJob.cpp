@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "Desktop.h"
+#include "ProgramInfo.h"
 
 namespace {
 

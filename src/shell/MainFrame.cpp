@@ -16,6 +16,7 @@
 #include "AboutDlg.h"
 #include "CommandIds.h"
 #include "Desktop.h"
+#include "ProgramInfo.h"
 #include "SiteListView.h"
 #include "SitePropertyView.h"
 #include "SiteTreeView.h"

@@ -24,6 +24,7 @@
 #include "ExportPlan.h"
 #include "MainFrame.h"
 #include "ModelText.h"
+#include "ProgramInfo.h"
 #include "ProgramPaths.h"
 #include "ProjectFile.h"
 #include "SiteTreeView.h"

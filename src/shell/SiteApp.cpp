@@ -5,6 +5,7 @@
 #include "MainFrame.h"
 #include "ProgramInfo.h"
 #include "ProgramPaths.h"
+#include "ShellDesktop.h"
 #include "Translations.h"
 
 CSiteApp::CSiteApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -15,9 +16,13 @@ CSiteApp::CSiteApp(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QString::fromUtf8(kDesktopId));
     // The language of the user's locale (LANG, LANGUAGE), before any window text is made.
     InstallTranslations(*this, QLocale(), TranslationsFolder(applicationDirPath()));
+    InstallDesktop(std::make_unique<CShellDesktop>());
 }
 
-CSiteApp::~CSiteApp() = default;
+// The desktop's browser launcher belongs to the application: the desktop goes first.
+CSiteApp::~CSiteApp() {
+    InstallDesktop(nullptr);
+}
 
 bool CSiteApp::InitInstance(const QString& project) {
     mainFrame = std::make_unique<CMainFrame>();

@@ -8,7 +8,7 @@
 #include "AlignmentCombo.h"
 #include "BrowseButton.h"
 #include "ColorButton.h"
-#include "FakeDialogs.h"
+#include "FakeDesktop.h"
 #include "FontButton.h"
 #include "ModelText.h"
 
@@ -66,41 +66,39 @@ void ControlsTest::SwatchIsFramedAndGreyedWhenDisabled() {
 }
 
 void ControlsTest::PickColorOpensOnCurrentColourAndKeepsItOnCancel() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CColorButton swatch;
     swatch.SetColor(0x336699);
-    dialogs.colors = {std::nullopt, QColor(1, 2, 3)};
+    dialogs->colors = {std::nullopt, QColor(1, 2, 3)};
     QCOMPARE(swatch.PickColor(), COLORREF{0x336699});
     QCOMPARE(swatch.PickColor(), COLORREF{0x030201});
     QCOMPARE(swatch.Color(), COLORREF{0x030201});
-    QCOMPARE(dialogs.colorInitials.at(0), QColor(0x99, 0x66, 0x33));
-    QCOMPARE(dialogs.colorInitials.at(1), QColor(0x99, 0x66, 0x33));
+    QCOMPARE(dialogs->colorInitials.at(0), QColor(0x99, 0x66, 0x33));
+    QCOMPARE(dialogs->colorInitials.at(1), QColor(0x99, 0x66, 0x33));
 }
 
 void ControlsTest::BrowseKindsOfferTheirDialogs() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
-    dialogs.folders = {QStringLiteral("/srv/site")};
-    dialogs.files = {QStringLiteral("/music/loop.mid"), QString(), QStringLiteral("/a.gif")};
+    CFakeDesktopScope dialogs;
+    dialogs->folders = {QStringLiteral("/srv/site")};
+    dialogs->files = {QStringLiteral("/music/loop.mid"), QString(), QStringLiteral("/a.gif")};
 
     CBrowseButton folder(BrowseFolder);
     QCOMPARE(folder.Browse(), QStringLiteral("/srv/site"));
-    QCOMPARE(dialogs.folderTitles, QStringList{QStringLiteral("Please select a folder")});
+    QCOMPARE(dialogs->folderTitles, QStringList{QStringLiteral("Please select a folder")});
 
     CBrowseButton sound(BrowseSound);
     QCOMPARE(sound.Browse(), QStringLiteral("/music/loop.mid"));
     QCOMPARE(sound.Browse(), QString());
     QCOMPARE(sound.LastPath(), QString());
-    QCOMPARE(dialogs.fileFilters.at(0).size(), 7);
-    QCOMPARE(dialogs.fileFilters.at(0).first(), QStringLiteral("Wave Sound (*.wav)"));
-    QCOMPARE(dialogs.fileFilters.at(0).last(), QStringLiteral("All Files (*)"));
+    QCOMPARE(dialogs->fileFilters.at(0).size(), 7);
+    QCOMPARE(dialogs->fileFilters.at(0).first(), QStringLiteral("Wave Sound (*.wav)"));
+    QCOMPARE(dialogs->fileFilters.at(0).last(), QStringLiteral("All Files (*)"));
 
     CBrowseButton image(BrowseImage);
     QCOMPARE(image.Browse(), QStringLiteral("/a.gif"));
-    QCOMPARE(dialogs.fileFilters.at(2).size(), 4);
-    QCOMPARE(dialogs.fileFilters.at(2).first(), QStringLiteral("Gif Files (*.gif)"));
-    QCOMPARE(dialogs.unexpected, 0);
+    QCOMPARE(dialogs->fileFilters.at(2).size(), 4);
+    QCOMPARE(dialogs->fileFilters.at(2).first(), QStringLiteral("Gif Files (*.gif)"));
+    QCOMPARE(dialogs->unexpected, 0);
 }
 
 void ControlsTest::FontChoiceMapping_data() {
@@ -120,15 +118,14 @@ void ControlsTest::FontChoiceMapping() {
     QFETCH(double, points);
     QFETCH(int, bold);
     QFETCH(int, tenths);
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     QFont chosen(QStringLiteral("Serif Face"));
     chosen.setWeight(static_cast<QFont::Weight>(weight));
     chosen.setItalic(styles);
     chosen.setUnderline(styles);
     chosen.setStrikeOut(styles);
     chosen.setPointSizeF(points);
-    dialogs.fonts = {CFontChoice{chosen, QColor(0x10, 0x20, 0x30)}};
+    dialogs->fonts = {CFontChoice{chosen, QColor(0x10, 0x20, 0x30)}};
 
     CFontOption font;
     font.faceName = "Courier";
@@ -147,7 +144,7 @@ void ControlsTest::FontChoiceMapping() {
     QCOMPARE(font.color, COLORREF{0x302010});
 
     // The dialog opened on the record as it was.
-    const CFontChoice& initial = dialogs.fontInitials.at(0);
+    const CFontChoice& initial = dialogs->fontInitials.at(0);
     QCOMPARE(initial.font.family(), QStringLiteral("Courier"));
     QCOMPARE(initial.font.pointSizeF(), 14.5);
     QCOMPARE(initial.font.weight(), bold == 1 ? QFont::Normal : QFont::Bold);
@@ -156,8 +153,7 @@ void ControlsTest::FontChoiceMapping() {
 }
 
 void ControlsTest::FontDialogCancelOrEmptyFaceLeavesRecord() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CFontOption font;
     font.faceName = "Helvetica";
     font.pointSize = 110;
@@ -169,7 +165,7 @@ void ControlsTest::FontDialogCancelOrEmptyFaceLeavesRecord() {
     faceless.setWeight(QFont::Bold);
     faceless.setPointSize(20);
     QVERIFY(faceless.family().isEmpty());
-    dialogs.fonts = {std::nullopt, CFontChoice{faceless, QColor(Qt::green)}};
+    dialogs->fonts = {std::nullopt, CFontChoice{faceless, QColor(Qt::green)}};
     CFontButton button;
     QVERIFY(!button.PickFont(font));
     QVERIFY(!button.PickFont(font));
@@ -192,11 +188,10 @@ void ControlsTest::FontDialogClosedAsItOpenedLeavesRecord() {
     QVERIFY(!button.PickFont(font));
     QVERIFY(font == before);
 
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     QFont picked = FontFromOption(font);
     picked.setFamily(QStringLiteral("Picked Face"));
-    dialogs.fonts = {CFontChoice{picked, ColorRefToQColor(font.color)}};
+    dialogs->fonts = {CFontChoice{picked, ColorRefToQColor(font.color)}};
     QVERIFY(button.PickFont(font));
     QCOMPARE(font.faceName.Str(), std::string("Picked Face"));
     QCOMPARE(font.pointSize, 0);
@@ -211,8 +206,8 @@ void ControlsTest::MessagesCarryTheProgramTitle() {
             box->accept();
         }
     });
-    CDialogProvider::Current().ShowMessage(nullptr,
-                                           QStringLiteral("Please input name of the variable."));
+    TheDesktop().Tell(nullptr, QStringLiteral("Please input name of the variable."),
+                      CDesktop::Severity::Warning);
     QCOMPARE(title, QStringLiteral("! Pagelorn"));
 }
 

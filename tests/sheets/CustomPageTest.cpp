@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "FakeDialogs.h"
+#include "FakeDesktop.h"
 #include "MetaVariableDlg.h"
 #include "OptionPageCustomPage.h"
 #include "OptionPageSheet.h"
@@ -54,8 +54,7 @@ private slots:
 };
 
 void CustomPageTest::AddAppendsToItsListAndTheModel() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CPageOption option;
     CPictureSettings pictures;
     COptionPageSheet sheet(option, pictures);
@@ -64,16 +63,16 @@ void CustomPageTest::AddAppendsToItsListAndTheModel() {
     QCOMPARE(Rows(page->UserList()), QStringList{QStringLiteral("GENERATOR=Pagelorn 1.0")});
     QCOMPARE(page->SystemList()->topLevelItemCount(), 0);
 
-    dialogs.metaVariables = {Text("Content-Language", "de"), Text("keywords", "a"),
-                             Text("keywords", "b"), std::nullopt};
+    dialogs->metaVariables = {Text("Content-Language", "de"), Text("keywords", "a"),
+                              Text("keywords", "b"), std::nullopt};
     Click(page, "systemAdd");
     Click(page, "userAdd");
     Click(page, "userAdd");
     Click(page, "userAdd");
-    QCOMPARE(dialogs.metaCaptions,
+    QCOMPARE(dialogs->metaCaptions,
              (QStringList{kSystemCaption, kUserCaption, kUserCaption, kUserCaption}));
-    QVERIFY(dialogs.metaInitials.at(1).name.isEmpty() &&
-            dialogs.metaInitials.at(1).value.isEmpty());
+    QVERIFY(dialogs->metaInitials.at(1).name.isEmpty() &&
+            dialogs->metaInitials.at(1).value.isEmpty());
     QCOMPARE(Rows(page->SystemList()), QStringList{QStringLiteral("Content-Language=de")});
     QCOMPARE(page->SystemList()->currentItem(), page->SystemList()->topLevelItem(0));
     QCOMPARE(page->UserList()->topLevelItemCount(), 3);
@@ -89,8 +88,7 @@ void CustomPageTest::AddAppendsToItsListAndTheModel() {
 }
 
 void CustomPageTest::ModifyKeepsPlace() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CPageOption option;
     option.AddMetaVariable("Expires", "0", true);
     option.AddMetaVariable("author", "me", false);
@@ -99,11 +97,11 @@ void CustomPageTest::ModifyKeepsPlace() {
     auto* page = OpenPage<COptionPageCustomPage>(sheet, kCustom);
 
     page->UserList()->setCurrentItem(page->UserList()->topLevelItem(0));
-    dialogs.metaVariables = {Text("generator", "hand made")};
+    dialogs->metaVariables = {Text("generator", "hand made")};
     Click(page, "userModify");
-    QCOMPARE(dialogs.metaCaptions, QStringList{kUserCaption});
-    QCOMPARE(dialogs.metaInitials.at(0).name, QStringLiteral("GENERATOR"));
-    QCOMPARE(dialogs.metaInitials.at(0).value, QStringLiteral("Pagelorn 1.0"));
+    QCOMPARE(dialogs->metaCaptions, QStringList{kUserCaption});
+    QCOMPARE(dialogs->metaInitials.at(0).name, QStringLiteral("GENERATOR"));
+    QCOMPARE(dialogs->metaInitials.at(0).value, QStringLiteral("Pagelorn 1.0"));
     QCOMPARE(Records(option),
              (QStringList{QStringLiteral("generator=hand made"), QStringLiteral("Expires*=0"),
                           QStringLiteral("author=me")}));
@@ -112,7 +110,7 @@ void CustomPageTest::ModifyKeepsPlace() {
 
     // A value longer than the record holds is cut in the record and in the row alike.
     page->SystemList()->setCurrentItem(page->SystemList()->topLevelItem(0));
-    dialogs.metaVariables = {
+    dialogs->metaVariables = {
         CMetaVariableText{QStringLiteral("Expires"), QString(600, QLatin1Char('v'))}, std::nullopt};
     Click(page, "systemModify");
     QCOMPARE(option.metaVariables[1]->value.View().size(), std::size_t{512});
@@ -124,8 +122,7 @@ void CustomPageTest::ModifyKeepsPlace() {
 }
 
 void CustomPageTest::RemoveTakesOnlyTheSelectedRecord() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CPageOption option;
     option.AddMetaVariable("Refresh", "5", true);
     option.AddMetaVariable("author", "me", false);
@@ -138,7 +135,7 @@ void CustomPageTest::RemoveTakesOnlyTheSelectedRecord() {
     page->UserList()->clearSelection();
     Click(page, "userModify");
     Click(page, "userRemove");
-    QVERIFY(dialogs.metaCaptions.isEmpty());
+    QVERIFY(dialogs->metaCaptions.isEmpty());
     QCOMPARE(option.metaVariables.size(), std::size_t{4});
 
     page->SystemList()->setCurrentItem(page->SystemList()->topLevelItem(0));
@@ -153,8 +150,7 @@ void CustomPageTest::RemoveTakesOnlyTheSelectedRecord() {
 }
 
 void CustomPageTest::DialogRefusesOnlyEmptyName() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CMetaVariableDlg dialog(kUserCaption, QString(), QStringLiteral("v"));
     QCOMPARE(dialog.windowTitle(), kUserCaption);
     dialog.show();
@@ -162,7 +158,7 @@ void CustomPageTest::DialogRefusesOnlyEmptyName() {
     auto* value = dialog.findChild<QLineEdit*>(QStringLiteral("valueEdit"));
 
     dialog.accept();
-    QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Please input name of the variable.")});
+    QCOMPARE(dialogs->messages, QStringList{QStringLiteral("Please input name of the variable.")});
     QVERIFY(dialog.isVisible());
 
     name->setText(QStringLiteral("  "));
@@ -172,7 +168,7 @@ void CustomPageTest::DialogRefusesOnlyEmptyName() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.Name(), QStringLiteral("  "));
     QCOMPARE(dialog.Value(), QString());
-    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs->messages.size(), 1);
 
     CMetaVariableDlg limited(kSystemCaption, QString(300, QLatin1Char('n')), QString());
     QCOMPARE(limited.findChild<QLineEdit*>(QStringLiteral("nameEdit"))->text().size(), 254);

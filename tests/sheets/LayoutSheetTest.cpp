@@ -2,7 +2,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "FakeDialogs.h"
+#include "FakeDesktop.h"
 #include "OptionLayoutAreaPage.h"
 #include "OptionLayoutMainPage.h"
 #include "OptionLayoutSheet.h"
@@ -98,8 +98,7 @@ void LayoutSheetTest::HeaderAndFooterBarsOfferNoBackground() {
 }
 
 void LayoutSheetTest::BarBackgroundAndFont() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CLayoutOption option;
     option.areas[kIndexBarSlot].font.faceName = "Verdana";
     option.areas[kIndexBarSlot].font.italic = 1;
@@ -117,13 +116,13 @@ void LayoutSheetTest::BarBackgroundAndFont() {
 
     // The font colour swatch only shows the colour.
     fontSwatch->click();
-    QCOMPARE(dialogs.unexpected, 0);
-    QVERIFY(dialogs.colorInitials.empty());
+    QCOMPARE(dialogs->unexpected, 0);
+    QVERIFY(dialogs->colorInitials.empty());
 
     QFont chosen(QStringLiteral("Georgia"));
     chosen.setWeight(QFont::Bold);
     chosen.setPointSize(14);
-    dialogs.fonts = {CFontChoice{chosen, QColor(0, 0, 0x80)}, std::nullopt};
+    dialogs->fonts = {CFontChoice{chosen, QColor(0, 0, 0x80)}, std::nullopt};
     Find<CFontButton>(page, "fontButton")->click();
     QCOMPARE(area.font.faceName.Str(), std::string("Georgia"));
     QCOMPARE(area.font.bold, 1);
@@ -135,16 +134,15 @@ void LayoutSheetTest::BarBackgroundAndFont() {
     QCOMPARE(area.font.faceName.Str(), std::string("Georgia"));
     QCOMPARE(changed.count(), 1);
 
-    dialogs.colors = {QColor(0xAB, 0xCD, 0xEF)};
+    dialogs->colors = {QColor(0xAB, 0xCD, 0xEF)};
     Find<CColorButton>(page, "bgSwatch")->click();
     QCOMPARE(area.bgColor, COLORREF{0xEFCDAB});
-    QCOMPARE(dialogs.colorInitials.at(0), QColor(0, 255, 0));
+    QCOMPARE(dialogs->colorInitials.at(0), QColor(0, 255, 0));
     QCOMPARE(changed.count(), 2);
 }
 
 void LayoutSheetTest::MainCanvasRowsAndColumns() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CLayoutOption option;
     option.mainCanvas.rows = 150;
     option.mainCanvas.alignment = "Left";

@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "FakeDialogs.h"
+#include "FakeDesktop.h"
 #include "OptionPageBKGDPage.h"
 #include "OptionPageGeneralPage.h"
 #include "OptionPageLanguagePage.h"
@@ -94,8 +94,7 @@ void PageSheetTest::TabsInOrderAndPagesReadWhenOpened() {
 }
 
 void PageSheetTest::GeneralPage() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CPageOption option;
     CPictureSettings pictures;
     COptionPageSheet sheet(option, pictures);
@@ -107,12 +106,12 @@ void PageSheetTest::GeneralPage() {
     QCOMPARE(loop->value(), 0);
     QVERIFY(Find<QRadioButton>(page, "automaticRadio")->isChecked());
 
-    dialogs.folders = {QStringLiteral("/srv/www"), QString()};
+    dialogs->folders = {QStringLiteral("/srv/www"), QString()};
     Find<CBrowseButton>(page, "locationBrowse")->click();
     Find<CBrowseButton>(page, "locationBrowse")->click();
     QCOMPARE(option.general.location.Str(), std::string("/srv/www"));
     QCOMPARE(Find<QLineEdit>(page, "locationEdit")->text(), QStringLiteral("/srv/www"));
-    dialogs.files = {QStringLiteral("/snd/theme.wav")};
+    dialogs->files = {QStringLiteral("/snd/theme.wav")};
     Find<CBrowseButton>(page, "soundBrowse")->click();
     QCOMPARE(option.general.soundLocation.Str(), std::string("/snd/theme.wav"));
 
@@ -141,8 +140,7 @@ void PageSheetTest::GeneralPage() {
 }
 
 void PageSheetTest::BackgroundEnablingSequence() {
-    CFakeDialogs dialogs;
-    CScopedDialogProvider scope(dialogs);
+    CFakeDesktopScope dialogs;
     CPageOption option;
     CPictureSettings pictures;
     COptionPageSheet sheet(option, pictures);
@@ -194,7 +192,7 @@ void PageSheetTest::BackgroundEnablingSequence() {
     QVERIFY(watermark->isEnabled());
     for (auto* swatch : swatches) QVERIFY(swatch->isEnabled());
 
-    dialogs.colors = {QColor(0x11, 0x22, 0x33)};
+    dialogs->colors = {QColor(0x11, 0x22, 0x33)};
     Find<CColorButton>(page, "linkColorSwatch")->click();
     QCOMPARE(option.background.linkColor, COLORREF{0x332211});
 }

@@ -4,11 +4,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "Desktop.h"
 
-// A desktop whose dialogs answer from a script and which records what the window asked of it.
-// A question nobody scripted an answer for is answered No and counted, so a test never waits.
+// A desktop whose dialogs answer from a script and which records what the window and the sheets
+// asked of it. A question or dialog nobody scripted an answer for is answered No (or cancelled)
+// and counted, so a test never waits.
 class CFakeDesktop final : public CDesktop {
 public:
     std::deque<Answer> answers;
@@ -26,6 +29,19 @@ public:
     std::function<void()> whileAsking;
     int beeps = 0;
     int unexpected = 0;
+
+    // The sheets' dialogs: answers, and how each was opened.
+    std::deque<std::optional<QColor>> colors;
+    std::deque<std::optional<CFontChoice>> fonts;
+    std::deque<QString> files;
+    std::deque<QString> folders;
+    std::deque<std::optional<CMetaVariableText>> metaVariables;
+    std::vector<QColor> colorInitials;
+    std::vector<CFontChoice> fontInitials;
+    std::vector<QStringList> fileFilters;
+    QStringList folderTitles;
+    QStringList metaCaptions;
+    std::vector<CMetaVariableText> metaInitials;
 
     using CDesktop::Ask;
     Answer Ask(QWidget*, const QString& text, bool, Icon icon) override {
@@ -70,7 +86,42 @@ public:
     }
     void Beep() override { ++beeps; }
 
+    std::optional<QColor> GetColor(QWidget*, const QColor& initial) override {
+        colorInitials.push_back(initial);
+        return Next(colors);
+    }
+    std::optional<CFontChoice> GetFont(QWidget*, const QFont& initial,
+                                       const QColor& initialColor) override {
+        fontInitials.push_back({initial, initialColor});
+        return Next(fonts);
+    }
+    QString GetOpenFileName(QWidget*, const QString&, const QStringList& filters) override {
+        fileFilters.push_back(filters);
+        return Next(files);
+    }
+    QString GetExistingDirectory(QWidget*, const QString& title) override {
+        folderTitles.push_back(title);
+        return Next(folders);
+    }
+    std::optional<CMetaVariableText> EditMetaVariable(QWidget*, const QString& caption,
+                                                      const CMetaVariableText& initial) override {
+        metaCaptions.push_back(caption);
+        metaInitials.push_back(initial);
+        return Next(metaVariables);
+    }
+
 private:
+    template <typename Queue>
+    typename Queue::value_type Next(Queue& queue) {
+        if (queue.empty()) {
+            ++unexpected;
+            return {};
+        }
+        auto answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+
     QString NextFileName() {
         if (fileNames.empty()) {
             ++unexpected;
