@@ -28,7 +28,7 @@ private:
 
 const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField field) {
     if (record.kind == CSiteNodeRef::Folder) {
-        const CSiteNode* node = project.Tree().Find(record.folder);
+        const CSiteNode* node = tree.Find(record.folder);
         if (!node) return nullptr;
         switch (field) {
             case CSiteField::Caption:
@@ -40,7 +40,7 @@ const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField f
         }
     }
     if (record.kind == CSiteNodeRef::Item) {
-        const CSiteItem* item = project.Tree().Find(record.item);
+        const CSiteItem* item = tree.Find(record.item);
         if (!item) return nullptr;
         switch (field) {
             case CSiteField::Caption:
@@ -55,7 +55,7 @@ const CSiteText* TextOf(const CSiteTree& tree, CSiteNodeRef record, CSiteField f
 }
 
 std::string_view CaptionOf(const CSiteTree& tree, CSiteNodeRef record) {
-    const CSiteText* caption = TextOf(project.Tree(), record, CSiteField::Caption);
+    const CSiteText* caption = TextOf(tree, record, CSiteField::Caption);
     return caption ? std::string_view(*caption) : std::string_view();
 }
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "ExportFolder.h"
 #include "Project.h"
-#include "WebsiteExporter.h"
 
 // What exporting the project into `folder` takes: its tree, its options and its website
 // settings, which must outlive the parameters, and its file. Nothing is cleared or cancelled and

@@ -7,9 +7,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Exists(const fs::path& file) {
+bool IsFile(const fs::path& file) {
     std::error_code error;
-    return fs::exists(fs::symlink_status(file, error));
+    return fs::is_regular_file(file, error);
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -59,11 +59,14 @@ void CProject::Unlock() {
 }
 
 ProjectOpenResult CProject::Open(const fs::path& file, const CProjectLock::Options& lockOptions) {
-    // Only a file that is there is locked: the lock would make a missing one. A lock that cannot
-    // be had leaves the reading as it always was; files are replaced whole, never rewritten in
-    // place, so what is read is one version or the other.
+    // Only a file that is there is locked: the lock would make a missing one (and one removed
+    // meanwhile is removed again). A lock that cannot be had leaves the reading as it always
+    // was; files are replaced whole, never rewritten in place, so what is read is one version or
+    // the other.
     CProjectLock reading;
-    if (locked != file && Exists(file)) reading.Acquire(file, lockOptions);
+    if (locked != file && IsFile(file) &&
+        reading.Acquire(file, lockOptions) == CProjectLock::Status::Locked && reading.CreatedFile())
+        reading.RemoveUnusedFile();
     const FileStamp fileStamp = ReadFileStamp(file);
     const FileStamp settingsFileStamp = ReadFileStamp(WebsiteSettingsPath(file));
 

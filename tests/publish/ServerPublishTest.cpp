@@ -219,6 +219,15 @@ TEST_F(SftpPublishTest, SendsTheExportThenOnlyWhatChangedAndLeavesOtherFilesAlon
     EXPECT_EQ(Published()["Index.htm"].rfind("<!DOCTYPE html>", 0), 0u);
 }
 
+// Publish brings the export up to date as Export writes it: in the project's page style.
+TEST_F(SftpPublishTest, TheExportItBringsUpToDateHasTheProjectsPageStyle) {
+    Write("site.www.json", R"({"pagelorn": 1, "pages": {"style": "modern"}})");
+    const CliRun run = Publish();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Exported()["Index.htm"].rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_EQ(Published(), Exported());
+}
+
 TEST_F(SftpPublishTest, AWrongKeyOrPasswordChangesNothing) {
     publishtest::RunProgram({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f",
                              (dir / "other_key").string()},

@@ -115,8 +115,10 @@ TEST_F(ProjectTest, SaveAsksBeforeOverwritingFilesAnotherProgramChangedAndWaitsF
             CProject other;
             ASSERT_TRUE(other.Open(file).load.IsComplete());
             other.Tree().AddFolder(other.Tree().RootKey(), "Theirs");
+            ProjectSaveOptions projectOnly;
+            projectOnly.writeSettings = false;
             if (changed == file)
-                ASSERT_EQ(other.Save().status, ProjectSaveStatus::Saved);
+                ASSERT_EQ(other.Save(projectOnly).status, ProjectSaveStatus::Saved);
             else
                 Write(settingsFile, "{\"pagelorn\": 1}\n");
         }
