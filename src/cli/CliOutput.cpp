@@ -14,17 +14,23 @@ void PrintMessage(std::string_view message) {
 std::string Printable(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-    }
+    AppendPrintable(shown, text);
     return shown;
+}
+
+void AppendPrintable(std::string& out, std::string_view text) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    // Texts with control bytes are rare: whole runs of plain bytes are copied at once.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte != 0x7F) continue;
+        out.append(text.data() + start, i - start);
+        const char escaped[4] = {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+        out.append(escaped, sizeof escaped);
+        start = i + 1;
+    }
+    out.append(text.data() + start, text.size() - start);
 }
 
 int Fail(std::string_view message) {

@@ -14,6 +14,8 @@ inline constexpr int kExitInterrupted = 130;  // stopped by SIGINT or SIGTERM
 // Texts come from project files and file names made anywhere; control bytes are shown as \xNN so
 // that every message stays one line and no terminal is sent escape sequences.
 std::string Printable(std::string_view text);
+// The same, appended to out.
+void AppendPrintable(std::string& out, std::string_view text);
 
 // "pagelorn-cli: MESSAGE" on stderr, escaped as Printable does.
 void PrintMessage(std::string_view message);

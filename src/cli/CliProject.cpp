@@ -1,5 +1,8 @@
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -311,6 +314,20 @@ int RunShowCommand(int argc, char** argv) {
                 OnOff(pictures.modernTypes), from.c_str());
     std::printf("pages: style %s, view %d\n", PageStyleName(settings.pages.style), pictures.view);
 
+    // One buffer for the whole listing, written in large blocks: a project of 100,000 items
+    // prints megabytes, and formatting each line through printf cost more than reading the file.
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    std::string listing;
+    listing.reserve(kBlock + 4096);
+    const auto flush = [&listing] {
+        std::fwrite(listing.data(), 1, listing.size(), stdout);
+        listing.clear();
+    };
+    const auto appendNumber = [&listing](std::int32_t number) {
+        char digits[16];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+        listing.append(digits, end);
+    };
     std::size_t items = 0;
     std::size_t hidden = 0;
     tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
@@ -321,15 +338,27 @@ int RunShowCommand(int argc, char** argv) {
             items += folder.items.size();
             return;
         }
-        const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-        std::printf("%s%s (folder %d)\n", indent.c_str(), Printable(folder.caption).c_str(),
-                    folder.id);
+        const auto indent = static_cast<std::size_t>(depth) * 2;
+        listing.append(indent, ' ');
+        AppendPrintable(listing, folder.caption);
+        listing.append(" (folder ");
+        appendNumber(folder.id);
+        listing.append(")\n");
         for (const CSiteItem& item : folder.items) {
-            std::printf("%s  item %d: %s -> %s\n", indent.c_str(), item.id,
-                        Printable(item.caption).c_str(), Printable(item.url).c_str());
+            if (listing.size() >= kBlock) flush();
+            listing.append(indent + 2, ' ');
+            listing.append("item ");
+            appendNumber(item.id);
+            listing.append(": ");
+            AppendPrintable(listing, item.caption);
+            listing.append(" -> ");
+            AppendPrintable(listing, item.url);
+            listing.push_back('\n');
             ++items;
         }
+        if (listing.size() >= kBlock) flush();
     });
+    flush();
     if (hidden > 0)
         std::printf("not shown: %s deeper than %d levels\n",
                     Plural(hidden, "folder", "folders").c_str(), kMaxExportDepth);
