@@ -292,27 +292,25 @@ int RunShowCommand(int argc, char** argv) {
     if (argc != 1) return FailWithUsage("show takes one project file", kShowUsage);
     const fs::path project = argv[0];
 
-    CProject website;
-    const ProjectOpenResult opened = website.Open(project);
-    const LoadResult& loaded = opened.load;
-    if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
-        return Fail(loaded.message);
-    if (loaded.status == LoadStatus::WrongVersion)
-        return Fail(Utf8FromPath(project) + ": " + loaded.message);
-
-    const bool settingsRead = ReportSettings(opened.settings);
-    const CWebsiteSettings& settings = website.Settings();
-    const CSiteTree& tree = website.Tree();
-    const CPictureSettings& pictures = settings.pictures;
-    const fs::path settingsFile = WebsiteSettingsPath(project);
-    const std::string from = !settingsRead ? "its settings file is damaged"
-                             : Exists(settingsFile)
-                                 ? Printable(Utf8FromPath(settingsFile.filename()))
-                                 : "no settings file";
-    std::printf("settings: thumbnails %s, box %d, density %d, quality %d, modernTypes %s (%s)\n",
-                OnOff(pictures.thumbnails), pictures.box, pictures.density, pictures.quality,
-                OnOff(pictures.modernTypes), from.c_str());
-    std::printf("pages: style %s, view %d\n", PageStyleName(settings.pages.style), pictures.view);
+    // The folders are printed as they are read, never kept: the listing holds the file's bytes
+    // and one folder at a time.
+    bool settingsRead = true;
+    const auto printSettings = [&](const CWebsiteSettings& settings,
+                                   const SettingsLoadResult& read) {
+        settingsRead = ReportSettings(read);
+        const CPictureSettings& pictures = settings.pictures;
+        const fs::path settingsFile = WebsiteSettingsPath(project);
+        const std::string from = !settingsRead ? "its settings file is damaged"
+                                 : Exists(settingsFile)
+                                     ? Printable(Utf8FromPath(settingsFile.filename()))
+                                     : "no settings file";
+        std::printf(
+            "settings: thumbnails %s, box %d, density %d, quality %d, modernTypes %s (%s)\n",
+            OnOff(pictures.thumbnails), pictures.box, pictures.density, pictures.quality,
+            OnOff(pictures.modernTypes), from.c_str());
+        std::printf("pages: style %s, view %d\n", PageStyleName(settings.pages.style),
+                    pictures.view);
+    };
 
     // One buffer for the whole listing, written in large blocks: a project of 100,000 items
     // prints megabytes, and formatting each line through printf cost more than reading the file.
@@ -328,17 +326,18 @@ int RunShowCommand(int argc, char** argv) {
         const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
         listing.append(digits, end);
     };
+    std::size_t folders = 0;
     std::size_t items = 0;
     std::size_t hidden = 0;
-    tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
-        const CSiteFolder& folder = node.Folder();
+    const auto printFolder = [&](const CSiteFolder& folder, std::size_t depth) {
+        ++folders;
         // Only a hostile file holds a tree this deep; its indentation alone would be gigabytes.
-        if (depth > kMaxExportDepth) {
+        if (depth > static_cast<std::size_t>(kMaxExportDepth)) {
             ++hidden;
             items += folder.items.size();
             return;
         }
-        const auto indent = static_cast<std::size_t>(depth) * 2;
+        const std::size_t indent = depth * 2;
         listing.append(indent, ' ');
         AppendPrintable(listing, folder.caption);
         listing.append(" (folder ");
@@ -357,7 +356,15 @@ int RunShowCommand(int argc, char** argv) {
             ++items;
         }
         if (listing.size() >= kBlock) flush();
-    });
+    };
+
+    CProject website;
+    const ProjectOpenResult opened = website.List(project, printSettings, printFolder);
+    const LoadResult& loaded = opened.load;
+    if (loaded.status == LoadStatus::NotOpenable || loaded.status == LoadStatus::HeaderDamaged)
+        return Fail(loaded.message);
+    if (loaded.status == LoadStatus::WrongVersion)
+        return Fail(Utf8FromPath(project) + ": " + loaded.message);
     flush();
     if (hidden > 0)
         std::printf("not shown: %s deeper than %d levels\n",
@@ -368,7 +375,7 @@ int RunShowCommand(int argc, char** argv) {
         PrintMessage(loaded.message);
         return kExitPartly;
     }
-    std::printf("complete: %s, %s\n", Plural(tree.FolderCount(), "folder", "folders").c_str(),
+    std::printf("complete: %s, %s\n", Plural(folders, "folder", "folders").c_str(),
                 Plural(items, "item", "items").c_str());
     return settingsRead ? kExitOk : kExitPartly;
 }

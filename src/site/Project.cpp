@@ -58,7 +58,9 @@ void CProject::Unlock() {
     locked.clear();
 }
 
-ProjectOpenResult CProject::Open(const fs::path& file, const CProjectLock::Options& lockOptions) {
+template <typename Load, typename Take>
+ProjectOpenResult CProject::Read(const fs::path& file, const CProjectLock::Options& lockOptions,
+                                 Load load, Take take) {
     // Only a file that is there is locked: the lock would make a missing one (and one removed
     // meanwhile is removed again). A lock that cannot be had leaves the reading as it always
     // was; files are replaced whole, never rewritten in place, so what is read is one version or
@@ -70,30 +72,68 @@ ProjectOpenResult CProject::Open(const fs::path& file, const CProjectLock::Optio
     const FileStamp fileStamp = ReadFileStamp(file);
     const FileStamp settingsFileStamp = ReadFileStamp(WebsiteSettingsPath(file));
 
-    // The file is read into a project of its own first, so that a file of which nothing can be
-    // used does not cost the project that is open.
+    // The files are read into a project of their own first, so that a file of which nothing can
+    // be used does not cost the project that is open. The settings come first: a listing prints
+    // them before the folders it is handed while the project file is read.
     ProjectOpenResult result;
+    CWebsiteSettings loadedSettings;
+    const SettingsLoadResult settingsRead = LoadWebsiteSettings(file, loadedSettings);
     CPageOption page;
     CLayoutOption layout;
-    CSiteTree loaded;
-    result.load = LoadProject(file, page, layout, loaded);
+    result.load = load(page, layout, loadedSettings, settingsRead);
     if (!result.load.IsComplete() && result.load.status != LoadStatus::TreeDamaged) return result;
-    CWebsiteSettings loadedSettings;
-    result.settings = LoadWebsiteSettings(file, loadedSettings);
+    result.settings = settingsRead;
     reading.Release();
 
-    tree.Swap(loaded);
+    const bool whole = take();
     thePageOption = std::move(page);
     theLayoutOption = layout;
     settings = std::move(loadedSettings);
     result.replaced = true;
     // Saving over a file that was not read whole would lose what could not be read: such a
     // project goes on untitled.
-    const bool whole = result.load.IsComplete();
     path = whole ? file : fs::path();
     projectStamp = whole ? fileStamp : FileStamp{};
     settingsStamp = settingsFileStamp;
     return result;
+}
+
+ProjectOpenResult CProject::Open(const fs::path& file, const CProjectLock::Options& lockOptions) {
+    CSiteTree loaded;
+    bool complete = false;
+    return Read(
+        file, lockOptions,
+        [&](CPageOption& page, CLayoutOption& layout, const CWebsiteSettings&,
+            const SettingsLoadResult&) {
+            LoadResult load = LoadProject(file, page, layout, loaded);
+            complete = load.IsComplete();
+            return load;
+        },
+        [&] {
+            tree.Swap(loaded);
+            return complete;
+        });
+}
+
+ProjectOpenResult CProject::List(const fs::path& file, const ProjectListStart& start,
+                                 const ProjectFolderVisitor& visit,
+                                 const CProjectLock::Options& lockOptions) {
+    return Read(
+        file, lockOptions,
+        [&](CPageOption& page, CLayoutOption& layout, const CWebsiteSettings& read,
+            const SettingsLoadResult& settingsRead) {
+            bool started = false;
+            return ReadProjectFolders(file, page, layout,
+                                      [&](const CSiteFolder& folder, std::size_t depth) {
+                                          if (!started) start(read, settingsRead);
+                                          started = true;
+                                          visit(folder, depth);
+                                      });
+        },
+        [this] {
+            tree.NewProject();
+            return false;
+        });
 }
 
 bool CProject::SettingsDamagedAt(const fs::path& file) const {

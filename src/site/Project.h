@@ -51,6 +51,10 @@ struct ProjectSaveOptions {
     std::function<std::optional<SettingsSave>()> replaceDamaged;
 };
 
+// For CProject::List: the website settings as read, before the first folder.
+using ProjectListStart =
+    std::function<void(const CWebsiteSettings& settings, const SettingsLoadResult& read)>;
+
 // One website project as every front end opens, changes and saves it: the website tree,
 // thePageOption and theLayoutOption, the website settings (NAME.www.json), the path of the
 // project file and the stamps both files had when they were last read or written here.
@@ -98,7 +102,14 @@ public:
     // the new project.
     ProjectOpenResult Open(const std::filesystem::path& file,
                            const CProjectLock::Options& lockOptions = {});
-
+    // Reads the files as Open does, for a command that only lists the project: the folders are
+    // handed to visit as they are read (ReadProjectFolders) and not kept; start is called once
+    // before the first of them with the settings file's contents. When Open would have taken
+    // the file, the project has its options and settings, the tree of a new project, and is
+    // untitled.
+    ProjectOpenResult List(const std::filesystem::path& file, const ProjectListStart& start,
+                           const ProjectFolderVisitor& visit,
+                           const CProjectLock::Options& lockOptions = {});
     // Locks `file` until the save or Unlock, for a command that reads and then rewrites a
     // project: no other program can save it in between.
     CProjectLock::Status Lock(const std::filesystem::path& file,
@@ -120,6 +131,12 @@ public:
                              const ProjectSaveOptions& options = {});
 
 private:
+    // Open and List: load(page, layout) reads the project file, take() puts its tree in place
+    // and says whether the project now has the file whole.
+    template <typename Load, typename Take>
+    ProjectOpenResult Read(const std::filesystem::path& file,
+                           const CProjectLock::Options& lockOptions, Load load, Take take);
+
     CSiteTree tree;
     CPageOption thePageOption;
     CLayoutOption theLayoutOption;

@@ -349,24 +349,31 @@ struct FolderRecord {
 
 constexpr std::size_t kItemRecordMinSize = 16;  // id, three empty strings
 
-// One folder record with all its items, or nothing when the record is cut off or damaged. The
-// texts borrow from the image the reader reads.
-std::optional<FolderRecord> ReadFolder(ByteReader& r) {
-    FolderRecord record;
-    CSiteFolder& folder = record.folder;
+// The rest of a folder record after its level: the folder's texts and all its items, into a
+// folder whose items are replaced (its storage is reused). False when the record is cut off or
+// damaged. The texts borrow from the image the reader reads.
+bool ReadFolderBody(ByteReader& r, CSiteFolder& folder) {
     std::int32_t count = 0;
-    if (!(r.I32(record.level) && r.I32(count) && count >= 0 && r.Borrowed(folder.caption) &&
+    if (!(r.I32(count) && count >= 0 && r.Borrowed(folder.caption) &&
           r.Borrowed(folder.description)))
-        return std::nullopt;
-    if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return std::nullopt;
+        return false;
+    if (static_cast<std::uint64_t>(count) * kItemRecordMinSize > r.Remaining()) return false;
+    folder.items.clear();
     folder.items.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         CSiteItem& item = folder.items.emplace_back();
         std::int32_t storedId = 0;
         if (!(r.I32(storedId) && r.Borrowed(item.caption) && r.Borrowed(item.description) &&
               r.Borrowed(item.url)))
-            return std::nullopt;
+            return false;
     }
+    return true;
+}
+
+// One folder record with all its items, or nothing when the record is cut off or damaged.
+std::optional<FolderRecord> ReadFolder(ByteReader& r) {
+    FolderRecord record;
+    if (!(r.I32(record.level) && ReadFolderBody(r, record.folder))) return std::nullopt;
     return record;
 }
 
@@ -390,13 +397,77 @@ FileImage TreePart(const FileImage& image, std::size_t offset) {
     return {std::move(copy), size, 0};
 }
 
+// The bytes of a file image held whole: nothing more comes.
+class ImageSource {
+public:
+    explicit ImageSource(std::span<const unsigned char> bytes) : bytes(bytes) {}
+
+    ByteReader Window() const { return ByteReader(bytes.subspan(at)); }
+    void Consume(std::size_t count) { at += count; }
+    bool More() { return false; }
+
+private:
+    std::span<const unsigned char> bytes;
+    std::size_t at = 0;
+};
+
+// Bytes read piece by piece into a window that grows only as far as one record needs, so that a
+// reader that keeps nothing holds a few hundred kilobytes of a file of any size. A record is read
+// from the window; when it does not end in it, More() reads on and the record is read again from
+// its start, so that the outcome is the one the whole image gives.
+class WindowSource {
+public:
+    // Up to `count` bytes into `into`; 0 at the end.
+    using Read = std::function<std::size_t(unsigned char* into, std::size_t count)>;
+
+    WindowSource(Read read, std::size_t firstSize) : read(std::move(read)), step(firstSize) {}
+
+    ByteReader Window() const { return ByteReader({buffer.get() + begin, end - begin}); }
+    void Consume(std::size_t count) { begin += count; }
+    // Reads more after what is not consumed yet; false at the end of the bytes.
+    bool More() {
+        if (atEnd) return false;
+        if (begin > 0) {
+            std::memmove(buffer.get(), buffer.get() + begin, end - begin);
+            end -= begin;
+            begin = 0;
+        }
+        if (end == size) {
+            const std::size_t grown = std::max(step, 2 * size);
+            auto larger = std::make_unique_for_overwrite<unsigned char[]>(grown);
+            if (end > 0) std::memcpy(larger.get(), buffer.get(), end);
+            buffer = std::move(larger);
+            size = grown;
+        }
+        const std::size_t got = read(buffer.get() + end, size - end);
+        if (got == 0) {
+            atEnd = true;
+            return false;
+        }
+        end += got;
+        return true;
+    }
+
+private:
+    Read read;
+    std::size_t step;
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t size = 0;
+    std::size_t begin = 0;  // the unconsumed bytes are [begin, end)
+    std::size_t end = 0;
+    bool atEnd = false;
+};
+
 }  // namespace
 
 // Builds the folder records of a file image straight into a tree that nobody observes yet,
 // each item taking its key and its place in one pass over its bytes.
 class CSiteTreeLoader {
 public:
-    CSiteTreeLoader(CSiteTree& tree, std::size_t bytes) : tree(tree) {
+    explicit CSiteTreeLoader(CSiteTree& tree) : tree(tree) {}
+
+    CFolderKey Root() const { return tree.RootKey(); }
+    void Prepare(std::size_t bytes) {
         // Room for the keys of every item the bytes can hold (16 bytes at least each); pages of it
         // that are never written cost no memory.
         tree.itemSlots.reserve(tree.itemSlots.size() + bytes / kItemRecordMinSize);
@@ -462,6 +533,64 @@ private:
 
 namespace {
 
+// Reads the folder records that follow the root's, each below the folder its level names, into
+// the sink (CSiteTreeLoader or CFolderStreamer); returns the number of records taken and whether
+// they ran to the end of the bytes.
+template <typename Source, typename Sink>
+std::pair<std::size_t, bool> ReadSubFolders(Source& source, Sink& sink) {
+    using Key = decltype(sink.Root());
+    const Key root = sink.Root();
+    std::size_t foldersRead = 0;
+    bool complete = true;
+    // Levels are compared in 64 bits: a difference of two stored int32 values can overflow 32.
+    std::int64_t previousLevel = 0;
+    Key parent{};
+    Key last = root;
+    try {
+        sink.Prepare(source.Window().Remaining());
+        for (;;) {
+            ByteReader r = source.Window();
+            if (r.Remaining() == 0) {
+                if (source.More()) continue;
+                break;
+            }
+            std::int32_t stored = 0;
+            if (!r.I32(stored)) {
+                if (source.More()) continue;
+                complete = false;
+                break;
+            }
+            const std::int64_t level = stored;
+            Key recordParent = parent;
+            if (level > previousLevel) {
+                recordParent = last;
+            } else if (level < previousLevel) {
+                // Climbing stops at the top, so a huge difference costs no more than the depth.
+                for (std::int64_t steps = previousLevel - level; steps > 0 && recordParent; --steps)
+                    recordParent = sink.ParentOf(recordParent);
+            }
+            // There is only one top-level node: a record that would make another goes under the
+            // root.
+            const Key added = sink.Append(recordParent ? recordParent : root, r);
+            if (!added) {
+                if (source.More()) continue;
+                complete = false;
+                break;
+            }
+            source.Consume(r.Position());
+            parent = recordParent;
+            last = added;
+            previousLevel = level;
+            ++foldersRead;
+        }
+    } catch (const std::bad_alloc&) {
+        complete = false;
+    } catch (const std::length_error&) {
+        complete = false;
+    }
+    return {foldersRead, complete};
+}
+
 // Builds the tree from the folder records of the image; returns it with the number of folders
 // taken and whether the records ran to the end of the file.
 std::pair<std::size_t, bool> ReadTree(const FileImage& image, CSiteTree& tree) {
@@ -478,65 +607,118 @@ std::pair<std::size_t, bool> ReadTree(const FileImage& image, CSiteTree& tree) {
     }
     CSiteTree loaded(std::move(rootRecord->folder));
     loaded.KeepTexts(image.bytes);
-    const CFolderKey root = loaded.RootKey();
-    std::size_t foldersRead = 1;
-    bool complete = true;
+    CSiteTreeLoader loader(loaded);
+    ImageSource rest(image.Span().subspan(r.Position()));
+    const auto [subFolders, complete] = ReadSubFolders(rest, loader);
+    tree.Swap(loaded);
+    return {1 + subFolders, complete};
+}
 
-    // Levels are compared in 64 bits: a difference of two stored int32 values can overflow 32.
-    std::int64_t previousLevel = 0;
-    CFolderKey parent;
-    CFolderKey last = root;
+// The root of the tree a file whose root cannot be read leaves (CSiteTree's default).
+void VisitDefaultRoot(const ProjectFolderVisitor& visit) {
+    CSiteFolder root;
+    root.id = 0;
+    root.caption = kRootCaption;
+    visit(root, 0);
+}
+
+// Hands each folder record to a visitor as it is read, with what the tree would give it: its
+// depth, the next folder id, its items' ids (positions). Only the folder being read is kept, and
+// for each folder read its parent and depth, so that a later record's level finds its place.
+class CFolderStreamer {
+public:
+    explicit CFolderStreamer(const ProjectFolderVisitor& visit) : visit(visit) {}
+
+    // Keys are positions in file order from 1; 0 is none.
+    std::size_t Root() const { return 1; }
+    void Prepare(std::size_t) {}
+
+    // The root as the tree takes it (folder id 0).
+    void VisitRoot(CSiteFolder& root) {
+        itemSlots += root.items.size();
+        Number(root);
+        parents.push_back({0, 0});
+        visit(root, 0);
+    }
+
+    std::size_t Append(std::size_t parentKey, ByteReader& r) {
+        if (!ReadFolderBody(r, folder)) return 0;
+        // The tree's item keys are 32 bits: a project that would run out of them stops here too.
+        if (folder.items.size() > std::numeric_limits<std::uint32_t>::max() - itemSlots)
+            throw std::length_error("too many items for one project");
+        itemSlots += folder.items.size();
+        Number(folder);
+        const std::size_t depth = parents[parentKey - 1].depth + 1;
+        parents.push_back({parentKey, depth});
+        visit(folder, depth);
+        return parents.size();
+    }
+
+    std::size_t ParentOf(std::size_t key) const { return parents[key - 1].parent; }
+
+private:
+    struct Place {
+        std::size_t parent = 0;
+        std::size_t depth = 0;
+    };
+
+    void Number(CSiteFolder& record) {
+        record.id = nextFolderId++;
+        for (std::size_t i = 0; i < record.items.size(); ++i)
+            record.items[i].id = static_cast<std::int32_t>(i);
+        record.itemCount = static_cast<std::int32_t>(record.items.size());
+    }
+
+    const ProjectFolderVisitor& visit;
+    CSiteFolder folder;
+    std::vector<Place> parents;
+    std::size_t itemSlots = 1;  // as the tree counts them: its slot 0 is no item
+    std::int32_t nextFolderId = 0;
+};
+
+// The folders of the bytes handed to visit, as ReadTree would build them.
+std::pair<std::size_t, bool> StreamTree(WindowSource& source, const ProjectFolderVisitor& visit) {
+    CFolderStreamer streamer(visit);
+    std::optional<FolderRecord> rootRecord;
     try {
-        CSiteTreeLoader loader(loaded, r.Remaining());
-        while (r.Remaining() > 0) {
-            std::int32_t stored = 0;
-            if (!r.I32(stored)) {
-                complete = false;
+        for (;;) {
+            ByteReader r = source.Window();
+            rootRecord = ReadFolder(r);
+            if (rootRecord) {
+                streamer.VisitRoot(rootRecord->folder);
+                source.Consume(r.Position());
                 break;
             }
-            const std::int64_t level = stored;
-            if (level > previousLevel) {
-                parent = last;
-            } else if (level < previousLevel) {
-                // Climbing stops at the top, so a huge difference costs no more than the depth.
-                for (std::int64_t steps = previousLevel - level; steps > 0 && parent; --steps)
-                    parent = loader.ParentOf(parent);
-            }
-            // There is only one top-level node: a record that would make another goes under the
-            // root.
-            last = loader.Append(parent ? parent : root, r);
-            if (!last) {
-                complete = false;
-                break;
-            }
-            previousLevel = level;
-            ++foldersRead;
+            if (!source.More()) break;
         }
     } catch (const std::bad_alloc&) {
-        complete = false;
-    } catch (const std::length_error&) {
-        complete = false;
     }
-    tree.Swap(loaded);
-    return {foldersRead, complete};
+    if (!rootRecord) {
+        VisitDefaultRoot(visit);
+        return {0, false};
+    }
+    const auto [subFolders, complete] = ReadSubFolders(source, streamer);
+    return {1 + subFolders, complete};
 }
 
 std::string Quoted(const std::string& fileName) {
     return "\"" + fileName + "\"";
 }
 
-LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& layout,
-                     CSiteTree& tree, const std::string& fileName) {
+// Reads the header into page and layout with readHeader() and the tree with readTree(), which
+// returns the number of folders taken and whether they ran to the end; dropTree() when the
+// header cannot be used.
+template <typename ReadHeaderPart, typename ReadTreePart, typename DropTree>
+LoadResult LoadParts(CPageOption& page, CLayoutOption& layout, const std::string& fileName,
+                     ReadHeaderPart readHeader, ReadTreePart readTree, DropTree dropTree) {
     LoadResult result;
     const std::string subject =
         fileName.empty() ? std::string("The project file") : "The project file " + Quoted(fileName);
-    ByteReader reader(image.Span());
-    switch (ReadHeader(reader, page, layout)) {
+    switch (readHeader()) {
         case HeaderOutcome::WrongVersion: {
             result.status = LoadStatus::WrongVersion;
             result.message = kUnknownVersionMessage;
-            CSiteTree fresh;
-            tree.Swap(fresh);
+            dropTree();
             break;
         }
         case HeaderOutcome::Damaged: {
@@ -544,12 +726,11 @@ LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& l
             layout.Reset();
             result.status = LoadStatus::HeaderDamaged;
             result.message = subject + " is damaged: its properties could not be read.";
-            CSiteTree fresh;
-            tree.Swap(fresh);
+            dropTree();
             break;
         }
         case HeaderOutcome::Read: {
-            const auto [foldersRead, complete] = ReadTree(TreePart(image, reader.Position()), tree);
+            const auto [foldersRead, complete] = readTree();
             result.foldersRead = foldersRead;
             if (complete) {
                 result.status = LoadStatus::Complete;
@@ -561,30 +742,84 @@ LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& l
             break;
         }
     }
+    return result;
+}
+
+LoadResult LoadImage(const FileImage& image, CPageOption& page, CLayoutOption& layout,
+                     CSiteTree& tree, const std::string& fileName) {
+    ByteReader reader(image.Span());
+    LoadResult result = LoadParts(
+        page, layout, fileName, [&] { return ReadHeader(reader, page, layout); },
+        [&] { return ReadTree(TreePart(image, reader.Position()), tree); },
+        [&] {
+            CSiteTree fresh;
+            tree.Swap(fresh);
+        });
     tree.ClearClipboard();
     return result;
+}
+
+// The header again from its start while it does not end in the window (a damaged header is
+// damaged only once every byte has been seen).
+HeaderOutcome ReadHeader(WindowSource& source, CPageOption& page, CLayoutOption& layout) {
+    for (;;) {
+        ByteReader r = source.Window();
+        const HeaderOutcome outcome = ReadHeader(r, page, layout);
+        if (outcome != HeaderOutcome::Damaged) {
+            source.Consume(r.Position());
+            return outcome;
+        }
+        try {
+            if (!source.More()) return outcome;
+        } catch (const std::bad_alloc&) {
+            return outcome;
+        }
+    }
+}
+
+LoadResult StreamParts(WindowSource& source, CPageOption& page, CLayoutOption& layout,
+                       const ProjectFolderVisitor& visit, const std::string& fileName) {
+    return LoadParts(
+        page, layout, fileName, [&] { return ReadHeader(source, page, layout); },
+        [&] { return StreamTree(source, visit); }, [] {});
+}
+
+// Opens the file for reading and tells its size; false when it cannot be read, `reason` then
+// says why.
+bool OpenProjectFile(const fs::path& path, std::ifstream& file, std::uintmax_t& size,
+                     std::string& reason) {
+    std::error_code error;
+    size = fs::file_size(path, error);
+    if (error) {
+        reason = error.message();
+        return false;
+    }
+    if (size > std::numeric_limits<std::size_t>::max() / 2) {
+        reason = std::make_error_code(std::errc::file_too_large).message();
+        return false;
+    }
+    errno = 0;
+    file.open(path, std::ios::binary);
+    if (!file) {
+        reason = errno != 0 ? std::error_code(errno, std::generic_category()).message()
+                            : std::string("the file cannot be opened");
+        return false;
+    }
+    return true;
+}
+
+// Why a read returned fewer bytes than the file's size promised.
+std::string ShortReadReason(const std::ifstream& file) {
+    return file.bad() && errno != 0 ? std::error_code(errno, std::generic_category()).message()
+                                    : std::string("the file changed while it was read");
 }
 
 // The whole file in one read, into storage that is not cleared first. Empty when it cannot be
 // read; `reason` then says why.
 std::optional<FileImage> ReadWholeFile(const fs::path& path, std::string& reason) {
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error) {
-        reason = error.message();
-        return std::nullopt;
-    }
-    if (size > std::numeric_limits<std::size_t>::max() / 2) {
-        reason = std::make_error_code(std::errc::file_too_large).message();
-        return std::nullopt;
-    }
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        reason = errno != 0 ? std::error_code(errno, std::generic_category()).message()
-                            : std::string("the file cannot be opened");
-        return std::nullopt;
-    }
+    std::ifstream file;
+    std::uintmax_t size = 0;
+    if (!OpenProjectFile(path, file, size, reason)) return std::nullopt;
     FileImage image;
     image.size = static_cast<std::size_t>(size);
     std::shared_ptr<unsigned char[]> bytes =
@@ -592,14 +827,35 @@ std::optional<FileImage> ReadWholeFile(const fs::path& path, std::string& reason
     // A read this large goes straight from the file into the buffer, past the stream's own.
     file.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(image.size));
     if (static_cast<std::size_t>(file.gcount()) != image.size) {
-        reason = file.bad() && errno != 0
-                     ? std::error_code(errno, std::generic_category()).message()
-                     : std::string("the file changed while it was read");
+        reason = ShortReadReason(file);
         return std::nullopt;
     }
     image.bytes = std::move(bytes);
     return image;
 }
+
+LoadResult CannotOpen(const fs::path& path, const std::string& reason) {
+    LoadResult result;
+    result.status = LoadStatus::NotOpenable;
+    result.message = "Cannot open " + Quoted(Utf8FromPath(path)) + ": " + reason + ".";
+    return result;
+}
+
+// An empty file (0 bytes) read as a new project.
+LoadResult NotWritten(CPageOption& page, CLayoutOption& layout) {
+    // The lock makes the file before anything is saved into it: an empty file is a project
+    // whose first save never came (a program stopped, or another one about to save).
+    page = CPageOption();
+    layout = CLayoutOption();
+    LoadResult result;
+    result.status = LoadStatus::Complete;
+    result.foldersRead = 1;
+    result.notWritten = true;
+    return result;
+}
+
+// The window a listing reads a file through: a few times what a folder of a hundred items takes.
+constexpr std::size_t kListingWindow = std::size_t{256} << 10;
 
 }  // namespace
 
@@ -638,26 +894,10 @@ LoadResult LoadProject(const fs::path& path, CPageOption& page, CLayoutOption& l
     } catch (const std::bad_alloc&) {
         reason = "not enough memory";
     }
-    if (!image) {
+    if (!image || image->size == 0) {
         CSiteTree fresh;
         tree.Swap(fresh);
-        LoadResult result;
-        result.status = LoadStatus::NotOpenable;
-        result.message = "Cannot open " + Quoted(Utf8FromPath(path)) + ": " + reason + ".";
-        return result;
-    }
-    if (image->size == 0) {
-        // The lock makes the file before anything is saved into it: an empty file is a project
-        // whose first save never came (a program stopped, or another one about to save).
-        page = CPageOption();
-        layout = CLayoutOption();
-        CSiteTree fresh;
-        tree.Swap(fresh);
-        LoadResult result;
-        result.status = LoadStatus::Complete;
-        result.foldersRead = 1;
-        result.notWritten = true;
-        return result;
+        return image ? NotWritten(page, layout) : CannotOpen(path, reason);
     }
     return LoadImage(*image, page, layout, tree, Utf8FromPath(path));
 }
@@ -669,4 +909,60 @@ LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOptio
         std::make_shared_for_overwrite<unsigned char[]>(bytes.size());
     if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
     return LoadImage(FileImage{std::move(copy), bytes.size(), 0}, page, layout, tree, {});
+}
+
+LoadResult ReadProjectFolders(const fs::path& path, CPageOption& page, CLayoutOption& layout,
+                              const ProjectFolderVisitor& visit) {
+    std::ifstream file;
+    std::uintmax_t size = 0;
+    std::string reason;
+    if (!OpenProjectFile(path, file, size, reason)) return CannotOpen(path, reason);
+    if (size == 0) {
+        LoadResult result = NotWritten(page, layout);
+        VisitDefaultRoot(visit);
+        return result;
+    }
+    // Only the size found at the start is read, as LoadProject reads it; a file that ends
+    // before it changed meanwhile.
+    std::uintmax_t left = size;
+    bool shortRead = false;
+    WindowSource source(
+        [&](unsigned char* into, std::size_t count) -> std::size_t {
+            const auto wanted = static_cast<std::size_t>(std::min<std::uintmax_t>(count, left));
+            if (wanted == 0 || shortRead) return 0;
+            file.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(wanted));
+            const auto got = static_cast<std::size_t>(file.gcount());
+            left -= got;
+            if (got != wanted) {
+                shortRead = true;
+                reason = ShortReadReason(file);
+            }
+            return got;
+        },
+        kListingWindow);
+    LoadResult result;
+    try {
+        result = StreamParts(source, page, layout, visit, Utf8FromPath(path));
+    } catch (const std::bad_alloc&) {
+        shortRead = true;
+        reason = "not enough memory";
+    }
+    return shortRead ? CannotOpen(path, reason) : result;
+}
+
+LoadResult ReadProjectFoldersFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
+                                       CLayoutOption& layout, const ProjectFolderVisitor& visit) {
+    // Through a window that starts small and is filled by odd-sized pieces, so that records are
+    // cut at many of the places a file's window may cut them; the pieces grow with what was
+    // given, so that a large record is read again only a few times.
+    std::size_t at = 0;
+    WindowSource source(
+        [&](unsigned char* into, std::size_t count) {
+            const std::size_t given = std::min({count, bytes.size() - at, 7 + at / 2});
+            if (given > 0) std::memcpy(into, bytes.data() + at, given);
+            at += given;
+            return given;
+        },
+        16);
+    return StreamParts(source, page, layout, visit, {});
 }

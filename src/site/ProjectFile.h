@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -80,3 +81,18 @@ LoadResult LoadProject(const std::filesystem::path& path, CPageOption& page, CLa
                        CSiteTree& tree);
 LoadResult LoadProjectFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
                                 CLayoutOption& layout, CSiteTree& tree);
+
+// A folder of a project file as it is read, with its depth below the root (the root's is 0).
+using ProjectFolderVisitor = std::function<void(const CSiteFolder& folder, std::size_t depth)>;
+
+// Reads the file as LoadProject does without building the tree, for a reader that looks at each
+// folder once (pagelorn-cli show): every folder LoadProject would put in the tree is handed to
+// visit as it is read, in the order CSiteTree::ForEachDepthFirst visits that tree, with the same
+// depth, folder id, texts, and items with their ids (the items' keys are not set). The result,
+// page and layout are LoadProject's. The folder and its texts are good only during the call, and
+// visit must not throw. Nothing is visited for HeaderDamaged, WrongVersion or NotOpenable. Holds
+// the file's bytes and one folder's items at a time, never the whole tree.
+LoadResult ReadProjectFolders(const std::filesystem::path& path, CPageOption& page,
+                              CLayoutOption& layout, const ProjectFolderVisitor& visit);
+LoadResult ReadProjectFoldersFromBytes(std::span<const unsigned char> bytes, CPageOption& page,
+                                       CLayoutOption& layout, const ProjectFolderVisitor& visit);

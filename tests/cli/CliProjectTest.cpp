@@ -157,6 +157,22 @@ TEST_F(CliProjectTest, NewWritesTheDefaultProjectAndDoesNotReplaceOneUnasked) {
     }
 }
 
+// Texts come from anywhere: control bytes are shown escaped, whatever surrounds them.
+TEST_F(CliProjectTest, ShowEscapesControlBytes) {
+    CSiteTree tree;
+    tree.SetText(tree.RootKey(), CSiteField::Caption, "\tIndex\x1B[0m");
+    const CItemKey item = tree.NewItem(tree.RootKey()).key;
+    tree.SetText(item, CSiteField::Caption, "a\x7F\nb");
+    tree.SetText(item, CSiteField::Url, "file:///x\r");
+    ASSERT_TRUE(SaveProject(Project(), CPageOption(), CLayoutOption(), tree));
+    const CliRun shown = Cli({"show", Project()});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_TRUE(Contains(shown.out,
+                         "\\x09Index\\x1B[0m (folder 0)\n  item 0: a\\x7F\\x0Ab -> "
+                         "file:///x\\x0D\ncomplete: 1 folder, 1 item\n"))
+        << shown.out;
+}
+
 // The lock makes the project file before the first save: a command stopped in between, or a
 // second first import, leaves an empty file, which is a project not yet written.
 TEST_F(CliProjectTest, EmptyProjectFileIsAProjectNotYetWritten) {
