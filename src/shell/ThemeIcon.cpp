@@ -27,15 +27,27 @@ const QHash<QString, QString>& ThemeNames() {
     return themeNames;
 }
 
+// Whether the desktop names an icon theme. Without one there is only "hicolor", the theme every
+// other falls back on, which holds programs' own icons and none of the ones asked for here;
+// looking there first means reading its whole index, the largest single cost of opening the
+// window on such a desktop.
+bool DesktopHasIconTheme() {
+    static const bool named = [] {
+        const QString theme = QIcon::themeName();
+        return !theme.isEmpty() && theme != QStringLiteral("hicolor");
+    }();
+    return named;
+}
+
 }  // namespace
 
 QIcon ThemeIcon(const QString& name) {
     const QIcon own(QStringLiteral(":/icons/%1.svg").arg(name));
     const QString themeName = ThemeNames().value(name);
-    return themeName.isEmpty() ? own : QIcon::fromTheme(themeName, own);
+    return themeName.isEmpty() || !DesktopHasIconTheme() ? own : QIcon::fromTheme(themeName, own);
 }
 
 bool HasThemeIcon(const QString& name) {
     const QString themeName = ThemeNames().value(name);
-    return !themeName.isEmpty() && QIcon::hasThemeIcon(themeName);
+    return !themeName.isEmpty() && DesktopHasIconTheme() && QIcon::hasThemeIcon(themeName);
 }
