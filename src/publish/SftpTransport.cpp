@@ -1,18 +1,10 @@
 #include "SftpTransport.h"
 
-#include <fcntl.h>
 #include <libssh2.h>
 #include <libssh2_sftp.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +16,7 @@
 
 #include "FileDigest.h"
 #include "KnownServers.h"
+#include "TcpSocket.h"
 #include "Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -309,17 +302,14 @@ private:
     // Waits until the socket is ready for what libssh2 waits for. 0, or why not.
     int Wait() {
         const int directions = libssh2_session_block_directions(session);
-        pollfd descriptor{socket, 0, 0};
-        if (directions & LIBSSH2_SESSION_BLOCK_INBOUND) descriptor.events |= POLLIN;
-        if (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) descriptor.events |= POLLOUT;
-        if (descriptor.events == 0) descriptor.events = POLLIN;
+        const bool out = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0;
+        const bool in = (directions & LIBSSH2_SESSION_BLOCK_INBOUND) != 0 || !out;
         for (int waited = 0;;) {
             if (Cancelled()) return kStopped;
-            const int ready = ::poll(&descriptor, 1, kPollSliceMilliseconds);
-            if (ready > 0) return 0;
-            if (ready < 0 && errno != EINTR) return LIBSSH2_ERROR_SOCKET_RECV;
-            if (ready == 0 && (waited += kPollSliceMilliseconds) >= stallLimit)
-                return LIBSSH2_ERROR_TIMEOUT;
+            const SocketWait ready = WaitOnSocket(socket, in, out, kPollSliceMilliseconds);
+            if (ready == SocketWait::Ready) return 0;
+            if (ready == SocketWait::Failed) return LIBSSH2_ERROR_SOCKET_RECV;
+            if ((waited += kPollSliceMilliseconds) >= stallLimit) return LIBSSH2_ERROR_TIMEOUT;
         }
     }
 
@@ -468,54 +458,26 @@ private:
 
     // The TCP connection, within the connection timeout and stoppable.
     TransportResult Reach() {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
         const std::string& host = options.address.host;
         const std::string port = std::to_string(options.address.EffectivePort());
-        if (const int failed = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
-            failed != 0)
-            return {TransportFailure::Connect,
-                    "cannot find the server " + host + ": " + ::gai_strerror(failed),
-                    {}};
-        const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
-        std::string reason = "no address";
-        for (const addrinfo* at = found; at != nullptr; at = at->ai_next) {
-            socket = ::socket(at->ai_family, at->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                              at->ai_protocol);
-            if (socket < 0) continue;
-            int error = ::connect(socket, at->ai_addr, at->ai_addrlen) == 0 ? 0 : errno;
-            if (error == EINPROGRESS) {
-                pollfd descriptor{socket, POLLOUT, 0};
-                int waited = 0;
-                int ready = 0;
-                while (!Cancelled() && waited < stallLimit &&
-                       (ready = ::poll(&descriptor, 1, kPollSliceMilliseconds)) <= 0) {
-                    if (ready < 0 && errno != EINTR) break;
-                    waited += kPollSliceMilliseconds;
-                }
-                socklen_t length = sizeof error;
-                if (Cancelled()) {
-                    Disconnect(true);
-                    return {TransportFailure::Cancelled, {}, {}};
-                }
-                if (ready <= 0)
-                    error = ETIMEDOUT;
-                else if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-                    error = errno;
-            }
-            if (error == 0) {
-                const int on = 1;
-                ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        const TcpConnectResult reached = ConnectTcp(host, port, kPollSliceMilliseconds, stallLimit,
+                                                    [this] { return Cancelled(); });
+        switch (reached.outcome) {
+            case TcpConnectResult::Outcome::Connected:
+                socket = reached.socket;
                 return {};
-            }
-            reason = std::strerror(error);
-            ::close(socket);
-            socket = -1;
+            case TcpConnectResult::Outcome::Stopped:
+                Disconnect(true);
+                return {TransportFailure::Cancelled, {}, {}};
+            case TcpConnectResult::Outcome::HostUnknown:
+                return {TransportFailure::Connect,
+                        "cannot find the server " + host + ": " + reached.reason,
+                        {}};
+            case TcpConnectResult::Outcome::Refused:
+                break;
         }
         return {TransportFailure::Connect,
-                "cannot connect to " + host + " port " + port + ": " + reason,
+                "cannot connect to " + host + " port " + port + ": " + reached.reason,
                 {}};
     }
 
@@ -678,7 +640,7 @@ private:
     // server.
     void Disconnect(bool broken) {
         if (session != nullptr) {
-            if (broken && socket >= 0) ::shutdown(socket, SHUT_RDWR);
+            if (broken) ShutdownSocket(socket);
             // libssh2 frees the SFTP channel and the session only when it may wait for them.
             libssh2_session_set_blocking(session, 1);
             libssh2_session_set_timeout(session, 2000);
@@ -688,7 +650,7 @@ private:
         }
         sftp = nullptr;
         session = nullptr;
-        if (socket >= 0) ::close(socket);
+        CloseSocket(socket);
         socket = -1;
     }
 
