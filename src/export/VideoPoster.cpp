@@ -15,9 +15,7 @@ ThumbnailOutcome MakePosterFile(const fs::path& source, const CFolderHandle& fol
 ThumbnailOutcome MakePosterFile(const fs::path& source, const fs::path& target, int maxSide,
                                 int quality, std::int64_t maxPixels) {
     std::error_code error;
-    const CFolderHandle folder = CFolderHandle::Open(
-        target.has_parent_path() ? fs::absolute(target.parent_path(), error) : fs::path("."),
-        error);
+    const CFolderHandle folder = CFolderHandle::OpenFolderOf(target, error);
     if (!folder.IsOpen()) {
         ThumbnailOutcome outcome;
         outcome.reason = "could not be written: " + error.message();

@@ -100,6 +100,11 @@ CFolderHandle CFolderHandle::Open(const fs::path& path, std::error_code& error) 
     return CFolderHandle(fd);
 }
 
+CFolderHandle CFolderHandle::OpenFolderOf(const fs::path& file, std::error_code& error) {
+    return Open(file.has_parent_path() ? fs::absolute(file.parent_path(), error) : fs::path("."),
+                error);
+}
+
 CFolderHandle CFolderHandle::OpenThroughLinks(const fs::path& path, std::error_code& error) {
     error.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);

@@ -63,7 +63,10 @@ public:
     // Opens the folder the path names. Links on the way to it are followed, but its own name
     // must be the folder itself: a link there fails (ELOOP), as does a file (ENOTDIR).
     static CFolderHandle Open(const std::filesystem::path& path, std::error_code& error);
-    // The same, where a link at the folder's own name is followed as well.
+    // Opens the folder that a file at `file` lies in (the current folder for a bare name), as
+    // Open does; the file is then written relative to it.
+    static CFolderHandle OpenFolderOf(const std::filesystem::path& file, std::error_code& error);
+    // The same as Open, where a link at the folder's own name is followed as well.
     static CFolderHandle OpenThroughLinks(const std::filesystem::path& path,
                                           std::error_code& error);
 
