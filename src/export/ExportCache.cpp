@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ExportFolder.h"
 #include "FileStatus.h"
 #include "MediaModule.h"
 #include "ProgramInfo.h"
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 5;
+constexpr std::uint64_t kFormat = 6;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -113,6 +114,40 @@ private:
     bool ok = true;
 };
 
+std::string StoredHead(std::string_view project) {
+    std::string out(kMagic);
+    PutU64(out, kFormat);
+    PutText(out, kProgramVersion);
+    PutText(out, project);
+    return out;
+}
+
+std::string StoredShortcut(const std::optional<ExportShortcut>& shortcut) {
+    std::string out;
+    if (!shortcut) return out;
+    for (const std::uint64_t value : {shortcut->digest[0], shortcut->digest[1], shortcut->pages,
+                                      shortcut->files, shortcut->thumbnails})
+        PutU64(out, value);
+    PutU64(out, shortcut->folders.size());
+    for (const std::string& folder : shortcut->folders) PutText(out, folder);
+    return out;
+}
+
+std::optional<ExportShortcut> ParseShortcut(std::string_view bytes) {
+    CReader in(bytes);
+    ExportShortcut shortcut;
+    shortcut.digest = {in.U64(), in.U64()};
+    shortcut.pages = in.U64();
+    shortcut.files = in.U64();
+    shortcut.thumbnails = in.U64();
+    shortcut.folders.resize(in.Count(8));
+    for (std::string& folder : shortcut.folders) folder = std::string(in.Text());
+    if (!in.Ok() || !in.AtEnd() || shortcut.digest == PageHash{} ||
+        !std::is_sorted(shortcut.folders.begin(), shortcut.folders.end()))
+        return std::nullopt;
+    return shortcut;
+}
+
 // The file's bytes, or nothing when it is not a regular file of a plausible size (a link, a
 // FIFO, a folder of that name are never read).
 bool ReadStored(const fs::path& path, std::string& bytes) {
@@ -149,6 +184,7 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
 
     CReader in(body.substr(kMagic.size()));
     if (in.U64() != kFormat || in.Text() != kProgramVersion || in.Text() != project) return cache;
+    const std::string_view shortcut = in.Text();
     struct Source {
         std::string_view path;
         FileStamp stamp;
@@ -221,6 +257,10 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         cache.videos.emplace(std::string(path), std::pair{stamp, std::move(probe)});
     }
     if (!in.Ok() || !in.AtEnd()) return {};
+    if (!shortcut.empty()) {
+        cache.shortcut = ParseShortcut(shortcut);
+        if (!cache.shortcut) return {};
+    }
     cache.stored = HashOfPage(bytes);
     return cache;
 }
@@ -300,17 +340,7 @@ bool CExportCache::Holds(std::string_view name, const fs::path& path, std::strin
     return there && *there == made->made;
 }
 
-namespace {
-
-std::string StoredHead(std::string_view project) {
-    std::string out(kMagic);
-    PutU64(out, kFormat);
-    PutText(out, kProgramVersion);
-    PutText(out, project);
-    return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string StoredExportCache(std::string_view project, std::string_view tables) {
     std::string out = StoredHead(project);
@@ -338,6 +368,7 @@ std::string CExportCache::Bytes(std::string_view project) const {
                 (video.second.facts ? video.second.facts->created.value_or("").size() : 0);
     std::string out = StoredHead(project);
     out.reserve(out.size() + size);
+    PutText(out, StoredShortcut(shortcut));
     // A copy and a thumbnail of one source name it once.
     std::unordered_map<std::string, std::size_t> indexOf;
     std::vector<const MadeFile*> sources;
@@ -409,4 +440,219 @@ FileWriteResult CExportCache::Write(const CFolderHandle& folder, const fs::path&
     if (HashOfPage(bytes) == stored) return {true, {}, {}};
     const std::string name(kExportCacheName);
     return ReplaceFile(folder, name, shown / name, bytes);
+}
+
+namespace {
+
+// Reads a stored record front to back through a window of the file, summing every byte it takes
+// as the checksum does; a read past the end of the tables, or a text longer than the window, makes
+// it fail. Texts are good until the next read.
+class CStreamReader {
+public:
+    CStreamReader(const CFileDescriptor& file, std::uint64_t size)
+        : file(file), left(size < 8 ? 0 : size - 8), ok(size >= kMagic.size() + 8) {}
+
+    bool Ok() const { return ok; }
+
+    std::string_view Take(std::size_t size) {
+        if (!ok || !Fill(size)) {
+            ok = false;
+            return {};
+        }
+        const std::string_view taken(window.data() + at, size);
+        for (const char c : taken) {
+            sum ^= static_cast<unsigned char>(c);
+            sum *= 1099511628211ull;
+        }
+        at += size;
+        return taken;
+    }
+    std::uint64_t U64() {
+        const std::string_view bytes = Take(8);
+        std::uint64_t value = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            value |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        return value;
+    }
+    std::string_view Text() {
+        const std::uint64_t size = U64();
+        if (size > window.size()) {
+            ok = false;
+            return {};
+        }
+        return Take(static_cast<std::size_t>(size));
+    }
+    FileStamp Stamp() {
+        FileStamp stamp;
+        stamp.exists = true;
+        stamp.device = U64();
+        stamp.inode = U64();
+        stamp.size = U64();
+        stamp.modifiedNs = static_cast<std::int64_t>(U64());
+        stamp.changedNs = static_cast<std::int64_t>(U64());
+        return stamp;
+    }
+    // A count of records of at least `each` bytes that must fit into what is left.
+    std::uint64_t Count(std::size_t each) {
+        const std::uint64_t count = U64();
+        if (ok && count > (left + (end - at)) / each) ok = false;
+        return ok ? count : 0;
+    }
+    // Whether every byte of the tables was taken and the checksum after them is theirs.
+    bool Finished() {
+        if (!ok || at != end || left != 0) return false;
+        const std::uint64_t summed = sum;
+        left = 8;
+        return U64() == summed && ok;
+    }
+
+private:
+    bool Fill(std::size_t size) {
+        if (end - at >= size) return true;
+        if (size > window.size()) return false;
+        std::memmove(window.data(), window.data() + at, end - at);
+        end -= at;
+        at = 0;
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(window.size() - end, left));
+        const std::size_t got = ReadUpTo(file, window.data() + end, wanted);
+        end += got;
+        left -= got;
+        return got == wanted && end - at >= size;
+    }
+
+    const CFileDescriptor& file;
+    std::uint64_t left;  // bytes of the file not yet in the window, the checksum's excepted
+    bool ok;
+    std::string window = std::string(1 << 20, '\0');
+    std::size_t at = 0;
+    std::size_t end = 0;
+    std::uint64_t sum = 14695981039346656037ull;
+};
+
+// The names of a folder's entries, sorted, the folders apart; entries of another kind count as
+// files, which then fail the look at their stamp.
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+};
+
+std::optional<FolderListing> ListFolder(const CFolderHandle& folder, bool top) {
+    FolderListing listing;
+    std::error_code error;
+    folder.List(
+        [&](std::string_view name, fs::file_type type) {
+            if (top && IsKeptTopEntry(name)) return;
+            if (type == fs::file_type::none || type == fs::file_type::unknown)
+                type = folder.Status(name).type == EntryType::Folder ? fs::file_type::directory
+                                                                     : fs::file_type::regular;
+            (type == fs::file_type::directory ? listing.folders : listing.files).emplace_back(name);
+        },
+        error);
+    if (error) return std::nullopt;
+    std::sort(listing.files.begin(), listing.files.end());
+    std::sort(listing.folders.begin(), listing.folders.end());
+    return listing;
+}
+
+}  // namespace
+
+std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle,
+                                                     const fs::path& folder,
+                                                     std::string_view project,
+                                                     const PageHash& digest) {
+    if (digest == PageHash{}) return std::nullopt;
+    std::error_code error;
+    FileStatus status;
+    const CFileDescriptor file =
+        OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
+    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return std::nullopt;
+    CStreamReader in(file, status.stamp.size);
+    if (in.Take(kMagic.size()) != kMagic || in.U64() != kFormat || in.Text() != kProgramVersion ||
+        in.Text() != project)
+        return std::nullopt;
+    std::optional<ExportShortcut> shortcut = ParseShortcut(in.Text());
+    if (!in.Ok() || !shortcut || shortcut->digest != digest) return std::nullopt;
+    const std::optional<FolderListing> top = ListFolder(handle, true);
+    if (!top || top->folders != shortcut->folders) return std::nullopt;
+    const auto sameStamp = [](const fs::path& path, const FileStamp& made) {
+        const std::optional<FileStamp> there = StampOf(path, false);
+        return there && *there == made;
+    };
+
+    const std::uint64_t sources = in.Count(8 + kStampBytes);
+    for (std::uint64_t i = 0; i < sources && in.Ok(); ++i) {
+        in.Text();
+        in.Stamp();
+    }
+    // The made files come sorted by their folder and name, so each folder is listed once, when
+    // its first file comes, and compared name by name.
+    std::size_t listed = shortcut->folders.size();  // the folder listed, by its index
+    std::vector<char> seen(shortcut->folders.size(), 0);
+    std::vector<std::string> names;
+    std::size_t next = 0;
+    const auto open = [&](std::size_t index) {
+        if (seen[index]) return false;
+        seen[index] = 1;
+        listed = index;
+        next = 0;
+        std::error_code openError;
+        const CFolderHandle inside = handle.OpenFolder(shortcut->folders[index], openError);
+        std::optional<FolderListing> listing;
+        if (inside.IsOpen()) listing = ListFolder(inside, false);
+        if (!listing || !listing->folders.empty()) return false;
+        names = std::move(listing->files);
+        return true;
+    };
+    const std::uint64_t made = in.Count(8 + kStampBytes + 8);
+    for (std::uint64_t i = 0; i < made; ++i) {
+        const std::string_view name = in.Text();
+        const FileStamp stamp = in.Stamp();
+        in.U64();
+        const std::size_t slash = name.find('/');
+        if (!in.Ok() || slash == std::string_view::npos) return std::nullopt;
+        const std::string_view inFolder = name.substr(0, slash);
+        if (listed == shortcut->folders.size() || inFolder != shortcut->folders[listed]) {
+            if (listed < shortcut->folders.size() && next != names.size()) return std::nullopt;
+            const auto found =
+                std::lower_bound(shortcut->folders.begin(), shortcut->folders.end(), inFolder);
+            if (found == shortcut->folders.end() || *found != inFolder ||
+                !open(static_cast<std::size_t>(found - shortcut->folders.begin())))
+                return std::nullopt;
+        }
+        if (next == names.size() || names[next] != name.substr(slash + 1) ||
+            !sameStamp(folder / PathFromUtf8(name), stamp))
+            return std::nullopt;
+        ++next;
+    }
+    if (listed < shortcut->folders.size() && next != names.size()) return std::nullopt;
+    for (std::size_t index = 0; index < seen.size(); ++index)
+        if (!seen[index] && (!open(index) || !names.empty())) return std::nullopt;
+    decltype(names)().swap(names);
+
+    const std::uint64_t pages = in.Count(8 + kStampBytes + 32);
+    if (pages != top->files.size()) return std::nullopt;
+    for (std::uint64_t i = 0; i < pages; ++i) {
+        const std::string_view name = in.Text();
+        const FileStamp stamp = in.Stamp();
+        for (int hash = 0; hash < 4; ++hash) in.U64();
+        if (!in.Ok() || name != top->files[i] || !sameStamp(folder / PathFromUtf8(name), stamp))
+            return std::nullopt;
+    }
+    const std::uint64_t pictures = in.Count(8 + kStampBytes + 6 * 8);
+    for (std::uint64_t i = 0; i < pictures && in.Ok(); ++i) {
+        in.Text();
+        in.Stamp();
+        for (int value = 0; value < 6; ++value) in.U64();
+    }
+    const std::uint64_t videos = in.Count(8 + kStampBytes + 5 * 8 + 2 * 8);
+    for (std::uint64_t i = 0; i < videos && in.Ok(); ++i) {
+        in.Text();
+        in.Stamp();
+        for (int value = 0; value < 5; ++value) in.U64();
+        in.Text();
+        in.Text();
+    }
+    if (!in.Finished()) return std::nullopt;
+    return shortcut;
 }

@@ -47,6 +47,19 @@ struct WrittenPage {
     bool operator==(const WrittenPage&) const = default;
 };
 
+// What a run that left the export folder complete, without a failure, knew of it, so that the
+// next run with the same inputs (ExportDigest.h) proves it up to date without planning again:
+// the digest of those inputs, the counts its summary gave, and the folders it made beside the
+// pages. The files in those folders and the pages are the record's own tables.
+struct ExportShortcut {
+    PageHash digest{};
+    std::uint64_t pages = 0;
+    std::uint64_t files = 0;
+    std::uint64_t thumbnails = 0;
+    std::vector<std::string> folders;  // sorted
+    bool operator==(const ExportShortcut&) const = default;
+};
+
 // What a picture's headers said: the probe every picture shown gets, and libvips's header where
 // it was asked for.
 struct PictureFacts {
@@ -89,6 +102,12 @@ public:
         std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen,
         std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videosSeen = {});
 
+    // From now on the record tells the next run with inputs of `shortcut.digest` that nothing
+    // needs doing as long as the folder holds exactly the files and pages of its tables, each as
+    // it was left.
+    void SetShortcut(ExportShortcut made) { shortcut = std::move(made); }
+    const std::optional<ExportShortcut>& Shortcut() const { return shortcut; }
+
     // An empty record that remembers what this one was read from, so that Write leaves the
     // folder's record as it is when it ends up holding the same.
     CExportCache Emptied() const;
@@ -107,14 +126,28 @@ private:
     std::map<std::string, WrittenPage, std::less<>> pages;
     std::map<std::string, std::pair<FileStamp, PictureFacts>, std::less<>> pictures;
     std::map<std::string, std::pair<FileStamp, VideoProbe>, std::less<>> videos;
+    std::optional<ExportShortcut> shortcut;
     PageHash stored{};  // a hash of the bytes it was read from; all zero when none
 };
+
+// Whether the export folder held open by `handle` (its resolved path `folder`) is, file for file,
+// what the last run left there for inputs of `digest` (not all zero): its record holds a
+// shortcut for that digest, every page and every file of its tables is there with the stamp it
+// was left with, and the folder holds nothing else but the user's own entries at the top. The
+// record is read piece by piece and each name is compared as it comes, so that a website of a
+// million files costs no table of a million entries. Returns the shortcut, or nothing whenever
+// any of this cannot be shown (a damaged record included).
+std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle,
+                                                     const std::filesystem::path& folder,
+                                                     std::string_view project,
+                                                     const PageHash& digest);
 
 // The project a folder's record belongs to: its file's normal path.
 std::string ExportCacheProject(const std::filesystem::path& projectFile);
 
-// The stored form of a record around its tables (sources, made files, pages, pictures and videos):
-// the header naming the format, the version and the project before them, the checksum after them.
+// The stored form of a record around its tables (the shortcut, sources, made files, pages,
+// pictures and videos): the header naming the format, the version and the project before them,
+// the checksum after them.
 std::string StoredExportCache(std::string_view project, std::string_view tables);
 
 // The name a made file has in the record: its folder and its name, "thumb/LOGO.GIF.200q85.jpg".

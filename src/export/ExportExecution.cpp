@@ -18,6 +18,7 @@
 #include "ExportCache.h"
 #include "ExportPlan.h"
 #include "FileWrite.h"
+#include "MediaModule.h"
 #include "ModernPageComposer.h"
 #include "PageInputs.h"
 #include "TextEncoder.h"
@@ -666,6 +667,19 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh
     // A record that cannot be written only means that the next export makes everything again.
     cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures),
                   std::move(videos));
+    // Only a run that left everything as a fresh export would may vouch for the next one.
+    if (run.digest != PageHash{} && result.failures.empty() && !MediaModuleFailure()) {
+        ExportShortcut shortcut{
+            run.digest,
+            result.pagesWritten + result.pagesUpToDate,
+            result.filesCopied + result.filesUpToDate,
+            result.thumbnailsMade + result.thumbnailsUpToDate,
+            {kCategoryFolderNames, kCategoryFolderNames + kCategoryFolderCount}};
+        if (plan.pictures.thumbnails) shortcut.folders.emplace_back(kThumbnailFolderName);
+        if (!plan.views.empty()) shortcut.folders.emplace_back(kViewFolderName);
+        std::sort(shortcut.folders.begin(), shortcut.folders.end());
+        cache.SetShortcut(std::move(shortcut));
+    }
     cache.Write(folder, plan.exportFolder, plan.project);
 }
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "Charset.h"
+#include "ExportDigest.h"
 #include "HtmlWriter.h"
 #include "MediaModule.h"
 #include "ModernPlan.h"
@@ -197,9 +198,19 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
     CPageComposer composer(writer);
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
-    plan.linkedFiles.FindSources(
-        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption),
-        parameters.cancel, plan.folderCheck.sources.get());
+    const std::vector<std::string> linked =
+        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
+    std::vector<FoundSource> looked;
+    std::vector<FoundSource>* found = plan.folderCheck.sources.get();
+    if (found == nullptr || found->size() != linked.size()) {
+        looked.resize(linked.size());
+        tbb::parallel_for(std::size_t{0}, linked.size(), [&](std::size_t i) {
+            if (!Cancelled()) looked[i] = FindSource(plan.linkedFiles.SourceFile(linked[i]));
+        });
+        found = &looked;
+    }
+    if (!Cancelled()) plan.sourcesDigest = SourcesDigest(*found);
+    plan.linkedFiles.FindSources(linked, parameters.cancel, found);
     plan.folderCheck.sources.reset();
     LinkPages(composer);
     plan.linkedFiles.ForgetFoundSources();

@@ -124,6 +124,8 @@ struct ExportPlan {
     std::vector<PlannedPage> pages;      // in export order
     CLinkedFiles linkedFiles;            // every file the pages link to, with the copies' names
     std::vector<SourceState> sources;    // by the index of the linked file
+    // The sources the project links to as the plan found them (SourcesDigest, ExportDigest.h).
+    PageHash sourcesDigest{};
     // The export folder's record of what an earlier export made there (empty when the folder
     // holds nothing, or none can be trusted), and what the headers of the pictures shown said
     // (by the index of the linked file), for the next record.
@@ -185,6 +187,10 @@ struct ExportRun {
     // Stops the export as soon as it becomes true (ExportParameters::cancel).
     const std::atomic<bool>* cancel = nullptr;
     ExportProgressFn progress;
+    // The digest of what the export is made from (CombinedDigest, ExportDigest.h): a run that
+    // completes without a failure keeps it in the folder's record, so that the next run with the
+    // same digest need not plan. All zero: the record keeps none.
+    PageHash digest{};
 };
 
 // Carries the plan out into plan.exportFolder, held open by `folder` (every step is taken inside

@@ -49,6 +49,9 @@ struct ExportResult {
     std::size_t filesUpToDate = 0;  // already copied, with the source's size and time
     std::size_t thumbnailsMade = 0;
     std::size_t thumbnailsUpToDate = 0;  // already made from the source as it is
+    // The folder was proved to hold what the last export left there for the same project,
+    // settings and sources, without planning anything: everything was up to date.
+    bool unchanged = false;
     // Files and folders of the folder that the export does not make, deleted.
     std::size_t entriesDeleted = 0;
     // Files and folders deleted by clearing the folder first (`full`).

@@ -3,11 +3,50 @@
 #include <string>
 #include <system_error>
 
+#include "Charset.h"
+#include "ExportDigest.h"
 #include "ExportPlan.h"
 #include "FileWrite.h"
 #include "Utf8Path.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The sentence that ends an export: what it wrote, what was up to date and what it deleted.
+std::string Summary(const ExportResult& result, const std::string& shown, bool thumbnails,
+                    const std::string& charset, const CPageOption& pageOption) {
+    std::string counts = std::to_string(result.pagesWritten) + " pages written, " +
+                         std::to_string(result.filesCopied) + " files copied, " +
+                         (thumbnails ? std::to_string(result.thumbnailsMade) + " thumbnails made, "
+                                     : std::string()) +
+                         std::to_string(result.failures.size()) + " failures";
+    // A first export has nothing up to date; saying so would only lengthen the line.
+    if (result.pagesUpToDate + result.filesUpToDate + result.thumbnailsUpToDate > 0)
+        counts += "; " + std::to_string(result.pagesUpToDate) + " pages" +
+                  (thumbnails ? ", " : " and ") + std::to_string(result.filesUpToDate) + " files" +
+                  (thumbnails ? " and " + std::to_string(result.thumbnailsUpToDate) + " thumbnails"
+                              : std::string()) +
+                  " were up to date";
+    if (result.entriesDeleted > 0)
+        counts += "; " + std::to_string(result.entriesDeleted) +
+                  (result.entriesDeleted == 1 ? " old file or folder" : " old files and folders") +
+                  " deleted";
+    // Stopped half-way, a full export leaves less than it found: it says so.
+    if (result.status == ExportStatus::Stopped && result.entriesCleared > 0)
+        counts += "; " + std::to_string(result.entriesCleared) +
+                  (result.entriesCleared == 1 ? " file or folder" : " files and folders") +
+                  " of the previous export had been deleted";
+    std::string message = result.status == ExportStatus::Stopped
+                              ? "The export to " + shown + " was stopped: " + counts + "."
+                              : "Exported to " + shown + ": " + counts + ".";
+    if (charset != pageOption.saveEncoding.View())
+        message += " The charset " + pageOption.saveEncoding.Str() +
+                   " is not known: the pages were written and declared in UTF-8.";
+    return message;
+}
+
+}  // namespace
 
 ExportResult ExportWebsite(const ExportParameters& parameters) {
     ExportResult result;
@@ -66,6 +105,26 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     }
     result.rootPage = folder / kRootPageFileName;
 
+    // A folder the last run left complete, for the same inputs, is proved up to date by one look
+    // at each file, without a plan.
+    const PageHash inputs =
+        parameters.projectFile.empty() ? PageHash{} : ExportInputsDigest(parameters, folder);
+    if (!parameters.full && check.state == ExportFolderState::NotEmpty && check.sources) {
+        const std::optional<ExportShortcut> unchanged =
+            ConfirmUnchangedExport(handle, folder, ExportCacheProject(parameters.projectFile),
+                                   CombinedDigest(inputs, SourcesDigest(*check.sources)));
+        if (unchanged) {
+            result.unchanged = true;
+            result.pagesUpToDate = unchanged->pages;
+            result.filesUpToDate = unchanged->files;
+            result.thumbnailsUpToDate = unchanged->thumbnails;
+            result.message = Summary(result, shown, parameters.pictures.thumbnails,
+                                     PageCharset(parameters.pageOption.saveEncoding.View()),
+                                     parameters.pageOption);
+            return result;
+        }
+    }
+
     const ExportPlan plan = BuildExportPlan(parameters, &check);
     if (plan.stopped) {
         result.status = ExportStatus::Stopped;
@@ -81,36 +140,10 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     CarryOutExportPlan(plan,
                        {.threads = parameters.threads,
                         .cancel = parameters.cancel,
-                        .progress = parameters.progress},
+                        .progress = parameters.progress,
+                        .digest = CombinedDigest(inputs, plan.sourcesDigest)},
                        fresh, handle, result);
-
-    const bool thumbnails = plan.pictures.thumbnails;
-    std::string counts = std::to_string(result.pagesWritten) + " pages written, " +
-                         std::to_string(result.filesCopied) + " files copied, " +
-                         (thumbnails ? std::to_string(result.thumbnailsMade) + " thumbnails made, "
-                                     : std::string()) +
-                         std::to_string(result.failures.size()) + " failures";
-    // A first export has nothing up to date; saying so would only lengthen the line.
-    if (result.pagesUpToDate + result.filesUpToDate + result.thumbnailsUpToDate > 0)
-        counts += "; " + std::to_string(result.pagesUpToDate) + " pages" +
-                  (thumbnails ? ", " : " and ") + std::to_string(result.filesUpToDate) + " files" +
-                  (thumbnails ? " and " + std::to_string(result.thumbnailsUpToDate) + " thumbnails"
-                              : std::string()) +
-                  " were up to date";
-    if (result.entriesDeleted > 0)
-        counts += "; " + std::to_string(result.entriesDeleted) +
-                  (result.entriesDeleted == 1 ? " old file or folder" : " old files and folders") +
-                  " deleted";
-    // Stopped half-way, a full export leaves less than it found: it says so.
-    if (result.status == ExportStatus::Stopped && result.entriesCleared > 0)
-        counts += "; " + std::to_string(result.entriesCleared) +
-                  (result.entriesCleared == 1 ? " file or folder" : " files and folders") +
-                  " of the previous export had been deleted";
-    result.message = result.status == ExportStatus::Stopped
-                         ? "The export to " + shown + " was stopped: " + counts + "."
-                         : "Exported to " + shown + ": " + counts + ".";
-    if (plan.charset != parameters.pageOption.saveEncoding.View())
-        result.message += " The charset " + parameters.pageOption.saveEncoding.Str() +
-                          " is not known: the pages were written and declared in UTF-8.";
+    result.message =
+        Summary(result, shown, plan.pictures.thumbnails, plan.charset, parameters.pageOption);
     return result;
 }

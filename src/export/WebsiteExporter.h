@@ -20,9 +20,12 @@
 //      differs from what the folder holds (a page whose bytes are the same, a copy with its
 //      source's size and modification time stay) and deletes everything the plan does not
 //      produce, so that the folder ends as a fresh export would leave it; `full` clears the
-//      folder and writes everything instead. The user's own entries at the top (IsKeptTopEntry)
-//      are never deleted. It may run on a worker thread as long as nobody changes the tree or
-//      the options while it runs; progress reports arrive on its worker threads, one at a time.
+//      folder and writes everything instead. A folder whose record says that the last run left
+//      it complete for the same inputs (ExportDigest.h), and that holds exactly what that run
+//      left, is done without a plan (ExportResult::unchanged). The user's own entries at the top
+//      (IsKeptTopEntry) are never deleted. It may run on a worker thread as long as nobody changes
+//      the tree or the options while it runs; progress reports arrive on its worker threads, one at
+//      a time.
 //   3. After a completed export the caller clears the tree's export-pending flag (the export
 //      reads the tree and changes nothing in it); Preview opens ExportResult::rootPage.
 // Every path is explicit: the current directory is neither read for the export folder nor

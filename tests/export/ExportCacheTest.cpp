@@ -279,6 +279,74 @@ TEST_F(CacheTest, TheRecordIsACacheWhateverHappensToItAndBehindItsBack) {
         EXPECT_EQ(problem.path.find(kExportCacheName), std::string::npos) << problem.path;
 }
 
+TEST_F(CacheTest, AFolderAsTheLastRunLeftItIsDoneWithoutAPlanAnythingElseIsPlanned) {
+    const fs::path report = Write("src/report.doc", "report");
+    const fs::path photo = dir / "src" / "photo.jpg";
+    Picture(400, 300, 0).jpegsave(photo.c_str());
+    const CItemKey item = Link(report);
+    Link(photo);
+    const ExportResult first = Export();
+    ASSERT_TRUE(first.AllWritten()) << first.message;
+    EXPECT_FALSE(first.unchanged);
+    const ExportResult again = Export();
+    EXPECT_TRUE(again.unchanged) << again.message;
+    EXPECT_EQ(again.pagesWritten + again.filesCopied + again.thumbnailsMade, 0u);
+    EXPECT_EQ(again.pagesUpToDate, first.pagesWritten);
+    EXPECT_EQ(again.filesUpToDate, first.filesCopied);
+    EXPECT_EQ(again.thumbnailsUpToDate, first.thumbnailsMade);
+    EXPECT_NE(again.message.find("0 failures; "), std::string::npos) << again.message;
+
+    const fs::path record = out / std::string(kExportCacheName);
+    const fs::path copy = out / "doc" / "REPORT.DOC";
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool failing = false;  // the export then fails, and no later run may skip planning
+    };
+    const Step steps[] = {
+        {"a caption edited", [&] { tree.SetText(item, CSiteField::Caption, "Report 2"); }},
+        {"a setting edited", [&] { pictures.quality = 70; }},
+        {"a source written in place", [&] { RewriteInPlace(report); }},
+        {"a picture replaced by another with its old time",
+         [&] {
+             const timespec modified = ModifiedOf(photo);
+             Picture(300, 400, 64).jpegsave((dir / "other.jpg").c_str());
+             fs::rename(dir / "other.jpg", photo);
+             SetModified(photo, modified);
+         }},
+        {"a source deleted", [&] { fs::rename(report, dir / "away.doc"); }, true},
+        {"the source back", [&] { fs::rename(dir / "away.doc", report); }},
+        {"a copy deleted", [&] { fs::remove(copy); }},
+        {"a copy written behind its back", [&] { RewriteInPlace(copy); }},
+        {"a page written behind its back", [&] { RewriteInPlace(out / "Index.htm"); }},
+        {"a file added at the top", [&] { Write(out / "notes.txt", "mine"); }},
+        {"a file added among the copies", [&] { Write(out / "doc" / "OLD.DOC", "old"); }},
+        {"a folder added", [&] { fs::create_directory(out / "old"); }},
+        {"an empty folder of copies deleted", [&] { fs::remove(out / "zip"); }},
+        {"the record cut short", [&] { Write(record, Read(record).substr(0, 200)); }},
+        {"a byte of the record changed",
+         [&] {
+             std::string bytes = Read(record);
+             bytes[bytes.size() - 20] ^= 1;
+             Write(record, bytes);
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const ExportResult result = Export();
+        EXPECT_FALSE(result.unchanged) << result.message;
+        if (step.failing) {
+            EXPECT_FALSE(result.failures.empty()) << result.message;
+            EXPECT_FALSE(Export().unchanged);
+            continue;
+        }
+        ASSERT_TRUE(result.AllWritten()) << result.message;
+        ExpectSameAsFresh();
+        EXPECT_TRUE(Export().unchanged);
+    }
+}
+
 TEST_F(CacheTest, AnUnchangedVideoIsNotOpenedAgainAChangedOneIs) {
     const TestVideos made = MakeTestVideos(dir / "videos");
     if (!made.made) GTEST_SKIP() << made.problem;
