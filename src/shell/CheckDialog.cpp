@@ -143,11 +143,13 @@ void CCheckDialog::SetProblems(const std::vector<ExportProblem>& problems, std::
     } else if (height() < kListHeight) {
         resize(std::max(width(), kListWidth), kListHeight);
     }
+    // Sorted before the columns are fitted, so that each header's width has room for the sort
+    // arrow beside its title.
+    table->setSortingEnabled(true);
+    table->sortByColumn(kSeverityColumn, Qt::AscendingOrder);
     table->resizeColumnsToContents();
     for (int column = 0; column < kDetailColumn; ++column)
         table->setColumnWidth(column, std::min(table->columnWidth(column), kWidestColumn));
-    table->setSortingEnabled(true);
-    table->sortByColumn(kSeverityColumn, Qt::AscendingOrder);
     FollowProject();
 }
 

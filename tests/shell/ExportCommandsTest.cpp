@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -274,6 +275,10 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(u"out"_s)));  // the check writes nothing
         QTableWidget* table = dialog->Table();
         QCOMPARE(table->rowCount(), 2);
+        // Each title fits beside the sort arrow.
+        for (int column = 0; column < CCheckDialog::kDetailColumn; ++column)
+            QVERIFY(table->columnWidth(column) >=
+                    table->horizontalHeader()->sectionSizeHint(column));
         // Sorted by severity, the error first.
         QCOMPARE(table->item(0, CCheckDialog::kSeverityColumn)->text(), u"error"_s);
         QCOMPARE(table->item(0, CCheckDialog::kKindColumn)->text(), u"missing file"_s);
