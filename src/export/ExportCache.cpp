@@ -446,7 +446,7 @@ namespace {
 
 // Reads a stored record front to back through a window of the file, summing every byte it takes
 // as the checksum does; a read past the end of the tables, or a text longer than the window, makes
-// it fail. Texts are good until the next read.
+// it fail. What a read returns is good only until the next read, which may move the window.
 class CStreamReader {
 public:
     CStreamReader(const CFileDescriptor& file, std::uint64_t size)
@@ -524,7 +524,7 @@ private:
     const CFileDescriptor& file;
     std::uint64_t left;  // bytes of the file not yet in the window, the checksum's excepted
     bool ok;
-    std::string window = std::string(1 << 20, '\0');
+    std::string window = std::string(1 << 16, '\0');
     std::size_t at = 0;
     std::size_t end = 0;
     std::uint64_t sum = 14695981039346656037ull;
@@ -604,14 +604,15 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         names = std::move(listing->files);
         return true;
     };
+    std::string name;
     const std::uint64_t made = in.Count(8 + kStampBytes + 8);
     for (std::uint64_t i = 0; i < made; ++i) {
-        const std::string_view name = in.Text();
+        name.assign(in.Text());
         const FileStamp stamp = in.Stamp();
         in.U64();
         const std::size_t slash = name.find('/');
         if (!in.Ok() || slash == std::string_view::npos) return std::nullopt;
-        const std::string_view inFolder = name.substr(0, slash);
+        const std::string_view inFolder = std::string_view(name).substr(0, slash);
         if (listed == shortcut->folders.size() || inFolder != shortcut->folders[listed]) {
             if (listed < shortcut->folders.size() && next != names.size()) return std::nullopt;
             const auto found =
@@ -620,7 +621,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
                 !open(static_cast<std::size_t>(found - shortcut->folders.begin())))
                 return std::nullopt;
         }
-        if (next == names.size() || names[next] != name.substr(slash + 1) ||
+        if (next == names.size() || names[next] != std::string_view(name).substr(slash + 1) ||
             !sameStamp(folder / PathFromUtf8(name), stamp))
             return std::nullopt;
         ++next;
@@ -633,7 +634,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
     const std::uint64_t pages = in.Count(8 + kStampBytes + 32);
     if (pages != top->files.size()) return std::nullopt;
     for (std::uint64_t i = 0; i < pages; ++i) {
-        const std::string_view name = in.Text();
+        name.assign(in.Text());
         const FileStamp stamp = in.Stamp();
         for (int hash = 0; hash < 4; ++hash) in.U64();
         if (!in.Ok() || name != top->files[i] || !sameStamp(folder / PathFromUtf8(name), stamp))

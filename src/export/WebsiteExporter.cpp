@@ -1,5 +1,6 @@
 #include "WebsiteExporter.h"
 
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -46,7 +47,27 @@ std::string Summary(const ExportResult& result, const std::string& shown, bool t
     return message;
 }
 
+PageHash InputsDigest(const ExportParameters& parameters, const fs::path& folder) {
+    // Relative links of a project never saved are found from wherever the program runs.
+    return parameters.projectFile.empty() ? PageHash{} : ExportInputsDigest(parameters, folder);
+}
+
+std::optional<ExportShortcut> UnchangedExport(const ExportParameters& parameters,
+                                              const ExportFolderCheck& check,
+                                              const CFolderHandle& handle, const PageHash& inputs) {
+    if (check.state != ExportFolderState::NotEmpty || !check.sources) return std::nullopt;
+    return ConfirmUnchangedExport(handle, check.folder, ExportCacheProject(parameters.projectFile),
+                                  CombinedDigest(inputs, SourcesDigest(*check.sources)));
+}
+
 }  // namespace
+
+bool IsUnchangedExport(const ExportParameters& parameters, const ExportFolderCheck& check) {
+    std::error_code error;
+    const CFolderHandle handle = CFolderHandle::Open(check.folder, error);
+    return handle.IsOpen() &&
+           UnchangedExport(parameters, check, handle, InputsDigest(parameters, check.folder));
+}
 
 ExportResult ExportWebsite(const ExportParameters& parameters) {
     ExportResult result;
@@ -107,12 +128,10 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
 
     // A folder the last run left complete, for the same inputs, is proved up to date by one look
     // at each file, without a plan.
-    const PageHash inputs =
-        parameters.projectFile.empty() ? PageHash{} : ExportInputsDigest(parameters, folder);
-    if (!parameters.full && check.state == ExportFolderState::NotEmpty && check.sources) {
+    const PageHash inputs = InputsDigest(parameters, folder);
+    if (!parameters.full) {
         const std::optional<ExportShortcut> unchanged =
-            ConfirmUnchangedExport(handle, folder, ExportCacheProject(parameters.projectFile),
-                                   CombinedDigest(inputs, SourcesDigest(*check.sources)));
+            UnchangedExport(parameters, check, handle, inputs);
         if (unchanged) {
             result.unchanged = true;
             result.pagesUpToDate = unchanged->pages;

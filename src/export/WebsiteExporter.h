@@ -35,5 +35,10 @@
 
 ExportResult ExportWebsite(const ExportParameters& parameters);
 
+// Whether the folder that `check` (of these parameters) found not empty holds what the last
+// export left there for the same inputs, so that ExportWebsite would do nothing in it: nothing
+// there is foreign, and nothing needs planning to say so.
+bool IsUnchangedExport(const ExportParameters& parameters, const ExportFolderCheck& check);
+
 // The name of the root's first page.
 inline constexpr const char* kRootPageFileName = "Index.htm";
