@@ -1,6 +1,5 @@
 #include "CliOutput.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -23,8 +22,10 @@ std::string Printable(std::string_view text) {
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 // Whether any of the eight bytes is a control byte (below 0x20, or 0x7F). Exact for the word as a
-// whole, which is all the scan needs: a word that has one is looked at byte by byte.
+// whole, which is all the scan needs.
 bool HasControlByte(std::uint64_t word) {
     constexpr std::uint64_t kOnes = 0x0101010101010101;
     constexpr std::uint64_t kHighs = 0x8080808080808080;
@@ -33,36 +34,60 @@ bool HasControlByte(std::uint64_t word) {
     return (below | ((del - kOnes) & ~del & kHighs)) != 0;
 }
 
+template <typename Word>
+Word Load(const char* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// Whether the text holds a control byte, read eight bytes at a time; the last word of a text
+// whose length is not a multiple of eight overlaps the one before, so that no byte is read alone.
+bool HasControlBytes(const char* data, std::size_t size) {
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 <= size; i += 8)
+            if (HasControlByte(Load<std::uint64_t>(data + i))) return true;
+        return size % 8 != 0 && HasControlByte(Load<std::uint64_t>(data + size - 8));
+    }
+    if (size >= 4) {
+        const auto first = Load<std::uint32_t>(data);
+        const auto last = Load<std::uint32_t>(data + size - 4);
+        return HasControlByte(std::uint64_t{first} << 32 | last);
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        if (byte < 0x20 || byte == 0x7F) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-void AppendPrintable(std::string& out, std::string_view text) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    // Texts with control bytes are rare: whole runs of plain bytes are found eight at a time and
-    // copied at once.
-    const char* const data = text.data();
-    const std::size_t size = text.size();
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < size) {
-        if (size - i >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, data + i, sizeof word);
-            if (!HasControlByte(word)) {
-                i += 8;
-                continue;
-            }
-        }
-        const std::size_t end = std::min(size, i + 8);
-        for (; i < end; ++i) {
-            const auto byte = static_cast<unsigned char>(data[i]);
-            if (byte >= 0x20 && byte != 0x7F) continue;
-            out.append(data + start, i - start);
-            const char escaped[4] = {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
-            out.append(escaped, sizeof escaped);
-            start = i + 1;
-        }
+char* CopyPrintable(char* out, std::string_view text) {
+    // Texts with control bytes are rare: a text without one is copied whole.
+    if (!HasControlBytes(text.data(), text.size())) {
+        if (!text.empty()) std::memcpy(out, text.data(), text.size());
+        return out + text.size();
     }
-    out.append(data + start, size - start);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            *out++ = c;
+            continue;
+        }
+        *out++ = '\\';
+        *out++ = 'x';
+        *out++ = kHexDigits[byte >> 4];
+        *out++ = kHexDigits[byte & 0xF];
+    }
+    return out;
+}
+
+void AppendPrintable(std::string& out, std::string_view text) {
+    const std::size_t before = out.size();
+    out.resize(before + PrintableRoom(text.size()));
+    char* const end = CopyPrintable(out.data() + before, text);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 int Fail(std::string_view message) {

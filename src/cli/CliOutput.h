@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,13 @@ inline constexpr int kExitInterrupted = 130;  // stopped by SIGINT or SIGTERM
 std::string Printable(std::string_view text);
 // The same, appended to out.
 void AppendPrintable(std::string& out, std::string_view text);
+// The most CopyPrintable writes for a text of `size` bytes.
+constexpr std::size_t PrintableRoom(std::size_t size) {
+    return 4 * size;
+}
+// The same, written at `out`, which has PrintableRoom(text.size()) bytes of room; returns the end
+// of what was written.
+char* CopyPrintable(char* out, std::string_view text);
 
 // "pagelorn-cli: MESSAGE" on stderr, escaped as Printable does.
 void PrintMessage(std::string_view message);

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -11,6 +13,7 @@
 #include "CliCommands.h"
 #include "CliOutput.h"
 #include "ImportFacts.h"
+#include "ListingWriter.h"
 #include "Project.h"
 #include "SiteImport.h"
 #include "SiteTree.h"
@@ -312,20 +315,12 @@ int RunShowCommand(int argc, char** argv) {
                     pictures.view);
     };
 
-    // One buffer for the whole listing, written in large blocks: a project of 100,000 items
-    // prints megabytes, and formatting each line through printf cost more than reading the file.
-    constexpr std::size_t kBlock = std::size_t{1} << 16;
-    std::string listing;
-    listing.reserve(kBlock + 4096);
-    const auto flush = [&listing] {
-        std::fwrite(listing.data(), 1, listing.size(), stdout);
-        listing.clear();
+    CListingWriter listing;
+    const auto put = [](char* to, std::string_view text) {
+        std::memcpy(to, text.data(), text.size());
+        return to + text.size();
     };
-    const auto appendNumber = [&listing](std::int32_t number) {
-        char digits[16];
-        const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
-        listing.append(digits, end);
-    };
+    constexpr std::size_t kNumberRoom = 11;  // "-2147483648"
     std::size_t folders = 0;
     std::size_t items = 0;
     std::size_t hidden = 0;
@@ -338,24 +333,30 @@ int RunShowCommand(int argc, char** argv) {
             return;
         }
         const std::size_t indent = depth * 2;
-        listing.append(indent, ' ');
-        AppendPrintable(listing, folder.caption);
-        listing.append(" (folder ");
-        appendNumber(folder.id);
-        listing.append(")\n");
+        char* to =
+            listing.Reserve(indent + PrintableRoom(folder.caption.size()) + 9 + kNumberRoom + 2);
+        to = std::fill_n(to, indent, ' ');
+        to = CopyPrintable(to, folder.caption);
+        to = put(to, " (folder ");
+        to = std::to_chars(to, to + kNumberRoom, folder.id).ptr;
+        to = put(to, ")\n");
+        listing.Commit(to);
         for (const CSiteItem& item : folder.items) {
-            if (listing.size() >= kBlock) flush();
-            listing.append(indent + 2, ' ');
-            listing.append("item ");
-            appendNumber(item.id);
-            listing.append(": ");
-            AppendPrintable(listing, item.caption);
-            listing.append(" -> ");
-            AppendPrintable(listing, item.url);
-            listing.push_back('\n');
+            const std::string_view caption = item.caption;
+            const std::string_view url = item.url;
+            to = listing.Reserve(indent + 7 + kNumberRoom + 2 + PrintableRoom(caption.size()) + 4 +
+                                 PrintableRoom(url.size()) + 1);
+            to = std::fill_n(to, indent + 2, ' ');
+            to = put(to, "item ");
+            to = std::to_chars(to, to + kNumberRoom, item.id).ptr;
+            to = put(to, ": ");
+            to = CopyPrintable(to, caption);
+            to = put(to, " -> ");
+            to = CopyPrintable(to, url);
+            *to++ = '\n';
+            listing.Commit(to);
             ++items;
         }
-        if (listing.size() >= kBlock) flush();
     };
 
     CProject website;
@@ -365,7 +366,7 @@ int RunShowCommand(int argc, char** argv) {
         return Fail(loaded.message);
     if (loaded.status == LoadStatus::WrongVersion)
         return Fail(Utf8FromPath(project) + ": " + loaded.message);
-    flush();
+    listing.Flush();
     if (hidden > 0)
         std::printf("not shown: %s deeper than %d levels\n",
                     Plural(hidden, "folder", "folders").c_str(), kMaxExportDepth);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -170,6 +171,49 @@ TEST_F(CliProjectTest, ShowEscapesControlBytes) {
     EXPECT_TRUE(Contains(shown.out,
                          "\\x09Index\\x1B[0m (folder 0)\n  item 0: a\\x7F\\x0Ab -> "
                          "file:///x\\x0D\ncomplete: 1 folder, 1 item\n"))
+        << shown.out;
+}
+
+// Texts are scanned for control bytes eight bytes at a time: one at every place of texts of every
+// length up to three words, beside bytes above 0x7F, is escaped and nothing else is.
+TEST_F(CliProjectTest, ShowEscapesControlBytesWhereverTheyAre) {
+    CSiteTree tree;
+    std::string expected;
+    const auto escaped = [](const std::string& text) {
+        std::string shown;
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x20 && byte != 0x7F) {
+                shown += c;
+                continue;
+            }
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            shown += hex;
+        }
+        return shown;
+    };
+    int id = 0;
+    for (std::size_t length = 1; length <= 24; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const char control : {'\0', '\x1F', '\x7F', '\n'}) {
+                std::string caption(length, 'a');
+                for (std::size_t i = 1; i < length; i += 3) caption[i] = '\xE9';
+                if (at < length) caption[at] = control;
+                const std::string url = caption + "x";
+                const CItemKey item = tree.NewItem(tree.RootKey()).key;
+                tree.SetText(item, CSiteField::Caption, caption);
+                tree.SetText(item, CSiteField::Url, url);
+                expected += "  item " + std::to_string(id++) + ": " + escaped(caption) + " -> " +
+                            escaped(url) + "\n";
+                if (at == length) break;
+            }
+        }
+    }
+    ASSERT_TRUE(SaveProject(Project(), CPageOption(), CLayoutOption(), tree));
+    const CliRun shown = Cli({"show", Project()});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_TRUE(Contains(shown.out, "Index (folder 0)\n" + expected + "complete: 1 folder, "))
         << shown.out;
 }
 
