@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "CliCommands.h"
 #include "CliOutput.h"
@@ -15,6 +16,7 @@
 #include "ExportParametersFor.h"
 #include "KnownServers.h"
 #include "PublishAddress.h"
+#include "TransferModule.h"
 #include "Utf8Path.h"
 #include "WebsiteExporter.h"
 #include "WebsitePublisher.h"
@@ -196,6 +198,8 @@ int RunPublishCommand(int argc, char** argv) {
     const ExportLocation location =
         ResolveExportLocation(website.PageOption().general.location.View(), projectPath);
     if (!location.problem.empty()) return Fail(location.problem);
+    // The connections' libraries load meanwhile.
+    const std::jthread loading(LoadTransferModule);
     bool exportFailed = false;
     if (const std::optional<int> stop =
             UpdateExport(website, projectPath, location.folder, exportFailed))
@@ -220,7 +224,8 @@ int RunPublishCommand(int argc, char** argv) {
                                  .intoNonempty = intoNonempty,
                                  .dryRun = dryRun,
                                  .progress = [&](const PublishProgress& p) { lines.Show(p); },
-                                 .cancel = &InterruptFlag()};
+                                 .cancel = &InterruptFlag(),
+                                 .target = address.ToString()};
     PublishResult result = PublishWebsite(parameters);
     // SFTP asks for a password only when no key was taken.
     if (result.status == PublishStatus::NotConnected &&

@@ -77,6 +77,20 @@ FileStatus StatusOf(const CFileDescriptor& file, std::error_code& error) {
     return StatusOfRecord(record);
 }
 
+FileStatus StatusAt(const CFolderHandle& folder, const std::string& name, std::error_code& error) {
+    error.clear();
+    struct stat record {};
+    if (name.empty() || name.find('/') != std::string::npos) {
+        error = std::make_error_code(std::errc::invalid_argument);
+        return {};
+    }
+    if (::fstatat(folder.Fd(), name.c_str(), &record, AT_SYMLINK_NOFOLLOW) != 0) {
+        error = LastError();
+        return {};
+    }
+    return StatusOfRecord(record);
+}
+
 CFileDescriptor OpenRegularFile(const fs::path& path, LinkRule links, std::error_code& error,
                                 FileStatus* status) {
     error.clear();

@@ -44,6 +44,9 @@ enum class LinkRule {
 FileStatus StatusOf(const std::filesystem::path& path, LinkRule links, std::error_code& error);
 // The status of an open file.
 FileStatus StatusOf(const CFileDescriptor& file, std::error_code& error);
+// The status of the entry `name` of an open folder, a link being the link itself: one system call
+// for a walk that already holds the folder, where a path would be looked up again from its root.
+FileStatus StatusAt(const CFolderHandle& folder, const std::string& name, std::error_code& error);
 
 // Opens a regular file for reading. The open never waits (a FIFO without a writer), and what was
 // opened is looked at before anything is read from it: a FIFO, a device or a folder is closed

@@ -5,12 +5,14 @@
 #include <openssl/x509.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "FileDigest.h"
 #include "KnownServers.h"
@@ -22,6 +24,14 @@ namespace {
 
 // A manifest larger than this is not ours.
 constexpr std::size_t kMaxReadBytes = 256u << 20;
+// A busy server answers now and then that it could not open a data connection (425) or that one
+// broke off (426); the same request a moment later goes through.
+constexpr int kDataConnectionAttempts = 3;
+constexpr std::chrono::milliseconds kDataConnectionPause{200};
+
+bool DataConnectionFailed(long response) {
+    return response == 425 || response == 426;
+}
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -83,7 +93,25 @@ public:
         Prepare(FileUrl(path));
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Collect);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &bytes);
+        collecting = &bytes;
         return Perform();
+    }
+
+    TransportResult Stat(const std::string& path, RemoteFileStamp& stamp) override {
+        stamp = {};
+        Prepare(FileUrl(path));
+        curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
+        if (TransportResult result = Perform(); !result.Ok()) return result;
+        curl_off_t size = -1;
+        curl_off_t time = -1;
+        curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+        curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &time);
+        if (size < 0 || time < 0)
+            return {TransportFailure::File, "the server does not tell the file's size and time",
+                    fingerprint};
+        stamp = {static_cast<std::uint64_t>(size), static_cast<std::int64_t>(time)};
+        return {};
     }
 
     TransportResult ListTarget(std::vector<std::string>& names) override {
@@ -93,6 +121,7 @@ public:
         curl_easy_setopt(handle, CURLOPT_DIRLISTONLY, 1L);
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &CCurlTransport::Collect);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, &listing);
+        collecting = &listing;
         const TransportResult result = Perform();
         if (!result.Ok()) return result;
         std::size_t from = 0;
@@ -187,6 +216,8 @@ private:
         curl_easy_reset(handle);
         errorText[0] = '\0';
         certificateRefused = false;
+        collecting = nullptr;
+        reading = {};
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText.data());
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -244,10 +275,20 @@ private:
                                 options.acceptedFingerprint);
     }
 
+    // Performs the prepared request, again when the server could not open its data connection.
     TransportResult Perform() {
-        const CURLcode code = curl_easy_perform(handle);
-        KeepAcceptedCertificate();
-        if (code == CURLE_OK) return {};
+        CURLcode code = CURLE_OK;
+        long response = 0;
+        for (int attempt = 1;; ++attempt) {
+            code = curl_easy_perform(handle);
+            KeepAcceptedCertificate();
+            if (code == CURLE_OK) return {};
+            response = 0;
+            curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response);
+            if (!DataConnectionFailed(response) || attempt == kDataConnectionAttempts ||
+                code == CURLE_ABORTED_BY_CALLBACK || !Restart(attempt))
+                break;
+        }
         TransportResult result;
         result.fingerprint = fingerprint;
         result.message = errorText[0] != '\0' ? errorText.data() : curl_easy_strerror(code);
@@ -301,7 +342,24 @@ private:
                              rememberedCertificate + ")";
         if (result.failure == TransportFailure::Login)
             result.message = "the server refused the login: " + result.message;
+        // The control connection stands: only this transfer failed, however curl names it.
+        if (DataConnectionFailed(response) && result.failure == TransportFailure::Connect)
+            result.failure = TransportFailure::File;
         return result;
+    }
+
+    // Makes the request ready to be performed again after a pause; false when the user stopped
+    // the publish meanwhile or the file cannot be read from its start.
+    bool Restart(int attempt) {
+        for (auto waited = std::chrono::milliseconds(0); waited < kDataConnectionPause * attempt;
+             waited += std::chrono::milliseconds(20)) {
+            if (honourCancel && options.cancel && options.cancel->load()) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        errorText[0] = '\0';
+        if (collecting != nullptr) collecting->clear();
+        reading.offset = 0;
+        return reading.file == nullptr || std::fseek(reading.file, 0, SEEK_SET) == 0;
     }
 
     static size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
@@ -402,6 +460,7 @@ private:
     bool rememberedLoaded = false;
     std::string rememberedCertificate;
     Reading reading;
+    std::string* collecting = nullptr;  // what a download has received so far
     const TransferProgressFn* uploadProgress = nullptr;
     bool honourCancel = true;
 };

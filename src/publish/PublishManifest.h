@@ -28,6 +28,7 @@ struct CPublishManifest {
     std::map<std::string, PublishedFile> files;
 
     std::string ToJson() const;
+    bool operator==(const CPublishManifest&) const = default;
 };
 
 struct ManifestParse {

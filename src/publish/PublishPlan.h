@@ -27,9 +27,11 @@ struct LocalScan {
 // hashed on `threads` threads (0: one per core). A file that `known` lists with its current
 // stamp takes the digest listed there unread. Symbolic links, hidden names (a leading
 // "."), and names that are not safe on a server are left out: an export writes none of them.
+// The scan stops (`stopped`) when `cancel` or `abandon` becomes true.
 LocalScan ScanExportFolder(const std::filesystem::path& folder, unsigned threads,
                            const std::atomic<bool>* cancel,
-                           const CPublishDigestCache* known = nullptr);
+                           const CPublishDigestCache* known = nullptr,
+                           const std::atomic<bool>* abandon = nullptr);
 
 // What a publish does, in the order it does it: the copies (pictures, documents, thumbnails,
 // stylesheets) first, then the pages, so that a visitor never meets a page whose picture is not

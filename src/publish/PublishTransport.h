@@ -40,6 +40,14 @@ struct UploadSource {
     bool fromFile = true;
 };
 
+// What tells one version of a file on the server from another without reading it.
+struct RemoteFileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // seconds since the epoch, as the server tells it
+
+    bool operator==(const RemoteFileStamp&) const = default;
+};
+
 // Bytes of the current upload sent so far; returning false stops it.
 using TransferProgressFn = std::function<bool(std::uint64_t sent)>;
 
@@ -55,6 +63,13 @@ public:
     virtual std::string Fingerprint() const = 0;
     // A file's bytes; Missing when there is none.
     virtual TransportResult Read(const std::string& path, std::string& bytes) = 0;
+    // A file's size and modification time; Missing when there is none, File when the server
+    // does not tell them (the caller then reads the file).
+    virtual TransportResult Stat(const std::string& path, RemoteFileStamp& stamp) {
+        (void)path;
+        stamp = {};
+        return {TransportFailure::File, "the server does not tell a file's size and time", {}};
+    }
     // The names in the target folder, "." and ".." left out; Missing when the folder is not
     // there.
     virtual TransportResult ListTarget(std::vector<std::string>& names) = 0;

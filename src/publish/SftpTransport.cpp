@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "FileDigest.h"
@@ -164,6 +165,25 @@ public:
         return {};
     }
 
+    TransportResult Stat(const std::string& path, RemoteFileStamp& stamp) override {
+        stamp = {};
+        honourCancel = true;
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        const std::string file = ServerPath(path);
+        LIBSSH2_SFTP_ATTRIBUTES attributes{};
+        const int code = Run([&] {
+            return libssh2_sftp_stat_ex(sftp, file.data(), static_cast<unsigned>(file.size()),
+                                        LIBSSH2_SFTP_STAT, &attributes);
+        });
+        if (code != 0) return Failure(code);
+        constexpr unsigned long kWanted = LIBSSH2_SFTP_ATTR_SIZE | LIBSSH2_SFTP_ATTR_ACMODTIME;
+        if ((attributes.flags & kWanted) != kWanted)
+            return {TransportFailure::File, "the server does not tell the file's size and time",
+                    fingerprint};
+        stamp = {attributes.filesize, static_cast<std::int64_t>(attributes.mtime)};
+        return {};
+    }
+
     TransportResult ListTarget(std::vector<std::string>& names) override {
         names.clear();
         honourCancel = true;
@@ -243,17 +263,27 @@ public:
                 return {TransportFailure::Cancelled, {}, fingerprint};
             }
         }
-        if ((code = CloseHandle(handle)) != 0) return Failure(code);
-        if (unreadable) return {TransportFailure::File, "cannot be read", fingerprint};
-
-        code = Rename(temporary, target);
+        if (unreadable) {
+            if ((code = CloseHandle(handle)) != 0) return Failure(code);
+            return {TransportFailure::File, "cannot be read", fingerprint};
+        }
+        // Every write was acknowledged, so the file is whole: the rename goes with the close
+        // rather than a round trip after it (the server answers requests in the order they came).
+        const auto rename = [&] { return RenameOnce(temporary, target); };
+        const auto [closed, renamed] =
+            RunBoth([&] { return libssh2_sftp_close_handle(handle); }, rename);
+        if (closed != 0) return Failure(closed);
+        code = renamed;
         // OpenSSH's server renames only onto a name that is free.
         if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && !IsMissing(code)) {
-            code = Run([&] {
-                return libssh2_sftp_unlink_ex(sftp, target.data(),
-                                              static_cast<unsigned>(target.size()));
-            });
-            if (code == 0 || IsMissing(code)) code = Rename(temporary, target);
+            // Removing the old file and renaming go together too; what counts is the rename.
+            code = RunBoth(
+                       [&] {
+                           return libssh2_sftp_unlink_ex(sftp, target.data(),
+                                                         static_cast<unsigned>(target.size()));
+                       },
+                       rename)
+                       .second;
         }
         return code == 0 ? TransportResult{} : Failure(code);
     }
@@ -354,14 +384,44 @@ private:
         return Run([&] { return libssh2_sftp_close_handle(handle); });
     }
 
-    int Rename(const std::string& from, const std::string& to) {
-        return Run([&] {
-            return libssh2_sftp_rename_ex(sftp, from.data(), static_cast<unsigned>(from.size()),
-                                          to.data(), static_cast<unsigned>(to.size()),
-                                          LIBSSH2_SFTP_RENAME_OVERWRITE |
-                                              LIBSSH2_SFTP_RENAME_ATOMIC |
-                                              LIBSSH2_SFTP_RENAME_NATIVE);
-        });
+    // One step of a rename: EAGAIN until the server answered.
+    int RenameOnce(const std::string& from, const std::string& to) {
+        return libssh2_sftp_rename_ex(sftp, from.data(), static_cast<unsigned>(from.size()),
+                                      to.data(), static_cast<unsigned>(to.size()),
+                                      LIBSSH2_SFTP_RENAME_OVERWRITE | LIBSSH2_SFTP_RENAME_ATOMIC |
+                                          LIBSSH2_SFTP_RENAME_NATIVE);
+    }
+
+    // Runs two requests at once: both are sent before either answer is waited for. libssh2 keeps
+    // the state of each kind of request apart and holds an answer until its request asks, but
+    // sends one packet at a time: while one is still going out, only its request is called.
+    template <class First, class Second>
+    std::pair<int, int> RunBoth(First&& first, Second&& second) {
+        std::array<int, 2> codes{LIBSSH2_ERROR_EAGAIN, LIBSSH2_ERROR_EAGAIN};
+        int sending = -1;
+        for (;;) {
+            // An answer that came in while the other request read may already be held: the
+            // socket is waited on only when each request still open looked after the last one
+            // ended.
+            bool ended = false;
+            for (const int i : {sending < 0 ? 0 : sending, sending < 0 ? 1 : 1 - sending}) {
+                if (codes[i] != LIBSSH2_ERROR_EAGAIN) continue;
+                codes[i] = i == 0 ? first() : second();
+                ended = ended || codes[i] != LIBSSH2_ERROR_EAGAIN;
+                sending =
+                    codes[i] == LIBSSH2_ERROR_EAGAIN && (libssh2_session_block_directions(session) &
+                                                         LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0
+                        ? i
+                        : -1;
+                if (sending >= 0) break;
+            }
+            if (codes[0] != LIBSSH2_ERROR_EAGAIN && codes[1] != LIBSSH2_ERROR_EAGAIN)
+                return {codes[0], codes[1]};
+            if (ended) continue;
+            if (const int waited = Wait(); waited != 0)
+                return {codes[0] == LIBSSH2_ERROR_EAGAIN ? waited : codes[0],
+                        codes[1] == LIBSSH2_ERROR_EAGAIN ? waited : codes[1]};
+        }
     }
 
     // Makes a folder and those above it that are missing; one that is there already, or that
@@ -637,15 +697,16 @@ private:
     }
 
     // Ends the connection. `broken`: requests may be half done, so nothing more is said to the
-    // server.
+    // server. Otherwise every request was answered, and the server is told goodbye without
+    // waiting for it to close the SFTP channel in turn.
     void Disconnect(bool broken) {
         if (session != nullptr) {
-            if (broken) ShutdownSocket(socket);
             // libssh2 frees the SFTP channel and the session only when it may wait for them.
             libssh2_session_set_blocking(session, 1);
             libssh2_session_set_timeout(session, 2000);
-            if (sftp != nullptr) libssh2_sftp_shutdown(sftp);
             if (!broken) libssh2_session_disconnect(session, "done");
+            ShutdownSocket(socket);
+            if (sftp != nullptr) libssh2_sftp_shutdown(sftp);
             libssh2_session_free(session);
         }
         sftp = nullptr;

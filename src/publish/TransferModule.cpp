@@ -67,6 +67,10 @@ private:
 
 }  // namespace
 
+void LoadTransferModule() {
+    Module();
+}
+
 fs::path TransferModulePath() {
     if (const char* chosen = std::getenv("PAGELORN_TRANSFER_MODULE"); chosen != nullptr && *chosen)
         return chosen;

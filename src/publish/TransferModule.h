@@ -26,6 +26,10 @@ struct TransferFunctions {
 // `extern "C" const TransferFunctions* PagelornTransferFunctions()`.
 inline constexpr const char* kTransferEntryPoint = "PagelornTransferFunctions";
 
+// Loads the module now, once for the process, so that CurlTransportFactory finds it ready: a
+// publish starts this on another thread while it brings the export up to date.
+void LoadTransferModule();
+
 // Where the module is looked for: the file PAGELORN_TRANSFER_MODULE names when it is set, else
 // the folder of the picture module relative to the program, else (for the tests and a program
 // run from another folder of the build) the build tree's.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -163,23 +164,68 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
         return result;
     };
     std::unique_ptr<CPublishTransport> first = parameters.connect();
-    if (TransportResult open = first->Open(); !open.Ok()) return notConnected(std::move(open));
+    // Logging in and looking at the manifest there wait on the server; the export folder is
+    // walked meanwhile, and no longer once the connection failed.
+    TransportResult opened;
+    TransportResult looked;
+    RemoteFileStamp serverStamp;
+    std::atomic<bool> connectFailed{false};
+    CPublishDigestCache known;
+    LocalScan local;
+    {
+        const std::jthread connecting([&] {
+            opened = first->Open();
+            if (opened.Ok()) looked = first->Stat(kPublishManifestName, serverStamp);
+            if (!opened.Ok() || looked.Fatal()) connectFailed = true;
+        });
+        const unsigned hashThreads = std::max(1u, std::thread::hardware_concurrency());
+        known = CPublishDigestCache::Read(parameters.exportFolder);
+        local = ScanExportFolder(parameters.exportFolder, hashThreads, parameters.cancel, &known,
+                                 &connectFailed);
+    }
+    if (!opened.Ok()) return notConnected(std::move(opened));
+    if (looked.Fatal() || looked.failure == TransportFailure::Cancelled)
+        return notConnected(std::move(looked));
+    if (local.stopped) {
+        result.status = PublishStatus::Stopped;
+        return result;
+    }
+    if (!local.problem.empty()) {
+        result.status = PublishStatus::NoExport;
+        result.message = local.problem;
+        return result;
+    }
 
     CPublishManifest manifest;
     bool haveManifest = false;
-    std::string text;
-    if (TransportResult read = first->Read(kPublishManifestName, text); read.Ok()) {
-        const ManifestParse parsed = ParsePublishManifest(text, manifest);
-        if (!parsed.ok) {
-            result.status = PublishStatus::BadManifest;
-            result.message = std::string("the manifest ") + kPublishManifestName +
-                             " on the server cannot be used: " + parsed.problem;
-            return result;
+    // The stamp there of the manifest as `manifest` holds it, where known; whether the export
+    // folder's record already holds it.
+    std::optional<RemoteFileStamp> manifestStamp;
+    bool fromRecord = false;
+    if (looked.Ok() && known.ServerManifest(parameters.target, serverStamp) != nullptr) {
+        manifest = std::move(known.TakeServer()->manifest);
+        manifestStamp = serverStamp;
+        fromRecord = haveManifest = true;
+    } else if (looked.failure != TransportFailure::Missing) {
+        std::string text;
+        TransportResult read = first->Read(kPublishManifestName, text);
+        if (read.Ok()) {
+            const ManifestParse parsed = ParsePublishManifest(text, manifest);
+            if (!parsed.ok) {
+                result.status = PublishStatus::BadManifest;
+                result.message = std::string("the manifest ") + kPublishManifestName +
+                                 " on the server cannot be used: " + parsed.problem;
+                return result;
+            }
+            haveManifest = true;
+            // The stamp was taken before the manifest was read: a manifest written in between
+            // has another one, and is read again next time.
+            if (looked.Ok()) manifestStamp = serverStamp;
+        } else if (read.failure != TransportFailure::Missing) {
+            return notConnected(std::move(read));
         }
-        haveManifest = true;
-    } else if (read.failure != TransportFailure::Missing) {
-        return notConnected(std::move(read));
-    } else {
+    }
+    if (!haveManifest) {
         std::vector<std::string> names;
         const TransportResult listed = first->ListTarget(names);
         if (!listed.Ok() && listed.failure != TransportFailure::Missing)
@@ -194,34 +240,34 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
         }
     }
 
-    const unsigned hashThreads = std::max(1u, std::thread::hardware_concurrency());
-    const CPublishDigestCache known = CPublishDigestCache::Read(parameters.exportFolder);
-    LocalScan local =
-        ScanExportFolder(parameters.exportFolder, hashThreads, parameters.cancel, &known);
-    if (local.stopped) {
-        result.status = PublishStatus::Stopped;
-        return result;
-    }
-    if (!local.problem.empty()) {
-        result.status = PublishStatus::NoExport;
-        result.message = local.problem;
-        return result;
-    }
-    // Only a complete scan says which files are gone.
-    if (local.problem.empty() && !(local.digests == known))
-        local.digests.Write(parameters.exportFolder);
+    // Only a complete scan says which files are gone. The manifest goes into the record last.
+    const auto remember = [&] {
+        if (manifestStamp && !parameters.target.empty())
+            local.digests.SetServer(CPublishDigestCache::ServerCopy{
+                parameters.target, *manifestStamp, std::move(manifest)});
+        const bool sameServer = fromRecord || (!local.digests.Server() && !known.Server());
+        if (!sameServer || !local.digests.SameDigests(known))
+            local.digests.Write(parameters.exportFolder);
+    };
     result.filesRead = local.filesRead;
     result.plan = PlanPublish(local, manifest);
     for (const std::string& path : local.unreadable)
         result.failures.push_back({path, "cannot be read"});
-    if (parameters.dryRun) return result;
+    if (parameters.dryRun) {
+        remember();
+        return result;
+    }
     // A first publish claims the folder before anything else goes there, so that an
     // interrupted first publish is not taken for someone else's files the next time.
     if (!haveManifest) {
-        if (Cancelled(parameters.cancel))
+        if (Cancelled(parameters.cancel)) {
+            remember();
             return notConnected({TransportFailure::Cancelled, {}, {}});
-        if (TransportResult claimed = WriteManifest(*first, manifest); !claimed.Ok())
+        }
+        if (TransportResult claimed = WriteManifest(*first, manifest); !claimed.Ok()) {
+            remember();
             return notConnected(std::move(claimed));
+        }
     }
 
     CPublishRun run(parameters, result, manifest, std::move(first));
@@ -237,7 +283,18 @@ PublishResult PublishWebsite(const PublishParameters& parameters) {
     // this is tried once more on a new one, and otherwise the next publish sends again what it
     // cannot tell arrived. A manifest that would not change is not sent again.
     const bool unchanged = haveManifest && result.uploaded == 0 && result.deleted == 0;
-    result.manifestWritten = unchanged || WriteManifest(run.First(), manifest).Ok();
+    if (unchanged) {
+        result.manifestWritten = true;
+    } else {
+        manifestStamp.reset();
+        fromRecord = false;
+        result.manifestWritten = WriteManifest(run.First(), manifest).Ok();
+        RemoteFileStamp written;
+        if (result.manifestWritten && !parameters.target.empty() &&
+            run.First().Stat(kPublishManifestName, written).Ok())
+            manifestStamp = written;
+    }
+    remember();
     if (run.Broken())
         result.status = PublishStatus::Interrupted;
     else if (Cancelled(parameters.cancel))

@@ -11,10 +11,12 @@
 #include "PublishTransport.h"
 
 // Publishing an export folder to a target folder on a server:
-//   1. One connection logs in and reads the server's manifest (PublishManifest.h). A target that
-//      holds files but no manifest is refused unless `intoNonempty` is set; even then only the
-//      export's own names are ever written there and nothing is deleted.
-//   2. The export folder is read and hashed and compared with the manifest (PublishPlan.h).
+//   1. One connection logs in and reads the server's manifest (PublishManifest.h), unless the
+//      export folder remembers it (PublishDigestCache.h); meanwhile the export folder is walked
+//      and what changed in it is hashed. A target that holds files but no manifest is refused
+//      unless `intoNonempty` is set; even then only the export's own names are ever written
+//      there and nothing is deleted.
+//   2. The export folder is compared with the manifest (PublishPlan.h).
 //   3. A few connections at once upload the copies, then the pages, each to a temporary name
 //      beside its target, renamed into place once whole; then what the manifest lists and the
 //      export no longer has is deleted (not after a failed upload: an old page may still link to
@@ -48,6 +50,10 @@ struct PublishParameters {
     // Stops the publish as soon as it becomes true (the manifest is still written, so that the
     // next publish knows what arrived); may be set from another thread or a signal handler.
     const std::atomic<bool>* cancel = nullptr;
+    // The address published to, as the user writes it. The export folder remembers the manifest
+    // last read from or written to it, so that the next publish there reads the manifest only
+    // when its size or time on the server differ. Empty: the manifest is always read.
+    std::string target;
 };
 
 enum class PublishStatus {

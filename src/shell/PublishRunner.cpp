@@ -176,7 +176,8 @@ std::optional<PublishResult> CPublishRunner::Publish(QWidget* parent, const Publ
                                      .intoNonempty = intoNonempty,
                                      .dryRun = false,
                                      .progress = progress,
-                                     .cancel = &cancel});
+                                     .cancel = &cancel,
+                                     .target = address.ToString()});
         });
         if (result.status == PublishStatus::NotConnected && !cancel) {
             if (Resolve(parent, address, result.connection, options, askedPassword, answer))

@@ -22,6 +22,16 @@ struct FakeServer {
     TransportResult openResult;     // what logging in answers
     std::set<std::string> failing;  // uploads of these paths fail
     int opened = 0;
+    int reads = 0;
+    // Each file's version, counted up on every write, stands for its time.
+    std::map<std::string, std::int64_t> versions;
+
+    // Another program writes a file there.
+    void Put(const std::string& path, std::string bytes) {
+        std::lock_guard lock(mutex);
+        files[path] = std::move(bytes);
+        ++versions[path];
+    }
 };
 
 class FakeTransport final : public CPublishTransport {
@@ -39,6 +49,14 @@ public:
         const auto it = server->files.find(path);
         if (it == server->files.end()) return {TransportFailure::Missing, "not there", {}};
         bytes = it->second;
+        ++server->reads;
+        return {};
+    }
+    TransportResult Stat(const std::string& path, RemoteFileStamp& stamp) override {
+        std::lock_guard lock(server->mutex);
+        const auto it = server->files.find(path);
+        if (it == server->files.end()) return {TransportFailure::Missing, "not there", {}};
+        stamp = {it->second.size(), server->versions[path]};
         return {};
     }
     TransportResult ListTarget(std::vector<std::string>& names) override {
@@ -62,6 +80,7 @@ public:
         server->log.push_back("upload " + temporaryPath);
         server->log.push_back("rename " + temporaryPath + " " + path);
         server->files[path] = std::move(bytes);
+        ++server->versions[path];
         return {};
     }
     TransportResult Remove(const std::string& path) override {

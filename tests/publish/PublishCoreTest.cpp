@@ -202,14 +202,15 @@ protected:
         std::ofstream(folder / path, std::ios::binary) << bytes;
     }
 
-    PublishResult Publish(bool intoNonempty = false) {
+    PublishResult Publish(bool intoNonempty = false, const std::string& target = "fake://site") {
         return PublishWebsite({.exportFolder = folder,
                                .connect = publishtest::FakeFactory(server),
                                .connections = 3,
                                .intoNonempty = intoNonempty,
                                .dryRun = false,
                                .progress = {},
-                               .cancel = nullptr});
+                               .cancel = nullptr,
+                               .target = target});
     }
 
     // The server's files but the manifest.
@@ -219,10 +220,11 @@ protected:
         return files;
     }
 
+    // The export's files but its own hidden records, which are never published.
     std::map<std::string, std::string> Exported() const {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file()) {
+            if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.')) {
                 std::ifstream in(entry.path(), std::ios::binary);
                 files[entry.path().lexically_relative(folder).generic_string()].assign(
                     std::istreambuf_iterator<char>(in), {});
@@ -366,6 +368,44 @@ TEST_F(PublisherTest, OnlyFilesWhoseStampChangedAreReadAgain) {
     EXPECT_EQ(Website().size(), 5u);
 }
 
+TEST_F(PublisherTest, TheScanTakesRegularFilesOnlyNeverLinksOrHiddenNames) {
+    Write("deep/er/page.htm", "deep");
+    Write(".git/config", "hidden");
+    Write("image/.htaccess", "hidden");
+    fs::create_symlink(folder / "Index.htm", folder / "link.htm");
+    fs::create_directory_symlink(folder / "image", folder / "linked");
+    const LocalScan scan = ScanExportFolder(folder, 1, nullptr);
+    EXPECT_TRUE(scan.problem.empty()) << scan.problem;
+    std::vector<std::string> paths;
+    for (const LocalFile& file : scan.files) paths.push_back(file.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"Index.htm", "Photos.htm", "deep/er/page.htm",
+                                               "image/A.JPG", "image/B.JPG", "thumb/A.jpg"}));
+    EXPECT_EQ(scan.files[2].file.sha256, BytesSha256("deep"));
+}
+
+// The export folder remembers the manifest last written there: a publish with nothing changed
+// only looks at its size and time, and reads it again once another computer wrote it.
+TEST_F(PublisherTest, TheManifestThereIsReadOnlyWhenItChangedSince) {
+    ASSERT_TRUE(Publish().AllSent());
+    const PublishResult again = Publish();
+    EXPECT_TRUE(again.AllSent());
+    EXPECT_EQ(again.plan.upToDate, 5u);
+    EXPECT_EQ(server->reads, 0);
+
+    CPublishManifest theirs;
+    ASSERT_TRUE(ParsePublishManifest(server->files[kPublishManifestName], theirs).ok);
+    theirs.files.erase("thumb/A.jpg");
+    server->Put(kPublishManifestName, theirs.ToJson());
+    const PublishResult changed = Publish();
+    EXPECT_EQ(server->reads, 1);
+    EXPECT_EQ(changed.uploaded, 1u);
+    EXPECT_EQ(changed.plan.copies.at(0).path, "thumb/A.jpg");
+
+    ASSERT_TRUE(Publish(false, "fake://elsewhere").AllSent());
+    EXPECT_EQ(server->reads, 2);
+    EXPECT_EQ(Website(), Exported());
+}
+
 TEST_F(PublisherTest, ADryRunSendsNothing) {
     server->files["stray.txt"] = "x";
     PublishParameters parameters{.exportFolder = folder,
@@ -374,7 +414,8 @@ TEST_F(PublisherTest, ADryRunSendsNothing) {
                                  .intoNonempty = true,
                                  .dryRun = true,
                                  .progress = {},
-                                 .cancel = nullptr};
+                                 .cancel = nullptr,
+                                 .target = {}};
     const PublishResult planned = PublishWebsite(parameters);
     EXPECT_EQ(planned.plan.copies.size(), 3u);
     EXPECT_EQ(planned.plan.pages.size(), 2u);
