@@ -132,13 +132,21 @@ fs::path CLinkedFiles::SourceFile(std::string_view path) const {
     return source;
 }
 
-const LinkedFile* CLinkedFiles::Find(std::string_view source) const {
-    const auto found = indexOf.find(source);
-    return found == indexOf.end() ? nullptr : &files[found->second];
+std::size_t CLinkedFiles::IndexOf(std::string_view path) const {
+    const std::size_t index = bySpelling.Find(
+        TextHash{}(path), [&](std::size_t entry) { return files[entry].source == path; });
+    if (index != LinkedFile::kNone || otherSpellings.empty()) return index;
+    const auto other = otherSpellings.find(path);
+    return other == otherSpellings.end() ? LinkedFile::kNone : other->second;
 }
 
-void CLinkedFiles::FindSources(const std::vector<std::string>& paths,
-                               const std::atomic<bool>* cancel, std::vector<FoundSource>* known) {
+const LinkedFile* CLinkedFiles::Find(std::string_view source) const {
+    const std::size_t index = IndexOf(source);
+    return index == LinkedFile::kNone ? nullptr : &files[index];
+}
+
+void CLinkedFiles::FindSources(std::vector<std::string> paths, const std::atomic<bool>* cancel,
+                               std::vector<FoundSource>* known) {
     std::vector<FoundSource> found;
     if (known != nullptr && known->size() == paths.size()) {
         found = std::move(*known);
@@ -154,7 +162,7 @@ void CLinkedFiles::FindSources(const std::vector<std::string>& paths,
     files.reserve(files.size() + paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
         finder.FindWithoutCase(found[i]);
-        foundEarlier.emplace(paths[i], std::move(found[i]));
+        foundEarlier.emplace(std::move(paths[i]), std::move(found[i]));
     }
 }
 
@@ -163,31 +171,48 @@ void CLinkedFiles::ForgetFoundSources() {
 }
 
 FoundSource CLinkedFiles::Found(std::string_view path) {
-    if (const auto earlier = foundEarlier.find(path); earlier != foundEarlier.end())
-        return earlier->second;
+    // A spelling is looked up here only the first time it is linked.
+    if (const auto earlier = foundEarlier.find(path); earlier != foundEarlier.end()) {
+        FoundSource found = std::move(earlier->second);
+        foundEarlier.erase(earlier);
+        return found;
+    }
     FoundSource found = FindSource(SourceFile(path));
     finder.FindWithoutCase(found);
     return found;
 }
 
 LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
-    if (const auto known = indexOf.find(path); known != indexOf.end()) return files[known->second];
+    if (const std::size_t known = IndexOf(path); known != LinkedFile::kNone) return files[known];
     const std::string_view rawName = FileNameOfPath(path);
     const bool named = !(rawName.empty() || rawName == "." || rawName == "..");
     FoundSource found;
-    std::string sourceKey;
+    bool byItsIdentity = false;
+    std::size_t sourceHash = 0;
     if (named) {
         found = Found(path);
         // The same file however it is spelled: by identity where it exists. Lexically equal
         // paths need not be the same file ("link/../f" is not "f" when link is a symbolic link),
         // so the normal path is the key only of a file that is not there to be copied anyway.
         const FileStamp& stamp = found.state.stamp;
-        sourceKey = found.state.kind == SourceState::Kind::Regular
-                        ? "=" + std::to_string(stamp.device) + ":" + std::to_string(stamp.inode)
-                        : "/" + found.normalPath;
-        if (const auto same = bySource.find(sourceKey); same != bySource.end()) {
-            indexOf.emplace(std::string(path), same->second);
-            return files[same->second];
+        byItsIdentity = found.state.kind == SourceState::Kind::Regular;
+        std::size_t same = LinkedFile::kNone;
+        if (byItsIdentity) {
+            sourceHash =
+                static_cast<std::size_t>(stamp.device * 0x9E3779B97F4A7C15ull ^ stamp.inode);
+            same = byIdentity.Find(sourceHash, [&](std::size_t entry) {
+                const FileStamp& other = files[entry].found.state.stamp;
+                return other.device == stamp.device && other.inode == stamp.inode;
+            });
+        } else {
+            sourceHash = TextHash{}(found.normalPath);
+            same = byNormalPath.Find(sourceHash, [&](std::size_t entry) {
+                return files[entry].found.normalPath == found.normalPath;
+            });
+        }
+        if (same != LinkedFile::kNone) {
+            otherSpellings.emplace(std::string(path), same);
+            return files[same];
         }
     } else {
         found.path = SourceFile(path).native();
@@ -196,14 +221,14 @@ LinkedFile& CLinkedFiles::Link(std::string_view path, bool upperCaseName) {
     }
     const std::size_t index = files.size();
     LinkedFile& file = files.emplace_back();
-    indexOf.emplace(std::string(path), index);
+    bySpelling.Add(TextHash{}(path), index);
     file.source = std::string(path);
     file.found = std::move(found);
     file.folderKey = currentFolder;
     file.itemKey = currentItem;
     file.property = std::string(currentProperty);
     if (!named) return file;
-    bySource.emplace(std::move(sourceKey), index);
+    (byItsIdentity ? byIdentity : byNormalPath).Add(sourceHash, index);
     const std::string fileName = upperCaseName ? AsciiUpper(rawName) : std::string(rawName);
     file.folder = CategoryFolderIndex(ClassifyFile(fileName, modernTypes));
 

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CompactText.h"
 #include "SiteFolder.h"
 #include "SourceFiles.h"
 #include "Thumbnail.h"
@@ -104,7 +105,9 @@ public:
     virtual ItemTarget ItemLink(const CSiteItem& item) = 0;
 };
 
-// A local file the pages of an export link to: where it is read and the name of its copy.
+// A local file the pages of an export link to: where it is read and the name of its copy. What
+// only pictures and videos have, and what only a few files need, is held as CCompactText: a
+// million documents leave those empty.
 struct LinkedFile {
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -114,43 +117,43 @@ struct LinkedFile {
     std::string name;        // the copy's file name; "" when the path names no file
     std::string link;        // "./image/LOGO.GIF"; "" when the path names no file
     // A clash with another source's copy: the name this one wanted and the file that has it.
-    std::string wantedName;
+    CCompactText wantedName;
     std::size_t clashWith = kNone;
     bool picture = false;        // a page shows it in the box, so its size is read
     bool thumbnailOnly = false;  // browsers cannot show it: only its thumbnail is shown
+    bool thumbPng = false;       // the picture can be transparent: its thumbnail is a PNG
+    bool video = false;          // a video whose poster is its thumbnail file
     PictureSize thumbnail{kDefaultPictureBox, kDefaultPictureBox};  // its size on the page
     // The thumbnail file made for it in the folder "thumb" ("" when the page shows the file
     // itself) and the link to it.
-    std::string thumbName;
-    std::string thumbLink;
-    bool thumbPng = false;  // the picture can be transparent: its thumbnail is a PNG
+    CCompactText thumbName;
+    CCompactText thumbLink;
     // Modern pages: the thumbnail at the box size beside thumbName (made from it), for screens
     // of one pixel a page pixel; "" when thumbName is that size already.
-    std::string thumb1xName;
+    CCompactText thumb1xName;
     // The picture's own size, upright, when it could be read.
     PictureSize natural{0, 0};
     // Modern pages: the screen-sized picture in the folder "view" ("" when the page shows the
     // copy itself), its size, and the one of twice its size where the picture is that large.
-    std::string viewName;
+    CCompactText viewName;
     PictureSize view{0, 0};
-    std::string view2xName;
+    CCompactText view2xName;
     // Why the picture could not be read; the page shows the file itself in the box. For a video,
     // why it gets no poster; the page links to it.
-    std::string pictureProblem;
-    // A video whose poster is its thumbnail file, and its duration (-1 when not known).
-    bool video = false;
+    CCompactText pictureProblem;
+    // A video's duration (-1 when not known).
     std::int64_t durationMs = -1;
     // When the video was recorded, as its container says in UTC ("2026:07:14 09:30:00"; "" when
     // it does not).
-    std::string recorded;
+    CCompactText recorded;
     // Modern pages: the video's poster at the size of its page, made from the frame of its
     // thumbnail and lying beside it ("" when the thumbnail is that large already), and its size.
-    std::string pagePosterName;
+    CCompactText pagePosterName;
     PictureSize pagePoster{0, 0};
     // The first place in the project that names it: an item of a folder, or a setting.
     CFolderKey folderKey;
     CItemKey itemKey;
-    std::string property;
+    CCompactText property;
 };
 
 // The linked files of one export, as its plan decides them: the copies' names and the links to
@@ -190,11 +193,10 @@ public:
     // (a path linked later without having been looked at here is looked at then). `known`, when
     // it holds one source for each path (FindSource of SourceFile of it), is taken instead of
     // looking again, and left empty.
-    void FindSources(const std::vector<std::string>& paths,
-                     const std::atomic<bool>* cancel = nullptr,
+    void FindSources(std::vector<std::string> paths, const std::atomic<bool>* cancel = nullptr,
                      std::vector<FoundSource>* known = nullptr);
-    // Lets go of what FindSources looked at, once every page has linked its files (a path
-    // linked later is looked at again).
+    // Lets go of what FindSources looked at and no page linked (each path is let go of as soon as
+    // a page links it; a path linked later is looked at again).
     void ForgetFoundSources();
     // Items linked from now on belong to this folder (for messages).
     void SetFolder(CFolderKey folder) { currentFolder = folder; }
@@ -216,17 +218,40 @@ private:
         }
     };
 
+    // Entries of `files` by a hash of what identifies them, the entry itself holding the rest:
+    // a million linked files would otherwise keep a second copy of every path as a key.
+    class CEntryIndex {
+    public:
+        // The first entry of that hash that `same` accepts, or LinkedFile::kNone.
+        template <typename Same>
+        std::size_t Find(std::size_t hash, Same&& same) const {
+            for (auto [at, end] = entries.equal_range(hash); at != end; ++at)
+                if (same(at->second)) return at->second;
+            return LinkedFile::kNone;
+        }
+        void Add(std::size_t hash, std::size_t entry) { entries.emplace(hash, entry); }
+
+    private:
+        std::unordered_multimap<std::size_t, std::size_t> entries;
+    };
+
     LinkedFile& Link(std::string_view path, bool upperCaseName);
     FoundSource Found(std::string_view path);
+    // The entry a spelling was linked to, or LinkedFile::kNone.
+    std::size_t IndexOf(std::string_view path) const;
 
     std::filesystem::path sourceBase;
     bool modernTypes = false;
     int box = kDefaultPictureBox;
     std::vector<LinkedFile> files;
-    // Every spelling linked, and every source file (by identity, or by its normal path while it
-    // is missing), to its entry.
-    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> indexOf;
-    std::unordered_map<std::string, std::size_t> bySource;
+    // Every spelling linked to its entry: the entry's own `source` by its hash, other spellings
+    // of a file linked already (rare) by their text.
+    CEntryIndex bySpelling;
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> otherSpellings;
+    // Every source file to its entry: by identity (device and inode) where it is there, by its
+    // normal path while it is missing.
+    CEntryIndex byIdentity;
+    CEntryIndex byNormalPath;
     std::unordered_map<std::string, FoundSource, TextHash, std::equal_to<>> foundEarlier;
     CSourceFinder finder;
     CUniqueNames names[kCategoryFolderCount];

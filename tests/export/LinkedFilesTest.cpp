@@ -173,6 +173,19 @@ TEST_F(CopyTest, NumberedCopyNamesAreShortenedToFitOnACharacterBoundary) {
     EXPECT_EQ(link, "./doc/" + EncodeLinkName(shortened));
 }
 
+TEST(CompactTextTest, CopiesOwnTheirBytesAndEmptyReadsAsEmpty) {
+    CCompactText name = std::string("LOGO.GIF.200q85.jpg");
+    CCompactText copy = name;
+    name = "OTHER.JPG";
+    EXPECT_EQ(copy, "LOGO.GIF.200q85.jpg");
+    EXPECT_EQ(copy.substr(0, copy.rfind(".200")) + "!", "LOGO.GIF!");
+    CCompactText moved = std::move(copy);
+    EXPECT_EQ(moved.size(), 19u);
+    EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from text is empty
+    EXPECT_EQ(copy.Str(), "");
+    EXPECT_TRUE(CCompactText(std::string()).empty());
+}
+
 TEST(LinkNamesTest, EveryByteABrowserCouldMisreadIsPercentEncoded) {
     const std::pair<std::string, std::string> cases[] = {
         {"100% #1?.gif", "100%25 %231%3F.gif"},
