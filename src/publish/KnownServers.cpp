@@ -1,8 +1,5 @@
 #include "KnownServers.h"
 
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -11,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "CryptoLibrary.h"
 #include "FileDigest.h"
 #include "FileWrite.h"
 
@@ -56,11 +54,13 @@ bool HashedNameMatches(std::string_view pattern, std::string_view hostName) {
     const std::optional<std::string> salt = Base64Decode(pattern.substr(0, bar));
     const std::optional<std::string> hash = Base64Decode(pattern.substr(bar + 1));
     if (!salt || !hash) return false;
+    const CryptoLibrary* crypto = Crypto();
+    if (crypto == nullptr) return false;
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int length = 0;
-    if (HMAC(EVP_sha1(), salt->data(), static_cast<int>(salt->size()),
-             reinterpret_cast<const unsigned char*>(hostName.data()), hostName.size(),
-             digest.data(), &length) == nullptr)
+    if (crypto->hmac(crypto->sha1(), salt->data(), static_cast<int>(salt->size()),
+                     reinterpret_cast<const unsigned char*>(hostName.data()), hostName.size(),
+                     digest.data(), &length) == nullptr)
         return false;
     return std::string_view(reinterpret_cast<const char*>(digest.data()), length) == *hash;
 }
