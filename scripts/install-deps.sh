@@ -5,7 +5,7 @@ pagelorn_packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libqt6svg6 libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev libstb-dev nlohmann-json3-dev libvips-dev
-    libtbb-dev libexif-dev
+    libexif-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libcurl4-openssl-dev libssh2-1-dev libssl-dev qtkeychain-qt6-dev
     clang libclang-rt-14-dev

@@ -1,10 +1,5 @@
 // Carrying out an export's plan: the thumbnails, pages and copies on worker threads, writing only
 // what differs from what the export folder holds.
-#include <tbb/blocked_range.h>
-#include <tbb/enumerable_thread_specific.h>
-#include <tbb/info.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_arena.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +16,7 @@
 #include "MediaModule.h"
 #include "ModernPageComposer.h"
 #include "PageInputs.h"
+#include "ParallelFor.h"
 #include "TextEncoder.h"
 #include "ThumbnailFile.h"
 #include "Utf8Path.h"
@@ -219,10 +215,7 @@ public:
           previous(previous),
           exportFolder(folder),
           thumbnailFailed(plan.linkedFiles.FilesLinked(), 0),
-          viewFailed(plan.linkedFiles.FilesLinked(), 0),
-          workers([this] {
-              return std::make_unique<Worker>(this->plan, thumbnailFailed, viewFailed);
-          }) {}
+          viewFailed(plan.linkedFiles.FilesLinked(), 0) {}
 
     void Run(ExportResult& result);
     // The record of every copy and thumbnail now in the folder, and of every page.
@@ -239,7 +232,13 @@ private:
         return task < plan.pages.size() + plan.CopyCount() + plan.ThumbnailCount() ? Kind::Thumbnail
                                                                                    : Kind::View;
     }
-    void RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end);
+    void RunTasks(unsigned threads, std::size_t begin, std::size_t end);
+    // The composing state of the thread running a task, made the first time it needs one.
+    Worker& ThisWorker() {
+        std::unique_ptr<Worker>& worker = workers[ParallelWorkerIndex()];
+        if (!worker) worker = std::make_unique<Worker>(plan, thumbnailFailed, viewFailed);
+        return *worker;
+    }
     void Do(std::size_t task);
     Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure,
                       std::optional<WrittenPage>& written);
@@ -283,7 +282,7 @@ private:
     // A thumbnail or view picture the plan counted on could not be made: the pages showing it
     // are no longer what their inputs say, so every page is composed.
     std::atomic<bool> unplannedFailure{false};
-    tbb::enumerable_thread_specific<std::unique_ptr<Worker>> workers;
+    std::vector<std::unique_ptr<Worker>> workers;        // by the index of the thread (ParallelFor)
     std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
     // By task after the pages (the first copy's is at 0): copies and thumbnails.
     std::vector<std::optional<MadeFile>> made;
@@ -311,7 +310,7 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
         }
     }
     ++pagesComposed;
-    Worker& worker = *workers.local();
+    Worker& worker = ThisWorker();
     const PlannedFolder& folder = plan.folders[page.folder];
     if (plan.style == PageStyle::Modern) {
         // Modern pages end their lines in LF alone, as every browser and server expects.
@@ -559,19 +558,9 @@ void CPlanExecution::Do(std::size_t task) {
     if (run.progress && !run.progress(progress)) stop = true;
 }
 
-void CPlanExecution::RunTasks(tbb::task_arena* arena, std::size_t begin, std::size_t end) {
-    if (arena == nullptr) {
-        // One thread does everything in plan order, as a test may need to see it.
-        for (std::size_t task = begin; task < end; ++task) Do(task);
-        return;
-    }
-    arena->execute([&] {
-        tbb::parallel_for(tbb::blocked_range<std::size_t>(begin, end),
-                          [&](const tbb::blocked_range<std::size_t>& range) {
-                              for (std::size_t task = range.begin(); task != range.end(); ++task)
-                                  Do(task);
-                          });
-    });
+void CPlanExecution::RunTasks(unsigned threads, std::size_t begin, std::size_t end) {
+    // With one thread everything is done in plan order, as a test may need to see it.
+    ParallelFor(begin, end, threads, [this](std::size_t task) { Do(task); });
 }
 
 void CPlanExecution::Run(ExportResult& result) {
@@ -593,14 +582,10 @@ void CPlanExecution::Run(ExportResult& result) {
         progress.bytesTotal += CopyBytes(copy);
     // The view pictures of modern pages count as thumbnails: they are made alike.
     progress.thumbnailsTotal = plan.ThumbnailCount() + plan.ViewCount();
-    std::optional<tbb::task_arena> arena;
-    if (run.threads != 1) {
-        // More threads than the system grants would only be refused (with a warning).
-        const int cores = tbb::info::default_concurrency();
-        arena.emplace(run.threads > 0 ? std::min(static_cast<int>(run.threads), cores)
-                                      : static_cast<int>(tbb::task_arena::automatic));
-    }
-    tbb::task_arena* const threads = arena ? &*arena : nullptr;
+    // More threads than the processors this process may use would only take turns.
+    const unsigned cores = ProcessorCount();
+    const unsigned threads = run.threads > 0 ? std::min<unsigned>(run.threads, cores) : cores;
+    workers.resize(threads);
     // The thumbnails and view pictures first: a page shows the picture itself where one failed.
     RunTasks(threads, pagesAndCopies, total);
     RunTasks(threads, 0, pagesAndCopies);

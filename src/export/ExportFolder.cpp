@@ -1,7 +1,5 @@
 #include "ExportFolder.h"
 
-#include <tbb/parallel_for.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -14,6 +12,7 @@
 #include "ExportCache.h"
 #include "FileWrite.h"
 #include "LinkedFiles.h"
+#include "ParallelFor.h"
 #include "SystemFolders.h"
 #include "Utf8Path.h"
 
@@ -263,8 +262,8 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
     // Each file is looked at once, as the export's plan looks at it, which then takes that look.
     std::vector<FoundSource> found(paths.size());
-    tbb::parallel_for(std::size_t{0}, paths.size(),
-                      [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
+    ParallelFor(paths.size(),
+                [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const SourceState& state = found[i].state;
         fs::path file = found[i].path;

@@ -1,7 +1,5 @@
 #include "ExportPlan.h"
 
-#include <tbb/parallel_for.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -14,6 +12,7 @@
 #include "ModernPlan.h"
 #include "PageInputs.h"
 #include "PageNames.h"
+#include "ParallelFor.h"
 #include "TextEncoder.h"
 #include "TextField.h"
 #include "ThumbnailFile.h"
@@ -204,7 +203,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     std::vector<FoundSource>* found = plan.folderCheck.sources.get();
     if (found == nullptr || found->size() != linked.size()) {
         looked.resize(linked.size());
-        tbb::parallel_for(std::size_t{0}, linked.size(), [&](std::size_t i) {
+        ParallelFor(linked.size(), [&](std::size_t i) {
             if (!Cancelled()) looked[i] = FindSource(plan.linkedFiles.SourceFile(linked[i]));
         });
         found = &looked;
@@ -304,7 +303,7 @@ void CPlanBuilder::InspectFiles() {
     std::vector<LinkedFile>& files = plan.linkedFiles.Files();
     plan.sources.assign(files.size(), {});
     plan.pictureFacts.assign(files.size(), std::nullopt);
-    tbb::parallel_for(std::size_t{0}, files.size(), [&](std::size_t i) {
+    ParallelFor(files.size(), [&](std::size_t i) {
         if (Cancelled()) return;
         LinkedFile& file = files[i];
         SourceState& state = plan.sources[i];

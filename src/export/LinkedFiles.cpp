@@ -1,11 +1,10 @@
 #include "LinkedFiles.h"
 
-#include <tbb/parallel_for.h>
-
 #include <array>
 #include <utility>
 
 #include "PageNames.h"
+#include "ParallelFor.h"
 #include "TextField.h"
 #include "Utf8Path.h"
 
@@ -153,7 +152,7 @@ void CLinkedFiles::FindSources(std::vector<std::string> paths, const std::atomic
         known->clear();
     } else {
         found.resize(paths.size());
-        tbb::parallel_for(std::size_t{0}, paths.size(), [&](std::size_t i) {
+        ParallelFor(paths.size(), [&](std::size_t i) {
             if (cancel == nullptr || !cancel->load()) found[i] = FindSource(SourceFile(paths[i]));
         });
     }

@@ -1,7 +1,5 @@
 #include "PageInputs.h"
 
-#include <tbb/parallel_for.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <new>
@@ -11,6 +9,7 @@
 
 #include "ModernPlan.h"
 #include "PageNames.h"
+#include "ParallelFor.h"
 #include "ProjectFile.h"
 
 namespace {
@@ -246,7 +245,7 @@ void HashPageInputs(ExportPlan& plan, const std::atomic<bool>* cancel) {
         for (PlannedPage& page : plan.pages) page.inputs = kUnknownInputs;
         return;
     }
-    tbb::parallel_for(std::size_t{0}, plan.pages.size(), [&](std::size_t index) {
+    ParallelFor(plan.pages.size(), [&](std::size_t index) {
         PlannedPage& page = plan.pages[index];
         if (cancel != nullptr && cancel->load()) return;
         CPlannedLinks links(plan.linkedFiles);

@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@
 #include "FileWrite.h"
 #include "FolderHandle.h"
 #include "Interruption.h"
+#include "ParallelFor.h"
 #include "SystemFolders.h"
 #include "Utf8Path.h"
 
@@ -189,3 +193,37 @@ TEST(InterruptionTest, CtrlCOnlySetsTheFlag) {
 }
 
 }  // namespace
+
+// Every index runs once, on a thread of the ones asked for; one thread keeps the order; the first
+// exception comes back to the caller and stops what was not begun.
+TEST(ParallelForTest, RunsEachIndexOnceAndPassesOnAFailure) {
+    for (const unsigned threads : {1u, 2u, 5u}) {
+        for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{7},
+                                        std::size_t{1000}, std::size_t{100000}}) {
+            std::vector<std::atomic<int>> runs(count + 3);
+            std::vector<std::size_t> order;
+            std::mutex mutex;
+            std::atomic<bool> workerOutOfRange{false};
+            ParallelFor(3, count + 3, threads, [&](std::size_t index) {
+                ++runs[index];
+                if (ParallelWorkerIndex() >= threads) workerOutOfRange = true;
+                if (threads == 1) order.push_back(index);
+            });
+            EXPECT_FALSE(workerOutOfRange);
+            for (std::size_t i = 0; i < runs.size(); ++i) {
+                ASSERT_EQ(runs[i].load(), i < 3 ? 0 : 1) << threads << " threads, index " << i;
+            }
+            if (threads == 1) EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+        }
+        std::atomic<std::size_t> begun{0};
+        EXPECT_THROW(ParallelFor(0, 100000, threads,
+                                 [&](std::size_t index) {
+                                     ++begun;
+                                     if (index == 10) throw std::runtime_error("index 10");
+                                 }),
+                     std::runtime_error);
+        EXPECT_LT(begun.load(), 100000u) << threads << " threads";
+    }
+    EXPECT_GE(ProcessorCount(), 1u);
+    EXPECT_EQ(ParallelWorkerIndex(), 0u);
+}
