@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 #include "ProgramInfo.h"
+#include "SessionBus.h"
 #include "SiteApp.h"
 
 int main(int argc, char** argv) {
@@ -31,6 +32,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Where no session bus can be, libdbus still forks the program at the toolkit's first
+    // question to the bus (accessibility, the desktop's menu bar) to run a dbus-launch that is
+    // not there. An address no transport takes fails the same way without the fork; wherever a
+    // bus can be reached or started nothing changes.
+    if (SessionBusUnreachable()) qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     CSiteApp app(argc, argv);
     // The application object has taken out the toolkit's options by now.
     const CCommandLine line = ReadCommandLine(QCoreApplication::arguments().mid(1));

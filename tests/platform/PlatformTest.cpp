@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "FolderHandle.h"
 #include "Interruption.h"
 #include "ParallelFor.h"
+#include "SessionBus.h"
 #include "SystemFolders.h"
 #include "Utf8Path.h"
 
@@ -213,7 +215,9 @@ TEST(ParallelForTest, RunsEachIndexOnceAndPassesOnAFailure) {
             for (std::size_t i = 0; i < runs.size(); ++i) {
                 ASSERT_EQ(runs[i].load(), i < 3 ? 0 : 1) << threads << " threads, index " << i;
             }
-            if (threads == 1) EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+            if (threads == 1) {
+                EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+            }
         }
         std::atomic<std::size_t> begun{0};
         EXPECT_THROW(ParallelFor(0, 100000, threads,
@@ -226,4 +230,56 @@ TEST(ParallelForTest, RunsEachIndexOnceAndPassesOnAFailure) {
     }
     EXPECT_GE(ProcessorCount(), 1u);
     EXPECT_EQ(ParallelWorkerIndex(), 0u);
+}
+
+// A session bus is out of reach only when nothing names one, the runtime folder holds none and no
+// dbus-launch could start one.
+TEST_F(PlatformTest, SessionBusUnreachableOnlyWithoutAddressSocketAndLauncher) {
+    const auto saved = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const std::optional<std::string> address = saved("DBUS_SESSION_BUS_ADDRESS");
+    const std::optional<std::string> runtime = saved("XDG_RUNTIME_DIR");
+    const std::optional<std::string> path = saved("PATH");
+    const fs::path withSocket = folder / "runtime";
+    const fs::path withLauncher = folder / "bin";
+    fs::create_directories(withSocket);
+    fs::create_directories(withLauncher);
+    std::ofstream(withSocket / "bus").put('x');
+    std::ofstream(withLauncher / "dbus-launch").put('x');
+    fs::permissions(withLauncher / "dbus-launch", fs::perms::owner_all);
+    const std::string empty = (folder / "empty").string();
+    fs::create_directories(empty);
+    struct Case {
+        const char* address;
+        std::string runtime;
+        std::string path;
+        bool unreachable;
+    };
+    const Case cases[] = {
+        {"unix:path=/nowhere", empty, empty, false},
+        {nullptr, withSocket.string(), empty, false},
+        {nullptr, empty, empty + ":" + withLauncher.string(), false},
+        {nullptr, empty, empty, true},
+        {"", "", empty, true},
+    };
+    for (const Case& c : cases) {
+        if (c.address != nullptr)
+            ::setenv("DBUS_SESSION_BUS_ADDRESS", c.address, 1);
+        else
+            ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        ::setenv("XDG_RUNTIME_DIR", c.runtime.c_str(), 1);
+        ::setenv("PATH", c.path.c_str(), 1);
+        EXPECT_EQ(SessionBusUnreachable(), c.unreachable) << c.runtime << " " << c.path;
+    }
+    const auto restore = [](const char* name, const std::optional<std::string>& value) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    };
+    restore("DBUS_SESSION_BUS_ADDRESS", address);
+    restore("XDG_RUNTIME_DIR", runtime);
+    restore("PATH", path);
 }
