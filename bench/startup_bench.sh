@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start-up figures, each a ratio of two timings made in the same round: `pagelorn-cli --version`
 # against /bin/true, `pagelorn-cli show` of a project of 100,000 items against `cat` of its file
-# (with the peak resident memory of both), and the window under Xvfb until it is shown and idle
-# against xlogo's. See README.md.
+# (with the peak resident memory of both, and the CPU time of each when perf is there), and the
+# window under Xvfb until it is shown and idle against xlogo's and against the least a Qt Widgets
+# program costs (bench/startup: a main window with a tree view). See README.md.
 #
 #   bench/startup_bench.sh [ROUNDS]      (default 5 rounds)
 #
@@ -28,8 +29,11 @@ echo "== building pagelorn-cli and pagelorn (Release) in $build"
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPAGELORN_TESTS=OFF \
     -DPAGELORN_BENCH=OFF >/dev/null
 cmake --build "$build" --target pagelorn-cli pagelorn pagelorn_media -j"$(nproc)" >/dev/null
+cmake -S "$repo/bench/startup" -B "$build/minimal" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build/minimal" -j"$(nproc)" >/dev/null
 cli=$build/bin/pagelorn-cli
 window=$build/bin/pagelorn
+minimal=$build/minimal/minimal-window
 echo "   libraries linked: pagelorn-cli $(ldd "$cli" | wc -l), pagelorn $(ldd "$window" | wc -l);" \
     "libvips or FFmpeg among them: $(ldd "$cli" "$window" | grep -cE 'libvips|libav' || true)"
 
@@ -61,6 +65,15 @@ per_run() {
 }
 # Peak resident memory in MB.
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1 | awk '{printf "%.1f", $1 / 1024}'; }
+# CPU milliseconds per run (perf stat's task-clock over $runs runs), or "-" without perf. On a
+# machine that other work keeps busy the wall times above wait for a core; this does not.
+cpu() {
+    if ! command -v perf >/dev/null; then
+        echo -
+        return
+    fi
+    perf stat -x, -e task-clock -r "$runs" "$@" 2>&1 >/dev/null | awk -F, '/task-clock/ {printf "%.2f", $1}'
+}
 
 echo
 echo "== --version and show ($runs start-ups per timing; ms per run)"
@@ -74,10 +87,13 @@ for ((r = 1; r <= rounds; r++)); do
     printf '%-6s %9s %9s %12s %7s | %9s %9s %6s | %9s %9s\n' "$r" "$t" "$v" \
         "$(echo "scale=3; 3 * $t + 2" | bc)" "$(echo "scale=2; $v / $t" | bc)" "$c" "$s" \
         "$(echo "scale=2; $s / $c" | bc)" "$(peak cat "$project")" "$(peak "$cli" show "$project")"
+    printf '%-6s %9s %9s %12s %7s | %9s %9s %6s   (CPU ms per run)\n' cpu "$(cpu /bin/true)" \
+        "$(cpu "$cli" --version)" "" "" "$(runs=20 cpu cat "$project")" \
+        "$(runs=20 cpu "$cli" show "$project")" ""
 done
 
 echo
-echo "== the window under Xvfb until shown and idle, against xlogo"
+echo "== the window under Xvfb until shown and idle, against xlogo and a minimal Qt window"
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -85,10 +101,10 @@ for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; s
 export DISPLAY=$display
 # Starts the program and reports the milliseconds until its window is viewable, until it has
 # used no CPU for 100 ms after that (without those 100 ms), and the CPU it used up to then.
-python3 - "$rounds" "$window" <<'PY'
+python3 - "$rounds" "$window" "$minimal" <<'PY'
 import os, subprocess, sys, time
 
-rounds, window = int(sys.argv[1]), sys.argv[2]
+rounds, window, minimal = int(sys.argv[1]), sys.argv[2], sys.argv[3]
 
 def cpu(pid):
     total = 0
@@ -111,7 +127,8 @@ def start(command, name):
     p = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     while not viewable(name):
         if p.poll() is not None or time.monotonic() - begin > 30:
-            raise SystemExit(f"{command[0]} showed no window")
+            raise SystemExit(f"{command[0]} showed no window (exit status {p.poll()},"
+                             f" {time.monotonic() - begin:.1f} s)")
         time.sleep(0.002)
     shown = time.monotonic() - begin
     last, still = cpu(p.pid), time.monotonic()
@@ -126,11 +143,12 @@ def start(command, name):
     p.wait()
     return shown * 1000, idle * 1000, used
 
-print(f"{'round':6} {'xlogo shown':>12} {'idle':>7} {'cpu':>6} | {'pagelorn shown':>15} {'idle':>7}"
-      f" {'cpu':>6} | {'shown x':>8} {'idle x':>7} {'cpu x':>6}")
+print(f"{'round':6} {'program':15} {'shown':>7} {'idle':>7} {'cpu':>6} | {'shown x':>8} {'idle x':>7}"
+      f" {'cpu x':>6}  (x: against xlogo in the same round)")
 for r in range(1, rounds + 1):
     x = start(["xlogo"], "xlogo")
-    w = start([window], "pagelorn")
-    print(f"{r:<6} {x[0]:12.1f} {x[1]:7.1f} {x[2]:6.1f} | {w[0]:15.1f} {w[1]:7.1f} {w[2]:6.1f} |"
-          f" {w[0] / x[0]:8.2f} {w[1] / x[1]:7.2f} {w[2] / x[2]:6.2f}")
+    for name, command in (("xlogo", None), ("minimal-window", minimal), ("pagelorn", window)):
+        w = x if command is None else start([command], name)
+        print(f"{r:<6} {name:15} {w[0]:7.1f} {w[1]:7.1f} {w[2]:6.1f} |"
+              f" {w[0] / x[0]:8.2f} {w[1] / x[1]:7.2f} {w[2] / x[2]:6.2f}")
 PY
