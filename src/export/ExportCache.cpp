@@ -575,9 +575,12 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
     if (!in.Ok() || !shortcut || shortcut->digest != digest) return std::nullopt;
     const std::optional<FolderListing> top = ListFolder(handle, true);
     if (!top || top->folders != shortcut->folders) return std::nullopt;
-    const auto sameStamp = [](const fs::path& path, const FileStamp& made) {
-        const std::optional<FileStamp> there = StampOf(path, false);
-        return there && *there == made;
+    // Looked up from the folders held open: a path's every name would be looked up again.
+    const auto sameStamp = [](const CFolderHandle& inside, const std::string& name,
+                              const FileStamp& made) {
+        std::error_code statusError;
+        const FileStatus there = StatusAt(inside, name, statusError);
+        return !statusError && there.type == fs::file_type::regular && there.stamp == made;
     };
 
     const std::uint64_t sources = in.Count(8 + kStampBytes);
@@ -590,6 +593,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
     std::size_t listed = shortcut->folders.size();  // the folder listed, by its index
     std::vector<char> seen(shortcut->folders.size(), 0);
     std::vector<std::string> names;
+    CFolderHandle inside;
     std::size_t next = 0;
     const auto open = [&](std::size_t index) {
         if (seen[index]) return false;
@@ -597,7 +601,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         listed = index;
         next = 0;
         std::error_code openError;
-        const CFolderHandle inside = handle.OpenFolder(shortcut->folders[index], openError);
+        inside = handle.OpenFolder(shortcut->folders[index], openError);
         std::optional<FolderListing> listing;
         if (inside.IsOpen()) listing = ListFolder(inside, false);
         if (!listing || !listing->folders.empty()) return false;
@@ -621,8 +625,8 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
                 !open(static_cast<std::size_t>(found - shortcut->folders.begin())))
                 return std::nullopt;
         }
-        if (next == names.size() || names[next] != std::string_view(name).substr(slash + 1) ||
-            !sameStamp(folder / PathFromUtf8(name), stamp))
+        const std::string_view leaf = std::string_view(name).substr(slash + 1);
+        if (next == names.size() || names[next] != leaf || !sameStamp(inside, names[next], stamp))
             return std::nullopt;
         ++next;
     }
@@ -637,7 +641,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         name.assign(in.Text());
         const FileStamp stamp = in.Stamp();
         for (int hash = 0; hash < 4; ++hash) in.U64();
-        if (!in.Ok() || name != top->files[i] || !sameStamp(folder / PathFromUtf8(name), stamp))
+        if (!in.Ok() || name != top->files[i] || !sameStamp(handle, name, stamp))
             return std::nullopt;
     }
     const std::uint64_t pictures = in.Count(8 + kStampBytes + 6 * 8);
