@@ -29,6 +29,7 @@
 #include "ProjectFile.h"
 #include "SiteTreeView.h"
 #include "Utf8Path.h"
+#include "WebsiteExporter.h"
 
 namespace fs = std::filesystem;
 
@@ -406,6 +407,7 @@ bool CMainFrame::AgreeToDeleteUnplanned(const ExportParameters& parameters,
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        if (IsUnchangedExport(parameters, check)) return true;
         plan = BuildExportPlan(parameters, &check);
     }
     const UnplannedEntries unplanned = FindUnplannedEntries(plan, kUnplannedNamesShown);
