@@ -282,8 +282,9 @@ private:
     // A thumbnail or view picture the plan counted on could not be made: the pages showing it
     // are no longer what their inputs say, so every page is composed.
     std::atomic<bool> unplannedFailure{false};
-    std::vector<std::unique_ptr<Worker>> workers;        // by the index of the thread (ParallelFor)
-    std::vector<std::optional<ExportFailure>> failures;  // by task, so that they come in plan order
+    std::vector<std::unique_ptr<Worker>> workers;  // by the index of the thread (ParallelFor)
+    // With their tasks, so that they are given in plan order; only failed tasks take room.
+    std::vector<std::pair<std::size_t, ExportFailure>> failures;
     // By task after the pages (the first copy's is at 0): copies and thumbnails.
     std::vector<std::optional<MadeFile>> made;
     // The same: the thumbnails at the box size and the view pictures of modern pages.
@@ -538,7 +539,7 @@ void CPlanExecution::Do(std::size_t task) {
     }
     if (outcome == Outcome::Interrupted) return;
     const std::scoped_lock lock(mutex);
-    if (failure) failures[task] = std::move(failure);
+    if (failure) failures.emplace_back(task, std::move(*failure));
     std::size_t* done = &progress.pagesDone;
     std::size_t* upToDate = &progress.pagesUpToDate;
     std::size_t* written = &pagesWritten;
@@ -572,7 +573,6 @@ void CPlanExecution::Run(ExportResult& result) {
     if (!plan.views.empty()) viewFolder = MakeOutputFolder(exportFolder, kViewFolderName);
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount() + plan.ViewCount();
-    failures.assign(total, std::nullopt);
     made.assign(total - plan.pages.size(), std::nullopt);
     moreMade.assign(total - plan.pages.size(), {});
     pageRecords.assign(plan.pages.size(), std::nullopt);
@@ -589,8 +589,10 @@ void CPlanExecution::Run(ExportResult& result) {
     // The thumbnails and view pictures first: a page shows the picture itself where one failed.
     RunTasks(threads, pagesAndCopies, total);
     RunTasks(threads, 0, pagesAndCopies);
-    for (std::optional<ExportFailure>& failure : failures)
-        if (failure) result.failures.push_back(std::move(*failure));
+    std::sort(failures.begin(), failures.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [task, failure] : failures) result.failures.push_back(std::move(failure));
+    decltype(failures)().swap(failures);
     result.pagesWritten = pagesWritten;
     result.filesCopied = filesCopied;
     result.thumbnailsMade = thumbnailsMade;
@@ -604,7 +606,10 @@ void CPlanExecution::Run(ExportResult& result) {
 std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
     const auto& files = plan.linkedFiles.Files();
     std::vector<std::pair<std::string, MadeFile>> records;
-    records.reserve(made.size());
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < made.size(); ++at)
+        count += moreMade[at].size() + (made[at] ? 1 : 0);
+    records.reserve(count);
     for (std::size_t at = 0; at < made.size(); ++at) {
         const std::size_t task = at + plan.pages.size();
         for (auto& record : moreMade[at]) records.push_back(std::move(record));
@@ -618,13 +623,20 @@ std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
                                  : MadeFileName(kThumbnailFolderName, file.thumbName),
                              std::move(*made[at]));
     }
+    // The record is made from these next: the execution's own copies would only add to it.
+    decltype(made)().swap(made);
+    decltype(moreMade)().swap(moreMade);
     return records;
 }
 
 std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() {
     std::vector<std::pair<std::string, WrittenPage>> records;
+    records.reserve(static_cast<std::size_t>(std::count_if(
+        pageRecords.begin(), pageRecords.end(),
+        [](const std::optional<WrittenPage>& record) { return record.has_value(); })));
     for (std::size_t task = 0; task < pageRecords.size(); ++task)
         if (pageRecords[task]) records.emplace_back(plan.pages[task].fileName, *pageRecords[task]);
+    decltype(pageRecords)().swap(pageRecords);
     return records;
 }
 
