@@ -56,6 +56,19 @@ void PutStamp(std::string& out, const FileStamp& stamp) {
     PutU64(out, static_cast<std::uint64_t>(stamp.changedNs));
 }
 
+// A stamp as PutStamp stored it, through either reader of the record.
+template <class Reader>
+FileStamp ReadStamp(Reader& in) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.device = in.U64();
+    stamp.inode = in.U64();
+    stamp.size = in.U64();
+    stamp.modifiedNs = static_cast<std::int64_t>(in.U64());
+    stamp.changedNs = static_cast<std::int64_t>(in.U64());
+    return stamp;
+}
+
 // Reads the stored form; any read past the end or any count larger than what is left makes the
 // whole record unusable.
 class CReader {
@@ -85,16 +98,7 @@ public:
         at += size;
         return text;
     }
-    FileStamp Stamp() {
-        FileStamp stamp;
-        stamp.exists = true;
-        stamp.device = U64();
-        stamp.inode = U64();
-        stamp.size = U64();
-        stamp.modifiedNs = static_cast<std::int64_t>(U64());
-        stamp.changedNs = static_cast<std::int64_t>(U64());
-        return stamp;
-    }
+    FileStamp Stamp() { return ReadStamp(*this); }
     // A count of records of at least `each` bytes that must fit into what is left.
     std::uint64_t Count(std::size_t each) {
         const std::uint64_t count = U64();
@@ -340,8 +344,6 @@ bool CExportCache::Holds(std::string_view name, const fs::path& path, std::strin
     return there && *there == made->made;
 }
 
-namespace {}  // namespace
-
 std::string StoredExportCache(std::string_view project, std::string_view tables) {
     std::string out = StoredHead(project);
     out += tables;
@@ -482,16 +484,7 @@ public:
         }
         return Take(static_cast<std::size_t>(size));
     }
-    FileStamp Stamp() {
-        FileStamp stamp;
-        stamp.exists = true;
-        stamp.device = U64();
-        stamp.inode = U64();
-        stamp.size = U64();
-        stamp.modifiedNs = static_cast<std::int64_t>(U64());
-        stamp.changedNs = static_cast<std::int64_t>(U64());
-        return stamp;
-    }
+    FileStamp Stamp() { return ReadStamp(*this); }
     // A count of records of at least `each` bytes that must fit into what is left.
     std::uint64_t Count(std::size_t each) {
         const std::uint64_t count = U64();

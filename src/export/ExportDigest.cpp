@@ -19,8 +19,9 @@ static_assert(sizeof(CPageSettings) == sizeof(PageStyle), "a new page setting is
 
 namespace {
 
-// Hashes any amount of bytes in pieces of a fixed size, so that a project of a million items is
-// hashed without a second copy of it: each piece's hash is kept, and the digest is theirs.
+// Hashes any amount of bytes in pieces of a fixed size, keeping only each piece's hash, so that
+// what is added (the project's bytes, then every source's path and stamp) is never joined into
+// one more copy; the digest is that of the pieces' hashes.
 class CDigest {
 public:
     void Add(std::string_view bytes) {
