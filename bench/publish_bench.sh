@@ -9,8 +9,10 @@
 #
 # Environment: FILES (default 20000), BENCH_DIR (working folder, default a new temporary folder,
 # removed at the end), BUILD_DIR (default build/publish-bench; a Release build of pagelorn-cli is
-# made there), CLI (a pagelorn-cli to use instead of building one). Needs openssh-server, rsync,
-# python3 and /usr/bin/time. rsync leaves out hidden files as publishing does (the export's own
+# made there), CLI (a pagelorn-cli to use instead of building one), BEFORE_CLI (another
+# pagelorn-cli, e.g. of an older build, whose first publish is timed too, into a folder of its
+# own, right after the first rsync; BEFORE_MODULE names its transfer module). Needs
+# openssh-server, rsync, python3 and /usr/bin/time. rsync leaves out hidden files as publishing does (the export's own
 # records stay at home).
 set -euo pipefail
 
@@ -96,24 +98,47 @@ user=$(id -un)
 ssh_command="ssh -p $port -i $work/home/.ssh/id_ed25519 -o UserKnownHostsFile=$work/home/.ssh/known_hosts -o BatchMode=yes"
 
 seconds() { python3 -c 'import sys; print("%.2f" % float(sys.argv[1]))' "$1"; }
-# run LABEL COMMAND...: the wall time into $elapsed, the peak resident KB into $peak.
+ticks=$(getconf CLK_TCK)
+# The CPU ticks of the server and of the sessions it started and reaped.
+server_ticks() { awk '{print $14 + $15 + $16 + $17}' "/proc/$sshd_pid/stat"; }
+# run LABEL COMMAND...: the wall time into $elapsed, the peak resident KB into $peak, the CPU
+# seconds of the program and its children (ssh for rsync) into $client_cpu, and those of the
+# server's sessions into $server_cpu.
 run() {
-    local label=$1 start end
+    local label=$1 start end before user_cpu system_cpu
     shift
+    before=$(server_ticks)
     start=$(date +%s.%N)
-    /usr/bin/time -f %M -o "$work/time.txt" "$@" >"$work/$label.out" 2>"$work/$label.err" ||
+    /usr/bin/time -f '%M %U %S' -o "$work/time.txt" "$@" >"$work/$label.out" 2>"$work/$label.err" ||
         { echo "$label failed:" >&2; cat "$work/$label.err" >&2; exit 1; }
     end=$(date +%s.%N)
     elapsed=$(python3 -c "print($end - $start)")
-    peak=$(tail -1 "$work/time.txt")
+    read -r peak user_cpu system_cpu < <(tail -1 "$work/time.txt")
+    client_cpu=$(python3 -c "print('%.2f' % ($user_cpu + $system_cpu))")
+    # A session's time counts once the server reaped it.
+    for _ in $(seq 100); do
+        [ -z "$(pgrep -P "$sshd_pid")" ] && break
+        sleep 0.1
+    done
+    server_cpu=$(python3 -c "print('%.2f' % (($(server_ticks) - $before) / $ticks))")
+    echo "$label: $(seconds "$elapsed") s, CPU $client_cpu s here and $server_cpu s in the server"
 }
 
 sync
 run rsync_first rsync -a --exclude='.*' -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
 rsync_first=$elapsed
+# Each first publish hashes the export's files: none finds the digests another one kept.
+if [ -n "${BEFORE_CLI:-}" ]; then
+    rm -f "$export_folder/.pagelorn-publish-cache"
+    sync
+    run before_first env HOME="$work/home" SSH_AUTH_SOCK= PAGELORN_TRANSFER_MODULE="${BEFORE_MODULE:-}" \
+        "$BEFORE_CLI" publish "$work/site.www" --to "sftp://$user@127.0.0.1:$port$work/target-before"
+    before_first=$elapsed
+fi
 run rsync_again rsync -a --exclude='.*' -e "$ssh_command" "$export_folder/" "$user@127.0.0.1:$work/target-rsync/"
 rsync_again=$elapsed
 url="sftp://$user@127.0.0.1:$port$work/target-publish"
+rm -f "$export_folder/.pagelorn-publish-cache"
 sync
 run publish_first env HOME="$work/home" SSH_AUTH_SOCK= "$cli" publish "$work/site.www" --to "$url"
 publish_first=$elapsed
@@ -124,6 +149,10 @@ echo
 echo "files: $files of $file_size bytes ($(du -sm "$export_folder" | cut -f1) MB exported)"
 echo "first:   publish $(seconds "$publish_first") s, rsync -a $(seconds "$rsync_first") s," \
     "ratio $(python3 -c "print('%.2f' % ($publish_first / $rsync_first))") (target 1.5)"
+if [ -n "${BEFORE_CLI:-}" ]; then
+    echo "first, $BEFORE_CLI: $(seconds "$before_first") s," \
+        "ratio $(python3 -c "print('%.2f' % ($before_first / $rsync_first))")"
+fi
 echo "again:   publish $(seconds "$publish_again") s, rsync -a $(seconds "$rsync_again") s," \
     "ratio $(python3 -c "print('%.2f' % ($publish_again / $rsync_again))") (target 1.0)"
 echo "peak memory of the first publish: $((publish_peak / 1024)) MB (target 100)"

@@ -51,6 +51,27 @@ struct RemoteFileStamp {
 // Bytes of the current upload sent so far; returning false stops it.
 using TransferProgressFn = std::function<bool(std::uint64_t sent)>;
 
+// One file of those a connection uploads in turn.
+struct UploadJob {
+    std::size_t id = 0;  // the caller's
+    UploadSource source;
+    std::string path;
+    std::string temporaryPath;
+};
+
+// Hands out the files one connection uploads, as it has room for them. Called from that
+// connection's thread only.
+class CUploadQueue {
+public:
+    virtual ~CUploadQueue() = default;
+    // The next file to send; false when there is none left or the upload is to stop.
+    virtual bool Next(UploadJob& job) = 0;
+    // `sent` bytes of the file went out so far; false stops the upload at once.
+    virtual bool Sent(const UploadJob& job, std::uint64_t sent) = 0;
+    // The file arrived whole under its name (Ok), or did not.
+    virtual void Finished(const UploadJob& job, const TransportResult& result) = 0;
+};
+
 // One connection to the target folder on a server. Paths are relative to the target folder, "/"
 // separated. A transport is used by one thread at a time; a publish opens a few at once.
 class CPublishTransport {
@@ -78,6 +99,18 @@ public:
     virtual TransportResult Upload(const UploadSource& source, const std::string& path,
                                    const std::string& temporaryPath,
                                    const TransferProgressFn& progress) = 0;
+    // Uploads each file `queue` hands out as Upload does, reporting each as it ends. A
+    // connection that can keeps several files on the way at once; this one sends them one
+    // after the other.
+    virtual void UploadQueued(CUploadQueue& queue) {
+        UploadJob job;
+        while (queue.Next(job)) {
+            const TransportResult done =
+                Upload(job.source, job.path, job.temporaryPath,
+                       [&](std::uint64_t sent) { return queue.Sent(job, sent); });
+            queue.Finished(job, done);
+        }
+    }
     // Deletes a file; one that is not there counts as deleted.
     virtual TransportResult Remove(const std::string& path) = 0;
 };

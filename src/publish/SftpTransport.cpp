@@ -17,6 +17,8 @@
 
 #include "FileDigest.h"
 #include "KnownServers.h"
+#include "SftpMessages.h"
+#include "SftpUploadChannel.h"
 #include "TcpSocket.h"
 #include "Utf8Path.h"
 
@@ -26,27 +28,48 @@ namespace {
 
 // A manifest larger than this is not ours.
 constexpr std::size_t kMaxReadBytes = 256u << 20;
-// libssh2 splits a write into packets and keeps several on the way at once.
-constexpr std::size_t kWriteChunk = 256u << 10;
+// libssh2 splits a read into requests and keeps several on the way at once.
+constexpr std::size_t kReadChunk = 256u << 10;
 // A request that sees no progress for this long has lost its server.
 constexpr int kStallMilliseconds = 60000;
 constexpr int kPollSliceMilliseconds = 100;
-// Not a libssh2 code: the user stopped the publish while a request waited.
-constexpr int kStopped = -10000;
+constexpr int kStopped = kSftpStopped;
 
 void InitOnce() {
     static std::once_flag once;
     std::call_once(once, [] { libssh2_init(0); });
 }
 
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The acceptance of a new host key, shared by the connections of one publish.
-struct SharedHostKey {
+// What the connections of one publish share: the acceptance of a new host key, and the folders
+// asked for.
+struct SharedConnections {
     std::mutex mutex;
     bool added = false;
+    std::shared_ptr<CSftpFolders> folders = std::make_shared<CSftpFolders>();
+};
+
+// One file handed out once, for the uploads that go one at a time.
+class CSingleUpload final : public CUploadQueue {
+public:
+    CSingleUpload(const UploadSource& source, const std::string& path,
+                  const std::string& temporaryPath, const TransferProgressFn& progress)
+        : job{0, source, path, temporaryPath}, progress(progress) {}
+
+    bool Next(UploadJob& next) override {
+        if (handedOut) return false;
+        handedOut = true;
+        next = job;
+        return true;
+    }
+    bool Sent(const UploadJob&, std::uint64_t sent) override { return !progress || progress(sent); }
+    void Finished(const UploadJob&, const TransportResult& done) override { result = done; }
+
+    TransportResult result{TransportFailure::Cancelled, {}, {}};
+
+private:
+    UploadJob job;
+    const TransferProgressFn& progress;
+    bool handedOut = false;
 };
 
 // The key type name an SSH key blob starts with ("ssh-ed25519", "ecdsa-sha2-nistp256" ...).
@@ -80,25 +103,6 @@ int KnownHostKeyBit(int hostKeyType) {
     }
 }
 
-std::string SftpStatusText(unsigned long code) {
-    switch (code) {
-        case LIBSSH2_FX_PERMISSION_DENIED:
-            return "permission denied";
-        case LIBSSH2_FX_NO_SPACE_ON_FILESYSTEM:
-            return "no space left on the server";
-        case LIBSSH2_FX_QUOTA_EXCEEDED:
-            return "the account's quota is used up";
-        case LIBSSH2_FX_WRITE_PROTECT:
-            return "the server's disk is write-protected";
-        case LIBSSH2_FX_NOT_A_DIRECTORY:
-            return "a file stands where a folder is needed";
-        case LIBSSH2_FX_INVALID_FILENAME:
-            return "the server does not take the name";
-        default:
-            return "the server refused (SFTP status " + std::to_string(code) + ")";
-    }
-}
-
 bool IsLoginRefusal(int code) {
     return code == LIBSSH2_ERROR_AUTHENTICATION_FAILED ||
            code == LIBSSH2_ERROR_PUBLICKEY_UNVERIFIED || code == LIBSSH2_ERROR_FILE ||
@@ -116,15 +120,9 @@ bool Offers(std::string_view methods, std::string_view method) {
     return false;
 }
 
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 class CSftpTransport final : public CPublishTransport {
 public:
-    CSftpTransport(const CurlTransportOptions& options, std::shared_ptr<SharedHostKey> shared)
+    CSftpTransport(const CurlTransportOptions& options, std::shared_ptr<SharedConnections> shared)
         : options(options), shared(std::move(shared)) {}
     ~CSftpTransport() override { Disconnect(false); }
     CSftpTransport(const CSftpTransport&) = delete;
@@ -146,7 +144,7 @@ public:
         LIBSSH2_SFTP_HANDLE* handle =
             OpenHandle(file, LIBSSH2_FXF_READ, LIBSSH2_SFTP_OPENFILE, code);
         if (handle == nullptr) return Failure(code);
-        std::vector<char> buffer(kWriteChunk);
+        std::vector<char> buffer(kReadChunk);
         for (;;) {
             ssize_t got = 0;
             code = Run([&] {
@@ -215,77 +213,14 @@ public:
         // An upload without a progress report is the manifest, which is written also after the
         // user stopped the publish, so that it says what arrived.
         honourCancel = static_cast<bool>(progress);
-        std::unique_ptr<std::FILE, FileClose> file;
-        if (source.fromFile) {
-            file.reset(std::fopen(source.file.c_str(), "rb"));
-            if (!file) return {TransportFailure::File, "cannot be read", {}};
-        }
-        if (TransportResult open = Connect(); !open.Ok()) return open;
-        const std::string temporary = ServerPath(temporaryPath);
-        const std::string target = ServerPath(path);
-        int code = 0;
-        constexpr unsigned long kWrite = LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC;
-        LIBSSH2_SFTP_HANDLE* handle = OpenHandle(temporary, kWrite, LIBSSH2_SFTP_OPENFILE, code);
-        if (handle == nullptr && IsMissing(code)) {
-            if ((code = MakeFolder(ParentOf(temporary), 0)) != 0) return Failure(code);
-            handle = OpenHandle(temporary, kWrite, LIBSSH2_SFTP_OPENFILE, code);
-        }
-        if (handle == nullptr) return Failure(code);
+        CSingleUpload single(source, path, temporaryPath, progress);
+        RunUploads(single);
+        return single.result;
+    }
 
-        buffer.resize(kWriteChunk);
-        std::uint64_t sent = 0;
-        std::size_t offset = 0;
-        bool unreadable = false;
-        for (;;) {
-            std::size_t got = 0;
-            if (file) {
-                got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-                unreadable = got == 0 && std::ferror(file.get());
-            } else {
-                got = std::min(buffer.size(), source.bytes.size() - offset);
-                std::memcpy(buffer.data(), source.bytes.data() + offset, got);
-                offset += got;
-            }
-            if (got == 0) break;
-            for (std::size_t at = 0; at < got;) {
-                ssize_t written = 0;
-                code = Run([&] {
-                    written = libssh2_sftp_write(handle, buffer.data() + at, got - at);
-                    return written < 0 ? static_cast<int>(written) : 0;
-                });
-                if (code != 0) return Failure(code, handle);
-                at += static_cast<std::size_t>(written);
-                sent += static_cast<std::uint64_t>(written);
-            }
-            if (progress && !progress(sent)) {
-                // Writes may still be on their way: this connection is not used again.
-                Disconnect(true);
-                return {TransportFailure::Cancelled, {}, fingerprint};
-            }
-        }
-        if (unreadable) {
-            if ((code = CloseHandle(handle)) != 0) return Failure(code);
-            return {TransportFailure::File, "cannot be read", fingerprint};
-        }
-        // Every write was acknowledged, so the file is whole: the rename goes with the close
-        // rather than a round trip after it (the server answers requests in the order they came).
-        const auto rename = [&] { return RenameOnce(temporary, target); };
-        const auto [closed, renamed] =
-            RunBoth([&] { return libssh2_sftp_close_handle(handle); }, rename);
-        if (closed != 0) return Failure(closed);
-        code = renamed;
-        // OpenSSH's server renames only onto a name that is free.
-        if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && !IsMissing(code)) {
-            // Removing the old file and renaming go together too; what counts is the rename.
-            code = RunBoth(
-                       [&] {
-                           return libssh2_sftp_unlink_ex(sftp, target.data(),
-                                                         static_cast<unsigned>(target.size()));
-                       },
-                       rename)
-                       .second;
-        }
-        return code == 0 ? TransportResult{} : Failure(code);
+    void UploadQueued(CUploadQueue& queue) override {
+        honourCancel = true;
+        RunUploads(queue);
     }
 
     TransportResult Remove(const std::string& path) override {
@@ -301,6 +236,40 @@ public:
     }
 
 private:
+    void RunUploads(CUploadQueue& queue) {
+        // A connection that cannot be made fails the first file, which stops the publish.
+        const auto failAll = [&](const TransportResult& failure) {
+            UploadJob job;
+            if (queue.Next(job)) queue.Finished(job, failure);
+        };
+        if (TransportResult open = Connect(); !open.Ok()) return failAll(open);
+        if (!uploads) {
+            uploads = std::make_unique<CSftpUploadChannel>(
+                session,
+                CSftpUploadChannel::Hooks{
+                    [this](bool in, bool out) { return Wait(in, out); },
+                    [this](const std::string& relative) { return ServerPath(relative); },
+                    fingerprint},
+                shared->folders);
+            if (const int code = uploads->Start(); code != 0) return failAll(ChannelFailure(code));
+        }
+        const int code = uploads->Upload(queue);
+        if (code == 0) return;
+        const std::vector<UploadJob> lost = uploads->TakeUnfinished();
+        const TransportResult failure = ChannelFailure(code);
+        for (const UploadJob& job : lost) queue.Finished(job, failure);
+    }
+
+    // What a failure of the upload channel means: the connection is not used again.
+    TransportResult ChannelFailure(int code) {
+        const std::string problem = uploads ? uploads->Problem() : std::string();
+        TransportResult result = Failure(code);
+        if (!problem.empty() && result.failure == TransportFailure::Connect)
+            result.message = problem;
+        Disconnect(true);
+        return result;
+    }
+
     // The path the SFTP server is given: absolute, or under the home folder. An empty
     // `relative` names the target folder itself.
     std::string ServerPath(const std::string& relative) const {
@@ -334,6 +303,10 @@ private:
         const int directions = libssh2_session_block_directions(session);
         const bool out = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0;
         const bool in = (directions & LIBSSH2_SESSION_BLOCK_INBOUND) != 0 || !out;
+        return Wait(in, out);
+    }
+
+    int Wait(bool in, bool out) {
         for (int waited = 0;;) {
             if (Cancelled()) return kStopped;
             const SocketWait ready = WaitOnSocket(socket, in, out, kPollSliceMilliseconds);
@@ -384,67 +357,6 @@ private:
         return Run([&] { return libssh2_sftp_close_handle(handle); });
     }
 
-    // One step of a rename: EAGAIN until the server answered.
-    int RenameOnce(const std::string& from, const std::string& to) {
-        return libssh2_sftp_rename_ex(sftp, from.data(), static_cast<unsigned>(from.size()),
-                                      to.data(), static_cast<unsigned>(to.size()),
-                                      LIBSSH2_SFTP_RENAME_OVERWRITE | LIBSSH2_SFTP_RENAME_ATOMIC |
-                                          LIBSSH2_SFTP_RENAME_NATIVE);
-    }
-
-    // Runs two requests at once: both are sent before either answer is waited for. libssh2 keeps
-    // the state of each kind of request apart and holds an answer until its request asks, but
-    // sends one packet at a time: while one is still going out, only its request is called.
-    template <class First, class Second>
-    std::pair<int, int> RunBoth(First&& first, Second&& second) {
-        std::array<int, 2> codes{LIBSSH2_ERROR_EAGAIN, LIBSSH2_ERROR_EAGAIN};
-        int sending = -1;
-        for (;;) {
-            // An answer that came in while the other request read may already be held: the
-            // socket is waited on only when each request still open looked after the last one
-            // ended.
-            bool ended = false;
-            for (const int i : {sending < 0 ? 0 : sending, sending < 0 ? 1 : 1 - sending}) {
-                if (codes[i] != LIBSSH2_ERROR_EAGAIN) continue;
-                codes[i] = i == 0 ? first() : second();
-                ended = ended || codes[i] != LIBSSH2_ERROR_EAGAIN;
-                sending =
-                    codes[i] == LIBSSH2_ERROR_EAGAIN && (libssh2_session_block_directions(session) &
-                                                         LIBSSH2_SESSION_BLOCK_OUTBOUND) != 0
-                        ? i
-                        : -1;
-                if (sending >= 0) break;
-            }
-            if (codes[0] != LIBSSH2_ERROR_EAGAIN && codes[1] != LIBSSH2_ERROR_EAGAIN)
-                return {codes[0], codes[1]};
-            if (ended) continue;
-            if (const int waited = Wait(); waited != 0)
-                return {codes[0] == LIBSSH2_ERROR_EAGAIN ? waited : codes[0],
-                        codes[1] == LIBSSH2_ERROR_EAGAIN ? waited : codes[1]};
-        }
-    }
-
-    // Makes a folder and those above it that are missing; one that is there already, or that
-    // another connection makes at the same time, is fine.
-    int MakeFolder(const std::string& folder, int depth) {
-        if (folder.empty() || folder == "/" || folder == "." || depth > 64) return 0;
-        constexpr long kMode = LIBSSH2_SFTP_S_IRWXU | LIBSSH2_SFTP_S_IRGRP | LIBSSH2_SFTP_S_IXGRP |
-                               LIBSSH2_SFTP_S_IROTH | LIBSSH2_SFTP_S_IXOTH;
-        const auto make = [&] {
-            return Run([&] {
-                return libssh2_sftp_mkdir_ex(sftp, folder.data(),
-                                             static_cast<unsigned>(folder.size()), kMode);
-            });
-        };
-        int code = make();
-        if (code == 0) return 0;
-        if (code != LIBSSH2_ERROR_SFTP_PROTOCOL) return code;
-        if (!IsMissing(code)) return 0;
-        if ((code = MakeFolder(ParentOf(folder), depth + 1)) != 0) return code;
-        code = make();
-        return code == LIBSSH2_ERROR_SFTP_PROTOCOL ? 0 : code;
-    }
-
     bool IsMissing(int code) const {
         if (code != LIBSSH2_ERROR_SFTP_PROTOCOL || sftp == nullptr) return false;
         const unsigned long status = libssh2_sftp_last_error(sftp);
@@ -469,7 +381,8 @@ private:
             const unsigned long status = libssh2_sftp_last_error(sftp);
             if (status == LIBSSH2_FX_NO_SUCH_FILE || status == LIBSSH2_FX_NO_SUCH_PATH)
                 return {TransportFailure::Missing, "no such file or folder", fingerprint};
-            return {TransportFailure::File, SftpStatusText(status), fingerprint};
+            return {TransportFailure::File, sftp::StatusText(static_cast<std::uint32_t>(status)),
+                    fingerprint};
         }
         TransportResult result{TransportFailure::Connect, LastError(), fingerprint};
         if (code == LIBSSH2_ERROR_TIMEOUT && session != nullptr)
@@ -706,6 +619,7 @@ private:
             libssh2_session_set_timeout(session, 2000);
             if (!broken) libssh2_session_disconnect(session, "done");
             ShutdownSocket(socket);
+            uploads.reset();
             if (sftp != nullptr) libssh2_sftp_shutdown(sftp);
             libssh2_session_free(session);
         }
@@ -716,21 +630,21 @@ private:
     }
 
     CurlTransportOptions options;
-    std::shared_ptr<SharedHostKey> shared;
+    std::shared_ptr<SharedConnections> shared;
     int socket = -1;
     LIBSSH2_SESSION* session = nullptr;
     LIBSSH2_SFTP* sftp = nullptr;
     std::string fingerprint;
     bool honourCancel = true;
     int stallLimit = kStallMilliseconds;
-    std::vector<char> buffer;
+    std::unique_ptr<CSftpUploadChannel> uploads;
 };
 
 }  // namespace
 
 TransportFactory SftpTransportFactory(const CurlTransportOptions& options) {
     InitOnce();
-    auto shared = std::make_shared<SharedHostKey>();
+    auto shared = std::make_shared<SharedConnections>();
     return [options, shared]() -> std::unique_ptr<CPublishTransport> {
         return std::make_unique<CSftpTransport>(options, shared);
     };

@@ -13,8 +13,8 @@
 // cannot be loaded, the transports of the factory fail to connect and say why, so a publish
 // stops before it changes anything.
 
-// Changes whenever the table changes: a module of another build is refused.
-inline constexpr std::uint32_t kTransferInterface = 1;
+// Changes whenever the table or CPublishTransport changes: a module of another build is refused.
+inline constexpr std::uint32_t kTransferInterface = 2;
 
 struct TransferFunctions {
     std::uint32_t interface = kTransferInterface;

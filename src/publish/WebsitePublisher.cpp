@@ -28,48 +28,30 @@ public:
     CPublishTransport& First() { return *transports.front(); }
 
     void Upload(const std::vector<LocalFile>& files) {
-        RunOnWorkers(files.size(), [&](CPublishTransport& transport, std::size_t i) {
-            const LocalFile& file = files[i];
-            std::uint64_t counted = 0;
-            const TransferProgressFn onBytes = [&](std::uint64_t sent) {
-                if (sent > counted) {
-                    std::lock_guard lock(mutex);
-                    progress.bytesDone += sent - counted;
-                    counted = sent;
-                    Report();
-                }
-                return !Cancelled(parameters.cancel) && !broken;
-            };
-            const UploadSource source{parameters.exportFolder / file.path, {}, true};
-            const TransportResult done =
-                transport.Upload(source, file.path, TemporaryUploadPath(file.path), onBytes);
-            std::lock_guard lock(mutex);
-            ++progress.filesDone;
-            progress.bytesDone += file.file.size - std::min(counted, file.file.size);
-            if (done.Ok()) {
-                manifest.files[file.path] = file.file;
-                ++result.uploaded;
-                result.bytesSent += file.file.size;
-            } else {
-                progress.bytesDone -= file.file.size;
-                Failed(file.path, done);
-            }
-            Report();
+        std::atomic<std::size_t> next{0};
+        std::vector<std::uint64_t> counted(files.size(), 0);
+        RunOnWorkers(files.size(), [&](CPublishTransport& transport) {
+            CFileQueue queue(*this, files, next, counted);
+            transport.UploadQueued(queue);
         });
     }
 
     void Delete(const std::vector<std::string>& paths) {
-        RunOnWorkers(paths.size(), [&](CPublishTransport& transport, std::size_t i) {
-            const TransportResult done = transport.Remove(paths[i]);
-            std::lock_guard lock(mutex);
-            ++progress.deletionsDone;
-            if (done.Ok()) {
-                manifest.files.erase(paths[i]);
-                ++result.deleted;
-            } else {
-                Failed(paths[i], done);
+        std::atomic<std::size_t> next{0};
+        RunOnWorkers(paths.size(), [&](CPublishTransport& transport) {
+            for (std::size_t i = next++; i < paths.size(); i = next++) {
+                if (Stopping()) return;
+                const TransportResult done = transport.Remove(paths[i]);
+                std::lock_guard lock(mutex);
+                ++progress.deletionsDone;
+                if (done.Ok()) {
+                    manifest.files.erase(paths[i]);
+                    ++result.deleted;
+                } else {
+                    Failed(paths[i], done);
+                }
+                Report();
             }
-            Report();
         });
     }
 
@@ -77,15 +59,67 @@ public:
     bool AnyFailed() const { return !result.failures.empty(); }
 
 private:
-    // Runs `task` for 0..count-1 on up to `connections` threads, each with a connection of its
-    // own; the first connection is the one already open.
-    void RunOnWorkers(std::size_t count,
-                      const std::function<void(CPublishTransport&, std::size_t)>& task) {
+    // The export files handed out to one connection; `counted` holds the bytes of each file
+    // already counted in the progress.
+    class CFileQueue final : public CUploadQueue {
+    public:
+        CFileQueue(CPublishRun& run, const std::vector<LocalFile>& files,
+                   std::atomic<std::size_t>& next, std::vector<std::uint64_t>& counted)
+            : run(run), files(files), next(next), counted(counted) {}
+
+        bool Next(UploadJob& job) override {
+            if (run.Stopping()) return false;
+            const std::size_t i = next++;
+            if (i >= files.size()) return false;
+            job.id = i;
+            job.source = {run.parameters.exportFolder / files[i].path, {}, true};
+            job.path = files[i].path;
+            job.temporaryPath = TemporaryUploadPath(files[i].path);
+            return true;
+        }
+        bool Sent(const UploadJob& job, std::uint64_t sent) override {
+            std::uint64_t& before = counted[job.id];
+            if (sent > before) {
+                std::lock_guard lock(run.mutex);
+                run.progress.bytesDone += sent - before;
+                before = sent;
+                run.Report();
+            }
+            return !run.Stopping();
+        }
+        void Finished(const UploadJob& job, const TransportResult& done) override {
+            const LocalFile& file = files[job.id];
+            const std::uint64_t before = std::min(counted[job.id], file.file.size);
+            std::lock_guard lock(run.mutex);
+            ++run.progress.filesDone;
+            if (done.Ok()) {
+                run.progress.bytesDone += file.file.size - before;
+                run.manifest.files[file.path] = file.file;
+                ++run.result.uploaded;
+                run.result.bytesSent += file.file.size;
+            } else {
+                run.progress.bytesDone -= counted[job.id];
+                run.Failed(file.path, done);
+            }
+            run.Report();
+        }
+
+    private:
+        CPublishRun& run;
+        const std::vector<LocalFile>& files;
+        std::atomic<std::size_t>& next;
+        std::vector<std::uint64_t>& counted;
+    };
+
+    bool Stopping() const { return Cancelled(parameters.cancel) || broken; }
+
+    // Runs `work` on up to `connections` threads, each with a connection of its own, while
+    // there are `count` items for them; the first connection is the one already open.
+    void RunOnWorkers(std::size_t count, const std::function<void(CPublishTransport&)>& work) {
         const std::size_t wanted = std::clamp<std::size_t>(parameters.connections, 1, 16);
         const std::size_t workers = std::min(wanted, count);
         while (transports.size() < workers) transports.push_back(parameters.connect());
-        std::atomic<std::size_t> next{0};
-        const auto work = [&](CPublishTransport& transport) {
+        const auto run = [&](CPublishTransport& transport) {
             if (const TransportResult open = transport.Open(); !open.Ok()) {
                 // The first connection is open: the others failing only slows the publish.
                 if (&transport != transports.front().get()) return;
@@ -93,15 +127,12 @@ private:
                 NoteBroken(open);
                 return;
             }
-            for (std::size_t i = next++; i < count; i = next++) {
-                if (Cancelled(parameters.cancel) || broken) return;
-                task(transport, i);
-            }
+            if (!Stopping()) work(transport);
         };
         std::vector<std::jthread> threads;
         for (std::size_t t = 1; t < workers; ++t)
-            threads.emplace_back([&, t] { work(*transports[t]); });
-        if (workers > 0) work(*transports.front());
+            threads.emplace_back([&, t] { run(*transports[t]); });
+        if (workers > 0) run(*transports.front());
     }
 
     void Failed(const std::string& path, const TransportResult& done) {

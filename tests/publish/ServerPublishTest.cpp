@@ -151,6 +151,28 @@ protected:
         }
         Save();
     }
+    // Adds `count` items of 20 KB each in a folder of their own.
+    void AddSmallFiles(int count) {
+        const CFolderKey folder = tree.AddFolder(tree.RootKey(), "Small").key;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = "files/small" + std::to_string(i) + ".bin";
+            Write(name, RandomBytes(20480, 100 + i));
+            tree.AddItem(folder, "Small " + std::to_string(i), "file://" + (dir / name).string());
+        }
+        Save();
+    }
+    // Every file the manifest there lists is there, whole, as the manifest describes it.
+    void ExpectTheManifestTrue() const {
+        CPublishManifest manifest;
+        ASSERT_TRUE(
+            ParsePublishManifest(ReadFile(dir / "target" / kPublishManifestName), manifest).ok);
+        const auto files = FilesUnder(dir / "target");
+        for (const auto& [path, entry] : manifest.files) {
+            SCOPED_TRACE(path);
+            ASSERT_TRUE(files.contains(path));
+            EXPECT_EQ(BytesSha256(files.at(path)), entry.sha256);
+        }
+    }
     // Waits until a file is on its way to the server.
     bool Sending() const {
         return clitest::WaitFor([&] {
@@ -320,6 +342,74 @@ TEST_F(SftpPublishTest, CtrlCStopsWithWholeFilesAndSaysWhatWasDone) {
     const CliRun next = Publish();
     ASSERT_EQ(next.exitCode, 0) << next.err;
     EXPECT_EQ(Published(), Exported());
+}
+
+// Many files on the way at once on each connection: one the server refuses is listed and the
+// others arrive.
+TEST_F(SftpPublishTest, AFileTheServerRefusesIsListedAndTheOthersOfItsBatchArrive) {
+    ASSERT_EQ(Publish().exitCode, 0);
+    AddSmallFiles(150);
+    const CliRun dryRun = Publish({"--dry-run"});
+    const std::size_t line = dryRun.out.find("upload\t");
+    ASSERT_NE(line, std::string::npos) << dryRun.out;
+    const std::string refused =
+        dryRun.out.substr(line + 7, dryRun.out.find('\t', line + 7) - line - 7);
+    // A folder where its temporary file would go: the server cannot open it, even for root.
+    const fs::path blocker = dir / "target" / fs::path(refused).parent_path() /
+                             ("." + fs::path(refused).filename().string() + ".pagelorn-upload");
+    fs::create_directories(blocker);
+
+    const std::size_t would = dryRun.out.find("would upload ");
+    ASSERT_NE(would, std::string::npos) << dryRun.out;
+    const int planned = std::atoi(dryRun.out.c_str() + would + 13);
+    ASSERT_GT(planned, 150);
+
+    const CliRun run = Publish();
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find(refused + ": "), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.rfind(std::to_string(planned - 1) + " files uploaded", 0), 0u) << run.out;
+    auto published = Published();
+    EXPECT_FALSE(published.contains(refused));
+    published[refused] = Exported().at(refused);
+    EXPECT_EQ(published, Exported());
+    ExpectTheManifestTrue();
+
+    fs::remove(blocker);
+    const CliRun next = Publish();
+    ASSERT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(next.out.rfind("1 file uploaded", 0), 0u) << next.out;
+    EXPECT_EQ(Published(), Exported());
+}
+
+TEST_F(SftpPublishTest, StoppedWithManyFilesOnTheWayOnlyWholeFilesAreThereAndListed) {
+    AddBigFiles();
+    AddSmallFiles(400);
+    for (const int signal : {0, SIGINT}) {
+        SCOPED_TRACE(signal);
+        // What the last one left half sent must not be taken for this one sending.
+        std::error_code error;
+        for (const auto& entry : fs::recursive_directory_iterator(dir / "target", error))
+            if (entry.path().filename().string().ends_with(".pagelorn-upload"))
+                fs::remove(entry.path(), error);
+        clitest::CliProcess cli({"publish", (dir / "site.www").string(), "--to", url},
+                                dir / "out.txt", dir / "err.txt");
+        ASSERT_TRUE(Sending()) << ReadFile(dir / "err.txt");
+        if (signal == 0) {
+            server.Kill();
+        } else {
+            cli.Signal(signal);
+        }
+        EXPECT_NE(cli.Finish(), 0);
+        ExpectOnlyWholeFiles();
+        ExpectTheManifestTrue();
+        if (signal == 0) {
+            ASSERT_EQ(server.Start(dir / "server"), "");
+        }
+    }
+    const CliRun next = Publish();
+    ASSERT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(Published(), Exported());
+    ExpectTheManifestTrue();
 }
 
 class FtpsPublishTest : public PublishToServerTest {
