@@ -138,7 +138,7 @@ public:
     TransportResult Read(const std::string& path, std::string& bytes) override {
         bytes.clear();
         honourCancel = true;
-        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (TransportResult open = ConnectSftp(); !open.Ok()) return open;
         int code = 0;
         const std::string file = ServerPath(path);
         LIBSSH2_SFTP_HANDLE* handle =
@@ -166,7 +166,7 @@ public:
     TransportResult Stat(const std::string& path, RemoteFileStamp& stamp) override {
         stamp = {};
         honourCancel = true;
-        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (TransportResult open = ConnectSftp(); !open.Ok()) return open;
         const std::string file = ServerPath(path);
         LIBSSH2_SFTP_ATTRIBUTES attributes{};
         const int code = Run([&] {
@@ -185,7 +185,7 @@ public:
     TransportResult ListTarget(std::vector<std::string>& names) override {
         names.clear();
         honourCancel = true;
-        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (TransportResult open = ConnectSftp(); !open.Ok()) return open;
         int code = 0;
         LIBSSH2_SFTP_HANDLE* handle = OpenHandle(ServerPath({}), 0, LIBSSH2_SFTP_OPENDIR, code);
         if (handle == nullptr) return Failure(code);
@@ -225,7 +225,7 @@ public:
 
     TransportResult Remove(const std::string& path) override {
         honourCancel = true;
-        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (TransportResult open = ConnectSftp(); !open.Ok()) return open;
         const std::string file = ServerPath(path);
         const int code = Run([&] {
             return libssh2_sftp_unlink_ex(sftp, file.data(), static_cast<unsigned>(file.size()));
@@ -251,7 +251,16 @@ private:
                     [this](const std::string& relative) { return ServerPath(relative); },
                     fingerprint},
                 shared->folders);
-            if (const int code = uploads->Start(); code != 0) return failAll(ChannelFailure(code));
+            int code = uploads->Start();
+            // A server that allows one channel a connection: libssh2's SFTP channel gives way.
+            if (code == LIBSSH2_ERROR_CHANNEL_FAILURE && sftp != nullptr) {
+                code = Run([&] { return libssh2_sftp_shutdown(sftp); });
+                if (code == 0) {
+                    sftp = nullptr;
+                    code = uploads->Start();
+                }
+            }
+            if (code != 0) return failAll(ChannelFailure(code));
         }
         const int code = uploads->Upload(queue);
         if (code == 0) return;
@@ -341,6 +350,27 @@ private:
         }
     }
 
+    // Connected, with libssh2's SFTP channel open.
+    TransportResult ConnectSftp() {
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (const int code = OpenSftp(); code != 0) return Failure(code);
+        return {};
+    }
+
+    // libssh2's SFTP channel, for all but the uploads. Where the server allows one channel a
+    // connection, the upload channel is closed first.
+    int OpenSftp() {
+        int code = 0;
+        while (sftp == nullptr) {
+            sftp = RunForPointer([&] { return libssh2_sftp_init(session); }, code);
+            if (sftp != nullptr) break;
+            if (code != LIBSSH2_ERROR_CHANNEL_FAILURE || !uploads) return code;
+            if ((code = uploads->Close()) != 0) return code;
+            uploads.reset();
+        }
+        return 0;
+    }
+
     LIBSSH2_SFTP_HANDLE* OpenHandle(const std::string& path, unsigned long flags, int type,
                                     int& code) {
         constexpr long kMode = LIBSSH2_SFTP_S_IRUSR | LIBSSH2_SFTP_S_IWUSR | LIBSSH2_SFTP_S_IRGRP |
@@ -423,8 +453,7 @@ private:
             return checked;
         }
         if (TransportResult login = LogIn(); !login.Ok()) return login;
-        sftp = RunForPointer([&] { return libssh2_sftp_init(session); }, code);
-        if (sftp == nullptr) return Failure(code);
+        if ((code = OpenSftp()) != 0) return Failure(code);
         stallLimit = kStallMilliseconds;
         return {};
     }

@@ -401,6 +401,19 @@ int CSftpUploadChannel::Malformed(const std::string& what) {
     return LIBSSH2_ERROR_PROTO;
 }
 
+int CSftpUploadChannel::Close() {
+    while (channel != nullptr) {
+        const int code = libssh2_channel_free(channel);
+        if (code == 0) channel = nullptr;
+        if (code == LIBSSH2_ERROR_EAGAIN) {
+            if (const int waited = WaitForSocket(); waited != 0) return waited;
+        } else if (code != 0) {
+            return code;
+        }
+    }
+    return 0;
+}
+
 std::vector<UploadJob> CSftpUploadChannel::TakeUnfinished() {
     std::vector<UploadJob> jobs;
     for (std::unique_ptr<Transfer>& transfer : slots)

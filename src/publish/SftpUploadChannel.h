@@ -60,6 +60,8 @@ public:
     // and nothing more may be said on the channel.
     int Upload(CUploadQueue& queue);
     std::vector<UploadJob> TakeUnfinished();
+    // Closes the channel once Upload returned 0, leaving the connection for other channels.
+    int Close();
     // Why the server's answers could not be understood, when that ended the connection.
     const std::string& Problem() const { return problem; }
 

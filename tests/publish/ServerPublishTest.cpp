@@ -381,6 +381,23 @@ TEST_F(SftpPublishTest, AFileTheServerRefusesIsListedAndTheOthersOfItsBatchArriv
     EXPECT_EQ(Published(), Exported());
 }
 
+// Uploads go through an SFTP channel of their own: a server that allows one channel a
+// connection gets them one after the other.
+TEST_F(SftpPublishTest, AServerAllowingOneChannelAConnectionIsPublishedToAllTheSame) {
+    server.Kill();
+    ASSERT_EQ(server.Start(dir / "server", "MaxSessions 1\n"), "");
+    const CliRun first = Publish();
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(Published(), Exported());
+    ASSERT_EQ(tree.DeleteItem(photo), CSiteStatus::Done);
+    Save();
+    const CliRun removed = Publish();
+    ASSERT_EQ(removed.exitCode, 0) << removed.err;
+    EXPECT_NE(removed.out.find(", 1 deleted, "), std::string::npos) << removed.out;
+    EXPECT_EQ(Published(), Exported());
+    ExpectTheManifestTrue();
+}
+
 TEST_F(SftpPublishTest, StoppedWithManyFilesOnTheWayOnlyWholeFilesAreThereAndListed) {
     AddBigFiles();
     AddSmallFiles(400);

@@ -159,8 +159,8 @@ private:
 // letting in the test's own user with that key.
 class SshServer {
 public:
-    // "" when it runs, else why it cannot.
-    std::string Start(const fs::path& folder) {
+    // "" when it runs, else why it cannot. `settings`: more lines of sshd_config.
+    std::string Start(const fs::path& folder, const std::string& settings = {}) {
         this->folder = folder;
         if (!fs::exists("/usr/sbin/sshd") || !fs::exists("/usr/bin/ssh-keygen"))
             return "OpenSSH's server is not installed (openssh-server)";
@@ -187,7 +187,8 @@ public:
             << "\nAuthorizedKeysFile " << (folder / "authorized_keys").string()
             << "\nStrictModes no\nUsePAM no\nPasswordAuthentication yes\n"
                "KbdInteractiveAuthentication no\nPermitRootLogin prohibit-password\n"
-               "Subsystem sftp internal-sftp\nLogLevel ERROR\n";
+               "Subsystem sftp internal-sftp\nLogLevel ERROR\n"
+            << settings;
         if (!process.Start({"/usr/sbin/sshd", "-D", "-e", "-f", (folder / "sshd_config").string()},
                            log, port))
             return "sshd did not start: " + ReadFile(log);
