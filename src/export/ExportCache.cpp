@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 6;
+constexpr std::uint64_t kFormat = 7;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -30,8 +30,10 @@ constexpr std::uint64_t kHasSize = 1, kIsJpeg = 2, kDamaged = 4, kHeaderRead = 8
 // What a video's facts hold.
 constexpr std::uint64_t kHasFacts = 1, kHasCreated = 2;
 
-std::uint64_t Checksum(std::string_view bytes) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+constexpr std::uint64_t kChecksumStart = 14695981039346656037ull;
+
+// FNV-1a, carried on from `hash`: the checksum of A then B is that of B from the one of A.
+std::uint64_t Checksum(std::string_view bytes, std::uint64_t hash = kChecksumStart) {
     for (const char c : bytes) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ull;
@@ -152,6 +154,67 @@ std::optional<ExportShortcut> ParseShortcut(std::string_view bytes) {
     return shortcut;
 }
 
+// The entry of that name in a table sorted by name, or null.
+template <typename Value>
+const Value* Lookup(const std::vector<std::pair<std::string, Value>>& table,
+                    std::string_view name) {
+    const auto found = std::lower_bound(table.begin(), table.end(), name,
+                                        [](const auto& entry, std::string_view key) {
+                                            return std::string_view(entry.first) < key;
+                                        });
+    return found != table.end() && found->first == name ? &found->second : nullptr;
+}
+
+// Sorts a table by name with one entry a name: the last of those given a name when `lastWins`,
+// else the first. A table sorted already (every stored one) is left as it is.
+template <typename Value>
+void SortByName(std::vector<std::pair<std::string, Value>>& table, bool lastWins) {
+    const auto notBefore = [](const auto& a, const auto& b) { return !(a.first < b.first); };
+    if (std::adjacent_find(table.begin(), table.end(), notBefore) == table.end()) return;
+    std::stable_sort(table.begin(), table.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t kept = 0;
+    for (std::size_t first = 0; first < table.size();) {
+        std::size_t end = first + 1;
+        while (end < table.size() && table[end].first == table[first].first) ++end;
+        const std::size_t chosen = lastWins ? end - 1 : first;
+        if (chosen != kept) table[kept] = std::move(table[chosen]);
+        ++kept;
+        first = end;
+    }
+    table.resize(kept);
+}
+
+// A source as the stored form names it once for all the files made from it: its path and stamp.
+struct SourceKey {
+    std::string_view path;
+    const FileStamp* stamp;
+};
+struct SourceKeyHash {
+    std::size_t operator()(const SourceKey& key) const noexcept {
+        return std::hash<std::string_view>{}(key.path) ^
+               static_cast<std::size_t>(key.stamp->inode * 0x9E3779B97F4A7C15ull ^
+                                        static_cast<std::uint64_t>(key.stamp->changedNs));
+    }
+};
+struct SourceKeyEqual {
+    bool operator()(const SourceKey& a, const SourceKey& b) const noexcept {
+        const FileStamp& x = *a.stamp;
+        const FileStamp& y = *b.stamp;
+        return a.path == b.path && x.device == y.device && x.inode == y.inode && x.size == y.size &&
+               x.modifiedNs == y.modifiedNs && x.changedNs == y.changedNs;
+    }
+};
+
+// Whether the entry of the folder held open is the regular file the stamp says it was left as:
+// looked at by its name in that folder, where a path would have every folder on it looked up
+// again.
+bool Untouched(const CFolderHandle& in, const std::string& entry, const FileStamp& made) {
+    std::error_code error;
+    const FileStatus there = StatusAt(in, entry, error);
+    return !error && there.type == fs::file_type::regular && there.stamp == made;
+}
+
 // The file's bytes, or nothing when it is not a regular file of a plausible size (a link, a
 // FIFO, a folder of that name are never read).
 bool ReadStored(const fs::path& path, std::string& bytes) {
@@ -183,8 +246,10 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
     if (bytes.size() < kMagic.size() + 8 || !std::string_view(bytes).starts_with(kMagic))
         return cache;
     const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - 8);
-    CReader sum(std::string_view(bytes).substr(body.size()));
-    if (sum.U64() != Checksum(body)) return cache;
+    const std::string_view trailer = std::string_view(bytes).substr(body.size());
+    const std::uint64_t bodySum = Checksum(body);
+    CReader sum(trailer);
+    if (sum.U64() != bodySum) return cache;
 
     CReader in(body.substr(kMagic.size()));
     if (in.U64() != kFormat || in.Text() != kProgramVersion || in.Text() != project) return cache;
@@ -199,6 +264,7 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         source.stamp = in.Stamp();
     }
     const std::uint64_t count = in.Count(8 + kStampBytes + 8);
+    cache.files.reserve(count);
     for (std::uint64_t i = 0; i < count && in.Ok(); ++i) {
         const std::string_view name = in.Text();
         MadeFile made;
@@ -207,9 +273,10 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         if (source >= sources.size()) return {};
         made.sourcePath = std::string(sources[source].path);
         made.source = sources[source].stamp;
-        cache.files.emplace(std::string(name), std::move(made));
+        cache.files.emplace_back(std::string(name), std::move(made));
     }
     const std::uint64_t pageCount = in.Count(8 + kStampBytes + 32);
+    cache.pages.reserve(pageCount);
     for (std::uint64_t i = 0; i < pageCount && in.Ok(); ++i) {
         const std::string_view name = in.Text();
         WrittenPage page;
@@ -218,9 +285,10 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         page.hash[1] = in.U64();
         page.inputs[0] = in.U64();
         page.inputs[1] = in.U64();
-        cache.pages.emplace(std::string(name), page);
+        cache.pages.emplace_back(std::string(name), page);
     }
     const std::uint64_t pictureCount = in.Count(8 + kStampBytes + 6 * 8);
+    cache.pictures.reserve(pictureCount);
     for (std::uint64_t i = 0; i < pictureCount && in.Ok(); ++i) {
         const std::string_view path = in.Text();
         const FileStamp stamp = in.Stamp();
@@ -241,9 +309,10 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         header.orientation = std::clamp(side(), 1, 8);
         header.hasAlpha = (flags & kHasAlpha) != 0;
         if (flags & kHasHeader) facts.header = header;
-        cache.pictures.emplace(std::string(path), std::pair{stamp, facts});
+        cache.pictures.emplace_back(std::string(path), std::pair{stamp, facts});
     }
     const std::uint64_t videoCount = in.Count(8 + kStampBytes + 5 * 8 + 2 * 8);
+    cache.videos.reserve(videoCount);
     for (std::uint64_t i = 0; i < videoCount && in.Ok(); ++i) {
         const std::string_view path = in.Text();
         const FileStamp stamp = in.Stamp();
@@ -258,20 +327,25 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
         VideoProbe probe;
         probe.reason = std::string(in.Text());
         if (flags & kHasFacts) probe.facts = std::move(facts);
-        cache.videos.emplace(std::string(path), std::pair{stamp, std::move(probe)});
+        cache.videos.emplace_back(std::string(path), std::pair{stamp, std::move(probe)});
     }
     if (!in.Ok() || !in.AtEnd()) return {};
     if (!shortcut.empty()) {
         cache.shortcut = ParseShortcut(shortcut);
         if (!cache.shortcut) return {};
     }
-    cache.stored = HashOfPage(bytes);
+    // Only a record that was not written here comes unsorted; the first of a name counts.
+    SortByName(cache.files, false);
+    SortByName(cache.pages, false);
+    SortByName(cache.pictures, false);
+    SortByName(cache.videos, false);
+    cache.stored = {Checksum(trailer, bodySum),
+                    static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
     return cache;
 }
 
 const MadeFile* CExportCache::Find(std::string_view name) const {
-    const auto found = files.find(name);
-    return found == files.end() ? nullptr : &found->second;
+    return Lookup(files, name);
 }
 
 std::string ExportCacheProject(const fs::path& projectFile) {
@@ -283,14 +357,13 @@ std::string ExportCacheProject(const fs::path& projectFile) {
 
 const PictureFacts* CExportCache::Picture(std::string_view sourcePath,
                                           const FileStamp& source) const {
-    const auto found = pictures.find(sourcePath);
-    return found == pictures.end() || found->second.first != source ? nullptr
-                                                                    : &found->second.second;
+    const auto* found = Lookup(pictures, sourcePath);
+    return found == nullptr || found->first != source ? nullptr : &found->second;
 }
 
 const VideoProbe* CExportCache::Video(std::string_view sourcePath, const FileStamp& source) const {
-    const auto found = videos.find(sourcePath);
-    return found == videos.end() || found->second.first != source ? nullptr : &found->second.second;
+    const auto* found = Lookup(videos, sourcePath);
+    return found == nullptr || found->first != source ? nullptr : &found->second;
 }
 
 void CExportCache::Replace(
@@ -298,50 +371,69 @@ void CExportCache::Replace(
     std::vector<std::pair<std::string, WrittenPage>> written,
     std::vector<std::pair<std::string, std::pair<FileStamp, PictureFacts>>> seen,
     std::vector<std::pair<std::string, std::pair<FileStamp, VideoProbe>>> videosSeen) {
-    pictures.clear();
-    videos.clear();
     // Without the picture module a header says less than it does (no orientation, no libvips,
     // no container read): what was seen then is read again next time.
     if (MediaModuleFailure()) {
         seen.clear();
         videosSeen.clear();
     }
-    for (auto& [path, facts] : seen) pictures.insert_or_assign(std::move(path), facts);
-    for (auto& [path, probe] : videosSeen)
-        videos.insert_or_assign(std::move(path), std::move(probe));
-    files.clear();
-    for (auto& [name, file] : made) files.insert_or_assign(std::move(name), std::move(file));
-    pages.clear();
-    for (auto& [name, page] : written) pages.insert_or_assign(std::move(name), page);
+    pictures = std::move(seen);
+    videos = std::move(videosSeen);
+    files = std::move(made);
+    pages = std::move(written);
+    SortByName(pictures, true);
+    SortByName(videos, true);
+    SortByName(files, true);
+    SortByName(pages, true);
 }
 
-bool CExportCache::HoldsPage(std::string_view name, const fs::path& path,
-                             const PageHash& hash) const {
-    const auto page = pages.find(name);
-    if (page == pages.end() || page->second.hash != hash) return false;
-    const std::optional<FileStamp> there = StampOf(path, false);
-    return there && *there == page->second.made;
+bool CExportCache::HoldsPage(std::string_view name, const CFolderHandle& in,
+                             const std::string& entry, const PageHash& hash) const {
+    const WrittenPage* page = Lookup(pages, name);
+    return page != nullptr && page->hash == hash && Untouched(in, entry, page->made);
 }
 
-const WrittenPage* CExportCache::PageMadeFrom(std::string_view name, const fs::path& path,
+const WrittenPage* CExportCache::PageMadeFrom(std::string_view name, const CFolderHandle& in,
+                                              const std::string& entry,
                                               const PageHash& inputs) const {
-    const auto page = pages.find(name);
-    if (page == pages.end() || page->second.inputs != inputs || inputs == PageHash{})
-        return nullptr;
-    const std::optional<FileStamp> there = StampOf(path, false);
-    return there && *there == page->second.made ? &page->second : nullptr;
+    const WrittenPage* page = Lookup(pages, name);
+    if (page == nullptr || page->inputs != inputs || inputs == PageHash{}) return nullptr;
+    return Untouched(in, entry, page->made) ? page : nullptr;
 }
 
 PageHash HashOfPage(std::string_view bytes) {
-    return {Checksum(bytes), static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
+    // Eight bytes a step (every page's inputs are hashed on every export), in a way of its own
+    // beside the standard library's hash.
+    constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+    constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+    const auto round = [](std::uint64_t hash, std::uint64_t word) {
+        hash += word * kPrime2;
+        hash = (hash << 31) | (hash >> 33);
+        return hash * kPrime1;
+    };
+    std::uint64_t hash = 0x27D4EB2F165667C5ull ^ bytes.size();
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + at, 8);
+        hash = round(hash, word);
+    }
+    std::uint64_t last = 0;
+    if (at < bytes.size()) std::memcpy(&last, bytes.data() + at, bytes.size() - at);
+    hash = round(hash, last);
+    hash ^= hash >> 33;
+    hash *= kPrime2;
+    hash ^= hash >> 29;
+    hash *= 0x165667B19E3779F9ull;
+    hash ^= hash >> 32;
+    return {hash, static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
 }
 
-bool CExportCache::Holds(std::string_view name, const fs::path& path, std::string_view sourcePath,
-                         const FileStamp& source) const {
+bool CExportCache::Holds(std::string_view name, const CFolderHandle& in, const std::string& entry,
+                         std::string_view sourcePath, const FileStamp& source) const {
     const MadeFile* made = Find(name);
-    if (made == nullptr || made->sourcePath != sourcePath || made->source != source) return false;
-    const std::optional<FileStamp> there = StampOf(path, false);
-    return there && *there == made->made;
+    return made != nullptr && made->sourcePath == sourcePath && made->source == source &&
+           Untouched(in, entry, made->made);
 }
 
 std::string StoredExportCache(std::string_view project, std::string_view tables) {
@@ -358,6 +450,11 @@ CExportCache CExportCache::Emptied() const {
 }
 
 std::string CExportCache::Bytes(std::string_view project) const {
+    std::uint64_t bodySum = 0;
+    return Stored(project, bodySum);
+}
+
+std::string CExportCache::Stored(std::string_view project, std::uint64_t& bodySum) const {
     // Written into one string of about the size it ends up, as a record of a large website takes
     // megabytes: a source is counted with each of its files, at most.
     std::size_t size = 6 * 8;
@@ -372,15 +469,14 @@ std::string CExportCache::Bytes(std::string_view project) const {
     out.reserve(out.size() + size);
     PutText(out, StoredShortcut(shortcut));
     // A copy and a thumbnail of one source name it once.
-    std::unordered_map<std::string, std::size_t> indexOf;
+    std::unordered_map<SourceKey, std::size_t, SourceKeyHash, SourceKeyEqual> indexOf;
+    indexOf.reserve(files.size());
     std::vector<const MadeFile*> sources;
     std::vector<std::size_t> sourceOf;
     sourceOf.reserve(files.size());
-    std::string key;
     for (const auto& [name, made] : files) {
-        key = made.sourcePath;
-        PutStamp(key, made.source);
-        const auto [at, added] = indexOf.emplace(key, sources.size());
+        const auto [at, added] =
+            indexOf.emplace(SourceKey{made.sourcePath, &made.source}, sources.size());
         if (added) sources.push_back(&made);
         sourceOf.push_back(at->second);
     }
@@ -432,14 +528,18 @@ std::string CExportCache::Bytes(std::string_view project) const {
         PutText(out, facts.created.value_or(std::string()));
         PutText(out, probe.reason);
     }
-    PutU64(out, Checksum(out));
+    bodySum = Checksum(out);
+    PutU64(out, bodySum);
     return out;
 }
 
 FileWriteResult CExportCache::Write(const CFolderHandle& folder, const fs::path& shown,
                                     std::string_view project) const {
-    const std::string bytes = Bytes(project);
-    if (HashOfPage(bytes) == stored) return {true, {}, {}};
+    std::uint64_t bodySum = 0;
+    const std::string bytes = Stored(project, bodySum);
+    const PageHash hash{Checksum(std::string_view(bytes).substr(bytes.size() - 8), bodySum),
+                        static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
+    if (hash == stored) return {true, {}, {}};
     const std::string name(kExportCacheName);
     return ReplaceFile(folder, name, shown / name, bytes);
 }
@@ -568,13 +668,6 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
     if (!in.Ok() || !shortcut || shortcut->digest != digest) return std::nullopt;
     const std::optional<FolderListing> top = ListFolder(handle, true);
     if (!top || top->folders != shortcut->folders) return std::nullopt;
-    // Looked up from the folders held open: a path's every name would be looked up again.
-    const auto sameStamp = [](const CFolderHandle& inside, const std::string& name,
-                              const FileStamp& made) {
-        std::error_code statusError;
-        const FileStatus there = StatusAt(inside, name, statusError);
-        return !statusError && there.type == fs::file_type::regular && there.stamp == made;
-    };
 
     const std::uint64_t sources = in.Count(8 + kStampBytes);
     for (std::uint64_t i = 0; i < sources && in.Ok(); ++i) {
@@ -619,7 +712,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
                 return std::nullopt;
         }
         const std::string_view leaf = std::string_view(name).substr(slash + 1);
-        if (next == names.size() || names[next] != leaf || !sameStamp(inside, names[next], stamp))
+        if (next == names.size() || names[next] != leaf || !Untouched(inside, names[next], stamp))
             return std::nullopt;
         ++next;
     }
@@ -634,7 +727,7 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         name.assign(in.Text());
         const FileStamp stamp = in.Stamp();
         for (int hash = 0; hash < 4; ++hash) in.U64();
-        if (!in.Ok() || name != top->files[i] || !sameStamp(handle, name, stamp))
+        if (!in.Ok() || name != top->files[i] || !Untouched(handle, name, stamp))
             return std::nullopt;
     }
     const std::uint64_t pictures = in.Count(8 + kStampBytes + 6 * 8);

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,19 +75,22 @@ public:
     // The same from the stored bytes.
     static CExportCache Parse(std::string bytes, std::string_view project);
 
-    // Whether the file `name` of the folder ("image/LOGO.GIF"), found at `path`, is one this
-    // record says was made from that source as it is now, and has not been touched since.
-    bool Holds(std::string_view name, const std::filesystem::path& path,
+    // Whether the file `name` of the folder ("image/LOGO.GIF"), found as `entry` of the folder
+    // `in` held open, is one this record says was made from that source as it is now, and has
+    // not been touched since.
+    bool Holds(std::string_view name, const CFolderHandle& in, const std::string& entry,
                std::string_view sourcePath, const FileStamp& source) const;
     const MadeFile* Find(std::string_view name) const;
-    // Whether the page `name`, found at `path`, is one this record says holds bytes of that hash
-    // and has not been touched since: it need not be read to be compared.
-    bool HoldsPage(std::string_view name, const std::filesystem::path& path,
+    // Whether the page `name`, found as `entry` of the folder `in` held open, is one this record
+    // says holds bytes of that hash and has not been touched since: it need not be read to be
+    // compared.
+    bool HoldsPage(std::string_view name, const CFolderHandle& in, const std::string& entry,
                    const PageHash& hash) const;
-    // The record of the page `name`, found at `path`, when it was composed from inputs of that
-    // hash (not all zero) and has not been touched since: it need not even be composed; else null.
-    const WrittenPage* PageMadeFrom(std::string_view name, const std::filesystem::path& path,
-                                    const PageHash& inputs) const;
+    // The record of the page `name`, found as `entry` of the folder `in` held open, when it was
+    // composed from inputs of that hash (not all zero) and has not been touched since: it need
+    // not even be composed; else null.
+    const WrittenPage* PageMadeFrom(std::string_view name, const CFolderHandle& in,
+                                    const std::string& entry, const PageHash& inputs) const;
     // What the picture at that normal path said when it had that stamp, or null: a picture
     // whose stamp is the same need not be read again.
     const PictureFacts* Picture(std::string_view sourcePath, const FileStamp& source) const;
@@ -121,11 +123,19 @@ public:
                           std::string_view project) const;
 
 private:
-    // By name, so that equal records are stored as equal bytes.
-    std::map<std::string, MadeFile, std::less<>> files;
-    std::map<std::string, WrittenPage, std::less<>> pages;
-    std::map<std::string, std::pair<FileStamp, PictureFacts>, std::less<>> pictures;
-    std::map<std::string, std::pair<FileStamp, VideoProbe>, std::less<>> videos;
+    // The stored form, and the checksum of all of it but the checksum at its end.
+    std::string Stored(std::string_view project, std::uint64_t& bodySum) const;
+
+    template <typename Value>
+    using Table = std::vector<std::pair<std::string, Value>>;
+
+    // Sorted by name, one entry a name, so that equal records are stored as equal bytes; sorted
+    // tables rather than trees, as a record is read whole and looked up by every file of a
+    // re-export, and the stored form comes sorted already.
+    Table<MadeFile> files;
+    Table<WrittenPage> pages;
+    Table<std::pair<FileStamp, PictureFacts>> pictures;
+    Table<std::pair<FileStamp, VideoProbe>> videos;
     std::optional<ExportShortcut> shortcut;
     PageHash stored{};  // a hash of the bytes it was read from; all zero when none
 };

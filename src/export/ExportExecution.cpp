@@ -264,8 +264,8 @@ private:
                      std::vector<std::pair<std::string, MadeFile>>& more);
     // Whether the folder's record proves the file made from that source up to date; `made`
     // then keeps the record.
-    bool UpToDate(std::string_view name, const fs::path& target, const FoundSource& source,
-                  std::optional<MadeFile>& made) const;
+    bool UpToDate(std::string_view name, const OutputFolder& in, const std::string& entry,
+                  const FoundSource& source, std::optional<MadeFile>& made) const;
 
     const ExportPlan& plan;
     const ExportRun& run;
@@ -305,7 +305,8 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     const fs::path path = plan.exportFolder / name;
     const PageHash inputs = unplannedFailure.load() ? kUnknownInputs : page.inputs;
     if (!fresh && inputs != kUnknownInputs) {
-        if (const WrittenPage* before = previous.PageMadeFrom(page.fileName, path, inputs)) {
+        if (const WrittenPage* before =
+                previous.PageMadeFrom(page.fileName, exportFolder, name, inputs)) {
             written = *before;
             return Outcome::UpToDate;
         }
@@ -331,7 +332,7 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
         if (const std::optional<FileStamp> stamp = StampOf(path, false))
             written = WrittenPage{*stamp, hash, inputs};
     };
-    if (!fresh && (previous.HoldsPage(page.fileName, path, hash) ||
+    if (!fresh && (previous.HoldsPage(page.fileName, exportFolder, name, hash) ||
                    HoldsBytes(exportFolder, name, worker.bytes, worker.existing))) {
         record();
         return Outcome::UpToDate;
@@ -345,10 +346,11 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
     return Outcome::Written;
 }
 
-bool CPlanExecution::UpToDate(std::string_view name, const fs::path& target,
-                              const FoundSource& source, std::optional<MadeFile>& made) const {
+bool CPlanExecution::UpToDate(std::string_view name, const OutputFolder& in,
+                              const std::string& entry, const FoundSource& source,
+                              std::optional<MadeFile>& made) const {
     if (fresh || source.state.kind != SourceState::Kind::Regular ||
-        !previous.Holds(name, target, source.normalPath, source.state.stamp))
+        !previous.Holds(name, in.handle, entry, source.normalPath, source.state.stamp))
         return false;
     made = *previous.Find(name);
     return true;
@@ -371,7 +373,7 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
         return Outcome::Failed;
     }
     const std::string name = MadeFileName(folder, file.name);
-    if (UpToDate(name, target, file.found, made)) return Outcome::UpToDate;
+    if (UpToDate(name, category, fileName, file.found, made)) return Outcome::UpToDate;
     const fs::path& from = file.found.path;
     const FileWriteResult copied =
         ReplaceFileWithCopy(from, category.handle, fileName, target, run.cancel);
@@ -425,15 +427,14 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     const std::string pagePosterRecord = MadeFileName(kThumbnailFolderName, file.pagePosterName);
     const fs::path pagePosterTarget = plan.exportFolder / PathFromBytes(kThumbnailFolderName) /
                                       PathFromBytes(file.pagePosterName);
-    const bool thumbnailUpToDate =
-        UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName), target, file.found, made);
+    const bool thumbnailUpToDate = UpToDate(MadeFileName(kThumbnailFolderName, file.thumbName),
+                                            thumbFolder, name, file.found, made);
     if (!thumbnailUpToDate) posters.push_back({name, target, plan.ThumbnailSide()});
+    const std::string pagePosterEntry = Utf8FromPath(PathFromBytes(file.pagePosterName));
     const bool pagePosterMade =
         !file.pagePosterName.empty() &&
-        !UpToDate(pagePosterRecord, pagePosterTarget, file.found, pagePoster);
-    if (pagePosterMade)
-        posters.push_back({Utf8FromPath(PathFromBytes(file.pagePosterName)), pagePosterTarget,
-                           plan.pictures.view});
+        !UpToDate(pagePosterRecord, thumbFolder, pagePosterEntry, file.found, pagePoster);
+    if (pagePosterMade) posters.push_back({pagePosterEntry, pagePosterTarget, plan.pictures.view});
     if (!posters.empty()) {
         const ThumbnailOutcome outcome =
             file.video
@@ -476,7 +477,7 @@ bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
     const fs::path target = plan.exportFolder / PathFromBytes(folder) / name;
     const std::string recordName = MadeFileName(folder, fileName);
     std::optional<MadeFile> record;
-    if (!UpToDate(recordName, target, file.found, record)) {
+    if (!UpToDate(recordName, into, name, file.found, record)) {
         const ThumbnailOutcome outcome =
             MakeThumbnailFile(from, into.handle, name, target, maxSide,
                               file.thumbPng ? ThumbnailFormat::Png : ThumbnailFormat::Jpeg,

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 #include "FileStatus.h"
 #include "LinkedFiles.h"
@@ -50,6 +51,26 @@ SourceState LookAtSource(const fs::path& file) {
     return state;
 }
 
+// Whether a path is absolute and normal already, as nearly every path a project links to is: it
+// is then its own normal form, found without taking it apart into its names.
+template <typename Text>
+bool IsNormalAbsolute(const Text& text) {
+    if constexpr (!std::is_same_v<typename Text::value_type, char> ||
+                  fs::path::preferred_separator != '/') {
+        return false;
+    } else {
+        if (text.size() < 2 || text[0] != '/' || text[1] == '/' || text.back() == '/') return false;
+        const std::string_view path = text;
+        for (std::size_t start = 1; start <= path.size();) {
+            const std::size_t end = std::min(path.find('/', start), path.size());
+            const std::string_view name = path.substr(start, end - start);
+            if (name.empty() || name == "." || name == "..") return false;
+            start = end + 1;
+        }
+        return true;
+    }
+}
+
 }  // namespace
 
 std::optional<FileStamp> StampOf(const fs::path& path, bool follow) {
@@ -60,10 +81,15 @@ std::optional<FileStamp> StampOf(const fs::path& path, bool follow) {
 }
 
 FoundSource FindSource(const fs::path& path) {
+    return {path.native(), NormalPath(path), LookAtSource(path)};
+}
+
+std::string NormalPath(const fs::path& path) {
+    if (IsNormalAbsolute(path.native())) return Utf8FromPath(path);
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
     if (error) absolute = path;
-    return {path.native(), Utf8FromPath(absolute.lexically_normal()), LookAtSource(path)};
+    return Utf8FromPath(absolute.lexically_normal());
 }
 
 const std::vector<std::string>& CSourceFinder::Listing(const fs::path& folder) {

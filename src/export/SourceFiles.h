@@ -49,6 +49,8 @@ struct FoundSource {
 // Looks at the file `path` names as spelled, links followed: one look at the disk unless its last
 // name is a link. Safe on any number of threads.
 FoundSource FindSource(const std::filesystem::path& path);
+// FoundSource::normalPath of that path: absolute, without "." , ".." or doubled separators.
+std::string NormalPath(const std::filesystem::path& path);
 
 // Finds the files of paths that do not exist as spelled by looking each of their names up
 // without regard to ASCII letter case ("/HOME/ANN/PICS/LOGO.GIF" finds /home/ann/pics/logo.gif),

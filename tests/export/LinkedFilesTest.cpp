@@ -78,6 +78,18 @@ TEST(ClassifyModernTest, TodaysTypesOnlyWithTheSetting) {
     EXPECT_EQ(CategoryFolderName(CategoryThumbnailImage), "image");
 }
 
+// The quick way for paths that are normal already gives what taking them apart gives.
+TEST(NormalPathTest, EveryPathAsItsNamesMakeIt) {
+    for (const char* text :
+         {"/home/ann/pics/logo.gif", "/a", "/", "//srv/x", "/a//b", "/a/./b", "/a/../b", "/a/b/",
+          "/a/b/.", "/a/b/..", "/a/.hidden/..x", "/a/b.../c", "rel/x.gif", "./x", "../x", ""}) {
+        const fs::path path(text);
+        std::error_code error;
+        const fs::path absolute = fs::absolute(path, error);
+        EXPECT_EQ(NormalPath(path), (error ? path : absolute).lexically_normal().string()) << text;
+    }
+}
+
 TEST(LinkedFileNamesTest, FileNamesAndFolders) {
     EXPECT_EQ(FileNameOfPath("C:\\Pics\\logo.gif"), "logo.gif");
     EXPECT_EQ(FileNameOfPath("/home/u/pics/logo.gif"), "logo.gif");
