@@ -76,7 +76,8 @@ fs::path LinkedSourceFolder(const ExportParameters& parameters) {
 std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
                                             const CLayoutOption& layoutOption) {
     std::vector<std::string> sources;
-    std::unordered_set<std::string> seen;
+    // The texts stay the tree's and the options' while this runs: a path is copied only once.
+    std::unordered_set<std::string_view> seen;
     const auto add = [&](std::string_view path) {
         if (!path.empty() && seen.emplace(path).second) sources.emplace_back(path);
     };
@@ -86,7 +87,8 @@ std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOp
     add(layoutOption.mainCanvas.imagePath.View());
     tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
         for (const auto& item : node.Folder().items)
-            if (std::optional<std::string> path = LocalFilePath(item.url)) add(*path);
+            if (const std::optional<std::string_view> path = LocalFilePathView(item.url))
+                add(*path);
     });
     return sources;
 }
@@ -219,7 +221,8 @@ private:
 }  // namespace
 
 std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
-                            const ExportParameters& parameters, std::vector<FoundSource>* sources) {
+                            const ExportParameters& parameters, std::vector<FoundSource>* sources,
+                            std::vector<std::string>* linked) {
     const std::optional<FileIdentity> identity = handle.Identity();
     if (!identity) return {};
     CHolderTest inside(*identity);
@@ -258,7 +261,7 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
                              : self(parent, self) / name;
         return resolved.emplace(path.native(), std::move(place)).first->second;
     };
-    const std::vector<std::string> paths =
+    std::vector<std::string> paths =
         ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
     // Each file is looked at once, as the export's plan looks at it, which then takes that look.
     std::vector<FoundSource> found(paths.size());
@@ -278,6 +281,7 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
         if (holds) return refusing + "it holds " + paths[i] + ", a file the website links to.";
     }
     if (sources != nullptr) *sources = std::move(found);
+    if (linked != nullptr) *linked = std::move(paths);
     return {};
 }
 
@@ -336,13 +340,16 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
                 Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
     if (names.empty()) return {ExportFolderState::Empty, {}, folder};
     auto sources = std::make_shared<std::vector<FoundSource>>();
-    if (std::string reason = ClearingRefusal(handle, folder, parameters, sources.get());
+    auto linked = std::make_shared<std::vector<std::string>>();
+    if (std::string reason =
+            ClearingRefusal(handle, folder, parameters, sources.get(), linked.get());
         !reason.empty())
         return {ExportFolderState::Refused, std::move(reason), folder};
     ExportFolderCheck check{
         ExportFolderState::NotEmpty,
         "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
     check.sources = std::move(sources);
+    check.linked = std::move(linked);
     // The folder's records of the export and of the publish are the program's own, not the
     // user's.
     std::copy_if(

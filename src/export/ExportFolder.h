@@ -103,6 +103,8 @@ struct ExportFolderCheck {
     // looked at by the check of a folder that is not empty, so that the plan built from this
     // check need not look again: the plan takes them and leaves this empty.
     std::shared_ptr<std::vector<FoundSource>> sources{};
+    // The paths those are of (ProjectLinkedFiles), taken by the plan alike.
+    std::shared_ptr<std::vector<std::string>> linked{};
 };
 
 // Refused: the root of the file system; /srv, /opt, /mnt, /media, /tmp and /root themselves
@@ -116,10 +118,11 @@ ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
 // the export's: it holds a folder of the system, the home folder of an account, the project file
 // or a file the project links to, whatever path names them; "" when it holds none of these.
 // `sources`, when given, gets what the disk said of the linked files (FindSource) when they were
-// all looked at.
+// all looked at, and `linked` their paths (ProjectLinkedFiles).
 std::string ClearingRefusal(const CFolderHandle& handle, const std::filesystem::path& folder,
                             const ExportParameters& parameters,
-                            std::vector<FoundSource>* sources = nullptr);
+                            std::vector<FoundSource>* sources = nullptr,
+                            std::vector<std::string>* linked = nullptr);
 
 // Opens the export folder into `handle` and checks what it opened as CheckExportFolder does: the
 // refusals go by that handle, so that what is checked is what is written, whatever the path

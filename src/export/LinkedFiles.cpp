@@ -58,16 +58,25 @@ std::string AsciiLower(std::string_view text) {
 
 FileCategory ClassifyFile(std::string_view text, bool modernTypes) {
     const std::size_t dot = text.rfind('.');
-    const std::string extension =
-        AsciiUpper(dot == std::string_view::npos ? text : text.substr(dot + 1));
+    const std::string_view extension = dot == std::string_view::npos ? text : text.substr(dot + 1);
+    // Compared in place: every item of every page is classified, several times an export.
+    const auto is = [extension](std::string_view candidate) {
+        if (extension.size() != candidate.size()) return false;
+        for (std::size_t i = 0; i < candidate.size(); ++i) {
+            const char c = extension[i];
+            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != candidate[i])
+                return false;
+        }
+        return true;
+    };
     if (modernTypes) {
         for (const auto& row : kModernExtensionTable)
             for (std::string_view candidate : row.extensions)
-                if (extension == candidate) return row.category;
+                if (is(candidate)) return row.category;
     }
     for (const auto& row : kExtensionTable)
         for (std::string_view candidate : row.extensions)
-            if (extension == candidate) return row.category;
+            if (is(candidate)) return row.category;
     return CategoryOthers;
 }
 
@@ -273,10 +282,15 @@ std::string CLinkedFiles::FileLink(std::string_view path, std::string_view prope
 }
 
 std::optional<std::string> LocalFilePath(std::string_view url) {
+    const std::optional<std::string_view> path = LocalFilePathView(url);
+    return path ? std::optional<std::string>(*path) : std::nullopt;
+}
+
+std::optional<std::string_view> LocalFilePathView(std::string_view url) {
     if (!StartsWithNoCase(url, "FILE:")) return std::nullopt;
     std::string_view path = url.substr(5);
     if (path.starts_with("//")) path.remove_prefix(2);
-    return std::string(path);
+    return path;
 }
 
 namespace {

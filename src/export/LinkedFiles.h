@@ -69,6 +69,8 @@ std::filesystem::path PathFromBytes(std::string_view bytes);
 // The local path of an item's URL: "file://PATH" or "file:PATH" in any letter case gives PATH as
 // spelled; any other URL gives nothing.
 std::optional<std::string> LocalFilePath(std::string_view url);
+// The same as a part of the URL's own text.
+std::optional<std::string_view> LocalFilePathView(std::string_view url);
 
 // What an item's URL refers to.
 struct ItemTarget {
