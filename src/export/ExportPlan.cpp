@@ -128,7 +128,7 @@ public:
     CPlanBuilder(const ExportParameters& parameters, ExportPlan& plan)
         : parameters(parameters), plan(plan) {}
 
-    void Build(const ExportFolderCheck* knownCheck);
+    void Build(const ExportFolderCheck* knownCheck, bool notes);
 
 private:
     bool Cancelled() const { return parameters.cancel != nullptr && parameters.cancel->load(); }
@@ -154,7 +154,7 @@ private:
     std::mutex videoMutex;
 };
 
-void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
+void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
     plan.pageOption = parameters.pageOption;
     plan.texts = parameters.tree.KeptTexts();
     plan.project = ExportCacheProject(parameters.projectFile);
@@ -197,10 +197,16 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
     CPageComposer composer(writer);
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
-    const std::vector<std::string> linked =
-        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
-    std::vector<FoundSource> looked;
     std::vector<FoundSource>* found = plan.folderCheck.sources.get();
+    std::vector<std::string> linked;
+    if (found != nullptr && plan.folderCheck.linked &&
+        plan.folderCheck.linked->size() == found->size())
+        linked = std::move(*plan.folderCheck.linked);
+    else
+        linked =
+            ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
+    plan.folderCheck.linked.reset();
+    std::vector<FoundSource> looked;
     if (found == nullptr || found->size() != linked.size()) {
         looked.resize(linked.size());
         ParallelFor(linked.size(), [&](std::size_t i) {
@@ -209,7 +215,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
         found = &looked;
     }
     if (!Cancelled()) plan.sourcesDigest = SourcesDigest(*found);
-    plan.linkedFiles.FindSources(linked, parameters.cancel, found);
+    plan.linkedFiles.FindSources(std::move(linked), parameters.cancel, found);
     plan.folderCheck.sources.reset();
     LinkPages(composer);
     plan.linkedFiles.ForgetFoundSources();
@@ -222,9 +228,11 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck) {
     plan.stopped = Cancelled();
     NameThumbnails();
     if (plan.style == PageStyle::Modern) NameViews(plan);
-    FileProblems();
-    MarkupProblems();
-    if (plan.style == PageStyle::Modern) AddModernStyleProblems(plan, plan.pageOption);
+    if (notes) {
+        FileProblems();
+        MarkupProblems();
+        if (plan.style == PageStyle::Modern) AddModernStyleProblems(plan, plan.pageOption);
+    }
     // Pages left unhashed when cancelled meanwhile are composed.
     if (!plan.stopped) HashPageInputs(plan, parameters.cancel);
 }
@@ -676,9 +684,9 @@ std::string PlannedFolderPath(const ExportPlan& plan, std::size_t folder) {
     return PlacePath(captions);
 }
 
-ExportPlan BuildExportPlan(const ExportParameters& parameters,
-                           const ExportFolderCheck* knownCheck) {
+ExportPlan BuildExportPlan(const ExportParameters& parameters, const ExportFolderCheck* knownCheck,
+                           bool notes) {
     ExportPlan plan;
-    CPlanBuilder(parameters, plan).Build(knownCheck);
+    CPlanBuilder(parameters, plan).Build(knownCheck, notes);
     return plan;
 }

@@ -169,9 +169,11 @@ struct ExportPlan {
 
 // Builds the plan of the export the parameters describe. The export folder is checked as
 // CheckExportFolder does, unless `knownCheck` gives its check already; with no export folder at
-// all, none is checked. Stops early (plan.stopped) when parameters.cancel becomes true.
+// all, none is checked. Stops early (plan.stopped) when parameters.cancel becomes true. Without
+// `notes` the plan leaves out the problems of the linked files, the texts and the styles, which
+// only the check shows (those of the export folder and the charset stay).
 ExportPlan BuildExportPlan(const ExportParameters& parameters,
-                           const ExportFolderCheck* knownCheck = nullptr);
+                           const ExportFolderCheck* knownCheck = nullptr, bool notes = true);
 
 // "Index > Photos > Summer": a planned folder's place in the tree, by captions.
 std::string PlannedFolderPath(const ExportPlan& plan, std::size_t folder);

@@ -144,7 +144,8 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
         }
     }
 
-    const ExportPlan plan = BuildExportPlan(parameters, &check);
+    // What is wrong with the website is the check's to show; the export writes what it can.
+    const ExportPlan plan = BuildExportPlan(parameters, &check, false);
     if (plan.stopped) {
         result.status = ExportStatus::Stopped;
         result.message = "The export to " + shown + " was stopped before anything was written.";
