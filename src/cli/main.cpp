@@ -3,6 +3,7 @@
 
 #include "CliCommands.h"
 #include "CliOutput.h"
+#include "HeapUse.h"
 #include "ProgramInfo.h"
 
 namespace {
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     // First of all: SIGINT or SIGTERM at any moment ends the program through its own handler,
     // with its own exit status and a last line that says what was done.
     CatchInterruptions();
+    LimitHeapArenas(kProgramHeapArenas);
     int exitCode = RunCli(argc, argv);
     // A command that never looks at the flag (show) has finished all the same.
     if (Interrupted() && exitCode != kExitInterrupted)

@@ -13,6 +13,7 @@
 #include "ExportCache.h"
 #include "ExportPlan.h"
 #include "FileWrite.h"
+#include "HeapUse.h"
 #include "MediaModule.h"
 #include "ModernPageComposer.h"
 #include "PageInputs.h"
@@ -590,6 +591,8 @@ void CPlanExecution::Run(ExportResult& result) {
     // The thumbnails and view pictures first: a page shows the picture itself where one failed.
     RunTasks(threads, pagesAndCopies, total);
     RunTasks(threads, 0, pagesAndCopies);
+    // The composing state of the threads is not needed for the record made next.
+    workers.clear();
     std::sort(failures.begin(), failures.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [task, failure] : failures) result.failures.push_back(std::move(failure));
@@ -641,10 +644,12 @@ std::vector<std::pair<std::string, WrittenPage>> CPlanExecution::WrittenPages() 
     return records;
 }
 
-}  // namespace
-
-void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
-                        const CFolderHandle& folder, ExportResult& result) {
+// Carries the plan out; `release` is the plan itself when the caller has no more use for it, so
+// that its memory is given back before the folder's record is made.
+void CarryOut(const ExportPlan& plan, ExportPlan* release, const ExportRun& run, bool fresh,
+              const CFolderHandle& folder, ExportResult& result) {
+    // What planning freed, on its threads too, is not kept for the threads about to start.
+    ReleaseFreeHeap();
     if (!fresh) DeleteWhatIsNotPlanned(plan, folder, run.cancel, result);
     const CExportCache none;
     const CExportCache& previous = fresh ? none : plan.record;
@@ -662,23 +667,45 @@ void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh
     for (const auto& [index, probe] : plan.videoProbes)
         videos.emplace_back(files[index].found.normalPath,
                             std::pair{files[index].found.state.stamp, probe});
-    // A record that cannot be written only means that the next export makes everything again.
-    cache.Replace(execution.MadeFiles(), execution.WrittenPages(), std::move(pictures),
-                  std::move(videos));
+    std::vector<std::pair<std::string, MadeFile>> made = execution.MadeFiles();
+    std::vector<std::pair<std::string, WrittenPage>> written = execution.WrittenPages();
     // Only a run that left everything as a fresh export would may vouch for the next one.
+    std::optional<ExportShortcut> shortcut;
     if (run.digest != PageHash{} && result.failures.empty() && !MediaModuleFailure()) {
-        ExportShortcut shortcut{
-            run.digest,
-            result.pagesWritten + result.pagesUpToDate,
-            result.filesCopied + result.filesUpToDate,
-            result.thumbnailsMade + result.thumbnailsUpToDate,
-            {kCategoryFolderNames, kCategoryFolderNames + kCategoryFolderCount}};
-        if (plan.pictures.thumbnails) shortcut.folders.emplace_back(kThumbnailFolderName);
-        if (!plan.views.empty()) shortcut.folders.emplace_back(kViewFolderName);
-        std::sort(shortcut.folders.begin(), shortcut.folders.end());
-        cache.SetShortcut(std::move(shortcut));
+        shortcut =
+            ExportShortcut{run.digest,
+                           result.pagesWritten + result.pagesUpToDate,
+                           result.filesCopied + result.filesUpToDate,
+                           result.thumbnailsMade + result.thumbnailsUpToDate,
+                           {kCategoryFolderNames, kCategoryFolderNames + kCategoryFolderCount}};
+        if (plan.pictures.thumbnails) shortcut->folders.emplace_back(kThumbnailFolderName);
+        if (!plan.views.empty()) shortcut->folders.emplace_back(kViewFolderName);
+        std::sort(shortcut->folders.begin(), shortcut->folders.end());
     }
-    cache.Write(folder, plan.exportFolder, plan.project);
+    const fs::path exportFolder = plan.exportFolder;
+    const std::string project = plan.project;
+    if (release != nullptr) {
+        // Everything the record needs is taken: the plan, the largest thing in memory, goes
+        // before the record's tables and bytes are made, and so do the workers' arenas.
+        const ExportPlan released = std::move(*release);
+    }
+    ReleaseFreeHeap();
+    cache.Replace(std::move(made), std::move(written), std::move(pictures), std::move(videos));
+    if (shortcut) cache.SetShortcut(std::move(*shortcut));
+    // A record that cannot be written only means that the next export makes everything again.
+    cache.Write(folder, exportFolder, project);
+}
+
+}  // namespace
+
+void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
+                        const CFolderHandle& folder, ExportResult& result) {
+    CarryOut(plan, nullptr, run, fresh, folder, result);
+}
+
+void CarryOutExportPlan(ExportPlan&& plan, const ExportRun& run, bool fresh,
+                        const CFolderHandle& folder, ExportResult& result) {
+    CarryOut(plan, &plan, run, fresh, folder, result);
 }
 
 UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named) {

@@ -210,6 +210,10 @@ struct ExportRun {
 // of `result`.
 void CarryOutExportPlan(const ExportPlan& plan, const ExportRun& run, bool fresh,
                         const CFolderHandle& folder, ExportResult& result);
+// The same for a caller that has no more use for the plan: it is let go of before the folder's
+// record is made, as the two need not be in memory together.
+void CarryOutExportPlan(ExportPlan&& plan, const ExportRun& run, bool fresh,
+                        const CFolderHandle& folder, ExportResult& result);
 
 // What carrying the plan out would delete from plan.exportFolder because the plan does not make
 // it: an earlier export of the same website leaves nothing here unless pages or copies were

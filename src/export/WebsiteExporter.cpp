@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "Charset.h"
 #include "ExportDigest.h"
@@ -145,7 +146,7 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     }
 
     // What is wrong with the website is the check's to show; the export writes what it can.
-    const ExportPlan plan = BuildExportPlan(parameters, &check, false);
+    ExportPlan plan = BuildExportPlan(parameters, &check, false);
     if (plan.stopped) {
         result.status = ExportStatus::Stopped;
         result.message = "The export to " + shown + " was stopped before anything was written.";
@@ -157,13 +158,15 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
         result.failures = ClearFolder(handle, folder, true, &result.entriesCleared);
         fresh = true;
     }
-    CarryOutExportPlan(plan,
+    const bool thumbnails = plan.pictures.thumbnails;
+    const std::string charset = plan.charset;
+    const PageHash digest = CombinedDigest(inputs, plan.sourcesDigest);
+    CarryOutExportPlan(std::move(plan),
                        {.threads = parameters.threads,
                         .cancel = parameters.cancel,
                         .progress = parameters.progress,
-                        .digest = CombinedDigest(inputs, plan.sourcesDigest)},
+                        .digest = digest},
                        fresh, handle, result);
-    result.message =
-        Summary(result, shown, plan.pictures.thumbnails, plan.charset, parameters.pageOption);
+    result.message = Summary(result, shown, thumbnails, charset, parameters.pageOption);
     return result;
 }

@@ -2,11 +2,13 @@
 #include <cstdio>
 
 #include "CommandLine.h"
+#include "HeapUse.h"
 #include "ProgramInfo.h"
 #include "SessionBus.h"
 #include "SiteApp.h"
 
 int main(int argc, char** argv) {
+    LimitHeapArenas(kProgramHeapArenas);
     // --help and --version need no window system, so they are answered without a display too.
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
