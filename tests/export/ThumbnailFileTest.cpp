@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 #include <vips/vips8>
 
 #include "ThumbnailFile.h"
@@ -110,6 +112,50 @@ TEST_F(ThumbnailFileTest, DamagedAndForeignFilesFailWithoutLeavingFiles) {
         EXPECT_FALSE(outcome.reason.empty()) << name;
     }
     EXPECT_EQ(Entries(out), 0u);
+}
+
+// Thumbnails are made on several threads at once; the pictures shrunk with a reduction libvips
+// compiles (a JPEG and a GIF just above the box, a frame of a video) come out whole and the same
+// as when made one at a time, however their pipelines are built and let go of side by side.
+TEST_F(ThumbnailFileTest, ManyAtOnceOnThreadsAreWhatOneAtATimeMakes) {
+    Picture(640, 480, 3).jpegsave((folder / "photo.jpg").c_str());
+    Picture(128, 96, 3).gifsave((folder / "still.gif").c_str());
+    const RgbPicture frame{90, 160, std::vector<unsigned char>(90 * 160 * 3, 0x50)};
+    const auto read = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::error_code error;
+    const CFolderHandle out = CFolderHandle::Open(folder, error);
+    ASSERT_TRUE(out.IsOpen()) << error.message();
+    // Round r of thread t writes "t-r-N.jpg"; round 0 of thread 0 is the one to compare with.
+    const auto make = [&](int thread, int round) {
+        const std::string prefix = std::to_string(thread) + "-" + std::to_string(round) + "-";
+        int made = 0;
+        for (const char* name : {"photo.jpg", "still.gif"})
+            made += MakeThumbnailFile(folder / name, folder / (prefix + name), 100,
+                                      ThumbnailFormat::Jpeg, 85)
+                        .ok;
+        made +=
+            MakeThumbnailFile(frame, 1, out, prefix + "frame.jpg", folder / "frame", 100, 85, 0).ok;
+        return made;
+    };
+    ASSERT_EQ(make(0, 0), 3);
+    std::vector<int> made(4, 0);
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                for (int round = 1; round <= 6; ++round) made[t] += make(t, round);
+            });
+    }
+    for (int t = 0; t < 4; ++t) {
+        EXPECT_EQ(made[t], 18) << "thread " << t;
+        for (const char* name : {"photo.jpg", "still.gif", "frame.jpg"})
+            EXPECT_EQ(read(folder / (std::to_string(t) + "-6-" + name)),
+                      read(folder / (std::string("0-0-") + name)))
+                << name << " of thread " << t;
+    }
 }
 
 }  // namespace
