@@ -196,14 +196,15 @@ OutputFolder MakeOutputFolder(const CFolderHandle& exportFolder, std::string_vie
 
 enum class Outcome { Written, UpToDate, Failed, Interrupted };
 
-// The record of a file just made from a source: nothing when the source is not the file the plan
-// looked at any more, as it may have changed while it was read.
-std::optional<MadeFile> MadeFrom(const fs::path& target, const FoundSource& found) {
+// The stamp of a file just made from a source, for the record: nothing when the source is not
+// the file the plan looked at any more, as it may have changed while it was read. What the record
+// keeps besides (the source's normal path and stamp) is the plan's, and is taken from it when the
+// record is made.
+std::optional<FileStamp> MadeFrom(const fs::path& target, const FoundSource& found) {
     if (found.state.kind != SourceState::Kind::Regular) return std::nullopt;
     const std::optional<FileStamp> made = StampOf(target, false);
-    const std::optional<FileStamp> source = StampOf(found.path, true);
-    if (!made || source != found.state.stamp) return std::nullopt;
-    return MadeFile{*made, found.normalPath, *source};
+    if (!made || StampOf(found.path, true) != found.state.stamp) return std::nullopt;
+    return made;
 }
 
 class CPlanExecution {
@@ -225,6 +226,9 @@ public:
 
 private:
     enum class Kind { Page, Copy, Thumbnail, View };
+    // Files a thumbnail or view picture task makes beside its first: their names in the record
+    // and their stamps.
+    using MoreMade = std::vector<std::pair<std::string, FileStamp>>;
 
     bool Stopped() const { return stop.load() || (run.cancel != nullptr && run.cancel->load()); }
     Kind KindOf(std::size_t task) const {
@@ -244,7 +248,7 @@ private:
     Outcome WritePage(const PlannedPage& page, std::optional<ExportFailure>& failure,
                       std::optional<WrittenPage>& written);
     Outcome CopyFile(std::size_t file, std::optional<ExportFailure>& failure,
-                     std::optional<MadeFile>& made);
+                     std::optional<FileStamp>& made);
     // What a copy reads, as the source's size was when the plan was made.
     std::uint64_t CopyBytes(std::size_t file) const {
         return plan.linkedFiles.Files()[file].found.state.stamp.size;
@@ -252,21 +256,20 @@ private:
     // A picture's thumbnail, and beside it the one at the box size (modern pages), whose record
     // goes into `more`.
     Outcome MakeThumbnail(std::size_t file, std::optional<ExportFailure>& failure,
-                          std::optional<MadeFile>& made,
-                          std::vector<std::pair<std::string, MadeFile>>& more);
+                          std::optional<FileStamp>& made, MoreMade& more);
     // A picture's view pictures (modern pages); their records go into `more`.
-    Outcome MakeView(std::size_t file, std::optional<ExportFailure>& failure,
-                     std::vector<std::pair<std::string, MadeFile>>& more);
+    Outcome MakeView(std::size_t file, std::optional<ExportFailure>& failure, MoreMade& more);
     // Makes a picture file of `maxSide` from `from` unless the record proves the file `name` of
     // the folder up to date; its record goes into `more`.
     bool MakePicture(const fs::path& from, const OutputFolder& into, std::string_view folder,
                      const std::string& fileName, int maxSide, const LinkedFile& file,
-                     bool& madeAny, std::string& reason,
-                     std::vector<std::pair<std::string, MadeFile>>& more);
+                     bool& madeAny, std::string& reason, MoreMade& more);
     // Whether the folder's record proves the file made from that source up to date; `made`
-    // then keeps the record.
+    // then keeps the stamp it gives the file.
     bool UpToDate(std::string_view name, const OutputFolder& in, const std::string& entry,
-                  const FoundSource& source, std::optional<MadeFile>& made) const;
+                  const FoundSource& source, std::optional<FileStamp>& made) const;
+    // The linked file a copy, thumbnail or view picture task makes a file of.
+    const LinkedFile& FileOf(std::size_t task) const;
 
     const ExportPlan& plan;
     const ExportRun& run;
@@ -286,10 +289,12 @@ private:
     std::vector<std::unique_ptr<Worker>> workers;  // by the index of the thread (ParallelFor)
     // With their tasks, so that they are given in plan order; only failed tasks take room.
     std::vector<std::pair<std::size_t, ExportFailure>> failures;
-    // By task after the pages (the first copy's is at 0): copies and thumbnails.
-    std::vector<std::optional<MadeFile>> made;
-    // The same: the thumbnails at the box size and the view pictures of modern pages.
-    std::vector<std::vector<std::pair<std::string, MadeFile>>> moreMade;
+    // By task after the pages (the first copy's is at 0): the stamps of copies and thumbnails,
+    // as a record of each is made only at the end.
+    std::vector<std::optional<FileStamp>> made;
+    // By task after the copies: the thumbnails at the box size and the view pictures of modern
+    // pages.
+    std::vector<MoreMade> moreMade;
     std::vector<std::optional<WrittenPage>> pageRecords;  // by task: pages
     std::mutex mutex;
     ExportProgress progress;
@@ -349,16 +354,16 @@ Outcome CPlanExecution::WritePage(const PlannedPage& page, std::optional<ExportF
 
 bool CPlanExecution::UpToDate(std::string_view name, const OutputFolder& in,
                               const std::string& entry, const FoundSource& source,
-                              std::optional<MadeFile>& made) const {
+                              std::optional<FileStamp>& made) const {
     if (fresh || source.state.kind != SourceState::Kind::Regular ||
         !previous.Holds(name, in.handle, entry, source.normalPath, source.state.stamp))
         return false;
-    made = *previous.Find(name);
+    made = previous.Find(name)->made;
     return true;
 }
 
 Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>& failure,
-                                 std::optional<MadeFile>& made) {
+                                 std::optional<FileStamp>& made) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     if (file.name.empty() || file.found.state.kind == SourceState::Kind::Ambiguous) {
         failure = ExportFailure{file.source, file.found.state.reason};
@@ -403,8 +408,7 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
 }
 
 Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFailure>& failure,
-                                      std::optional<MadeFile>& made,
-                                      std::vector<std::pair<std::string, MadeFile>>& more) {
+                                      std::optional<FileStamp>& made, MoreMade& more) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     const auto failed = [&](const std::string& reason) {
         thumbnailFailed[index] = 1;
@@ -424,7 +428,7 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
     bool madeAny = false;
     // A video's poster for its page comes from the frame decoded for its thumbnail.
     std::vector<PosterFile> posters;
-    std::optional<MadeFile> pagePoster;
+    std::optional<FileStamp> pagePoster;
     const std::string pagePosterRecord = MadeFileName(kThumbnailFolderName, file.pagePosterName);
     const fs::path pagePosterTarget = plan.exportFolder / PathFromBytes(kThumbnailFolderName) /
                                       PathFromBytes(file.pagePosterName);
@@ -456,7 +460,7 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
         if (pagePosterMade) pagePoster = MadeFrom(pagePosterTarget, file.found);
         madeAny = true;
     }
-    if (pagePoster) more.emplace_back(pagePosterRecord, std::move(*pagePoster));
+    if (pagePoster) more.emplace_back(pagePosterRecord, *pagePoster);
     // The one at the box size is made from the other, which is small and decoded quickly.
     std::string reason;
     if (!file.thumb1xName.empty() &&
@@ -469,7 +473,7 @@ Outcome CPlanExecution::MakeThumbnail(std::size_t index, std::optional<ExportFai
 bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
                                  std::string_view folder, const std::string& fileName, int maxSide,
                                  const LinkedFile& file, bool& madeAny, std::string& reason,
-                                 std::vector<std::pair<std::string, MadeFile>>& more) {
+                                 MoreMade& more) {
     if (!into.handle.IsOpen()) {
         reason = into.problem;
         return false;
@@ -477,7 +481,7 @@ bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
     const std::string name = Utf8FromPath(PathFromBytes(fileName));
     const fs::path target = plan.exportFolder / PathFromBytes(folder) / name;
     const std::string recordName = MadeFileName(folder, fileName);
-    std::optional<MadeFile> record;
+    std::optional<FileStamp> record;
     if (!UpToDate(recordName, into, name, file.found, record)) {
         const ThumbnailOutcome outcome =
             MakeThumbnailFile(from, into.handle, name, target, maxSide,
@@ -492,12 +496,12 @@ bool CPlanExecution::MakePicture(const fs::path& from, const OutputFolder& into,
         record = MadeFrom(target, file.found);
         madeAny = true;
     }
-    if (record) more.emplace_back(recordName, std::move(*record));
+    if (record) more.emplace_back(recordName, *record);
     return true;
 }
 
 Outcome CPlanExecution::MakeView(std::size_t index, std::optional<ExportFailure>& failure,
-                                 std::vector<std::pair<std::string, MadeFile>>& more) {
+                                 MoreMade& more) {
     const LinkedFile& file = plan.linkedFiles.Files()[index];
     const int side = plan.pictures.view;
     bool madeAny = false;
@@ -519,6 +523,7 @@ Outcome CPlanExecution::MakeView(std::size_t index, std::optional<ExportFailure>
 void CPlanExecution::Do(std::size_t task) {
     if (Stopped()) return;
     const Kind kind = KindOf(task);
+    const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     std::optional<ExportFailure> failure;
     Outcome outcome = Outcome::Failed;
     switch (kind) {
@@ -530,13 +535,12 @@ void CPlanExecution::Do(std::size_t task) {
             break;
         case Kind::Thumbnail:
             outcome =
-                MakeThumbnail(plan.thumbnails[task - plan.pages.size() - plan.CopyCount()], failure,
-                              made[task - plan.pages.size()], moreMade[task - plan.pages.size()]);
+                MakeThumbnail(plan.thumbnails[task - pagesAndCopies], failure,
+                              made[task - plan.pages.size()], moreMade[task - pagesAndCopies]);
             break;
         case Kind::View:
-            outcome = MakeView(
-                plan.views[task - plan.pages.size() - plan.CopyCount() - plan.ThumbnailCount()],
-                failure, moreMade[task - plan.pages.size()]);
+            outcome = MakeView(plan.views[task - pagesAndCopies - plan.ThumbnailCount()], failure,
+                               moreMade[task - pagesAndCopies]);
             break;
     }
     if (outcome == Outcome::Interrupted) return;
@@ -576,7 +580,7 @@ void CPlanExecution::Run(ExportResult& result) {
     const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
     const std::size_t total = pagesAndCopies + plan.ThumbnailCount() + plan.ViewCount();
     made.assign(total - plan.pages.size(), std::nullopt);
-    moreMade.assign(total - plan.pages.size(), {});
+    moreMade.assign(total - pagesAndCopies, {});
     pageRecords.assign(plan.pages.size(), std::nullopt);
     progress.pagesTotal = plan.pages.size();
     progress.filesTotal = plan.CopyCount();
@@ -607,25 +611,40 @@ void CPlanExecution::Run(ExportResult& result) {
     result.status = Stopped() ? ExportStatus::Stopped : ExportStatus::Completed;
 }
 
-std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
+const LinkedFile& CPlanExecution::FileOf(std::size_t task) const {
     const auto& files = plan.linkedFiles.Files();
+    const std::size_t pagesAndCopies = plan.pages.size() + plan.CopyCount();
+    switch (KindOf(task)) {
+        case Kind::Copy:
+            return files[task - plan.pages.size()];
+        case Kind::Thumbnail:
+            return files[plan.thumbnails[task - pagesAndCopies]];
+        default:
+            return files[plan.views[task - pagesAndCopies - plan.ThumbnailCount()]];
+    }
+}
+
+std::vector<std::pair<std::string, MadeFile>> CPlanExecution::MadeFiles() {
+    const std::size_t copies = plan.CopyCount();
     std::vector<std::pair<std::string, MadeFile>> records;
     std::size_t count = 0;
     for (std::size_t at = 0; at < made.size(); ++at)
-        count += moreMade[at].size() + (made[at] ? 1 : 0);
+        count += (at >= copies ? moreMade[at - copies].size() : 0) + (made[at] ? 1 : 0);
     records.reserve(count);
     for (std::size_t at = 0; at < made.size(); ++at) {
         const std::size_t task = at + plan.pages.size();
-        for (auto& record : moreMade[at]) records.push_back(std::move(record));
+        const LinkedFile& file = FileOf(task);
+        const auto record = [&](const FileStamp& stamp) {
+            return MadeFile{stamp, file.found.normalPath, file.found.state.stamp};
+        };
+        if (at >= copies)
+            for (auto& [name, stamp] : moreMade[at - copies])
+                records.emplace_back(std::move(name), record(stamp));
         if (!made[at]) continue;
-        const LinkedFile& file =
-            KindOf(task) == Kind::Copy
-                ? files[task - plan.pages.size()]
-                : files[plan.thumbnails[task - plan.pages.size() - plan.CopyCount()]];
         records.emplace_back(KindOf(task) == Kind::Copy
                                  ? MadeFileName(kCategoryFolderNames[file.folder], file.name)
                                  : MadeFileName(kThumbnailFolderName, file.thumbName),
-                             std::move(*made[at]));
+                             record(*made[at]));
     }
     // The record is made from these next: the execution's own copies would only add to it.
     decltype(made)().swap(made);
