@@ -72,6 +72,18 @@ public:
     virtual void Finished(const UploadJob& job, const TransportResult& result) = 0;
 };
 
+// Hands out the files one connection deletes, as it has room for them. Called from that
+// connection's thread only.
+class CRemovalQueue {
+public:
+    virtual ~CRemovalQueue() = default;
+    // The next file to delete and the caller's id for it; false when there is none left or the
+    // deletions are to stop.
+    virtual bool Next(std::string& path, std::size_t& id) = 0;
+    // The file is gone (Ok, also when it was not there), or is not.
+    virtual void Finished(std::size_t id, const TransportResult& result) = 0;
+};
+
 // One connection to the target folder on a server. Paths are relative to the target folder, "/"
 // separated. A transport is used by one thread at a time; a publish opens a few at once.
 class CPublishTransport {
@@ -113,6 +125,13 @@ public:
     }
     // Deletes a file; one that is not there counts as deleted.
     virtual TransportResult Remove(const std::string& path) = 0;
+    // Deletes each file `queue` hands out as Remove does, reporting each as it ends; several at
+    // once where the connection can.
+    virtual void RemoveQueued(CRemovalQueue& queue) {
+        std::string path;
+        std::size_t id = 0;
+        while (queue.Next(path, id)) queue.Finished(id, Remove(path));
+    }
 };
 
 using TransportFactory = std::function<std::unique_ptr<CPublishTransport>()>;

@@ -223,6 +223,21 @@ public:
         RunUploads(queue);
     }
 
+    void RemoveQueued(CRemovalQueue& queue) override {
+        honourCancel = true;
+        if (TransportResult open = OpenUploads(); !open.Ok()) {
+            std::string path;
+            std::size_t id = 0;
+            if (queue.Next(path, id)) queue.Finished(id, open);
+            return;
+        }
+        const int code = uploads->Remove(queue);
+        if (code == 0) return;
+        const std::vector<std::size_t> lost = uploads->TakeUnfinishedRemovals();
+        const TransportResult failure = ChannelFailure(code);
+        for (const std::size_t id : lost) queue.Finished(id, failure);
+    }
+
     TransportResult Remove(const std::string& path) override {
         honourCancel = true;
         if (TransportResult open = ConnectSftp(); !open.Ok()) return open;
@@ -238,35 +253,38 @@ public:
 private:
     void RunUploads(CUploadQueue& queue) {
         // A connection that cannot be made fails the first file, which stops the publish.
-        const auto failAll = [&](const TransportResult& failure) {
+        if (TransportResult open = OpenUploads(); !open.Ok()) {
             UploadJob job;
-            if (queue.Next(job)) queue.Finished(job, failure);
-        };
-        if (TransportResult open = Connect(); !open.Ok()) return failAll(open);
-        if (!uploads) {
-            uploads = std::make_unique<CSftpUploadChannel>(
-                session,
-                CSftpUploadChannel::Hooks{
-                    [this](bool in, bool out) { return Wait(in, out); },
-                    [this](const std::string& relative) { return ServerPath(relative); },
-                    fingerprint},
-                shared->folders);
-            int code = uploads->Start();
-            // A server that allows one channel a connection: libssh2's SFTP channel gives way.
-            if (code == LIBSSH2_ERROR_CHANNEL_FAILURE && sftp != nullptr) {
-                code = Run([&] { return libssh2_sftp_shutdown(sftp); });
-                if (code == 0) {
-                    sftp = nullptr;
-                    code = uploads->Start();
-                }
-            }
-            if (code != 0) return failAll(ChannelFailure(code));
+            if (queue.Next(job)) queue.Finished(job, open);
+            return;
         }
         const int code = uploads->Upload(queue);
         if (code == 0) return;
         const std::vector<UploadJob> lost = uploads->TakeUnfinished();
         const TransportResult failure = ChannelFailure(code);
         for (const UploadJob& job : lost) queue.Finished(job, failure);
+    }
+
+    // Connected, with the upload channel started.
+    TransportResult OpenUploads() {
+        if (TransportResult open = Connect(); !open.Ok()) return open;
+        if (uploads) return {};
+        uploads = std::make_unique<CSftpUploadChannel>(
+            session,
+            CSftpUploadChannel::Hooks{
+                [this](bool in, bool out) { return Wait(in, out); },
+                [this](const std::string& relative) { return ServerPath(relative); }, fingerprint},
+            shared->folders);
+        int code = uploads->Start();
+        // A server that allows one channel a connection: libssh2's SFTP channel gives way.
+        if (code == LIBSSH2_ERROR_CHANNEL_FAILURE && sftp != nullptr) {
+            code = Run([&] { return libssh2_sftp_shutdown(sftp); });
+            if (code == 0) {
+                sftp = nullptr;
+                code = uploads->Start();
+            }
+        }
+        return code == 0 ? TransportResult{} : ChannelFailure(code);
     }
 
     // What a failure of the upload channel means: the connection is not used again.

@@ -206,8 +206,8 @@ bool CSftpUploadChannel::PumpWrites(CUploadQueue& queue, std::size_t slot) {
 }
 
 int CSftpUploadChannel::Upload(CUploadQueue& queue) {
+    uploadQueue = &queue;
     bool more = true;
-    bool retried = false;
     for (;;) {
         while (more && busy < kFilesOnTheWay && unacknowledged < kMaxUnacknowledged &&
                composing.size() < kMaxComposing) {
@@ -225,22 +225,47 @@ int CSftpUploadChannel::Upload(CUploadQueue& queue) {
         if (!more && busy == 0 && composing.empty() && sent == sending.size() &&
             pending == Pending::None)
             return 0;
-        bool progressed = false;
-        if (const int code = Exchange(progressed); code != 0) return code;
-        if (const int code = Dispatch(queue); code != 0) return code;
-        if (progressed) {
-            retried = false;
-            continue;
-        }
-        // A window adjustment may have come in with the answers just read: the write is tried
-        // once more before waiting for the socket to say so.
-        if (windowFull && !retried) {
-            retried = true;
-            continue;
-        }
-        retried = false;
-        if (const int code = WaitForSocket(); code != 0) return code;
+        if (const int code = Turn(); code != 0) return code;
     }
+}
+
+int CSftpUploadChannel::Remove(CRemovalQueue& queue) {
+    removalQueue = &queue;
+    bool more = true;
+    for (;;) {
+        std::string path;
+        std::size_t id = 0;
+        while (more && removing < kFilesOnTheWay && composing.size() < kMaxComposing) {
+            if (!queue.Next(path, id)) {
+                more = false;
+                break;
+            }
+            sftp::AppendRemove(composing, Expect(Kind::Removal, id), hooks.serverPath(path));
+            ++removing;
+        }
+        if (!more && removing == 0 && composing.empty() && sent == sending.size() &&
+            pending == Pending::None)
+            return 0;
+        if (const int code = Turn(); code != 0) return code;
+    }
+}
+
+int CSftpUploadChannel::Turn() {
+    bool progressed = false;
+    if (const int code = Exchange(progressed); code != 0) return code;
+    if (const int code = Dispatch(); code != 0) return code;
+    if (progressed) {
+        retried = false;
+        return 0;
+    }
+    // A window adjustment may have come in with the answers just read: the write is tried once
+    // more before waiting for the socket to say so.
+    if (windowFull && !retried) {
+        retried = true;
+        return 0;
+    }
+    retried = false;
+    return WaitForSocket();
 }
 
 int CSftpUploadChannel::Exchange(bool& progressed) {
@@ -306,7 +331,7 @@ int CSftpUploadChannel::Exchange(bool& progressed) {
     }
 }
 
-int CSftpUploadChannel::Dispatch(CUploadQueue& queue) {
+int CSftpUploadChannel::Dispatch() {
     for (;;) {
         sftp::Reply reply;
         std::size_t used = 0;
@@ -319,7 +344,7 @@ int CSftpUploadChannel::Dispatch(CUploadQueue& queue) {
         if (request == requests.end()) return Malformed("an answer to no request came");
         const Request answered = request->second;
         requests.erase(request);
-        if (const int code = Answered(queue, answered, reply); code != 0) return code;
+        if (const int code = Answered(answered, reply); code != 0) return code;
     }
     if (parsed > (1u << 16) && parsed * 2 > incoming.size()) {
         incoming.erase(0, parsed);
@@ -328,9 +353,18 @@ int CSftpUploadChannel::Dispatch(CUploadQueue& queue) {
     return 0;
 }
 
-int CSftpUploadChannel::Answered(CUploadQueue& queue, const Request& request,
-                                 const sftp::Reply& reply) {
+int CSftpUploadChannel::Answered(const Request& request, const sftp::Reply& reply) {
     if (request.kind == Kind::Ignored) return 0;
+    if (request.kind == Kind::Removal) {
+        if (reply.type != sftp::kStatus || removalQueue == nullptr)
+            return Malformed("an answer of the wrong kind came");
+        --removing;
+        // A file that is already gone counts as deleted.
+        const bool gone = reply.status == sftp::kOk || IsMissing(reply.status);
+        removalQueue->Finished(request.slot, gone ? TransportResult{} : Refused(reply.status));
+        return 0;
+    }
+    if (uploadQueue == nullptr) return Malformed("an answer to no upload came");
     Transfer& transfer = *slots[request.slot];
     if (request.kind == Kind::Open && reply.type == sftp::kHandle) {
         transfer.handle = reply.handle;
@@ -341,6 +375,7 @@ int CSftpUploadChannel::Answered(CUploadQueue& queue, const Request& request,
     const std::uint32_t status = reply.status;
     switch (request.kind) {
         case Kind::Ignored:
+        case Kind::Removal:
             break;
         case Kind::Open:
             if (status == sftp::kOk) return Malformed("a file was opened without a handle");
@@ -350,7 +385,7 @@ int CSftpUploadChannel::Answered(CUploadQueue& queue, const Request& request,
                     SendMkdir(folder);
                 SendOpen(request.slot);
             } else {
-                Finish(queue, request.slot, Refused(status));
+                Finish(request.slot, Refused(status));
             }
             break;
         case Kind::Write:
@@ -364,12 +399,12 @@ int CSftpUploadChannel::Answered(CUploadQueue& queue, const Request& request,
                 SendRename(request.slot);
             } else {
                 sftp::AppendRemove(composing, Expect(Kind::Ignored), transfer.temporary);
-                Finish(queue, request.slot, transfer.failure);
+                Finish(request.slot, transfer.failure);
             }
             break;
         case Kind::Rename:
             if (status == sftp::kOk) {
-                Finish(queue, request.slot, {});
+                Finish(request.slot, {});
             } else if (!posixRename && !transfer.replacing && !IsMissing(status)) {
                 // A plain rename onto a taken name fails (OpenSSH's does): the old file goes,
                 // and the rename follows in the same batch.
@@ -377,18 +412,17 @@ int CSftpUploadChannel::Answered(CUploadQueue& queue, const Request& request,
                 sftp::AppendRemove(composing, Expect(Kind::Ignored), transfer.target);
                 SendRename(request.slot);
             } else {
-                Finish(queue, request.slot, Refused(status));
+                Finish(request.slot, Refused(status));
             }
             break;
     }
     return 0;
 }
 
-void CSftpUploadChannel::Finish(CUploadQueue& queue, std::size_t slot,
-                                const TransportResult& result) {
+void CSftpUploadChannel::Finish(std::size_t slot, const TransportResult& result) {
     std::unique_ptr<Transfer> transfer = std::move(slots[slot]);
     --busy;
-    queue.Finished(transfer->job, result);
+    uploadQueue->Finished(transfer->job, result);
 }
 
 TransportResult CSftpUploadChannel::Refused(std::uint32_t status) const {
@@ -412,6 +446,15 @@ int CSftpUploadChannel::Close() {
         }
     }
     return 0;
+}
+
+std::vector<std::size_t> CSftpUploadChannel::TakeUnfinishedRemovals() {
+    std::vector<std::size_t> ids;
+    for (const auto& [id, request] : requests)
+        if (request.kind == Kind::Removal) ids.push_back(request.slot);
+    std::erase_if(requests, [](const auto& entry) { return entry.second.kind == Kind::Removal; });
+    removing = 0;
+    return ids;
 }
 
 std::vector<UploadJob> CSftpUploadChannel::TakeUnfinished() {

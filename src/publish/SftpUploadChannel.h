@@ -60,6 +60,10 @@ public:
     // and nothing more may be said on the channel.
     int Upload(CUploadQueue& queue);
     std::vector<UploadJob> TakeUnfinished();
+    // Deletes what `queue` hands out, many at once, the same way: 0, or the code the connection
+    // failed with, the ids of the deletions then unanswered in TakeUnfinishedRemovals().
+    int Remove(CRemovalQueue& queue);
+    std::vector<std::size_t> TakeUnfinishedRemovals();
     // Closes the channel once Upload returned 0, leaving the connection for other channels.
     int Close();
     // Why the server's answers could not be understood, when that ended the connection.
@@ -67,10 +71,10 @@ public:
 
 private:
     struct Transfer;
-    enum class Kind { Ignored, Open, Write, Close, Rename };
+    enum class Kind { Ignored, Open, Write, Close, Rename, Removal };
     struct Request {
         Kind kind = Kind::Ignored;
-        std::size_t slot = 0;
+        std::size_t slot = 0;  // the transfer's, or the caller's id of a removal
         std::uint32_t bytes = 0;
     };
 
@@ -87,9 +91,12 @@ private:
     int Exchange(bool& progressed);
     int WaitForSocket();
     // Acts on every whole answer received; 0, or why the answers make no sense.
-    int Dispatch(CUploadQueue& queue);
-    int Answered(CUploadQueue& queue, const Request& request, const sftp::Reply& reply);
-    void Finish(CUploadQueue& queue, std::size_t slot, const TransportResult& result);
+    // One round: sends and receives what it can, acts on the answers, and waits for the socket
+    // when nothing moved.
+    int Turn();
+    int Dispatch();
+    int Answered(const Request& request, const sftp::Reply& reply);
+    void Finish(std::size_t slot, const TransportResult& result);
     TransportResult Refused(std::uint32_t status) const;
     int Malformed(const std::string& what);
 
@@ -101,7 +108,12 @@ private:
     std::uint32_t nextId = 1;
     std::unordered_map<std::uint32_t, Request> requests;
     std::vector<std::unique_ptr<Transfer>> slots;
-    std::size_t busy = 0;
+    std::size_t busy = 0;      // transfers on the way
+    std::size_t removing = 0;  // removals on the way
+    // The queue of the Upload or Remove under way.
+    CUploadQueue* uploadQueue = nullptr;
+    CRemovalQueue* removalQueue = nullptr;
+    bool retried = false;
     std::uint64_t unacknowledged = 0;  // bytes of writes not yet answered
     // Requests are put together in `composing` while `sending` goes out, which libssh2 needs
     // unchanged until it took all of it.

@@ -14,7 +14,7 @@
 // stops before it changes anything.
 
 // Changes whenever the table or CPublishTransport changes: a module of another build is refused.
-inline constexpr std::uint32_t kTransferInterface = 2;
+inline constexpr std::uint32_t kTransferInterface = 3;
 
 struct TransferFunctions {
     std::uint32_t interface = kTransferInterface;

@@ -39,19 +39,8 @@ public:
     void Delete(const std::vector<std::string>& paths) {
         std::atomic<std::size_t> next{0};
         RunOnWorkers(paths.size(), [&](CPublishTransport& transport) {
-            for (std::size_t i = next++; i < paths.size(); i = next++) {
-                if (Stopping()) return;
-                const TransportResult done = transport.Remove(paths[i]);
-                std::lock_guard lock(mutex);
-                ++progress.deletionsDone;
-                if (done.Ok()) {
-                    manifest.files.erase(paths[i]);
-                    ++result.deleted;
-                } else {
-                    Failed(paths[i], done);
-                }
-                Report();
-            }
+            CDeletionQueue queue(*this, paths, next);
+            transport.RemoveQueued(queue);
         });
     }
 
@@ -109,6 +98,38 @@ private:
         const std::vector<LocalFile>& files;
         std::atomic<std::size_t>& next;
         std::vector<std::uint64_t>& counted;
+    };
+
+    // The manifest's files the export no longer has, handed out to one connection.
+    class CDeletionQueue final : public CRemovalQueue {
+    public:
+        CDeletionQueue(CPublishRun& run, const std::vector<std::string>& paths,
+                       std::atomic<std::size_t>& next)
+            : run(run), paths(paths), next(next) {}
+
+        bool Next(std::string& path, std::size_t& id) override {
+            if (run.Stopping()) return false;
+            id = next++;
+            if (id >= paths.size()) return false;
+            path = paths[id];
+            return true;
+        }
+        void Finished(std::size_t id, const TransportResult& done) override {
+            std::lock_guard lock(run.mutex);
+            ++run.progress.deletionsDone;
+            if (done.Ok()) {
+                run.manifest.files.erase(paths[id]);
+                ++run.result.deleted;
+            } else {
+                run.Failed(paths[id], done);
+            }
+            run.Report();
+        }
+
+    private:
+        CPublishRun& run;
+        const std::vector<std::string>& paths;
+        std::atomic<std::size_t>& next;
     };
 
     bool Stopping() const { return Cancelled(parameters.cancel) || broken; }

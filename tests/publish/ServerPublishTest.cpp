@@ -152,7 +152,7 @@ protected:
         Save();
     }
     // Adds `count` items of 20 KB each in a folder of their own.
-    void AddSmallFiles(int count) {
+    CFolderKey AddSmallFiles(int count) {
         const CFolderKey folder = tree.AddFolder(tree.RootKey(), "Small").key;
         for (int i = 0; i < count; ++i) {
             const std::string name = "files/small" + std::to_string(i) + ".bin";
@@ -160,6 +160,7 @@ protected:
             tree.AddItem(folder, "Small " + std::to_string(i), "file://" + (dir / name).string());
         }
         Save();
+        return folder;
     }
     // Every file the manifest there lists is there, whole, as the manifest describes it.
     void ExpectTheManifestTrue() const {
@@ -379,6 +380,39 @@ TEST_F(SftpPublishTest, AFileTheServerRefusesIsListedAndTheOthersOfItsBatchArriv
     ASSERT_EQ(next.exitCode, 0) << next.err;
     EXPECT_EQ(next.out.rfind("1 file uploaded", 0), 0u) << next.out;
     EXPECT_EQ(Published(), Exported());
+}
+
+// Deletions go many at once too: one the server refuses is listed, the others go, and what is
+// not ours stays.
+TEST_F(SftpPublishTest, ManyDeletionsGoTogetherAndOneRefusedIsListed) {
+    const CFolderKey small = AddSmallFiles(150);
+    ASSERT_EQ(Publish().exitCode, 0);
+    const auto published = Published();
+    Write("target/theirs.txt", "someone else's");
+    ASSERT_EQ(tree.DeleteFolder(small), CSiteStatus::Done);
+    Save();
+    const CliRun dryRun = Publish({"--dry-run"});
+    const std::size_t line = dryRun.out.find("delete\t");
+    ASSERT_NE(line, std::string::npos) << dryRun.out;
+    const std::string kept = dryRun.out.substr(line + 7, dryRun.out.find('\n', line) - line - 7);
+    // A folder with a file in it where the file was: the server cannot delete it.
+    fs::remove(dir / "target" / kept);
+    Write("target/" + kept + "/inside", "x");
+
+    const CliRun run = Publish();
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find(kept + ": "), std::string::npos) << run.err;
+    std::size_t gone = 0;
+    for (const auto& [path, bytes] : published) gone += !Exported().contains(path);
+    ASSERT_GT(gone, 150u);
+    EXPECT_NE(run.out.find(", " + std::to_string(gone - 1) + " deleted, "), std::string::npos)
+        << run.out;
+    auto after = Published();
+    EXPECT_EQ(after["theirs.txt"], "someone else's");
+    EXPECT_EQ(after[kept + "/inside"], "x");
+    after.erase("theirs.txt");
+    after.erase(kept + "/inside");
+    EXPECT_EQ(after, Exported());
 }
 
 // Uploads go through an SFTP channel of their own: a server that allows one channel a
