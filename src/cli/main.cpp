@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     // First of all: SIGINT or SIGTERM at any moment ends the program through its own handler,
     // with its own exit status and a last line that says what was done.
     CatchInterruptions();
-    LimitHeapArenas(kProgramHeapArenas);
+    LimitHeapArenas(kHeapArenasPerProcessor);
     int exitCode = RunCli(argc, argv);
     // A command that never looks at the flag (show) has finished all the same.
     if (Interrupted() && exitCode != kExitInterrupted)

@@ -1,5 +1,7 @@
 #include "HeapUse.h"
 
+#include "ParallelFor.h"
+
 // Any header of the C library defines __GLIBC__ where it is glibc.
 #include <cstdlib>
 
@@ -7,11 +9,11 @@
 #include <malloc.h>
 #endif
 
-void LimitHeapArenas(int arenas) {
+void LimitHeapArenas(int perProcessor) {
 #if defined(__GLIBC__)
-    if (arenas > 0) ::mallopt(M_ARENA_MAX, arenas);
+    if (perProcessor > 0) ::mallopt(M_ARENA_MAX, perProcessor * static_cast<int>(ProcessorCount()));
 #else
-    (void)arenas;
+    (void)perProcessor;
 #endif
 }
 

@@ -8,7 +8,7 @@
 #include "SiteApp.h"
 
 int main(int argc, char** argv) {
-    LimitHeapArenas(kProgramHeapArenas);
+    LimitHeapArenas(kHeapArenasPerProcessor);
     // --help and --version need no window system, so they are answered without a display too.
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
