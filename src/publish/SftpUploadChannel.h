@@ -37,6 +37,7 @@ private:
 // costs the server a wake-up per request. Here the requests of dozens of files travel together
 // and the answers are matched to them by id. Each file still goes to its temporary name, is
 // renamed only once every write and the close were acknowledged, and is reported as it ends.
+// Deletions go the same way, many at once.
 class CSftpUploadChannel {
 public:
     struct Hooks {
@@ -64,7 +65,8 @@ public:
     // failed with, the ids of the deletions then unanswered in TakeUnfinishedRemovals().
     int Remove(CRemovalQueue& queue);
     std::vector<std::size_t> TakeUnfinishedRemovals();
-    // Closes the channel once Upload returned 0, leaving the connection for other channels.
+    // Closes the channel once Upload or Remove returned 0, leaving the connection for other
+    // channels.
     int Close();
     // Why the server's answers could not be understood, when that ended the connection.
     const std::string& Problem() const { return problem; }
@@ -90,10 +92,10 @@ private:
     // Moves what can be moved both ways without waiting; `progressed` when anything did.
     int Exchange(bool& progressed);
     int WaitForSocket();
-    // Acts on every whole answer received; 0, or why the answers make no sense.
     // One round: sends and receives what it can, acts on the answers, and waits for the socket
     // when nothing moved.
     int Turn();
+    // Acts on every whole answer received; 0, or why the answers make no sense.
     int Dispatch();
     int Answered(const Request& request, const sftp::Reply& reply);
     void Finish(std::size_t slot, const TransportResult& result);
