@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 7;
+constexpr std::uint64_t kFormat = 8;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -30,19 +30,74 @@ constexpr std::uint64_t kHasSize = 1, kIsJpeg = 2, kDamaged = 4, kHeaderRead = 8
 // What a video's facts hold.
 constexpr std::uint64_t kHasFacts = 1, kHasCreated = 2;
 
-constexpr std::uint64_t kChecksumStart = 14695981039346656037ull;
-
-// FNV-1a, carried on from `hash`: the checksum of A then B is that of B from the one of A.
-std::uint64_t Checksum(std::string_view bytes, std::uint64_t hash = kChecksumStart) {
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
+// A 64-bit hash of bytes given in pieces of any size, taken eight bytes a step: records of
+// megabytes are summed on every re-export, and HashOfPage hashes every page's inputs with it.
+class CChecksum {
+public:
+    void Add(std::string_view bytes) {
+        if (bytes.empty()) return;
+        total += bytes.size();
+        if (pendingSize > 0) {
+            const std::size_t room = std::min(bytes.size(), sizeof pending - pendingSize);
+            std::memcpy(pending + pendingSize, bytes.data(), room);
+            pendingSize += room;
+            bytes.remove_prefix(room);
+            if (pendingSize < sizeof pending) return;
+            Word(pending);
+            pendingSize = 0;
+        }
+        for (; bytes.size() >= 8; bytes.remove_prefix(8)) Word(bytes.data());
+        if (!bytes.empty()) std::memcpy(pending, bytes.data(), bytes.size());
+        pendingSize = bytes.size();
     }
-    return hash;
+    std::uint64_t Value() const {
+        char last[8] = {};
+        std::memcpy(last, pending, pendingSize);
+        std::uint64_t value = Round(hash, Load(last)) ^ total;
+        value ^= value >> 33;
+        value *= kPrime2;
+        value ^= value >> 29;
+        value *= 0x165667B19E3779F9ull;
+        value ^= value >> 32;
+        return value;
+    }
+
+private:
+    static constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+    static constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+
+    // Little-endian, so that a record reads alike on any machine.
+    static std::uint64_t Load(const char* bytes) {
+        std::uint64_t word = 0;
+        for (int i = 0; i < 8; ++i)
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        return word;
+    }
+    static std::uint64_t Round(std::uint64_t value, std::uint64_t word) {
+        value += word * kPrime2;
+        value = (value << 31) | (value >> 33);
+        return value * kPrime1;
+    }
+    void Word(const char* bytes) { hash = Round(hash, Load(bytes)); }
+
+    std::uint64_t hash = 0x27D4EB2F165667C5ull;
+    std::uint64_t total = 0;
+    char pending[8] = {};
+    std::size_t pendingSize = 0;
+};
+
+std::uint64_t Checksum(std::string_view bytes) {
+    CChecksum sum;
+    sum.Add(bytes);
+    return sum.Value();
 }
 
+// Little-endian, whatever the machine; appended at once, as a record of a large website holds
+// millions of numbers.
 void PutU64(std::string& out, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    char bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    out.append(bytes, 8);
 }
 
 void PutText(std::string& out, std::string_view text) {
@@ -51,11 +106,14 @@ void PutText(std::string& out, std::string_view text) {
 }
 
 void PutStamp(std::string& out, const FileStamp& stamp) {
-    PutU64(out, stamp.device);
-    PutU64(out, stamp.inode);
-    PutU64(out, stamp.size);
-    PutU64(out, static_cast<std::uint64_t>(stamp.modifiedNs));
-    PutU64(out, static_cast<std::uint64_t>(stamp.changedNs));
+    char bytes[kStampBytes];
+    std::size_t at = 0;
+    for (const std::uint64_t value :
+         {stamp.device, stamp.inode, static_cast<std::uint64_t>(stamp.size),
+          static_cast<std::uint64_t>(stamp.modifiedNs),
+          static_cast<std::uint64_t>(stamp.changedNs)})
+        for (int i = 0; i < 8; ++i) bytes[at++] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    out.append(bytes, kStampBytes);
 }
 
 // A stamp as PutStamp stored it, through either reader of the record.
@@ -339,8 +397,7 @@ CExportCache CExportCache::Parse(std::string bytes, std::string_view project) {
     SortByName(cache.pages, false);
     SortByName(cache.pictures, false);
     SortByName(cache.videos, false);
-    cache.stored = {Checksum(trailer, bodySum),
-                    static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
+    cache.stored = {bodySum, static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
     return cache;
 }
 
@@ -402,31 +459,7 @@ const WrittenPage* CExportCache::PageMadeFrom(std::string_view name, const CFold
 }
 
 PageHash HashOfPage(std::string_view bytes) {
-    // Eight bytes a step (every page's inputs are hashed on every export), in a way of its own
-    // beside the standard library's hash.
-    constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
-    constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
-    const auto round = [](std::uint64_t hash, std::uint64_t word) {
-        hash += word * kPrime2;
-        hash = (hash << 31) | (hash >> 33);
-        return hash * kPrime1;
-    };
-    std::uint64_t hash = 0x27D4EB2F165667C5ull ^ bytes.size();
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bytes.data() + at, 8);
-        hash = round(hash, word);
-    }
-    std::uint64_t last = 0;
-    if (at < bytes.size()) std::memcpy(&last, bytes.data() + at, bytes.size() - at);
-    hash = round(hash, last);
-    hash ^= hash >> 33;
-    hash *= kPrime2;
-    hash ^= hash >> 29;
-    hash *= 0x165667B19E3779F9ull;
-    hash ^= hash >> 32;
-    return {hash, static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
+    return {Checksum(bytes), static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
 }
 
 bool CExportCache::Holds(std::string_view name, const CFolderHandle& in, const std::string& entry,
@@ -537,8 +570,8 @@ FileWriteResult CExportCache::Write(const CFolderHandle& folder, const fs::path&
                                     std::string_view project) const {
     std::uint64_t bodySum = 0;
     const std::string bytes = Stored(project, bodySum);
-    const PageHash hash{Checksum(std::string_view(bytes).substr(bytes.size() - 8), bodySum),
-                        static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
+    // The checksum stands for all the bytes but itself, which it decides.
+    const PageHash hash{bodySum, static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes))};
     if (hash == stored) return {true, {}, {}};
     const std::string name(kExportCacheName);
     return ReplaceFile(folder, name, shown / name, bytes);
@@ -562,10 +595,7 @@ public:
             return {};
         }
         const std::string_view taken(window.data() + at, size);
-        for (const char c : taken) {
-            sum ^= static_cast<unsigned char>(c);
-            sum *= 1099511628211ull;
-        }
+        sum.Add(taken);
         at += size;
         return taken;
     }
@@ -594,7 +624,7 @@ public:
     // Whether every byte of the tables was taken and the checksum after them is theirs.
     bool Finished() {
         if (!ok || at != end || left != 0) return false;
-        const std::uint64_t summed = sum;
+        const std::uint64_t summed = sum.Value();
         left = 8;
         return U64() == summed && ok;
     }
@@ -620,7 +650,7 @@ private:
     std::string window = std::string(1 << 16, '\0');
     std::size_t at = 0;
     std::size_t end = 0;
-    std::uint64_t sum = 14695981039346656037ull;
+    CChecksum sum;
 };
 
 // The names of a folder's entries, sorted, the folders apart; entries of another kind count as
