@@ -5,7 +5,9 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -195,6 +197,15 @@ std::string SystemRefusal(const CFolderHandle& folder, const fs::path& shown, bo
     return {};
 }
 
+// Whether a path as the system spells it is that text.
+template <typename Text>
+bool IsSpelledAs(const Text& path, const std::string& text) {
+    if constexpr (std::is_same_v<Text, std::string>)
+        return path == text;
+    else
+        return false;
+}
+
 // Whether a folder or file, named by its path with links resolved, is the folder with the
 // identity `folder` or lies inside it, by the identity of it and of every folder holding it.
 // Thousands of linked files share a few folders: each folder is looked at once.
@@ -267,17 +278,36 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
     std::vector<FoundSource> found(paths.size());
     ParallelFor(paths.size(),
                 [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
+    // By the folder of a path that is absolute and normal already (nearly all): thousands of
+    // files of one folder take it apart once.
+    std::unordered_map<std::string_view, bool> folderHeld;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const SourceState& state = found[i].state;
-        fs::path file = found[i].path;
-        if (file.is_relative()) file = fs::absolute(file);
+        std::optional<bool> inHeldFolder;
+        std::string_view parent;
+        if (IsSpelledAs(found[i].path, found[i].normalPath) &&
+            found[i].normalPath.starts_with('/')) {
+            const std::string_view text = found[i].normalPath;
+            parent = text.substr(0, std::max<std::size_t>(text.rfind('/'), 1));
+            if (const auto known = folderHeld.find(parent); known != folderHeld.end())
+                inHeldFolder = known->second;
+        }
         // A regular file, or nothing at all, is never the folder itself: only the folders
         // holding it count, unless it is a link.
-        const bool holds = inside.Holds(resolve(file.parent_path(), resolve)) ||
-                           (state.linked ? inside.Holds(OnDisk(file))
-                                         : state.kind != SourceState::Kind::Regular &&
-                                               state.kind != SourceState::Kind::Missing &&
-                                               inside.Holds(resolve(file, resolve)));
+        const bool itself = state.linked || (state.kind != SourceState::Kind::Regular &&
+                                             state.kind != SourceState::Kind::Missing);
+        std::optional<fs::path> file;
+        if (!inHeldFolder || itself) {
+            file = found[i].path;
+            if (file->is_relative()) file = fs::absolute(*file);
+        }
+        if (!inHeldFolder) {
+            inHeldFolder = inside.Holds(resolve(file->parent_path(), resolve));
+            if (!parent.empty()) folderHeld.emplace(parent, *inHeldFolder);
+        }
+        const bool holds =
+            *inHeldFolder || (itself && (state.linked ? inside.Holds(OnDisk(*file))
+                                                      : inside.Holds(resolve(*file, resolve))));
         if (holds) return refusing + "it holds " + paths[i] + ", a file the website links to.";
     }
     if (sources != nullptr) *sources = std::move(found);
