@@ -31,6 +31,8 @@ bool CUniqueNames::IsFree(std::size_t count, const NameFn& nameOf, std::string_v
 
 std::string CUniqueNames::Claim(std::size_t owner, std::size_t count, const NameFn& nameOf) {
     count = std::max<std::size_t>(count, 1);
+    // Most files and folders get the name they want: one look, made while it is claimed.
+    if (count == 1 && owners.try_emplace(AsciiLower(nameOf("", 0)), owner).second) return {};
     std::string suffix;
     if (!IsFree(count, nameOf, suffix)) {
         // Every candidate needs its first name, so a suffix whose first name is taken can never
