@@ -168,22 +168,41 @@ void CLinkedFiles::FindSources(std::vector<std::string> paths, const std::atomic
     if (cancel != nullptr && cancel->load()) return;
     // Each path gives one file at most.
     files.reserve(files.size() + paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        finder.FindWithoutCase(found[i]);
-        foundEarlier.emplace(std::move(paths[i]), std::move(found[i]));
-    }
+    for (FoundSource& source : found) finder.FindWithoutCase(source);
+    ForgetFoundSources();
+    foundEarlier.paths = std::move(paths);
+    foundEarlier.found = std::move(found);
+    foundEarlier.taken.assign(foundEarlier.paths.size(), 0);
 }
 
 void CLinkedFiles::ForgetFoundSources() {
-    decltype(foundEarlier)().swap(foundEarlier);
+    foundEarlier = FoundEarlier();
 }
 
 FoundSource CLinkedFiles::Found(std::string_view path) {
     // A spelling is looked up here only the first time it is linked.
-    if (const auto earlier = foundEarlier.find(path); earlier != foundEarlier.end()) {
-        FoundSource found = std::move(earlier->second);
-        foundEarlier.erase(earlier);
-        return found;
+    FoundEarlier& earlier = foundEarlier;
+    const std::size_t count = earlier.paths.size();
+    while (earlier.next < count && earlier.taken[earlier.next]) ++earlier.next;
+    constexpr std::size_t kLookAhead = 16;
+    std::size_t at = count;
+    for (std::size_t i = earlier.next; i < std::min(count, earlier.next + kLookAhead); ++i)
+        if (!earlier.taken[i] && earlier.paths[i] == path) {
+            at = i;
+            break;
+        }
+    if (at == count && count > 0) {
+        if (earlier.index.empty()) {
+            earlier.index.reserve(count);
+            for (std::size_t i = 0; i < count; ++i) earlier.index.emplace(earlier.paths[i], i);
+        }
+        if (const auto known = earlier.index.find(path);
+            known != earlier.index.end() && !earlier.taken[known->second])
+            at = known->second;
+    }
+    if (at < count) {
+        earlier.taken[at] = 1;
+        return std::move(earlier.found[at]);
     }
     FoundSource found = FindSource(SourceFile(path));
     finder.FindWithoutCase(found);

@@ -254,7 +254,17 @@ private:
     // normal path while it is missing.
     CEntryIndex byIdentity;
     CEntryIndex byNormalPath;
-    std::unordered_map<std::string, FoundSource, TextHash, std::equal_to<>> foundEarlier;
+    // What FindSources looked at, by the position of its path, taken as pages link them: in
+    // the order they were listed, nearly always, so that the next one or one a few places on is
+    // the one; others are found by the index, made the first time one is not.
+    struct FoundEarlier {
+        std::vector<std::string> paths;
+        std::vector<FoundSource> found;
+        std::vector<char> taken;
+        std::size_t next = 0;  // the first not taken, or before it
+        std::unordered_map<std::string_view, std::size_t, TextHash> index;
+    };
+    FoundEarlier foundEarlier;
     CSourceFinder finder;
     CUniqueNames names[kCategoryFolderCount];
     CFolderKey currentFolder;
