@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <unordered_set>
 
 #include "ExportCache.h"
@@ -84,33 +87,42 @@ bool HoldsBytes(const CFolderHandle& folder, const std::string& name, std::strin
 // The names of what the plan makes: pages at the top, copies in their category folders,
 // thumbnails and view pictures in theirs.
 struct PlannedNames {
-    std::unordered_set<std::string> pages;
-    std::unordered_set<std::string> copies[kCategoryFolderCount];
-    std::unordered_set<std::string> thumbnails;
-    std::unordered_set<std::string> views;
+    using Names = std::unordered_set<std::string_view>;
+    Names pages;
+    Names copies[kCategoryFolderCount];
+    Names thumbnails;
+    Names views;
 
     explicit PlannedNames(const ExportPlan& plan) {
-        for (const PlannedPage& page : plan.pages)
-            pages.insert(Utf8FromPath(PathFromBytes(page.fileName)));
+        pages.reserve(plan.pages.size());
+        for (const PlannedPage& page : plan.pages) pages.insert(OnDisk(page.fileName));
         if (plan.copyFiles)
             for (const LinkedFile& file : plan.linkedFiles.Files())
-                if (!file.name.empty())
-                    copies[file.folder].insert(Utf8FromPath(PathFromBytes(file.name)));
+                if (!file.name.empty()) copies[file.folder].insert(OnDisk(file.name));
         for (const std::size_t index : plan.thumbnails)
             if (const LinkedFile& file = plan.linkedFiles.Files()[index]; !file.thumbName.empty()) {
-                thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumbName)));
-                if (!file.thumb1xName.empty())
-                    thumbnails.insert(Utf8FromPath(PathFromBytes(file.thumb1xName)));
-                if (!file.pagePosterName.empty())
-                    thumbnails.insert(Utf8FromPath(PathFromBytes(file.pagePosterName)));
+                thumbnails.insert(OnDisk(file.thumbName));
+                if (!file.thumb1xName.empty()) thumbnails.insert(OnDisk(file.thumb1xName));
+                if (!file.pagePosterName.empty()) thumbnails.insert(OnDisk(file.pagePosterName));
             }
         for (const std::size_t index : plan.views) {
             const LinkedFile& file = plan.linkedFiles.Files()[index];
-            views.insert(Utf8FromPath(PathFromBytes(file.viewName)));
-            if (!file.view2xName.empty())
-                views.insert(Utf8FromPath(PathFromBytes(file.view2xName)));
+            views.insert(OnDisk(file.viewName));
+            if (!file.view2xName.empty()) views.insert(OnDisk(file.view2xName));
         }
     }
+
+private:
+    // A name of the plan as a listing of the folder gives it back: the plan's own text where the
+    // system's names are bytes (no copy of thirty thousand names), else converted and kept here.
+    std::string_view OnDisk(std::string_view name) {
+        if constexpr (std::is_same_v<fs::path::value_type, char>)
+            return name;
+        else
+            return converted.emplace_back(Utf8FromPath(PathFromBytes(name)));
+    }
+
+    std::deque<std::string> converted;
 };
 
 // Deletes everything in the export folder that the plan does not make: files and folders of other
@@ -147,8 +159,7 @@ void DeleteWhatIsNotPlanned(const ExportPlan& plan, const CFolderHandle& folder,
                             const fs::path& shown) {
         result.entriesDeleted += RemoveExportEntry(inside, name, shown, result.failures);
     };
-    const auto lookInside = [&](const std::string& name,
-                                const std::unordered_set<std::string>& keep) {
+    const auto lookInside = [&](const std::string& name, const PlannedNames::Names& keep) {
         const fs::path shown = plan.exportFolder / name;
         std::error_code error;
         const CFolderHandle inside = folder.OpenFolder(name, error);
@@ -371,15 +382,18 @@ Outcome CPlanExecution::CopyFile(std::size_t index, std::optional<ExportFailure>
     }
     const std::string_view folder = kCategoryFolderNames[file.folder];
     const std::string fileName = Utf8FromPath(PathFromBytes(file.name));
-    const fs::path target = plan.exportFolder / PathFromBytes(folder) / fileName;
+    // Made only for a copy that is made: most of a re-export's copies are up to date.
+    const auto targetPath = [&] { return plan.exportFolder / PathFromBytes(folder) / fileName; };
     const OutputFolder& category = categories[file.folder];
     if (!category.handle.IsOpen()) {
-        failure = ExportFailure{file.source, "could not be copied to " + Utf8FromPath(target) +
-                                                 ": " + category.problem};
+        failure =
+            ExportFailure{file.source, "could not be copied to " + Utf8FromPath(targetPath()) +
+                                           ": " + category.problem};
         return Outcome::Failed;
     }
     const std::string name = MadeFileName(folder, file.name);
     if (UpToDate(name, category, fileName, file.found, made)) return Outcome::UpToDate;
+    const fs::path target = targetPath();
     const fs::path& from = file.found.path;
     const FileWriteResult copied =
         ReplaceFileWithCopy(from, category.handle, fileName, target, run.cancel);
@@ -751,8 +765,7 @@ UnplannedEntries FindUnplannedEntries(const ExportPlan& plan, std::size_t named)
         std::error_code error;
         return !entry.is_symlink(error) && entry.is_directory(error);
     };
-    const auto lookInside = [&](const fs::directory_entry& entry,
-                                const std::unordered_set<std::string>& keep) {
+    const auto lookInside = [&](const fs::directory_entry& entry, const PlannedNames::Names& keep) {
         for (const fs::directory_entry& inside : entries(entry.path()))
             if (!keep.contains(Utf8FromPath(inside.path().filename())) || isFolder(inside))
                 note(inside.path());
