@@ -17,8 +17,11 @@ namespace {
 // The inputs of one page, each given with its length so that no two lists of inputs read alike.
 class CInputs {
 public:
+    // Appended eight bytes at once: a page's inputs are hundreds of numbers and texts.
     void Number(std::uint64_t value) {
-        for (int i = 0; i < 8; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        char eight[8];
+        for (int i = 0; i < 8; ++i) eight[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        bytes.append(eight, 8);
     }
     void Text(std::string_view text) {
         Number(text.size());
