@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <system_error>
 
@@ -171,8 +172,19 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
         plan.folderCheck = CheckExportFolder(parameters);
     plan.exportFolder =
         plan.folderCheck.folder.empty() ? parameters.exportFolder : plan.folderCheck.folder;
-    if (plan.folderCheck.state == ExportFolderState::NotEmpty && !parameters.full)
-        plan.record = CExportCache::Read(plan.exportFolder, plan.project);
+    // Read while the folders are named and the pages linked, which do not need it: the record of
+    // a large website is megabytes.
+    std::future<CExportCache> record;
+    if (plan.folderCheck.state == ExportFolderState::NotEmpty && !parameters.full) {
+        const auto read = [folder = plan.exportFolder, project = plan.project] {
+            return CExportCache::Read(folder, project);
+        };
+        try {
+            record = std::async(std::launch::async, read);
+        } catch (const std::system_error&) {
+            plan.record = read();
+        }
+    }
     if (plan.folderCheck.state == ExportFolderState::Refused ||
         plan.folderCheck.state == ExportFolderState::Unusable)
         plan.problems.push_back(ExportFolderProblem(plan.exportFolder, plan.folderCheck.message));
@@ -220,6 +232,7 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
     LinkPages(composer);
     plan.linkedFiles.ForgetFoundSources();
     plan.frame = composer.Frame();
+    if (record.valid()) plan.record = record.get();
     if (Cancelled()) {
         plan.stopped = true;
         return;
