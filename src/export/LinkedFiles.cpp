@@ -168,6 +168,8 @@ void CLinkedFiles::FindSources(std::vector<std::string> paths, const std::atomic
     if (cancel != nullptr && cancel->load()) return;
     // Each path gives one file at most.
     files.reserve(files.size() + paths.size());
+    bySpelling.Reserve(files.capacity());
+    byIdentity.Reserve(files.capacity());
     for (FoundSource& source : found) finder.FindWithoutCase(source);
     ForgetFoundSources();
     foundEarlier.paths = std::move(paths);

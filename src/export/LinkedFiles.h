@@ -232,6 +232,7 @@ private:
             return LinkedFile::kNone;
         }
         void Add(std::size_t hash, std::size_t entry) { entries.emplace(hash, entry); }
+        void Reserve(std::size_t count) { entries.reserve(count); }
 
     private:
         std::unordered_multimap<std::size_t, std::size_t> entries;
