@@ -95,7 +95,9 @@ done
 echo
 echo "== the window under Xvfb until shown and idle, against xlogo and a minimal Qt window"
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Without -noreset the server resets when a program closes its last connection, and the next
+# program started during that reset cannot connect.
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.05; done
 export DISPLAY=$display
