@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "PAGELORN-CACHE\n";
-constexpr std::uint64_t kFormat = 8;
+constexpr std::uint64_t kFormat = 9;
 // A record this large is no record of ours; it is not read into memory.
 constexpr std::uint64_t kMaxStoredBytes = 1ull << 30;
 constexpr std::size_t kStampBytes = 5 * 8;
@@ -189,8 +189,9 @@ std::string StoredHead(std::string_view project) {
 std::string StoredShortcut(const std::optional<ExportShortcut>& shortcut) {
     std::string out;
     if (!shortcut) return out;
-    for (const std::uint64_t value : {shortcut->digest[0], shortcut->digest[1], shortcut->pages,
-                                      shortcut->files, shortcut->thumbnails})
+    for (const std::uint64_t value :
+         {shortcut->digest[0], shortcut->digest[1], shortcut->inputs[0], shortcut->inputs[1],
+          shortcut->pages, shortcut->files, shortcut->thumbnails})
         PutU64(out, value);
     PutU64(out, shortcut->folders.size());
     for (const std::string& folder : shortcut->folders) PutText(out, folder);
@@ -201,6 +202,7 @@ std::optional<ExportShortcut> ParseShortcut(std::string_view bytes) {
     CReader in(bytes);
     ExportShortcut shortcut;
     shortcut.digest = {in.U64(), in.U64()};
+    shortcut.inputs = {in.U64(), in.U64()};
     shortcut.pages = in.U64();
     shortcut.files = in.U64();
     shortcut.thumbnails = in.U64();
@@ -678,7 +680,30 @@ std::optional<FolderListing> ListFolder(const CFolderHandle& folder, bool top) {
     return listing;
 }
 
+// The shortcut of a record read from its start; none when the record is of another program or
+// project, or keeps none.
+std::optional<ExportShortcut> ReadShortcut(CStreamReader& in, std::string_view project) {
+    if (in.Take(kMagic.size()) != kMagic || in.U64() != kFormat || in.Text() != kProgramVersion ||
+        in.Text() != project)
+        return std::nullopt;
+    std::optional<ExportShortcut> shortcut = ParseShortcut(in.Text());
+    if (!in.Ok()) return std::nullopt;
+    return shortcut;
+}
+
 }  // namespace
+
+std::optional<PageHash> RecordedInputs(const fs::path& folder, std::string_view project) {
+    std::error_code error;
+    FileStatus status;
+    const CFileDescriptor file =
+        OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
+    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return std::nullopt;
+    CStreamReader in(file, status.stamp.size);
+    const std::optional<ExportShortcut> shortcut = ReadShortcut(in, project);
+    if (!shortcut) return std::nullopt;
+    return shortcut->inputs;
+}
 
 std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle,
                                                      const fs::path& folder,
@@ -691,11 +716,8 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
     if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return std::nullopt;
     CStreamReader in(file, status.stamp.size);
-    if (in.Take(kMagic.size()) != kMagic || in.U64() != kFormat || in.Text() != kProgramVersion ||
-        in.Text() != project)
-        return std::nullopt;
-    std::optional<ExportShortcut> shortcut = ParseShortcut(in.Text());
-    if (!in.Ok() || !shortcut || shortcut->digest != digest) return std::nullopt;
+    std::optional<ExportShortcut> shortcut = ReadShortcut(in, project);
+    if (!shortcut || shortcut->digest != digest) return std::nullopt;
     const std::optional<FolderListing> top = ListFolder(handle, true);
     if (!top || top->folders != shortcut->folders) return std::nullopt;
 

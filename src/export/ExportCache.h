@@ -52,6 +52,9 @@ struct WrittenPage {
 // pages. The files in those folders and the pages are the record's own tables.
 struct ExportShortcut {
     PageHash digest{};
+    // The part of `digest` that is not the sources' (ExportInputsDigest), by which the next run
+    // knows whether it will most likely need a plan before it looks at any source.
+    PageHash inputs{};
     std::uint64_t pages = 0;
     std::uint64_t files = 0;
     std::uint64_t thumbnails = 0;
@@ -147,6 +150,11 @@ private:
 // record is read piece by piece and each name is compared as it comes, so that a website of a
 // million files costs no table of a million entries. Returns the shortcut, or nothing whenever
 // any of this cannot be shown (a damaged record included).
+// The inputs (ExportShortcut::inputs) the shortcut of the record in `folder` was made for,
+// when it has one and is of this program and project.
+std::optional<PageHash> RecordedInputs(const std::filesystem::path& folder,
+                                       std::string_view project);
+
 std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle,
                                                      const std::filesystem::path& folder,
                                                      std::string_view project,

@@ -1,7 +1,9 @@
 #include "ExportDigest.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,60 +19,43 @@ namespace fs = std::filesystem;
 static_assert(sizeof(CPictureSettings) == 7 * sizeof(int), "a new picture setting is not digested");
 static_assert(sizeof(CPageSettings) == sizeof(PageStyle), "a new page setting is not digested");
 
-namespace {
+void CDigest::Add(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t room = kPiece - pending.size();
+        pending.append(bytes.substr(0, room));
+        bytes.remove_prefix(std::min(room, bytes.size()));
+        if (pending.size() == kPiece) Fold();
+    }
+}
 
-// Hashes any amount of bytes in pieces of a fixed size, keeping only each piece's hash, so that
-// what is added (the project's bytes, then every source's path and stamp) is never joined into
-// one more copy; the digest is that of the pieces' hashes.
-class CDigest {
-public:
-    void Add(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const std::size_t room = kPiece - pending.size();
-            pending.append(bytes.substr(0, room));
-            bytes.remove_prefix(std::min(room, bytes.size()));
-            if (pending.size() == kPiece) Fold();
-        }
-    }
-    void Add(std::uint64_t value) {
-        char bytes[8];
-        for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-        Add(std::string_view(bytes, 8));
-    }
-    void AddText(std::string_view text) {
-        Add(static_cast<std::uint64_t>(text.size()));
-        Add(text);
-    }
-    void Add(const FileStamp& stamp) {
-        for (const std::uint64_t value :
-             {static_cast<std::uint64_t>(stamp.exists), stamp.device, stamp.inode,
-              static_cast<std::uint64_t>(stamp.size), static_cast<std::uint64_t>(stamp.modifiedNs),
-              static_cast<std::uint64_t>(stamp.changedNs)})
-            Add(value);
-    }
-    PageHash Finish() {
-        Fold();
-        PageHash digest = HashOfPage(folded);
-        // All zero means "none".
-        if (digest == PageHash{}) digest[0] = 1;
-        return digest;
-    }
+void CDigest::Add(std::uint64_t value) {
+    char bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    Add(std::string_view(bytes, 8));
+}
 
-private:
-    static constexpr std::size_t kPiece = 1 << 16;
+void CDigest::Add(const FileStamp& stamp) {
+    for (const std::uint64_t value :
+         {static_cast<std::uint64_t>(stamp.exists), stamp.device, stamp.inode,
+          static_cast<std::uint64_t>(stamp.size), static_cast<std::uint64_t>(stamp.modifiedNs),
+          static_cast<std::uint64_t>(stamp.changedNs)})
+        Add(value);
+}
 
-    void Fold() {
-        const PageHash piece = HashOfPage(pending);
-        pending.clear();
-        for (const std::uint64_t value : piece)
-            for (int i = 0; i < 8; ++i) folded += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
+PageHash CDigest::Finish() {
+    Fold();
+    PageHash digest = HashOfPage(folded);
+    // All zero means "none".
+    if (digest == PageHash{}) digest[0] = 1;
+    return digest;
+}
 
-    std::string pending;
-    std::string folded;
-};
-
-}  // namespace
+void CDigest::Fold() {
+    const PageHash piece = HashOfPage(pending);
+    pending.clear();
+    for (const std::uint64_t value : piece)
+        for (int i = 0; i < 8; ++i) folded += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
 
 PageHash ExportInputsDigest(const ExportParameters& parameters, const fs::path& folder) {
     CDigest digest;
@@ -86,10 +71,15 @@ PageHash ExportInputsDigest(const ExportParameters& parameters, const fs::path& 
                             pictures.view, static_cast<int>(parameters.pages.style)})
         digest.Add(static_cast<std::uint64_t>(value));
     try {
-        const std::vector<unsigned char> project =
-            WriteProjectBytes(parameters.pageOption, parameters.layoutOption, parameters.tree);
-        digest.AddText(
-            std::string_view(reinterpret_cast<const char*>(project.data()), project.size()));
+        // The project's bytes go through in pieces: a million items would otherwise be copied
+        // whole once more.
+        digest.Add(
+            static_cast<std::uint64_t>(ProjectFileSize(parameters.pageOption, parameters.tree)));
+        WriteProjectPieces(parameters.pageOption, parameters.layoutOption, parameters.tree,
+                           [&](std::span<const unsigned char> piece) {
+                               digest.Add(std::string_view(
+                                   reinterpret_cast<const char*>(piece.data()), piece.size()));
+                           });
     } catch (const std::length_error&) {
         return {};
     } catch (const std::bad_alloc&) {
@@ -98,14 +88,27 @@ PageHash ExportInputsDigest(const ExportParameters& parameters, const fs::path& 
     return digest.Finish();
 }
 
-PageHash SourcesDigest(const std::vector<FoundSource>& sources) {
-    CDigest digest;
-    digest.Add(static_cast<std::uint64_t>(sources.size()));
-    for (const FoundSource& source : sources) {
-        if (source.state.kind != SourceState::Kind::Regular) return {};
-        digest.AddText(source.normalPath);
-        digest.Add(static_cast<std::uint64_t>(source.state.linked));
-        digest.Add(source.state.stamp);
+void CSourcesDigest::Add(const FoundSource& source) {
+    ++count;
+    if (source.state.kind != SourceState::Kind::Regular) vouched = false;
+    if (!vouched) return;
+    digest.AddText(source.normalPath);
+    digest.Add(static_cast<std::uint64_t>(source.state.linked));
+    digest.Add(source.state.stamp);
+}
+
+PageHash CSourcesDigest::Finish() {
+    if (!vouched) return {};
+    digest.Add(count);
+    return digest.Finish();
+}
+
+PageHash SourcesDigest(const std::vector<FoundSource>& sources,
+                       const std::vector<std::uint32_t>& occurrences) {
+    CSourcesDigest digest;
+    for (const std::uint32_t index : occurrences) {
+        if (index >= sources.size()) return {};
+        digest.Add(sources[index]);
     }
     return digest.Finish();
 }

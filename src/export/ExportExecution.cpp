@@ -707,6 +707,7 @@ void CarryOut(const ExportPlan& plan, ExportPlan* release, const ExportRun& run,
     if (run.digest != PageHash{} && result.failures.empty() && !MediaModuleFailure()) {
         shortcut =
             ExportShortcut{run.digest,
+                           run.inputs,
                            result.pagesWritten + result.pagesUpToDate,
                            result.filesCopied + result.filesUpToDate,
                            result.thumbnailsMade + result.thumbnailsUpToDate,

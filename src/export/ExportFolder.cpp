@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -9,9 +10,9 @@
 #include <system_error>
 #include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "ExportCache.h"
+#include "ExportDigest.h"
 #include "FileWrite.h"
 #include "LinkedFiles.h"
 #include "ParallelFor.h"
@@ -75,13 +76,11 @@ fs::path LinkedSourceFolder(const ExportParameters& parameters) {
     return error ? parameters.projectFile.parent_path() : absolute.parent_path();
 }
 
-std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
-                                            const CLayoutOption& layoutOption) {
-    std::vector<std::string> sources;
-    // The texts stay the tree's and the options' while this runs: a path is copied only once.
-    std::unordered_set<std::string_view> seen;
+void ForEachLinkedPath(const CSiteTree& tree, const CPageOption& pageOption,
+                       const CLayoutOption& layoutOption,
+                       const std::function<void(std::string_view)>& visit) {
     const auto add = [&](std::string_view path) {
-        if (!path.empty() && seen.emplace(path).second) sources.emplace_back(path);
+        if (!path.empty()) visit(path);
     };
     add(pageOption.general.soundLocation.View());
     add(pageOption.background.backgroundImage.View());
@@ -91,6 +90,19 @@ std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOp
         for (const auto& item : node.Folder().items)
             if (const std::optional<std::string_view> path = LocalFilePathView(item.url))
                 add(*path);
+    });
+}
+
+std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
+                                            const CLayoutOption& layoutOption,
+                                            std::vector<std::uint32_t>* occurrences) {
+    std::vector<std::string> sources;
+    // The texts stay the tree's and the options' while this runs: a path is copied only once.
+    std::unordered_map<std::string_view, std::uint32_t> seen;
+    ForEachLinkedPath(tree, pageOption, layoutOption, [&](std::string_view path) {
+        const auto [at, added] = seen.emplace(path, static_cast<std::uint32_t>(sources.size()));
+        if (added) sources.emplace_back(path);
+        if (occurrences != nullptr) occurrences->push_back(at->second);
     });
     return sources;
 }
@@ -232,8 +244,7 @@ private:
 }  // namespace
 
 std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
-                            const ExportParameters& parameters, std::vector<FoundSource>* sources,
-                            std::vector<std::string>* linked) {
+                            const ExportParameters& parameters, LinkedSourcesSeen* seen) {
     const std::optional<FileIdentity> identity = handle.Identity();
     if (!identity) return {};
     CHolderTest inside(*identity);
@@ -272,22 +283,21 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
                              : self(parent, self) / name;
         return resolved.emplace(path.native(), std::move(place)).first->second;
     };
-    std::vector<std::string> paths =
-        ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
-    // Each file is looked at once, as the export's plan looks at it, which then takes that look.
-    std::vector<FoundSource> found(paths.size());
-    ParallelFor(paths.size(),
-                [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
     // By the folder of a path that is absolute and normal already (nearly all): thousands of
     // files of one folder take it apart once.
-    std::unordered_map<std::string_view, bool> folderHeld;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const SourceState& state = found[i].state;
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    std::unordered_map<std::string, bool, TextHash, std::equal_to<>> folderHeld;
+    const auto holds = [&](const FoundSource& found) {
+        const SourceState& state = found.state;
         std::optional<bool> inHeldFolder;
         std::string_view parent;
-        if (IsSpelledAs(found[i].path, found[i].normalPath) &&
-            found[i].normalPath.starts_with('/')) {
-            const std::string_view text = found[i].normalPath;
+        if (IsSpelledAs(found.path, found.normalPath) && found.normalPath.starts_with('/')) {
+            const std::string_view text = found.normalPath;
             parent = text.substr(0, std::max<std::size_t>(text.rfind('/'), 1));
             if (const auto known = folderHeld.find(parent); known != folderHeld.end())
                 inHeldFolder = known->second;
@@ -298,25 +308,70 @@ std::string ClearingRefusal(const CFolderHandle& handle, const fs::path& folder,
                                              state.kind != SourceState::Kind::Missing);
         std::optional<fs::path> file;
         if (!inHeldFolder || itself) {
-            file = found[i].path;
+            file = found.path;
             if (file->is_relative()) file = fs::absolute(*file);
         }
         if (!inHeldFolder) {
             inHeldFolder = inside.Holds(resolve(file->parent_path(), resolve));
             if (!parent.empty()) folderHeld.emplace(parent, *inHeldFolder);
         }
-        const bool holds =
-            *inHeldFolder || (itself && (state.linked ? inside.Holds(OnDisk(*file))
-                                                      : inside.Holds(resolve(*file, resolve))));
-        if (holds) return refusing + "it holds " + paths[i] + ", a file the website links to.";
+        return *inHeldFolder || (itself && (state.linked ? inside.Holds(OnDisk(*file))
+                                                         : inside.Holds(resolve(*file, resolve))));
+    };
+    const auto refusal = [&](std::string_view path) {
+        return refusing + "it holds " + std::string(path) + ", a file the website links to.";
+    };
+
+    if (seen == nullptr || seen->keep) {
+        std::vector<std::uint32_t> occurrences;
+        std::vector<std::string> paths = ProjectLinkedFiles(parameters.tree, parameters.pageOption,
+                                                            parameters.layoutOption, &occurrences);
+        // Each file is looked at once, as the export's plan looks at it, which then takes that
+        // look.
+        std::vector<FoundSource> found(paths.size());
+        ParallelFor(paths.size(),
+                    [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(paths[i])); });
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            if (holds(found[i])) return refusal(paths[i]);
+        if (seen != nullptr) {
+            seen->sources = std::move(found);
+            seen->linked = std::move(paths);
+            seen->occurrences = std::move(occurrences);
+        }
+        return {};
     }
-    if (sources != nullptr) *sources = std::move(found);
-    if (linked != nullptr) *linked = std::move(paths);
+
+    // Looked at a block at a time, in the order the project names them, and digested as they
+    // come: what a file named twice costs is a second look, not a list of every file.
+    constexpr std::size_t kBlock = 4096;
+    std::vector<std::string_view> block;
+    std::vector<FoundSource> found(kBlock);
+    CSourcesDigest digest;
+    std::string refused;
+    const auto lookAtBlock = [&] {
+        ParallelFor(block.size(),
+                    [&](std::size_t i) { found[i] = FindSource(resolver.SourceFile(block[i])); });
+        for (std::size_t i = 0; i < block.size() && refused.empty(); ++i) {
+            if (holds(found[i])) refused = refusal(block[i]);
+            digest.Add(found[i]);
+        }
+        block.clear();
+    };
+    ForEachLinkedPath(parameters.tree, parameters.pageOption, parameters.layoutOption,
+                      [&](std::string_view path) {
+                          if (!refused.empty()) return;
+                          block.push_back(path);
+                          if (block.size() == kBlock) lookAtBlock();
+                      });
+    if (refused.empty() && !block.empty()) lookAtBlock();
+    if (!refused.empty()) return refused;
+    seen->digest = digest.Finish();
     return {};
 }
 
-ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolderHandle& handle,
-                                      bool lock, bool& busy) {
+ExportFolderCheck InspectExportFolder(
+    const ExportParameters& parameters, CFolderHandle& handle, bool lock, bool& busy,
+    const std::function<bool(const std::filesystem::path&)>& keepSources) {
     busy = false;
     handle = CFolderHandle();
     if (parameters.exportFolder.empty())
@@ -369,17 +424,20 @@ ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolde
         return {ExportFolderState::Unusable,
                 Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
     if (names.empty()) return {ExportFolderState::Empty, {}, folder};
-    auto sources = std::make_shared<std::vector<FoundSource>>();
-    auto linked = std::make_shared<std::vector<std::string>>();
-    if (std::string reason =
-            ClearingRefusal(handle, folder, parameters, sources.get(), linked.get());
-        !reason.empty())
+    LinkedSourcesSeen seen;
+    seen.keep = !keepSources || keepSources(folder);
+    if (std::string reason = ClearingRefusal(handle, folder, parameters, &seen); !reason.empty())
         return {ExportFolderState::Refused, std::move(reason), folder};
     ExportFolderCheck check{
         ExportFolderState::NotEmpty,
         "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
-    check.sources = std::move(sources);
-    check.linked = std::move(linked);
+    if (seen.keep) {
+        check.sources = std::make_shared<std::vector<FoundSource>>(std::move(seen.sources));
+        check.linked = std::make_shared<std::vector<std::string>>(std::move(seen.linked));
+        check.occurrences =
+            std::make_shared<std::vector<std::uint32_t>>(std::move(seen.occurrences));
+    }
+    check.sourcesDigest = seen.digest;
     // The folder's records of the export and of the publish are the program's own, not the
     // user's.
     std::copy_if(

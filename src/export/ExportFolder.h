@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ExportCache.h"
 #include "ExportFailure.h"
 #include "ExportResult.h"
 #include "FolderHandle.h"
@@ -65,9 +68,16 @@ inline constexpr int kMaxExportDepth = 1000;
 // files, the background sound and image and the images of every bar and of the canvas. The
 // export folder must never be a folder holding one of them. This list is wider on purpose than
 // the files the pages link to (which the composer records in the export's plan): a file the
-// project names is the user's, shown on a page or not.
+// project names is the user's, shown on a page or not. `occurrences`, when given, gets for each
+// time the project names a file (ForEachLinkedPath) the index of its path in the list.
 std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOption& pageOption,
-                                            const CLayoutOption& layoutOption);
+                                            const CLayoutOption& layoutOption,
+                                            std::vector<std::uint32_t>* occurrences = nullptr);
+// The same paths, each as often as the project names it, in that order; the texts are the
+// tree's and the options'.
+void ForEachLinkedPath(const CSiteTree& tree, const CPageOption& pageOption,
+                       const CLayoutOption& layoutOption,
+                       const std::function<void(std::string_view)>& visit);
 
 // Whether the folder (resolved: absolute, links followed) is a folder of the system (/usr, /etc,
 // /opt, /tmp ...) or lies inside one: a program there is an installed one.
@@ -103,8 +113,13 @@ struct ExportFolderCheck {
     // looked at by the check of a folder that is not empty, so that the plan built from this
     // check need not look again: the plan takes them and leaves this empty.
     std::shared_ptr<std::vector<FoundSource>> sources{};
-    // The paths those are of (ProjectLinkedFiles), taken by the plan alike.
+    // The paths those are of (ProjectLinkedFiles), taken by the plan alike, and the index of
+    // each time the project names one.
     std::shared_ptr<std::vector<std::string>> linked{};
+    std::shared_ptr<std::vector<std::uint32_t>> occurrences{};
+    // SourcesDigest of what the check saw, when it looked at the linked files without keeping
+    // them (all zero otherwise).
+    PageHash sourcesDigest{};
 };
 
 // Refused: the root of the file system; /srv, /opt, /mnt, /media, /tmp and /root themselves
@@ -117,19 +132,30 @@ ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
 // Why clearing the folder (not empty, held by `handle`, named `folder`) would delete what is not
 // the export's: it holds a folder of the system, the home folder of an account, the project file
 // or a file the project links to, whatever path names them; "" when it holds none of these.
-// `sources`, when given, gets what the disk said of the linked files (FindSource) when they were
-// all looked at, and `linked` their paths (ProjectLinkedFiles).
+// When the folder holds none of them and `seen` is given, it gets what the disk said of the
+// linked files: with `keep`, each file's FindSource, their paths and the order the project names
+// them in; without it only their digest (CSourcesDigest), so that a million files are looked at
+// without being held.
+struct LinkedSourcesSeen {
+    bool keep = true;
+    std::vector<FoundSource> sources;
+    std::vector<std::string> linked;
+    std::vector<std::uint32_t> occurrences;
+    PageHash digest{};
+};
 std::string ClearingRefusal(const CFolderHandle& handle, const std::filesystem::path& folder,
-                            const ExportParameters& parameters,
-                            std::vector<FoundSource>* sources = nullptr,
-                            std::vector<std::string>* linked = nullptr);
+                            const ExportParameters& parameters, LinkedSourcesSeen* seen = nullptr);
 
 // Opens the export folder into `handle` and checks what it opened as CheckExportFolder does: the
 // refusals go by that handle, so that what is checked is what is written, whatever the path
 // names later. With `lock`, the folder is locked before it is looked into (`busy` tells whether
-// another export held it too long). A missing folder leaves `handle` closed.
-ExportFolderCheck InspectExportFolder(const ExportParameters& parameters, CFolderHandle& handle,
-                                      bool lock, bool& busy);
+// another export held it too long). A missing folder leaves `handle` closed. The check of a
+// folder that is not empty hands what it saw of the linked files to the plan
+// (ExportFolderCheck::sources), unless `keepSources`, asked with the folder, says no plan will
+// most likely follow: then only their digest.
+ExportFolderCheck InspectExportFolder(
+    const ExportParameters& parameters, CFolderHandle& handle, bool lock, bool& busy,
+    const std::function<bool(const std::filesystem::path&)>& keepSources = {});
 
 // Deletes everything inside the folder held by `folder`, sub-folders included; the folder
 // itself stays, and so do the user's own entries (IsKeptTopEntry) with `keepUsersEntries`.

@@ -211,13 +211,17 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
     std::vector<FoundSource>* found = plan.folderCheck.sources.get();
     std::vector<std::string> linked;
-    if (found != nullptr && plan.folderCheck.linked &&
-        plan.folderCheck.linked->size() == found->size())
+    std::vector<std::uint32_t> occurrences;
+    if (found != nullptr && plan.folderCheck.linked && plan.folderCheck.occurrences &&
+        plan.folderCheck.linked->size() == found->size()) {
         linked = std::move(*plan.folderCheck.linked);
-    else
-        linked =
-            ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption);
+        occurrences = std::move(*plan.folderCheck.occurrences);
+    } else {
+        linked = ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption,
+                                    &occurrences);
+    }
     plan.folderCheck.linked.reset();
+    plan.folderCheck.occurrences.reset();
     std::vector<FoundSource> looked;
     if (found == nullptr || found->size() != linked.size()) {
         looked.resize(linked.size());
@@ -226,7 +230,8 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
         });
         found = &looked;
     }
-    if (!Cancelled()) plan.sourcesDigest = SourcesDigest(*found);
+    if (!Cancelled()) plan.sourcesDigest = SourcesDigest(*found, occurrences);
+    decltype(occurrences)().swap(occurrences);
     plan.linkedFiles.FindSources(std::move(linked), parameters.cancel, found);
     plan.folderCheck.sources.reset();
     LinkPages(composer);

@@ -193,6 +193,8 @@ struct ExportRun {
     // completes without a failure keeps it in the folder's record, so that the next run with the
     // same digest need not plan. All zero: the record keeps none.
     PageHash digest{};
+    // Its part that is not the sources' (ExportShortcut::inputs).
+    PageHash inputs{};
 };
 
 // Carries the plan out into plan.exportFolder, held open by `folder` (every step is taken inside

@@ -56,9 +56,12 @@ PageHash InputsDigest(const ExportParameters& parameters, const fs::path& folder
 std::optional<ExportShortcut> UnchangedExport(const ExportParameters& parameters,
                                               const ExportFolderCheck& check,
                                               const CFolderHandle& handle, const PageHash& inputs) {
-    if (check.state != ExportFolderState::NotEmpty || !check.sources) return std::nullopt;
+    if (check.state != ExportFolderState::NotEmpty) return std::nullopt;
+    const PageHash sources = check.sources && check.occurrences
+                                 ? SourcesDigest(*check.sources, *check.occurrences)
+                                 : check.sourcesDigest;
     return ConfirmUnchangedExport(handle, check.folder, ExportCacheProject(parameters.projectFile),
-                                  CombinedDigest(inputs, SourcesDigest(*check.sources)));
+                                  CombinedDigest(inputs, sources));
 }
 
 }  // namespace
@@ -81,7 +84,20 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
 
     CFolderHandle handle;
     bool busy = false;
-    ExportFolderCheck check = InspectExportFolder(parameters, handle, true, busy);
+    // A website whose inputs are those its record was made for is most likely unchanged: the
+    // check then only digests the linked files instead of keeping what it saw of each for a plan
+    // (a million of them take hundreds of megabytes).
+    PageHash inputs{};
+    fs::path inputsFolder;
+    const auto keepSources = [&](const fs::path& checked) {
+        inputs = InputsDigest(parameters, checked);
+        inputsFolder = checked;
+        if (parameters.full || inputs == PageHash{}) return true;
+        const std::optional<PageHash> recorded =
+            RecordedInputs(checked, ExportCacheProject(parameters.projectFile));
+        return !recorded || *recorded != inputs;
+    };
+    ExportFolderCheck check = InspectExportFolder(parameters, handle, true, busy, keepSources);
     if (check.state == ExportFolderState::Missing) {
         std::error_code error;
         fs::create_directories(check.folder, error);
@@ -91,7 +107,7 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
             result.message = Utf8FromPath(check.folder) + " could not be made: " + error.message();
             return result;
         }
-        check = InspectExportFolder(parameters, handle, true, busy);
+        check = InspectExportFolder(parameters, handle, true, busy, keepSources);
     }
     if (!check.folder.empty()) result.exportFolder = check.folder;
     const fs::path& folder = result.exportFolder;
@@ -129,7 +145,7 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
 
     // A folder the last run left complete, for the same inputs, is proved up to date by one look
     // at each file, without a plan.
-    const PageHash inputs = InputsDigest(parameters, folder);
+    if (inputsFolder != folder) inputs = InputsDigest(parameters, folder);
     if (!parameters.full) {
         const std::optional<ExportShortcut> unchanged =
             UnchangedExport(parameters, check, handle, inputs);
@@ -165,7 +181,8 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
                        {.threads = parameters.threads,
                         .cancel = parameters.cancel,
                         .progress = parameters.progress,
-                        .digest = digest},
+                        .digest = digest,
+                        .inputs = inputs},
                        fresh, handle, result);
     result.message = Summary(result, shown, thumbnails, charset, parameters.pageOption);
     return result;

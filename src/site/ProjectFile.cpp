@@ -146,38 +146,54 @@ std::size_t CountedSize(std::string_view text) {
     return 4 + text.size();
 }
 
+std::size_t HeaderSize(const CPageOption& page) {
+    if (page.metaVariables.size() > kMaxCount)
+        throw std::length_error("too many meta variables for a project file");
+    return kHeaderTextOffset + CountedSize(page.header) + CountedSize(page.footer) + 4 +
+           kMetaBlockSize * page.metaVariables.size() + kLayoutBlockSize;
+}
+
+std::size_t FolderHeadSize(const CSiteFolder& folder) {
+    if (folder.items.size() > kMaxCount)
+        throw std::length_error("too many items in one folder for a project file");
+    return 8 + CountedSize(folder.caption) + CountedSize(folder.description);
+}
+
+std::size_t ItemSize(const CSiteItem& item) {
+    return 4 + CountedSize(item.caption) + CountedSize(item.description) + CountedSize(item.url);
+}
+
 // The exact size of the file; throws std::length_error when something does not fit its 32-bit
 // counts and lengths.
 std::size_t ProjectSize(const CPageOption& page, const CSiteTree& tree) {
-    if (page.metaVariables.size() > kMaxCount)
-        throw std::length_error("too many meta variables for a project file");
-    std::size_t size = kHeaderTextOffset + CountedSize(page.header) + CountedSize(page.footer) + 4 +
-                       kMetaBlockSize * page.metaVariables.size() + kLayoutBlockSize;
+    std::size_t size = HeaderSize(page);
     tree.ForEachDepthFirst([&](const CSiteNode& node, int) {
         const CSiteFolder& folder = node.Folder();
-        if (folder.items.size() > kMaxCount)
-            throw std::length_error("too many items in one folder for a project file");
-        size += 8 + CountedSize(folder.caption) + CountedSize(folder.description);
-        for (const CSiteItem& item : folder.items)
-            size += 4 + CountedSize(item.caption) + CountedSize(item.description) +
-                    CountedSize(item.url);
+        size += FolderHeadSize(folder);
+        for (const CSiteItem& item : folder.items) size += ItemSize(item);
     });
     return size;
 }
 
-void WriteFolder(ByteWriter& w, const CSiteFolder& folder, int depth) {
+void WriteFolderHead(ByteWriter& w, const CSiteFolder& folder, int depth) {
     w.I32(depth);
     w.I32(static_cast<std::int32_t>(folder.items.size()));
     w.Counted(folder.caption);
     w.Counted(folder.description);
-    // The stored id is the item's position, which a reader can rely on.
+}
+
+// The stored id is the item's position, which a reader can rely on.
+void WriteItem(ByteWriter& w, const CSiteItem& item, std::int32_t position) {
+    w.I32(position);
+    w.Counted(item.caption);
+    w.Counted(item.description);
+    w.Counted(item.url);
+}
+
+void WriteFolder(ByteWriter& w, const CSiteFolder& folder, int depth) {
+    WriteFolderHead(w, folder, depth);
     std::int32_t position = 0;
-    for (const CSiteItem& item : folder.items) {
-        w.I32(position++);
-        w.Counted(item.caption);
-        w.Counted(item.description);
-        w.Counted(item.url);
-    }
+    for (const CSiteItem& item : folder.items) WriteItem(w, item, position++);
 }
 
 // Writes exactly ProjectSize bytes to out.
@@ -865,6 +881,42 @@ std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLay
     std::vector<unsigned char> bytes(ProjectSize(page, tree));
     WriteProject(bytes.data(), page, layout, tree);
     return bytes;
+}
+
+std::size_t ProjectFileSize(const CPageOption& page, const CSiteTree& tree) {
+    return ProjectSize(page, tree);
+}
+
+void WriteProjectPieces(const CPageOption& page, const CLayoutOption& layout, const CSiteTree& tree,
+                        const std::function<void(std::span<const unsigned char>)>& take) {
+    constexpr std::size_t kPiece = std::size_t{64} << 10;
+    std::vector<unsigned char> buffer(std::max(kPiece, HeaderSize(page)));
+    std::size_t used = 0;
+    // A writer with room for `size` more bytes, handing over what came before when they would
+    // not fit.
+    const auto room = [&](std::size_t size) {
+        if (used + size > buffer.size()) {
+            if (used > 0) take(std::span<const unsigned char>(buffer.data(), used));
+            used = 0;
+            if (size > buffer.size()) buffer.resize(size);
+        }
+        ByteWriter writer(buffer.data() + used);
+        used += size;
+        return writer;
+    };
+    ByteWriter header = room(HeaderSize(page));
+    WriteHeader(header, page, layout);
+    tree.ForEachDepthFirst([&](const CSiteNode& node, int depth) {
+        const CSiteFolder& folder = node.Folder();
+        ByteWriter head = room(FolderHeadSize(folder));
+        WriteFolderHead(head, folder, depth);
+        std::int32_t position = 0;
+        for (const CSiteItem& item : folder.items) {
+            ByteWriter writer = room(ItemSize(item));
+            WriteItem(writer, item, position++);
+        }
+    });
+    if (used > 0) take(std::span<const unsigned char>(buffer.data(), used));
 }
 
 Outcome SaveProject(const fs::path& path, const CPageOption& page, const CLayoutOption& layout,

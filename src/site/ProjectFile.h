@@ -46,6 +46,13 @@ inline constexpr std::int32_t kLayoutTag = 0x0044D8DC;
 std::vector<unsigned char> WriteProjectBytes(const CPageOption& page, const CLayoutOption& layout,
                                              const CSiteTree& tree);
 
+// The size of those bytes (same exceptions).
+std::size_t ProjectFileSize(const CPageOption& page, const CSiteTree& tree);
+// The same bytes handed to `take` a piece at a time (the pieces are gone once it returns), so
+// that a large project is never held twice. Call ProjectFileSize first: it checks the lengths.
+void WriteProjectPieces(const CPageOption& page, const CLayoutOption& layout, const CSiteTree& tree,
+                        const std::function<void(std::span<const unsigned char>)>& take);
+
 // Writes the project atomically (the previous file stays whole if anything fails). Folder ids do
 // not change.
 Outcome SaveProject(const std::filesystem::path& path, const CPageOption& page,

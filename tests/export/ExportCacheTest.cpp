@@ -365,6 +365,37 @@ TEST_F(CacheTest, ARecordOfManyFilesIsReadPieceByPiece) {
     ExpectSameAsFresh();
 }
 
+TEST_F(CacheTest, AFileNamedTwiceKeepsTheShortcutAndARecordedProjectIsStillCheckedForSafety) {
+    const fs::path report = Write("src/report.doc", "report");
+    Link(report);
+    Link(Write("src/notes.txt", "notes"));
+    Link(report);
+    ASSERT_TRUE(Export().AllWritten());
+    // The inputs are those of the record, so the check only digests the sources, each time the
+    // project names one: that digest must be the plan's.
+    EXPECT_TRUE(Export().unchanged);
+    RewriteInPlace(report);
+    const ExportResult changed = Export();
+    EXPECT_FALSE(changed.unchanged);
+    ASSERT_TRUE(changed.AllWritten()) << changed.message;
+    ExpectSameAsFresh();
+    EXPECT_TRUE(Export().unchanged);
+
+    // A folder of linked files that becomes the export folder behind an unchanged project is
+    // refused all the same, and nothing is deleted.
+    Write("elsewhere/kept.doc", "kept");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "via");
+    Link(dir / "via" / "kept.doc");
+    ASSERT_TRUE(Export().AllWritten());
+    fs::remove(dir / "via");
+    fs::create_directory_symlink(out, dir / "via");
+    const ExportResult refused = Export();
+    EXPECT_EQ(refused.status, ExportStatus::Refused) << refused.message;
+    EXPECT_NE(refused.message.find("a file the website links to"), std::string::npos)
+        << refused.message;
+    EXPECT_TRUE(fs::exists(out / "Index.htm"));
+}
+
 TEST_F(CacheTest, AnUnchangedVideoIsNotOpenedAgainAChangedOneIs) {
     const TestVideos made = MakeTestVideos(dir / "videos");
     if (!made.made) GTEST_SKIP() << made.problem;
