@@ -655,10 +655,11 @@ private:
     CChecksum sum;
 };
 
-// The names of a folder's entries, sorted, the folders apart; entries of another kind count as
-// files, which then fail the look at their stamp.
+// How many files a folder holds and its sub-folders' names, sorted; entries of another kind count
+// as files, which then fail the look at their stamp. The files are only counted: a website of a
+// million pages is proved unchanged without holding their names.
 struct FolderListing {
-    std::vector<std::string> files;
+    std::size_t files = 0;
     std::vector<std::string> folders;
 };
 
@@ -671,14 +672,36 @@ std::optional<FolderListing> ListFolder(const CFolderHandle& folder, bool top) {
             if (type == fs::file_type::none || type == fs::file_type::unknown)
                 type = folder.Status(name).type == EntryType::Folder ? fs::file_type::directory
                                                                      : fs::file_type::regular;
-            (type == fs::file_type::directory ? listing.folders : listing.files).emplace_back(name);
+            if (type == fs::file_type::directory)
+                listing.folders.emplace_back(name);
+            else
+                ++listing.files;
         },
         error);
     if (error) return std::nullopt;
-    std::sort(listing.files.begin(), listing.files.end());
     std::sort(listing.folders.begin(), listing.folders.end());
     return listing;
 }
+
+// Whether the record's names of one folder's files, in the order they come, are names of entries
+// of that folder that each come after the one before: distinct, so that as many of them as the
+// folder holds files, each there as it was made, are all its files.
+class CNameOrder {
+public:
+    bool Next(std::string_view name, bool top) {
+        if (name.empty() || name == "." || name == ".." || name.find('/') != name.npos ||
+            (top && IsKeptTopEntry(name)) || (any && name <= last))
+            return false;
+        last.assign(name);
+        any = true;
+        return true;
+    }
+    void Restart() { any = false; }
+
+private:
+    std::string last;
+    bool any = false;
+};
 
 // The shortcut of a record read from its start; none when the record is of another program or
 // project, or keeps none.
@@ -727,26 +750,29 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         in.Stamp();
     }
     // The made files come sorted by their folder and name, so each folder is listed once, when
-    // its first file comes, and compared name by name.
+    // its first file comes, and its files counted against those of the record.
     std::size_t listed = shortcut->folders.size();  // the folder listed, by its index
     std::vector<char> seen(shortcut->folders.size(), 0);
-    std::vector<std::string> names;
+    std::size_t filesThere = 0;
+    std::size_t filesRecorded = 0;
+    CNameOrder order;
     CFolderHandle inside;
-    std::size_t next = 0;
     const auto open = [&](std::size_t index) {
         if (seen[index]) return false;
         seen[index] = 1;
         listed = index;
-        next = 0;
+        filesRecorded = 0;
+        order.Restart();
         std::error_code openError;
         inside = handle.OpenFolder(shortcut->folders[index], openError);
         std::optional<FolderListing> listing;
         if (inside.IsOpen()) listing = ListFolder(inside, false);
         if (!listing || !listing->folders.empty()) return false;
-        names = std::move(listing->files);
+        filesThere = listing->files;
         return true;
     };
     std::string name;
+    std::string leaf;
     const std::uint64_t made = in.Count(8 + kStampBytes + 8);
     for (std::uint64_t i = 0; i < made; ++i) {
         name.assign(in.Text());
@@ -756,30 +782,30 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
         if (!in.Ok() || slash == std::string_view::npos) return std::nullopt;
         const std::string_view inFolder = std::string_view(name).substr(0, slash);
         if (listed == shortcut->folders.size() || inFolder != shortcut->folders[listed]) {
-            if (listed < shortcut->folders.size() && next != names.size()) return std::nullopt;
+            if (listed < shortcut->folders.size() && filesRecorded != filesThere)
+                return std::nullopt;
             const auto found =
                 std::lower_bound(shortcut->folders.begin(), shortcut->folders.end(), inFolder);
             if (found == shortcut->folders.end() || *found != inFolder ||
                 !open(static_cast<std::size_t>(found - shortcut->folders.begin())))
                 return std::nullopt;
         }
-        const std::string_view leaf = std::string_view(name).substr(slash + 1);
-        if (next == names.size() || names[next] != leaf || !Untouched(inside, names[next], stamp))
-            return std::nullopt;
-        ++next;
+        leaf.assign(name, slash + 1);
+        if (!order.Next(leaf, false) || !Untouched(inside, leaf, stamp)) return std::nullopt;
+        ++filesRecorded;
     }
-    if (listed < shortcut->folders.size() && next != names.size()) return std::nullopt;
+    if (listed < shortcut->folders.size() && filesRecorded != filesThere) return std::nullopt;
     for (std::size_t index = 0; index < seen.size(); ++index)
-        if (!seen[index] && (!open(index) || !names.empty())) return std::nullopt;
-    decltype(names)().swap(names);
+        if (!seen[index] && (!open(index) || filesThere != 0)) return std::nullopt;
 
     const std::uint64_t pages = in.Count(8 + kStampBytes + 32);
-    if (pages != top->files.size()) return std::nullopt;
+    if (pages != top->files) return std::nullopt;
+    order.Restart();
     for (std::uint64_t i = 0; i < pages; ++i) {
         name.assign(in.Text());
         const FileStamp stamp = in.Stamp();
         for (int hash = 0; hash < 4; ++hash) in.U64();
-        if (!in.Ok() || name != top->files[i] || !Untouched(handle, name, stamp))
+        if (!in.Ok() || !order.Next(name, true) || !Untouched(handle, name, stamp))
             return std::nullopt;
     }
     const std::uint64_t pictures = in.Count(8 + kStampBytes + 6 * 8);

@@ -353,6 +353,26 @@ TEST(ProjectFile, SaveLoadSaveOfEveryFieldGivesTheSameBytes) {
     EXPECT_EQ(WriteProjectBytes(page, layout, tree), first);
 }
 
+TEST(ProjectFile, ThePiecesOfALargeProjectAreItsBytes) {
+    RichProject project;
+    // More than one piece, and an item larger than a piece.
+    for (int i = 0; i < 2000; ++i)
+        project.tree.AddItem(project.tree.RootKey(), "item " + std::to_string(i),
+                             "file:///pictures/" + std::string(40, 'a' + i % 26) + ".jpg");
+    project.tree.AddItem(project.tree.RootKey(), std::string(100'000, 'x'), "file:///big");
+    Bytes joined;
+    std::size_t pieces = 0;
+    WriteProjectPieces(project.page, project.layout, project.tree,
+                       [&](std::span<const unsigned char> piece) {
+                           joined.insert(joined.end(), piece.begin(), piece.end());
+                           ++pieces;
+                       });
+    const Bytes whole = WriteProjectBytes(project.page, project.layout, project.tree);
+    EXPECT_GT(pieces, 2u);
+    EXPECT_EQ(ProjectFileSize(project.page, project.tree), whole.size());
+    EXPECT_TRUE(joined == whole);
+}
+
 TEST(ProjectFile, SavingKeepsFolderIdsAndWritesOneFile) {
     const fs::path folder =
         fs::path(testing::TempDir()) / ("pagelorn_project_save_" + std::to_string(::getpid()));
