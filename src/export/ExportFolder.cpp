@@ -419,11 +419,21 @@ ExportFolderCheck InspectExportFolder(
                      : Utf8FromPath(folder) + " cannot be locked: " + error.message(),
                 folder};
     }
-    const std::vector<std::string> names = handle.Names(error);
-    if (error)
-        return {ExportFolderState::Unusable,
-                Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
-    if (names.empty()) return {ExportFolderState::Empty, {}, folder};
+    std::vector<std::string> kept;
+    {
+        const std::vector<std::string> names = handle.Names(error);
+        if (error)
+            return {ExportFolderState::Unusable,
+                    Utf8FromPath(folder) + " cannot be read: " + error.message(), folder};
+        if (names.empty()) return {ExportFolderState::Empty, {}, folder};
+        // The folder's records of the export and of the publish are the program's own, not the
+        // user's. The other names go now: a large website's are megabytes.
+        std::copy_if(names.begin(), names.end(), std::back_inserter(kept),
+                     [](const std::string& name) {
+                         return IsKeptTopEntry(name) && name != kExportCacheName &&
+                                name != kPublishCacheName;
+                     });
+    }
     LinkedSourcesSeen seen;
     seen.keep = !keepSources || keepSources(folder);
     if (std::string reason = ClearingRefusal(handle, folder, parameters, &seen); !reason.empty())
@@ -438,12 +448,7 @@ ExportFolderCheck InspectExportFolder(
             std::make_shared<std::vector<std::uint32_t>>(std::move(seen.occurrences));
     }
     check.sourcesDigest = seen.digest;
-    // The folder's records of the export and of the publish are the program's own, not the
-    // user's.
-    std::copy_if(
-        names.begin(), names.end(), std::back_inserter(check.kept), [](const std::string& name) {
-            return IsKeptTopEntry(name) && name != kExportCacheName && name != kPublishCacheName;
-        });
+    check.kept = std::move(kept);
     std::sort(check.kept.begin(), check.kept.end());
     return check;
 }
