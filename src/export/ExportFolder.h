@@ -30,6 +30,8 @@
 // identity (device and inode), not by how their path is spelt, so a second path to the
 // project's folder (a link, a bind mount) is the project's folder.
 
+struct ExportPlan;
+
 struct ExportParameters {
     const CSiteTree& tree;
     const CPageOption& pageOption;
@@ -53,6 +55,10 @@ struct ExportParameters {
     CPictureSettings pictures{};
     // Classic pages (as for a project without a settings file) unless given.
     CPageSettings pages{};
+    // The plan of this export, built from these parameters moments ago (BuildExportPlan, with
+    // the check of the same folder in the same state), which ExportWebsite then takes and
+    // carries out instead of planning again.
+    std::shared_ptr<ExportPlan> knownPlan{};
 };
 
 // The folder relative linked paths are read from: the project's folder (empty for a project that

@@ -92,6 +92,8 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     const auto keepSources = [&](const fs::path& checked) {
         inputs = InputsDigest(parameters, checked);
         inputsFolder = checked;
+        // A plan made already needs nothing of what the check sees.
+        if (parameters.knownPlan) return false;
         if (parameters.full || inputs == PageHash{}) return true;
         const std::optional<PageHash> recorded =
             RecordedInputs(checked, ExportCacheProject(parameters.projectFile));
@@ -162,7 +164,11 @@ ExportResult ExportWebsite(const ExportParameters& parameters) {
     }
 
     // What is wrong with the website is the check's to show; the export writes what it can.
-    ExportPlan plan = BuildExportPlan(parameters, &check, false);
+    const ExportPlan* known = parameters.knownPlan.get();
+    ExportPlan plan = known != nullptr && !known->stopped && known->exportFolder == check.folder &&
+                              known->folderCheck.state == check.state
+                          ? std::move(*parameters.knownPlan)
+                          : BuildExportPlan(parameters, &check, false);
     if (plan.stopped) {
         result.status = ExportStatus::Stopped;
         result.message = "The export to " + shown + " was stopped before anything was written.";

@@ -246,3 +246,17 @@ ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) co
     }
     return plan;
 }
+
+std::optional<ExportPlan> CExportRunner::Plan(QWidget* parent, ExportParameters parameters,
+                                              const ExportFolderCheck& check) const {
+    std::optional<ExportPlan> plan;
+    RunOnWorker(parent, progressDelay,
+                QCoreApplication::translate("CExportRunner", "Exporting the website..."),
+                [&](std::atomic<bool>& cancel, ExportProgressFn) {
+                    parameters.cancel = &cancel;
+                    if (IsUnchangedExport(parameters, check)) return;
+                    // Without the notes only the check shows, as the export plans.
+                    plan = BuildExportPlan(parameters, &check, false);
+                });
+    return plan;
+}

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "ExportPlan.h"
 #include "WebsiteExporter.h"
@@ -23,6 +24,12 @@ public:
     // Builds the export's plan, which lists what is wrong with the website, the same way; a plan
     // marked stopped when the user cancelled.
     ExportPlan Check(QWidget* parent, ExportParameters parameters) const;
+    // What an export into the folder `check` found holding files will do, worked out the same
+    // way: nothing when the folder is what the last export left there for the same inputs
+    // (IsUnchangedExport), else the export's plan (marked stopped when the user cancelled), to be
+    // handed to Run as ExportParameters::knownPlan.
+    std::optional<ExportPlan> Plan(QWidget* parent, ExportParameters parameters,
+                                   const ExportFolderCheck& check) const;
 
     // How long an export runs before the progress dialog shows.
     void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay = delay; }

@@ -5,10 +5,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -399,19 +397,20 @@ bool CMainFrame::ExportSite(bool preview) {
     return false;
 }
 
-bool CMainFrame::AgreeToDeleteUnplanned(const ExportParameters& parameters,
+bool CMainFrame::AgreeToDeleteUnplanned(ExportParameters& parameters,
                                         const ExportFolderCheck& check) {
     // A folder holding only an earlier export of this website is brought up to date without a
-    // question; only what the export would delete and did not make is worth one.
-    ExportPlan plan;
-    {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-        if (IsUnchangedExport(parameters, check)) return true;
-        plan = BuildExportPlan(parameters, &check);
-    }
-    const UnplannedEntries unplanned = FindUnplannedEntries(plan, kUnplannedNamesShown);
-    if (unplanned.count == 0 && !unplanned.unreadable) return true;
+    // question; only what the export would delete and did not make is worth one. The plan that
+    // tells is worked out with the progress dialog, and the export carries out that plan.
+    std::optional<ExportPlan> plan = exportRunner.Plan(this, parameters, check);
+    if (!plan) return true;
+    if (plan->stopped) return false;
+    const UnplannedEntries unplanned = FindUnplannedEntries(*plan, kUnplannedNamesShown);
+    const auto agreed = [&] {
+        parameters.knownPlan = std::make_shared<ExportPlan>(std::move(*plan));
+        return true;
+    };
+    if (unplanned.count == 0 && !unplanned.unreadable) return agreed();
     QString names;
     for (const std::string& name : unplanned.names)
         names += QStringLiteral("\n") + TextFromBytes(name);
@@ -433,7 +432,7 @@ bool CMainFrame::AgreeToDeleteUnplanned(const ExportParameters& parameters,
                   .arg(folder)
                   .arg(unplanned.count)
                   .arg(names);
-    return TheDesktop().Confirm(this, question, tr("Delete and Export"));
+    return TheDesktop().Confirm(this, question, tr("Delete and Export")) && agreed();
 }
 
 void CMainFrame::OnExport() {

@@ -396,6 +396,22 @@ TEST_F(CacheTest, AFileNamedTwiceKeepsTheShortcutAndARecordedProjectIsStillCheck
     EXPECT_TRUE(fs::exists(out / "Index.htm"));
 }
 
+TEST_F(CacheTest, APlanMadeAlreadyIsCarriedOutIntoTheFolderItWasMadeForOnly) {
+    const CItemKey item = Link(Write("src/report.doc", "report"));
+    ASSERT_TRUE(Export().AllWritten());
+    // What the window does: the plan that told what the export deletes is the one carried out.
+    tree.SetText(item, CSiteField::Caption, "As planned");
+    ExportParameters planned = Parameters(out);
+    planned.knownPlan = std::make_shared<ExportPlan>(BuildExportPlan(planned, nullptr, false));
+    ExportParameters elsewhere = Parameters(dir / "elsewhere");
+    elsewhere.knownPlan = std::make_shared<ExportPlan>(BuildExportPlan(planned, nullptr, false));
+    tree.SetText(item, CSiteField::Caption, "Edited since");
+    ASSERT_TRUE(ExportWebsite(planned).AllWritten());
+    EXPECT_NE(Read(out / "Index.htm").find("As planned"), std::string::npos);
+    ASSERT_TRUE(ExportWebsite(elsewhere).AllWritten());
+    EXPECT_NE(Read(dir / "elsewhere" / "Index.htm").find("Edited since"), std::string::npos);
+}
+
 TEST_F(CacheTest, AnUnchangedVideoIsNotOpenedAgainAChangedOneIs) {
     const TestVideos made = MakeTestVideos(dir / "videos");
     if (!made.made) GTEST_SKIP() << made.problem;
