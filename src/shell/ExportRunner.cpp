@@ -248,15 +248,24 @@ ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) co
 }
 
 std::optional<ExportPlan> CExportRunner::Plan(QWidget* parent, ExportParameters parameters,
-                                              const ExportFolderCheck& check) const {
+                                              const ExportFolderCheck& check,
+                                              QString& failure) const {
     std::optional<ExportPlan> plan;
-    RunOnWorker(parent, progressDelay,
-                QCoreApplication::translate("CExportRunner", "Exporting the website..."),
-                [&](std::atomic<bool>& cancel, ExportProgressFn) {
-                    parameters.cancel = &cancel;
-                    if (IsUnchangedExport(parameters, check)) return;
-                    // Without the notes only the check shows, as the export plans.
-                    plan = BuildExportPlan(parameters, &check, false);
-                });
+    try {
+        RunOnWorker(parent, progressDelay,
+                    QCoreApplication::translate("CExportRunner", "Exporting the website..."),
+                    [&](std::atomic<bool>& cancel, ExportProgressFn) {
+                        parameters.cancel = &cancel;
+                        if (IsUnchangedExport(parameters, check)) return;
+                        // Without the notes only the check shows, as the export plans.
+                        plan = BuildExportPlan(parameters, &check, false);
+                    });
+    } catch (const std::exception& error) {
+        // Nothing may be deleted unasked: a plan that could not be made stops the export.
+        plan.emplace();
+        plan->stopped = true;
+        failure = QCoreApplication::translate("CExportRunner", "The export failed: %1")
+                      .arg(QString::fromLocal8Bit(error.what()));
+    }
     return plan;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -26,10 +27,11 @@ public:
     ExportPlan Check(QWidget* parent, ExportParameters parameters) const;
     // What an export into the folder `check` found holding files will do, worked out the same
     // way: nothing when the folder is what the last export left there for the same inputs
-    // (IsUnchangedExport), else the export's plan (marked stopped when the user cancelled), to be
-    // handed to Run as ExportParameters::knownPlan.
+    // (IsUnchangedExport), else the export's plan (marked stopped when the user cancelled, or
+    // when planning failed: then `failure` says why), to be handed to Run as
+    // ExportParameters::knownPlan.
     std::optional<ExportPlan> Plan(QWidget* parent, ExportParameters parameters,
-                                   const ExportFolderCheck& check) const;
+                                   const ExportFolderCheck& check, QString& failure) const;
 
     // How long an export runs before the progress dialog shows.
     void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay = delay; }

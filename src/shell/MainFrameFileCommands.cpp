@@ -402,9 +402,13 @@ bool CMainFrame::AgreeToDeleteUnplanned(ExportParameters& parameters,
     // A folder holding only an earlier export of this website is brought up to date without a
     // question; only what the export would delete and did not make is worth one. The plan that
     // tells is worked out with the progress dialog, and the export carries out that plan.
-    std::optional<ExportPlan> plan = exportRunner.Plan(this, parameters, check);
+    QString failure;
+    std::optional<ExportPlan> plan = exportRunner.Plan(this, parameters, check, failure);
     if (!plan) return true;
-    if (plan->stopped) return false;
+    if (plan->stopped) {
+        if (!failure.isEmpty()) TheDesktop().Tell(this, failure, CDesktop::Severity::Critical);
+        return false;
+    }
     const UnplannedEntries unplanned = FindUnplannedEntries(*plan, kUnplannedNamesShown);
     const auto agreed = [&] {
         parameters.knownPlan = std::make_shared<ExportPlan>(std::move(*plan));
