@@ -114,7 +114,12 @@ std::optional<int> UpdateExport(const CProject& website, const fs::path& project
     parameters.projectFile = projectPath;
     parameters.cancel = &InterruptFlag();
     // An earlier export is brought up to date; any other folder that holds files is the user's.
-    const ExportFolderCheck check = CheckExportFolder(parameters);
+    // The export checks the folder again and plans for itself: this check keeps nothing of the
+    // linked files for a plan.
+    CFolderHandle handle;
+    bool busy = false;
+    const ExportFolderCheck check =
+        InspectExportFolder(parameters, handle, false, busy, [](const fs::path&) { return false; });
     if (check.state == ExportFolderState::NotEmpty) {
         std::error_code error;
         if (!fs::is_regular_file(check.folder / kRootPageFileName, error))

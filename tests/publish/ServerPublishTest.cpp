@@ -301,6 +301,14 @@ TEST_F(SftpPublishTest, AnUnknownHostKeyIsRefusedUntilAccepted) {
 }
 
 TEST_F(SftpPublishTest, AFolderWithoutManifestIsRefusedUnlessAgreed) {
+    // The export folder itself holding someone else's files is never cleared to publish.
+    Write("web/notes.txt", "mine");
+    const CliRun notOurs = Publish();
+    EXPECT_EQ(notOurs.exitCode, 2);
+    EXPECT_NE(notOurs.err.find("holds files but no export"), std::string::npos) << notOurs.err;
+    EXPECT_EQ(ReadFile(dir / "web/notes.txt"), "mine");
+    fs::remove(dir / "web/notes.txt");
+
     Write("target/index.html", "their site");
     const CliRun refused = Publish();
     EXPECT_EQ(refused.exitCode, 2);
