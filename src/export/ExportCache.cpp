@@ -703,6 +703,18 @@ private:
     bool any = false;
 };
 
+// The folder's record, open to be read piece by piece, and its size; closed when there is none
+// that may be read.
+CFileDescriptor OpenRecord(const fs::path& folder, std::uint64_t& size) {
+    std::error_code error;
+    FileStatus status;
+    CFileDescriptor file =
+        OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
+    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return CFileDescriptor();
+    size = status.stamp.size;
+    return file;
+}
+
 // The shortcut of a record read from its start; none when the record is of another program or
 // project, or keeps none.
 std::optional<ExportShortcut> ReadShortcut(CStreamReader& in, std::string_view project) {
@@ -717,12 +729,10 @@ std::optional<ExportShortcut> ReadShortcut(CStreamReader& in, std::string_view p
 }  // namespace
 
 std::optional<PageHash> RecordedInputs(const fs::path& folder, std::string_view project) {
-    std::error_code error;
-    FileStatus status;
-    const CFileDescriptor file =
-        OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
-    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return std::nullopt;
-    CStreamReader in(file, status.stamp.size);
+    std::uint64_t size = 0;
+    const CFileDescriptor file = OpenRecord(folder, size);
+    if (!file.IsOpen()) return std::nullopt;
+    CStreamReader in(file, size);
     const std::optional<ExportShortcut> shortcut = ReadShortcut(in, project);
     if (!shortcut) return std::nullopt;
     return shortcut->inputs;
@@ -733,12 +743,10 @@ std::optional<ExportShortcut> ConfirmUnchangedExport(const CFolderHandle& handle
                                                      std::string_view project,
                                                      const PageHash& digest) {
     if (digest == PageHash{}) return std::nullopt;
-    std::error_code error;
-    FileStatus status;
-    const CFileDescriptor file =
-        OpenRegularFile(folder / std::string(kExportCacheName), LinkRule::NoFollow, error, &status);
-    if (!file.IsOpen() || status.stamp.size > kMaxStoredBytes) return std::nullopt;
-    CStreamReader in(file, status.stamp.size);
+    std::uint64_t size = 0;
+    const CFileDescriptor file = OpenRecord(folder, size);
+    if (!file.IsOpen()) return std::nullopt;
+    CStreamReader in(file, size);
     std::optional<ExportShortcut> shortcut = ReadShortcut(in, project);
     if (!shortcut || shortcut->digest != digest) return std::nullopt;
     const std::optional<FolderListing> top = ListFolder(handle, true);
