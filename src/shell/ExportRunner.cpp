@@ -247,25 +247,32 @@ ExportPlan CExportRunner::Check(QWidget* parent, ExportParameters parameters) co
     return plan;
 }
 
-std::optional<ExportPlan> CExportRunner::Plan(QWidget* parent, ExportParameters parameters,
-                                              const ExportFolderCheck& check,
-                                              QString& failure) const {
-    std::optional<ExportPlan> plan;
+CExportRunner::Preparation CExportRunner::Prepare(QWidget* parent, ExportParameters parameters,
+                                                  bool plan, std::size_t named) const {
+    Preparation prepared;
     try {
         RunOnWorker(parent, progressDelay,
                     QCoreApplication::translate("CExportRunner", "Exporting the website..."),
                     [&](std::atomic<bool>& cancel, ExportProgressFn) {
                         parameters.cancel = &cancel;
-                        if (IsUnchangedExport(parameters, check)) return;
-                        // Without the notes only the check shows, as the export plans.
-                        plan = BuildExportPlan(parameters, &check, false);
+                        prepared.check = CheckExportFolder(parameters);
+                        if (!prepared.check.folder.empty())
+                            parameters.exportFolder = prepared.check.folder;
+                        if (plan && prepared.check.state == ExportFolderState::NotEmpty &&
+                            !IsUnchangedExport(parameters, prepared.check)) {
+                            // Without the notes only the check shows, as the export plans.
+                            prepared.plan = BuildExportPlan(parameters, &prepared.check, false);
+                            if (!prepared.plan->stopped)
+                                prepared.unplanned = FindUnplannedEntries(*prepared.plan, named);
+                        }
+                        prepared.stopped =
+                            cancel.load() || (prepared.plan && prepared.plan->stopped);
                     });
     } catch (const std::exception& error) {
-        // Nothing may be deleted unasked: a plan that could not be made stops the export.
-        plan.emplace();
-        plan->stopped = true;
-        failure = QCoreApplication::translate("CExportRunner", "The export failed: %1")
-                      .arg(QString::fromLocal8Bit(error.what()));
+        // Nothing may be deleted unasked: what could not be worked out stops the export.
+        prepared.plan.reset();
+        prepared.failure = QCoreApplication::translate("CExportRunner", "The export failed: %1")
+                               .arg(QString::fromLocal8Bit(error.what()));
     }
-    return plan;
+    return prepared;
 }

@@ -25,13 +25,20 @@ public:
     // Builds the export's plan, which lists what is wrong with the website, the same way; a plan
     // marked stopped when the user cancelled.
     ExportPlan Check(QWidget* parent, ExportParameters parameters) const;
-    // What an export into the folder `check` found holding files will do, worked out the same
-    // way: nothing when the folder is what the last export left there for the same inputs
-    // (IsUnchangedExport), else the export's plan (marked stopped when the user cancelled, or
-    // when planning failed: then `failure` says why), to be handed to Run as
-    // ExportParameters::knownPlan.
-    std::optional<ExportPlan> Plan(QWidget* parent, ExportParameters parameters,
-                                   const ExportFolderCheck& check, QString& failure) const;
+    // What the window works out before an export, on the worker with the progress dialog: the
+    // export folder's check (CheckExportFolder) and, with `plan`, for a folder that holds files,
+    // whether the export has anything to do there (IsUnchangedExport) and else its plan, to be
+    // handed to Run as ExportParameters::knownPlan, and what it would delete that it did not
+    // make (the first `named` of them named).
+    struct Preparation {
+        ExportFolderCheck check;
+        std::optional<ExportPlan> plan;  // none: nothing was planned
+        UnplannedEntries unplanned;
+        bool stopped = false;  // the user cancelled
+        QString failure;       // why it could not be worked out; then nothing may go on
+    };
+    Preparation Prepare(QWidget* parent, ExportParameters parameters, bool plan,
+                        std::size_t named) const;
 
     // How long an export runs before the progress dialog shows.
     void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay = delay; }

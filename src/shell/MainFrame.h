@@ -106,9 +106,9 @@ private:
     // Exports the website, or with `preview` its preview; true when every folder was written.
     bool ExportSite(bool preview);
     // Asks before an export deletes files and folders of its folder that it did not make; true
-    // when there are none or the user agrees, with the plan that found them in the parameters
-    // (ExportParameters::knownPlan) for the export to carry out.
-    bool AgreeToDeleteUnplanned(ExportParameters& parameters, const ExportFolderCheck& check);
+    // when there are none or the user agrees.
+    bool AgreeToDeleteUnplanned(const std::filesystem::path& exportFolder,
+                                const UnplannedEntries& unplanned);
 
     // MainFramePublishCommand.cpp: Site > Publish.
     void ConnectPublishCommand();

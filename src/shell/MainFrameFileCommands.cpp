@@ -342,7 +342,16 @@ bool CMainFrame::ExportSite(bool preview) {
     }
 
     ExportParameters parameters = ExportParametersFor(*project, folder);
-    const ExportFolderCheck check = CheckExportFolder(parameters);
+    // Checked, and planned where the export would delete files, with the progress dialog: a large
+    // website takes a while to look at.
+    CExportRunner::Preparation prepared =
+        exportRunner.Prepare(this, parameters, !preview, kUnplannedNamesShown);
+    if (!prepared.failure.isEmpty()) {
+        TheDesktop().Tell(this, prepared.failure, CDesktop::Severity::Critical);
+        return false;
+    }
+    if (prepared.stopped) return false;
+    const ExportFolderCheck& check = prepared.check;
     // What was checked is what is written, even if a link changes meanwhile.
     if (!check.folder.empty()) parameters.exportFolder = check.folder;
     switch (check.state) {
@@ -351,7 +360,12 @@ bool CMainFrame::ExportSite(bool preview) {
             TheDesktop().Tell(this, TextFromBytes(check.message), CDesktop::Severity::Critical);
             return false;
         case ExportFolderState::NotEmpty:
-            if (!preview && !AgreeToDeleteUnplanned(parameters, check)) return false;
+            if (!preview && prepared.plan &&
+                !AgreeToDeleteUnplanned(check.folder, prepared.unplanned))
+                return false;
+            // The plan that found what is deleted is the plan carried out.
+            if (prepared.plan)
+                parameters.knownPlan = std::make_shared<ExportPlan>(std::move(*prepared.plan));
             parameters.clearExistingFolder = true;
             break;
         case ExportFolderState::Missing:
@@ -397,31 +411,18 @@ bool CMainFrame::ExportSite(bool preview) {
     return false;
 }
 
-bool CMainFrame::AgreeToDeleteUnplanned(ExportParameters& parameters,
-                                        const ExportFolderCheck& check) {
+bool CMainFrame::AgreeToDeleteUnplanned(const std::filesystem::path& exportFolder,
+                                        const UnplannedEntries& unplanned) {
     // A folder holding only an earlier export of this website is brought up to date without a
-    // question; only what the export would delete and did not make is worth one. The plan that
-    // tells is worked out with the progress dialog, and the export carries out that plan.
-    QString failure;
-    std::optional<ExportPlan> plan = exportRunner.Plan(this, parameters, check, failure);
-    if (!plan) return true;
-    if (plan->stopped) {
-        if (!failure.isEmpty()) TheDesktop().Tell(this, failure, CDesktop::Severity::Critical);
-        return false;
-    }
-    const UnplannedEntries unplanned = FindUnplannedEntries(*plan, kUnplannedNamesShown);
-    const auto agreed = [&] {
-        parameters.knownPlan = std::make_shared<ExportPlan>(std::move(*plan));
-        return true;
-    };
-    if (unplanned.count == 0 && !unplanned.unreadable) return agreed();
+    // question; only what the export would delete and did not make is worth one.
+    if (unplanned.count == 0 && !unplanned.unreadable) return true;
     QString names;
     for (const std::string& name : unplanned.names)
         names += QStringLiteral("\n") + TextFromBytes(name);
     if (unplanned.count > unplanned.names.size())
         names += QStringLiteral("\n") +
                  tr("... and %1 more").arg(unplanned.count - unplanned.names.size());
-    const QString folder = ShownPath(check.folder);
+    const QString folder = ShownPath(exportFolder);
     const QString question =
         unplanned.count == 0
             ? tr("Warning: %1 holds folders that cannot be read; exporting into it deletes "
@@ -436,7 +437,7 @@ bool CMainFrame::AgreeToDeleteUnplanned(ExportParameters& parameters,
                   .arg(folder)
                   .arg(unplanned.count)
                   .arg(names);
-    return TheDesktop().Confirm(this, question, tr("Delete and Export")) && agreed();
+    return TheDesktop().Confirm(this, question, tr("Delete and Export"));
 }
 
 void CMainFrame::OnExport() {
