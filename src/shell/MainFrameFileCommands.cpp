@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -342,10 +343,17 @@ bool CMainFrame::ExportSite(bool preview) {
     }
 
     ExportParameters parameters = ExportParametersFor(*project, folder);
+    // An edit box left open would write into the tree when the progress dialog takes the focus.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    if (focused) focused->clearFocus();
+    const auto returnFocus = qScopeGuard([&] { ReturnFocus(focused); });
+
     // Checked, and planned where the export would delete files, with the progress dialog: a large
-    // website takes a while to look at.
+    // website takes a while to look at. The window stays while the worker reads the project.
+    exporting = true;
     CExportRunner::Preparation prepared =
         exportRunner.Prepare(this, parameters, !preview, kUnplannedNamesShown);
+    exporting = false;
     if (!prepared.failure.isEmpty()) {
         TheDesktop().Tell(this, prepared.failure, CDesktop::Severity::Critical);
         return false;
@@ -373,13 +381,9 @@ bool CMainFrame::ExportSite(bool preview) {
             break;
     }
 
-    // An edit box left open would write into the tree when the progress dialog takes the focus.
-    const QPointer<QWidget> focused = QApplication::focusWidget();
-    if (focused) focused->clearFocus();
     exporting = true;
     const ExportResult result = exportRunner.Run(this, parameters);
     exporting = false;
-    ReturnFocus(focused);
 
     switch (result.status) {
         case ExportStatus::Completed:
