@@ -107,6 +107,10 @@ std::vector<std::string> ProjectLinkedFiles(const CSiteTree& tree, const CPageOp
     return sources;
 }
 
+PageHash LinkedSourcesSeen::Digest() const {
+    return keep ? SourcesDigest(sources, occurrences) : digest;
+}
+
 bool LiesInSystemFolder(const fs::path& folder) {
     const fs::path resolved = OnDisk(folder);
     for (const fs::path& system : SystemFolderNames(true, true)) {
@@ -434,20 +438,15 @@ ExportFolderCheck InspectExportFolder(
                                 name != kPublishCacheName;
                      });
     }
-    LinkedSourcesSeen seen;
-    seen.keep = !keepSources || keepSources(folder);
-    if (std::string reason = ClearingRefusal(handle, folder, parameters, &seen); !reason.empty())
+    auto seen = std::make_shared<LinkedSourcesSeen>();
+    seen->keep = !keepSources || keepSources(folder);
+    if (std::string reason = ClearingRefusal(handle, folder, parameters, seen.get());
+        !reason.empty())
         return {ExportFolderState::Refused, std::move(reason), folder};
     ExportFolderCheck check{
         ExportFolderState::NotEmpty,
         "Warning: All contents of  " + Utf8FromPath(folder) + " will be deleted!", folder};
-    if (seen.keep) {
-        check.sources = std::make_shared<std::vector<FoundSource>>(std::move(seen.sources));
-        check.linked = std::make_shared<std::vector<std::string>>(std::move(seen.linked));
-        check.occurrences =
-            std::make_shared<std::vector<std::uint32_t>>(std::move(seen.occurrences));
-    }
-    check.sourcesDigest = seen.digest;
+    check.seen = std::move(seen);
     check.kept = std::move(kept);
     std::sort(check.kept.begin(), check.kept.end());
     return check;

@@ -109,23 +109,29 @@ enum class ExportFolderState {
     Unusable   // not a folder, or cannot be read; message says why
 };
 
+// What the check of a folder that is not empty saw of the files the project links to. With
+// `keep`, each file's FindSource, their paths (ProjectLinkedFiles, in its order) and the index of
+// each time the project names one, so that the plan built from the check need not look again
+// (the plan takes them); without it only their digest, so that a million files are looked at
+// without being held.
+struct LinkedSourcesSeen {
+    bool keep = true;
+    std::vector<FoundSource> sources;
+    std::vector<std::string> linked;
+    std::vector<std::uint32_t> occurrences;
+    PageHash digest{};  // without `keep`
+
+    // SourcesDigest (ExportDigest.h) of what was seen.
+    PageHash Digest() const;
+};
+
 struct ExportFolderCheck {
     ExportFolderState state = ExportFolderState::Missing;
     std::string message;
     std::filesystem::path folder;  // the folder that is checked and written: absolute, resolved
     // The entries at its top that an export never deletes (IsKeptTopEntry), sorted.
     std::vector<std::string> kept{};
-    // What the disk said of the files the project links to (ProjectLinkedFiles, in its order),
-    // looked at by the check of a folder that is not empty, so that the plan built from this
-    // check need not look again: the plan takes them and leaves this empty.
-    std::shared_ptr<std::vector<FoundSource>> sources{};
-    // The paths those are of (ProjectLinkedFiles), taken by the plan alike, and the index of
-    // each time the project names one.
-    std::shared_ptr<std::vector<std::string>> linked{};
-    std::shared_ptr<std::vector<std::uint32_t>> occurrences{};
-    // SourcesDigest of what the check saw, when it looked at the linked files without keeping
-    // them (all zero otherwise).
-    PageHash sourcesDigest{};
+    std::shared_ptr<LinkedSourcesSeen> seen{};
 };
 
 // Refused: the root of the file system; /srv, /opt, /mnt, /media, /tmp and /root themselves
@@ -139,16 +145,7 @@ ExportFolderCheck CheckExportFolder(const ExportParameters& parameters);
 // the export's: it holds a folder of the system, the home folder of an account, the project file
 // or a file the project links to, whatever path names them; "" when it holds none of these.
 // When the folder holds none of them and `seen` is given, it gets what the disk said of the
-// linked files: with `keep`, each file's FindSource, their paths and the order the project names
-// them in; without it only their digest (CSourcesDigest), so that a million files are looked at
-// without being held.
-struct LinkedSourcesSeen {
-    bool keep = true;
-    std::vector<FoundSource> sources;
-    std::vector<std::string> linked;
-    std::vector<std::uint32_t> occurrences;
-    PageHash digest{};
-};
+// linked files (LinkedSourcesSeen).
 std::string ClearingRefusal(const CFolderHandle& handle, const std::filesystem::path& folder,
                             const ExportParameters& parameters, LinkedSourcesSeen* seen = nullptr);
 

@@ -209,21 +209,24 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
     CHtmlWriter writer(page, plan.layout, plan.linkedFiles, &encoder);
     CPageComposer composer(writer);
     plan.topNavigator = FolderLinks(plan, writer, 0, true);
-    std::vector<FoundSource>* found = plan.folderCheck.sources.get();
+    // What the check saw of the linked files is taken, not kept in the plan.
+    const std::shared_ptr<LinkedSourcesSeen> seen = std::move(plan.folderCheck.seen);
+    std::vector<FoundSource>* found = nullptr;
     std::vector<std::string> linked;
     std::vector<std::uint32_t> occurrences;
-    if (found != nullptr && plan.folderCheck.linked && plan.folderCheck.occurrences &&
-        plan.folderCheck.linked->size() == found->size()) {
-        linked = std::move(*plan.folderCheck.linked);
-        occurrences = std::move(*plan.folderCheck.occurrences);
+    if (seen && seen->keep && seen->linked.size() == seen->sources.size()) {
+        found = &seen->sources;
+        linked = std::move(seen->linked);
+        occurrences = std::move(seen->occurrences);
+        // Taken: another plan from the same check looks again, and its digest vouches for
+        // nothing.
+        seen->keep = false;
     } else {
         linked = ProjectLinkedFiles(parameters.tree, parameters.pageOption, parameters.layoutOption,
                                     &occurrences);
     }
-    plan.folderCheck.linked.reset();
-    plan.folderCheck.occurrences.reset();
     std::vector<FoundSource> looked;
-    if (found == nullptr || found->size() != linked.size()) {
+    if (found == nullptr) {
         looked.resize(linked.size());
         ParallelFor(linked.size(), [&](std::size_t i) {
             if (!Cancelled()) looked[i] = FindSource(plan.linkedFiles.SourceFile(linked[i]));
@@ -233,7 +236,6 @@ void CPlanBuilder::Build(const ExportFolderCheck* knownCheck, bool notes) {
     if (!Cancelled()) plan.sourcesDigest = SourcesDigest(*found, occurrences);
     decltype(occurrences)().swap(occurrences);
     plan.linkedFiles.FindSources(std::move(linked), parameters.cancel, found);
-    plan.folderCheck.sources.reset();
     LinkPages(composer);
     plan.linkedFiles.ForgetFoundSources();
     plan.frame = composer.Frame();

@@ -56,12 +56,9 @@ PageHash InputsDigest(const ExportParameters& parameters, const fs::path& folder
 std::optional<ExportShortcut> UnchangedExport(const ExportParameters& parameters,
                                               const ExportFolderCheck& check,
                                               const CFolderHandle& handle, const PageHash& inputs) {
-    if (check.state != ExportFolderState::NotEmpty) return std::nullopt;
-    const PageHash sources = check.sources && check.occurrences
-                                 ? SourcesDigest(*check.sources, *check.occurrences)
-                                 : check.sourcesDigest;
+    if (check.state != ExportFolderState::NotEmpty || !check.seen) return std::nullopt;
     return ConfirmUnchangedExport(handle, check.folder, ExportCacheProject(parameters.projectFile),
-                                  CombinedDigest(inputs, sources));
+                                  CombinedDigest(inputs, check.seen->Digest()));
 }
 
 }  // namespace
